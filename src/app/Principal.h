@@ -1,0 +1,102 @@
+#pragma once
+// The main form: the run settings of one print job, the start-up logic of the
+// command line, printer discovery, the print job, and the setup screen.
+
+#include "app/JobReports.h"
+#include "data/LineTable.h"
+#include "platform/component.h"
+#include "platform/textfile.h"
+
+#include <QStringList>
+#include <QWidget>
+#include <cstdint>
+#include <memory>
+
+class QTabWidget;
+class QLineEdit;
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QToolButton;
+
+namespace prenso {
+
+class TRadioGroup;
+class TRLCustomFilter;
+
+class TfrmPrincipal : public QWidget, public TComponent {
+    Q_OBJECT
+public:
+    // The path of the built-in test file, which is never printed from the command line.
+    static const QString kTestFilePath;
+
+    // Builds the form and runs FormCreate with the program's arguments
+    // (argument 0 is the program path and is not read).
+    explicit TfrmPrincipal(const QStringList &arguments, QWidget *parent = nullptr);
+    // Builds the form without running FormCreate (for tests).
+    struct NoCreate {};
+    TfrmPrincipal(NoCreate, const QStringList &arguments, QWidget *parent = nullptr);
+    ~TfrmPrincipal() override;
+
+    // The run settings, in their declared order.
+    int32_t iPbImpressora = 0;
+    int32_t iPbFontSize = 0;
+    QString sPbArquivo;
+    QString sPbOrientacao;
+    QString sPbFontName;
+    QString sPbImpressora;
+    QString sPbVisualizar;
+    QString sPbMatricial;
+
+    void FormCreate();
+    void BuscaImpressora();
+    void ExecutaImpressao();
+
+    // True once FormShow decided to close the window (command-line mode).
+    bool closing() const { return m_closing; }
+    int argumentCount() const { return static_cast<int>(m_arguments.size()) - 1; }
+
+    // Components the job drives.
+    TLineTable cdsLinhaRelatorio;
+    TDataSource dtsLinhaRelatorio;
+    TJobReport rlrRetrato;
+    TJobReport rlrPaisagem;
+
+    // Widgets of the setup screen.
+    QTabWidget *pgcPrincipal = nullptr;
+    TRadioGroup *rgpImpressora = nullptr;
+    TRadioGroup *rgpOrientacao = nullptr;
+    QLineEdit *edtArquivo = nullptr;
+    QLineEdit *edtFonteSize = nullptr;
+    QLineEdit *edtFonte = nullptr;
+    QLineEdit *edtArquivoTeste = nullptr;
+    QCheckBox *ckbSalvaNomeImpressora = nullptr;
+    QCheckBox *ckbImpressoraMatricial = nullptr;
+    QCheckBox *chkVisualiza = nullptr;
+    QToolButton *btnAbrir = nullptr;
+    QToolButton *btnSalvar = nullptr;
+    QToolButton *SpeedButton1 = nullptr;
+    QToolButton *btnAbrirTeste = nullptr;
+    QPushButton *btnTeste = nullptr;
+
+    // What the last job read (for tests and the benchmark).
+    int lastLongestLine() const { return m_longest; }
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void buildScreen();
+    void FormShow();
+    // Runs FormCreate's steps and shows what escapes them as the event loop would.
+    void runCreate();
+    TJobReport &chooseReport();
+
+    QStringList m_arguments;
+    bool m_closing = false;
+    bool m_shownOnce = false;
+    int m_longest = 0;
+    TextFileReader m_arquivo; // the form file of the running job
+};
+
+} // namespace prenso

@@ -1,0 +1,117 @@
+#include "app/Principal.h"
+
+#include "app/TextUtils.h"
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "report/RLFilters.h"
+
+#include <QDateTime>
+#include <cstdio>
+
+namespace prenso {
+namespace {
+
+int portraitSize(int longest)
+{
+    if (longest <= 99)
+        return 8;
+    if (longest <= 126)
+        return 7;
+    if (longest <= 139)
+        return 6;
+    if (longest <= 174)
+        return 5;
+    return 4;
+}
+
+int landscapeSize(int longest)
+{
+    if (longest <= 146)
+        return 8;
+    if (longest <= 205)
+        return 7;
+    return 5;
+}
+
+// The scratch file name holds at most 300 characters.
+constexpr int kScratchNameLimit = 300;
+
+} // namespace
+
+TJobReport &TfrmPrincipal::chooseReport()
+{
+    return sPbOrientacao == QLatin1String("RETRATO") ? rlrRetrato : rlrPaisagem;
+}
+
+// The print job: reads the form into the line table, decides orientation and
+// font size, binds filter, font and printer to the chosen report and prints or
+// previews it, then closes the table and removes its scratch file.
+void TfrmPrincipal::ExecutaImpressao()
+{
+    cdsLinhaRelatorio.Close();
+
+    QString stamp = DataHoraParaTexto(QDateTime::currentDateTime());
+    stamp.remove(u'/').remove(u':').remove(u' ');
+    const QString scratch =
+        (files::executableFolder() + QStringLiteral("R") + stamp + QStringLiteral(".XML")).left(kScratchNameLimit);
+    cdsLinhaRelatorio.SetFileName(scratch);
+    if (files::fileExists(scratch))
+        files::deleteFile(scratch);
+
+    cdsLinhaRelatorio.CreateDataSet();
+    cdsLinhaRelatorio.SetIndexFieldNames(QStringLiteral("INDICE"));
+    cdsLinhaRelatorio.Open();
+
+    if (sPbFontName.isEmpty())
+        sPbFontName = QStringLiteral("Courier New");
+
+    m_arquivo.open(sPbArquivo);
+    int longest = 0;
+    int32_t counter = 0;
+    std::string line;
+    while (m_arquivo.readLine(line)) {
+        // Every byte is one character of the code page, so the byte count is
+        // the length in characters.
+        const int length = line.size() > static_cast<size_t>(INT32_MAX) ? INT32_MAX : static_cast<int>(line.size());
+        if (length > longest)
+            longest = length;
+        ++counter;
+        cdsLinhaRelatorio.AppendLine(counter, line);
+    }
+    m_longest = longest;
+
+    if (longest > 200)
+        sPbOrientacao = QStringLiteral("PAISAGEM");
+    if (sPbOrientacao == QLatin1String("RETRATO") && iPbFontSize == 0)
+        iPbFontSize = portraitSize(longest);
+    if (sPbOrientacao == QLatin1String("PAISAGEM") && iPbFontSize == 0)
+        iPbFontSize = landscapeSize(longest);
+
+    TJobReport &report = chooseReport();
+    if (!sPbMatricial.isEmpty()) {
+        TComponent *component = FindComponent(sPbMatricial);
+        if (component && !dynamic_cast<TRLCustomPrintFilter *>(component))
+            throw EInvalidCast();
+        report.DefaultFilter = static_cast<TRLCustomPrintFilter *>(component);
+    }
+    report.FontName = sPbFontName;
+    report.FontSize = iPbFontSize;
+    report.PrinterIndex = iPbImpressora;
+    report.LineCount = cdsLinhaRelatorio.RecordCount();
+    report.LastAction = sPbVisualizar == QLatin1String("SIM") ? TJobReport::Action::Preview : TJobReport::Action::Print;
+    // The report engine that lays out and prints the pages is not part of this
+    // build yet: say so plainly instead of pretending to print.
+    std::fprintf(stderr,
+                 "Prenso: %d linha(s), linha mais longa %d; relatório %s, fonte %s %d, impressora %d%s. "
+                 "A impressão ainda não está disponível nesta versão.\n",
+                 report.LineCount, longest, qPrintable(report.Name), qPrintable(report.FontName), report.FontSize,
+                 report.PrinterIndex,
+                 report.LastAction == TJobReport::Action::Preview ? ", visualizar" : "");
+
+    m_arquivo.close();
+    cdsLinhaRelatorio.Close();
+    if (files::fileExists(scratch))
+        files::deleteFile(scratch);
+}
+
+} // namespace prenso

@@ -1,0 +1,96 @@
+#include "app/TextUtils.h"
+
+#include "platform/locale.h"
+
+namespace prenso {
+
+QString ExtraiCampo(const QString &text, int n, QChar delimiter)
+{
+    QString result;
+    int field = 1;
+    for (QChar c : text) {
+        if (c == delimiter)
+            ++field;
+        else if (field == n)
+            result += c;
+    }
+    return result;
+}
+
+namespace {
+QString two(int v)
+{
+    return v < 10 ? QStringLiteral("0") + QString::number(v) : QString::number(v);
+}
+} // namespace
+
+QString DataHoraParaTexto(const QDateTime &moment, QChar dateSep, QChar timeSep)
+{
+    const QDate d = moment.date();
+    const QTime t = moment.time();
+    QString text = two(d.month()) + dateSep + two(d.day()) + dateSep + QString::number(d.year());
+    if (t.hour() == 0 && t.minute() == 0 && t.second() == 0 && t.msec() == 0)
+        return text;
+    return text + u' ' + two(t.hour()) + timeSep + two(t.minute()) + timeSep + two(t.second());
+}
+
+QString DataHoraParaTexto(const QDateTime &moment)
+{
+    return DataHoraParaTexto(moment, locale::dateSeparator(), locale::timeSeparator());
+}
+
+QString UpperAscii(const QString &text)
+{
+    QString out = text;
+    for (QChar &c : out)
+        if (c >= u'a' && c <= u'z')
+            c = QChar(c.unicode() - (u'a' - u'A'));
+    return out;
+}
+
+QString TrimControl(const QString &text)
+{
+    qsizetype begin = 0, end = text.size();
+    while (begin < end && text[begin].unicode() <= 32)
+        ++begin;
+    while (end > begin && text[end - 1].unicode() <= 32)
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+QStringList SplitCommandLine(const QString &line)
+{
+    QStringList args;
+    const qsizetype n = line.size();
+    qsizetype i = 0;
+    auto isSeparator = [](QChar c) { return c.unicode() >= 1 && c.unicode() <= 32; };
+    for (;;) {
+        // Leading separators, and pairs of double quotes at the start of an argument, are skipped.
+        for (;;) {
+            while (i < n && isSeparator(line[i]))
+                ++i;
+            if (i + 1 < n && line[i] == u'"' && line[i + 1] == u'"')
+                i += 2;
+            else
+                break;
+        }
+        if (i >= n || line[i].unicode() == 0)
+            break;
+        QString arg;
+        while (i < n && line[i].unicode() != 0 && !isSeparator(line[i])) {
+            if (line[i] == u'"') {
+                ++i;
+                while (i < n && line[i] != u'"' && line[i].unicode() != 0)
+                    arg += line[i++];
+                if (i < n && line[i] == u'"')
+                    ++i;
+            } else {
+                arg += line[i++];
+            }
+        }
+        args << arg;
+    }
+    return args;
+}
+
+} // namespace prenso

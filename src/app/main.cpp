@@ -1,0 +1,20 @@
+// Prenso: prints the plain-text forms of the business system.
+#include "app/Principal.h"
+
+#include "platform/files.h"
+
+#include <QApplication>
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    int rc = 0;
+    {
+        prenso::TfrmPrincipal form(QCoreApplication::arguments());
+        form.show();
+        if (!form.closing())
+            rc = app.exec();
+    }
+    prenso::files::deleteRegisteredTempFiles();
+    return rc;
+}

@@ -1,0 +1,84 @@
+#pragma once
+// The line table: the lines of the form being printed, one record per line
+// (INDICE, LINHA), always walked in INDICE order. When it is closed with a
+// file name it writes itself to that file (the scratch file).
+
+#include "data/dataset.h"
+
+#include <QIODevice>
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace prenso {
+
+class TLineTable : public TDataSet {
+public:
+    static constexpr int kLinhaSize = 250;
+
+    TLineTable();
+    ~TLineTable() override;
+
+    QString Name;
+
+    // Life cycle, in the order a print job uses it.
+    void Close();                            // writes the scratch file when due
+    void SetFileName(const QString &name) { m_fileName = name; }
+    const QString &FileName() const { return m_fileName; }
+    void CreateDataSet();                    // new, empty and open
+    void SetIndexFieldNames(const QString &names) { m_indexFieldNames = names; }
+    const QString &IndexFieldNames() const { return m_indexFieldNames; }
+    void Open();                             // no effect when already open
+
+    // One record: Insert, set the fields, Post.
+    void Insert();
+    void SetFieldText(const QString &fieldName, const QString &text);
+    void SetFieldBytes(const QString &fieldName, std::string_view bytes); // 8-bit text as is
+    void SetFieldInteger(const QString &fieldName, int32_t value);
+    void Post();
+
+    // Fast path of the print job: one whole record from raw 8-bit text.
+    void AppendLine(int32_t indice, std::string_view bytes);
+
+    // TDataSet
+    bool Active() const override { return m_active; }
+    int RecordCount() const override { return static_cast<int>(m_records.size()); }
+    void First() override;
+    void Next() override;
+    bool Eof() const override;
+    TField *FindField(const QString &name) override;
+
+    // The current record, for tests and the engine.
+    int32_t CurrentIndice() const;
+    const std::string &CurrentLinha() const;
+
+    bool Modified() const { return m_changed; }
+
+private:
+    struct Record {
+        int32_t indice = 0;
+        std::string linha;
+    };
+    class Field;
+
+    void writeFile() const;
+    void writeXml(QIODevice &out) const;
+    void writeCompact(QIODevice &out) const;
+    static std::string cut(std::string_view bytes);
+
+    QString m_fileName;
+    QString m_indexFieldNames;
+    bool m_active = false;
+    bool m_changed = false;
+    std::vector<Record> m_records; // kept in INDICE order; equal keys keep insertion order
+    size_t m_cursor = 0;
+    bool m_inserting = false;
+    Record m_pending;
+    std::unique_ptr<Field> m_fieldIndice;
+    std::unique_ptr<Field> m_fieldLinha;
+};
+
+} // namespace prenso

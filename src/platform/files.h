@@ -1,0 +1,42 @@
+#pragma once
+// Files and folders as the program needs them: the executable's folder, file
+// existence and deletion, and temporary files that are created exclusively and
+// never outlive the program.
+
+#include <QString>
+
+namespace prenso::files {
+
+// The folder of the running executable, with a trailing separator.
+QString executableFolder();
+// The running executable's full path (command-line argument 0 as the system knows it).
+QString executablePath();
+
+// True for an existing file or folder (any kind of entry).
+bool fileExists(const QString &path);
+
+// Deletes a file. When that fails and the name is a symbolic link to a
+// folder, the link is removed as a folder. Returns whether the entry is gone;
+// errno holds the reason of a failure.
+bool deleteFile(const QString &path);
+
+// The system's temporary folder, with a trailing separator.
+QString tempFolder();
+
+// Creates a new file exclusively (O_EXCL) in the temporary folder named
+// prefix + random decimal number below 2147483647 + suffix, drawing again while
+// a file of that name exists. Returns the open descriptor and sets `path`.
+// The name is put on the process-wide list of temporary files.
+// Raises EFCreateError when the folder cannot take a new file.
+int createTempFile(const QString &prefix, const QString &suffix, QString &path);
+
+// The process-wide list of temporary files: everything still listed is
+// deleted when the program ends (normally, after an error, or on SIGINT,
+// SIGTERM or SIGHUP).
+void registerTempFile(const QString &path);
+void unregisterTempFile(const QString &path);
+// Deletes every listed file and empties the list.
+void deleteRegisteredTempFiles();
+int registeredTempFileCount();
+
+} // namespace prenso::files

@@ -1,0 +1,53 @@
+#include "support/test_support.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <stdexcept>
+
+namespace prenso::test {
+
+TempDir::TempDir()
+{
+    QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/prenso-test-XXXXXX"));
+    dir.setAutoRemove(false);
+    if (!dir.isValid())
+        throw std::runtime_error("cannot create a temporary folder");
+    m_path = dir.path();
+}
+
+TempDir::~TempDir()
+{
+    QDir(m_path).removeRecursively();
+}
+
+void writeFile(const QString &path, const std::string &bytes)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw std::runtime_error("cannot write " + path.toStdString());
+    f.write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+
+std::string readFile(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        throw std::runtime_error("cannot read " + path.toStdString());
+    const QByteArray data = f.readAll();
+    return std::string(data.constData(), static_cast<size_t>(data.size()));
+}
+
+QStringList listFolder(const QString &path)
+{
+    QStringList names = QDir(path).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    names.sort();
+    return names;
+}
+
+QString samplePath(const QString &name)
+{
+    return QStringLiteral(PRENSO_SOURCE_DIR "/samples/") + name;
+}
+
+} // namespace prenso::test
