@@ -13,10 +13,13 @@ Exception::Exception(QString message, const char *className)
 
 bool TryStrToInt(const QString &text, int &value)
 {
-    // Accepts an optional sign followed by decimal digits, or "$" / "0x" hexadecimal,
+    // Accepts leading blanks, an optional sign followed by decimal digits, or "$" / "0x" hexadecimal,
     // as the runtime's conversion does; everything else is refused.
     const int n = text.size();
     int i = 0;
+    // Leading blanks are skipped, as the runtime's conversion always did.
+    while (i < n && text[i] == u' ')
+        ++i;
     bool negative = false;
     if (i < n && (text[i] == u'+' || text[i] == u'-')) {
         negative = text[i] == u'-';

@@ -52,8 +52,8 @@ public:
     const char *what() const noexcept override { return "Operation aborted"; }
 };
 
-// Integer conversion as the user knows it: optional sign and decimal digits
-// (leading and trailing blanks are not accepted). Raises EConvertError with
+// Integer conversion as the user knows it: leading blanks, an optional sign and
+// decimal digits ("$" for hexadecimal); trailing blanks are not accepted. Raises EConvertError with
 // "''%s'' is not a valid integer value".
 int StrToInt(const QString &text);
 // The same without raising: returns false when the text is not an integer.

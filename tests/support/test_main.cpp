@@ -1,14 +1,28 @@
 // Every test program runs inside a QApplication on the offscreen platform, so
-// that fonts, painting and windows behave as they do for the user.
+// that fonts, painting and windows behave as they do for the user. Each program
+// gets a temporary folder of its own, so that tests can prove that nothing is
+// left behind without seeing other programs' files.
 #include <QApplication>
+#include <QDir>
 #include <gtest/gtest.h>
 #include <cstdlib>
+#include <string>
 
 int main(int argc, char **argv)
 {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     ::setenv("PRENSO_DIALOGS", "auto", 0);
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    std::string tmpl = "/tmp/prenso-tmp-XXXXXX";
+    const char *tmp = ::mkdtemp(tmpl.data());
+    if (tmp)
+        ::setenv("TMPDIR", tmp, 1);
+    int rc;
+    {
+        QApplication app(argc, argv);
+        ::testing::InitGoogleTest(&argc, argv);
+        rc = RUN_ALL_TESTS();
+    }
+    if (tmp)
+        QDir(QString::fromLocal8Bit(tmp)).removeRecursively();
+    return rc;
 }

@@ -1,0 +1,187 @@
+// The print job's reading and decisions, on real files.
+#include "app/Principal.h"
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "platform/messagebox.h"
+#include "report/RLFilters.h"
+#include "support/test_support.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+using namespace prenso;
+using prenso::test::TempDir;
+
+namespace {
+
+class PrintJob : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        binBefore = test::listFolder(QString(files::executableFolder()));
+        tmpBefore = test::listFolder(QDir::tempPath());
+        tmpBefore.removeAll(QDir(dir.path()).dirName());
+    }
+    void TearDown() override
+    {
+        // Nothing may be left behind: no scratch file beside the program and
+        // nothing new in the temporary folder (our own TempDir excepted).
+        EXPECT_EQ(test::listFolder(files::executableFolder()), binBefore);
+        QStringList tmpAfter = test::listFolder(QDir::tempPath());
+        tmpAfter.removeAll(QDir(dir.path()).dirName());
+        EXPECT_EQ(tmpAfter, tmpBefore);
+    }
+
+    // Runs a job on a form with the given content and extra switches.
+    TfrmPrincipal &run(const std::string &content, QStringList switches = {})
+    {
+        const QString form = dir.file(QStringLiteral("form.txt"));
+        test::writeFile(form, content);
+        form_ = std::make_unique<TfrmPrincipal>(TfrmPrincipal::NoCreate{},
+                                                QStringList{QStringLiteral("Prenso"), QStringLiteral("/ARQ=") + form} +
+                                                    switches);
+        form_->FormCreate();
+        return *form_;
+    }
+
+    static std::string lineOf(int length) { return std::string(static_cast<size_t>(length), 'x') + "\r\n"; }
+
+    TempDir dir;
+    QStringList binBefore, tmpBefore;
+    std::unique_ptr<TfrmPrincipal> form_;
+};
+
+} // namespace
+
+TEST_F(PrintJob, PortraitLadder)
+{
+    const std::pair<int, int> cases[] = {{1, 8}, {99, 8}, {100, 7}, {126, 7}, {127, 6}, {139, 6},
+                                         {140, 5}, {174, 5}, {175, 4}, {200, 4}};
+    for (auto [length, size] : cases) {
+        TfrmPrincipal &p = run("short\r\n" + lineOf(length) + "end");
+        EXPECT_EQ(p.sPbOrientacao, QStringLiteral("RETRATO")) << length;
+        EXPECT_EQ(p.iPbFontSize, size) << length;
+        EXPECT_EQ(p.rlrRetrato.FontSize, size);
+        EXPECT_EQ(p.rlrRetrato.LastAction, TJobReport::Action::Print);
+        EXPECT_EQ(p.rlrPaisagem.LastAction, TJobReport::Action::None);
+    }
+}
+
+TEST_F(PrintJob, LandscapeLadderAndTheSwitchAbove200)
+{
+    const std::pair<int, int> cases[] = {{201, 7}, {205, 7}, {206, 5}, {250, 5}, {300, 5}};
+    for (auto [length, size] : cases) {
+        TfrmPrincipal &p = run(lineOf(length), {QStringLiteral("/ORI=RETRATO")});
+        EXPECT_EQ(p.sPbOrientacao, QStringLiteral("PAISAGEM")) << length;
+        EXPECT_EQ(p.iPbFontSize, size) << length;
+        EXPECT_EQ(p.rlrPaisagem.LastAction, TJobReport::Action::Print);
+        EXPECT_EQ(p.lastLongestLine(), length);
+    }
+    for (auto [length, size] : {std::pair{146, 8}, std::pair{147, 7}}) {
+        TfrmPrincipal &p = run(lineOf(length), {QStringLiteral("/ORI=Paisagem")});
+        EXPECT_EQ(p.iPbFontSize, size) << length;
+    }
+}
+
+TEST_F(PrintJob, GivenSizeIsKeptButLandscapeStillApplies)
+{
+    TfrmPrincipal &p = run(lineOf(220), {QStringLiteral("/FOS=12")});
+    EXPECT_EQ(p.iPbFontSize, 12);
+    EXPECT_EQ(p.sPbOrientacao, QStringLiteral("PAISAGEM"));
+    EXPECT_EQ(p.rlrPaisagem.FontSize, 12);
+}
+
+TEST_F(PrintJob, OtherOrientationTextsUseLandscapeWithoutLadder)
+{
+    TfrmPrincipal &p = run(lineOf(50), {QStringLiteral("/ORI=landscape")});
+    EXPECT_EQ(p.iPbFontSize, 0);
+    EXPECT_EQ(p.rlrPaisagem.LastAction, TJobReport::Action::Print);
+}
+
+TEST_F(PrintJob, DefaultFontAndPreviewAndPrinter)
+{
+    TfrmPrincipal &p = run("a\n", {QStringLiteral("/VIS=SIM"), QStringLiteral("/IMPI=3")});
+    EXPECT_EQ(p.sPbFontName, QStringLiteral("Courier New"));
+    EXPECT_EQ(p.rlrRetrato.FontName, QStringLiteral("Courier New"));
+    EXPECT_EQ(p.rlrRetrato.LastAction, TJobReport::Action::Preview);
+    EXPECT_EQ(p.rlrRetrato.PrinterIndex, 3);
+}
+
+TEST_F(PrintJob, FormFeedAndTabCountInTheLengthAndCtrlZCuts)
+{
+    TfrmPrincipal &p = run("\f" + std::string(99, 'a') + "\r\nb\x1A" + std::string(500, 'z') + "\r\nc\r\n\x1A" +
+                           std::string(400, 'q'));
+    EXPECT_EQ(p.lastLongestLine(), 100);
+    EXPECT_EQ(p.iPbFontSize, 7);
+    EXPECT_EQ(p.rlrRetrato.LineCount, 3);
+}
+
+TEST_F(PrintJob, EmptyFileStillAsksTheReport)
+{
+    TfrmPrincipal &p = run("");
+    EXPECT_EQ(p.rlrRetrato.LineCount, 0);
+    EXPECT_EQ(p.iPbFontSize, 8);
+    EXPECT_EQ(p.rlrRetrato.LastAction, TJobReport::Action::Print);
+}
+
+TEST_F(PrintJob, BinaryFileAndHugeLine)
+{
+    std::string binary;
+    for (int i = 0; i < 4096; ++i)
+        binary.push_back(static_cast<char>((i * 37) & 0xFF));
+    TfrmPrincipal &p = run(binary);
+    EXPECT_EQ(p.rlrPaisagem.LineCount, 17); // a Ctrl-Z inside line 1 and NULs do not stop the reading
+    EXPECT_EQ(p.lastLongestLine(), 206);
+    TfrmPrincipal &q = run(std::string(1 << 20, 'm') + "\n");
+    EXPECT_EQ(q.lastLongestLine(), 1 << 20);
+    EXPECT_EQ(q.sPbOrientacao, QStringLiteral("PAISAGEM"));
+    EXPECT_EQ(q.iPbFontSize, 5);
+}
+
+TEST_F(PrintJob, MissingFileOrFolderFailsBeforeAnyRecord)
+{
+    form_ = std::make_unique<TfrmPrincipal>(
+        TfrmPrincipal::NoCreate{}, QStringList{QStringLiteral("Prenso"), QStringLiteral("/ARQ=") + dir.file("none.txt")});
+    EXPECT_THROW(form_->FormCreate(), EInOutError);
+    EXPECT_EQ(form_->rlrRetrato.LastAction, TJobReport::Action::None);
+    // The table stays open (as after any failed job) and is closed, writing its
+    // scratch file, by the next job's first step; close it here so that no file stays.
+    form_->cdsLinhaRelatorio.SetFileName(QString());
+    form_->cdsLinhaRelatorio.Close();
+
+    form_ = std::make_unique<TfrmPrincipal>(TfrmPrincipal::NoCreate{},
+                                            QStringList{QStringLiteral("Prenso"), QStringLiteral("/ARQ=") + dir.path()});
+    EXPECT_THROW(form_->FormCreate(), EInOutError);
+    form_->cdsLinhaRelatorio.SetFileName(QString());
+    form_->cdsLinhaRelatorio.Close();
+}
+
+TEST_F(PrintJob, FilterSwitchMustNameAPrintFilter)
+{
+    // A component that exists but is no print filter.
+    TfrmPrincipal &p = *(form_ = std::make_unique<TfrmPrincipal>(TfrmPrincipal::NoCreate{}, QStringList{}));
+    TComponent notAFilter(&p);
+    notAFilter.SetName(QStringLiteral("cdsThing"));
+    TRLCustomPrintFilter filter(&p);
+    filter.SetName(QStringLiteral("RLDraftFilter1"));
+
+    test::writeFile(dir.file("f.txt"), "a\n");
+    p.sPbArquivo = dir.file("f.txt");
+    p.sPbOrientacao = QStringLiteral("RETRATO");
+    p.sPbMatricial = QStringLiteral("CDSTHING");
+    try {
+        p.ExecutaImpressao();
+        FAIL() << "expected the typecast error";
+    } catch (const EInvalidCast &e) {
+        EXPECT_EQ(e.message(), QStringLiteral("Invalid class typecast"));
+    }
+    p.cdsLinhaRelatorio.SetFileName(QString());
+    p.cdsLinhaRelatorio.Close();
+    p.sPbMatricial = QStringLiteral("RLDRAFTFILTER1");
+    p.ExecutaImpressao();
+    EXPECT_EQ(p.rlrRetrato.DefaultFilter, &filter);
+    p.sPbMatricial = QStringLiteral("NOSUCHTHING");
+    p.rlrRetrato.DefaultFilter = nullptr;
+    p.ExecutaImpressao();
+    EXPECT_EQ(p.rlrRetrato.DefaultFilter, nullptr);
+}
