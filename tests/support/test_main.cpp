@@ -6,6 +6,7 @@
 #include <QDir>
 #include <gtest/gtest.h>
 #include <cstdlib>
+#include <sys/stat.h>
 #include <string>
 
 int main(int argc, char **argv)
@@ -14,8 +15,11 @@ int main(int argc, char **argv)
     ::setenv("PRENSO_DIALOGS", "auto", 0);
     std::string tmpl = "/tmp/prenso-tmp-XXXXXX";
     const char *tmp = ::mkdtemp(tmpl.data());
-    if (tmp)
+    if (tmp) {
+        // Readable by others, so that a test may run the program as another user.
+        ::chmod(tmp, 0755);
         ::setenv("TMPDIR", tmp, 1);
+    }
     int rc;
     {
         QApplication app(argc, argv);
