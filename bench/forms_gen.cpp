@@ -1,0 +1,55 @@
+#include "forms_gen.h"
+
+#include "platform/codepage.h"
+#include "platform/files.h"
+
+#include <QDir>
+#include <QFile>
+#include <map>
+
+namespace prenso::bench {
+
+std::string makeForm(int lines)
+{
+    static const char *words[] = {"DISTRIBUIDORA", "SÃO", "JOÃO", "Ribeirão", "Preto", "ação", "Avenida",
+                                  "Brasília", "CONCEIÇÃO", "Uberlândia", "Fatura", "nº", "R$", "1.234,56",
+                                  "ÍTEM", "descrição", "ÓLEO", "açúcar", "pão", "café", "—", "€", "|", "----"};
+    std::string out;
+    out.reserve(static_cast<size_t>(lines) * 90);
+    unsigned seed = 12345;
+    for (int i = 0; i < lines; ++i) {
+        std::string line;
+        if (i > 0 && i % 66 == 0)
+            line += '\f';
+        seed = seed * 1103515245u + 12345u;
+        const size_t target = 20 + (seed >> 16) % 113; // 20..132 characters
+        while (line.size() < target) {
+            seed = seed * 1103515245u + 12345u;
+            line += cp1252::encode(QString::fromUtf8(words[(seed >> 16) % (sizeof words / sizeof *words)]));
+            line += ' ';
+        }
+        line.resize(target);
+        out += line;
+        out += "\r\n";
+    }
+    return out;
+}
+
+QString formFile(int lines)
+{
+    static std::map<int, QString> made;
+    auto it = made.find(lines);
+    if (it != made.end())
+        return it->second;
+    const QString path = QDir::tempPath() + QStringLiteral("/prenso-bench-form-%1.txt").arg(lines);
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        const std::string data = makeForm(lines);
+        f.write(data.data(), static_cast<qint64>(data.size()));
+    }
+    made[lines] = path;
+    files::registerTempFile(path); // removed when the benchmark ends
+    return path;
+}
+
+} // namespace prenso::bench
