@@ -4,6 +4,8 @@
 // language. Every window and message of the engine reads the active record.
 
 #include <QString>
+#include <array>
+#include <optional>
 
 namespace prenso {
 
@@ -99,6 +101,17 @@ struct TRLLocaleStrings {
     QString LS_LastFooMsg;
 };
 
+// The record is nothing but its 89 texts, so that code walking the keys (below)
+// covers every field.
+static_assert(sizeof(TRLLocaleStrings) == 89 * sizeof(QString));
+
+// Every key of the record, in field order, with its name as written above.
+struct TRLLocaleStringKey {
+    const char *name;
+    QString TRLLocaleStrings::*field;
+};
+const std::array<TRLLocaleStringKey, 89> &LocaleStringKeys();
+
 enum class TRLLanguage { English, Portuguese, French, Spanish, Italian, German };
 
 // The built-in table of a language.
@@ -106,14 +119,19 @@ const TRLLocaleStrings &LocaleTable(TRLLanguage language);
 // The table for a primary-language number (7, 9, 10, 12, 16, 22; English otherwise).
 TRLLanguage LanguageForId(int primaryLanguageId);
 
+// The table for the user's language as the platform reports it now.
+const TRLLocaleStrings &LocaleTableForUser();
+
 // The active record. Filled from the user's language on first use (or by
 // InitLocaleStrings at start-up) and unchanged afterwards.
 const TRLLocaleStrings &LS();
 void InitLocaleStrings();
-// Tests only: make another table the active one.
-void SetActiveLocaleForTesting(TRLLanguage language);
+// Tests only: make another table the active one, or with nullopt forget the
+// choice so that the next LS() makes it again from the user's language.
+void SetActiveLocaleForTesting(std::optional<TRLLanguage> language);
 
-// LS_DefaultJobTitle formatted with its one text argument.
+// LS_DefaultJobTitle of the active record with its "%s" replaced by the
+// argument, taken as it is (a "%" inside the argument is not expanded).
 QString FormatDefaultJobTitle(const QString &argument);
 
 } // namespace prenso
