@@ -36,6 +36,18 @@ void TComponent::BeginDestroy()
     }
 }
 
+void TComponent::InsertComponent(TComponent *component)
+{
+    if (!component || component->m_owner == this)
+        return;
+    if (component->m_owner) {
+        auto &list = component->m_owner->m_components;
+        list.erase(std::remove(list.begin(), list.end(), component), list.end());
+    }
+    component->m_owner = this;
+    m_components.push_back(component);
+}
+
 TComponent *TComponent::FindComponent(const QString &name) const
 {
     if (name.isEmpty())
