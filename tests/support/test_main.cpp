@@ -1,14 +1,49 @@
 // Every test program runs inside a QApplication on the offscreen platform, so
 // that fonts, painting and windows behave as they do for the user.
+//
+// The integration test program also runs its own print server for the whole
+// run. It starts before the application object and before any printing call:
+// the printing library reads which server to talk to only once.
 #include <QApplication>
 #include <gtest/gtest.h>
 #include <cstdlib>
+#include <cstring>
+
+#ifdef PRENSO_PRIVATE_CUPSD
+#include "support/private_cupsd.h"
+#endif
+
+namespace {
+
+bool onlyListingTests(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--gtest_list_tests") == 0)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     ::setenv("PRENSO_DIALOGS", "auto", 0);
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+#ifdef PRENSO_PRIVATE_CUPSD
+    if (!onlyListingTests(argc, argv))
+        prenso::test::PrivateCupsd::startShared();
+#else
+    (void)onlyListingTests;
+#endif
+    int result = 0;
+    {
+        QApplication app(argc, argv);
+        ::testing::InitGoogleTest(&argc, argv);
+        result = RUN_ALL_TESTS();
+    }
+#ifdef PRENSO_PRIVATE_CUPSD
+    prenso::test::PrivateCupsd::stopShared();
+#endif
+    return result;
 }
