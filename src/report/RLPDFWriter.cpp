@@ -35,6 +35,8 @@ class TRLPDFWriter::Output {
 public:
     explicit Output(const QString &target) : m_target(target)
     {
+        if (target.isEmpty())
+            fail(QStringLiteral("No file name was given."));
         const QFileInfo info(target);
         const QString folder = info.absolutePath();
         if (!QFileInfo(folder).isDir())

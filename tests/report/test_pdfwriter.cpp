@@ -928,6 +928,9 @@ TEST(PdfFiles, MissingFolderIsAClearErrorAndCreatesNothing)
     }
     EXPECT_FALSE(w.Active());
     EXPECT_TRUE(listFolder(dir.path()).isEmpty());
+    EXPECT_THROW(w.BeginDoc(QString(), kA4, plainInfo()), EFCreateError);
+    EXPECT_THROW(w.BeginDoc(dir.path(), kA4, plainInfo()), EFCreateError); // a folder
+    EXPECT_TRUE(listFolder(dir.path()).isEmpty());
 }
 
 TEST(PdfFiles, ReadOnlyFolderIsAClearError)
