@@ -332,8 +332,9 @@ TEST(PdfStructure, CrossReferenceOffsetsAndStreamLengthsAreExact)
 
     // No line ends without its carriage return.
     for (size_t i = 0; i < pdf.size(); ++i) {
-        if (pdf[i] == '\n')
+        if (pdf[i] == '\n') {
             ASSERT_EQ(pdf[i - 1], '\r') << "bare line feed at " << i;
+        }
     }
     EXPECT_TRUE(QpdfCheckClean(path));
 }
