@@ -455,7 +455,26 @@ bool PlatformPrinter::newPage()
 
 bool PlatformPrinter::endDocument()
 {
-    return printing() && m_painter->end();
+    m_lastError.clear();
+    if (!printing())
+        return false;
+    // A document for a queue is handed to the print server while the painter
+    // ends. Qt does not pass the server's answer on, but the printing
+    // library keeps it for this thread: a queue that refuses the job, or a
+    // server that has gone, must not look like a printed document.
+    const bool toServer = m_printer->outputFormat() == QPrinter::NativeFormat && m_printer->outputFileName().isEmpty();
+    if (!m_painter->end()) {
+        m_lastError = QStringLiteral("the document could not be finished");
+        return false;
+    }
+    if (toServer && cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE) {
+        QString reason = QString::fromUtf8(cupsLastErrorString());
+        if (reason.isEmpty())
+            reason = QString::fromUtf8(ippErrorString(cupsLastError()));
+        m_lastError = QStringLiteral("the print server did not take the document (%1)").arg(reason);
+        return false;
+    }
+    return true;
 }
 
 bool PlatformPrinter::printing() const

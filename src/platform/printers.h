@@ -115,9 +115,13 @@ public:
 
     // Document control. beginDocument gives false when the printer cannot
     // start a document; painting goes through painter() until endDocument.
+    // endDocument gives false when no document was open or when the print
+    // server did not take the finished one; lastError() then says why
+    // (empty when there was nothing to end).
     bool beginDocument(const QString &title);
     bool newPage();
     bool endDocument();
+    const QString &lastError() const { return m_lastError; }
     bool printing() const;
     QPainter *painter() const;
 
@@ -137,6 +141,7 @@ private:
     int m_copies = 1;
     mutable std::unique_ptr<QPrinter> m_printer;
     std::unique_ptr<QPainter> m_painter;
+    QString m_lastError;
 };
 
 // The one printer object of the program, created on first use.

@@ -1,5 +1,6 @@
 #include "report/RLPrinters.h"
 
+#include "platform/canvas.h"
 #include "platform/errors.h"
 #include "platform/messagebox.h"
 #include "platform/printers.h"
@@ -8,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QPageSetupDialog>
+#include <QPainter>
 #include <QPrinter>
 
 #include <cmath>
@@ -140,10 +142,13 @@ void TRLPrinterWrapper::BeginDoc(const QString &title)
 {
     if (!EnsureSelection())
         throw Exception(LS().LS_PrinterNotFoundStr);
-    // The painter sizes fonts in points by the printer's own resolution, so
-    // text drawn on it needs no further resolution setting.
-    if (!printing::thePrinter().beginDocument(title))
+    printing::PlatformPrinter &printer = printing::thePrinter();
+    if (!printer.beginDocument(title))
         throw Exception(LS().LS_PrinterDriverErrorStr);
+    // Sizes in points must come out in the printer's own pixels.
+    printing::DeviceMetrics device;
+    const int ppi = printer.readMetrics(device) ? device.ppiY : printer.painter()->device()->logicalDpiY();
+    FCanvas = std::make_unique<TCanvas>(*printer.painter(), ppi);
 }
 
 void TRLPrinterWrapper::NewPage()
@@ -153,10 +158,14 @@ void TRLPrinterWrapper::NewPage()
 
 void TRLPrinterWrapper::EndDoc()
 {
+    FCanvas.reset();
     printing::PlatformPrinter &printer = printing::thePrinter();
     const int index = printer.index();
-    printer.endDocument();
+    const bool handedOver = printer.endDocument();
+    const QString refusal = printer.lastError();
     printer.select(index);
+    if (!handedOver && !refusal.isEmpty())
+        throw Exception(LS().LS_PrinterDriverErrorStr + QStringLiteral(": ") + refusal);
 }
 
 QPainter *TRLPrinterWrapper::Painter() const

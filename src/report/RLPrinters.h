@@ -10,11 +10,14 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <memory>
 
 class QPainter;
 class QPrinter;
 
 namespace prenso {
+
+class TCanvas;
 
 enum TRLPrintOddEvenPages { odOddPagesOnly, odEvenPagesOnly, odAllPages };
 
@@ -71,12 +74,15 @@ public:
     void SetOddEven(TRLPrintOddEvenPages value) { FOddEven = value; }
 
     // Documents: BeginDoc raises an Exception when the printer cannot start
-    // one; EndDoc leaves the same printer selected.
+    // one; EndDoc leaves the same printer selected and raises an Exception
+    // when the finished document could not be handed to the print server.
     void BeginDoc(const QString &title);
     void NewPage();
     void EndDoc();
-    // The painter of the open document (nullptr outside a document) and the
-    // printer it paints on.
+    // The canvas of the open document, from BeginDoc to EndDoc (nullptr
+    // outside a document); its fonts take the printer's vertical resolution.
+    TCanvas *Canvas() const { return FCanvas.get(); }
+    // The painter under that canvas and the printer it paints on.
     QPainter *Painter() const;
     QPrinter &Printer() const;
 
@@ -112,6 +118,7 @@ private:
 
     QStringList FPrinters;
     bool FPrintersBuilt = false;
+    std::unique_ptr<TCanvas> FCanvas;
     double FCustomWidth = 0;
     double FCustomHeight = 0;
     TRLPrintOddEvenPages FOddEven = odAllPages;

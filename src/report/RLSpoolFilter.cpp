@@ -7,7 +7,6 @@
 #include "report/RLPrinters.h"
 
 #include <QImage>
-#include <QPainter>
 
 namespace prenso {
 
@@ -75,13 +74,10 @@ void TRLSpoolFilter::InternalDrawPage(TRLGraphicSurface *page)
     SetPageSize(page->Orientation(), page->PaperWidth(), page->PaperHeight());
     const double xf = page->Width() ? double(m_printerRect.Width()) / page->Width() : 1.0;
     const double yf = page->Height() ? double(m_printerRect.Height()) / page->Height() : 1.0;
-    TRLPrinterWrapper &printer = RLPrinter();
-    QPainter *painter = printer.Painter();
-    if (!painter)
+    TCanvas *printerCanvas = RLPrinter().Canvas();
+    if (!printerCanvas)
         throw Exception(QStringLiteral("The printer has no open document to draw on."));
-    TRLPrinterMetrics m;
-    printer.LoadMetrics(m);
-    TCanvas canvas(*painter, m.PPIY > 0 ? m.PPIY : 96);
+    TCanvas &canvas = *printerCanvas;
     std::vector<TRect> clips;
     TRect clip = m_printerRect;
     CanvasSetClipRect(canvas, clip);

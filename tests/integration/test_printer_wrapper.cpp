@@ -2,8 +2,10 @@
 // queue whose PPD declares unprintable margins.
 #include "integration/printer_server_test.h"
 
+#include "platform/canvas.h"
 #include "platform/errors.h"
 #include "report/RLConsts.h"
+#include "support/pdf_probe.h"
 #include "support/test_support.h"
 
 #include <QPageLayout>
@@ -15,39 +17,13 @@
 
 using namespace prenso;
 using namespace prenso::test;
+using namespace prenso::test::probe;
 
 namespace {
 
 QString uriFor(const SocketListener &listener)
 {
     return QStringLiteral("socket://127.0.0.1:%1").arg(listener.port());
-}
-
-// One line of pdfinfo's report ("Pages", "Title", ...), or a note why not.
-QString pdfInfoField(const std::string &pdf, const QString &field)
-{
-    TempDir dir;
-    writeFile(dir.file(QStringLiteral("job.pdf")), pdf);
-    QProcess p;
-    p.start(QStringLiteral("pdfinfo"), {dir.file(QStringLiteral("job.pdf"))});
-    if (!p.waitForFinished(20000))
-        return QStringLiteral("(pdfinfo did not finish)");
-    for (const QString &line : QString::fromUtf8(p.readAllStandardOutput()).split(u'\n')) {
-        if (line.startsWith(field + u':'))
-            return line.mid(field.size() + 1).trimmed();
-    }
-    return QStringLiteral("(no %1 in pdfinfo's report)").arg(field);
-}
-
-QString pdfText(const std::string &pdf)
-{
-    TempDir dir;
-    writeFile(dir.file(QStringLiteral("job.pdf")), pdf);
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {dir.file(QStringLiteral("job.pdf")), QStringLiteral("-")});
-    if (!p.waitForFinished(20000))
-        return QString();
-    return QString::fromUtf8(p.readAllStandardOutput());
 }
 
 int pointsToPixels(double points, int ppi)
@@ -301,6 +277,70 @@ TEST_F(WrapperWithPrinters, DocumentArrivesAsOneJobWithItsTitleAndPages)
     EXPECT_TRUE(text.contains(QStringLiteral("page two"))) << text.toStdString();
     EXPECT_TRUE(alpha.jobs().empty());
     EXPECT_TRUE(zeta.jobs().empty());
+}
+
+// The canvas of a document lives from BeginDoc to EndDoc, across pages, and
+// sizes fonts by the printer's vertical resolution: 10 points are as many
+// printer pixels as 10/72 of an inch.
+TEST_F(WrapperWithPrinters, CanvasLivesAsLongAsTheDocument)
+{
+    TRLPrinterWrapper &printer = RLPrinter();
+    printer.SetPrinterIndex(1);
+    printer.SetPaperSize(210, 297, false, false, true);
+    EXPECT_EQ(printer.Canvas(), nullptr);
+    TRLPrinterMetrics metrics;
+    printer.LoadMetrics(metrics);
+    printer.BeginDoc(QStringLiteral("canvas"));
+    TCanvas *canvas = printer.Canvas();
+    ASSERT_NE(canvas, nullptr);
+    EXPECT_EQ(canvas->PixelsPerInch(), metrics.PPIY);
+    EXPECT_EQ(canvas->Painter(), printer.Painter());
+    TFont font;
+    font.SetName(QStringLiteral("Courier New"));
+    font.SetPixelsPerInch(canvas->PixelsPerInch());
+    font.SetSize(10);
+    canvas->SetFont(font);
+    EXPECT_NEAR(canvas->Font().Resource().emPixels, metrics.PPIY * 10 / 72.0, 1.0);
+    canvas->TextOut(300, 300, std::string_view("folha um"));
+    printer.NewPage();
+    EXPECT_EQ(printer.Canvas(), canvas);
+    canvas->TextOut(300, 300, std::string_view("folha dois"));
+    printer.EndDoc();
+    EXPECT_EQ(printer.Canvas(), nullptr);
+
+    const std::vector<std::string> jobs = mid.waitForJobs(1);
+    ASSERT_EQ(jobs.size(), 1u);
+    EXPECT_EQ(pdfInfoField(jobs[0], QStringLiteral("Pages")), QStringLiteral("2"));
+    const QString text = pdfText(jobs[0]);
+    EXPECT_TRUE(text.contains(QStringLiteral("folha um"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("folha dois"))) << text.toStdString();
+}
+
+// A queue that refuses jobs: the document is painted, but handing it over
+// fails, and EndDoc says so (with the server's reason) instead of losing it.
+TEST_F(WrapperWithPrinters, EndDocReportsAQueueThatRefusesTheJob)
+{
+    TRLPrinterWrapper &printer = RLPrinter();
+    printer.SetPrinterIndex(0);
+    printer.BeginDoc(QStringLiteral("recusado"));
+    printer.Painter()->drawText(QPointF(300, 300), QStringLiteral("nunca impresso"));
+    QString out;
+    ASSERT_EQ(cupsd->runTool(QStringLiteral("cupsreject"), {QStringLiteral("alpha")}, &out), 0) << out.toStdString();
+    try {
+        printer.EndDoc();
+        ADD_FAILURE() << "the refused job passed for printed";
+    } catch (const Exception &e) {
+        EXPECT_TRUE(e.message().startsWith(LS().LS_PrinterDriverErrorStr + QStringLiteral(": "))) << e.message().toStdString();
+        EXPECT_TRUE(e.message().contains(QStringLiteral("not accepting jobs"))) << e.message().toStdString();
+    }
+    EXPECT_EQ(printer.Painter(), nullptr);
+    EXPECT_EQ(printer.PrinterIndex(), 0);
+    // The next document on another queue is not blamed for the refusal.
+    printer.SetPrinterIndex(1);
+    printer.BeginDoc(QStringLiteral("aceito"));
+    printer.EndDoc();
+    EXPECT_EQ(mid.waitForJobs(1).size(), 1u);
+    EXPECT_TRUE(alpha.jobs().empty());
 }
 
 TEST_F(WrapperWithPrinters, SetupDialogIsShownForTheSelectedPrinter)

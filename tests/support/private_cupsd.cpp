@@ -5,7 +5,9 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <arpa/inet.h>
+#include <cups/cups.h>
 #include <chrono>
 #include <cerrno>
 #include <csignal>
@@ -292,6 +294,22 @@ int PrivateCupsd::runTool(const QString &tool, const QStringList &arguments, QSt
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
+std::vector<int> PrivateCupsd::jobStates(const QString &queue) const
+{
+    cups_job_t *jobs = nullptr;
+    const QByteArray name = queue.toUtf8();
+    const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, name.constData(), 0, CUPS_WHICHJOBS_ALL);
+    std::vector<std::pair<int, int>> byId;
+    for (int i = 0; i < count; ++i)
+        byId.emplace_back(jobs[i].id, static_cast<int>(jobs[i].state));
+    cupsFreeJobs(count, jobs);
+    std::sort(byId.begin(), byId.end());
+    std::vector<int> states;
+    for (const auto &[id, state] : byId)
+        states.push_back(state);
+    return states;
+}
+
 void PrivateCupsd::addRawQueue(const QString &name, int port)
 {
     QString out;
@@ -356,7 +374,7 @@ void PrivateCupsd::removeAllQueues()
 // ---------------------------------------------------------------------------
 // SocketListener
 
-SocketListener::SocketListener()
+SocketListener::SocketListener(size_t closeAfterBytes) : m_closeAfterBytes(closeAfterBytes)
 {
     m_listenFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (m_listenFd < 0)
@@ -401,10 +419,14 @@ void SocketListener::run()
             pollfd p{fd, POLLIN, 0};
             if (::poll(&p, 1, 100) <= 0)
                 continue;
-            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            const size_t want =
+                m_closeAfterBytes > 0 ? std::min(sizeof buffer, m_closeAfterBytes - job.size()) : sizeof buffer;
+            const ssize_t n = ::read(fd, buffer, want);
             if (n <= 0)
                 break;
             job.append(buffer, static_cast<size_t>(n));
+            if (m_closeAfterBytes > 0 && job.size() >= m_closeAfterBytes)
+                break;
         }
         ::close(fd);
         {

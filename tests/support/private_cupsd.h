@@ -77,6 +77,10 @@ public:
     static constexpr int kMarginRightPt = 12;
     static constexpr int kMarginTopPt = 24;
 
+    // The states of the jobs of a queue, oldest first, as the server reports
+    // them (the IPP job-state values: 3 pending ... 9 completed).
+    std::vector<int> jobStates(const QString &queue) const;
+
     // Runs a printing command-line tool (lpadmin, lpstat, lpoptions, lp)
     // against this server; returns its exit code and puts its output in `output`.
     int runTool(const QString &tool, const QStringList &arguments, QString *output = nullptr) const;
@@ -90,10 +94,12 @@ private:
 };
 
 // Accepts connections on 127.0.0.1 at a free port in a thread of its own;
-// everything one connection sends until it closes is one job.
+// everything one connection sends until it closes is one job. A listener
+// made with `closeAfterBytes` plays a printer that drops the line: it closes
+// each connection once it has that many bytes (what it got is the job).
 class SocketListener {
 public:
-    SocketListener();
+    explicit SocketListener(size_t closeAfterBytes = 0);
     ~SocketListener();
     SocketListener(const SocketListener &) = delete;
     SocketListener &operator=(const SocketListener &) = delete;
@@ -110,6 +116,7 @@ private:
 
     int m_listenFd = -1;
     int m_port = 0;
+    size_t m_closeAfterBytes = 0;
     std::atomic<bool> m_stop{false};
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_arrived;

@@ -1,0 +1,40 @@
+#pragma once
+// Runs the built program as the user's system would: a process of its own,
+// on the offscreen platform, with message boxes written to stderr, a
+// temporary folder the test owns and the print server of the environment.
+// Every wait is bounded: a program that hangs is killed and reported.
+
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace prenso::test {
+
+struct ProgramResult {
+    bool finished = false; // ended on its own within the time allowed
+    bool crashed = false;  // ended by a signal
+    int exitCode = -1;
+    QString err;           // everything it wrote to stderr
+    qint64 elapsedMs = 0;
+};
+
+struct ProgramOptions {
+    // The program's TMPDIR (required: leftovers are looked for there).
+    QString tmpDir;
+    // Variables set or replaced on top of this process's environment.
+    QProcessEnvironment extra;
+    int timeoutMs = 60000;
+    // Called about every 10 ms with the program's process id while it runs,
+    // for tests that act in the middle of a job (a test may hold the program
+    // still meanwhile with SIGSTOP, and must let it go on with SIGCONT).
+    std::function<void(qint64 pid)> whileRunning;
+};
+
+// The built program (PRENSO_BINARY_DIR/bin/Prenso).
+QString programPath();
+
+ProgramResult runProgram(const QStringList &arguments, const ProgramOptions &options);
+
+} // namespace prenso::test
