@@ -71,9 +71,14 @@ void TRLCustomSite::RealignControls()
     if (m_state.has(stAligningControls))
         return;
     StateGuard guard(m_state, stAligningControls);
-    alignChildren();
+    ++m_alignSerial;
     for (const auto &child : m_children)
-        if (child->IsSite() && child->Visible())
+        child->m_alignSerialMark = child->m_alignSerial;
+    alignChildren();
+    // Child sites realign their own children; those this pass placed have
+    // done so already.
+    for (const auto &child : m_children)
+        if (child->IsSite() && child->Visible() && child->m_alignSerial == child->m_alignSerialMark)
             child->RealignControls();
 }
 
@@ -87,32 +92,40 @@ void TRLCustomSite::alignChildren()
     if (m_children.empty())
         return;
 
-    std::array<std::vector<TRLCustomControl *>, faAlignCount> lists;
+    auto &lists = m_alignLists;
+    for (auto &list : lists)
+        list.clear();
     for (const auto &child : m_children)
         if (child->Visible())
             lists[child->Align()].push_back(child.get());
 
     // Bands stack by type first (header before title ... before footer), then group.
-    auto bandKey = [](const TRLCustomControl *c) {
-        const auto *b = dynamic_cast<const TRLCustomBand *>(c);
+    auto bandKey = [](TRLCustomControl *c) {
+        const TRLCustomBand *b = c->AsBand();
         return b ? std::pair<int, int>{b->BandType(), b->GroupIndex()} : std::pair<int, int>{0, 0};
     };
+    // Inside a list, controls keep the order of their edge in the direction
+    // they are aligned to.
     auto sortBy = [&](std::vector<TRLCustomControl *> &list, auto edge) {
         if (list.size() > 1)
-            std::stable_sort(list.begin(), list.end(), [&](const TRLCustomControl *a, const TRLCustomControl *b) {
+            std::stable_sort(list.begin(), list.end(), [&](TRLCustomControl *a, TRLCustomControl *b) {
                 const auto ka = bandKey(a), kb = bandKey(b);
                 if (ka != kb)
                     return ka < kb;
                 return edge(a) < edge(b);
             });
     };
-    sortBy(lists[faLeftMost], [](const TRLCustomControl *c) { return c->Left(); });
-    sortBy(lists[faLeft], [](const TRLCustomControl *c) { return c->Left(); });
-    sortBy(lists[faRightMost], [](const TRLCustomControl *c) { return -c->Left(); });
-    sortBy(lists[faRight], [](const TRLCustomControl *c) { return -c->Left(); });
-    sortBy(lists[faTop], [](const TRLCustomControl *c) { return c->Top(); });
-    sortBy(lists[faBottom], [](const TRLCustomControl *c) { return -c->Top(); });
-    sortBy(lists[faClient], [](const TRLCustomControl *c) { return c->Left(); });
+    auto byLeft = [](const TRLCustomControl *c) { return c->Left(); };
+    auto byRight = [](const TRLCustomControl *c) { return -c->Left(); };
+    auto byTop = [](const TRLCustomControl *c) { return c->Top(); };
+    auto byBottom = [](const TRLCustomControl *c) { return -c->Top(); };
+    for (TRLControlAlign a : {faLeftMost, faLeft, faClient, faLeftTop, faClientTop, faLeftBottom, faClientBottom})
+        sortBy(lists[a], byLeft);
+    for (TRLControlAlign a : {faRightMost, faRight, faRightTop, faRightBottom})
+        sortBy(lists[a], byRight);
+    for (TRLControlAlign a : {faTop, faClientLeft, faClientRight})
+        sortBy(lists[a], byTop);
+    sortBy(lists[faBottom], byBottom);
 
     TRect r = client;
     for (TRLCustomControl *c : lists[faLeftMost]) {
@@ -332,8 +345,8 @@ void TRLCustomSite::PushBoundsRecursive()
 {
     PushBoundsRect();
     for (const auto &child : m_children) {
-        if (auto *site = dynamic_cast<TRLCustomSite *>(child.get()))
-            site->PushBoundsRecursive();
+        if (child->IsSite())
+            static_cast<TRLCustomSite *>(child.get())->PushBoundsRecursive();
         else
             child->PushBoundsRect();
     }
@@ -342,8 +355,8 @@ void TRLCustomSite::PushBoundsRecursive()
 void TRLCustomSite::PopBoundsRecursive()
 {
     for (const auto &child : m_children) {
-        if (auto *site = dynamic_cast<TRLCustomSite *>(child.get()))
-            site->PopBoundsRecursive();
+        if (child->IsSite())
+            static_cast<TRLCustomSite *>(child.get())->PopBoundsRecursive();
         else
             child->PopBoundsRect();
     }
@@ -460,6 +473,13 @@ void TRLCustomSite::DrawFrame(TRLGraphicSurface &surface, const TRect &rect)
 
 // ---------------------------------------------------------------------------
 // Band
+
+void TRLCustomBand::Initialize()
+{
+    // Every document starts with a band in its own colour.
+    m_greenBarFlag = false;
+    TRLCustomBandSet::Initialize();
+}
 
 TRLCustomBand::TRLCustomBand(TRLCustomSite *parent) : TRLCustomBandSet(parent)
 {
