@@ -422,6 +422,7 @@ private:
     std::vector<std::unique_ptr<TRLCustomControl>> m_children;
     // The children by Align, kept between alignments to spare allocations.
     std::array<std::vector<TRLCustomControl *>, faAlignCount> m_alignLists;
+    std::uint32_t m_alignsUsed = 0; // bit per Align whose list is filled
     TRLMargins m_margins;
     TRLMargins m_insideMargins;
     TRLBackground m_background;
