@@ -597,9 +597,9 @@ TRLCustomPager *TRLCustomControl::FindParentPager() const
 
 TRLCustomSkipper *TRLCustomControl::FindParentSkipper() const
 {
-    for (const TRLCustomControl *c = this; c; c = c->m_parent)
-        if (auto *k = dynamic_cast<const TRLCustomSkipper *>(c))
-            return const_cast<TRLCustomSkipper *>(k);
+    for (TRLCustomControl *c = const_cast<TRLCustomControl *>(this); c; c = c->m_parent)
+        if (TRLCustomSkipper *k = c->AsSkipper())
+            return k;
     return nullptr;
 }
 

@@ -140,6 +140,7 @@ public:
     // look-ups run for every control of every record.
     virtual TRLCustomBand *AsBand() { return nullptr; }
     virtual TRLCustomPager *AsPager() { return nullptr; }
+    virtual TRLCustomSkipper *AsSkipper() { return nullptr; }
     virtual TRLCustomReport *AsReport() { return nullptr; }
 
     // Bounds relative to the parent, in pixels.

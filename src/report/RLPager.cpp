@@ -182,8 +182,9 @@ void TRLCustomPager::PrintDetails()
 void TRLCustomPager::PrintPagers()
 {
     for (const auto &child : Children())
-        if (auto *group = dynamic_cast<TRLCustomGroup *>(child.get()))
-            PrintSite(group);
+        if (TRLCustomPager *pager = child->AsPager())
+            if (auto *group = dynamic_cast<TRLCustomGroup *>(pager))
+                PrintSite(group);
 }
 
 void TRLCustomPager::PrintSite(TRLCustomSite *site)

@@ -131,6 +131,7 @@ public:
 class TRLCustomSkipper : public TRLCustomPager {
 public:
     using TRLCustomPager::TRLCustomPager;
+    TRLCustomSkipper *AsSkipper() override { return this; }
 
     TDataSource *DataSource() const { return m_dataSource; }
     void SetDataSource(TDataSource *ds) { m_dataSource = ds; }
