@@ -155,6 +155,14 @@ TEST(RecordWalk, ActionsSkipRepeatOrBlankARecord)
     EXPECT_EQ(f.texts(), (Texts{{"l1", "l3"}}));
     // Ignored records are not counted.
     EXPECT_EQ(seen, (std::vector<std::pair<int, int>>{{1, 1}, {2, 1}, {2, 1}, {3, 1}}));
+    // Ignoring the first record moves on to the next one rather than to the
+    // first again.
+    f.report.OnDataRecord = [&](TRLCustomControl *, int, int, bool &, TRLRecordAction &action) {
+        if (!lines.Eof() && lines.rows[lines.pos] == QLatin1String("l1"))
+            action = raIgnoreIt;
+    };
+    ASSERT_TRUE(f.report.Prepare());
+    EXPECT_EQ(f.texts(), (Texts{{"l2", "l3"}}));
 
     seen.clear();
     f.report.OnDataRecord = [&](TRLCustomControl *, int recNo, int copyNo, bool &, TRLRecordAction &action) {
