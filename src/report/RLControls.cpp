@@ -124,6 +124,7 @@ void TRLMargins::SetLeftMargin(double v)
 {
     if (v != m_left) {
         m_left = v;
+        m_pixels.Left = MMToPixels(v);
         changed();
     }
 }
@@ -131,6 +132,7 @@ void TRLMargins::SetTopMargin(double v)
 {
     if (v != m_top) {
         m_top = v;
+        m_pixels.Top = MMToPixels(v);
         changed();
     }
 }
@@ -138,6 +140,7 @@ void TRLMargins::SetRightMargin(double v)
 {
     if (v != m_right) {
         m_right = v;
+        m_pixels.Right = MMToPixels(v);
         changed();
     }
 }
@@ -145,6 +148,7 @@ void TRLMargins::SetBottomMargin(double v)
 {
     if (v != m_bottom) {
         m_bottom = v;
+        m_pixels.Bottom = MMToPixels(v);
         changed();
     }
 }
@@ -168,11 +172,6 @@ void TRLMargins::Assign(const TRLMargins &source)
     SetTopMargin(source.m_top);
     SetRightMargin(source.m_right);
     SetBottomMargin(source.m_bottom);
-}
-
-TRect TRLMargins::Pixels() const
-{
-    return TRect{MMToPixels(m_left), MMToPixels(m_top), MMToPixels(m_right), MMToPixels(m_bottom)};
 }
 
 void TRLMargins::changed()
@@ -220,12 +219,18 @@ void TRLCustomControl::SetBounds(int left, int top, int width, int height)
         return;
     }
     const int oldWidth = m_width, oldHeight = m_height;
+    const unsigned ownSerial = m_alignSerial;
+    const unsigned parentSerial = m_parent ? m_parent->m_alignSerial : 0;
     m_oldBounds = BoundsRect();
     setBoundsRaw(left, top, width, height);
     ExpandParentSite(oldWidth, oldHeight);
-    if (m_parent)
+    // A parent that grew with this control has realigned its children with
+    // the new bounds already, and a parent that placed this site has
+    // realigned the site's children: each once is enough.
+    if (m_parent && m_parent->m_alignSerial == parentSerial)
         m_parent->RealignControls();
-    RealignControls();
+    if (m_alignSerial == ownSerial)
+        RealignControls();
     BoundsChanged();
 }
 
@@ -339,8 +344,7 @@ void TRLCustomControl::SetFontSize(int points)
 bool TRLCustomControl::IsPreparing() const
 {
     const TRLCustomReport *report = FindParentReport();
-    const TRLCustomReport *master = report ? report->MasterReport() : nullptr;
-    if (!master)
+    if (!report)
         return false;
     const TRLReportState state = report->ReportState();
     return state == rsWriting || state == rsClosing;
@@ -353,9 +357,9 @@ QString TRLCustomControl::Caption() const
 
 void TRLCustomControl::SetCaption(const QString &caption)
 {
+    // Even the same text is measured again: the bounds it had may have been
+    // restored to the design bounds since (every record starts from them).
     const bool preparing = IsPreparing();
-    if (preparing && caption == m_preparingCaption)
-        return; // same text: same size, nothing to adjust
     m_preparingCaption = caption;
     if (!preparing)
         m_caption = caption;
@@ -567,7 +571,7 @@ TRLCustomSite *TRLCustomControl::FindParentSite() const
 TRLCustomBand *TRLCustomControl::FindParentBand() const
 {
     for (TRLCustomSite *s = m_parent; s; s = s->Parent())
-        if (auto *b = dynamic_cast<TRLCustomBand *>(s))
+        if (TRLCustomBand *b = s->AsBand())
             return b;
     return nullptr;
 }
@@ -577,7 +581,7 @@ TRLCustomGroup *TRLCustomControl::FindParentGroup() const
     for (TRLCustomSite *s = m_parent; s; s = s->Parent()) {
         if (auto *g = dynamic_cast<TRLCustomGroup *>(s))
             return g;
-        if (dynamic_cast<TRLCustomPager *>(s))
+        if (s->AsPager())
             return nullptr;
     }
     return nullptr;
@@ -586,25 +590,26 @@ TRLCustomGroup *TRLCustomControl::FindParentGroup() const
 TRLCustomPager *TRLCustomControl::FindParentPager() const
 {
     for (TRLCustomSite *s = m_parent; s; s = s->Parent())
-        if (auto *p = dynamic_cast<TRLCustomPager *>(s))
+        if (TRLCustomPager *p = s->AsPager())
             return p;
     return nullptr;
 }
 
 TRLCustomSkipper *TRLCustomControl::FindParentSkipper() const
 {
-    for (const TRLCustomControl *c = this; c; c = c->m_parent)
-        if (auto *k = dynamic_cast<const TRLCustomSkipper *>(c))
-            return const_cast<TRLCustomSkipper *>(k);
+    for (TRLCustomControl *c = const_cast<TRLCustomControl *>(this); c; c = c->m_parent)
+        if (TRLCustomSkipper *k = c->AsSkipper())
+            return k;
     return nullptr;
 }
 
 TRLCustomReport *TRLCustomControl::FindParentReport() const
 {
-    const TRLCustomControl *c = this;
+    // Reports are never placed inside other controls: the report is the root.
+    TRLCustomControl *c = const_cast<TRLCustomControl *>(this);
     while (c->m_parent)
         c = c->m_parent;
-    return dynamic_cast<TRLCustomReport *>(const_cast<TRLCustomControl *>(c));
+    return c->AsReport();
 }
 
 namespace {
@@ -674,13 +679,15 @@ TRLCustomLabel::TRLCustomLabel(TRLCustomSite *parent) : TRLCustomControl(parent)
 }
 
 namespace {
-// Text as the page stores it: Windows-1252 bytes followed by one space, the
-// way the engine has always measured captions.
-std::string measuredText(const QString &caption)
+// Width of the caption as the page stores it (Windows-1252 bytes) followed by
+// one space, the way the engine has always measured captions; summed here
+// without making the bytes.
+int measuredWidth(const FontResource &font, const QString &caption)
 {
-    std::string bytes = cp1252::encode(caption);
-    bytes.push_back(' ');
-    return bytes;
+    int width = font.advances[' '];
+    for (QChar ch : caption)
+        width += font.advances[cp1252::fromUnicode(ch.unicode())];
+    return width;
 }
 } // namespace
 
@@ -694,7 +701,7 @@ void TRLCustomLabel::CalcSize(int &width, int &height)
     if (text.isEmpty() && !IsPreparing())
         text = Name();
     const FontResource &font = Font().Resource();
-    width = font.width(measuredText(text));
+    width = measuredWidth(font, text);
     height = font.height();
     const int bw = Borders().Width();
     if (bw > 0) {

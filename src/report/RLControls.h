@@ -8,6 +8,7 @@
 #include "report/RLTypes.h"
 
 #include <QString>
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -95,13 +96,15 @@ public:
     void SetDefaults(double left, double top, double right, double bottom);
     bool IsDefault() const;
     void Assign(const TRLMargins &source);
-    // In pixels: (left, top, right, bottom) widths.
-    TRect Pixels() const;
+    // In pixels: (left, top, right, bottom) widths. Kept with the margins:
+    // client rectangles ask for them at every layout step.
+    const TRect &Pixels() const { return m_pixels; }
 
 private:
     void changed();
     TRLCustomControl *m_parent;
     double m_left = 0, m_top = 0, m_right = 0, m_bottom = 0;
+    TRect m_pixels;
     double m_defLeft = 0, m_defTop = 0, m_defRight = 0, m_defBottom = 0;
 };
 
@@ -133,6 +136,12 @@ public:
 
     TRLCustomSite *Parent() const { return m_parent; }
     virtual bool IsSite() const { return false; }
+    // The control as a band, pager or report, or nullptr: the ancestor
+    // look-ups run for every control of every record.
+    virtual TRLCustomBand *AsBand() { return nullptr; }
+    virtual TRLCustomPager *AsPager() { return nullptr; }
+    virtual TRLCustomSkipper *AsSkipper() { return nullptr; }
+    virtual TRLCustomReport *AsReport() { return nullptr; }
 
     // Bounds relative to the parent, in pixels.
     int Left() const { return m_left; }
@@ -266,6 +275,10 @@ protected:
     QString m_preparingCaption;
     bool m_couldPrint = false;
     TRLControlState m_state;
+    // Counts the alignments of this site's children, so that a site placed
+    // (and so realigned) by its parent is not realigned once more.
+    unsigned m_alignSerial = 0;
+    unsigned m_alignSerialMark = 0;
 
 private:
     TRLCustomSite *m_parent;
@@ -408,6 +421,9 @@ private:
     void alignChildren();
 
     std::vector<std::unique_ptr<TRLCustomControl>> m_children;
+    // The children by Align, kept between alignments to spare allocations.
+    std::array<std::vector<TRLCustomControl *>, faAlignCount> m_alignLists;
+    std::uint32_t m_alignsUsed = 0; // bit per Align whose list is filled
     TRLMargins m_margins;
     TRLMargins m_insideMargins;
     TRLBackground m_background;
@@ -465,7 +481,9 @@ public:
     // Blank bands print their controls empty.
     bool IsBlank() const;
     bool IsDataBand() const { return m_bandType == btDetail || m_bandType == btSummary; }
+    TRLCustomBand *AsBand() override { return this; }
 
+    void Initialize() override;
     void InternalPrint() override;
     void SurfaceBeginDraw() override;
     void SurfaceClosed() override;

@@ -182,8 +182,9 @@ void TRLCustomPager::PrintDetails()
 void TRLCustomPager::PrintPagers()
 {
     for (const auto &child : Children())
-        if (auto *group = dynamic_cast<TRLCustomGroup *>(child.get()))
-            PrintSite(group);
+        if (TRLCustomPager *pager = child->AsPager())
+            if (auto *group = dynamic_cast<TRLCustomGroup *>(pager))
+                PrintSite(group);
 }
 
 void TRLCustomPager::PrintSite(TRLCustomSite *site)
@@ -234,19 +235,26 @@ void TRLCustomPager::PrintCompletion()
     const TRLCustomReport *report = FindParentReport();
     const int startPage = report ? report->PageIndex() : 0;
     auto samePage = [&] { return !report || report->PageIndex() == startPage; };
+    // A band that did not print (its BeforePrint said no) would be asked
+    // again and again: completion stops when a pass changes nothing.
+    auto printedOne = [&] {
+        const int details = m_detailsInSurface, row = m_relativePagerRow;
+        PrintBand(band);
+        return m_detailsInSurface != details || m_relativePagerRow != row;
+    };
     switch (band->Completion()) {
     case ctFullPage:
         while (samePage() && m_relativePagerRow + band->Height() <= GetRelativeColumnFooterRowNoSummary() &&
-               (m_maxBands <= 0 || m_detailsInSurface < m_maxBands))
-            PrintBand(band);
+               (m_maxBands <= 0 || m_detailsInSurface < m_maxBands) && printedOne()) {
+        }
         break;
     case ctMaxBands:
-        while (samePage() && m_maxBands > 0 && m_detailsInSurface < m_maxBands)
-            PrintBand(band);
+        while (samePage() && m_maxBands > 0 && m_detailsInSurface < m_maxBands && printedOne()) {
+        }
         break;
     case ctMinBands:
-        while (samePage() && m_detailsInSurface < m_minBands)
-            PrintBand(band);
+        while (samePage() && m_detailsInSurface < m_minBands && printedOne()) {
+        }
         break;
     default:
         break;
@@ -277,8 +285,8 @@ int TRLCustomPager::GetRelativeFooterRow()
     // The absolute vertical print position of this pager on the page.
     int absolute = 0;
     for (const TRLCustomControl *c = this; c; c = c->Parent())
-        if (auto *site = dynamic_cast<const TRLCustomSite *>(c); site && site != report)
-            absolute += site->PrintPosition().Y;
+        if (c->IsSite() && c != report)
+            absolute += static_cast<const TRLCustomSite *>(c)->PrintPosition().Y;
     int row = pageBottom - absolute;
     row -= HeightBelowClient() + footerHeights(btFooter);
     for (TRLCustomPager *p = FindParentPager(); p; p = p->FindParentPager())

@@ -146,16 +146,27 @@ void TRLCustomReport::CalcSize(int &width, int &height)
     height = PaperPixelHeight();
 }
 
-TRect TRLCustomReport::PrinterMarginPixels() const
+TRect PrinterMarginPixels(const TRLPrinterMetrics &m, TRLPageOrientation orientation)
 {
-    const TRLPrinterMetrics &m = m_printerMetrics;
     if (m.PPIX == 0 || m.PPIY == 0)
         return TRect{};
     const TRect portrait{RoundCoord(m.MarginLeft * 96.0 / m.PPIX), RoundCoord(m.MarginTop * 96.0 / m.PPIY),
                          RoundCoord(m.MarginRight * 96.0 / m.PPIX), RoundCoord(m.MarginBottom * 96.0 / m.PPIY)};
-    if (m_pageSetup.Orientation() == poLandscape)
+    if (orientation == poLandscape)
         return TRect{portrait.Top, portrait.Right, portrait.Bottom, portrait.Left};
     return portrait;
+}
+
+TRect TRLCustomReport::PrinterMarginPixels() const
+{
+    return prenso::PrinterMarginPixels(m_printerMetrics, m_pageSetup.Orientation());
+}
+
+void TRLCustomReport::SetTransparent(bool v)
+{
+    TRLCustomSkipper::SetTransparent(v);
+    if (v)
+        SetColor(clWhite);
 }
 
 TRect TRLCustomReport::CalcMarginalPixels() const

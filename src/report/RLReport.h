@@ -38,6 +38,7 @@ private:
 class TRLCustomPager : public TRLCustomBandSet {
 public:
     explicit TRLCustomPager(TRLCustomSite *parent);
+    TRLCustomPager *AsPager() override { return this; }
 
     TRLAllowedBands AllowedBands() const { return m_allowedBands; }
     int MaxBands() const { return m_maxBands; }
@@ -130,6 +131,7 @@ public:
 class TRLCustomSkipper : public TRLCustomPager {
 public:
     using TRLCustomPager::TRLCustomPager;
+    TRLCustomSkipper *AsSkipper() override { return this; }
 
     TDataSource *DataSource() const { return m_dataSource; }
     void SetDataSource(TDataSource *ds) { m_dataSource = ds; }
@@ -291,6 +293,9 @@ public:
     int PaperPixelHeight() const;
     TRect PrinterMarginPixels() const;
     TRect CalcMarginalPixels() const override;
+    TRLCustomReport *AsReport() override { return this; }
+    // A transparent report is white.
+    void SetTransparent(bool v) override;
 
     void SetBounds(int left, int top, int width, int height) override;
     void CalcSize(int &width, int &height) override;
@@ -349,6 +354,10 @@ private:
     std::unique_ptr<TfrmRLFeedBack> m_progressForm;
     TRLPrintDialogParams m_dialogParams;
 };
+
+// The printer's unprintable margins in screen pixels (halves to even), turned
+// with the page in landscape; all 0 when the metrics have no resolution.
+TRect PrinterMarginPixels(const TRLPrinterMetrics &metrics, TRLPageOrientation orientation);
 
 class TRLReport : public TRLCustomReport {
 public:

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 
 namespace prenso {
 
@@ -71,9 +72,14 @@ void TRLCustomSite::RealignControls()
     if (m_state.has(stAligningControls))
         return;
     StateGuard guard(m_state, stAligningControls);
-    alignChildren();
+    ++m_alignSerial;
     for (const auto &child : m_children)
-        if (child->IsSite() && child->Visible())
+        child->m_alignSerialMark = child->m_alignSerial;
+    alignChildren();
+    // Child sites realign their own children; those this pass placed have
+    // done so already.
+    for (const auto &child : m_children)
+        if (child->IsSite() && child->Visible() && child->m_alignSerial == child->m_alignSerialMark)
             child->RealignControls();
 }
 
@@ -87,65 +93,92 @@ void TRLCustomSite::alignChildren()
     if (m_children.empty())
         return;
 
-    std::array<std::vector<TRLCustomControl *>, faAlignCount> lists;
+    // Most sites use two or three aligns: only the steps whose aligns are
+    // present run.
+    auto &lists = m_alignLists;
+    for (std::uint32_t used = m_alignsUsed; used; used &= used - 1)
+        lists[std::countr_zero(used)].clear();
+    std::uint32_t present = 0;
+    bool severalOfOne = false;
     for (const auto &child : m_children)
-        if (child->Visible())
-            lists[child->Align()].push_back(child.get());
+        if (child->Visible()) {
+            auto &list = lists[child->Align()];
+            list.push_back(child.get());
+            present |= 1u << child->Align();
+            severalOfOne = severalOfOne || list.size() > 1;
+        }
+    m_alignsUsed = present;
+    auto any = [present](std::initializer_list<TRLControlAlign> aligns) {
+        for (TRLControlAlign a : aligns)
+            if (present & (1u << a))
+                return true;
+        return false;
+    };
 
     // Bands stack by type first (header before title ... before footer), then group.
-    auto bandKey = [](const TRLCustomControl *c) {
-        const auto *b = dynamic_cast<const TRLCustomBand *>(c);
+    auto bandKey = [](TRLCustomControl *c) {
+        const TRLCustomBand *b = c->AsBand();
         return b ? std::pair<int, int>{b->BandType(), b->GroupIndex()} : std::pair<int, int>{0, 0};
     };
+    // Inside a list, controls keep the order of their edge in the direction
+    // they are aligned to.
     auto sortBy = [&](std::vector<TRLCustomControl *> &list, auto edge) {
         if (list.size() > 1)
-            std::stable_sort(list.begin(), list.end(), [&](const TRLCustomControl *a, const TRLCustomControl *b) {
+            std::stable_sort(list.begin(), list.end(), [&](TRLCustomControl *a, TRLCustomControl *b) {
                 const auto ka = bandKey(a), kb = bandKey(b);
                 if (ka != kb)
                     return ka < kb;
                 return edge(a) < edge(b);
             });
     };
-    sortBy(lists[faLeftMost], [](const TRLCustomControl *c) { return c->Left(); });
-    sortBy(lists[faLeft], [](const TRLCustomControl *c) { return c->Left(); });
-    sortBy(lists[faRightMost], [](const TRLCustomControl *c) { return -c->Left(); });
-    sortBy(lists[faRight], [](const TRLCustomControl *c) { return -c->Left(); });
-    sortBy(lists[faTop], [](const TRLCustomControl *c) { return c->Top(); });
-    sortBy(lists[faBottom], [](const TRLCustomControl *c) { return -c->Top(); });
-    sortBy(lists[faClient], [](const TRLCustomControl *c) { return c->Left(); });
+    auto byLeft = [](const TRLCustomControl *c) { return c->Left(); };
+    auto byRight = [](const TRLCustomControl *c) { return -c->Left(); };
+    auto byTop = [](const TRLCustomControl *c) { return c->Top(); };
+    auto byBottom = [](const TRLCustomControl *c) { return -c->Top(); };
+    if (severalOfOne) {
+        for (TRLControlAlign a : {faLeftMost, faLeft, faClient, faLeftTop, faClientTop, faLeftBottom, faClientBottom})
+            sortBy(lists[a], byLeft);
+        for (TRLControlAlign a : {faRightMost, faRight, faRightTop, faRightBottom})
+            sortBy(lists[a], byRight);
+        for (TRLControlAlign a : {faTop, faClientLeft, faClientRight})
+            sortBy(lists[a], byTop);
+        sortBy(lists[faBottom], byBottom);
+    }
 
     TRect r = client;
-    for (TRLCustomControl *c : lists[faLeftMost]) {
-        c->SetBounds(r.Left, r.Top, c->Width(), r.Height());
-        r.Left += c->Width();
-    }
-    for (TRLCustomControl *c : lists[faRightMost]) {
-        c->SetBounds(r.Right - c->Width(), r.Top, c->Width(), r.Height());
-        r.Right -= c->Width();
-    }
-    for (TRLCustomControl *c : lists[faTop]) {
-        c->SetBounds(r.Left, r.Top, r.Width(), c->Height());
-        r.Top += c->Height();
-    }
-    for (TRLCustomControl *c : lists[faBottom]) {
-        c->SetBounds(r.Left, r.Bottom - c->Height(), r.Width(), c->Height());
-        r.Bottom -= c->Height();
-    }
-    for (TRLCustomControl *c : lists[faLeft]) {
-        c->SetBounds(r.Left, r.Top, c->Width(), r.Height());
-        r.Left += c->Width();
-    }
-    for (TRLCustomControl *c : lists[faRight]) {
-        c->SetBounds(r.Right - c->Width(), r.Top, c->Width(), r.Height());
-        r.Right -= c->Width();
-    }
-    if (const int n = static_cast<int>(lists[faClient].size())) {
-        const int each = r.Width() / n;
-        int x = r.Left;
-        for (int i = 0; i < n; ++i) {
-            const int w = i == n - 1 ? r.Right - x : each;
-            lists[faClient][i]->SetBounds(x, r.Top, w, r.Height());
-            x += w;
+    if (any({faLeftMost, faRightMost, faTop, faBottom, faLeft, faRight, faClient})) {
+        for (TRLCustomControl *c : lists[faLeftMost]) {
+            c->SetBounds(r.Left, r.Top, c->Width(), r.Height());
+            r.Left += c->Width();
+        }
+        for (TRLCustomControl *c : lists[faRightMost]) {
+            c->SetBounds(r.Right - c->Width(), r.Top, c->Width(), r.Height());
+            r.Right -= c->Width();
+        }
+        for (TRLCustomControl *c : lists[faTop]) {
+            c->SetBounds(r.Left, r.Top, r.Width(), c->Height());
+            r.Top += c->Height();
+        }
+        for (TRLCustomControl *c : lists[faBottom]) {
+            c->SetBounds(r.Left, r.Bottom - c->Height(), r.Width(), c->Height());
+            r.Bottom -= c->Height();
+        }
+        for (TRLCustomControl *c : lists[faLeft]) {
+            c->SetBounds(r.Left, r.Top, c->Width(), r.Height());
+            r.Left += c->Width();
+        }
+        for (TRLCustomControl *c : lists[faRight]) {
+            c->SetBounds(r.Right - c->Width(), r.Top, c->Width(), r.Height());
+            r.Right -= c->Width();
+        }
+        if (const int n = static_cast<int>(lists[faClient].size())) {
+            const int each = r.Width() / n;
+            int x = r.Left;
+            for (int i = 0; i < n; ++i) {
+                const int w = i == n - 1 ? r.Right - x : each;
+                lists[faClient][i]->SetBounds(x, r.Top, w, r.Height());
+                x += w;
+            }
         }
     }
 
@@ -176,24 +209,27 @@ void TRLCustomSite::alignChildren()
         }
         return extent;
     };
-    const int topRow = edgeRow(faLeftTop, faRightTop, faClientTop, true);
-    const int bottomRow = edgeRow(faLeftBottom, faRightBottom, faClientBottom, false);
-    auto edgeColumn = [&](TRLControlAlign a, bool leftSide) {
-        const int n = static_cast<int>(lists[a].size());
-        if (!n)
-            return;
-        const int top = r.Top + topRow, bottom = r.Bottom - bottomRow;
-        const int each = (bottom - top) / n;
-        int y = top;
-        for (int i = 0; i < n; ++i) {
-            TRLCustomControl *c = lists[a][i];
-            const int h = i == n - 1 ? bottom - y : each;
-            c->SetBounds(leftSide ? r.Left : r.Right - c->Width(), y, c->Width(), h);
-            y += h;
-        }
-    };
-    edgeColumn(faClientLeft, true);
-    edgeColumn(faClientRight, false);
+    if (any({faLeftTop, faRightTop, faClientTop, faLeftBottom, faRightBottom, faClientBottom, faClientLeft,
+             faClientRight})) {
+        const int topRow = edgeRow(faLeftTop, faRightTop, faClientTop, true);
+        const int bottomRow = edgeRow(faLeftBottom, faRightBottom, faClientBottom, false);
+        auto edgeColumn = [&](TRLControlAlign a, bool leftSide) {
+            const int n = static_cast<int>(lists[a].size());
+            if (!n)
+                return;
+            const int top = r.Top + topRow, bottom = r.Bottom - bottomRow;
+            const int each = (bottom - top) / n;
+            int y = top;
+            for (int i = 0; i < n; ++i) {
+                TRLCustomControl *c = lists[a][i];
+                const int h = i == n - 1 ? bottom - y : each;
+                c->SetBounds(leftSide ? r.Left : r.Right - c->Width(), y, c->Width(), h);
+                y += h;
+            }
+        };
+        edgeColumn(faClientLeft, true);
+        edgeColumn(faClientRight, false);
+    }
 
     for (TRLCustomControl *c : lists[faLeftOnly])
         c->SetBounds(r.Left, c->Top(), c->Width(), c->Height());
@@ -208,18 +244,20 @@ void TRLCustomSite::alignChildren()
     for (TRLCustomControl *c : lists[faWidth])
         c->SetBounds(r.Left, c->Top(), r.Width(), c->Height());
 
-    auto midX = [&](const TRLCustomControl *c) { return r.Left + (r.Width() - c->Width()) / 2; };
-    auto midY = [&](const TRLCustomControl *c) { return r.Top + (r.Height() - c->Height()) / 2; };
-    for (TRLCustomControl *c : lists[faCenterLeft])
-        c->SetBounds(r.Left, midY(c), c->Width(), c->Height());
-    for (TRLCustomControl *c : lists[faCenterTop])
-        c->SetBounds(midX(c), r.Top, c->Width(), c->Height());
-    for (TRLCustomControl *c : lists[faCenterRight])
-        c->SetBounds(r.Right - c->Width(), midY(c), c->Width(), c->Height());
-    for (TRLCustomControl *c : lists[faCenterBottom])
-        c->SetBounds(midX(c), r.Bottom - c->Height(), c->Width(), c->Height());
-    for (TRLCustomControl *c : lists[faCenter])
-        c->SetBounds(midX(c), midY(c), c->Width(), c->Height());
+    if (any({faCenterLeft, faCenterTop, faCenterRight, faCenterBottom, faCenter})) {
+        auto midX = [&](const TRLCustomControl *c) { return r.Left + (r.Width() - c->Width()) / 2; };
+        auto midY = [&](const TRLCustomControl *c) { return r.Top + (r.Height() - c->Height()) / 2; };
+        for (TRLCustomControl *c : lists[faCenterLeft])
+            c->SetBounds(r.Left, midY(c), c->Width(), c->Height());
+        for (TRLCustomControl *c : lists[faCenterTop])
+            c->SetBounds(midX(c), r.Top, c->Width(), c->Height());
+        for (TRLCustomControl *c : lists[faCenterRight])
+            c->SetBounds(r.Right - c->Width(), midY(c), c->Width(), c->Height());
+        for (TRLCustomControl *c : lists[faCenterBottom])
+            c->SetBounds(midX(c), r.Bottom - c->Height(), c->Width(), c->Height());
+        for (TRLCustomControl *c : lists[faCenter])
+            c->SetBounds(midX(c), midY(c), c->Width(), c->Height());
+    }
 
     // Anchored controls follow a change of the site's size.
     if (deltaW || deltaH) {
@@ -332,8 +370,8 @@ void TRLCustomSite::PushBoundsRecursive()
 {
     PushBoundsRect();
     for (const auto &child : m_children) {
-        if (auto *site = dynamic_cast<TRLCustomSite *>(child.get()))
-            site->PushBoundsRecursive();
+        if (child->IsSite())
+            static_cast<TRLCustomSite *>(child.get())->PushBoundsRecursive();
         else
             child->PushBoundsRect();
     }
@@ -342,8 +380,8 @@ void TRLCustomSite::PushBoundsRecursive()
 void TRLCustomSite::PopBoundsRecursive()
 {
     for (const auto &child : m_children) {
-        if (auto *site = dynamic_cast<TRLCustomSite *>(child.get()))
-            site->PopBoundsRecursive();
+        if (child->IsSite())
+            static_cast<TRLCustomSite *>(child.get())->PopBoundsRecursive();
         else
             child->PopBoundsRect();
     }
@@ -460,6 +498,13 @@ void TRLCustomSite::DrawFrame(TRLGraphicSurface &surface, const TRect &rect)
 
 // ---------------------------------------------------------------------------
 // Band
+
+void TRLCustomBand::Initialize()
+{
+    // Every document starts with a band in its own colour.
+    m_greenBarFlag = false;
+    TRLCustomBandSet::Initialize();
+}
 
 TRLCustomBand::TRLCustomBand(TRLCustomSite *parent) : TRLCustomBandSet(parent)
 {
