@@ -1,0 +1,144 @@
+#pragma once
+// A drawing surface with the platform canvas's meanings, painted through
+// QPainter on an image, a widget or a printer.
+//
+// What the engine relies on and this class keeps:
+// - coordinates are device pixels; rectangles exclude their right and bottom
+//   edges; lines exclude their end point;
+// - text is placed by the top of its character cell, each character advances
+//   by a whole number of pixels (no kerning), so the width a text measures is
+//   exactly the width it is drawn with, on every device;
+// - a solid brush paints the background of text (the cell for TextOut, the
+//   whole rectangle for TextRect) and the gaps of dashed one-pixel lines; hatch
+//   brushes leave their background alone;
+// - the pen's raster mode applies to lines and filled shapes, not to text and
+//   pictures;
+// - the font's PixelsPerInch is the device's, so a size in points gives the
+//   right height in pixels on a 600-dpi printer as on a 96-dpi image.
+
+#include "platform/graphics.h"
+
+#include <QFont>
+#include <QImage>
+#include <QRawFont>
+
+#include <array>
+#include <memory>
+#include <span>
+#include <string_view>
+
+class QPainter;
+class QPaintDevice;
+
+namespace prenso {
+
+class TGraphic;
+
+// A realised font: the matched face at a whole pixel size plus its cell
+// metrics and the advance of every code page character, all in pixels.
+class FontResource {
+public:
+    QFont font;          // pixel-sized, kerning off
+    QRawFont rawFont;    // same face and size, used to draw glyph runs
+    int emPixels = 0;    // character height
+    int ascent = 0;      // cell height = ascent + descent
+    int descent = 0;
+    std::array<int, 256> advances {};        // by Windows-1252 byte
+    std::array<quint32, 256> glyphs {};      // glyph index by byte, 0 = none
+
+    int height() const { return ascent + descent; }
+    int width(std::string_view bytes) const
+    {
+        int w = 0;
+        for (unsigned char c : bytes)
+            w += advances[c];
+        return w;
+    }
+    int width(const QString &text) const;
+
+    // The resource for a font description, shared by every TFont that asks
+    // for the same one. The cache is process-wide and bounded.
+    static std::shared_ptr<const FontResource> get(const QString &name, int height, TFontStyles style,
+                                                   TFontPitch pitch);
+};
+
+class TCanvas {
+public:
+    // Paints on `device` (an image, a widget inside its paint event, a
+    // printer) until destroyed. `pixelsPerInch` 0 takes the device's.
+    explicit TCanvas(QPaintDevice *device, int pixelsPerInch = 0);
+    // Paints through a painter someone else has begun and will end.
+    TCanvas(QPainter &painter, int pixelsPerInch);
+    ~TCanvas();
+    TCanvas(const TCanvas &) = delete;
+    TCanvas &operator=(const TCanvas &) = delete;
+
+    TFont &Font() { return m_font; }
+    const TFont &Font() const { return m_font; }
+    void SetFont(const TFont &font) { m_font.Assign(font); }
+    TPen &Pen() { return m_pen; }
+    void SetPen(const TPen &pen) { m_pen = pen; }
+    TBrush &Brush() { return m_brush; }
+    void SetBrush(const TBrush &brush) { m_brush = brush; }
+    TPoint PenPos() const { return m_penPos; }
+    void SetPenPos(TPoint p) { m_penPos = p; }
+    int PixelsPerInch() const { return m_ppi; }
+    QPainter *Painter() const { return m_painter; }
+    QPaintDevice *Device() const;
+
+    void MoveTo(int x, int y) { m_penPos = {x, y}; }
+    void LineTo(int x, int y);
+    void Rectangle(int left, int top, int right, int bottom);
+    void Rectangle(const TRect &r) { Rectangle(r.Left, r.Top, r.Right, r.Bottom); }
+    void Ellipse(int x1, int y1, int x2, int y2);
+    void Ellipse(const TRect &r) { Ellipse(r.Left, r.Top, r.Right, r.Bottom); }
+    void Polygon(std::span<const TPoint> points);
+    void Polyline(std::span<const TPoint> points);
+    void FillRect(const TRect &r);
+
+    // Texts are Windows-1252 bytes; the QString forms serve window code.
+    void TextOut(int x, int y, std::string_view text);
+    void TextOut(int x, int y, const QString &text);
+    void TextRect(const TRect &r, int x, int y, std::string_view text);
+    void TextRect(const TRect &r, int x, int y, const QString &text);
+    int TextWidth(std::string_view text) const { return m_font.Resource().width(text); }
+    int TextWidth(const QString &text) const { return m_font.Resource().width(text); }
+    int TextHeight(std::string_view) const { return m_font.Resource().height(); }
+    int TextHeight(const QString &) const { return m_font.Resource().height(); }
+
+    void Draw(int x, int y, const TGraphic &graphic);
+    void StretchDraw(const TRect &r, const TGraphic &graphic);
+    void DrawImage(const TRect &r, const QImage &image);
+
+    // Clipping to one rectangle, or none.
+    void SetClipRect(const TRect &r);
+    void ResetClipRect();
+    bool Clipped() const { return m_clipped; }
+    TRect ClipRect() const { return m_clip; }
+
+    // A copy of part of what has been painted (images and widgets only; other
+    // devices give white).
+    QImage Grab(const TRect &source);
+
+private:
+    void drawText(int x, int y, const QString *wide, std::string_view bytes, const TRect *clip);
+    void applyShapeState(bool usePen, bool useBrush);
+    void finishShapeState();
+
+    std::unique_ptr<QPainter> m_ownPainter;
+    QPainter *m_painter = nullptr;
+    int m_ppi = 96;
+    TFont m_font;
+    TPen m_pen;
+    TBrush m_brush;
+    TPoint m_penPos;
+    bool m_clipped = false;
+    TRect m_clip;
+};
+
+// The engine's shared measuring surface: a 1×1 image at 96 pixels per inch,
+// created on first use and kept for the life of the program. Texts recorded
+// into pages are measured here rather than on a device.
+TCanvas &MeasureCanvas();
+
+} // namespace prenso
