@@ -1,32 +1,517 @@
 #include "platform/printers.h"
 
+#include "platform/errors.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPrinter>
 #include <QPrinterInfo>
+#include <QSaveFile>
+#include <QSysInfo>
+#include <QUrl>
 #include <cups/cups.h>
+
+#include <cerrno>
+#include <cmath>
+#include <pwd.h>
+#include <unistd.h>
 
 namespace prenso::printing {
 
+namespace {
+
+std::function<QStringList()> &printerListSource()
+{
+    static std::function<QStringList()> source;
+    return source;
+}
+
+// How long a request may wait for the print server to connect or to answer.
+constexpr int kServerTimeoutMs = 5000;
+
+// The printing library waits half a minute for a connection and, once
+// connected, for ever for an answer. Asking the server once with a bounded
+// wait keeps a server that is down or hung from stalling the program: the
+// list of printers is then empty, as with no server at all.
+bool printServerAnswers()
+{
+    http_t *http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
+                                kServerTimeoutMs, nullptr);
+    if (!http)
+        return false;
+    httpSetTimeout(http, kServerTimeoutMs / 1000.0, nullptr, nullptr);
+    ipp_t *response = cupsDoRequest(http, ippNewRequest(IPP_OP_CUPS_GET_DEFAULT), "/");
+    const bool answered = response != nullptr;
+    ippDelete(response);
+    httpClose(http);
+    return answered;
+}
+
+} // namespace
+
 QStringList installedPrinterNames()
 {
+    if (printerListSource())
+        return printerListSource()();
+    if (!printServerAnswers())
+        return {};
     return QPrinterInfo::availablePrinterNames();
+}
+
+void reconnectPrintServer()
+{
+    cupsSetServer(nullptr);
+}
+
+void setPrinterListSourceForTesting(std::function<QStringList()> source)
+{
+    printerListSource() = std::move(source);
+}
+
+// ---------------------------------------------------------------------------
+// The user's default printer
+
+QString userOptionsFilePath()
+{
+    QString home = qEnvironmentVariable("HOME");
+    if (home.isEmpty()) {
+        if (const passwd *pw = getpwuid(getuid()))
+            home = QFile::decodeName(pw->pw_dir);
+    }
+    return home + QStringLiteral("/.cups/lpoptions");
+}
+
+namespace {
+
+// A line of an lpoptions file split into its keyword, the destination
+// ("name" or "name/instance") and whatever follows.
+struct OptionsLine {
+    QString keyword;
+    QString destination;
+    QString rest;
+};
+
+bool splitOptionsLine(const QString &line, OptionsLine &out)
+{
+    int pos = 0;
+    auto skipBlanks = [&] {
+        while (pos < line.size() && line[pos].isSpace())
+            ++pos;
+    };
+    auto word = [&] {
+        const int start = pos;
+        while (pos < line.size() && !line[pos].isSpace())
+            ++pos;
+        return line.mid(start, pos - start);
+    };
+    skipBlanks();
+    out.keyword = word();
+    if (out.keyword.compare(u"Dest", Qt::CaseInsensitive) != 0
+        && out.keyword.compare(u"Default", Qt::CaseInsensitive) != 0)
+        return false;
+    skipBlanks();
+    out.destination = word();
+    out.rest = line.mid(pos);
+    return !out.destination.isEmpty();
+}
+
+// The printing system compares destination names without regard to case; an
+// instance is part of the destination.
+bool sameDestination(const QString &a, const QString &b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+QString withDefaultDestination(const QString &optionsText, const QString &name)
+{
+    QStringList lines = optionsText.split(u'\n');
+    // A text that ends in a line break splits into a last empty piece.
+    const bool endedWithBreak = !optionsText.isEmpty() && optionsText.endsWith(u'\n');
+    if (endedWithBreak || optionsText.isEmpty())
+        lines.removeLast();
+
+    bool found = false;
+    for (QString &line : lines) {
+        OptionsLine parsed;
+        if (!splitOptionsLine(line, parsed))
+            continue;
+        const bool isDefault = parsed.keyword.compare(u"Default", Qt::CaseInsensitive) == 0;
+        if (!found && sameDestination(parsed.destination, name)) {
+            line = QStringLiteral("Default ") + parsed.destination + parsed.rest;
+            found = true;
+        } else if (isDefault) {
+            line = QStringLiteral("Dest ") + parsed.destination + parsed.rest;
+        }
+    }
+    if (!found)
+        lines.append(QStringLiteral("Default ") + name);
+    return lines.join(u'\n') + u'\n';
 }
 
 bool setUserDefaultPrinter(const QString &name)
 {
-    // Mark the destination as default in the user's own lpoptions and write
-    // only that file: cupsSetDests writes ~/.cups/lpoptions for every user,
-    // root included, and leaves the server's default alone.
-    cups_dest_t *dests = nullptr;
-    const int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
-    const QByteArray wanted = name.toUtf8();
-    bool found = false;
-    for (int i = 0; i < count; ++i) {
-        const bool match = !found && dests[i].instance == nullptr && wanted == dests[i].name;
-        dests[i].is_default = match ? 1 : 0;
-        found = found || match;
+    // A destination name never holds blanks or control characters; such a
+    // name could only break the file.
+    if (name.isEmpty())
+        return false;
+    for (const QChar c : name) {
+        if (c.isSpace() || c.unicode() < 32)
+            return false;
     }
-    const bool ok = found && cupsSetDests2(CUPS_HTTP_DEFAULT, count, dests) == 0;
-    cupsFreeDests(count, dests);
-    return ok;
+
+    // The file is written here rather than through the printing library:
+    // as root the library writes the system-wide options, and the default
+    // printer we choose belongs to this user alone.
+    const QString path = userOptionsFilePath();
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder))
+        return false;
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    QString text;
+    QFile existing(path);
+    if (existing.exists()) {
+        if (!existing.open(QIODevice::ReadOnly))
+            return false;
+        text = QString::fromUtf8(existing.readAll());
+        existing.close();
+    }
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+    out.write(withDefaultDestination(text, name).toUtf8());
+    return out.commit();
+}
+
+// ---------------------------------------------------------------------------
+// Printer information
+
+namespace {
+
+bool isThisMachine(const QString &host)
+{
+    if (host.isEmpty() || host.startsWith(u'/'))
+        return true;
+    const QString h = host.toLower();
+    if (h == u"localhost" || h.startsWith(u"localhost.") || h.startsWith(u"127.") || h == u"::1"
+        || h == u"[::1]")
+        return true;
+    const QString self = QSysInfo::machineHostName().toLower();
+    return !self.isEmpty()
+           && (h == self || h == self + QStringLiteral(".local") || h.startsWith(self + u'.'));
+}
+
+} // namespace
+
+PrinterInformation describeDestination(const QString &name, const QString &deviceUri,
+                                       const QString &printerUri)
+{
+    PrinterInformation info;
+    info.printerName = name;
+    info.portName = deviceUri;
+    const QUrl uri(printerUri);
+    if (uri.isValid() && !isThisMachine(uri.host())) {
+        info.serverName = uri.host();
+        QString path = uri.path();
+        for (const QString &prefix : {QStringLiteral("/printers/"), QStringLiteral("/classes/")}) {
+            if (path.startsWith(prefix)) {
+                path = path.mid(prefix.size());
+                break;
+            }
+        }
+        while (path.startsWith(u'/'))
+            path.remove(0, 1);
+        info.shareName = path.isEmpty() ? name : path;
+    }
+    return info;
+}
+
+PrinterInformation readPrinterInformation(const QString &name)
+{
+    const int slash = name.indexOf(u'/');
+    const QByteArray queue = (slash < 0 ? name : name.left(slash)).toUtf8();
+    const QByteArray instance = slash < 0 ? QByteArray() : name.mid(slash + 1).toUtf8();
+
+    // An explicit connection with bounded waits: a server that does not
+    // answer must not stall the program.
+    http_t *http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
+                                kServerTimeoutMs, nullptr);
+    if (!http)
+        throw Exception(SystemErrorMessage(errno ? errno : ECONNREFUSED));
+    httpSetTimeout(http, kServerTimeoutMs / 1000.0, nullptr, nullptr);
+    cups_dest_t *dest = cupsGetNamedDest(http, queue.constData(),
+                                         instance.isEmpty() ? nullptr : instance.constData());
+    if (!dest) {
+        const QString message = QString::fromUtf8(cupsLastErrorString());
+        httpClose(http);
+        throw Exception(message);
+    }
+    const char *deviceUri = cupsGetOption("device-uri", dest->num_options, dest->options);
+    const char *printerUri = cupsGetOption("printer-uri-supported", dest->num_options, dest->options);
+    PrinterInformation info = describeDestination(name, QString::fromUtf8(deviceUri ? deviceUri : ""),
+                                                  QString::fromUtf8(printerUri ? printerUri : ""));
+    cupsFreeDests(1, dest);
+    httpClose(http);
+    return info;
+}
+
+// ---------------------------------------------------------------------------
+// The printer object
+
+namespace {
+
+// The paper a printer without a paper list of its own starts with.
+QPageSize localeDefaultPageSize()
+{
+    const QLocale::MeasurementSystem system = QLocale().measurementSystem();
+    return QPageSize(system == QLocale::ImperialUSSystem ? QPageSize::Letter : QPageSize::A4);
+}
+
+int roundHalfEven(double v)
+{
+    return static_cast<int>(std::nearbyint(v));
+}
+
+QRect roundRect(const QRectF &r)
+{
+    return QRect(roundHalfEven(r.x()), roundHalfEven(r.y()), roundHalfEven(r.width()),
+                 roundHalfEven(r.height()));
+}
+
+} // namespace
+
+PlatformPrinter::PlatformPrinter() = default;
+
+PlatformPrinter::~PlatformPrinter()
+{
+    if (m_painter && m_painter->isActive())
+        m_painter->end();
+}
+
+const QStringList &PlatformPrinter::printers()
+{
+    if (!m_listRead) {
+        m_names = installedPrinterNames();
+        m_listRead = true;
+    }
+    return m_names;
+}
+
+void PlatformPrinter::refreshPrinters()
+{
+    m_names = installedPrinterNames();
+    m_listRead = true;
+    if (m_index >= m_names.size()) {
+        m_index = -1;
+        m_settingsValid = false;
+    }
+}
+
+QString PlatformPrinter::selectedName() const
+{
+    return m_index >= 0 && m_index < m_names.size() ? m_names[m_index] : QString();
+}
+
+bool PlatformPrinter::select(int index)
+{
+    const QStringList &names = printers();
+    if (index < -1 || index >= names.size())
+        return false;
+    m_index = index;
+    m_paper = PaperSetting();
+    if (index < 0) {
+        m_settingsValid = false;
+        return true;
+    }
+    const QString name = names[index];
+    qprinter().setPrinterName(name);
+    // Qt quietly falls back to another printer when the queue has gone since
+    // the list was read; then this printer's settings are not at hand.
+    m_settingsValid = m_printer->printerName() == name && m_printer->isValid();
+    if (!m_settingsValid)
+        return true;
+    QPageSize pageSize = QPrinterInfo::printerInfo(name).defaultPageSize();
+    if (!pageSize.isValid())
+        pageSize = localeDefaultPageSize();
+    m_printer->setPageOrientation(QPageLayout::Portrait);
+    m_printer->setPageSize(pageSize);
+    m_printer->setCopyCount(1);
+    fitMarginsToPrintableArea();
+    return true;
+}
+
+bool PlatformPrinter::hasDeviceSettings() const
+{
+    return m_index >= 0 && m_settingsValid;
+}
+
+void PlatformPrinter::setPaper(int code, int widthTenths, int lengthTenths, QSizeF sizeMM)
+{
+    if (!hasDeviceSettings())
+        return;
+    m_paper.code = code;
+    QPageSize pageSize;
+    if (code == 256) {
+        if (widthTenths != 0)
+            m_paper.widthTenths = widthTenths;
+        if (lengthTenths != 0)
+            m_paper.lengthTenths = lengthTenths;
+        const QSizeF current = m_printer->pageLayout().pageSize().size(QPageSize::Millimeter);
+        const QSizeF size(m_paper.widthTenths > 0 ? m_paper.widthTenths / 10.0 : current.width(),
+                          m_paper.lengthTenths > 0 ? m_paper.lengthTenths / 10.0 : current.height());
+        pageSize = QPageSize(size, QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
+    } else {
+        // By code the printing system picks the paper's true size, as a
+        // driver does; the measure is only for codes it does not know.
+        const QPageSize::PageSizeId id = QPageSize::id(code);
+        if (id != QPageSize::Custom)
+            pageSize = QPageSize(id);
+        else if (sizeMM.width() > 0 && sizeMM.height() > 0)
+            pageSize = QPageSize(sizeMM, QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
+    }
+    if (pageSize.isValid()) {
+        m_printer->setPageSize(pageSize);
+        fitMarginsToPrintableArea();
+    }
+}
+
+bool PlatformPrinter::landscape() const
+{
+    if (!m_printer)
+        return m_landscape;
+    return m_printer->pageLayout().orientation() == QPageLayout::Landscape;
+}
+
+void PlatformPrinter::setLandscape(bool landscape)
+{
+    if (!m_printer) {
+        m_landscape = landscape;
+        return;
+    }
+    m_printer->setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    if (hasDeviceSettings())
+        fitMarginsToPrintableArea();
+}
+
+int PlatformPrinter::copies() const
+{
+    return m_printer ? m_printer->copyCount() : m_copies;
+}
+
+void PlatformPrinter::setCopies(int copies)
+{
+    if (m_printer)
+        m_printer->setCopyCount(copies);
+    else
+        m_copies = copies;
+}
+
+// The page rectangle is the printable area, and painting starts at its corner
+// (where a printer puts its first dot), only when the page margins are the
+// printer's own unprintable margins; Qt keeps whatever margins it had before.
+void PlatformPrinter::fitMarginsToPrintableArea()
+{
+    m_printer->setFullPage(false);
+    const QPageLayout layout = m_printer->pageLayout();
+    m_printer->setPageMargins(layout.minimumMargins(), layout.units());
+}
+
+bool PlatformPrinter::readMetrics(DeviceMetrics &metrics) const
+{
+    if (!hasDeviceSettings())
+        return false;
+    DeviceMetrics m;
+    m.ppiX = m_printer->resolution();
+    m.ppiY = m_printer->resolution();
+    m.paper = roundRect(m_printer->paperRect(QPrinter::DevicePixel));
+    m.printable = roundRect(m_printer->pageRect(QPrinter::DevicePixel));
+    if (m.ppiX <= 0 || m.paper.isEmpty() || m.printable.isEmpty())
+        return false;
+    metrics = m;
+    return true;
+}
+
+bool PlatformPrinter::beginDocument(const QString &title)
+{
+    if (!hasDeviceSettings() || printing())
+        return false;
+    m_printer->setDocName(title);
+    if (!m_painter)
+        m_painter = std::make_unique<QPainter>();
+    return m_painter->begin(m_printer.get());
+}
+
+bool PlatformPrinter::newPage()
+{
+    return printing() && m_printer->newPage();
+}
+
+bool PlatformPrinter::endDocument()
+{
+    return printing() && m_painter->end();
+}
+
+bool PlatformPrinter::printing() const
+{
+    return m_painter && m_painter->isActive();
+}
+
+QPainter *PlatformPrinter::painter() const
+{
+    return printing() ? m_painter.get() : nullptr;
+}
+
+QPrinter &PlatformPrinter::qprinter() const
+{
+    if (!m_printer) {
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        m_printer->setPageOrientation(m_landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+        m_printer->setCopyCount(m_copies);
+    }
+    return *m_printer;
+}
+
+namespace {
+
+std::unique_ptr<PlatformPrinter> &printerSlot()
+{
+    static std::unique_ptr<PlatformPrinter> slot;
+    return slot;
+}
+
+// The printer goes with the application object, while the printing plugin
+// it talks to is still there.
+void freePrinter()
+{
+    printerSlot().reset();
+}
+
+} // namespace
+
+PlatformPrinter &thePrinter()
+{
+    auto &slot = printerSlot();
+    if (!slot) {
+        slot = std::make_unique<PlatformPrinter>();
+        static bool cleanupRegistered = false;
+        if (!cleanupRegistered && QCoreApplication::instance()) {
+            qAddPostRoutine(freePrinter);
+            cleanupRegistered = true;
+        }
+    }
+    return *slot;
+}
+
+void resetPrinterForTesting()
+{
+    printerSlot().reset();
 }
 
 } // namespace prenso::printing

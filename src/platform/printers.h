@@ -1,17 +1,147 @@
 #pragma once
-// The installed printers as the printing system lists them.
+// The installed printers as the printing system lists them, the user's default
+// printer, and the one printer object of the program: the selected printer
+// with its page layout, copies, metrics and the document being printed.
 
+#include <QRect>
+#include <QSizeF>
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <memory>
+
+class QPainter;
+class QPrinter;
 
 namespace prenso::printing {
 
-// The names of the installed printers (destinations), in the platform's order.
+// The names of the installed printers (destinations), in the platform's order;
+// empty when the print server does not answer within a few seconds.
 QStringList installedPrinterNames();
+// Forgets which print server to talk to, so that the next request reads
+// CUPS_SERVER and the client configuration again (they are read only once).
+void reconnectPrintServer();
+// Tests only: take the printer names from `source` instead of the printing
+// system (an empty function restores the printing system).
+void setPrinterListSourceForTesting(std::function<QStringList()> source);
 
 // Makes `name` the user's own default destination (what "lpoptions -d" does for
-// an ordinary user: the user's lpoptions file, never the system-wide default).
+// an ordinary user: the user's lpoptions file, never the system-wide default,
+// also when running as root). Other lines and options of the file stay.
 // Returns false when it could not be written; callers ignore the outcome.
 bool setUserDefaultPrinter(const QString &name);
+// The user's lpoptions file: .cups/lpoptions in the home folder.
+QString userOptionsFilePath();
+// The text of an lpoptions file with `name` made the default destination: its
+// line becomes a "Default" line (appended when missing), any other "Default"
+// line becomes a "Dest" line, everything else is kept as it is.
+QString withDefaultDestination(const QString &optionsText, const QString &name);
+
+// Where a printer's output goes. A queue of a remote server has that server's
+// host name and its own queue name there as server and share.
+struct PrinterInformation {
+    QString printerName;
+    QString portName;   // the queue's device URI
+    QString serverName; // empty for a queue of this machine's server
+    QString shareName;
+};
+// Builds the information from the queue's device URI and its own printer URI.
+PrinterInformation describeDestination(const QString &name, const QString &deviceUri,
+                                       const QString &printerUri);
+// Asks the print server about one queue ("name" or "name/instance"). Raises an
+// Exception with the server's message when the queue cannot be had.
+PrinterInformation readPrinterInformation(const QString &name);
+
+// What was last written into the selected printer's paper settings: the
+// driver's paper code (0 until the program sets one) and, for the
+// user-defined code 256, width and length in tenths of a millimetre.
+struct PaperSetting {
+    int code = 0;
+    int widthTenths = 0;
+    int lengthTenths = 0;
+};
+
+// Resolution and page rectangles of the selected printer in device pixels.
+// `printable` is where the printer can put ink; painting starts at its corner.
+struct DeviceMetrics {
+    int ppiX = 0;
+    int ppiY = 0;
+    QRect paper;
+    QRect printable;
+};
+
+// The program's printer: a list of printers read once (until refreshed), the
+// selected one (index -1 for none) and a QPrinter that carries its settings.
+class PlatformPrinter {
+public:
+    PlatformPrinter();
+    ~PlatformPrinter();
+    PlatformPrinter(const PlatformPrinter &) = delete;
+    PlatformPrinter &operator=(const PlatformPrinter &) = delete;
+
+    // The printer list, read from the printing system on first use.
+    const QStringList &printers();
+    // Reads the list again. A selection past its new end is dropped.
+    void refreshPrinters();
+
+    int index() const { return m_index; }
+    QString selectedName() const;
+    // Selects printer `index` of the list with that printer's default settings
+    // (its default paper, portrait, one copy); -1 selects none. An index
+    // outside the list changes nothing and gives false.
+    bool select(int index);
+    // The selected printer again, with its default settings.
+    bool reselectWithDefaults() { return select(m_index); }
+    // True when a printer is selected and its settings are at hand (the
+    // printer still existed when it was selected).
+    bool hasDeviceSettings() const;
+
+    // Paper of the selected printer by the driver's code. The user-defined
+    // code 256 takes width and length in tenths of a millimetre (0 keeps what
+    // was there); any other code stands for its paper, or for `sizeMM` when
+    // the printing system does not know the code.
+    void setPaper(int code, int widthTenths, int lengthTenths, QSizeF sizeMM);
+    PaperSetting paper() const { return m_paper; }
+
+    // Orientation and copies live here even with no printer selected.
+    bool landscape() const;
+    void setLandscape(bool landscape);
+    int copies() const;
+    void setCopies(int copies);
+
+    // False when no printer's settings are at hand or the printer reports
+    // nothing usable.
+    bool readMetrics(DeviceMetrics &metrics) const;
+
+    // Document control. beginDocument gives false when the printer cannot
+    // start a document; painting goes through painter() until endDocument.
+    bool beginDocument(const QString &title);
+    bool newPage();
+    bool endDocument();
+    bool printing() const;
+    QPainter *painter() const;
+
+    // The QPrinter, made on first need: making one asks the print server for
+    // its default printer, which a program without printers never needs.
+    QPrinter &qprinter() const;
+
+private:
+    void fitMarginsToPrintableArea();
+
+    QStringList m_names;
+    bool m_listRead = false;
+    int m_index = -1;
+    bool m_settingsValid = false;
+    PaperSetting m_paper;
+    bool m_landscape = false; // until the QPrinter is made
+    int m_copies = 1;
+    mutable std::unique_ptr<QPrinter> m_printer;
+    std::unique_ptr<QPainter> m_painter;
+};
+
+// The one printer object of the program, created on first use.
+PlatformPrinter &thePrinter();
+// Tests only: throw the printer object away so that the next use starts afresh.
+void resetPrinterForTesting();
 
 } // namespace prenso::printing

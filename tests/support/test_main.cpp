@@ -2,12 +2,34 @@
 // that fonts, painting and windows behave as they do for the user. Each program
 // gets a temporary folder of its own, so that tests can prove that nothing is
 // left behind without seeing other programs' files.
+//
+// The integration test program also runs its own print server for the whole
+// run. It starts before the application object and before any printing call:
+// the printing library reads which server to talk to only once.
 #include <QApplication>
 #include <QDir>
 #include <gtest/gtest.h>
 #include <cstdlib>
-#include <sys/stat.h>
+#include <cstring>
 #include <string>
+#include <sys/stat.h>
+
+#ifdef PRENSO_PRIVATE_CUPSD
+#include "support/private_cupsd.h"
+#endif
+
+namespace {
+
+bool onlyListingTests(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--gtest_list_tests") == 0)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -20,12 +42,21 @@ int main(int argc, char **argv)
         ::chmod(tmp, 0755);
         ::setenv("TMPDIR", tmp, 1);
     }
-    int rc;
+#ifdef PRENSO_PRIVATE_CUPSD
+    if (!onlyListingTests(argc, argv))
+        prenso::test::PrivateCupsd::startShared();
+#else
+    (void)onlyListingTests;
+#endif
+    int rc = 0;
     {
         QApplication app(argc, argv);
         ::testing::InitGoogleTest(&argc, argv);
         rc = RUN_ALL_TESTS();
     }
+#ifdef PRENSO_PRIVATE_CUPSD
+    prenso::test::PrivateCupsd::stopShared();
+#endif
     if (tmp)
         QDir(QString::fromLocal8Bit(tmp)).removeRecursively();
     return rc;

@@ -1,0 +1,130 @@
+#pragma once
+// The report engine's one door to the printer: the engine's own list of
+// printers ("name|port" entries), selection by index or name, the selected
+// printer's port, its page metrics, paper and orientation, copies, the
+// odd/even page choice, the setup dialog, and documents and pages.
+//
+// There is one wrapper per program (RLPrinter()). The selection itself lives
+// in the platform's printer object; the wrapper keeps no index of its own.
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+
+class QPainter;
+class QPrinter;
+
+namespace prenso {
+
+enum TRLPrintOddEvenPages { odOddPagesOnly, odEvenPagesOnly, odAllPages };
+
+// Printer device units.
+struct TRLPrinterMetrics {
+    int32_t PPIX = 0;
+    int32_t PPIY = 0;
+    int32_t PhysicalWidth = 0;  // the whole sheet
+    int32_t PhysicalHeight = 0;
+    int32_t MarginLeft = 0;     // unprintable offsets
+    int32_t MarginTop = 0;
+    int32_t MarginRight = 0;
+    int32_t MarginBottom = 0;
+    int32_t ClientWidth = 0;    // printable area
+    int32_t ClientHeight = 0;
+
+    bool operator==(const TRLPrinterMetrics &) const = default;
+};
+
+// What LoadMetrics gives when no printer is usable: a letter-size sheet at
+// 300 pixels per inch with a quarter-inch margin all round.
+inline constexpr TRLPrinterMetrics kFallbackPrinterMetrics{300, 300, 2550, 3300, 75, 75, 75, 75, 2400, 3150};
+
+class TRLPrinterWrapper {
+public:
+    TRLPrinterWrapper();
+    ~TRLPrinterWrapper();
+    TRLPrinterWrapper(const TRLPrinterWrapper &) = delete;
+    TRLPrinterWrapper &operator=(const TRLPrinterWrapper &) = delete;
+
+    // The entries "name|port", one per installed printer in the platform's
+    // order; the port reads "?" until PrinterPort first resolves it.
+    const QStringList &Printers();
+
+    // The selected printer (-1 when there is none). An index outside the
+    // list is ignored.
+    int PrinterIndex();
+    void SetPrinterIndex(int value);
+
+    // The selected entry's name. Setting selects the first entry whose name
+    // equals the given one, letter case ignored; a "|port" part and anything
+    // from " on " onwards are left out of both sides. No match: no change.
+    QString PrinterName();
+    void SetPrinterName(const QString &value);
+
+    // The selected printer's port (its device URI, or "server\share" for a
+    // queue of another server), resolved on first ask and then kept.
+    QString PrinterPort();
+
+    int Copies() const;
+    void SetCopies(int value);
+
+    TRLPrintOddEvenPages OddEven() const { return FOddEven; }
+    void SetOddEven(TRLPrintOddEvenPages value) { FOddEven = value; }
+
+    // Documents: BeginDoc raises an Exception when the printer cannot start
+    // one; EndDoc leaves the same printer selected.
+    void BeginDoc(const QString &title);
+    void NewPage();
+    void EndDoc();
+    // The painter of the open document (nullptr outside a document) and the
+    // printer it paints on.
+    QPainter *Painter() const;
+    QPrinter &Printer() const;
+
+    // Forgets the list and reads the printers again, keeping the selected
+    // index (lowered to the last printer when the list got shorter).
+    void Refresh();
+
+    bool SetupEnabled() const { return true; }
+    // Shows the page-setup dialog for the selected printer; true once shown.
+    // What is chosen there does not change the printer or the job.
+    bool ExecuteSetup();
+
+    // Writes paper and orientation into the selected printer's settings: a
+    // known paper by its code, any other size as user-defined in tenths of a
+    // millimetre. Ends in a SilentAbort when the printer's settings cannot be
+    // had. `forceEmulation` and `setPaperBin` play no part on this platform.
+    void SetPaperSize(double paperWidthMM, double paperHeightMM, bool orientationLandscape,
+                      bool forceEmulation, bool setPaperBin);
+    double CustomWidth() const { return FCustomWidth; }
+    double CustomHeight() const { return FCustomHeight; }
+
+    // The selected printer's metrics, or kFallbackPrinterMetrics.
+    void LoadMetrics(TRLPrinterMetrics &metrics);
+
+    // Entry `index` as the print dialog lists it: its name, followed by the
+    // engine's "at" word and the port when the port is known and differs
+    // from the name; empty for -1.
+    QString PrinterDisplayName(int index);
+
+private:
+    bool EnsureSelection();
+    void BuildPrinters();
+
+    QStringList FPrinters;
+    bool FPrintersBuilt = false;
+    double FCustomWidth = 0;
+    double FCustomHeight = 0;
+    TRLPrintOddEvenPages FOddEven = odAllPages;
+};
+
+// The name part of an entry: the text before the first "|".
+QString PrinterEntryName(const QString &entry);
+// The port part of an entry: the text after the first "|" (empty without one).
+QString PrinterEntryPort(const QString &entry);
+
+// The one wrapper of the program, created on first use.
+TRLPrinterWrapper &RLPrinter();
+// Tests only: a fresh wrapper over a fresh printer object on the next use.
+void ResetRLPrinterForTesting();
+
+} // namespace prenso

@@ -1,0 +1,410 @@
+// The printer wrapper against a real print server with raw queues and one
+// queue whose PPD declares unprintable margins.
+#include "integration/printer_server_test.h"
+
+#include "platform/errors.h"
+#include "report/RLConsts.h"
+#include "support/test_support.h"
+
+#include <QPageLayout>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QProcess>
+#include <cmath>
+
+using namespace prenso;
+using namespace prenso::test;
+
+namespace {
+
+QString uriFor(const SocketListener &listener)
+{
+    return QStringLiteral("socket://127.0.0.1:%1").arg(listener.port());
+}
+
+// One line of pdfinfo's report ("Pages", "Title", ...), or a note why not.
+QString pdfInfoField(const std::string &pdf, const QString &field)
+{
+    TempDir dir;
+    writeFile(dir.file(QStringLiteral("job.pdf")), pdf);
+    QProcess p;
+    p.start(QStringLiteral("pdfinfo"), {dir.file(QStringLiteral("job.pdf"))});
+    if (!p.waitForFinished(20000))
+        return QStringLiteral("(pdfinfo did not finish)");
+    for (const QString &line : QString::fromUtf8(p.readAllStandardOutput()).split(u'\n')) {
+        if (line.startsWith(field + u':'))
+            return line.mid(field.size() + 1).trimmed();
+    }
+    return QStringLiteral("(no %1 in pdfinfo's report)").arg(field);
+}
+
+QString pdfText(const std::string &pdf)
+{
+    TempDir dir;
+    writeFile(dir.file(QStringLiteral("job.pdf")), pdf);
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {dir.file(QStringLiteral("job.pdf")), QStringLiteral("-")});
+    if (!p.waitForFinished(20000))
+        return QString();
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+int pointsToPixels(double points, int ppi)
+{
+    return static_cast<int>(std::lround(points * ppi / 72.0));
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// A server without queues: the wrapper has nothing to select.
+
+using WrapperWithoutPrinters = PrinterServerTest;
+
+TEST_F(WrapperWithoutPrinters, ReadsAsEmptyAndGivesTheFallbackMetrics)
+{
+    TRLPrinterWrapper &printer = RLPrinter();
+    EXPECT_TRUE(printer.Printers().isEmpty());
+    EXPECT_EQ(printer.PrinterIndex(), -1);
+    printer.SetPrinterIndex(0);
+    EXPECT_EQ(printer.PrinterIndex(), -1);
+    EXPECT_EQ(printer.PrinterName(), QString());
+    EXPECT_EQ(printer.PrinterPort(), QString());
+    EXPECT_EQ(printer.PrinterDisplayName(-1), QString());
+    EXPECT_EQ(printer.OddEven(), odAllPages);
+
+    TRLPrinterMetrics metrics;
+    printer.LoadMetrics(metrics);
+    EXPECT_EQ(metrics, (TRLPrinterMetrics{300, 300, 2550, 3300, 75, 75, 75, 75, 2400, 3150}));
+
+    EXPECT_FALSE(printer.ExecuteSetup());
+    EXPECT_THROW(printer.BeginDoc(QStringLiteral("nothing")), Exception);
+    EXPECT_EQ(printer.Painter(), nullptr);
+}
+
+TEST_F(WrapperWithoutPrinters, SetPaperSizeTurnsOnlyTheOrientation)
+{
+    TRLPrinterWrapper &printer = RLPrinter();
+    const QPageSize before = printer.Printer().pageLayout().pageSize();
+    printer.SetPaperSize(211, 297, true, false, true);
+    EXPECT_TRUE(printing::thePrinter().landscape());
+    EXPECT_EQ(printing::thePrinter().paper().code, 0);
+    EXPECT_TRUE(printer.Printer().pageLayout().pageSize().isEquivalentTo(before));
+    EXPECT_DOUBLE_EQ(printer.CustomWidth(), 211);
+    EXPECT_DOUBLE_EQ(printer.CustomHeight(), 297);
+    printer.SetPaperSize(210, 297, false, false, true);
+    EXPECT_FALSE(printing::thePrinter().landscape());
+}
+
+// ---------------------------------------------------------------------------
+// Queues on the server.
+
+class WrapperWithPrinters : public PrinterServerTest {
+protected:
+    void SetUp() override
+    {
+        PrinterServerTest::SetUp();
+        if (IsSkipped())
+            return;
+        // Added out of order: the list follows the server's order, not ours.
+        cupsd->addRawQueue(QStringLiteral("Zeta"), zeta.port());
+        cupsd->addRawQueue(QStringLiteral("alpha"), alpha.port());
+        cupsd->addRawQueue(QStringLiteral("Mid"), mid.port());
+    }
+
+    SocketListener zeta, alpha, mid;
+};
+
+TEST_F(WrapperWithPrinters, ListsThePlatformOrderWithUnknownPorts)
+{
+    TRLPrinterWrapper &printer = RLPrinter();
+    EXPECT_EQ(QPrinterInfo::availablePrinterNames(),
+              (QStringList{QStringLiteral("alpha"), QStringLiteral("Mid"), QStringLiteral("Zeta")}));
+    EXPECT_EQ(printer.Printers(),
+              (QStringList{QStringLiteral("alpha|?"), QStringLiteral("Mid|?"), QStringLiteral("Zeta|?")}));
+    // Ports unknown: the dialog shows names alone.
+    EXPECT_EQ(printer.PrinterDisplayName(1), QStringLiteral("Mid"));
+    EXPECT_EQ(printer.PrinterDisplayName(3), QString());
+}
+
+TEST_F(WrapperWithPrinters, IndexOutsideTheListIsIgnored)
+{
+    TRLPrinterWrapper &printer = RLPrinter();
+    // Nothing selected yet: the first printer stands in.
+    EXPECT_EQ(printer.PrinterIndex(), 0);
+    printer.SetPrinterIndex(2);
+    EXPECT_EQ(printer.PrinterIndex(), 2);
+    EXPECT_EQ(printer.PrinterName(), QStringLiteral("Zeta"));
+    printer.SetPrinterIndex(3);
+    EXPECT_EQ(printer.PrinterIndex(), 2);
+    printer.SetPrinterIndex(-1);
+    EXPECT_EQ(printer.PrinterIndex(), 2);
+    EXPECT_EQ(printing::thePrinter().qprinter().printerName(), QStringLiteral("Zeta"));
+}
+
+TEST_F(WrapperWithPrinters, NameSelectsIgnoringCaseAndWhatFollowsOn)
+{
+    TRLPrinterWrapper &printer = RLPrinter();
+    printer.SetPrinterName(QStringLiteral("mid on socket://somewhere"));
+    EXPECT_EQ(printer.PrinterIndex(), 1);
+    EXPECT_EQ(printer.PrinterName(), QStringLiteral("Mid"));
+    printer.SetPrinterName(QStringLiteral("ZETA|whatever port"));
+    EXPECT_EQ(printer.PrinterIndex(), 2);
+    // Unknown names and partial names change nothing.
+    printer.SetPrinterName(QStringLiteral("Omega"));
+    printer.SetPrinterName(QStringLiteral("Zet"));
+    printer.SetPrinterName(QString());
+    EXPECT_EQ(printer.PrinterIndex(), 2);
+}
+
+TEST_F(WrapperWithPrinters, PortIsTheDeviceUriResolvedOnceAndKept)
+{
+    TRLPrinterWrapper &printer = RLPrinter();
+    printer.SetPrinterIndex(1);
+    EXPECT_EQ(printer.PrinterPort(), uriFor(mid));
+    EXPECT_EQ(printer.Printers()[1], QStringLiteral("Mid|") + uriFor(mid));
+    EXPECT_EQ(printer.Printers()[0], QStringLiteral("alpha|?"));
+    EXPECT_EQ(printer.PrinterDisplayName(1), QStringLiteral("Mid ") + LS().LS_AtStr + u' ' + uriFor(mid));
+
+    // Once known, the port is not asked for again: a changed queue shows up
+    // only after a refresh.
+    QString out;
+    ASSERT_EQ(cupsd->runTool(QStringLiteral("lpadmin"),
+                             {QStringLiteral("-p"), QStringLiteral("Mid"), QStringLiteral("-v"),
+                              QStringLiteral("socket://127.0.0.1:1")},
+                             &out),
+              0)
+        << out.toStdString();
+    EXPECT_EQ(printer.PrinterPort(), uriFor(mid));
+    printer.Refresh();
+    EXPECT_EQ(printer.Printers()[1], QStringLiteral("Mid|?"));
+    EXPECT_EQ(printer.PrinterIndex(), 1);
+    EXPECT_EQ(printer.PrinterPort(), QStringLiteral("socket://127.0.0.1:1"));
+}
+
+TEST_F(WrapperWithPrinters, PortOfAQueueThatWentAwayRaisesTheServersError)
+{
+    TRLPrinterWrapper &printer = RLPrinter();
+    printer.SetPrinterIndex(0);
+    cupsd->removeQueue(QStringLiteral("alpha"));
+    try {
+        printer.PrinterPort();
+        ADD_FAILURE() << "no error for a queue that is gone";
+    } catch (const Exception &e) {
+        EXPECT_FALSE(e.message().isEmpty());
+    }
+    EXPECT_EQ(printer.Printers()[0], QStringLiteral("alpha|?"));
+}
+
+TEST_F(WrapperWithPrinters, RefreshKeepsTheIndexWithinTheNewList)
+{
+    TRLPrinterWrapper &printer = RLPrinter();
+    printer.SetPrinterIndex(2);
+    cupsd->removeQueue(QStringLiteral("Zeta"));
+    printer.Refresh();
+    EXPECT_EQ(printer.Printers().size(), 2);
+    EXPECT_EQ(printer.PrinterIndex(), 1);
+    EXPECT_EQ(printer.PrinterName(), QStringLiteral("Mid"));
+
+    cupsd->removeQueue(QStringLiteral("Mid"));
+    cupsd->removeQueue(QStringLiteral("alpha"));
+    printer.Refresh();
+    EXPECT_TRUE(printer.Printers().isEmpty());
+    EXPECT_EQ(printer.PrinterIndex(), -1);
+}
+
+TEST_F(WrapperWithPrinters, PaperByCodeOrUserDefinedInTenths)
+{
+    TRLPrinterWrapper &printer = RLPrinter();
+    printing::PlatformPrinter &platform = printing::thePrinter();
+
+    printer.SetPaperSize(211, 297, false, false, true);
+    EXPECT_EQ(platform.paper().code, 256);
+    EXPECT_EQ(platform.paper().widthTenths, 2110);
+    EXPECT_EQ(platform.paper().lengthTenths, 2970);
+    const QSizeF custom = printer.Printer().pageLayout().pageSize().size(QPageSize::Millimeter);
+    EXPECT_NEAR(custom.width(), 211, 0.05);
+    EXPECT_NEAR(custom.height(), 297, 0.05);
+
+    printer.SetPaperSize(210, 297, false, false, true);
+    EXPECT_EQ(platform.paper().code, 9);
+    // A known paper leaves the user-defined measures as they were.
+    EXPECT_EQ(platform.paper().widthTenths, 2110);
+    EXPECT_EQ(printer.Printer().pageLayout().pageSize().id(), QPageSize::A4);
+    EXPECT_EQ(printer.Printer().pageLayout().orientation(), QPageLayout::Portrait);
+
+    printer.SetPaperSize(215.9, 279.4, true, false, true);
+    EXPECT_EQ(platform.paper().code, 1);
+    EXPECT_EQ(printer.Printer().pageLayout().pageSize().id(), QPageSize::Letter);
+    EXPECT_EQ(printer.Printer().pageLayout().orientation(), QPageLayout::Landscape);
+
+    // Tenths are rounded, not cut.
+    printer.SetPaperSize(100.06, 150.04, false, false, true);
+    EXPECT_EQ(platform.paper().widthTenths, 1001);
+    EXPECT_EQ(platform.paper().lengthTenths, 1500);
+}
+
+TEST_F(WrapperWithPrinters, SettingsOfAQueueThatWentAwayEndInASilentAbort)
+{
+    TRLPrinterWrapper &printer = RLPrinter();
+    ASSERT_EQ(printer.Printers().size(), 3);
+    cupsd->removeQueue(QStringLiteral("Mid"));
+    printer.SetPrinterIndex(1);
+    EXPECT_THROW(printer.SetPaperSize(210, 297, false, false, true), SilentAbort);
+    TRLPrinterMetrics metrics;
+    printer.LoadMetrics(metrics);
+    EXPECT_EQ(metrics, kFallbackPrinterMetrics);
+    // The other queues still work.
+    printer.SetPrinterIndex(0);
+    EXPECT_NO_THROW(printer.SetPaperSize(210, 297, false, false, true));
+}
+
+TEST_F(WrapperWithPrinters, CopiesAndOddEven)
+{
+    TRLPrinterWrapper &printer = RLPrinter();
+    printer.SetPrinterIndex(0);
+    EXPECT_EQ(printer.Copies(), 1);
+    printer.SetCopies(3);
+    EXPECT_EQ(printer.Copies(), 3);
+    EXPECT_EQ(printer.Printer().copyCount(), 3);
+    printer.SetOddEven(odEvenPagesOnly);
+    EXPECT_EQ(printer.OddEven(), odEvenPagesOnly);
+    // Another printer starts from its own defaults.
+    printer.SetPrinterIndex(1);
+    EXPECT_EQ(printer.Copies(), 1);
+    // The odd/even choice is the wrapper's own, not the printer's.
+    EXPECT_EQ(printer.OddEven(), odEvenPagesOnly);
+}
+
+TEST_F(WrapperWithPrinters, DocumentArrivesAsOneJobWithItsTitleAndPages)
+{
+    TRLPrinterWrapper &printer = RLPrinter();
+    printer.SetPrinterIndex(1);
+    printer.SetPaperSize(210, 297, false, false, true);
+    printer.BeginDoc(QStringLiteral("Relatório de teste"));
+    ASSERT_NE(printer.Painter(), nullptr);
+    printer.Painter()->drawText(QPointF(300, 300), QStringLiteral("page one"));
+    printer.NewPage();
+    printer.Painter()->drawText(QPointF(300, 300), QStringLiteral("page two"));
+    printer.EndDoc();
+    EXPECT_EQ(printer.Painter(), nullptr);
+    EXPECT_EQ(printer.PrinterIndex(), 1);
+
+    const std::vector<std::string> jobs = mid.waitForJobs(1);
+    ASSERT_EQ(jobs.size(), 1u) << "no job reached the printer";
+    EXPECT_EQ(jobs[0].substr(0, 5), "%PDF-");
+    EXPECT_EQ(pdfInfoField(jobs[0], QStringLiteral("Pages")), QStringLiteral("2"));
+    EXPECT_EQ(pdfInfoField(jobs[0], QStringLiteral("Title")), QStringLiteral("Relatório de teste"));
+    const QString text = pdfText(jobs[0]);
+    EXPECT_TRUE(text.contains(QStringLiteral("page one"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("page two"))) << text.toStdString();
+    EXPECT_TRUE(alpha.jobs().empty());
+    EXPECT_TRUE(zeta.jobs().empty());
+}
+
+TEST_F(WrapperWithPrinters, SetupDialogIsShownForTheSelectedPrinter)
+{
+    TRLPrinterWrapper &printer = RLPrinter();
+    printer.SetPrinterIndex(2);
+    printer.SetPaperSize(211, 297, false, false, true);
+    EXPECT_TRUE(printer.ExecuteSetup());
+    EXPECT_EQ(printer.PrinterIndex(), 2);
+}
+
+// ---------------------------------------------------------------------------
+// The queue with unprintable margins.
+
+class WrapperWithMargins : public PrinterServerTest {
+protected:
+    void SetUp() override
+    {
+        PrinterServerTest::SetUp();
+        if (IsSkipped())
+            return;
+        cupsd->addRawQueue(QStringLiteral("Plain"), plain.port());
+        cupsd->addMarginQueue(QStringLiteral("Margins"), margins.port());
+    }
+
+    // The expected metrics of a sheet of w x h points with the PPD's margins.
+    static TRLPrinterMetrics expected(int ppi, double w, double h)
+    {
+        TRLPrinterMetrics m;
+        m.PPIX = m.PPIY = ppi;
+        m.PhysicalWidth = pointsToPixels(w, ppi);
+        m.PhysicalHeight = pointsToPixels(h, ppi);
+        m.MarginLeft = pointsToPixels(PrivateCupsd::kMarginLeftPt, ppi);
+        m.MarginTop = pointsToPixels(PrivateCupsd::kMarginTopPt, ppi);
+        m.MarginRight = pointsToPixels(PrivateCupsd::kMarginRightPt, ppi);
+        m.MarginBottom = pointsToPixels(PrivateCupsd::kMarginBottomPt, ppi);
+        m.ClientWidth = m.PhysicalWidth - m.MarginLeft - m.MarginRight;
+        m.ClientHeight = m.PhysicalHeight - m.MarginTop - m.MarginBottom;
+        return m;
+    }
+
+    static void expectNear(const TRLPrinterMetrics &got, const TRLPrinterMetrics &want)
+    {
+        EXPECT_EQ(got.PPIX, want.PPIX);
+        EXPECT_EQ(got.PPIY, want.PPIY);
+        EXPECT_NEAR(got.PhysicalWidth, want.PhysicalWidth, 1);
+        EXPECT_NEAR(got.PhysicalHeight, want.PhysicalHeight, 1);
+        EXPECT_NEAR(got.MarginLeft, want.MarginLeft, 1);
+        EXPECT_NEAR(got.MarginTop, want.MarginTop, 1);
+        EXPECT_NEAR(got.MarginRight, want.MarginRight, 2);
+        EXPECT_NEAR(got.MarginBottom, want.MarginBottom, 2);
+        EXPECT_NEAR(got.ClientWidth, want.ClientWidth, 2);
+        EXPECT_NEAR(got.ClientHeight, want.ClientHeight, 2);
+    }
+
+    SocketListener plain, margins;
+};
+
+TEST_F(WrapperWithMargins, MetricsFollowThePrintableAreaOfThePpd)
+{
+    TRLPrinterWrapper &printer = RLPrinter();
+    printer.SetPrinterName(QStringLiteral("Margins"));
+    ASSERT_EQ(printer.PrinterName(), QStringLiteral("Margins"));
+    TRLPrinterMetrics metrics;
+    printer.LoadMetrics(metrics);
+    EXPECT_NE(metrics, kFallbackPrinterMetrics);
+    ASSERT_GT(metrics.PPIX, 0);
+    // The PPD's default paper is A4 (595 x 842 points).
+    expectNear(metrics, expected(metrics.PPIX, 595, 842));
+
+    printer.SetPaperSize(215.9, 279.4, false, false, true);
+    printer.LoadMetrics(metrics);
+    expectNear(metrics, expected(metrics.PPIX, 612, 792));
+}
+
+TEST_F(WrapperWithMargins, RawQueuePrintsToTheEdge)
+{
+    TRLPrinterWrapper &printer = RLPrinter();
+    // Margins first: the plain queue must not keep margins from the other one.
+    printer.SetPrinterName(QStringLiteral("Margins"));
+    TRLPrinterMetrics metrics;
+    printer.LoadMetrics(metrics);
+    printer.SetPrinterName(QStringLiteral("Plain"));
+    printer.SetPaperSize(210, 297, false, false, true);
+    printer.LoadMetrics(metrics);
+    // A4 as the printing system measures it: 595 x 842 points.
+    EXPECT_NEAR(metrics.PhysicalWidth, pointsToPixels(595, metrics.PPIX), 1);
+    EXPECT_NEAR(metrics.PhysicalHeight, pointsToPixels(842, metrics.PPIX), 1);
+    EXPECT_EQ(metrics.MarginLeft, 0);
+    EXPECT_EQ(metrics.MarginTop, 0);
+    EXPECT_EQ(metrics.MarginRight, 0);
+    EXPECT_EQ(metrics.MarginBottom, 0);
+    EXPECT_EQ(metrics.ClientWidth, metrics.PhysicalWidth);
+}
+
+TEST_F(WrapperWithMargins, LandscapeTurnsTheSheet)
+{
+    TRLPrinterWrapper &printer = RLPrinter();
+    printer.SetPrinterName(QStringLiteral("Margins"));
+    printer.SetPaperSize(210, 297, true, false, true);
+    TRLPrinterMetrics metrics;
+    printer.LoadMetrics(metrics);
+    EXPECT_GT(metrics.PhysicalWidth, metrics.PhysicalHeight);
+    EXPECT_NEAR(metrics.PhysicalWidth, pointsToPixels(842, metrics.PPIX), 1);
+    EXPECT_EQ(metrics.MarginRight, metrics.PhysicalWidth - metrics.MarginLeft - metrics.ClientWidth);
+    EXPECT_EQ(metrics.MarginBottom, metrics.PhysicalHeight - metrics.MarginTop - metrics.ClientHeight);
+}

@@ -1,0 +1,120 @@
+#pragma once
+// A print server of the test program's own, and a listener that plays the
+// printer at the end of its queues.
+//
+// PrivateCupsd runs cupsd (through scripts/cupsd-start --foreground) with all
+// its state in a fresh folder under /tmp, and points this process at it:
+// CUPS_SERVER names its socket, CUPS_SERVERROOT and HOME name folders of its
+// own, so that no lpoptions file of the machine is read or written. The
+// server is tied to this process and goes when it ends, even on a crash.
+//
+// Printing clients read CUPS_SERVER once, so the integration test program
+// starts its server in main() before anything prints (PrivateCupsd::shared()).
+// Tests then add queues as they need them:
+//
+//     SocketListener printer;                       // 127.0.0.1, a free port
+//     cupsd.addRawQueue("Alpha", printer.port());  // raw: bytes arrive unchanged
+//     ... print to "Alpha" ...
+//     std::vector<std::string> jobs = printer.waitForJobs(1);
+//
+// and call removeAllQueues() when they are done.
+
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace prenso::test {
+
+class PrivateCupsd {
+public:
+    // Starts the server and sets the environment; running() says whether it
+    // came up, error() why not.
+    PrivateCupsd();
+    // Stops the server, restores the environment and removes the folder.
+    ~PrivateCupsd();
+    PrivateCupsd(const PrivateCupsd &) = delete;
+    PrivateCupsd &operator=(const PrivateCupsd &) = delete;
+
+    // The server the test program started in main(), or nullptr before that.
+    static PrivateCupsd *shared();
+    static void startShared();
+    static void stopShared();
+
+    bool running() const { return m_pid > 0; }
+    const QString &error() const { return m_error; }
+
+    // Stops the server and starts it again on the same folder (its queues
+    // stay). Tests use stop() to see how the program copes without a server.
+    void stop();
+    bool start();
+
+    const QString &folder() const { return m_dir; }
+    QString socketPath() const { return m_dir + QStringLiteral("/cups.sock"); }
+    QString homeFolder() const { return m_dir + QStringLiteral("/home"); }
+    QString clientRoot() const { return m_dir + QStringLiteral("/client"); }
+    // The lpoptions file of the (test's) user.
+    QString userOptionsFile() const { return homeFolder() + QStringLiteral("/.cups/lpoptions"); }
+
+    // Queues. Each raises std::runtime_error with lpadmin's words on failure.
+    void addRawQueue(const QString &name, int port);
+    // A queue described by a PPD file, also sending to 127.0.0.1:port.
+    void addPpdQueue(const QString &name, int port, const QString &ppdPath);
+    // A queue whose PPD declares an A4 default and unprintable margins of
+    // kMarginLeftPt, kMarginBottomPt, kMarginRightPt, kMarginTopPt points.
+    void addMarginQueue(const QString &name, int port);
+    void removeQueue(const QString &name);
+    void removeAllQueues();
+    QStringList queueNames() const;
+
+    static constexpr int kMarginLeftPt = 18;
+    static constexpr int kMarginBottomPt = 36;
+    static constexpr int kMarginRightPt = 12;
+    static constexpr int kMarginTopPt = 24;
+
+    // Runs a printing command-line tool (lpadmin, lpstat, lpoptions, lp)
+    // against this server; returns its exit code and puts its output in `output`.
+    int runTool(const QString &tool, const QStringList &arguments, QString *output = nullptr) const;
+
+private:
+    QString m_dir;
+    QString m_error;
+    int m_pid = -1;
+    QByteArray m_oldServer, m_oldServerRoot, m_oldHome;
+    bool m_hadServer = false, m_hadServerRoot = false, m_hadHome = false;
+};
+
+// Accepts connections on 127.0.0.1 at a free port in a thread of its own;
+// everything one connection sends until it closes is one job.
+class SocketListener {
+public:
+    SocketListener();
+    ~SocketListener();
+    SocketListener(const SocketListener &) = delete;
+    SocketListener &operator=(const SocketListener &) = delete;
+
+    int port() const { return m_port; }
+    // The jobs received so far, in the order they ended.
+    std::vector<std::string> jobs() const;
+    // Waits until at least `count` jobs have arrived or the time is up; gives
+    // the jobs received by then.
+    std::vector<std::string> waitForJobs(size_t count, int timeoutMs = 30000) const;
+
+private:
+    void run();
+
+    int m_listenFd = -1;
+    int m_port = 0;
+    std::atomic<bool> m_stop{false};
+    mutable std::mutex m_mutex;
+    mutable std::condition_variable m_arrived;
+    std::vector<std::string> m_jobs;
+    std::thread m_thread;
+};
+
+} // namespace prenso::test
