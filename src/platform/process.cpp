@@ -4,7 +4,6 @@
 #include "platform/files.h"
 
 #include <QFile>
-#include <QProcess>
 
 #include <cerrno>
 #include <csignal>
@@ -75,7 +74,32 @@ bool finished(pid_t pid, bool wait)
 
 QStringList splitArguments(const QString &text)
 {
-    return QProcess::splitCommand(text);
+    QStringList arguments;
+    QString current;
+    bool quoted = false, started = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u'"') {
+            if (quoted && i + 1 < text.size() && text[i + 1] == u'"') {
+                current += u'"';
+                ++i;
+            } else {
+                quoted = !quoted;
+            }
+            started = true;
+        } else if (!quoted && c.isSpace()) {
+            if (started)
+                arguments.append(current);
+            current.clear();
+            started = false;
+        } else {
+            current += c;
+            started = true;
+        }
+    }
+    if (started)
+        arguments.append(current);
+    return arguments;
 }
 
 long long startProgram(const QString &program, const QStringList &arguments, const QString &handedFile)
