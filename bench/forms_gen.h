@@ -2,6 +2,7 @@
 // Generated forms for the benchmarks: long, realistic Windows-1252 text.
 
 #include <QString>
+#include <cstdint>
 #include <string>
 
 namespace prenso::bench {
@@ -13,5 +14,9 @@ std::string makeForm(int lines);
 // Writes makeForm(lines) to a file in the temporary folder (once per process
 // and size) and returns its path.
 QString formFile(int lines);
+
+// Line `n` of a form `width` characters wide (codes, names, amounts),
+// Windows-1252 bytes.
+std::string formLine(std::uint32_t n, int width);
 
 } // namespace prenso::bench

@@ -82,9 +82,11 @@ OutlineMetricsResult GetOutlineFontMetrics(const QString &name, TFontStyles styl
         out.xHeight = glyphTop(u'x');
     }
 
+    // Control characters are never printed as glyphs (the toolkit maps some
+    // of them to the space glyph), so the range starts at the space.
     out.firstChar = -1;
     out.lastChar = -1;
-    for (int b = 0; b < 256; ++b) {
+    for (int b = 32; b < 256; ++b) {
         if (res.glyphs[b] != 0) {
             if (out.firstChar < 0)
                 out.firstChar = b;

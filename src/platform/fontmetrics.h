@@ -22,7 +22,7 @@ struct OutlineFontMetrics {
     int internalLeading = 0; // ascent + descent - em
     int maxWidth = 0;    // hhea advanceWidthMax
     int avgWidth = 0;    // OS/2 xAvgCharWidth
-    int firstChar = 0;   // lowest and highest Windows-1252 byte the face has a glyph for
+    int firstChar = 0;   // lowest and highest Windows-1252 byte from the space up that the face has a glyph for
     int lastChar = 0;
 };
 

@@ -122,7 +122,14 @@ void TfrmRLFeedBack::StepCaption(const QString &ACaption)
 void TfrmRLFeedBack::Tick()
 {
     stepIt(ProgressBar);
-    QCoreApplication::processEvents();
+    // A long run ticks once per record, a hundred thousand times for a long
+    // form; pending messages are processed at most every few milliseconds,
+    // which the eye cannot tell from every tick and the cancel button still
+    // answers at once.
+    if (!m_eventClock.isValid() || m_eventClock.elapsed() >= kEventIntervalMs) {
+        QCoreApplication::processEvents();
+        m_eventClock.restart();
+    }
 }
 
 void TfrmRLFeedBack::NextLevel()

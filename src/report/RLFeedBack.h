@@ -6,6 +6,7 @@
 // OnCancel); the operation reads it and stops.
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QString>
 #include <functional>
 
@@ -77,6 +78,8 @@ private:
     TRLFeedBackCancelEvent m_onCancel;
     bool m_canceled = false;
     bool m_finished = false;
+    static constexpr int kEventIntervalMs = 15;
+    QElapsedTimer m_eventClock; // since messages were last processed
     bool m_okKind = false;  // the button is the Close button of Finish
 };
 

@@ -367,7 +367,7 @@ void TRLMetaFont::Save(TRLStreamWriter &w) const
     w.I32(FNameId);
     w.U8(FPitch);
     w.I32(FSize);
-    w.U8(FStyle);
+    w.U16(FStyle);
 }
 
 void TRLMetaFont::Load(TRLStreamReader &r)
@@ -379,7 +379,9 @@ void TRLMetaFont::Load(TRLStreamReader &r)
     FNameId = r.I32("a font");
     FPitch = r.U8("a font");
     FSize = r.I32("a font");
-    FStyle = r.U8("a font");
+    // The style takes two bytes, which makes the 23-byte font of the format;
+    // a font cut one byte short is still read.
+    FStyle = static_cast<TRLMetaFontStyles>(r.Remaining() >= 2 ? r.U16("a font") : r.U8("a font"));
 }
 
 // ===========================================================================

@@ -365,7 +365,7 @@ void CanvasLineToEx(TCanvas &canvas, int x, int y)
     const TPoint start = canvas.PenPos();
     const double dx = static_cast<double>(x) - start.X;
     const double dy = static_cast<double>(y) - start.Y;
-    const long long length = RoundCoord(std::sqrt(dx * dx + dy * dy));
+    const long long length = static_cast<long long>(std::nearbyint(std::sqrt(dx * dx + dy * dy)));
     const double theta = std::atan2(dy, dx);
     const double cosT = std::cos(theta), sinT = std::sin(theta);
 

@@ -48,16 +48,16 @@ int main(int argc, char **argv)
 #else
     (void)onlyListingTests;
 #endif
-    int rc = 0;
+    int result = 0;
     {
         QApplication app(argc, argv);
         ::testing::InitGoogleTest(&argc, argv);
-        rc = RUN_ALL_TESTS();
+        result = RUN_ALL_TESTS();
     }
 #ifdef PRENSO_PRIVATE_CUPSD
     prenso::test::PrivateCupsd::stopShared();
 #endif
     if (tmp)
         QDir(QString::fromLocal8Bit(tmp)).removeRecursively();
-    return rc;
+    return result;
 }

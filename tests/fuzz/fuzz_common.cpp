@@ -1,0 +1,37 @@
+#include "fuzz_common.h"
+
+#include "platform/files.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QImageReader>
+#include <QtGlobal>
+
+#include <cstdlib>
+
+namespace prenso::fuzz {
+
+void initialise()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // Hostile pages make the toolkit complain about every odd pen; the
+    // complaints only slow the run down.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+    static int argc = 1;
+    static char name[] = "fuzz";
+    static char *argv[] = {name, nullptr};
+    static QGuiApplication *app = new QGuiApplication(argc, argv);
+    (void)app;
+    // A damaged picture may claim any size; the reader must not be the
+    // thing that runs out of memory.
+    QImageReader::setAllocationLimit(16);
+    const QString dir = QDir::tempPath() + QStringLiteral("/prenso-fuzz");
+    QDir().mkpath(dir);
+    ::setenv("TMPDIR", QFile::encodeName(dir).constData(), 1);
+}
+
+} // namespace prenso::fuzz

@@ -1,0 +1,266 @@
+// The canvas and its value types: fonts by size and height, the stand-in
+// faces for the office fonts, measuring equals drawing, pictures that keep
+// their bytes, outline metrics, rounding.
+
+#include "platform/canvas.h"
+#include "platform/fontmetrics.h"
+#include "platform/graphic.h"
+#include "platform/graphics.h"
+#include "platform/streams.h"
+#include "report/RLMetaVCL.h"
+
+#include <QBuffer>
+#include <QFontInfo>
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+using namespace prenso;
+
+TEST(Rounding, HalvesGoToEvenAndNothingOverflows)
+{
+    EXPECT_EQ(RoundCoord(2.5), 2);
+    EXPECT_EQ(RoundCoord(3.5), 4);
+    EXPECT_EQ(RoundCoord(-2.5), -2);
+    EXPECT_EQ(RoundCoord(1e300), std::numeric_limits<int>::max());
+    EXPECT_EQ(RoundCoord(-1e300), std::numeric_limits<int>::min());
+    EXPECT_EQ(RoundCoord(std::numeric_limits<double>::quiet_NaN()), 0);
+    EXPECT_EQ(SatAdd(std::numeric_limits<int>::max(), 5), std::numeric_limits<int>::max());
+    EXPECT_EQ(MulDiv(10, 96, 72), 13);
+    EXPECT_EQ(MulDiv(-13, 72, 96), -10);
+    EXPECT_EQ(MulDiv(3, 1, 2), 2); // the platform's MulDiv rounds halves away from zero
+    EXPECT_EQ(MulDiv(1, 2, 0), -1);
+}
+
+TEST(Colors, RgbAndSystemColours)
+{
+    EXPECT_EQ(RGBColor(1, 2, 3), 1 + 2 * 256 + 3 * 65536);
+    EXPECT_EQ(ColorToRGB(clRed), 0x0000FF);
+    EXPECT_GE(ColorToRGB(clWindow), 0);
+    EXPECT_EQ(ColorToRGB(clWindow) & ~0xFFFFFF, 0);
+    const TRLMetaColor c = ToMetaColor(RGBColor(10, 20, 30));
+    EXPECT_EQ(c, (TRLMetaColor {10, 20, 30}));
+    EXPECT_EQ(FromMetaColor(c), RGBColor(10, 20, 30));
+}
+
+TEST(Fonts, SizeAndHeightAreTiedByPixelsPerInch)
+{
+    TFont f;
+    EXPECT_EQ(f.PixelsPerInch(), 96);
+    f.SetSize(10);
+    EXPECT_EQ(f.Height(), -13);
+    f.SetPixelsPerInch(600);
+    EXPECT_EQ(f.Height(), -13) << "changing the resolution keeps the height";
+    EXPECT_EQ(f.Size(), 2);
+
+    TFont printer;
+    printer.SetPixelsPerInch(600);
+    TFont screen;
+    screen.SetSize(12);
+    screen.SetName(QStringLiteral("Courier New"));
+    screen.SetStyle(fsBold);
+    printer.Assign(screen);
+    EXPECT_EQ(printer.PixelsPerInch(), 600);
+    EXPECT_EQ(printer.Size(), 12);
+    EXPECT_EQ(printer.Height(), -100);
+    EXPECT_EQ(printer.Name(), QStringLiteral("Courier New"));
+    EXPECT_EQ(printer.Style(), fsBold);
+}
+
+TEST(Fonts, OfficeNamesResolveToMetricCompatibleFaces)
+{
+    TFont f;
+    f.SetName(QStringLiteral("Courier New"));
+    f.SetHeight(-1000);
+    const FontResource &r = f.Resource();
+    EXPECT_EQ(r.width(std::string_view("i")), 600);
+    EXPECT_EQ(r.width(std::string_view("W")), 600);
+    EXPECT_EQ(r.width(std::string_view("\xe7")), 600) << "code page characters are measured too";
+    EXPECT_TRUE(QFontInfo(r.font).fixedPitch());
+
+    TFont arial;
+    arial.SetName(QStringLiteral("Arial"));
+    arial.SetHeight(-1000);
+    EXPECT_EQ(arial.Resource().width(std::string_view("A")), 667);
+    EXPECT_EQ(arial.Resource().width(std::string_view("i")), 222);
+    EXPECT_EQ(arial.Resource().ascent, 905);
+    EXPECT_EQ(arial.Resource().descent, 212);
+}
+
+TEST(Fonts, PositiveHeightsAreCellHeights)
+{
+    TFont cell, em;
+    cell.SetName(QStringLiteral("Arial"));
+    em.SetName(QStringLiteral("Arial"));
+    em.SetHeight(-100);
+    cell.SetHeight(em.Resource().height());
+    EXPECT_EQ(cell.Resource().emPixels, 100);
+}
+
+TEST(Canvas, MeasuredWidthIsDrawnWidth)
+{
+    QImage img(400, 40, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    TCanvas c(&img);
+    c.Font().SetName(QStringLiteral("Arial"));
+    c.Font().SetSize(11);
+    c.Brush().Color = clRed; // a solid brush paints the text cell
+    const std::string text = "Prenso: impress\xe3o de formul\xe1rios";
+    c.TextOut(10, 5, text);
+    int last = -1;
+    for (int x = 0; x < img.width(); ++x)
+        if ((img.pixel(x, 5) & 0xFFFFFF) == 0xFF0000)
+            last = x;
+    EXPECT_EQ(last, 10 + c.TextWidth(text) - 1);
+    EXPECT_EQ(c.PenPos().X, 10 + c.TextWidth(text));
+    EXPECT_EQ(c.TextWidth(QString::fromUtf8("impressão")), c.TextWidth(std::string_view("impress\xe3o")));
+}
+
+TEST(Canvas, LinesLeaveOutTheirEndPointAndFillsCoverTheirRectangle)
+{
+    QImage img(20, 20, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    TCanvas c(&img);
+    c.MoveTo(2, 2);
+    c.LineTo(8, 2);
+    EXPECT_EQ(img.pixel(7, 2) & 0xFFFFFF, 0u);
+    EXPECT_EQ(img.pixel(8, 2) & 0xFFFFFF, 0xFFFFFFu);
+    c.Brush().Color = clBlue;
+    c.FillRect({4, 4, 6, 6});
+    EXPECT_EQ(img.pixel(5, 5) & 0xFFFFFF, 0x0000FFu); // blue, as the image stores it
+    EXPECT_EQ(img.pixel(6, 5) & 0xFFFFFF, 0xFFFFFFu);
+    c.Brush().Style = TBrushStyle::bsClear;
+    c.FillRect({10, 10, 12, 12});
+    EXPECT_EQ(img.pixel(10, 10) & 0xFFFFFF, 0xFFFFFFu);
+}
+
+TEST(Canvas, HatchBrushesLeaveGaps)
+{
+    QImage img(16, 16, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    TCanvas c(&img);
+    c.Brush().Color = clBlack;
+    c.Brush().Style = TBrushStyle::bsHorizontal;
+    c.FillRect({0, 0, 16, 16});
+    int black = 0;
+    for (int y = 0; y < 16; ++y)
+        black += (img.pixel(3, y) & 0xFFFFFF) == 0;
+    EXPECT_GT(black, 0);
+    EXPECT_LT(black, 16);
+}
+
+TEST(Canvas, MeasuringCanvasIsOneSharedSurfaceAt96Dpi)
+{
+    TCanvas &a = MeasureCanvas();
+    TCanvas &b = MeasureCanvas();
+    EXPECT_EQ(&a, &b);
+    EXPECT_EQ(a.PixelsPerInch(), 96);
+    ASSERT_NE(a.Device(), nullptr);
+    EXPECT_EQ(a.Device()->width(), 1);
+}
+
+TEST(Pictures, BitmapsAndIconsKeepTheirBytes)
+{
+    QImage img(7, 5, QImage::Format_RGB32);
+    img.fill(Qt::green);
+    QByteArray bmpBytes;
+    {
+        QBuffer buf(&bmpBytes);
+        buf.open(QIODevice::WriteOnly);
+        img.save(&buf, "BMP");
+    }
+    const std::string bmp(bmpBytes.constData(), static_cast<size_t>(bmpBytes.size()));
+    auto g = FromMetaGraphic("BMP" + bmp);
+    ASSERT_NE(g, nullptr);
+    EXPECT_EQ(g->Width(), 7);
+    EXPECT_EQ(g->Height(), 5);
+    EXPECT_EQ(ToMetaGraphic(g.get()), "BMP" + bmp);
+
+    TIcon icon;
+    QImage argb(16, 16, QImage::Format_ARGB32);
+    argb.fill(Qt::transparent);
+    ASSERT_TRUE(icon.SetImage(argb));
+    const std::string ico = ToMetaGraphic(&icon);
+    EXPECT_EQ(ico.substr(0, 3), "ICO");
+    auto back = FromMetaGraphic(ico);
+    ASSERT_NE(back, nullptr);
+    EXPECT_NE(dynamic_cast<TIcon *>(back.get()), nullptr);
+    EXPECT_EQ(ToMetaGraphic(back.get()), ico);
+
+    EXPECT_EQ(ToMetaGraphic(nullptr), "NIL");
+    EXPECT_EQ(FromMetaGraphic("NIL"), nullptr);
+    EXPECT_EQ(FromMetaGraphic("PNG1234"), nullptr);
+    EXPECT_EQ(FromMetaGraphic("BM"), nullptr);
+    EXPECT_EQ(FromMetaGraphic("BMPnot a bitmap"), nullptr);
+}
+
+namespace {
+// A picture of a kind that has no stored form of its own.
+struct Checkers : TGraphic {
+    int Width() const override { return 4; }
+    int Height() const override { return 2; }
+    QImage Image() const override
+    {
+        QImage i(4, 2, QImage::Format_RGB32);
+        i.fill(Qt::blue);
+        return i;
+    }
+};
+} // namespace
+
+TEST(Pictures, OtherPicturesAreStoredAsBitmaps)
+{
+    Checkers c;
+    const std::string data = ToMetaGraphic(&c);
+    ASSERT_EQ(data.substr(0, 3), "BMP");
+    auto g = FromMetaGraphic(data);
+    ASSERT_NE(g, nullptr);
+    EXPECT_EQ(g->Image().pixel(3, 1) & 0xFFFFFF, 0x0000FFu);
+}
+
+TEST(Streams, MemoryAndFileStreams)
+{
+    TMemoryStream m;
+    m.WriteBuffer("hello", 5);
+    m.SetPosition(1);
+    char b[4];
+    m.ReadBuffer(b, 4);
+    EXPECT_EQ(std::string(b, 4), "ello");
+    EXPECT_THROW(m.ReadBuffer(b, 1), EReadError);
+    m.SetSize(2);
+    EXPECT_EQ(m.Data(), "he");
+    EXPECT_THROW(TFileStream(QStringLiteral("/nonexistent/dir/file"), TFileStream::Mode::fmCreate), EFCreateError);
+    EXPECT_THROW(TFileStream(QStringLiteral("/nonexistent/file"), TFileStream::Mode::fmOpenRead), EFOpenError);
+}
+
+TEST(OutlineMetrics, ThousandthsOfAnEmForThePdfWriter)
+{
+    TRLMetaFontMetrics m;
+    GetMetaFontMetrics(QStringLiteral("Courier New"), 0, m);
+    EXPECT_TRUE(m.TrueType);
+    EXPECT_EQ(m.BaseFont, "Courier New");
+    EXPECT_EQ(m.FirstChar, 32);
+    EXPECT_EQ(m.LastChar, 255);
+    for (int c = m.FirstChar; c <= m.LastChar; ++c)
+        EXPECT_EQ(m.Widths[static_cast<size_t>(c)], 600) << c;
+    EXPECT_EQ(m.Widths[10], 0) << "codes outside the range are left alone";
+    EXPECT_EQ(m.FontDescriptor.Flags, 32);
+    EXPECT_EQ(m.FontDescriptor.ItalicAngle, 0);
+
+    TRLMetaFontMetrics a;
+    GetMetaFontMetrics(QStringLiteral("Arial"), fsBold | fsItalic, a);
+    EXPECT_EQ(a.FontDescriptor.Styles, "BoldItalic");
+    EXPECT_EQ(a.FontDescriptor.ItalicAngle, -120); // twelve degrees, in tenths
+    EXPECT_EQ(a.FontDescriptor.Ascent, 905);
+    EXPECT_EQ(a.FontDescriptor.Descent, 212);
+    EXPECT_EQ(a.FontDescriptor.Leading, 905 + 212 - 1000);
+    EXPECT_GT(a.FontDescriptor.CapHeight, 600);
+    EXPECT_LT(a.FontDescriptor.XHeight, a.FontDescriptor.CapHeight);
+    EXPECT_LT(a.FontDescriptor.FontBBox.Left, 0);
+    EXPECT_GT(a.FontDescriptor.FontBBox.Top, a.FontDescriptor.Ascent - 1);
+    EXPECT_LT(a.FontDescriptor.FontBBox.Bottom, 0);
+    EXPECT_GT(a.FontDescriptor.MaxWidth, a.FontDescriptor.AvgWidth);
+    EXPECT_EQ(a.Widths['A'], 722) << "bold A";
+}

@@ -1,0 +1,74 @@
+// The fuzzers' seed files: valid pages and storages of every version. They
+// are committed; this test proves they still read as what they claim to be,
+// and rewrites them when PRENSO_WRITE_CORPUS is set (after a format change).
+
+#include "metafile_helpers.h"
+
+#include "support/test_support.h"
+
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+using namespace prenso;
+
+namespace {
+
+QString corpusDir(const char *which)
+{
+    return QStringLiteral(PRENSO_SOURCE_DIR "/tests/fuzz/corpus/") + QLatin1String(which);
+}
+
+std::unique_ptr<TRLGraphicStorage> seedStorage(int pages)
+{
+    auto st = std::make_unique<TRLGraphicStorage>();
+    st->SetOrientation(2);
+    st->SetPaperWidth(210);
+    st->SetPaperHeight(297);
+    st->SetTitle(QStringLiteral("Seed"));
+    for (int i = 0; i < pages; ++i) {
+        auto page = std::make_unique<TRLGraphicSurface>();
+        test::fillEveryKind(*page);
+        st->Add(std::move(page));
+    }
+    return st;
+}
+
+} // namespace
+
+TEST(FuzzCorpus, SeedsAreValidFilesOfEveryVersion)
+{
+    if (qEnvironmentVariableIsSet("PRENSO_WRITE_CORPUS")) {
+        for (int version = 1; version <= 3; ++version)
+            for (int pages : {0, 1, 2}) {
+                auto st = seedStorage(pages);
+                test::writeFile(corpusDir("storage") + QStringLiteral("/v%1-%2pages.bin").arg(version).arg(pages),
+                                test::storageBytes(*st, version));
+            }
+        TRLGraphicSurface every;
+        test::fillEveryKind(every);
+        test::writeFile(corpusDir("surface") + QStringLiteral("/every-kind.bin"), test::surfaceBytes(every));
+        TRLGraphicSurface empty;
+        test::writeFile(corpusDir("surface") + QStringLiteral("/empty.bin"), test::surfaceBytes(empty));
+    }
+
+    const QStringList storages = test::listFolder(corpusDir("storage"));
+    ASSERT_EQ(storages.size(), 9);
+    for (const QString &name : storages) {
+        TRLGraphicStorage st;
+        TMemoryStream m(test::readFile(corpusDir("storage") + u'/' + name));
+        st.LoadFromStream(m);
+        EXPECT_EQ(st.FileVersion(), name.mid(1, 1).toInt()) << name.toStdString();
+        EXPECT_EQ(st.PageCount(), name.mid(3, 1).toInt()) << name.toStdString();
+        for (int i = 0; i < st.PageCount(); ++i) {
+            ASSERT_NE(st.Pages(i), nullptr);
+            EXPECT_EQ(st.Pages(i)->ObjectCount(), 11);
+        }
+    }
+    const QStringList surfaces = test::listFolder(corpusDir("surface"));
+    ASSERT_EQ(surfaces.size(), 2);
+    for (const QString &name : surfaces) {
+        TRLGraphicSurface s;
+        s.LoadFromBytes(test::readFile(corpusDir("surface") + u'/' + name));
+    }
+}
