@@ -25,7 +25,7 @@ TEST(DeviceUri, LocalFilesAndPorts)
     EXPECT_FALSE(file);
     EXPECT_EQ(localDeviceFileOfUri(QStringLiteral("serial:/dev/ttyS0?baud=9600+bits=8")), QStringLiteral("/dev/ttyS0"));
     // Everything else goes through the print server.
-    for (const char *uri : {"socket://10.0.0.5:9100", "usb://Epson/LX-300?serial=1", "ipp://host/printers/p",
+    for (const char *uri : {"socket://10.0.0.5:9100", "usb://Maker/Model?serial=1", "ipp://host/printers/p",
                             "lpd://host/queue", "file://otherhost/tmp/x", "file:relative.prn", "server\\share", "",
                             "parallel:", ":/dev/lp0"}) {
         EXPECT_EQ(localDeviceFileOfUri(QString::fromLatin1(uri), &file), QString()) << uri;

@@ -50,10 +50,10 @@ TEST(DraftCommands, FamilyTablesGiveTheirBytes)
     }
     EXPECT_TRUE(DraftFamilyCommands(TRLPrinterFamily::fmCustom).isEmpty());
     // The table order is the order of the commands.
-    const QStringList epson = DraftFamilyCommands(TRLPrinterFamily::fmEpsonLike);
-    ASSERT_EQ(epson.size(), kDraftCommandCount);
+    const QStringList table = DraftFamilyCommands(TRLPrinterFamily::fmEpsonLike);
+    ASSERT_EQ(table.size(), kDraftCommandCount);
     for (int i = 0; i < kDraftCommandCount; ++i)
-        EXPECT_TRUE(epson[i].startsWith(DraftCommandName(static_cast<TRLDraftCommand>(i)) + u'=')) << epson[i].toStdString();
+        EXPECT_TRUE(table[i].startsWith(DraftCommandName(static_cast<TRLDraftCommand>(i)) + u'=')) << table[i].toStdString();
 }
 
 TEST(DraftCommands, TokensExpandWithTheParameter)

@@ -17,9 +17,9 @@ using prenso::test::writeFile;
 
 TEST(DraftProgramCommand, ProgramThenArgumentsThenPlaceholders)
 {
-    auto c = DraftProgramCommand(QStringLiteral("lp -d %p -o raw %f"), QStringLiteral("Epson"), QStringLiteral("/tmp/x"));
+    auto c = DraftProgramCommand(QStringLiteral("lp -d %p -o raw %f"), QStringLiteral("Matricial"), QStringLiteral("/tmp/x"));
     EXPECT_EQ(c.Program, QStringLiteral("lp"));
-    EXPECT_EQ(c.Arguments, (QStringList {QStringLiteral("-d"), QStringLiteral("Epson"), QStringLiteral("-o"),
+    EXPECT_EQ(c.Arguments, (QStringList {QStringLiteral("-d"), QStringLiteral("Matricial"), QStringLiteral("-o"),
                                          QStringLiteral("raw"), QStringLiteral("/tmp/x")}));
     // No blank: a program without parameters.
     c = DraftProgramCommand(QStringLiteral("/usr/bin/print-it"), QStringLiteral("P"), QStringLiteral("F"));
