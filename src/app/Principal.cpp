@@ -4,6 +4,7 @@
 #include "platform/errors.h"
 #include "platform/messagebox.h"
 #include "platform/radiogroup.h"
+#include "report/RLReport.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -29,19 +30,78 @@ TfrmPrincipal::TfrmPrincipal(NoCreate, const QStringList &arguments, QWidget *pa
     cdsLinhaRelatorio.Name = QStringLiteral("cdsLinhaRelatorio");
     dtsLinhaRelatorio.Name = QStringLiteral("dtsLinhaRelatorio");
     dtsLinhaRelatorio.SetDataSet(&cdsLinhaRelatorio);
-    rlrRetrato.Name = QStringLiteral("rlrRetrato");
-    rlrRetrato.TextControlName = QStringLiteral("rldbtxtLinha");
-    rlrPaisagem.Name = QStringLiteral("rlrPaisagem");
-    rlrPaisagem.TextControlName = QStringLiteral("rldbtxtLinhaP");
-    rlrPaisagem.Landscape = true;
     if (m_arguments.isEmpty())
         m_arguments << QString();
     buildScreen();
+    buildReports();
 }
 
 TfrmPrincipal::~TfrmPrincipal()
 {
     m_arquivo.close();
+}
+
+// The two report layouts: a page with one band that holds one text control
+// bound to the line table's LINHA field.
+void TfrmPrincipal::buildReports()
+{
+    TFont arial;
+    arial.SetName(QStringLiteral("Arial"));
+    arial.SetHeight(-13);
+    arial.SetColor(clBlack);
+    auto build = [&](std::unique_ptr<TRLReport> &owner, const QString &reportName, const QString &bandName,
+                     const QString &textName, bool landscape, TRLBand *&band, TRLDBText *&text) {
+        owner = std::make_unique<TRLReport>(Name());
+        TRLReport *report = owner.get();
+        report->SetName(reportName);
+        if (landscape)
+            report->PageSetup().SetOrientation(poLandscape);
+        report->SetFont(arial);
+        report->SetDataSource(&dtsLinhaRelatorio);
+        band = report->AddChild<TRLBand>();
+        band->SetName(bandName);
+        band->SetBounds(38, 38, landscape ? 1047 : 718, 16);
+        band->SetAutoSize(true);
+        band->SetAutoExpand(false);
+        text = band->AddChild<TRLDBText>();
+        text->SetName(textName);
+        text->SetBounds(16, 0, 41, 16);
+        text->SetAlign(faTopOnly);
+        text->SetDataSource(&dtsLinhaRelatorio);
+        text->SetDataField(QStringLiteral("LINHA"));
+        InsertComponent(report);
+        InsertComponent(band);
+        InsertComponent(text);
+        return report;
+    };
+    rlrRetrato = build(m_retrato, QStringLiteral("rlrRetrato"), QStringLiteral("RLBand1"),
+                       QStringLiteral("rldbtxtLinha"), false, RLBand1, rldbtxtLinha);
+    rldbtxtLinha->SetAlignWithMargins(true);
+    rldbtxtLinha->SetTransparent(false);
+    rldbtxtLinha->BeforeText = [this](TRLCustomControl *sender, QString &text, bool &printIt) {
+        rldbtxtLinhaBeforePrint(sender, text, printIt);
+    };
+    rlrPaisagem = build(m_paisagem, QStringLiteral("rlrPaisagem"), QStringLiteral("RLBand2"),
+                        QStringLiteral("rldbtxtLinhaP"), true, RLBand2, rldbtxtLinhaP);
+    rldbtxtLinhaP->BeforeText = [this](TRLCustomControl *sender, QString &text, bool &printIt) {
+        rldbtxtLinhaPBeforePrint(sender, text, printIt);
+    };
+}
+
+void TfrmPrincipal::rldbtxtLinhaBeforePrint(TRLCustomControl *, QString &text, bool &)
+{
+    if (!text.isEmpty() && text.front() == QChar(12)) {
+        text.remove(0, 1);
+        rlrRetrato->NewPage();
+    }
+}
+
+void TfrmPrincipal::rldbtxtLinhaPBeforePrint(TRLCustomControl *, QString &text, bool &)
+{
+    if (!text.isEmpty() && text.front() == QChar(12)) {
+        text.remove(0, 1);
+        rlrPaisagem->NewPage();
+    }
 }
 
 void TfrmPrincipal::buildScreen()

@@ -2,7 +2,6 @@
 // The main form: the run settings of one print job, the start-up logic of the
 // command line, printer discovery, the print job, and the setup screen.
 
-#include "app/JobReports.h"
 #include "data/LineTable.h"
 #include "platform/component.h"
 #include "platform/textfile.h"
@@ -23,6 +22,10 @@ namespace prenso {
 
 class TRadioGroup;
 class TRLCustomFilter;
+class TRLReport;
+class TRLBand;
+class TRLDBText;
+class TRLCustomControl;
 
 class TfrmPrincipal : public QWidget, public TComponent {
     Q_OBJECT
@@ -59,8 +62,16 @@ public:
     // Components the job drives.
     TLineTable cdsLinhaRelatorio;
     TDataSource dtsLinhaRelatorio;
-    TJobReport rlrRetrato;
-    TJobReport rlrPaisagem;
+    TRLReport *rlrRetrato = nullptr;
+    TRLBand *RLBand1 = nullptr;
+    TRLDBText *rldbtxtLinha = nullptr;
+    TRLReport *rlrPaisagem = nullptr;
+    TRLBand *RLBand2 = nullptr;
+    TRLDBText *rldbtxtLinhaP = nullptr;
+
+    // A line that begins with a form feed starts a new page.
+    void rldbtxtLinhaBeforePrint(TRLCustomControl *sender, QString &text, bool &printIt);
+    void rldbtxtLinhaPBeforePrint(TRLCustomControl *sender, QString &text, bool &printIt);
 
     // Widgets of the setup screen.
     QTabWidget *pgcPrincipal = nullptr;
@@ -81,21 +92,26 @@ public:
 
     // What the last job read (for tests and the benchmark).
     int lastLongestLine() const { return m_longest; }
+    // The report the last job chose, or nullptr.
+    TRLReport *lastReport() const { return m_lastReport; }
 
 protected:
     void showEvent(QShowEvent *event) override;
 
 private:
     void buildScreen();
+    void buildReports();
     void FormShow();
     // Runs FormCreate's steps and shows what escapes them as the event loop would.
     void runCreate();
-    TJobReport &chooseReport();
 
     QStringList m_arguments;
     bool m_closing = false;
     bool m_shownOnce = false;
     int m_longest = 0;
+    TRLReport *m_lastReport = nullptr;
+    std::unique_ptr<TRLReport> m_retrato;
+    std::unique_ptr<TRLReport> m_paisagem;
     TextFileReader m_arquivo; // the form file of the running job
 };
 

@@ -4,6 +4,9 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "report/RLFilters.h"
+#include "report/RLMetaFile.h"
+#include "report/RLPrinters.h"
+#include "report/RLReport.h"
 
 #include <QDateTime>
 #include <cstdio>
@@ -37,11 +40,6 @@ int landscapeSize(int longest)
 constexpr int kScratchNameLimit = 300;
 
 } // namespace
-
-TJobReport &TfrmPrincipal::chooseReport()
-{
-    return sPbOrientacao == QLatin1String("RETRATO") ? rlrRetrato : rlrPaisagem;
-}
 
 // The print job: reads the form into the line table, decides orientation and
 // font size, binds filter, font and printer to the chosen report and prints or
@@ -87,26 +85,28 @@ void TfrmPrincipal::ExecutaImpressao()
     if (sPbOrientacao == QLatin1String("PAISAGEM") && iPbFontSize == 0)
         iPbFontSize = landscapeSize(longest);
 
-    TJobReport &report = chooseReport();
+    const bool portrait = sPbOrientacao == QLatin1String("RETRATO");
+    TRLReport *report = portrait ? rlrRetrato : rlrPaisagem;
+    TRLDBText *text = portrait ? rldbtxtLinha : rldbtxtLinhaP;
+    m_lastReport = report;
     if (!sPbMatricial.isEmpty()) {
         TComponent *component = FindComponent(sPbMatricial);
         if (component && !dynamic_cast<TRLCustomPrintFilter *>(component))
             throw EInvalidCast();
-        report.DefaultFilter = static_cast<TRLCustomPrintFilter *>(component);
+        report->SetDefaultFilter(static_cast<TRLCustomPrintFilter *>(component));
     }
-    report.FontName = sPbFontName;
-    report.FontSize = iPbFontSize;
-    report.PrinterIndex = iPbImpressora;
-    report.LineCount = cdsLinhaRelatorio.RecordCount();
-    report.LastAction = sPbVisualizar == QLatin1String("SIM") ? TJobReport::Action::Preview : TJobReport::Action::Print;
-    // The report engine that lays out and prints the pages is not part of this
-    // build yet: say so plainly instead of pretending to print.
-    std::fprintf(stderr,
-                 "Prenso: %d linha(s), linha mais longa %d; relatório %s, fonte %s %d, impressora %d%s. "
-                 "A impressão ainda não está disponível nesta versão.\n",
-                 report.LineCount, longest, qPrintable(report.Name), qPrintable(report.FontName), report.FontSize,
-                 report.PrinterIndex,
-                 report.LastAction == TJobReport::Action::Preview ? ", visualizar" : "");
+    text->SetFontName(sPbFontName);
+    text->SetFontSize(iPbFontSize);
+    RLPrinter().SetPrinterIndex(iPbImpressora);
+    if (sPbVisualizar == QLatin1String("SIM")) {
+        report->PreviewModal();
+        // The preview window is not part of this build yet: say so plainly.
+        std::fprintf(stderr, "Prenso: %d página(s) preparada(s); a visualização ainda não está disponível "
+                             "nesta versão.\n",
+                     report->Pages().PageCount());
+    } else {
+        report->Print();
+    }
 
     m_arquivo.close();
     cdsLinhaRelatorio.Close();

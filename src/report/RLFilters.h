@@ -1,15 +1,22 @@
 #pragma once
 // Filters turn the pages of a page storage into output. Every live filter is
 // listed in the process-wide ActiveFilters; print filters send pages to a
-// printer, save filters write a file.
+// printer, save filters write a file. The base class runs the page loop:
+// page range, page selection text, odd or even pages, emulated copies, the
+// progress window and cancelling.
 
 #include "platform/component.h"
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <vector>
 
 namespace prenso {
+
+class TRLGraphicStorage;
+class TRLGraphicSurface;
+class TfrmRLFeedBack;
 
 enum class TRLFilterClassOption { foEmulateCopies };
 
@@ -30,12 +37,42 @@ public:
 
     bool EmulatesCopies() const { return m_emulateCopies; }
 
+    // The storage being filtered; linked while set, so it cannot free itself
+    // under a running filter.
+    TRLGraphicStorage *Pages() const { return m_pages; }
+    void SetPages(TRLGraphicStorage *pages);
+
+    void BeginDoc() { InternalBeginDoc(); }
+    void EndDoc();
+    void NewPage() { InternalNewPage(); }
+    void DrawPage(TRLGraphicSurface *page) { InternalDrawPage(page); }
+
+    // The page loop. Pages are numbered from 1; oddPages is 0 for all pages,
+    // 1 for odd pages only, 2 for even pages only; lastPage -1 means the last.
+    void FilterPages(TRLGraphicStorage *pages);
+    void FilterPages(TRLGraphicStorage *pages, int firstPage, int lastPage, const QString &pageSelection,
+                     int oddPages);
+
+    // The progress window of the current run, or nullptr.
+    TfrmRLFeedBack *Progress() const { return m_progress.get(); }
+
 protected:
+    virtual void InternalBeginDoc() = 0;
+    virtual void InternalEndDoc() = 0;
+    virtual void InternalNewPage() = 0;
+    virtual void InternalDrawPage(TRLGraphicSurface *page) = 0;
+
     void SetEmulateCopies(bool value) { m_emulateCopies = value; }
+    void Notification(TComponent *component, Operation operation) override;
+    void OpenProgressForm();
+    void CloseProgressForm();
+
     bool m_canceled = false;
 
 private:
     QString m_displayName;
+    TRLGraphicStorage *m_pages = nullptr; // linked, not owned
+    std::unique_ptr<TfrmRLFeedBack> m_progress;
     bool m_showProgress = true;
     bool m_emulateCopies = false;
 };
@@ -47,6 +84,7 @@ public:
     virtual QStringList Options() const { return QStringList(); }
     virtual int OptionIndex() const { return -1; }
     virtual void SetOptionIndex(int) {}
+    // 0 portrait, 1 landscape.
     virtual void SetOrientation(int /*orientation*/) {}
 };
 
@@ -68,5 +106,21 @@ const std::vector<TRLCustomFilter *> &ActiveFilters();
 // The filter chosen for the next run, or nullptr; cleared when it is destroyed.
 TRLCustomFilter *SelectedFilter();
 void SetSelectedFilter(TRLCustomFilter *filter);
+
+// Whether page `page` is in a selection text such as "1;3;5-12" (an empty or
+// blank selection selects every page).
+bool IsPageSelected(int page, const QString &selection);
+
+// Runs the page loop on `filter`, or on SelectedFilter when it is null, or on
+// the spool filter when both are null.
+void ApplyFilter(TRLGraphicStorage *pages, TRLCustomFilter *filter, int firstPage, int lastPage,
+                 const QString &pageSelection, int oddPages);
+
+// The first registered save filter whose default extension is the file name's
+// (letter case ignored), or nullptr.
+TRLCustomSaveFilter *SaveFilterByFileName(const QString &fileName);
+
+// The spool filter used when no filter is selected; created on first use.
+TRLCustomPrintFilter *SpoolFilterInstance();
 
 } // namespace prenso

@@ -4,6 +4,9 @@
 #include "platform/files.h"
 #include "platform/messagebox.h"
 #include "report/RLFilters.h"
+#include "report/RLMetaFile.h"
+#include "report/RLReport.h"
+#include "support/capture_filter.h"
 #include "support/test_support.h"
 
 #include <QDir>
@@ -18,12 +21,17 @@ class PrintJob : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // Pages go to a capturing filter instead of a printer.
+        capture.SetName(QStringLiteral("capture"));
+        SetSelectedFilter(&capture);
         binBefore = test::listFolder(QString(files::executableFolder()));
         tmpBefore = test::listFolder(QDir::tempPath());
         tmpBefore.removeAll(QDir(dir.path()).dirName());
     }
     void TearDown() override
     {
+        // The reports keep their page files while they live.
+        form_.reset();
         // Nothing may be left behind: no scratch file beside the program and
         // nothing new in the temporary folder (our own TempDir excepted).
         EXPECT_EQ(test::listFolder(files::executableFolder()), binBefore);
@@ -46,6 +54,13 @@ protected:
 
     static std::string lineOf(int length) { return std::string(static_cast<size_t>(length), 'x') + "\r\n"; }
 
+    int fontSize(const TfrmPrincipal &p) const
+    {
+        const TRLDBText *t = p.lastReport() == p.rlrRetrato ? p.rldbtxtLinha : p.rldbtxtLinhaP;
+        return t->Font().Size();
+    }
+
+    test::CaptureFilter capture;
     TempDir dir;
     QStringList binBefore, tmpBefore;
     std::unique_ptr<TfrmPrincipal> form_;
@@ -61,9 +76,9 @@ TEST_F(PrintJob, PortraitLadder)
         TfrmPrincipal &p = run("short\r\n" + lineOf(length) + "end");
         EXPECT_EQ(p.sPbOrientacao, QStringLiteral("RETRATO")) << length;
         EXPECT_EQ(p.iPbFontSize, size) << length;
-        EXPECT_EQ(p.rlrRetrato.FontSize, size);
-        EXPECT_EQ(p.rlrRetrato.LastAction, TJobReport::Action::Print);
-        EXPECT_EQ(p.rlrPaisagem.LastAction, TJobReport::Action::None);
+        EXPECT_EQ(p.lastReport(), p.rlrRetrato);
+        EXPECT_EQ(fontSize(p), size);
+        EXPECT_EQ(p.rlrRetrato->ReportState(), rsReady);
     }
 }
 
@@ -74,7 +89,7 @@ TEST_F(PrintJob, LandscapeLadderAndTheSwitchAbove200)
         TfrmPrincipal &p = run(lineOf(length), {QStringLiteral("/ORI=RETRATO")});
         EXPECT_EQ(p.sPbOrientacao, QStringLiteral("PAISAGEM")) << length;
         EXPECT_EQ(p.iPbFontSize, size) << length;
-        EXPECT_EQ(p.rlrPaisagem.LastAction, TJobReport::Action::Print);
+        EXPECT_EQ(p.lastReport(), p.rlrPaisagem);
         EXPECT_EQ(p.lastLongestLine(), length);
     }
     for (auto [length, size] : {std::pair{146, 8}, std::pair{147, 7}}) {
@@ -88,23 +103,24 @@ TEST_F(PrintJob, GivenSizeIsKeptButLandscapeStillApplies)
     TfrmPrincipal &p = run(lineOf(220), {QStringLiteral("/FOS=12")});
     EXPECT_EQ(p.iPbFontSize, 12);
     EXPECT_EQ(p.sPbOrientacao, QStringLiteral("PAISAGEM"));
-    EXPECT_EQ(p.rlrPaisagem.FontSize, 12);
+    EXPECT_EQ(fontSize(p), 12);
 }
 
 TEST_F(PrintJob, OtherOrientationTextsUseLandscapeWithoutLadder)
 {
     TfrmPrincipal &p = run(lineOf(50), {QStringLiteral("/ORI=landscape")});
     EXPECT_EQ(p.iPbFontSize, 0);
-    EXPECT_EQ(p.rlrPaisagem.LastAction, TJobReport::Action::Print);
+    EXPECT_EQ(p.lastReport(), p.rlrPaisagem);
 }
 
 TEST_F(PrintJob, DefaultFontAndPreviewAndPrinter)
 {
-    TfrmPrincipal &p = run("a\n", {QStringLiteral("/VIS=SIM"), QStringLiteral("/IMPI=3")});
+    TfrmPrincipal &p = run("a\n", {QStringLiteral("/VIS=SIM")});
     EXPECT_EQ(p.sPbFontName, QStringLiteral("Courier New"));
-    EXPECT_EQ(p.rlrRetrato.FontName, QStringLiteral("Courier New"));
-    EXPECT_EQ(p.rlrRetrato.LastAction, TJobReport::Action::Preview);
-    EXPECT_EQ(p.rlrRetrato.PrinterIndex, 3);
+    EXPECT_EQ(p.rldbtxtLinha->Font().Name(), QStringLiteral("Courier New"));
+    // A preview prepares the pages but prints nothing.
+    EXPECT_EQ(p.rlrRetrato->Pages().PageCount(), 1);
+    EXPECT_TRUE(capture.pages.empty());
 }
 
 TEST_F(PrintJob, FormFeedAndTabCountInTheLengthAndCtrlZCuts)
@@ -113,15 +129,18 @@ TEST_F(PrintJob, FormFeedAndTabCountInTheLengthAndCtrlZCuts)
                            std::string(400, 'q'));
     EXPECT_EQ(p.lastLongestLine(), 100);
     EXPECT_EQ(p.iPbFontSize, 7);
-    EXPECT_EQ(p.rlrRetrato.LineCount, 3);
+    ASSERT_EQ(capture.pages.size(), 2u); // the form feed broke the page
+    EXPECT_EQ(capture.pages[0].texts.size(), 0u);
+    ASSERT_EQ(capture.pages[1].texts.size(), 3u);
+    EXPECT_EQ(capture.pages[1].texts[1].text, "b");
 }
 
 TEST_F(PrintJob, EmptyFileStillAsksTheReport)
 {
     TfrmPrincipal &p = run("");
-    EXPECT_EQ(p.rlrRetrato.LineCount, 0);
     EXPECT_EQ(p.iPbFontSize, 8);
-    EXPECT_EQ(p.rlrRetrato.LastAction, TJobReport::Action::Print);
+    EXPECT_EQ(capture.pages.size(), 1u);
+    EXPECT_EQ(capture.pages[0].texts.size(), 0u);
 }
 
 TEST_F(PrintJob, BinaryFileAndHugeLine)
@@ -130,7 +149,10 @@ TEST_F(PrintJob, BinaryFileAndHugeLine)
     for (int i = 0; i < 4096; ++i)
         binary.push_back(static_cast<char>((i * 37) & 0xFF));
     TfrmPrincipal &p = run(binary);
-    EXPECT_EQ(p.rlrPaisagem.LineCount, 17); // a Ctrl-Z inside line 1 and NULs do not stop the reading
+    size_t printed = 0;
+    for (const auto &page : capture.pages)
+        printed += page.texts.size();
+    EXPECT_EQ(printed, 17u); // a Ctrl-Z inside line 1 and NULs do not stop the reading
     EXPECT_EQ(p.lastLongestLine(), 206);
     TfrmPrincipal &q = run(std::string(1 << 20, 'm') + "\n");
     EXPECT_EQ(q.lastLongestLine(), 1 << 20);
@@ -143,7 +165,7 @@ TEST_F(PrintJob, MissingFileOrFolderFailsBeforeAnyRecord)
     form_ = std::make_unique<TfrmPrincipal>(
         TfrmPrincipal::NoCreate{}, QStringList{QStringLiteral("Prenso"), QStringLiteral("/ARQ=") + dir.file("none.txt")});
     EXPECT_THROW(form_->FormCreate(), EInOutError);
-    EXPECT_EQ(form_->rlrRetrato.LastAction, TJobReport::Action::None);
+    EXPECT_TRUE(capture.pages.empty());
     // The table stays open (as after any failed job) and is closed, writing its
     // scratch file, by the next job's first step; close it here so that no file stays.
     form_->cdsLinhaRelatorio.SetFileName(QString());
@@ -162,7 +184,7 @@ TEST_F(PrintJob, FilterSwitchMustNameAPrintFilter)
     TfrmPrincipal &p = *(form_ = std::make_unique<TfrmPrincipal>(TfrmPrincipal::NoCreate{}, QStringList{}));
     TComponent notAFilter(&p);
     notAFilter.SetName(QStringLiteral("cdsThing"));
-    TRLCustomPrintFilter filter(&p);
+    test::CaptureFilter filter(&p);
     filter.SetName(QStringLiteral("RLDraftFilter1"));
 
     test::writeFile(dir.file("f.txt"), "a\n");
@@ -179,9 +201,16 @@ TEST_F(PrintJob, FilterSwitchMustNameAPrintFilter)
     p.cdsLinhaRelatorio.Close();
     p.sPbMatricial = QStringLiteral("RLDRAFTFILTER1");
     p.ExecutaImpressao();
-    EXPECT_EQ(p.rlrRetrato.DefaultFilter, &filter);
+    EXPECT_EQ(p.rlrRetrato->DefaultFilter(), &filter);
+    EXPECT_EQ(filter.pages.size(), 1u); // the named filter printed the page
+    // A report is a component too, but not a print filter.
+    p.sPbMatricial = QStringLiteral("RLRRETRATO");
+    EXPECT_THROW(p.ExecutaImpressao(), EInvalidCast);
+    p.cdsLinhaRelatorio.SetFileName(QString());
+    p.cdsLinhaRelatorio.Close();
     p.sPbMatricial = QStringLiteral("NOSUCHTHING");
-    p.rlrRetrato.DefaultFilter = nullptr;
+    p.rlrRetrato->SetDefaultFilter(nullptr);
+    SetSelectedFilter(&capture);
     p.ExecutaImpressao();
-    EXPECT_EQ(p.rlrRetrato.DefaultFilter, nullptr);
+    EXPECT_EQ(p.rlrRetrato->DefaultFilter(), nullptr);
 }

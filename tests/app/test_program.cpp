@@ -63,12 +63,30 @@ protected:
 
 } // namespace
 
-TEST_F(Program, ReadsTheSampleFormAndSaysPrintingIsNotThereYet)
+TEST_F(Program, PreviewPreparesTheSampleForm)
 {
-    const Result r = runProgram({QStringLiteral("/ARQ=") + test::samplePath(QStringLiteral("nota.txt"))});
+    const Result r = runProgram({QStringLiteral("/ARQ=") + test::samplePath(QStringLiteral("nota.txt")),
+                                 QStringLiteral("/VIS=SIM")});
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_TRUE(r.err.contains(QStringLiteral("174 linha(s)"))) << r.err.toStdString();
-    EXPECT_TRUE(r.err.contains(QStringLiteral("rlrRetrato"))) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("3 página(s) preparada(s)"))) << r.err.toStdString();
+}
+
+TEST_F(Program, NoPrinterAtAllIsAClearError)
+{
+    // No print server is reachable from this environment.
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("CUPS_SERVER"), tmp.file(QStringLiteral("no-such-server.sock")));
+    env.insert(QStringLiteral("LANG"), QStringLiteral("C"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("PRENSO_DIALOGS"), QStringLiteral("auto"));
+    env.insert(QStringLiteral("TMPDIR"), tmp.path());
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), tmp.path());
+    p.setProcessEnvironment(env);
+    p.start(program(), {QStringLiteral("/ARQ=") + test::samplePath(QStringLiteral("nota.txt"))});
+    ASSERT_TRUE(p.waitForFinished(30000)) << "the program must not hang";
+    const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+    EXPECT_TRUE(err.contains(QStringLiteral("Printer not found."))) << err.toStdString();
 }
 
 TEST_F(Program, BadInputGivesAClearMessage)
@@ -119,9 +137,9 @@ TEST_F(Program, ReadOnlyProgramFolderFailsAtTheScratchFileAfterTheWork)
         prefix = {setpriv, QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
                   QStringLiteral("--clear-groups"), QStringLiteral("--")};
     }
-    const Result r = runProgram({QStringLiteral("/ARQ=") + form}, exe, prefix);
+    const Result r = runProgram({QStringLiteral("/ARQ=") + form, QStringLiteral("/VIS=SIM")}, exe, prefix);
     ::chmod(home.path().toLocal8Bit().constData(), 0755);
-    EXPECT_TRUE(r.err.contains(QStringLiteral("2 linha(s)"))) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("1 página(s) preparada(s)"))) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains(QStringLiteral("Cannot create file \"%1/R").arg(home.path()))) << r.err.toStdString();
     EXPECT_EQ(test::listFolder(home.path()), (QStringList{QStringLiteral("Prenso"), QStringLiteral("form.txt")}));
 }

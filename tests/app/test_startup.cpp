@@ -71,7 +71,7 @@ TEST(Startup, BadIntegerStopsReadingAndShowsTheBox)
     // Later switches were not read, and nothing was printed.
     EXPECT_EQ(p.sPbOrientacao, QStringLiteral("RETRATO"));
     EXPECT_TRUE(p.sPbArquivo.isEmpty());
-    EXPECT_EQ(p.rlrRetrato.LastAction, TJobReport::Action::None);
+    EXPECT_EQ(p.lastReport(), nullptr);
 }
 
 TEST(Startup, EmptyImpiIsAConversionError)
@@ -87,8 +87,7 @@ TEST(Startup, TestFileIsNeverPrinted)
         Form f({QStringLiteral("/ARQ=") + QString::fromLatin1(path)});
         TfrmPrincipal &p = create(f);
         EXPECT_EQ(p.sPbArquivo, QString::fromLatin1(path));
-        EXPECT_EQ(p.rlrRetrato.LastAction, TJobReport::Action::None) << path;
-        EXPECT_EQ(p.rlrPaisagem.LastAction, TJobReport::Action::None) << path;
+        EXPECT_EQ(p.lastReport(), nullptr) << path;
     }
 }
 

@@ -49,11 +49,19 @@ protected:
         PrinterServerTest::TearDown();
     }
 
+    // The form's reports read the printer list when they are made, before a
+    // test sets up its queues: read it again, as a new program start would.
+    void discover()
+    {
+        printing::thePrinter().refreshPrinters();
+        form->BuscaImpressora();
+    }
+
     // Runs discovery with a list of names instead of the server's queues.
     void discoverFrom(const QStringList &names)
     {
         printing::setPrinterListSourceForTesting([names] { return names; });
-        form->BuscaImpressora();
+        discover();
     }
 
     std::optional<QByteArray> systemOptions;
@@ -68,7 +76,7 @@ TEST_F(Discovery, FindsTheNamedPrinterAndListsAll)
     cupsd->addRawQueue(QStringLiteral("HP_1"), hp.port());
     cupsd->addRawQueue(QStringLiteral("Epson_LX"), epson.port());
     form->sPbImpressora = QStringLiteral("EPSON_LX");
-    form->BuscaImpressora();
+    discover();
     EXPECT_EQ(form->iPbImpressora, 0);
     EXPECT_EQ(form->rgpImpressora->Items(), (QStringList{QStringLiteral("Epson_LX"), QStringLiteral("HP_1")}));
     // The printer object stays on the last printer of the list.
@@ -82,12 +90,12 @@ TEST_F(Discovery, NoMatchKeepsTheIndexFromTheCommandLine)
     cupsd->addRawQueue(QStringLiteral("Alpha"), listener.port());
     form->iPbImpressora = 7;
     form->sPbImpressora = QStringLiteral("BETA");
-    form->BuscaImpressora();
+    discover();
     EXPECT_EQ(form->iPbImpressora, 7);
     // The name is compared upper-cased: a name as the queue spells it does not match.
     form->rgpImpressora->ClearItems();
     form->sPbImpressora = QStringLiteral("Alpha");
-    form->BuscaImpressora();
+    discover();
     EXPECT_EQ(form->iPbImpressora, 7);
 }
 
@@ -138,12 +146,12 @@ TEST_F(Discovery, AccentedNamesMatchOnlyTheSameAccentedLetters)
     // Only a to z are upper-cased, so the name arrives as IMPRESSãO.
     form->iPbImpressora = -5;
     form->sPbImpressora = QStringLiteral("IMPRESSÃO");
-    form->BuscaImpressora();
+    discover();
     EXPECT_EQ(form->iPbImpressora, -5);
 
     form->rgpImpressora->ClearItems();
     form->sPbImpressora = QStringLiteral("IMPRESSãO");
-    form->BuscaImpressora();
+    discover();
     EXPECT_EQ(form->iPbImpressora, 0);
     EXPECT_EQ(form->rgpImpressora->Items(), QStringList{QStringLiteral("Impressão")});
 }
@@ -158,7 +166,7 @@ TEST_F(Discovery, LastPrinterBecomesTheUsersDefault)
     QDir().mkpath(QFileInfo(cupsd->userOptionsFile()).absolutePath());
     writeFile(cupsd->userOptionsFile(), "Dest Beta media=A4\n");
 
-    form->BuscaImpressora();
+    discover();
     EXPECT_EQ(readFile(cupsd->userOptionsFile()), "Dest Beta media=A4\nDest Alpha\nDefault Gamma\n");
     EXPECT_EQ(QPrinterInfo::defaultPrinterName(), QStringLiteral("Gamma"));
     // Nothing went to the options file the printing library writes for root.
@@ -171,7 +179,7 @@ TEST_F(Discovery, WithoutPrintersNothingIsWritten)
 {
     form->iPbImpressora = 2;
     form->sPbImpressora = QStringLiteral("ALPHA");
-    form->BuscaImpressora();
+    discover();
     EXPECT_EQ(form->iPbImpressora, 2);
     EXPECT_TRUE(form->rgpImpressora->Items().isEmpty());
     EXPECT_FALSE(QFile::exists(cupsd->userOptionsFile()));
@@ -186,7 +194,7 @@ TEST_F(Discovery, WithoutAServerTheListIsEmptyAndNothingWaits)
     QElapsedTimer timer;
     timer.start();
     form->sPbImpressora = QStringLiteral("ALPHA");
-    form->BuscaImpressora();
+    discover();
     TRLPrinterMetrics metrics;
     RLPrinter().LoadMetrics(metrics);
     EXPECT_LT(timer.elapsed(), 5000);
@@ -224,7 +232,7 @@ TEST_F(Discovery, AServerThatNeverAnswersHoldsUpOnlyBriefly)
     QElapsedTimer timer;
     timer.start();
     form->sPbImpressora = QStringLiteral("ALPHA");
-    form->BuscaImpressora();
+    discover();
     TRLPrinterMetrics metrics;
     RLPrinter().LoadMetrics(metrics);
     RLPrinter().SetPaperSize(210, 297, true, false, true);
