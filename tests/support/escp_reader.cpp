@@ -176,6 +176,24 @@ std::vector<std::string> EscpReader::grid(size_t pageIndex, int cellX, int cellY
     return lines;
 }
 
+std::vector<EscpReader::Line> EscpReader::lines(size_t pageIndex) const
+{
+    std::map<int, std::string> rows;
+    if (pageIndex >= m_pages.size())
+        return {};
+    for (const EscpChar &c : m_pages[pageIndex].chars) {
+        std::string &row = rows[c.y];
+        const size_t col = static_cast<size_t>(c.x / std::max(1, c.width));
+        if (row.size() <= col)
+            row.resize(col + 1, ' ');
+        row[col] = cellChar(c);
+    }
+    std::vector<Line> out;
+    for (auto &[y, text] : rows)
+        out.push_back(Line {y, std::move(text)});
+    return out;
+}
+
 std::vector<EscpReader::Run> EscpReader::runs(size_t pageIndex) const
 {
     std::vector<Run> out;

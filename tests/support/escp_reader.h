@@ -53,6 +53,15 @@ public:
     // are left out.
     std::vector<std::string> grid(size_t page, int cellX = 12, int cellY = 60) const;
 
+    // A page as its printed lines, top to bottom: each line is the row's
+    // characters placed by their own width (so a row printed at one pitch
+    // from the margin reads back exactly), with the row's position.
+    struct Line {
+        int y = 0;
+        std::string text;
+    };
+    std::vector<Line> lines(size_t page) const;
+
     // The characters of a page joined into runs: characters that touch, in
     // print order, each run with its starting position.
     struct Run {
