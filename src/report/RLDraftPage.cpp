@@ -40,6 +40,22 @@ constexpr int kMaxDraftRepeat = 65536;
 // records; they are left out rather than allocated.
 constexpr long long kMaxImageDots = 1LL << 24;
 
+// How many cells of width `cell` fit between two positions, as a division
+// that truncates toward zero; damaged pages with far-apart positions get at
+// most kMaxDraftRepeat.
+int cellsBetween(int from, int to, int cell)
+{
+    const long long n = (static_cast<long long>(to) - from) / cell;
+    return static_cast<int>(std::min<long long>(n, kMaxDraftRepeat));
+}
+
+// The y of line k of `rows` lines spread over the height of `b`.
+int lineTop(const TRect &b, int k, int rows)
+{
+    const long long step = (static_cast<long long>(b.Bottom) - b.Top) / rows;
+    return static_cast<int>(b.Top + k * step);
+}
+
 bool darkEnough(const TRLMetaColor &c)
 {
     return (c.Red + c.Green + c.Blue) / 3.0 <= 127;
@@ -155,6 +171,9 @@ std::string DraftCutText(std::string_view text, int n, TRLMetaTextAlignment alig
 
 std::string DraftJustifyText(std::string_view text, int n)
 {
+    // No line of any carriage is this long: bounds that ask for more come
+    // from a damaged page, and widening stops here.
+    n = std::min(n, std::max(kMaxDraftRepeat, static_cast<int>(std::min<size_t>(text.size(), INT_MAX))));
     const long long extra = static_cast<long long>(n) - static_cast<long long>(text.size());
     if (extra <= 0)
         return std::string(text);
@@ -380,7 +399,7 @@ void TRLDraftPageBuilder::addText(const TRLTextObject &obj, TRLDraftPageList &li
     const int cw = DraftCharWidth(item->CPP);
     const TRect &b = obj.BoundsRect();
     if (!(obj.TextFlags() & MetaTextFlagAutoSize)) {
-        const int n = (u.Column(b.Right) - u.Column(b.Left)) / cw + 1;
+        const int n = cellsBetween(u.Column(b.Left), u.Column(b.Right), cw) + 1;
         item->Text = DraftCutText(item->Text, n, obj.Alignment());
     }
     const long long width = static_cast<long long>(item->Text.size()) * cw;
@@ -418,8 +437,8 @@ void TRLDraftPageBuilder::addFrame(const TRLRectangleObject &obj, TRLDraftPageLi
     const int cpp = PitchFor(QStringLiteral("Arial"), 6);
     const int cw = DraftCharWidth(cpp), ch = DraftVerticalUnit();
     const TRect &b = obj.BoundsRect();
-    const int cols = std::min((u.Column(b.Right) - u.Column(b.Left)) / cw, kMaxDraftRepeat);
-    const int rows = std::min((u.Row(b.Bottom) - u.Row(b.Top)) / ch, kMaxDraftRepeat);
+    const int cols = cellsBetween(u.Column(b.Left), u.Column(b.Right), cw);
+    const int rows = cellsBetween(u.Row(b.Top), u.Row(b.Bottom), ch);
     const int width = obj.Pen().Width();
     if (cols > 0) {
         const char edge = DraftHorizontalFrameChar(s.LineDrawMethod, width);
@@ -429,9 +448,8 @@ void TRLDraftPageBuilder::addFrame(const TRLRectangleObject &obj, TRLDraftPageLi
     }
     if (rows > 0) {
         const char edge = DraftVerticalFrameChar(s.LineDrawMethod, width);
-        const int step = (b.Bottom - b.Top) / rows;
         for (int k = 0; k < rows; ++k) {
-            const int top = u.Row(b.Top + k * step);
+            const int top = u.Row(lineTop(b, k, rows));
             addChars(list, cpp, edge, 1, u.Column(b.Left) - cw / 2, top);
             if (cols > 1)
                 addChars(list, cpp, edge, 1, u.Column(b.Right) - cw / 2, top);
@@ -450,17 +468,14 @@ void TRLDraftPageBuilder::addFill(const TRLFillRectObject &obj, TRLDraftPageList
     const int cw = DraftCharWidth(cpp), ch = DraftVerticalUnit();
     const TRect &b = obj.BoundsRect();
     const char fill = DraftFillChar(s.FillArtMethod);
-    const int cols = std::min((u.Column(b.Right) - u.Column(b.Left)) / cw, kMaxDraftRepeat);
+    const int cols = cellsBetween(u.Column(b.Left), u.Column(b.Right), cw);
     if (cols > 0) {
         addChars(list, cpp, fill, cols, u.Column(b.Left), u.Row(b.Top) - ch / 2);
         return;
     }
-    const int rows = std::min((u.Row(b.Bottom) - u.Row(b.Top)) / ch, kMaxDraftRepeat);
-    if (rows <= 0)
-        return;
-    const int step = (b.Bottom - b.Top) / rows;
+    const int rows = cellsBetween(u.Row(b.Top), u.Row(b.Bottom), ch);
     for (int k = 0; k < rows; ++k)
-        addChars(list, cpp, fill, 1, u.Column(b.Left) - cw / 2, u.Row(b.Top + k * step));
+        addChars(list, cpp, fill, 1, u.Column(b.Left) - cw / 2, u.Row(lineTop(b, k, rows)));
 }
 
 void TRLDraftPageBuilder::addImage(const TRLImageObject &obj, TRLDraftPageList &list)
@@ -473,9 +488,10 @@ void TRLDraftPageBuilder::addImage(const TRLImageObject &obj, TRLDraftPageList &
         return;
     const TRect &b = obj.BoundsRect();
     // Dots: 120 per inch across, about 72 down, from 96 page pixels per inch.
-    const int w = RoundCoord(1.26 * b.Width());
-    const int h = RoundCoord(0.72 * b.Height());
-    if (w <= 0 || h <= 0 || static_cast<long long>(w) * h > kMaxImageDots)
+    const int w = RoundCoord(1.26 * (static_cast<double>(b.Right) - b.Left));
+    const int h = RoundCoord(0.72 * (static_cast<double>(b.Bottom) - b.Top));
+    // The bit-image command counts at most 65535 dot columns.
+    if (w <= 0 || h <= 0 || w > 65535 || static_cast<long long>(w) * h > kMaxImageDots)
         return;
     TBitmap bitmap(w, h);
     bitmap.Canvas().StretchDraw(TRect {0, 0, w, h}, *graphic);

@@ -622,10 +622,48 @@ TEST_F(DraftBuild, OtherKindsHaveNoDraftForm)
     EXPECT_EQ(list.Count(), 0);
 }
 
-TEST_F(DraftBuild, DamagedHugeFramesStayBounded)
+TEST_F(DraftBuild, DamagedExtremeBoundsStayBounded)
 {
+    // Pages read from a damaged file may carry any coordinates: the items
+    // they make stay few and small, and nothing overflows.
     auto *r = page.NewObject<TRLRectangleObject>();
     r->SetBoundsRect(TRect {0, 0, 96, 2000000000});
     rebuild();
     EXPECT_LE(list.Count(), 2 * 65536 + 2);
+    r->SetBoundsRect(TRect {-2000000000, -2000000000, 2000000000, 2000000000});
+    rebuild();
+    EXPECT_LE(list.Count(), 2 * 65536 + 2);
+    page.DeleteObject(r);
+
+    settings.FillArtMethod = TRLFillArtMethod::fmLetterX;
+    auto *bar = page.NewObject<TRLFillRectObject>();
+    bar->SetBoundsRect(TRect {0, -2000000000, 1, 2000000000});
+    rebuild();
+    EXPECT_EQ(list.Count(), 65536);
+    page.DeleteObject(bar);
+
+    addText("a b", TRect {-2000000000, 0, 2000000000, 16}, {0, 0}, MetaTextAlignmentJustify, 0);
+    rebuild();
+    ASSERT_EQ(list.Count(), 1);
+    EXPECT_LE(textAt(0).Text.size(), 65537u);
+    EXPECT_EQ(textAt(0).Text.front(), 'a');
+    EXPECT_EQ(textAt(0).Text.back(), 'b');
+}
+
+TEST_F(DraftBuild, PicturesWiderThanABitImageAreLeftOut)
+{
+    // 52,013 pixels make 65,536 dot columns, one more than the command holds.
+    QImage img(4, 4, QImage::Format_RGB32);
+    img.fill(Qt::black);
+    TBitmap bmp;
+    bmp.SetImage(img);
+    auto *pic = page.NewObject<TRLImageObject>();
+    pic->SetData(ToMetaGraphic(&bmp));
+    pic->SetBoundsRect(TRect {0, 0, 52013, 8});
+    rebuild();
+    EXPECT_EQ(list.Count(), 0);
+    pic->SetBoundsRect(TRect {0, 0, 52012, 8});  // 65,535 columns
+    rebuild();
+    ASSERT_EQ(list.Count(), 1);
+    EXPECT_EQ(static_cast<const TDraftImage &>(*list.Items()[0]).Columns.size(), 65535u);
 }
