@@ -377,6 +377,12 @@ int TRLDraftPageBuilder::PitchFor(const QString &fontName, int size)
 
 void TRLDraftPageBuilder::Build(const TRLGraphicSurface &page, TRLDraftPageList &list)
 {
+    // What starts beyond the sheet's right or bottom edge is off the paper,
+    // as on every other output; leaving it out also keeps a damaged page
+    // from feeding the paper or moving the head without end.
+    const TRLDraftUnits &u = m_settings.Units;
+    m_limit = TPoint {page.Width() > 0 ? u.Column(page.Width()) : INT_MAX,
+                      page.Height() > 0 ? u.Row(page.Height()) : INT_MAX};
     for (int i = 0; i < page.ObjectCount(); ++i) {
         const TRLGraphicObject *obj = page.Objects(i);
         switch (obj->Kind()) {
@@ -387,6 +393,13 @@ void TRLDraftPageBuilder::Build(const TRLGraphicSurface &page, TRLDraftPageList 
         default: break;  // lines, ellipses, polygons, pixels and clipping have no draft form
         }
     }
+}
+
+void TRLDraftPageBuilder::add(TRLDraftPageList &list, std::unique_ptr<TDraftObj> item)
+{
+    if (item->PinBounds.Left >= m_limit.X || item->PinBounds.Top >= m_limit.Y)
+        return;
+    list.Add(std::move(item));
 }
 
 void TRLDraftPageBuilder::addText(const TRLTextObject &obj, TRLDraftPageList &list)
@@ -414,7 +427,7 @@ void TRLDraftPageBuilder::addText(const TRLTextObject &obj, TRLDraftPageList &li
                              SatAdd(static_cast<int>(std::clamp<long long>(left, INT_MIN, INT_MAX)),
                                     static_cast<int>(std::min<long long>(width, INT_MAX))),
                              SatAdd(top, DraftVerticalUnit())};
-    list.Add(std::move(item));
+    add(list, std::move(item));
 }
 
 void TRLDraftPageBuilder::addChars(TRLDraftPageList &list, int cpp, char ch, int count, int left, int top)
@@ -423,7 +436,7 @@ void TRLDraftPageBuilder::addChars(TRLDraftPageList &list, int cpp, char ch, int
     item->CPP = cpp;
     item->Text.assign(static_cast<size_t>(count), ch);
     item->PinBounds = TRect {left, top, SatAdd(left, count * DraftCharWidth(cpp)), SatAdd(top, DraftVerticalUnit())};
-    list.Add(std::move(item));
+    add(list, std::move(item));
 }
 
 void TRLDraftPageBuilder::addFrame(const TRLRectangleObject &obj, TRLDraftPageList &list)
@@ -442,17 +455,17 @@ void TRLDraftPageBuilder::addFrame(const TRLRectangleObject &obj, TRLDraftPageLi
     const int width = obj.Pen().Width();
     if (cols > 0) {
         const char edge = DraftHorizontalFrameChar(s.LineDrawMethod, width);
-        addChars(list, cpp, edge, cols, u.Column(b.Left), u.Row(b.Top) - ch / 2);
+        addChars(list, cpp, edge, cols, u.Column(b.Left), SatAdd(u.Row(b.Top), -(ch / 2)));
         if (rows > 1)
-            addChars(list, cpp, edge, cols, u.Column(b.Left), u.Row(b.Bottom) - ch / 2);
+            addChars(list, cpp, edge, cols, u.Column(b.Left), SatAdd(u.Row(b.Bottom), -(ch / 2)));
     }
     if (rows > 0) {
         const char edge = DraftVerticalFrameChar(s.LineDrawMethod, width);
         for (int k = 0; k < rows; ++k) {
             const int top = u.Row(lineTop(b, k, rows));
-            addChars(list, cpp, edge, 1, u.Column(b.Left) - cw / 2, top);
+            addChars(list, cpp, edge, 1, SatAdd(u.Column(b.Left), -(cw / 2)), top);
             if (cols > 1)
-                addChars(list, cpp, edge, 1, u.Column(b.Right) - cw / 2, top);
+                addChars(list, cpp, edge, 1, SatAdd(u.Column(b.Right), -(cw / 2)), top);
         }
     }
 }
@@ -470,12 +483,12 @@ void TRLDraftPageBuilder::addFill(const TRLFillRectObject &obj, TRLDraftPageList
     const char fill = DraftFillChar(s.FillArtMethod);
     const int cols = cellsBetween(u.Column(b.Left), u.Column(b.Right), cw);
     if (cols > 0) {
-        addChars(list, cpp, fill, cols, u.Column(b.Left), u.Row(b.Top) - ch / 2);
+        addChars(list, cpp, fill, cols, u.Column(b.Left), SatAdd(u.Row(b.Top), -(ch / 2)));
         return;
     }
     const int rows = cellsBetween(u.Row(b.Top), u.Row(b.Bottom), ch);
     for (int k = 0; k < rows; ++k)
-        addChars(list, cpp, fill, 1, u.Column(b.Left) - cw / 2, u.Row(lineTop(b, k, rows)));
+        addChars(list, cpp, fill, 1, SatAdd(u.Column(b.Left), -(cw / 2)), u.Row(lineTop(b, k, rows)));
 }
 
 void TRLDraftPageBuilder::addImage(const TRLImageObject &obj, TRLDraftPageList &list)
@@ -506,7 +519,7 @@ void TRLDraftPageBuilder::addImage(const TRLImageObject &obj, TRLDraftPageList &
         const int stripTop = SatAdd(top, rowsAbove);
         item->PinBounds = TRect {left, stripTop, right, SatAdd(stripTop, strip.Rows)};
         rowsAbove += strip.Rows;
-        list.Add(std::move(item));
+        add(list, std::move(item));
     }
 }
 

@@ -170,10 +170,12 @@ private:
     void addFill(const TRLFillRectObject &obj, TRLDraftPageList &list);
     void addImage(const TRLImageObject &obj, TRLDraftPageList &list);
     void addChars(TRLDraftPageList &list, int cpp, char ch, int count, int left, int top);
+    void add(TRLDraftPageList &list, std::unique_ptr<TDraftObj> item);
 
     TRLDraftPageSettings m_settings;
     std::map<std::pair<QString, int>, int> m_pitchCache;
     std::mt19937 m_random;
+    TPoint m_limit;  // the sheet's right and bottom edges, in print units
 };
 
 } // namespace prenso

@@ -4,6 +4,7 @@
 #include "integration/printer_server_test.h"
 
 #include "platform/errors.h"
+#include "platform/rawspool.h"
 #include "report/RLDraftFilter.h"
 #include "report/RLMetaFile.h"
 #include "report/RLPrinters.h"
@@ -156,4 +157,29 @@ TEST_F(DraftSpool, QueueThatIsGoneIsAnError)
     addPage("x", "y");
     cupsd->removeQueue(QStringLiteral("Matrix"));
     EXPECT_ANY_THROW(filter.FilterPages(storage));
+}
+
+TEST_F(DraftSpool, ServerGoingAwayMidJobIsAnError)
+{
+    // A raw job whose server stops while bytes are still being sent: the
+    // writes (or the finish) fail and say so; nothing is lost silently.
+    printing::RawPrintJob job;
+    job.start(QStringLiteral("Matrix"), QStringLiteral("QuortaReport"));
+    ASSERT_TRUE(job.active());
+    job.write("first bytes");
+    cupsd->stop();
+    bool failed = false;
+    try {
+        const std::string chunk(64 * 1024, 'x');
+        for (int i = 0; i < 256; ++i)
+            job.write(chunk);
+        job.finish();
+    } catch (const Exception &e) {
+        failed = true;
+        EXPECT_TRUE(e.message().contains(QStringLiteral("Matrix"))) << e.message().toStdString();
+    }
+    EXPECT_TRUE(failed);
+    EXPECT_FALSE(job.active());
+    ASSERT_TRUE(cupsd->start());
+    EXPECT_TRUE(printer.waitForJobs(1, 1500).empty());
 }
