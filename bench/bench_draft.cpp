@@ -22,8 +22,9 @@ namespace {
 constexpr int kPages = 1500;
 constexpr int kLines = 66;
 
-// A letter page of form lines in 10-point Courier New, one line every 16
-// pixels, much as the print job lays out a form.
+// A letter page of form lines in 10-point Courier New, one line every 15
+// pixels (66 lines fill the sheet below its quarter-inch margin), much as the
+// print job lays out a form.
 void fillStorage(TRLGraphicStorage &storage)
 {
     storage.SetPaperWidth(215.9);
@@ -39,9 +40,9 @@ void fillStorage(TRLGraphicStorage &storage)
                           p * kLines + l, l, p, l * 3, p * 1.5 + l);
             auto *t = page->NewObject<TRLTextObject>();
             t->SetText(line);
-            const int y = 24 + 16 * l;
+            const int y = 24 + 15 * l;
             t->SetOrigin(TPoint {24, y});
-            t->SetBoundsRect(TRect {24, y, 792, y + 16});
+            t->SetBoundsRect(TRect {24, y, 792, y + 15});
             t->SetTextFlags(MetaTextFlagNoSplit);
             t->Font().SetName(QStringLiteral("Courier New"));
             t->Font().SetSize(10);
