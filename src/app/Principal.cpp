@@ -4,6 +4,7 @@
 #include "platform/errors.h"
 #include "platform/messagebox.h"
 #include "platform/radiogroup.h"
+#include "report/RLPDFFilter.h"
 #include "report/RLReport.h"
 
 #include <QCheckBox>
@@ -86,6 +87,11 @@ void TfrmPrincipal::buildReports()
     rldbtxtLinhaP->BeforeText = [this](TRLCustomControl *sender, QString &text, bool &printIt) {
         rldbtxtLinhaPBeforePrint(sender, text, printIt);
     };
+
+    m_pdf = std::make_unique<TRLPDFFilter>(this);
+    rlpdfltr1 = m_pdf.get();
+    rlpdfltr1->SetName(QStringLiteral("rlpdfltr1"));
+    rlpdfltr1->SetDisplayName(QStringLiteral("Documento PDF"));
 }
 
 void TfrmPrincipal::rldbtxtLinhaBeforePrint(TRLCustomControl *, QString &text, bool &)

@@ -26,6 +26,7 @@ class TRLReport;
 class TRLBand;
 class TRLDBText;
 class TRLCustomControl;
+class TRLPDFFilter;
 
 class TfrmPrincipal : public QWidget, public TComponent {
     Q_OBJECT
@@ -68,6 +69,7 @@ public:
     TRLReport *rlrPaisagem = nullptr;
     TRLBand *RLBand2 = nullptr;
     TRLDBText *rldbtxtLinhaP = nullptr;
+    TRLPDFFilter *rlpdfltr1 = nullptr; // the "Documento PDF" save format
 
     // A line that begins with a form feed starts a new page.
     void rldbtxtLinhaBeforePrint(TRLCustomControl *sender, QString &text, bool &printIt);
@@ -112,6 +114,7 @@ private:
     TRLReport *m_lastReport = nullptr;
     std::unique_ptr<TRLReport> m_retrato;
     std::unique_ptr<TRLReport> m_paisagem;
+    std::unique_ptr<TRLPDFFilter> m_pdf;
     TextFileReader m_arquivo; // the form file of the running job
 };
 

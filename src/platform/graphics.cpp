@@ -53,7 +53,8 @@ int MulDiv(int a, int b, int c)
     long long q = (ap + ac / 2) / ac;
     if (negative)
         q = -q;
-    return static_cast<int>(std::clamp<long long>(q, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+    // Symmetric range, so that callers may negate the result.
+    return static_cast<int>(std::clamp<long long>(q, -std::numeric_limits<int>::max(), std::numeric_limits<int>::max()));
 }
 
 TColor ColorToRGB(TColor color)

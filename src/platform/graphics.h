@@ -26,10 +26,17 @@ struct TRect {
     int Top = 0;
     int Right = 0;
     int Bottom = 0;
-    int Width() const { return Right - Left; }
-    int Height() const { return Bottom - Top; }
+    // Saturated, so a rectangle read from a damaged file cannot overflow.
+    int Width() const { return clampSpan(static_cast<long long>(Right) - Left); }
+    int Height() const { return clampSpan(static_cast<long long>(Bottom) - Top); }
     bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
     friend bool operator==(const TRect &, const TRect &) = default;
+
+private:
+    static int clampSpan(long long v)
+    {
+        return static_cast<int>(v < -2147483647LL ? -2147483647LL : v > 2147483647LL ? 2147483647LL : v);
+    }
 };
 
 // Overlap of two rectangles; false (and an all-zero result) when they do not
@@ -42,8 +49,8 @@ bool IntersectRect(TRect &result, const TRect &a, const TRect &b);
 int RoundCoord(double value);
 // a + b, saturated to the int range.
 int SatAdd(int a, int b);
-// a * b / c rounded half away from zero, as the platform's MulDiv; 0 for c == 0
-// would be a division by zero there: here it gives -1 like the platform.
+// a * b / c rounded half away from zero, as the platform's MulDiv; c == 0 gives
+// -1 like the platform. The result saturates at ±INT_MAX.
 int MulDiv(int a, int b, int c);
 
 // ---------------------------------------------------------------------------

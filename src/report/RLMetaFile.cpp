@@ -1304,7 +1304,8 @@ TRect fitRect(const TRect &r, int sw, int sh, bool center)
     }
     TRect out {r.Left, r.Top, SatAdd(r.Left, w), SatAdd(r.Top, h)};
     if (center)
-        out = offsetRect(out, (dw - w) / 2, (dh - h) / 2);
+        out = offsetRect(out, static_cast<int>((static_cast<long long>(dw) - w) / 2),
+                         static_cast<int>((static_cast<long long>(dh) - h) / 2));
     return out;
 }
 
@@ -1312,7 +1313,8 @@ TRect placeRect(const TRect &r, int sw, int sh, bool center)
 {
     TRect placed {r.Left, r.Top, SatAdd(r.Left, sw), SatAdd(r.Top, sh)};
     if (center)
-        placed = offsetRect(placed, (r.Width() - sw) / 2, (r.Height() - sh) / 2);
+        placed = offsetRect(placed, static_cast<int>((static_cast<long long>(r.Width()) - sw) / 2),
+                            static_cast<int>((static_cast<long long>(r.Height()) - sh) / 2));
     return placed;
 }
 

@@ -191,7 +191,7 @@ TRLMetaPointArray ToMetaPointArray(std::span<const TPoint> points)
 void CanvasSetClipRect(TCanvas &canvas, const TRect &r)
 {
     canvas.ResetClipRect();
-    if (r.Right - r.Left != 0 && r.Bottom - r.Top != 0)
+    if (r.Right != r.Left && r.Bottom != r.Top)
         canvas.SetClipRect(r);
 }
 

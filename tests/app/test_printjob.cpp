@@ -203,8 +203,13 @@ TEST_F(PrintJob, FilterSwitchMustNameAPrintFilter)
     p.ExecutaImpressao();
     EXPECT_EQ(p.rlrRetrato->DefaultFilter(), &filter);
     EXPECT_EQ(filter.pages.size(), 1u); // the named filter printed the page
-    // A report is a component too, but not a print filter.
+    // A report is a component too, but not a print filter; nor is the PDF
+    // save format.
     p.sPbMatricial = QStringLiteral("RLRRETRATO");
+    EXPECT_THROW(p.ExecutaImpressao(), EInvalidCast);
+    p.cdsLinhaRelatorio.SetFileName(QString());
+    p.cdsLinhaRelatorio.Close();
+    p.sPbMatricial = QStringLiteral("RLPDFLTR1");
     EXPECT_THROW(p.ExecutaImpressao(), EInvalidCast);
     p.cdsLinhaRelatorio.SetFileName(QString());
     p.cdsLinhaRelatorio.Close();

@@ -143,3 +143,24 @@ TEST_F(Program, ReadOnlyProgramFolderFailsAtTheScratchFileAfterTheWork)
     EXPECT_TRUE(r.err.contains(QStringLiteral("Cannot create file \"%1/R").arg(home.path()))) << r.err.toStdString();
     EXPECT_EQ(test::listFolder(home.path()), (QStringList{QStringLiteral("Prenso"), QStringLiteral("form.txt")}));
 }
+
+TEST_F(Program, UnreadableFormIsAClearError)
+{
+    // Root reads every file, so as root the program runs as an unprivileged user.
+    QStringList prefix;
+    if (::geteuid() == 0) {
+        const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+        if (setpriv.isEmpty())
+            GTEST_SKIP() << "setpriv is needed to run as an unprivileged user";
+        prefix = {setpriv, QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                  QStringLiteral("--clear-groups"), QStringLiteral("--")};
+    }
+    ::chmod(forms.path().toLocal8Bit().constData(), 0755);
+    const QString form = forms.file(QStringLiteral("fechado.txt"));
+    test::writeFile(form, "linha\r\n");
+    ::chmod(form.toLocal8Bit().constData(), 0);
+    const Result r = runProgram({QStringLiteral("/ARQ=") + form}, QString(), prefix);
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Cannot open file \"%1\". Permission denied").arg(form)))
+        << r.err.toStdString();
+}

@@ -427,3 +427,42 @@ TEST(MalformedLegacy, UnknownKindsCodesAndPictures)
     EXPECT_EQ(r->Brush().Style(), MetaBrushStyleSolid);
     EXPECT_EQ(static_cast<TRLImageObject *>(p->Objects(1))->Data(), "NIL");
 }
+
+// ---------------------------------------------------------------------------
+// Found by fuzzing the page reader (reported by the undefined-behaviour
+// sanitizer; in an ordinary build they went unnoticed).
+
+// A text whose stored font size is the most negative integer: the size
+// became a font height by negating it.
+TEST(FuzzFindings, MostNegativeFontSize)
+{
+    TRLGraphicSurface s;
+    s.SetWidth(10);
+    s.SetHeight(10);
+    auto *t = s.NewObject<TRLTextObject>();
+    t->SetBoundsRect({0, 0, 10, 10});
+    t->SetText("x");
+    t->Font().SetPixelsPerInch(96);
+    t->Font().SetSize(std::numeric_limits<int>::min());
+    paintAll(s);
+    TFont f;
+    f.SetSize(std::numeric_limits<int>::min());
+    EXPECT_EQ(f.Height(), std::numeric_limits<int>::max());
+    f.SetHeight(std::numeric_limits<int>::min());
+    EXPECT_GT(f.Size(), 0);
+}
+
+// A clip rectangle whose left edge lies far right of its right edge: its
+// width overflowed while deciding whether it clips at all.
+TEST(FuzzFindings, ClipRectangleWiderThanAnInt)
+{
+    TRLGraphicSurface s;
+    s.SetWidth(100);
+    s.SetHeight(100);
+    auto *c = s.NewObject<TRLSetClipRectObject>();
+    c->SetBoundsRect({31068919, 0, std::numeric_limits<int>::min(), 10});
+    s.NewObject<TRLResetClipRectObject>();
+    paintAll(s);
+    EXPECT_EQ((TRect {std::numeric_limits<int>::min(), 0, std::numeric_limits<int>::max(), 1}).Width(),
+              std::numeric_limits<int>::max());
+}

@@ -1,0 +1,44 @@
+// form2pdf FORM.txt OUT.pdf: a form printed to a PDF file by the whole job
+// (reading the form into the line table, the layout decisions, pagination)
+// with the PDF filter chosen in the printer's place. For timing against other
+// text-to-PDF converters, and for looking at a form's pages without a printer.
+#include "app/Principal.h"
+#include "platform/errors.h"
+#include "report/RLFilters.h"
+#include "report/RLPDFFilter.h"
+#include "report/RLReport.h"
+
+#include <QApplication>
+
+#include <cstdio>
+
+using namespace prenso;
+
+int main(int argc, char **argv)
+{
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: form2pdf FORM.txt OUT.pdf\n");
+        return 2;
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    TfrmPrincipal form(TfrmPrincipal::NoCreate {}, QStringList {QStringLiteral("form2pdf")});
+    TRLPDFFilter pdf;
+    pdf.SetFileName(QString::fromLocal8Bit(argv[2]));
+    SetSelectedFilter(&pdf);
+    for (TRLReport *report : {form.rlrRetrato, form.rlrPaisagem})
+        report->SetShowProgress(false);
+    form.sPbArquivo = QString::fromLocal8Bit(argv[1]);
+    form.sPbOrientacao = QStringLiteral("RETRATO");
+    try {
+        form.ExecutaImpressao();
+    } catch (const Exception &e) {
+        std::fprintf(stderr, "form2pdf: %s\n", e.message().toLocal8Bit().constData());
+        return 1;
+    } catch (const SilentAbort &) {
+        return 1;
+    }
+    return 0;
+}
