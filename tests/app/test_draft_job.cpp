@@ -50,12 +50,17 @@ protected:
             QStringList {QStringLiteral("Prenso"), QStringLiteral("/ARQ=") + formFile,
                          QStringLiteral("/MAT=RLDraftFilter1")} +
                 switches);
-        filter = std::make_unique<TRLDraftFilter>(form.get());
-        filter->SetName(QStringLiteral("RLDraftFilter1"));
-        filter->SetShowProgress(false);
-        filter->SetDeviceKind(TRLDeviceKind::dkFileName);
-        filter->SetDevicePath(dir.file(QStringLiteral("out.prn")));
-        filter->SetEjectMethod(TRLDraftEjectMethod::ejForceWithCode);
+        // The form's own draft filter when it carries one, else one put on it.
+        TRLDraftFilter *draft = dynamic_cast<TRLDraftFilter *>(form->FindComponent(QStringLiteral("RLDraftFilter1")));
+        if (!draft) {
+            filter = std::make_unique<TRLDraftFilter>(form.get());
+            filter->SetName(QStringLiteral("RLDraftFilter1"));
+            draft = filter.get();
+        }
+        draft->SetShowProgress(false);
+        draft->SetDeviceKind(TRLDeviceKind::dkFileName);
+        draft->SetDevicePath(dir.file(QStringLiteral("out.prn")));
+        draft->SetEjectMethod(TRLDraftEjectMethod::ejForceWithCode);
         form->FormCreate();
         return prenso::test::readFile(dir.file(QStringLiteral("out.prn")));
     }
