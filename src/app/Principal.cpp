@@ -4,6 +4,7 @@
 #include "platform/errors.h"
 #include "platform/messagebox.h"
 #include "platform/radiogroup.h"
+#include "report/RLDraftFilter.h"
 #include "report/RLPDFFilter.h"
 #include "report/RLReport.h"
 
@@ -87,6 +88,10 @@ void TfrmPrincipal::buildReports()
     rldbtxtLinhaP->BeforeText = [this](TRLCustomControl *sender, QString &text, bool &printIt) {
         rldbtxtLinhaPBeforePrint(sender, text, printIt);
     };
+
+    m_draft = std::make_unique<TRLDraftFilter>(this);
+    RLDraftFilter1 = m_draft.get();
+    RLDraftFilter1->SetName(QStringLiteral("RLDraftFilter1"));
 
     m_pdf = std::make_unique<TRLPDFFilter>(this);
     rlpdfltr1 = m_pdf.get();

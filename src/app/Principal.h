@@ -27,6 +27,7 @@ class TRLBand;
 class TRLDBText;
 class TRLCustomControl;
 class TRLPDFFilter;
+class TRLDraftFilter;
 
 class TfrmPrincipal : public QWidget, public TComponent {
     Q_OBJECT
@@ -70,6 +71,7 @@ public:
     TRLBand *RLBand2 = nullptr;
     TRLDBText *rldbtxtLinhaP = nullptr;
     TRLPDFFilter *rlpdfltr1 = nullptr; // the "Documento PDF" save format
+    TRLDraftFilter *RLDraftFilter1 = nullptr; // dot-matrix printers (/MAT="RLDraftFilter1")
 
     // A line that begins with a form feed starts a new page.
     void rldbtxtLinhaBeforePrint(TRLCustomControl *sender, QString &text, bool &printIt);
@@ -115,6 +117,7 @@ private:
     std::unique_ptr<TRLReport> m_retrato;
     std::unique_ptr<TRLReport> m_paisagem;
     std::unique_ptr<TRLPDFFilter> m_pdf;
+    std::unique_ptr<TRLDraftFilter> m_draft;
     TextFileReader m_arquivo; // the form file of the running job
 };
 

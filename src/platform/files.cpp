@@ -158,6 +158,11 @@ void deleteRegisteredTempFiles()
     list.clear();
 }
 
+void ensureTempCleanupInstalled()
+{
+    installCleanupOnce();
+}
+
 int registeredTempFileCount()
 {
     return static_cast<int>(registry().size());

@@ -38,5 +38,10 @@ void unregisterTempFile(const QString &path);
 // Deletes every listed file and empties the list.
 void deleteRegisteredTempFiles();
 int registeredTempFileCount();
+// Makes sure the end-of-program removal of the listed files is in place.
+// Code with its own end-of-program work that must come first (waiting for a
+// program that still reads one of the files) calls this before registering
+// that work, so that it runs earlier.
+void ensureTempCleanupInstalled();
 
 } // namespace prenso::files

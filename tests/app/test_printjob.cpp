@@ -3,6 +3,7 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/messagebox.h"
+#include "report/RLDraftFilter.h"
 #include "report/RLFilters.h"
 #include "report/RLMetaFile.h"
 #include "report/RLReport.h"
@@ -185,7 +186,10 @@ TEST_F(PrintJob, FilterSwitchMustNameAPrintFilter)
     TComponent notAFilter(&p);
     notAFilter.SetName(QStringLiteral("cdsThing"));
     test::CaptureFilter filter(&p);
-    filter.SetName(QStringLiteral("RLDraftFilter1"));
+    filter.SetName(QStringLiteral("CaptureFilter1"));
+    // The form's own dot-matrix filter is found by the name the launcher writes.
+    EXPECT_EQ(p.FindComponent(QStringLiteral("RLDRAFTFILTER1")), static_cast<TComponent *>(p.RLDraftFilter1));
+    EXPECT_NE(dynamic_cast<TRLCustomPrintFilter *>(p.FindComponent(QStringLiteral("RLDRAFTFILTER1"))), nullptr);
 
     test::writeFile(dir.file("f.txt"), "a\n");
     p.sPbArquivo = dir.file("f.txt");
@@ -199,7 +203,7 @@ TEST_F(PrintJob, FilterSwitchMustNameAPrintFilter)
     }
     p.cdsLinhaRelatorio.SetFileName(QString());
     p.cdsLinhaRelatorio.Close();
-    p.sPbMatricial = QStringLiteral("RLDRAFTFILTER1");
+    p.sPbMatricial = QStringLiteral("CAPTUREFILTER1");
     p.ExecutaImpressao();
     EXPECT_EQ(p.rlrRetrato->DefaultFilter(), &filter);
     EXPECT_EQ(filter.pages.size(), 1u); // the named filter printed the page

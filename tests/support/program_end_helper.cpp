@@ -1,0 +1,28 @@
+// Test helper: hands a temporary file to a program that reads it only after
+// this program has returned from main, then ends. Prints the file's name.
+#include "platform/files.h"
+#include "platform/process.h"
+
+#include <QString>
+
+#include <cstdio>
+#include <unistd.h>
+
+int main(int argc, char **argv)
+{
+    if (argc != 2)
+        return 2;
+    using namespace prenso;
+    QString path;
+    const int fd = files::createTempFile(QStringLiteral("~qr"), QStringLiteral(".tmp"), path);
+    const char text[] = "handed to a program at the very end";
+    if (::write(fd, text, sizeof text - 1) != static_cast<ssize_t>(sizeof text - 1))
+        return 3;
+    ::close(fd);
+    process::startProgram(QStringLiteral("/bin/sh"),
+                          {QStringLiteral("-c"), QStringLiteral("sleep 0.5; cp \"$0\" \"$1\""), path,
+                           QString::fromLocal8Bit(argv[1])},
+                          path);
+    std::printf("%s\n", path.toLocal8Bit().constData());
+    return 0;
+}
