@@ -16,7 +16,10 @@ texttopdf=/usr/lib/cups/filter/texttopdf
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 
-while :; do cat "$here/samples/nota.txt"; done 2>/dev/null | head -n "$lines" > "$tmp/form.txt" || true
+per=$(wc -l < "$here/samples/nota.txt")
+i=0
+while [ $((i * per)) -lt "$lines" ]; do cat "$here/samples/nota.txt"; i=$((i + 1)); done > "$tmp/whole.txt"
+head -n "$lines" "$tmp/whole.txt" > "$tmp/form.txt"
 iconv -f WINDOWS-1252 -t UTF-8 "$tmp/form.txt" > "$tmp/form-utf8.txt"
 echo "form: $(wc -l < "$tmp/form.txt") lines, $(wc -c < "$tmp/form.txt") bytes"
 [ -x "$texttopdf" ] || { echo "texttopdf not installed ($texttopdf)"; exit 1; }
