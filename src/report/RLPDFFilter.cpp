@@ -169,8 +169,10 @@ void TRLPDFFilter::InternalDrawPage(TRLGraphicSurface *page)
             // Measured as on the screen: a 96-pixels-per-inch font.
             TFont font;
             FromMetaFont(o->Font(), font, 1.0);
+            if (!(font == FLastTextFont))
+                FLastTextFont = font;
             w.Text(o->BoundsRect(), o->Origin(), o->Alignment(), o->Layout(), o->TextFlags(), o->DisplayText(),
-                   font);
+                   FLastTextFont);
             break;
         }
         case TRLGraphicKind::FillRect: {

@@ -169,6 +169,9 @@ private:
     std::unique_ptr<TRLPDFWriter> FWriter;
     // Picture number by the digest of the stored picture data, per document.
     std::map<QByteArray, int> FImageNumbers;
+    // The font of the last text written: a page holds mostly texts in one
+    // font, and its measuring data is built once instead of once per text.
+    TFont FLastTextFont;
 };
 
 } // namespace prenso
