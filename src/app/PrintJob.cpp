@@ -77,6 +77,9 @@ void TfrmPrincipal::ExecutaImpressao()
         cdsLinhaRelatorio.AppendLine(counter, line);
     }
     m_longest = longest;
+    // The table is complete: its scratch file can be written while the
+    // pages are laid out.
+    cdsLinhaRelatorio.WriteAhead();
 
     if (longest > 200)
         sPbOrientacao = QStringLiteral("PAISAGEM");

@@ -32,7 +32,10 @@ TLineTable::TLineTable()
 {
 }
 
-TLineTable::~TLineTable() = default;
+TLineTable::~TLineTable()
+{
+    dropWriteAhead();
+}
 
 std::string TLineTable::cut(std::string_view bytes)
 {
@@ -47,10 +50,18 @@ std::string TLineTable::cut(std::string_view bytes)
 
 void TLineTable::Close()
 {
-    if (!m_active)
+    if (!m_active) {
+        dropWriteAhead();
         return;
-    if (!m_fileName.isEmpty() && (m_changed || !files::fileExists(m_fileName)))
-        writeFile();
+    }
+    if (!m_fileName.isEmpty() && (m_changed || !files::fileExists(m_fileName))) {
+        finishWriteAhead();
+        if (!m_aheadOk || !files::renameFile(m_aheadName, m_fileName))
+            writeFile(); // again here, so that a failure is told with the scratch file's own name
+        dropWriteAhead();
+    } else {
+        dropWriteAhead();
+    }
     m_records.clear();
     m_records.shrink_to_fit();
     m_cursor = 0;
@@ -59,8 +70,17 @@ void TLineTable::Close()
     m_changed = false;
 }
 
+void TLineTable::SetFileName(const QString &name)
+{
+    if (name == m_fileName)
+        return;
+    dropWriteAhead(); // the writer reads the name
+    m_fileName = name;
+}
+
 void TLineTable::CreateDataSet()
 {
+    dropWriteAhead();
     m_records.clear();
     m_cursor = 0;
     m_inserting = false;
@@ -122,6 +142,7 @@ void TLineTable::AppendLine(int32_t indice, std::string_view bytes)
 {
     if (!m_active)
         throw Exception(QStringLiteral("Cannot perform this operation on a closed dataset"), "EDatabaseError");
+    dropWriteAhead();
     // Lines arrive in order, so appending is the common case; anything else
     // goes after the last record with the same key.
     auto pos = m_records.end();
@@ -171,20 +192,72 @@ const std::string &TLineTable::CurrentLinha() const
 
 void TLineTable::writeFile() const
 {
-    QFile out(m_fileName);
+    QString reason;
+    if (!writeTo(m_fileName, &reason))
+        throw EFCreateError(QStringLiteral("Cannot create file \"%1\". %2").arg(m_fileName, reason));
+}
+
+bool TLineTable::writeTo(const QString &path, QString *reason) const
+{
+    QFile out(path);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        throw EFCreateError(QStringLiteral("Cannot create file \"%1\". %2").arg(m_fileName, out.errorString()));
+        *reason = out.errorString();
+        return false;
     }
     if (m_fileName.endsWith(QLatin1String(".xml"), Qt::CaseInsensitive))
         writeXml(out);
     else
         writeCompact(out);
     if (!out.flush() || out.error() != QFileDevice::NoError) {
-        const QString reason = out.errorString();
+        *reason = out.errorString();
         out.close();
-        files::deleteFile(m_fileName);
-        throw EFCreateError(QStringLiteral("Cannot create file \"%1\". %2").arg(m_fileName, reason));
+        files::deleteFile(path);
+        return false;
     }
+    return true;
+}
+
+void TLineTable::WriteAhead()
+{
+    dropWriteAhead();
+    if (!m_active || m_fileName.isEmpty())
+        return;
+    // A name of our own beside the scratch file (a rename never crosses
+    // file systems then), created exclusively; without one Close writes as
+    // usual.
+    for (int attempt = 0; attempt < 10 && m_aheadName.isEmpty(); ++attempt) {
+        const QString candidate = m_fileName + QStringLiteral(".~%1").arg(attempt);
+        QFile probe(candidate);
+        if (probe.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            m_aheadName = candidate;
+    }
+    if (m_aheadName.isEmpty())
+        return;
+    files::registerTempFile(m_aheadName);
+    // The records do not change while the writer runs: every change first
+    // waits for it (dropWriteAhead).
+    m_writer = std::thread([this] {
+        QString reason;
+        m_aheadOk = writeTo(m_aheadName, &reason);
+    });
+}
+
+void TLineTable::finishWriteAhead()
+{
+    if (m_writer.joinable())
+        m_writer.join();
+}
+
+void TLineTable::dropWriteAhead()
+{
+    finishWriteAhead();
+    if (!m_aheadName.isEmpty()) {
+        if (files::fileExists(m_aheadName))
+            files::deleteFile(m_aheadName);
+        files::unregisterTempFile(m_aheadName);
+        m_aheadName.clear();
+    }
+    m_aheadOk = false;
 }
 
 void TLineTable::writeXml(QIODevice &out) const

@@ -2,6 +2,13 @@
 // The line table: the lines of the form being printed, one record per line
 // (INDICE, LINHA), always walked in INDICE order. When it is closed with a
 // file name it writes itself to that file (the scratch file).
+//
+// Writing the scratch file costs about as much as laying out the pages, and
+// the file is only needed once the table is closed. A print job that has read
+// all of its lines calls WriteAhead: the packet is then written on a second
+// thread, under a temporary name beside the scratch file, while the report
+// reads the records; Close waits for it and gives the file its name. Any
+// change to the records waits for the writer and makes Close write again.
 
 #include "data/dataset.h"
 
@@ -11,6 +18,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 namespace prenso {
@@ -26,7 +34,8 @@ public:
 
     // Life cycle, in the order a print job uses it.
     void Close();                            // writes the scratch file when due
-    void SetFileName(const QString &name) { m_fileName = name; }
+    void WriteAhead();                       // starts writing it now (see above)
+    void SetFileName(const QString &name);
     const QString &FileName() const { return m_fileName; }
     void CreateDataSet();                    // new, empty and open
     void SetIndexFieldNames(const QString &names) { m_indexFieldNames = names; }
@@ -65,6 +74,8 @@ private:
     class Field;
 
     void writeFile() const;
+    // Writes the packet to `path`; false (and no file) when that fails.
+    bool writeTo(const QString &path, QString *reason) const;
     void writeXml(QIODevice &out) const;
     void writeCompact(QIODevice &out) const;
     static std::string cut(std::string_view bytes);
@@ -79,6 +90,13 @@ private:
     Record m_pending;
     std::unique_ptr<Field> m_fieldIndice;
     std::unique_ptr<Field> m_fieldLinha;
+
+    // The write-ahead: its thread, its file and whether it is still good.
+    void finishWriteAhead();               // waits for the writer
+    void dropWriteAhead();                 // waits, then removes its file
+    std::thread m_writer;
+    QString m_aheadName;
+    bool m_aheadOk = false;
 };
 
 } // namespace prenso

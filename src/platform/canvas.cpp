@@ -137,8 +137,13 @@ int FontResource::width(const QString &text) const
 {
     int w = 0;
     for (QChar ch : text) {
+        const char16_t u = ch.unicode();
+        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) { // most characters: no table search
+            w += advances[u];
+            continue;
+        }
         bool ok = false;
-        const unsigned char b = cp1252::fromUnicode(ch.unicode(), &ok);
+        const unsigned char b = cp1252::fromUnicode(u, &ok);
         if (ok) {
             w += advances[b];
         } else if (rawFont.isValid()) {

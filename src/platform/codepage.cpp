@@ -47,10 +47,15 @@ QString decode(std::string_view bytes)
 
 std::string encode(const QString &text)
 {
+    // Every text printed passes here: the common characters take the short
+    // way, only the rest searches the table.
     std::string out(static_cast<size_t>(text.size()), '\0');
-    const QChar *src = text.constData();
-    for (qsizetype i = 0; i < text.size(); ++i)
-        out[static_cast<size_t>(i)] = static_cast<char>(fromUnicode(src[i].unicode()));
+    const char16_t *src = reinterpret_cast<const char16_t *>(text.constData());
+    char *dst = out.data();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t ch = src[i];
+        dst[i] = static_cast<char>(ch < 0x80 || (ch >= 0xA0 && ch <= 0xFF) ? ch : fromUnicode(ch));
+    }
     return out;
 }
 

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <cerrno>
@@ -58,6 +59,11 @@ bool deleteFile(const QString &path)
         return ::rmdir(native.constData()) == 0;
     errno = err;
     return false;
+}
+
+bool renameFile(const QString &from, const QString &to)
+{
+    return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
 }
 
 QString tempFolder()

@@ -20,6 +20,10 @@ bool fileExists(const QString &path);
 // errno holds the reason of a failure.
 bool deleteFile(const QString &path);
 
+// Gives a file a new name in the same file system, replacing a file that
+// has that name. Returns whether it worked; errno holds the reason.
+bool renameFile(const QString &from, const QString &to);
+
 // The system's temporary folder, with a trailing separator.
 QString tempFolder();
 

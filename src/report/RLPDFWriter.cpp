@@ -19,6 +19,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <numbers>
 #include <stdexcept>
@@ -70,21 +71,27 @@ public:
 
     const QString &TempName() const { return m_temp; }
 
-    void Write(std::string_view bytes)
+    // Room for `n` more bytes at the end of the buffer; what is put there
+    // counts once Advance says how much it was.
+    char *Room(size_t n)
     {
-        m_buffer.append(bytes);
-        if (m_buffer.size() >= kFlushSize)
+        if (m_used + n > m_buffer.size()) {
             Flush();
+            if (n > m_buffer.size())
+                m_buffer.resize(n);
+        }
+        return m_buffer.data() + m_used;
     }
+    void Advance(size_t n) { m_used += n; }
 
     void Flush()
     {
-        if (m_buffer.empty())
+        if (m_used == 0)
             return;
         // A write that stops short is tried again for the rest: the second
         // attempt is the one that reports why (a full disk, say).
         const char *data = m_buffer.data();
-        qint64 left = static_cast<qint64>(m_buffer.size());
+        qint64 left = static_cast<qint64>(m_used);
         while (left > 0) {
             const qint64 n = m_file.write(data, left);
             if (n <= 0)
@@ -92,7 +99,7 @@ public:
             data += n;
             left -= n;
         }
-        m_buffer.clear();
+        m_used = 0;
     }
 
     void Commit()
@@ -130,7 +137,8 @@ private:
     QString m_target;
     QString m_temp;
     QFile m_file;
-    std::string m_buffer;
+    std::vector<char> m_buffer = std::vector<char>(kFlushSize);
+    size_t m_used = 0;
 };
 
 // ---------------------------------------------------------------------------
@@ -152,22 +160,71 @@ double PDF_PixelsToPoints(double pixels)
     return pixels / 96.0 * 72.0;
 }
 
+namespace {
+
+// Room for any double written by formatFloat.
+constexpr size_t kFloatChars = 330;
+
+// Writes `value` with at most four decimals and no trailing zeros into
+// `buf` (kFloatChars bytes); returns the end. Coordinates are multiples of
+// 0.75 point and colours fractions of 255, so nearly every value is scaled
+// and rounded exactly in integers; a value whose fifth decimal sits too near
+// a half for that, or that is too large, goes through the correctly rounded
+// library conversion instead.
+char *formatFloat(char *buf, double value)
+{
+    if (!std::isfinite(value)) {
+        *buf = '0';
+        return buf + 1;
+    }
+    const double scaled = value * 10000.0;
+    const double rounded = std::nearbyint(scaled);
+    if (std::fabs(scaled) < 9.0e15 && std::fabs(std::fabs(scaled - rounded) - 0.5) > 1e-6) {
+        long long n = static_cast<long long>(rounded);
+        char *p = buf;
+        if (n < 0) {
+            *p++ = '-';
+            n = -n;
+        }
+        const long long whole = n / 10000;
+        int frac = static_cast<int>(n % 10000);
+        p = std::to_chars(p, p + 24, whole).ptr;
+        if (frac != 0) {
+            char digits[4];
+            for (int i = 3; i >= 0; --i) {
+                digits[i] = static_cast<char>('0' + frac % 10);
+                frac /= 10;
+            }
+            int len = 4;
+            while (digits[len - 1] == '0')
+                --len;
+            *p++ = '.';
+            std::memcpy(p, digits, static_cast<size_t>(len));
+            p += len;
+        }
+        return p;
+    }
+    const auto res = std::to_chars(buf, buf + kFloatChars, value, std::chars_format::fixed, 4);
+    std::string_view s(buf, static_cast<size_t>(res.ptr - buf));
+    if (s.find('.') != std::string_view::npos) {
+        while (s.back() == '0')
+            s.remove_suffix(1);
+        if (s.back() == '.')
+            s.remove_suffix(1);
+    }
+    if (s == "-0") {
+        buf[0] = '0';
+        return buf + 1;
+    }
+    return buf + s.size();
+}
+
+} // namespace
+
 std::string PDF_FloatToStr(double value)
 {
-    if (!std::isfinite(value))
-        return "0";
-    char buf[400];
-    const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 4);
-    std::string s(buf, res.ptr);
-    if (s.find('.') != std::string::npos) {
-        while (s.back() == '0')
-            s.pop_back();
-        if (s.back() == '.')
-            s.pop_back();
-    }
-    if (s == "-0")
-        s = "0";
-    return s;
+    char buf[kFloatChars];
+    return std::string(buf, formatFloat(buf, value));
 }
 
 std::string PDF_Zeros(long long value, int width)
@@ -188,24 +245,38 @@ std::string PDF_CurrentDateTimeStr()
     return "D:" + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddHHmmss")).toStdString();
 }
 
-std::string PDF_EncodeText(std::string_view text)
+namespace {
+
+// Literal-string escaping: the delimiters and the backslash get a backslash;
+// control characters and 127 to 159 are written as octal escapes (the bytes
+// stay those of the WinAnsi encoding the fonts declare).
+// Writes the escaped text at p (room for four bytes per character) and
+// returns the end.
+char *encodeText(char *p, std::string_view text)
 {
-    std::string out;
-    out.reserve(text.size() + 8);
     for (const char ch : text) {
         const auto c = static_cast<unsigned char>(ch);
-        if (c == '(' || c == ')' || c == '\\') {
-            out += '\\';
-            out += ch;
-        } else if (c < 32 || (c >= 127 && c <= 159)) {
-            out += '\\';
-            out += static_cast<char>('0' + ((c >> 6) & 7));
-            out += static_cast<char>('0' + ((c >> 3) & 7));
-            out += static_cast<char>('0' + (c & 7));
+        if (c >= 32 && c != '(' && c != ')' && c != '\\' && (c < 127 || c > 159)) {
+            *p++ = ch;
+        } else if (c == '(' || c == ')' || c == '\\') {
+            *p++ = '\\';
+            *p++ = ch;
         } else {
-            out += ch;
+            *p++ = '\\';
+            *p++ = static_cast<char>('0' + ((c >> 6) & 7));
+            *p++ = static_cast<char>('0' + ((c >> 3) & 7));
+            *p++ = static_cast<char>('0' + (c & 7));
         }
     }
+    return p;
+}
+
+} // namespace
+
+std::string PDF_EncodeText(std::string_view text)
+{
+    std::string out(text.size() * 4, '\0');
+    out.resize(static_cast<size_t>(encodeText(out.data(), text) - out.data()));
     return out;
 }
 
@@ -374,10 +445,26 @@ int TRLPDFWriter::AllocObjNumber()
 
 void TRLPDFWriter::Write(std::string_view bytes)
 {
-    FOutputStream->Write(bytes);
-    FWritePos += static_cast<std::int64_t>(bytes.size());
-    if (!bytes.empty())
-        FLastByte = bytes.back();
+    if (bytes.empty())
+        return;
+    char *p = FOutputStream->Room(bytes.size());
+    std::memcpy(p, bytes.data(), bytes.size());
+    Advance(p + bytes.size(), p);
+}
+
+char *TRLPDFWriter::Room(size_t n)
+{
+    return FOutputStream->Room(n);
+}
+
+void TRLPDFWriter::Advance(const char *end, const char *start)
+{
+    const auto n = static_cast<size_t>(end - start);
+    if (n == 0)
+        return;
+    FOutputStream->Advance(n);
+    FWritePos += static_cast<std::int64_t>(n);
+    FLastByte = end[-1];
 }
 
 void TRLPDFWriter::WriteLn(std::string_view line)
@@ -441,23 +528,119 @@ void TRLPDFWriter::WriteLengthObj(int number, std::int64_t length)
     EndPlainObj();
 }
 
-std::string TRLPDFWriter::PointStr(int x, int y) const
+// The content streams are made of many short lines of numbers: each line is
+// formatted straight into the output buffer.
+namespace {
+
+constexpr size_t kLineRoom = 32; // the longest operator tail plus the end of line
+
+char *putTail(char *p, std::string_view tail)
 {
-    return PDF_FloatToStr(PDF_PixelsToPoints(x)) + ' ' + PDF_FloatToStr(PDF_PixelsToPoints(FPageSize.Y - y));
+    std::memcpy(p, tail.data(), tail.size());
+    p += tail.size();
+    *p++ = '\r';
+    *p++ = '\n';
+    return p;
 }
 
-std::string TRLPDFWriter::RectStr(const TRect &r) const
+// A length in pixels as points: pixels × 0.75, so the decimals can only be
+// .25, .5 or .75. Writes what formatFloat writes for the same value.
+char *formatPixels(char *p, long long pixels)
 {
-    return PDF_FloatToStr(PDF_PixelsToPoints(r.Left)) + ' ' +
-           PDF_FloatToStr(PDF_PixelsToPoints(FPageSize.Y - r.Bottom)) + ' ' +
-           PDF_FloatToStr(PDF_PixelsToPoints(r.Right - r.Left)) + ' ' +
-           PDF_FloatToStr(PDF_PixelsToPoints(r.Bottom - r.Top));
+    long long q = pixels * 3;
+    if (q < 0) {
+        *p++ = '-';
+        q = -q;
+    }
+    p = std::to_chars(p, p + 24, q / 4).ptr;
+    switch (q % 4) {
+    case 1:
+        std::memcpy(p, ".25", 3);
+        return p + 3;
+    case 2:
+        std::memcpy(p, ".5", 2);
+        return p + 2;
+    case 3:
+        std::memcpy(p, ".75", 3);
+        return p + 3;
+    default:
+        return p;
+    }
 }
 
-std::string TRLPDFWriter::ColorStr(const TRLMetaColor &c)
+} // namespace
+
+std::string PDF_PixelsToStr(long long pixels)
 {
-    return PDF_FloatToStr(c.Red / 255.0) + ' ' + PDF_FloatToStr(c.Green / 255.0) + ' ' +
-           PDF_FloatToStr(c.Blue / 255.0);
+    char buf[32];
+    return std::string(buf, formatPixels(buf, pixels));
+}
+
+void TRLPDFWriter::WriteNumbers(std::initializer_list<double> values, std::string_view tail)
+{
+    char *const start = Room(values.size() * (kFloatChars + 1) + kLineRoom);
+    char *p = start;
+    for (const double v : values) {
+        if (p != start)
+            *p++ = ' ';
+        p = formatFloat(p, v);
+    }
+    Advance(putTail(p, tail), start);
+}
+
+void TRLPDFWriter::WritePixels(std::initializer_list<long long> pixels, std::string_view tail)
+{
+    char *const start = Room(pixels.size() * 26 + kLineRoom);
+    char *p = start;
+    for (const long long v : pixels) {
+        if (p != start)
+            *p++ = ' ';
+        p = formatPixels(p, v);
+    }
+    Advance(putTail(p, tail), start);
+}
+
+void TRLPDFWriter::WriteInt(long long value)
+{
+    char *const start = Room(24);
+    Advance(std::to_chars(start, start + 24, value).ptr, start);
+}
+
+void TRLPDFWriter::WriteEncodedText(std::string_view text)
+{
+    char *const start = Room(text.size() * 4);
+    Advance(encodeText(start, text), start);
+}
+
+void TRLPDFWriter::WritePoint(int x, int y, std::string_view tail)
+{
+    WritePixels({x, static_cast<long long>(FPageSize.Y) - y}, tail);
+}
+
+void TRLPDFWriter::WriteRect(const TRect &r, std::string_view tail)
+{
+    WritePixels({r.Left, static_cast<long long>(FPageSize.Y) - r.Bottom, static_cast<long long>(r.Right) - r.Left,
+                 static_cast<long long>(r.Bottom) - r.Top},
+                tail);
+}
+
+void TRLPDFWriter::WriteColor(const TRLMetaColor &c, std::string_view tail)
+{
+    // Pages repeat a handful of colours thousands of times.
+    if (!FColorCached || c != FCachedColor) {
+        char buf[3 * kFloatChars];
+        char *p = formatFloat(buf, c.Red / 255.0);
+        *p++ = ' ';
+        p = formatFloat(p, c.Green / 255.0);
+        *p++ = ' ';
+        p = formatFloat(p, c.Blue / 255.0);
+        FCachedColorText.assign(buf, p);
+        FCachedColor = c;
+        FColorCached = true;
+    }
+    char *const start = Room(FCachedColorText.size() + kLineRoom);
+    std::memcpy(start, FCachedColorText.data(), FCachedColorText.size());
+    Advance(putTail(start + FCachedColorText.size(), tail), start);
 }
 
 void TRLPDFWriter::BeginDoc(const QString &fileName, TPoint printSize, const TRLPDFFilterDocumentInfo &info)
@@ -646,7 +829,10 @@ void TRLPDFWriter::EndPage()
 void TRLPDFWriter::WritePen(const TRLMetaPen &pen)
 {
     const bool clear = pen.Style() == MetaPenStyleClear;
-    WriteLn((clear ? std::string("0") : PDF_FloatToStr(PDF_PixelsToPoints(pen.Width()))) + " w");
+    if (clear)
+        WriteLn("0 w");
+    else
+        WriteNumbers({PDF_PixelsToPoints(pen.Width())}, " w");
     WriteLn("0 J");
     switch (pen.Style()) {
     case MetaPenStyleClear:
@@ -667,7 +853,7 @@ void TRLPDFWriter::WritePen(const TRLMetaPen &pen)
         WriteLn("[] 0 d");
         break;
     }
-    WriteLn(ColorStr(pen.Color()) + " RG");
+    WriteColor(pen.Color(), " RG");
 }
 
 // Paints the current path: filled unless the brush is clear, outlined
@@ -695,8 +881,8 @@ void TRLPDFWriter::Pixel(const TRect &bounds, const TRLMetaColor &color)
     r.Bottom = std::max(r.Top + 1, r.Bottom);
     WriteLn("0 w");
     WriteLn("0 J");
-    WriteLn(ColorStr(color) + " rg");
-    WriteLn(RectStr(r) + " re");
+    WriteColor(color, " rg");
+    WriteRect(r, " re");
     WriteLn("f");
 }
 
@@ -704,8 +890,8 @@ void TRLPDFWriter::Line(TPoint from, TPoint to, const TRLMetaPen &pen)
 {
     RequirePage("Line");
     WritePen(pen);
-    WriteLn(PointStr(from.X, from.Y) + " m");
-    WriteLn(PointStr(to.X, to.Y) + " l");
+    WritePoint(from.X, from.Y, " m");
+    WritePoint(to.X, to.Y, " l");
     WriteLn(pen.Style() == MetaPenStyleClear ? "n" : "S");
 }
 
@@ -713,8 +899,8 @@ void TRLPDFWriter::Rectangle(const TRect &bounds, const TRLMetaPen &pen, const T
 {
     RequirePage("Rectangle");
     WritePen(pen);
-    WriteLn(ColorStr(brush.Color()) + " rg");
-    WriteLn(RectStr(bounds) + " re");
+    WriteColor(brush.Color(), " rg");
+    WriteRect(bounds, " re");
     WritePaint(false, pen, brush);
 }
 
@@ -722,8 +908,8 @@ void TRLPDFWriter::FillRect(const TRect &bounds, const TRLMetaBrush &brush)
 {
     RequirePage("FillRect");
     WriteLn("0 w");
-    WriteLn(ColorStr(brush.Color()) + " rg");
-    WriteLn(RectStr(bounds) + " re");
+    WriteColor(brush.Color(), " rg");
+    WriteRect(bounds, " re");
     WriteLn("f");
 }
 
@@ -731,7 +917,7 @@ void TRLPDFWriter::Ellipse(const TRect &bounds, const TRLMetaPen &pen, const TRL
 {
     RequirePage("Ellipse");
     WritePen(pen);
-    WriteLn(ColorStr(brush.Color()) + " rg");
+    WriteColor(brush.Color(), " rg");
     const double cx = (bounds.Left + bounds.Right) / 2.0;
     const double cy = (bounds.Top + bounds.Bottom) / 2.0;
     const double rx = (bounds.Right - bounds.Left) / 2.0;
@@ -754,9 +940,9 @@ void TRLPDFWriter::Polygon(std::span<const TPoint> points, const TRLMetaPen &pen
     if (points.empty())
         return;
     WritePen(pen);
-    WriteLn(ColorStr(brush.Color()) + " rg");
+    WriteColor(brush.Color(), " rg");
     for (size_t i = 0; i < points.size(); ++i)
-        WriteLn(PointStr(points[i].X, points[i].Y) + (i == 0 ? " m " : " l "));
+        WritePoint(points[i].X, points[i].Y, i == 0 ? " m " : " l ");
     WritePaint(true, pen, brush);
 }
 
@@ -767,7 +953,7 @@ void TRLPDFWriter::Polyline(std::span<const TPoint> points, const TRLMetaPen &pe
         return;
     WritePen(pen);
     for (size_t i = 0; i < points.size(); ++i)
-        WriteLn(PointStr(points[i].X, points[i].Y) + (i == 0 ? " m " : " l "));
+        WritePoint(points[i].X, points[i].Y, i == 0 ? " m " : " l ");
     WriteLn(pen.Style() == MetaPenStyleClear ? "n" : "S");
 }
 
@@ -789,7 +975,7 @@ void TRLPDFWriter::Text(const TRect &bounds, TPoint origin, TRLMetaTextAlignment
     const FontResource &metrics = font.Resource();
     const int a = metrics.width(std::string_view("1"));
     WriteLn("q");
-    WriteLn(ColorStr(metaColor(font.Color())) + " rg");
+    WriteColor(metaColor(font.Color()), " rg");
     if (!(flags & MetaTextFlagAutoSize)) {
         // The clip is one digit wider on the side the text runs to, so that
         // a text measured a little narrower than a reader's font still shows.
@@ -807,7 +993,7 @@ void TRLPDFWriter::Text(const TRect &bounds, TPoint origin, TRLMetaTextAlignment
             clip.Right += a;
             break;
         }
-        WriteLn(RectStr(clip) + " re");
+        WriteRect(clip, " re");
         WriteLn("W n");
     }
     const int tw = metrics.width(text);
@@ -839,9 +1025,15 @@ void TRLPDFWriter::Text(const TRect &bounds, TPoint origin, TRLMetaTextAlignment
     const int y = base + th / 4;
     const int fontNumber = RegisterFont(font.Name(), font.Style());
     WriteLn("BT");
-    WriteLn("/F" + std::to_string(fontNumber) + ' ' + std::to_string(font.Size()) + " Tf");
-    WriteLn(PDF_FloatToStr(PDF_PixelsToPoints(x)) + ' ' + PDF_FloatToStr(PDF_PixelsToPoints(y)) + " Td");
-    WriteLn("(" + PDF_EncodeText(text) + ") Tj");
+    Write("/F");
+    WriteInt(fontNumber);
+    Write(" ");
+    WriteInt(font.Size());
+    WriteLn(" Tf");
+    WritePixels({x, y}, " Td");
+    Write("(");
+    WriteEncodedText(text);
+    WriteLn(") Tj");
     WriteLn("ET");
     WriteLn("Q");
 }
@@ -867,7 +1059,7 @@ void TRLPDFWriter::SetClipRect(const TRect &bounds)
     // A clip without width or height means no clipping on the canvas; here
     // it only opens the level that the reset closes.
     if (bounds.Right != bounds.Left && bounds.Bottom != bounds.Top) {
-        WriteLn(RectStr(bounds) + " re");
+        WriteRect(bounds, " re");
         WriteLn("W n");
     }
     ++FClipDepth;

@@ -27,6 +27,7 @@
 
 #include <functional>
 #include <memory>
+#include <initializer_list>
 #include <span>
 #include <string>
 #include <string_view>
@@ -81,6 +82,8 @@ double PDF_PixelsToPoints(double pixels);
 // Fixed notation with at most 4 decimals, no trailing zeros and no trailing
 // point: 0 -> "0", 2.5 -> "2.5", 2 -> "2". Independent of the locale.
 std::string PDF_FloatToStr(double value);
+// A length in pixels as points, written as PDF_FloatToStr(PDF_PixelsToPoints(pixels)) is.
+std::string PDF_PixelsToStr(long long pixels);
 // Decimal digits left-padded with zeros to `width`.
 std::string PDF_Zeros(long long value, int width);
 // "n 0 R".
@@ -190,10 +193,21 @@ private:
     void WriteLengthObj(int number, std::int64_t length);
 
     void Write(std::string_view bytes);
+    // Formatting in place: Room gives space for n bytes in the output
+    // buffer, Advance takes what was put between start and end.
+    char *Room(size_t n);
+    void Advance(const char *end, const char *start);
     void WriteLn(std::string_view line);
-    std::string PointStr(int x, int y) const;
-    std::string RectStr(const TRect &r) const;
-    static std::string ColorStr(const TRLMetaColor &c);
+    // Numbers in the PDF_FloatToStr form separated by spaces, then `tail`
+    // and the end of line.
+    void WriteNumbers(std::initializer_list<double> values, std::string_view tail);
+    // The same for lengths in pixels, written in points.
+    void WritePixels(std::initializer_list<long long> pixels, std::string_view tail);
+    void WritePoint(int x, int y, std::string_view tail);
+    void WriteRect(const TRect &r, std::string_view tail);
+    void WriteColor(const TRLMetaColor &c, std::string_view tail);
+    void WriteInt(long long value);
+    void WriteEncodedText(std::string_view text);
     void WritePen(const TRLMetaPen &pen);
     void WritePaint(bool close, const TRLMetaPen &pen, const TRLMetaBrush &brush);
     int RegisterFont(const QString &name, TFontStyles style);
@@ -226,6 +240,9 @@ private:
     bool FDeterministic = false;
     int FJpegQuality = 90;
     FontMetricsProvider FFontMetrics;
+    bool FColorCached = false;
+    TRLMetaColor FCachedColor;
+    std::string FCachedColorText;
 };
 
 } // namespace prenso

@@ -4,6 +4,7 @@
 #include "support/test_support.h"
 
 #include <QDomDocument>
+#include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
 
@@ -17,6 +18,12 @@ std::vector<int> walk(TLineTable &t)
     for (t.First(); !t.Eof(); t.Next())
         order.push_back(t.CurrentIndice());
     return order;
+}
+
+void expectEmpty(const TempDir &dir)
+{
+    const QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+    EXPECT_TRUE(left.isEmpty()) << "left behind: " << left.join(u' ').toStdString();
 }
 
 void insertLine(TLineTable &t, int indice, const QString &text)
@@ -110,18 +117,107 @@ TEST(LineTable, CloseRules)
     EXPECT_EQ(t.RecordCount(), 1);
 }
 
+// Also when the file was being written ahead: the error names the scratch
+// file, not the writer's own temporary name.
 TEST(LineTable, ScratchFileThatCannotBeCreated)
 {
+    for (const bool ahead : {false, true}) {
+        TempDir dir;
+        const QString name = dir.file(QStringLiteral("missing/R.XML"));
+        TLineTable t;
+        t.SetFileName(name);
+        t.CreateDataSet();
+        insertLine(t, 1, QStringLiteral("a"));
+        if (ahead)
+            t.WriteAhead();
+        try {
+            t.Close();
+            FAIL() << "close must fail";
+        } catch (const EFCreateError &e) {
+            EXPECT_TRUE(e.message().startsWith(QStringLiteral("Cannot create file \"%1\". ").arg(name))) << e.what();
+        }
+    }
+}
+
+// Writing ahead must give exactly the file a plain close gives, under the
+// scratch file's name only once the table is closed, and nothing at all when
+// the table is dropped before that.
+TEST(LineTable, WriteAheadGivesTheSameFileAtClose)
+{
     TempDir dir;
-    const QString name = dir.file(QStringLiteral("missing/R.XML"));
+    auto fill = [](TLineTable &t) {
+        for (int i = 1; i <= 2000; ++i)
+            insertLine(t, i, QStringLiteral("Linha %1 — ação <&> \f").arg(i));
+    };
+    const QString plain = dir.file(QStringLiteral("plain.XML"));
+    {
+        TLineTable t;
+        t.SetFileName(plain);
+        t.CreateDataSet();
+        fill(t);
+        t.Close();
+    }
+    const QString ahead = dir.file(QStringLiteral("ahead.XML"));
+    TLineTable t;
+    t.SetFileName(ahead);
+    t.CreateDataSet();
+    fill(t);
+    t.WriteAhead();
+    // The report walks the table meanwhile.
+    int walked = 0;
+    for (t.First(); !t.Eof(); t.Next())
+        walked += t.CurrentLinha().empty() ? 0 : 1;
+    EXPECT_EQ(walked, 2000);
+    EXPECT_FALSE(QFile::exists(ahead)) << "the scratch file appears only at close";
+    t.Close();
+    ASSERT_TRUE(QFile::exists(ahead));
+    EXPECT_EQ(test::readFile(ahead), test::readFile(plain));
+    QFile::remove(ahead);
+    QFile::remove(plain);
+    expectEmpty(dir);
+}
+
+TEST(LineTable, ChangesAfterWriteAheadAreWritten)
+{
+    TempDir dir;
+    const QString name = dir.file(QStringLiteral("R.XML"));
     TLineTable t;
     t.SetFileName(name);
     t.CreateDataSet();
-    insertLine(t, 1, QStringLiteral("a"));
-    try {
-        t.Close();
-        FAIL() << "close must fail";
-    } catch (const EFCreateError &e) {
-        EXPECT_TRUE(e.message().startsWith(QStringLiteral("Cannot create file \"%1\". ").arg(name))) << e.what();
+    insertLine(t, 1, QStringLiteral("primeira"));
+    t.WriteAhead();
+    insertLine(t, 2, QStringLiteral("segunda, depois"));
+    t.Close();
+    const std::string written = test::readFile(name);
+    EXPECT_NE(written.find("primeira"), std::string::npos);
+    EXPECT_NE(written.find("segunda, depois"), std::string::npos);
+
+    // A new name after writing ahead: the packet goes under the new name
+    // (and in its form), nothing under the old one.
+    const QString other = dir.file(QStringLiteral("R.cds"));
+    t.SetFileName(name);
+    QFile::remove(name);
+    t.CreateDataSet();
+    insertLine(t, 1, QStringLiteral("x"));
+    t.WriteAhead();
+    t.SetFileName(other);
+    t.Close();
+    EXPECT_FALSE(QFile::exists(name));
+    EXPECT_EQ(test::readFile(other).substr(0, 4), "PLT1");
+}
+
+TEST(LineTable, WriteAheadLeavesNothingWhenTheTableIsDropped)
+{
+    TempDir dir;
+    const QString name = dir.file(QStringLiteral("R.XML"));
+    {
+        TLineTable t;
+        t.SetFileName(name);
+        t.CreateDataSet();
+        for (int i = 1; i <= 500; ++i)
+            insertLine(t, i, QStringLiteral("linha"));
+        t.WriteAhead();
+        // A print that fails never closes the table.
     }
+    expectEmpty(dir);
 }

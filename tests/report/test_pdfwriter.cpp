@@ -20,7 +20,10 @@
 #include <QImage>
 #include <QRegularExpression>
 
+#include <charconv>
 #include <csignal>
+#include <iomanip>
+#include <random>
 #include <string>
 #include <sys/resource.h>
 #include <vector>
@@ -196,6 +199,47 @@ TEST(PdfFormats, FloatToStrHasAtMostFourDecimalsAndNoTrailingZeros)
     for (const auto &[value, expected] : cases)
         EXPECT_EQ(PDF_FloatToStr(value), expected) << "for " << value;
     EXPECT_EQ(PDF_FloatToStr(std::numeric_limits<double>::quiet_NaN()), "0");
+}
+
+// The writer formats most numbers by scaling them to integers; that must give
+// exactly what a correctly rounded conversion to four decimals gives, also for
+// values on and around the ties of the fifth decimal and far from the page.
+TEST(PdfFormats, FloatToStrAgreesWithCorrectRounding)
+{
+    auto reference = [](double value) {
+        char buf[400];
+        const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 4);
+        std::string s(buf, res.ptr);
+        while (s.back() == '0')
+            s.pop_back();
+        if (s.back() == '.')
+            s.pop_back();
+        return s == "-0" ? std::string("0") : s;
+    };
+    std::vector<double> values;
+    for (int px = -3000; px <= 3000; ++px)
+        values.push_back(px * 0.75);
+    for (int c = 0; c <= 255; ++c)
+        values.push_back(c / 255.0);
+    for (int k = -2000; k <= 2000; ++k) {
+        values.push_back(k / 20000.0);            // exactly on a tie where representable
+        values.push_back(k / 20000.0 + 1e-12);    // just beside it
+        values.push_back(k * 0.00005000000001);
+    }
+    std::mt19937_64 random(42);
+    std::uniform_real_distribution<double> wide(-1e12, 1e12), narrow(-2000, 2000);
+    for (int i = 0; i < 20000; ++i) {
+        values.push_back(wide(random));
+        values.push_back(narrow(random));
+    }
+    values.insert(values.end(), {1e15, -1e15, 1e300, -1e300, 5e-324, 0.99995, 0.00005, -0.00005, 12345678.12345});
+    for (const double v : values)
+        ASSERT_EQ(PDF_FloatToStr(v), reference(v)) << "for " << std::setprecision(20) << v;
+    // Coordinates in pixels take a shorter way that must write the same.
+    for (long long px = -5000; px <= 5000; ++px)
+        ASSERT_EQ(PDF_PixelsToStr(px), reference(PDF_PixelsToPoints(static_cast<double>(px)))) << "for " << px;
+    for (const long long px : {2147483647LL, -2147483648LL, 4294967295LL})
+        ASSERT_EQ(PDF_PixelsToStr(px), reference(PDF_PixelsToPoints(static_cast<double>(px)))) << "for " << px;
 }
 
 TEST(PdfFormats, PixelsToPointsZerosAndReferences)
