@@ -17,47 +17,12 @@ namespace prenso {
 // ===========================================================================
 // Byte streams
 
-void TRLStreamWriter::U16(std::uint16_t v)
-{
-    const char b[2] = {static_cast<char>(v & 255), static_cast<char>(v >> 8)};
-    m_out.append(b, 2);
-}
-
-void TRLStreamWriter::I32(std::int32_t v)
-{
-    const auto u = static_cast<std::uint32_t>(v);
-    const char b[4] = {static_cast<char>(u & 255), static_cast<char>((u >> 8) & 255), static_cast<char>((u >> 16) & 255),
-                       static_cast<char>(u >> 24)};
-    m_out.append(b, 4);
-}
-
 void TRLStreamWriter::String(std::string_view s)
 {
     if (s.size() > static_cast<size_t>(std::numeric_limits<std::int32_t>::max()))
         throw EWriteError(QStringLiteral("A text is too long to be stored"));
     I32(static_cast<std::int32_t>(s.size()));
     m_out.append(s);
-}
-
-void TRLStreamWriter::Color(const TRLMetaColor &c)
-{
-    U8(c.Red);
-    U8(c.Green);
-    U8(c.Blue);
-}
-
-void TRLStreamWriter::Rect(const TRLMetaRect &r)
-{
-    I32(r.Left);
-    I32(r.Top);
-    I32(r.Right);
-    I32(r.Bottom);
-}
-
-void TRLStreamWriter::Point(const TRLMetaPoint &p)
-{
-    I32(p.X);
-    I32(p.Y);
 }
 
 void TRLStreamWriter::PatchI32(size_t at, std::int32_t v)
@@ -74,34 +39,9 @@ void TRLStreamReader::Fail(const QString &message)
     throw EReadError(message);
 }
 
-std::string_view TRLStreamReader::Bytes(size_t n, const char *what)
+void TRLStreamReader::FailPastEnd(const char *what)
 {
-    if (n > Remaining())
-        Fail(QStringLiteral("File is corrupted: %1 runs past the end of the data").arg(QLatin1String(what)));
-    const std::string_view out = m_data.substr(m_pos, n);
-    m_pos += n;
-    return out;
-}
-
-std::uint8_t TRLStreamReader::U8(const char *what)
-{
-    return static_cast<std::uint8_t>(Bytes(1, what)[0]);
-}
-
-std::uint16_t TRLStreamReader::U16(const char *what)
-{
-    const std::string_view b = Bytes(2, what);
-    return static_cast<std::uint16_t>(static_cast<unsigned char>(b[0]) | (static_cast<unsigned char>(b[1]) << 8));
-}
-
-std::int32_t TRLStreamReader::I32(const char *what)
-{
-    const std::string_view b = Bytes(4, what);
-    const std::uint32_t u = static_cast<std::uint32_t>(static_cast<unsigned char>(b[0])) |
-                            (static_cast<std::uint32_t>(static_cast<unsigned char>(b[1])) << 8) |
-                            (static_cast<std::uint32_t>(static_cast<unsigned char>(b[2])) << 16) |
-                            (static_cast<std::uint32_t>(static_cast<unsigned char>(b[3])) << 24);
-    return static_cast<std::int32_t>(u);
+    Fail(QStringLiteral("File is corrupted: %1 runs past the end of the data").arg(QLatin1String(what)));
 }
 
 std::string TRLStreamReader::String(const char *what)
