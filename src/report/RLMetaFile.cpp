@@ -685,6 +685,14 @@ void TRLTextObject::Assign(const TRLGraphicObject &other)
     }
 }
 
+void TRLTextObject::Rehome(TRLGraphicSurface &surface)
+{
+    // The font's name is an index into the surface's font table.
+    const QString name = FFont.Name();
+    TRLGraphicObject::Rehome(surface);
+    FFont.SetName(name);
+}
+
 void TRLTextObject::Offset(int dx, int dy)
 {
     TRLGraphicObject::Offset(dx, dy);
@@ -1212,6 +1220,25 @@ void TRLGraphicSurface::Draw(int x, int y, const TRLGraphicSurface &surface)
     FMacros.AddStrings(surface.Macros());
 }
 
+void TRLGraphicSurface::DrawTaking(int x, int y, TRLGraphicSurface &surface)
+{
+    if (&surface == this) {
+        Draw(x, y, surface);
+        return;
+    }
+    Open();
+    FModified = true;
+    FObjects.reserve(FObjects.size() + surface.FObjects.size());
+    for (auto &obj : surface.FObjects) {
+        obj->Rehome(*this);
+        obj->Offset(x, y);
+        FObjects.push_back(std::move(obj));
+    }
+    surface.FObjects.clear();
+    surface.FModified = true;
+    FMacros.AddStrings(surface.Macros());
+}
+
 void TRLGraphicSurface::StretchDraw(const TRect &r, const TGraphic *graphic, bool parity)
 {
     Open();
@@ -1328,6 +1355,36 @@ void TRLGraphicSurface::CopyRect(const TRect &dest, const TRLGraphicSurface &sur
         ResetClipRect();
         throw;
     }
+    ResetClipRect();
+}
+
+void TRLGraphicSurface::CopyRectTaking(const TRect &dest, TRLGraphicSurface &surface, const TRect &source)
+{
+    if (&surface == this) {
+        CopyRect(dest, surface, source);
+        return;
+    }
+    if (source.Width() == 0 || source.Height() == 0)
+        throw EZeroDivide();
+    const double xf = static_cast<double>(dest.Width()) / source.Width();
+    const double yf = static_cast<double>(dest.Height()) / source.Height();
+    const bool scaled = xf != 1.0 || yf != 1.0;
+    const int dx = SatAdd(dest.Left, -RoundCoord(source.Left * xf));
+    const int dy = SatAdd(dest.Top, -RoundCoord(source.Top * yf));
+    SetClipRect(dest);
+    FObjects.reserve(FObjects.size() + surface.FObjects.size() + 1); // nothing below may throw
+    for (auto &obj : surface.FObjects) {
+        TRect inter;
+        if (!IntersectRect(inter, obj->BoundsRect(), source))
+            continue;
+        obj->Rehome(*this);
+        if (scaled)
+            obj->Inflate(xf, yf);
+        obj->Offset(dx, dy);
+        FObjects.push_back(std::move(obj));
+    }
+    surface.FObjects.clear();
+    surface.FModified = true;
     ResetClipRect();
 }
 

@@ -356,6 +356,9 @@ public:
     virtual void Inflate(double xFactor, double yFactor);
     // An object of the same kind on `surface`, assigned from this one.
     TRLGraphicObject *Clone(TRLGraphicSurface &surface) const;
+    // Makes `surface` this object's surface (the caller moves ownership):
+    // what refers to the old surface's tables is looked up again there.
+    virtual void Rehome(TRLGraphicSurface &surface) { FSurface = &surface; }
 
 protected:
     virtual std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicSurface *surface) const = 0;
@@ -483,6 +486,7 @@ public:
     void LoadFromStream(TRLStreamReader &r) override;
     void PaintTo(TCanvas &canvas, double xFactor, double yFactor, int xDesloc, int yDesloc) override;
     void Assign(const TRLGraphicObject &other) override;
+    void Rehome(TRLGraphicSurface &surface) override;
     void Offset(int xDesloc, int yDesloc) override;
     void Inflate(double xFactor, double yFactor) override;
 
@@ -717,6 +721,10 @@ public:
     int TextHeight(std::string_view text) const;
     void Draw(int x, int y, const TGraphic *graphic, bool parity = false);
     void Draw(int x, int y, const TRLGraphicSurface &surface);
+    // Draw and CopyRect for a surface that is thrown away afterwards (a
+    // band's or a report's own, placed once per record or page): its
+    // objects are moved here instead of copied, and it is left empty.
+    void DrawTaking(int x, int y, TRLGraphicSurface &surface);
     void StretchDraw(const TRect &r, const TGraphic *graphic, bool parity = false);
     void StretchDraw(const TRect &r, const TRLGraphicSurface &surface);
     void ScaleDraw(const TRect &r, const TGraphic *graphic, bool center);
@@ -726,6 +734,7 @@ public:
     void CopyRect(const TRect &dest, TCanvas &canvas, const TRect &source);
     // Raises EZeroDivide when `source` has no width or no height.
     void CopyRect(const TRect &dest, const TRLGraphicSurface &surface, const TRect &source);
+    void CopyRectTaking(const TRect &dest, TRLGraphicSurface &surface, const TRect &source);
     void SetClipRect(const TRect &r);
     // Raises EListError when no clip rectangle was set.
     void ResetClipRect();

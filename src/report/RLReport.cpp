@@ -313,7 +313,7 @@ void TRLCustomReport::PlaceSurface()
     TRLGraphicSurface *page = FindParentSurface();
     DrawFrame(*page, TRect{m_printPosition.X, m_printPosition.Y, m_printPosition.X + m_printSize.X,
                            m_printPosition.Y + m_printSize.Y});
-    page->Draw(m_printPosition.X, m_printPosition.Y, Surface());
+    page->DrawTaking(m_printPosition.X, m_printPosition.Y, Surface()); // cleared at its next opening anyway
 }
 
 void TRLCustomReport::SurfaceClosed()

@@ -456,7 +456,7 @@ void TRLCustomSite::PlaceSurface()
     const TRect rect{m_printPosition.X, m_printPosition.Y, m_printPosition.X + m_printSize.X,
                      m_printPosition.Y + m_printSize.Y};
     DrawFrame(*parent, rect);
-    parent->Draw(m_printPosition.X, m_printPosition.Y, *m_surface);
+    parent->DrawTaking(m_printPosition.X, m_printPosition.Y, *m_surface); // cleared at its next opening anyway
 }
 
 void TRLCustomSite::DrawFrame(TRLGraphicSurface &surface, const TRect &rect)
@@ -672,7 +672,12 @@ void TRLCustomBand::PlaceSurface()
                                      m_printPosition.Y - done + printedHeight});
             target->ResetClipRect();
         }
-        target->CopyRect(dest, Surface(), source);
+        // A band placed whole is done with its surface: its objects move to
+        // the page instead of being copied. Slices of a split band copy.
+        if (done == 0 && slice == printedHeight)
+            target->CopyRectTaking(dest, Surface(), source);
+        else
+            target->CopyRect(dest, Surface(), source);
         done += slice;
         lastSlice = slice;
         if (done < printedHeight)

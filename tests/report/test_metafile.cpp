@@ -17,6 +17,8 @@
 
 using namespace prenso;
 using prenso::test::Bytes;
+using prenso::test::fillEveryKind;
+using prenso::test::surfaceBytes;
 
 namespace {
 
@@ -685,6 +687,55 @@ TEST(Recording, CopyRectScalesAndMovesTheObjectsThatTouchTheSource)
     EXPECT_EQ(l->Pen().Width(), 6);
     EXPECT_EQ(dst.Objects(3)->Kind(), TRLGraphicKind::ResetClipRect);
     EXPECT_THROW(dst.CopyRect({0, 0, 10, 10}, src, {5, 5, 5, 50}), EZeroDivide);
+}
+
+// Placing a band or a report moves its objects instead of copying them; the
+// page must come out exactly as if they had been copied, fonts included (the
+// page's font table differs from the band's), and the band is left empty.
+TEST(Recording, TakingGivesThePageThatCopyingGives)
+{
+    auto makeBand = [](TRLGraphicSurface &band) {
+        fillEveryKind(band);
+        band.Font().SetName(QStringLiteral("Courier New"));
+        band.TextOut(3, 4, "second font");
+        band.Rectangle(900, 900, 950, 950); // outside the copied rectangle
+    };
+    auto makePage = [](TRLGraphicSurface &page) {
+        page.SetWidth(2000);
+        page.SetHeight(2000);
+        page.Font().SetName(QStringLiteral("Arial"));
+        page.TextOut(0, 0, "already here");
+    };
+    {
+        TRLGraphicSurface band, page, copied;
+        makeBand(band);
+        makePage(page);
+        makePage(copied);
+        const int before = band.ObjectCount();
+        copied.Draw(10, 20, band);
+        page.DrawTaking(10, 20, band);
+        EXPECT_EQ(surfaceBytes(page), surfaceBytes(copied));
+        EXPECT_EQ(page.ObjectCount(), before + 1);
+        EXPECT_EQ(band.ObjectCount(), 0);
+        EXPECT_EQ(page.Macros().Value("PageNo"), "7");
+        for (int i = 0; i < page.ObjectCount(); ++i)
+            EXPECT_EQ(page.Objects(i)->Surface(), &page);
+    }
+    {
+        TRLGraphicSurface band, page, copied;
+        makeBand(band);
+        makePage(page);
+        makePage(copied);
+        for (const TRect dest : {TRect {100, 100, 894, 1223}, TRect {0, 0, 397, 560}}) { // same size and halved
+            TRLGraphicSurface again;
+            makeBand(again);
+            copied.CopyRect(dest, again, {0, 0, 794, 1123});
+            page.CopyRectTaking(dest, band, {0, 0, 794, 1123});
+            EXPECT_EQ(surfaceBytes(page), surfaceBytes(copied));
+            EXPECT_EQ(band.ObjectCount(), 0) << "objects outside the rectangle go with the rest";
+            makeBand(band);
+        }
+    }
 }
 
 TEST(Recording, ScaleAndClipDrawFitTheSource)
