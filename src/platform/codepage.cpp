@@ -53,8 +53,7 @@ std::string encode(const QString &text)
     const char16_t *src = reinterpret_cast<const char16_t *>(text.constData());
     char *dst = out.data();
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t ch = src[i];
-        dst[i] = static_cast<char>(ch < 0x80 || (ch >= 0xA0 && ch <= 0xFF) ? ch : fromUnicode(ch));
+        dst[i] = static_cast<char>(toByte(src[i]));
     }
     return out;
 }

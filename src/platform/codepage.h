@@ -14,6 +14,12 @@ namespace prenso::cp1252 {
 char16_t toUnicode(unsigned char byte);
 // One Unicode character to its byte; characters the code page lacks become '?'.
 unsigned char fromUnicode(char16_t ch, bool *ok = nullptr);
+// The same without the report; every measured or printed character passes
+// here, so the characters that are their own byte take the short way inline.
+inline unsigned char toByte(char16_t ch)
+{
+    return ch < 0x80 || (ch >= 0xA0 && ch <= 0xFF) ? static_cast<unsigned char>(ch) : fromUnicode(ch);
+}
 
 QString decode(std::string_view bytes);
 std::string encode(const QString &text);

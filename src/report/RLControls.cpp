@@ -686,7 +686,7 @@ int measuredWidth(const FontResource &font, const QString &caption)
 {
     int width = font.advances[' '];
     for (QChar ch : caption)
-        width += font.advances[cp1252::fromUnicode(ch.unicode())];
+        width += font.advances[cp1252::toByte(ch.unicode())];
     return width;
 }
 } // namespace

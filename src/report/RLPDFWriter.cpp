@@ -252,23 +252,38 @@ namespace {
 // stay those of the WinAnsi encoding the fonts declare).
 // Writes the escaped text at p (room for four bytes per character) and
 // returns the end.
+// How each byte is written: 0 as it is, 1 after a backslash, 2 as an octal
+// escape.
+constexpr std::array<std::uint8_t, 256> kEscapes = [] {
+    std::array<std::uint8_t, 256> t {};
+    for (int c = 0; c < 256; ++c)
+        t[static_cast<size_t>(c)] = c < 32 || (c >= 127 && c <= 159) ? 2 : (c == '(' || c == ')' || c == '\\') ? 1 : 0;
+    return t;
+}();
+
 char *encodeText(char *p, std::string_view text)
 {
-    for (const char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c >= 32 && c != '(' && c != ')' && c != '\\' && (c < 127 || c > 159)) {
-            *p++ = ch;
-        } else if (c == '(' || c == ')' || c == '\\') {
-            *p++ = '\\';
-            *p++ = ch;
+    const char *run = text.data();
+    const char *const end = run + text.size();
+    for (const char *q = run; q != end; ++q) {
+        const auto c = static_cast<unsigned char>(*q);
+        const std::uint8_t kind = kEscapes[c];
+        if (kind == 0)
+            continue;
+        std::memcpy(p, run, static_cast<size_t>(q - run)); // the plain run before it, in one copy
+        p += q - run;
+        run = q + 1;
+        *p++ = '\\';
+        if (kind == 1) {
+            *p++ = static_cast<char>(c);
         } else {
-            *p++ = '\\';
             *p++ = static_cast<char>('0' + ((c >> 6) & 7));
             *p++ = static_cast<char>('0' + ((c >> 3) & 7));
             *p++ = static_cast<char>('0' + (c & 7));
         }
     }
-    return p;
+    std::memcpy(p, run, static_cast<size_t>(end - run));
+    return p + (end - run);
 }
 
 } // namespace
@@ -469,8 +484,12 @@ void TRLPDFWriter::Advance(const char *end, const char *start)
 
 void TRLPDFWriter::WriteLn(std::string_view line)
 {
-    Write(line);
-    Write("\r\n");
+    char *const start = Room(line.size() + 2);
+    std::memcpy(start, line.data(), line.size());
+    char *p = start + line.size();
+    *p++ = '\r';
+    *p++ = '\n';
+    Advance(p, start);
 }
 
 int TRLPDFWriter::StartObj(int number)
