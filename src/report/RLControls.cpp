@@ -216,32 +216,30 @@ void TRLCustomControl::setBoundsRaw(int l, int t, int w, int h)
 
 void TRLCustomControl::SetBounds(int left, int top, int width, int height)
 {
-    // Holders are rare: their work stays out of the way of every other
-    // control's bounds (the parameters' addresses are never taken here).
-    if (m_holder || m_secondHolder) [[unlikely]] {
-        const TRect held = heldBounds(left, top, width, height);
-        left = held.Left;
-        top = held.Top;
-        width = held.Width();
-        height = held.Height();
+    // Holders and real bounds are rare: a control without them checks this
+    // one flag and goes the plain way.
+    if (m_boundsLinked) [[unlikely]] {
+        setBoundsLinked(left, top, width, height);
+        return;
     }
+    applyBounds(left, top, width, height);
+}
+
+bool TRLCustomControl::applyBounds(int left, int top, int width, int height)
+{
     if (m_sizeFixed) {
         width = m_fixedWidth;
         height = m_fixedHeight;
     }
     if (left == m_left && top == m_top && width == m_width && height == m_height) {
         RealignControls();
-        if (!m_holdeds.empty()) [[unlikely]]
-            adjustHoldeds();
-        return;
+        return false;
     }
     const int oldWidth = m_width, oldHeight = m_height;
     const unsigned ownSerial = m_alignSerial;
     const unsigned parentSerial = m_parent ? m_parent->m_alignSerial : 0;
     m_oldBounds = BoundsRect();
     setBoundsRaw(left, top, width, height);
-    if (m_realBounds.UsedUnit() != buNone)
-        m_realBounds.PixelsChanged();
     ExpandParentSite(oldWidth, oldHeight);
     // A parent that grew with this control has realigned its children with
     // the new bounds already, and a parent that placed this site has
@@ -251,8 +249,7 @@ void TRLCustomControl::SetBounds(int left, int top, int width, int height)
     if (m_alignSerial == ownSerial)
         RealignControls();
     BoundsChanged();
-    if (!m_holdeds.empty()) [[unlikely]]
-        adjustHoldeds();
+    return true;
 }
 
 void TRLCustomControl::ExpandParentSite(int oldWidth, int oldHeight)

@@ -388,7 +388,13 @@ protected:
     unsigned m_alignSerialMark = 0;
 
 private:
-    // Holders (RLHolders.cpp).
+    friend class TRLRealBounds;
+    // Sets the bounds without holder rules or real bounds; true when they changed.
+    bool applyBounds(int left, int top, int width, int height);
+
+    // Holders and real bounds (RLHolders.cpp).
+    void setBoundsLinked(int left, int top, int width, int height);
+    void updateBoundsLinked();
     // The bounds asked for, with the holder rules applied.
     TRect heldBounds(int left, int top, int width, int height) const;
     TRect holderRectHere(const TRLCustomControl *holder) const;
@@ -419,6 +425,9 @@ private:
     TRLHoldStyle m_secondHoldStyle = hsAsColumn;
     TPoint m_secondHolderOffset;
     std::vector<TRLCustomControl *> m_holdeds;
+    // Set while the control has a holder, is held on to or has real bounds
+    // with a unit: then SetBounds takes the way that serves them.
+    bool m_boundsLinked = false;
     TRect m_peekBounds;
     TRLRealBounds m_realBounds{this};
     QString m_caption;

@@ -6,6 +6,10 @@
 // holder's bounds are set, each control holding on to it sets its bounds
 // again and so follows. The links are kept on both sides and cut on both
 // sides when either control goes, so no pointer outlives its control.
+//
+// SetBounds sends only the controls that have a holder, are held on to or
+// have real bounds with a unit through setBoundsLinked; every other control
+// goes the plain way.
 #include "report/RLControls.h"
 
 #include "report/RLStateGuard.h"
@@ -13,6 +17,27 @@
 #include <algorithm>
 
 namespace prenso {
+
+void TRLCustomControl::setBoundsLinked(int left, int top, int width, int height)
+{
+    if (m_holder || m_secondHolder) {
+        const TRect held = heldBounds(left, top, width, height);
+        left = held.Left;
+        top = held.Top;
+        width = held.Width();
+        height = held.Height();
+    }
+    applyBounds(left, top, width, height);
+    if (m_realBounds.UsedUnit() != buNone)
+        m_realBounds.PixelsChanged();
+    // Also when nothing changed here: the holder's parent may have moved.
+    adjustHoldeds();
+}
+
+void TRLCustomControl::updateBoundsLinked()
+{
+    m_boundsLinked = m_holder || m_secondHolder || !m_holdeds.empty() || m_realBounds.UsedUnit() != buNone;
+}
 
 TRect TRLCustomControl::holderRectHere(const TRLCustomControl *holder) const
 {
@@ -73,7 +98,7 @@ void TRLCustomControl::adjustHoldeds()
 {
     // A control on its way through this already is not told again: holders
     // that hold on to each other settle after one round instead of looping.
-    if (m_state.has(stAdjustingHoldeds))
+    if (m_holdeds.empty() || m_state.has(stAdjustingHoldeds))
         return;
     StateGuard guard(m_state, stAdjustingHoldeds);
     // By index: a held control's reaction may let go of this one.
@@ -88,10 +113,15 @@ void TRLCustomControl::linkHolder(TRLCustomControl *&slot, TRLCustomControl *hol
     TRLCustomControl *old = slot;
     slot = holder;
     // The same control may be both holders; it lists this one once.
-    if (old && old != m_holder && old != m_secondHolder)
+    if (old && old != m_holder && old != m_secondHolder) {
         std::erase(old->m_holdeds, this);
-    if (holder && std::find(holder->m_holdeds.begin(), holder->m_holdeds.end(), this) == holder->m_holdeds.end())
+        old->updateBoundsLinked();
+    }
+    if (holder && std::find(holder->m_holdeds.begin(), holder->m_holdeds.end(), this) == holder->m_holdeds.end()) {
         holder->m_holdeds.push_back(this);
+        holder->updateBoundsLinked();
+    }
+    updateBoundsLinked();
     adjustToHolders();
 }
 
@@ -137,12 +167,16 @@ void TRLCustomControl::releaseHolds()
             held->m_holder = nullptr;
         if (held->m_secondHolder == this)
             held->m_secondHolder = nullptr;
+        held->updateBoundsLinked();
     }
     m_holdeds.clear();
     for (TRLCustomControl *holder : {m_holder, m_secondHolder})
-        if (holder)
+        if (holder) {
             std::erase(holder->m_holdeds, this);
+            holder->updateBoundsLinked();
+        }
     m_holder = m_secondHolder = nullptr;
+    m_boundsLinked = false;
 }
 
 } // namespace prenso

@@ -18,7 +18,10 @@ void TRLRealBounds::SetUsedUnit(TRLRealBoundsUnit unit)
     if (unit == m_unit)
         return;
     m_unit = unit;
-    if (unit == buNone || !m_parent)
+    if (!m_parent)
+        return;
+    m_parent->updateBoundsLinked();
+    if (unit == buNone)
         return;
     m_left = FromPixels(m_parent->Left());
     m_top = FromPixels(m_parent->Top());
