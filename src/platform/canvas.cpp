@@ -313,15 +313,23 @@ void TCanvas::LineTo(int x, int y)
     finishShapeState();
 }
 
-void TCanvas::Rectangle(int left, int top, int right, int bottom)
+bool TCanvas::beginBoxShape(int x1, int y1, int x2, int y2, TRect &box)
 {
     if (m_pen.Mode == TPenMode::pmNop)
-        return;
-    int l = dev(std::min(left, right)), r = dev(std::max(left, right));
-    int t = dev(std::min(top, bottom)), b = dev(std::max(top, bottom));
-    if (r == l || b == t)
-        return;
+        return false;
+    box = TRect{dev(std::min(x1, x2)), dev(std::min(y1, y2)), dev(std::max(x1, x2)), dev(std::max(y1, y2))};
+    if (box.Right == box.Left || box.Bottom == box.Top)
+        return false;
     applyShapeState(true, true);
+    return true;
+}
+
+void TCanvas::Rectangle(int left, int top, int right, int bottom)
+{
+    TRect box;
+    if (!beginBoxShape(left, top, right, bottom, box))
+        return;
+    const int l = box.Left, t = box.Top, r = box.Right, b = box.Bottom;
     QPainter &p = *m_painter;
     if (m_pen.Style == TPenStyle::psClear) {
         // Without an outline the platform fills one pixel less each way.
@@ -338,15 +346,24 @@ void TCanvas::Rectangle(int left, int top, int right, int bottom)
     finishShapeState();
 }
 
+void TCanvas::RoundRect(int left, int top, int right, int bottom, int cornerWidth, int cornerHeight)
+{
+    TRect box;
+    if (!beginBoxShape(left, top, right, bottom, box))
+        return;
+    const int l = box.Left, t = box.Top, r = box.Right, b = box.Bottom;
+    const double rx = std::clamp(cornerWidth / 2.0, 0.0, (r - l) / 2.0);
+    const double ry = std::clamp(cornerHeight / 2.0, 0.0, (b - t) / 2.0);
+    m_painter->drawRoundedRect(QRect(l, t, r - l - 1, b - t - 1), rx, ry);
+    finishShapeState();
+}
+
 void TCanvas::Ellipse(int x1, int y1, int x2, int y2)
 {
-    if (m_pen.Mode == TPenMode::pmNop)
+    TRect box;
+    if (!beginBoxShape(x1, y1, x2, y2, box))
         return;
-    int l = dev(std::min(x1, x2)), r = dev(std::max(x1, x2));
-    int t = dev(std::min(y1, y2)), b = dev(std::max(y1, y2));
-    if (r == l || b == t)
-        return;
-    applyShapeState(true, true);
+    const int l = box.Left, t = box.Top, r = box.Right, b = box.Bottom;
     if (m_pen.Style != TPenStyle::psInsideFrame || m_pen.Width <= 1) {
         m_painter->drawEllipse(QRect(l, t, r - l - 1, b - t - 1));
     } else {

@@ -90,6 +90,8 @@ public:
     void LineTo(int x, int y);
     void Rectangle(int left, int top, int right, int bottom);
     void Rectangle(const TRect &r) { Rectangle(r.Left, r.Top, r.Right, r.Bottom); }
+    // A rectangle with corners rounded by ellipses `cornerWidth` × `cornerHeight`.
+    void RoundRect(int left, int top, int right, int bottom, int cornerWidth, int cornerHeight);
     void Ellipse(int x1, int y1, int x2, int y2);
     void Ellipse(const TRect &r) { Ellipse(r.Left, r.Top, r.Right, r.Bottom); }
     void Polygon(std::span<const TPoint> points);
@@ -123,6 +125,9 @@ public:
 private:
     void drawText(int x, int y, const QString *wide, std::string_view bytes, const TRect *clip);
     void applyShapeState(bool usePen, bool useBrush);
+    // The corners put in order and limited to device coordinates, and the
+    // shape state applied; false when there is nothing to draw.
+    bool beginBoxShape(int x1, int y1, int x2, int y2, TRect &box);
     void finishShapeState();
 
     std::unique_ptr<QPainter> m_ownPainter;

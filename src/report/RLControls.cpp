@@ -7,6 +7,7 @@
 #include "report/RLConsts.h"
 #include "report/RLMetaFile.h"
 #include "report/RLReport.h"
+#include "report/RLStateGuard.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,6 +17,11 @@ namespace prenso {
 int MMToPixels(double mm)
 {
     return RoundCoord(mm * 96.0 / 25.4);
+}
+
+int InchesToPixels(double inches)
+{
+    return RoundCoord(inches * 96.0);
 }
 
 bool IsWidthAlign(TRLControlAlign a)
@@ -43,19 +49,6 @@ bool IsHeightAlign(TRLControlAlign a)
         return false;
     }
 }
-
-namespace {
-// Sets a state flag for the life of the guard, also when an error leaves.
-class StateGuard {
-public:
-    StateGuard(TRLControlState &state, TRLControlStateType flag) : m_state(state), m_flag(flag) { m_state.include(flag); }
-    ~StateGuard() { m_state.exclude(m_flag); }
-
-private:
-    TRLControlState &m_state;
-    TRLControlStateType m_flag;
-};
-} // namespace
 
 // ---------------------------------------------------------------------------
 // Borders
@@ -87,7 +80,9 @@ bool TRLBorders::CanDrawTop() const { return canDraw(m_drawTop, m_fixedTop); }
 bool TRLBorders::CanDrawRight() const { return canDraw(m_drawRight, m_fixedRight); }
 bool TRLBorders::CanDrawBottom() const { return canDraw(m_drawBottom, m_fixedBottom); }
 
-void TRLBorders::PaintTo(TRLGraphicSurface &surface, const TRect &r) const
+// Pages and canvases take the same pen, brush and rectangles.
+template <class Target>
+void TRLBorders::paint(Target &target, const TRect &r) const
 {
     if (m_width <= 0)
         return;
@@ -98,17 +93,27 @@ void TRLBorders::PaintTo(TRLGraphicSurface &surface, const TRect &r) const
     TBrush brush;
     brush.Color = m_color;
     brush.Style = TBrushStyle::bsSolid;
-    surface.SetPen(pen);
-    surface.SetBrush(brush);
+    target.SetPen(pen);
+    target.SetBrush(brush);
     const int w = m_width;
     if (CanDrawLeft())
-        surface.Rectangle(r.Left, r.Top, r.Left + w, r.Bottom);
+        target.Rectangle(r.Left, r.Top, r.Left + w, r.Bottom);
     if (CanDrawTop())
-        surface.Rectangle(r.Left, r.Top, r.Right, r.Top + w);
+        target.Rectangle(r.Left, r.Top, r.Right, r.Top + w);
     if (CanDrawRight())
-        surface.Rectangle(r.Right - w, r.Top, r.Right, r.Bottom);
+        target.Rectangle(r.Right - w, r.Top, r.Right, r.Bottom);
     if (CanDrawBottom())
-        surface.Rectangle(r.Left, r.Bottom - w, r.Right, r.Bottom);
+        target.Rectangle(r.Left, r.Bottom - w, r.Right, r.Bottom);
+}
+
+void TRLBorders::PaintTo(TRLGraphicSurface &surface, const TRect &r) const
+{
+    paint(surface, r);
+}
+
+void TRLBorders::PaintTo(TCanvas &canvas, const TRect &r) const
+{
+    paint(canvas, r);
 }
 
 void TRLBorders::changed()
@@ -198,6 +203,7 @@ TRLCustomControl::TRLCustomControl(TRLCustomSite *parent) : m_parent(parent), m_
 TRLCustomControl::~TRLCustomControl()
 {
     BeginDestroy();
+    releaseHolds();
 }
 
 void TRLCustomControl::setBoundsRaw(int l, int t, int w, int h)
@@ -210,13 +216,24 @@ void TRLCustomControl::setBoundsRaw(int l, int t, int w, int h)
 
 void TRLCustomControl::SetBounds(int left, int top, int width, int height)
 {
+    // Holders and real bounds are rare: a control without them checks this
+    // one flag and goes the plain way.
+    if (m_boundsLinked) [[unlikely]] {
+        setBoundsLinked(left, top, width, height);
+        return;
+    }
+    applyBounds(left, top, width, height);
+}
+
+bool TRLCustomControl::applyBounds(int left, int top, int width, int height)
+{
     if (m_sizeFixed) {
         width = m_fixedWidth;
         height = m_fixedHeight;
     }
     if (left == m_left && top == m_top && width == m_width && height == m_height) {
         RealignControls();
-        return;
+        return false;
     }
     const int oldWidth = m_width, oldHeight = m_height;
     const unsigned ownSerial = m_alignSerial;
@@ -232,6 +249,7 @@ void TRLCustomControl::SetBounds(int left, int top, int width, int height)
     if (m_alignSerial == ownSerial)
         RealignControls();
     BoundsChanged();
+    return true;
 }
 
 void TRLCustomControl::ExpandParentSite(int oldWidth, int oldHeight)
@@ -339,6 +357,12 @@ void TRLCustomControl::SetFontSize(int points)
 {
     m_font.SetSize(points);
     AdjustBounds();
+}
+
+bool TRLCustomControl::ShowDesigners() const
+{
+    const TRLCustomReport *report = FindParentReport();
+    return !report || report->ShowDesigners();
 }
 
 bool TRLCustomControl::IsPreparing() const
@@ -481,6 +505,18 @@ TRect TRLCustomControl::CalcPrintBoundsRect() const
 {
     // Offset by every ancestor that is not a site (none in a band of plain controls).
     return BoundsRect();
+}
+
+TRect TRLCustomControl::ReportBoundsRect() const
+{
+    TRect r = BoundsRect();
+    for (const TRLCustomSite *s = m_parent; s; s = s->Parent()) {
+        r.Left += s->Left();
+        r.Top += s->Top();
+        r.Right += s->Left();
+        r.Bottom += s->Top();
+    }
+    return r;
 }
 
 TRect TRLCustomControl::CalcClientPrintRect() const
@@ -727,31 +763,8 @@ void TRLCustomLabel::InternalPrint()
     const std::string caption = cp1252::encode(Caption());
     const FontResource &font = Font().Resource();
     const int s = font.advances[' '];
-    const int w = font.width(caption) + s;
-    const int h = font.height();
-    int x, y;
-    switch (Alignment()) {
-    case taRightJustify:
-        x = r.Right - w + s / 2;
-        break;
-    case taCenter:
-        x = (r.Left + r.Right - w) / 2 + s / 2;
-        break;
-    default:
-        x = r.Left + s / 2;
-        break;
-    }
-    switch (Layout()) {
-    case tlBottom:
-        y = r.Bottom - h;
-        break;
-    case tlCenter:
-        y = (r.Top + r.Bottom - h) / 2;
-        break;
-    default:
-        y = r.Top;
-        break;
-    }
+    const TPoint origin = CaptionOrigin(r, font.width(caption) + s, font.height(), s);
+    const int x = origin.X, y = origin.Y;
     static constexpr std::uint8_t kAlignment[] = {MetaTextAlignmentLeft, MetaTextAlignmentRight,
                                                   MetaTextAlignmentCenter, MetaTextAlignmentJustify};
     static constexpr std::uint8_t kLayout[] = {MetaTextLayoutTop, MetaTextLayoutCenter, MetaTextLayoutBottom,
@@ -763,6 +776,34 @@ void TRLCustomLabel::InternalPrint()
     surface->TextRectEx(r, x, y, caption, kAlignment[Alignment()], kLayout[Layout()], flags);
     if (AfterPrint)
         AfterPrint(this);
+}
+
+TPoint TRLCustomLabel::CaptionOrigin(const TRect &r, int w, int h, int s) const
+{
+    TPoint p;
+    switch (Alignment()) {
+    case taRightJustify:
+        p.X = r.Right - w + s / 2;
+        break;
+    case taCenter:
+        p.X = (r.Left + r.Right - w) / 2 + s / 2;
+        break;
+    default:
+        p.X = r.Left + s / 2;
+        break;
+    }
+    switch (Layout()) {
+    case tlBottom:
+        p.Y = r.Bottom - h;
+        break;
+    case tlCenter:
+        p.Y = (r.Top + r.Bottom - h) / 2;
+        break;
+    default:
+        p.Y = r.Top;
+        break;
+    }
+    return p;
 }
 
 // ---------------------------------------------------------------------------

@@ -22,12 +22,16 @@ class TRLCustomGroup;
 class TRLCustomSkipper;
 class TRLCustomReport;
 class TRLGraphicSurface;
+class TCanvas;
+class TGraphic;
 class TDataSource;
 class TDataSet;
 class TField;
 
 // Millimetres to pixels at 96 per inch, halves to even.
 int MMToPixels(double mm);
+// Inches to pixels at 96 per inch, halves to even.
+int InchesToPixels(double inches);
 
 class TRLBorders {
 public:
@@ -67,8 +71,11 @@ public:
     bool Visible() const { return m_width > 0 && (CanDrawLeft() || CanDrawTop() || CanDrawRight() || CanDrawBottom()); }
 
     void PaintTo(TRLGraphicSurface &surface, const TRect &rect) const;
+    void PaintTo(TCanvas &canvas, const TRect &rect) const;
 
 private:
+    template <class Target>
+    void paint(Target &target, const TRect &rect) const;
     bool canDraw(bool draw, bool fixed) const;
     void changed();
 
@@ -108,17 +115,81 @@ private:
     double m_defLeft = 0, m_defTop = 0, m_defRight = 0, m_defBottom = 0;
 };
 
-struct TRLRealBounds {
-    TRLRealBoundsUnit UsedUnit = buNone;
-    double Left = 0, Top = 0, Width = 0, Height = 0;
+// Bounds of a control in millimetres or inches. With a unit, the control's
+// pixel bounds follow these values, and when something else moves or sizes
+// the control (alignment, auto size, a holder) the values follow the pixels.
+// Only the values whose pixels really changed are taken back, so that 10 mm
+// stays 10 mm rather than becoming the 38 pixels it rounds to. With buNone
+// the values are kept but have no effect.
+class TRLRealBounds {
+public:
+    explicit TRLRealBounds(TRLCustomControl *parent) : m_parent(parent) {}
+
+    TRLRealBoundsUnit UsedUnit() const { return m_unit; }
+    // A new unit takes the control's current pixel bounds in that unit, so
+    // that choosing a unit never moves the control.
+    void SetUsedUnit(TRLRealBoundsUnit unit);
+    double Left() const { return m_left; }
+    double Top() const { return m_top; }
+    double Width() const { return m_width; }
+    double Height() const { return m_height; }
+    void SetLeft(double v);
+    void SetTop(double v);
+    void SetWidth(double v);
+    void SetHeight(double v);
+
+    // A length in the used unit as pixels, and back.
+    int ToPixels(double v) const;
+    double FromPixels(int pixels) const;
+    // Told by the control when its pixel bounds changed.
+    void PixelsChanged();
+
+private:
+    void set(double &field, double v);
+    TRLCustomControl *m_parent;
+    TRLRealBoundsUnit m_unit = buNone;
+    double m_left = 0, m_top = 0, m_width = 0, m_height = 0;
 };
 
-struct TRLBackground {
-    // A picture behind a site's content; the application sets none.
-    bool Empty = true;
-    TRLImageArrange Arrange = baAligned;
-    bool AutoSize = false;
-    bool Stretch = false;
+// A picture behind a site's content, drawn after the site's fill and before
+// its OnDraw event and borders. The application sets none.
+class TRLBackground {
+public:
+    explicit TRLBackground(TRLCustomSite *parent);
+    ~TRLBackground();
+    TRLBackground(const TRLBackground &) = delete;
+    TRLBackground &operator=(const TRLBackground &) = delete;
+
+    const TGraphic *Picture() const { return m_picture.get(); }
+    void SetPicture(std::unique_ptr<TGraphic> picture);
+    bool Empty() const { return !m_picture || pictureEmpty(); }
+    // baAligned: at the top-left corner; baSidebySide: tiled from there;
+    // baCenter: centred; baDistributed: stretched over the whole rectangle.
+    // A picture larger than the rectangle is cut at its edges.
+    TRLImageArrange Arrange() const { return m_arrange; }
+    void SetArrange(TRLImageArrange v);
+    // The site takes the picture's size, before any size it would take from
+    // its children.
+    bool AutoSize() const { return m_autoSize; }
+    void SetAutoSize(bool v);
+    // With AutoSize and a picture: its size, and true.
+    bool TakePictureSize(int &width, int &height) const;
+    // Stretched over the whole rectangle whatever the arrangement.
+    bool Stretch() const { return m_stretch; }
+    void SetStretch(bool v);
+
+    void PaintTo(TRLGraphicSurface &surface, const TRect &rect) const;
+    void PaintTo(TCanvas &canvas, const TRect &rect) const;
+
+private:
+    bool pictureEmpty() const;
+    bool stretched() const { return m_stretch || m_arrange == baDistributed; }
+    void changed();
+    TRLCustomSite *m_parent;
+    std::unique_ptr<TGraphic> m_picture;
+    TRLImageArrange m_arrange = baAligned;
+    bool m_autoSize = false;
+    bool m_stretch = false;
 };
 
 struct TRLDegradeEffect {
@@ -149,6 +220,8 @@ public:
     int Width() const { return m_width; }
     int Height() const { return m_height; }
     TRect BoundsRect() const { return TRect{m_left, m_top, m_left + m_width, m_top + m_height}; }
+    // The bounds in the coordinates of the root of the tree (the report).
+    TRect ReportBoundsRect() const;
     virtual void SetBounds(int left, int top, int width, int height);
     void SetBoundsRect(const TRect &r) { SetBounds(r.Left, r.Top, r.Width(), r.Height()); }
     void SetLeft(int v) { SetBounds(v, m_top, m_width, m_height); }
@@ -185,6 +258,29 @@ public:
     TRLBorders &Borders() { return m_borders; }
     const TRLBorders &Borders() const { return m_borders; }
     TRLRealBounds &RealBounds() { return m_realBounds; }
+
+    // Holders: up to two other controls whose bounds this one follows, each
+    // by its hold style. Offsets are explicit: hsHorizontally keeps Left at
+    // the holder's Left + HolderOffset.X whatever Left is asked, and so on;
+    // the default (0, 0) lines the edges up. Holders may sit in other bands:
+    // positions are compared in the report's coordinates. Where both holders
+    // rule the same coordinate the second wins. A control cannot hold on to
+    // itself, and holders that hold on to each other settle instead of
+    // looping. When either side is destroyed the link goes with it.
+    TRLCustomControl *Holder() const { return m_holder; }
+    void SetHolder(TRLCustomControl *holder);
+    TRLHoldStyle HoldStyle() const { return m_holdStyle; }
+    void SetHoldStyle(TRLHoldStyle style);
+    TPoint HolderOffset() const { return m_holderOffset; }
+    void SetHolderOffset(TPoint offset);
+    TRLCustomControl *SecondHolder() const { return m_secondHolder; }
+    void SetSecondHolder(TRLCustomControl *holder);
+    TRLHoldStyle SecondHoldStyle() const { return m_secondHoldStyle; }
+    void SetSecondHoldStyle(TRLHoldStyle style);
+    TPoint SecondHolderOffset() const { return m_secondHolderOffset; }
+    void SetSecondHolderOffset(TPoint offset);
+    // The controls that hold on to this one, each once.
+    const std::vector<TRLCustomControl *> &Holdeds() const { return m_holdeds; }
 
     // Transparent controls take their parent's colour and fill nothing.
     bool Transparent() const { return m_transparent; }
@@ -265,12 +361,23 @@ public:
     // True while the master report prepares pages.
     bool IsPreparing() const;
 
+    // Paints the control, and a site its children, as a designer shows it,
+    // at its place in the report (the report's top-left at 0, 0). Only the
+    // canvas is touched: nothing of it reaches a page.
+    void PaintDesign(TCanvas &canvas);
+    // The same with the control's bounds already placed on the canvas.
+    virtual void DesignPaint(TCanvas &canvas, const TRect &rect);
+
 protected:
     friend class TRLCustomSite;
     void ExpandParentSite(int oldWidth, int oldHeight);
     void DrawBoundsFrame(TRLGraphicSurface &surface, const TRect &rect);
     void setBoundsRaw(int l, int t, int w, int h);
     virtual void BoundsChanged() {}
+    // True when the report shows its designers (name tags, corner marks).
+    bool ShowDesigners() const;
+    // The colour fill, a site's background picture and the borders, on a canvas.
+    void DesignPaintFrame(TCanvas &canvas, const TRect &rect);
 
     QString m_preparingCaption;
     bool m_couldPrint = false;
@@ -281,6 +388,21 @@ protected:
     unsigned m_alignSerialMark = 0;
 
 private:
+    friend class TRLRealBounds;
+    // Sets the bounds without holder rules or real bounds; true when they changed.
+    bool applyBounds(int left, int top, int width, int height);
+
+    // Holders and real bounds (RLHolders.cpp).
+    void setBoundsLinked(int left, int top, int width, int height);
+    void updateBoundsLinked();
+    // The bounds asked for, with the holder rules applied.
+    TRect heldBounds(int left, int top, int width, int height) const;
+    TRect holderRectHere(const TRLCustomControl *holder) const;
+    void linkHolder(TRLCustomControl *&slot, TRLCustomControl *holder);
+    void adjustToHolders();
+    void adjustHoldeds();
+    void releaseHolds();
+
     TRLCustomSite *m_parent;
     int m_left = 0, m_top = 0, m_width = 0, m_height = 0;
     bool m_visible = true;
@@ -296,8 +418,18 @@ private:
     TRLControlBehavior m_behavior;
     bool m_alignWithMargins = false;
     TRLBorders m_borders;
+    TRLCustomControl *m_holder = nullptr;
+    TRLHoldStyle m_holdStyle = hsAsColumn;
+    TPoint m_holderOffset;
+    TRLCustomControl *m_secondHolder = nullptr;
+    TRLHoldStyle m_secondHoldStyle = hsAsColumn;
+    TPoint m_secondHolderOffset;
+    std::vector<TRLCustomControl *> m_holdeds;
+    // Set while the control has a holder, is held on to or has real bounds
+    // with a unit: then SetBounds takes the way that serves them.
+    bool m_boundsLinked = false;
     TRect m_peekBounds;
-    TRLRealBounds m_realBounds;
+    TRLRealBounds m_realBounds{this};
     QString m_caption;
     bool m_transparent = true;
     TColor m_color = clWhite;
@@ -313,6 +445,13 @@ public:
     explicit TRLCustomLabel(TRLCustomSite *parent);
     void CalcSize(int &width, int &height) override;
     void InternalPrint() override;
+    void DesignPaint(TCanvas &canvas, const TRect &rect) override;
+
+protected:
+    // Where a caption `width` × `height` pixels wide starts inside the client
+    // rectangle, by Alignment and Layout; `space` is the font's space width
+    // (captions are measured with one space after them).
+    TPoint CaptionOrigin(const TRect &client, int width, int height, int space) const;
 };
 
 class TRLCustomDBText : public TRLCustomLabel {
@@ -388,6 +527,7 @@ public:
 
     void OpenSurface();
     void CloseSurface();
+    void DesignPaint(TCanvas &canvas, const TRect &rect) override;
 
     // Overridable steps of opening, writing and closing the surface.
     virtual void SurfaceOpening();
@@ -408,6 +548,8 @@ public:
 
 protected:
     void BoundsChanged() override { m_printSize = TPoint{Width(), Height()}; }
+    // Every child at its place inside `rect`, the site's place on the canvas.
+    void DesignPaintChildren(TCanvas &canvas, const TRect &rect);
     virtual void ChildAdded(TRLCustomControl *) { RealignControls(); }
     // The engine controls inside this site (and inside its non-site children), in creation order.
     void CollectControls(std::vector<TRLCustomControl *> &out) const;
@@ -426,7 +568,7 @@ private:
     std::uint32_t m_alignsUsed = 0; // bit per Align whose list is filled
     TRLMargins m_margins;
     TRLMargins m_insideMargins;
-    TRLBackground m_background;
+    TRLBackground m_background{this};
     TRLDegradeEffect m_degrade;
     std::unique_ptr<TRLGraphicSurface> m_surface;
     int m_lastClientWidth = -1, m_lastClientHeight = -1;
@@ -489,6 +631,7 @@ public:
     void SurfaceClosed() override;
     void MarkPrintPosition() override;
     void PlaceSurface() override;
+    void DesignPaint(TCanvas &canvas, const TRect &rect) override;
 
     virtual void SkipToNextPage();
     virtual bool HeightFits(int height, int &available);

@@ -243,6 +243,12 @@ public:
     void SetShowProgress(bool v) { m_showProgress = v; }
     bool ForcePrepare() const { return m_forcePrepare; }
     void SetForcePrepare(bool v) { m_forcePrepare = v; }
+    // What the design painting adds: name tags and corner marks, and the
+    // dotted tracks of the margins.
+    bool ShowDesigners() const { return m_showDesigners; }
+    void SetShowDesigners(bool v) { m_showDesigners = v; }
+    bool ShowTracks() const { return m_showTracks; }
+    void SetShowTracks(bool v) { m_showTracks = v; }
     TRLPrintQuality PrintQuality() const { return m_printQuality; }
     void SetPrintQuality(TRLPrintQuality q) { m_printQuality = q; }
     bool AdjustableMargins() const { return m_adjustableMargins; }
@@ -309,6 +315,7 @@ public:
     void MarkPrintPosition() override;
     void PlaceSurface() override;
     void InternalBeginDoc() override;
+    void DesignPaint(TCanvas &canvas, const TRect &rect) override;
 
     // Called by the page setup when paper or orientation change.
     void PageSetupChanged();
@@ -350,6 +357,8 @@ private:
     bool m_adjustableMargins = false;
     TRLPreviewOptions m_previewOptions;
     bool m_forcePrepare = true;
+    bool m_showDesigners = true;
+    bool m_showTracks = true;
     TRLCompositeOptions m_compositeOptions;
     std::unique_ptr<TfrmRLFeedBack> m_progressForm;
     TRLPrintDialogParams m_dialogParams;

@@ -285,6 +285,8 @@ void TRLCustomSite::CalcSize(int &width, int &height)
 {
     width = Width();
     height = Height();
+    if (m_background.AutoSize() && m_background.TakePictureSize(width, height))
+        return;
     if (!AutoSize())
         return;
     int sumW = 0, sumH = 0, maxW = 0, maxH = 0, right = 0, bottom = 0;
@@ -488,6 +490,8 @@ void TRLCustomSite::DrawFrame(TRLGraphicSurface &surface, const TRect &rect)
         surface.SetBrush(brush);
         surface.FillRect(rect);
     }
+    if (!m_background.Empty())
+        m_background.PaintTo(surface, rect);
     if (OnDraw) {
         const TRect client = ClientRect();
         OnDraw(this, &surface,
