@@ -6,9 +6,37 @@
 #include "platform/graphic.h"
 #include "report/RLMetaFile.h"
 
+#include <QPainter>
+
 #include <algorithm>
 
 namespace prenso {
+
+namespace {
+
+// A picture repeated side by side until the block is at least `minimum`
+// pixels each way, doubling at every step: a tiny picture over a whole page
+// then takes a few hundred draws instead of one per pixel.
+QImage tileBlock(const QImage &picture, int minimum)
+{
+    QImage block = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    auto doubled = [](const QImage &from, bool across) {
+        QImage to(across ? from.width() * 2 : from.width(), across ? from.height() : from.height() * 2, from.format());
+        to.fill(Qt::transparent);
+        QPainter p(&to);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.drawImage(0, 0, from);
+        p.drawImage(across ? from.width() : 0, across ? 0 : from.height(), from);
+        return to;
+    };
+    while (block.width() < minimum)
+        block = doubled(block, true);
+    while (block.height() < minimum)
+        block = doubled(block, false);
+    return block;
+}
+
+} // namespace
 
 TRLBackground::TRLBackground(TRLCustomSite *parent) : m_parent(parent)
 {
@@ -77,9 +105,11 @@ void TRLBackground::PaintTo(TCanvas &canvas, const TRect &rect) const
     canvas.SetClipRect(clip);
     const int w = picture.Width(), h = picture.Height();
     if (m_arrange == baSidebySide) {
-        for (int y = rect.Top; y < rect.Bottom; y += h)
-            for (int x = rect.Left; x < rect.Right; x += w)
-                canvas.Draw(x, y, picture);
+        const QImage block = w < 64 || h < 64 ? tileBlock(picture.Image(), 64) : picture.Image();
+        const int bw = block.width(), bh = block.height();
+        for (int y = rect.Top; y < rect.Bottom; y += bh)
+            for (int x = rect.Left; x < rect.Right; x += bw)
+                canvas.DrawImage(TRect{x, y, x + bw, y + bh}, block);
     } else if (m_arrange == baCenter) {
         // Halves truncate, as everywhere the engine centres.
         canvas.Draw(rect.Left + (rect.Width() - w) / 2, rect.Top + (rect.Height() - h) / 2, picture);

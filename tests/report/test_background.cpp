@@ -100,6 +100,28 @@ TEST_F(Frame, TilesRepeatFromTheCornerAndAreCutAtTheEdge)
     EXPECT_EQ(rgb(img, 65, 12), kWhite);
 }
 
+// A one-pixel picture is repeated in blocks, not drawn pixel by pixel; every
+// pixel of the rectangle must still be covered, and nothing beyond it.
+TEST_F(Frame, AOnePixelPictureTilesTheWholeRectangle)
+{
+    QImage dot(1, 1, QImage::Format_RGB32);
+    dot.fill(QColor(255, 0, 0));
+    auto bmp = std::make_unique<TBitmap>();
+    bmp->SetImage(dot);
+    site.Background().SetPicture(std::move(bmp));
+    site.Background().SetArrange(baSidebySide);
+    const QImage img = paint(TRect{3, 5, 97, 95});
+    int red = 0;
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 100; ++x)
+            red += rgb(img, x, y) == kRed;
+    EXPECT_EQ(red, 94 * 90);
+    EXPECT_EQ(rgb(img, 3, 5), kRed);
+    EXPECT_EQ(rgb(img, 96, 94), kRed);
+    EXPECT_EQ(rgb(img, 97, 50), kWhite);
+    EXPECT_EQ(rgb(img, 50, 95), kWhite);
+}
+
 TEST_F(Frame, DistributedOrStretchedPicturesFillTheWholeRectangle)
 {
     site.Background().SetPicture(marker());
