@@ -5,13 +5,25 @@
 // byte and encoding what was decoded gives the same bytes back.
 
 #include <QString>
+#include <array>
 #include <string>
 #include <string_view>
 
 namespace prenso::cp1252 {
 
-// One byte to its Unicode character.
-char16_t toUnicode(unsigned char byte);
+// Bytes 0x80..0x9F; the unassigned ones keep their own code.
+inline constexpr std::array<char16_t, 32> kHigh = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+// One byte to its Unicode character (inline: every line read passes here).
+inline char16_t toUnicode(unsigned char byte)
+{
+    return byte >= 0x80 && byte <= 0x9F ? kHigh[byte - 0x80] : byte;
+}
 // One Unicode character to its byte; characters the code page lacks become '?'.
 unsigned char fromUnicode(char16_t ch, bool *ok = nullptr);
 // The same without the report; every measured or printed character passes
