@@ -8,6 +8,7 @@
 #include <QXmlStreamWriter>
 #include <algorithm>
 #include <cstring>
+#include <system_error>
 
 namespace prenso {
 
@@ -236,10 +237,14 @@ void TLineTable::WriteAhead()
     files::registerTempFile(m_aheadName);
     // The records do not change while the writer runs: every change first
     // waits for it (dropWriteAhead).
-    m_writer = std::thread([this] {
-        QString reason;
-        m_aheadOk = writeTo(m_aheadName, &reason);
-    });
+    try {
+        m_writer = std::thread([this] {
+            QString reason;
+            m_aheadOk = writeTo(m_aheadName, &reason);
+        });
+    } catch (const std::system_error &) {
+        dropWriteAhead(); // no thread to be had: Close writes as it always did
+    }
 }
 
 void TLineTable::finishWriteAhead()
