@@ -3,7 +3,8 @@
 // bounds, the band follows its height, and both go back to their design
 // bounds afterwards, as every record of a long form does. Captions alternate
 // between texts of different lengths so that the bounds really change.
-#include "report/RLReport.h"
+#include "report/controls/RLLabel.h"
+#include "report/pagination/RLReport.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>

@@ -3,9 +3,9 @@
 // and pages per second; the whole run should take well under a second.
 #include "platform/files.h"
 #include "platform/printers.h"
-#include "report/RLDraftFilter.h"
-#include "report/RLMetaFile.h"
-#include "report/RLPrinters.h"
+#include "report/filters/draft/RLDraftFilter.h"
+#include "report/storage/RLGraphicStorage.h"
+#include "report/printing/RLPrinters.h"
 
 #include <QApplication>
 #include <QDir>

@@ -10,10 +10,10 @@
 #include "forms_gen.h"
 
 #include "app/Principal.h"
-#include "report/RLFilters.h"
-#include "report/RLMetaFile.h"
-#include "report/RLPDFFilter.h"
-#include "report/RLReport.h"
+#include "report/filters/RLFilters.h"
+#include "report/storage/RLGraphicStorage.h"
+#include "report/filters/pdf/RLPDFFilter.h"
+#include "report/pagination/RLReport.h"
 
 #include <QApplication>
 #include <QDir>

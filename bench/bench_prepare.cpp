@@ -5,8 +5,9 @@
 
 #include "app/Principal.h"
 #include "platform/textfile.h"
-#include "report/RLMetaFile.h"
-#include "report/RLReport.h"
+#include "report/controls/RLLabel.h"
+#include "report/storage/RLGraphicStorage.h"
+#include "report/pagination/RLReport.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>

@@ -8,10 +8,11 @@
 
 #include "app/Principal.h"
 #include "platform/textfile.h"
-#include "report/RLMetaFile.h"
-#include "report/RLPrinters.h"
-#include "report/RLReport.h"
-#include "report/RLSpoolFilter.h"
+#include "report/controls/RLLabel.h"
+#include "report/storage/RLGraphicStorage.h"
+#include "report/printing/RLPrinters.h"
+#include "report/pagination/RLReport.h"
+#include "report/filters/RLSpoolFilter.h"
 #include "support/private_cupsd.h"
 
 #include <QApplication>

@@ -9,7 +9,7 @@
 #include "forms_gen.h"
 
 #include "platform/streams.h"
-#include "report/RLMetaFile.h"
+#include "report/storage/RLGraphicStorage.h"
 
 #include <QGuiApplication>
 

@@ -4,9 +4,9 @@
 // text-to-PDF converters, and for looking at a form's pages without a printer.
 #include "app/Principal.h"
 #include "platform/errors.h"
-#include "report/RLFilters.h"
-#include "report/RLPDFFilter.h"
-#include "report/RLReport.h"
+#include "report/filters/RLFilters.h"
+#include "report/filters/pdf/RLPDFFilter.h"
+#include "report/pagination/RLReport.h"
 
 #include <QApplication>
 

@@ -3,10 +3,12 @@
 #include "app/TextUtils.h"
 #include "platform/errors.h"
 #include "platform/messagebox.h"
-#include "platform/radiogroup.h"
-#include "report/RLDraftFilter.h"
-#include "report/RLPDFFilter.h"
-#include "report/RLReport.h"
+#include "app/RadioGroup.h"
+#include "report/filters/draft/RLDraftFilter.h"
+#include "report/filters/pdf/RLPDFFilter.h"
+#include "report/controls/RLLabel.h"
+#include "report/pagination/RLReport.h"
+#include "report/windows/RLWindows.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -28,6 +30,8 @@ TfrmPrincipal::TfrmPrincipal(const QStringList &arguments, QWidget *parent)
 TfrmPrincipal::TfrmPrincipal(NoCreate, const QStringList &arguments, QWidget *parent)
     : QWidget(parent), m_arguments(arguments)
 {
+    // The program shows the engine's own windows (progress, dialogs).
+    InstallRLWindows();
     SetName(QStringLiteral("frmPrincipal"));
     cdsLinhaRelatorio.Name = QStringLiteral("cdsLinhaRelatorio");
     dtsLinhaRelatorio.Name = QStringLiteral("dtsLinhaRelatorio");

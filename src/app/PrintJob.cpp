@@ -3,10 +3,11 @@
 #include "app/TextUtils.h"
 #include "platform/errors.h"
 #include "platform/files.h"
-#include "report/RLFilters.h"
-#include "report/RLMetaFile.h"
-#include "report/RLPrinters.h"
-#include "report/RLReport.h"
+#include "report/filters/RLFilters.h"
+#include "report/storage/RLGraphicStorage.h"
+#include "report/printing/RLPrinters.h"
+#include "report/controls/RLLabel.h"
+#include "report/pagination/RLReport.h"
 
 #include <QDateTime>
 #include <cstdio>

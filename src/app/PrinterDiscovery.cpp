@@ -2,7 +2,7 @@
 
 #include "app/TextUtils.h"
 #include "platform/printers.h"
-#include "platform/radiogroup.h"
+#include "app/RadioGroup.h"
 
 namespace prenso {
 

@@ -37,6 +37,25 @@ int RoundCoord(double value)
     return static_cast<int>(r);
 }
 
+TRect OffsetRect(const TRect &r, int dx, int dy)
+{
+    return TRect{SatAdd(r.Left, dx), SatAdd(r.Top, dy), SatAdd(r.Right, dx), SatAdd(r.Bottom, dy)};
+}
+
+TRect PointsBounds(std::span<const TPoint> points)
+{
+    if (points.empty())
+        return TRect{};
+    TRect b{points[0].X, points[0].Y, points[0].X, points[0].Y};
+    for (const TPoint &p : points) {
+        b.Left = std::min(b.Left, p.X);
+        b.Top = std::min(b.Top, p.Y);
+        b.Right = std::max(b.Right, p.X);
+        b.Bottom = std::max(b.Bottom, p.Y);
+    }
+    return b;
+}
+
 int SatAdd(int a, int b)
 {
     const long long s = static_cast<long long>(a) + b;

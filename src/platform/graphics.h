@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 
 namespace prenso {
 
@@ -42,6 +43,12 @@ private:
 // Overlap of two rectangles; false (and an all-zero result) when they do not
 // overlap, as the platform's IntersectRect.
 bool IntersectRect(TRect &result, const TRect &a, const TRect &b);
+
+// r moved by (dx, dy), saturated.
+TRect OffsetRect(const TRect &r, int dx, int dy);
+// The smallest rectangle whose corners are the extreme points (right and
+// bottom included, as for the points of a line); all zero for no points.
+TRect PointsBounds(std::span<const TPoint> points);
 
 // Rounds to the nearest integer with halves to even (2.5 -> 2, 3.5 -> 4).
 // Values outside the int range saturate and NaN gives 0, so scaled

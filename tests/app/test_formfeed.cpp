@@ -2,8 +2,9 @@
 // lines land on which page, and at which row.
 #include "app/Principal.h"
 #include "platform/canvas.h"
-#include "report/RLMetaFile.h"
-#include "report/RLReport.h"
+#include "report/controls/RLLabel.h"
+#include "report/storage/RLGraphicStorage.h"
+#include "report/pagination/RLReport.h"
 #include "support/capture_filter.h"
 
 #include <gtest/gtest.h>

@@ -2,9 +2,9 @@
 // lines come back out of the PDF, page by page, as a reader sees them.
 #include "app/Principal.h"
 #include "platform/codepage.h"
-#include "report/RLFilters.h"
-#include "report/RLPDFFilter.h"
-#include "report/RLReport.h"
+#include "report/filters/RLFilters.h"
+#include "report/filters/pdf/RLPDFFilter.h"
+#include "report/pagination/RLReport.h"
 #include "support/pdf_tools.h"
 #include "support/test_support.h"
 

@@ -6,7 +6,7 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/streams.h"
-#include "report/RLMetaFile.h"
+#include "report/storage/RLGraphicStorage.h"
 
 #include <QImage>
 

@@ -4,7 +4,7 @@
 
 #include "platform/canvas.h"
 #include "platform/errors.h"
-#include "report/RLMetaFile.h"
+#include "report/storage/RLGraphicStorage.h"
 
 #include <QImage>
 

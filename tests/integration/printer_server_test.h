@@ -3,7 +3,7 @@
 // could not start, and leaves it as it found it (no queues, no user options,
 // a fresh printer wrapper).
 
-#include "report/RLPrinters.h"
+#include "report/printing/RLPrinters.h"
 #include "platform/printers.h"
 #include "support/private_cupsd.h"
 

@@ -5,9 +5,9 @@
 
 #include "platform/errors.h"
 #include "platform/rawspool.h"
-#include "report/RLDraftFilter.h"
-#include "report/RLMetaFile.h"
-#include "report/RLPrinters.h"
+#include "report/filters/draft/RLDraftFilter.h"
+#include "report/storage/RLGraphicStorage.h"
+#include "report/printing/RLPrinters.h"
 #include "support/escp_reader.h"
 
 #include <gtest/gtest.h>

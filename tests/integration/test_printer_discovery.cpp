@@ -5,8 +5,8 @@
 #include "integration/printer_server_test.h"
 
 #include "app/Principal.h"
-#include "platform/radiogroup.h"
-#include "report/RLPrinters.h"
+#include "app/RadioGroup.h"
+#include "report/printing/RLPrinters.h"
 #include "support/test_support.h"
 
 #include <QDir>

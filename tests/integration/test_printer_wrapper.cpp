@@ -4,6 +4,7 @@
 
 #include "platform/canvas.h"
 #include "platform/errors.h"
+#include "report/windows/RLWindows.h"
 #include "report/RLConsts.h"
 #include "support/pdf_probe.h"
 #include "support/test_support.h"
@@ -345,6 +346,7 @@ TEST_F(WrapperWithPrinters, EndDocReportsAQueueThatRefusesTheJob)
 
 TEST_F(WrapperWithPrinters, SetupDialogIsShownForTheSelectedPrinter)
 {
+    InstallRLWindows(); // the dialog is one of the engine's windows
     TRLPrinterWrapper &printer = RLPrinter();
     printer.SetPrinterIndex(2);
     printer.SetPaperSize(211, 297, false, false, true);

@@ -10,7 +10,7 @@
 
 #include "app/Principal.h"
 #include "platform/codepage.h"
-#include "report/RLFilters.h"
+#include "report/filters/RLFilters.h"
 #include "support/capture_filter.h"
 #include "support/pdf_probe.h"
 #include "support/program_run.h"

@@ -8,8 +8,8 @@
 #include "platform/errors.h"
 #include "platform/graphic.h"
 #include "report/RLConsts.h"
-#include "report/RLMetaFile.h"
-#include "report/RLSpoolFilter.h"
+#include "report/storage/RLGraphicStorage.h"
+#include "report/filters/RLSpoolFilter.h"
 #include "support/pdf_probe.h"
 #include "support/test_support.h"
 

@@ -7,7 +7,7 @@
 #include "platform/graphic.h"
 #include "platform/graphics.h"
 #include "platform/streams.h"
-#include "report/RLMetaVCL.h"
+#include "report/storage/RLMetaVCL.h"
 
 #include <QBuffer>
 #include <QFontInfo>

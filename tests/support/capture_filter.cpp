@@ -1,6 +1,6 @@
 #include "support/capture_filter.h"
 
-#include "report/RLMetaFile.h"
+#include "report/storage/RLGraphicStorage.h"
 
 namespace prenso::test {
 

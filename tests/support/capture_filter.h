@@ -2,7 +2,7 @@
 // A print filter for tests: it keeps what each page it is given holds, so a
 // test can see which lines landed on which page, at which row.
 
-#include "report/RLFilters.h"
+#include "report/filters/RLFilters.h"
 
 #include <string>
 #include <vector>

@@ -3,9 +3,10 @@
 // gets a temporary folder of its own, so that tests can prove that nothing is
 // left behind without seeing other programs' files.
 //
-// The integration test program also runs its own print server for the whole
-// run. It starts before the application object and before any printing call:
-// the printing library reads which server to talk to only once.
+// A test program may run a service for the whole run (the integration tests'
+// own print server): it starts before the application object and before any
+// printing call, since the printing library reads which server to talk to
+// only once.
 #include <QApplication>
 #include <QDir>
 #include <gtest/gtest.h>
@@ -14,9 +15,7 @@
 #include <string>
 #include <sys/stat.h>
 
-#ifdef PRENSO_PRIVATE_CUPSD
-#include "support/private_cupsd.h"
-#endif
+#include "support/test_support.h"
 
 namespace {
 
@@ -42,21 +41,18 @@ int main(int argc, char **argv)
         ::chmod(tmp, 0755);
         ::setenv("TMPDIR", tmp, 1);
     }
-#ifdef PRENSO_PRIVATE_CUPSD
-    if (!onlyListingTests(argc, argv))
-        prenso::test::PrivateCupsd::startShared();
-#else
-    (void)onlyListingTests;
-#endif
+    const prenso::test::RunWideService service = prenso::test::runWideService();
+    const bool serviceRuns = service.start && !onlyListingTests(argc, argv);
+    if (serviceRuns)
+        service.start();
     int result = 0;
     {
         QApplication app(argc, argv);
         ::testing::InitGoogleTest(&argc, argv);
         result = RUN_ALL_TESTS();
     }
-#ifdef PRENSO_PRIVATE_CUPSD
-    prenso::test::PrivateCupsd::stopShared();
-#endif
+    if (serviceRuns && service.stop)
+        service.stop();
     if (tmp)
         QDir(QString::fromLocal8Bit(tmp)).removeRecursively();
     return result;

@@ -50,4 +50,23 @@ QString samplePath(const QString &name)
     return QStringLiteral(PRENSO_SOURCE_DIR "/samples/") + name;
 }
 
+namespace {
+RunWideService &theService()
+{
+    static RunWideService service;
+    return service;
+}
+} // namespace
+
+RunWideService runWideService()
+{
+    return theService();
+}
+
+bool setRunWideService(RunWideService service)
+{
+    theService() = service;
+    return true;
+}
+
 } // namespace prenso::test

@@ -45,4 +45,14 @@ QStringList listFolder(const QString &path);
 // Path of a bundled sample form.
 QString samplePath(const QString &name);
 
+// A service the whole test program shares, started before the application
+// object and stopped after the last test. A test program registers it from a
+// static initialiser of its own.
+struct RunWideService {
+    void (*start)() = nullptr;
+    void (*stop)() = nullptr;
+};
+RunWideService runWideService();
+bool setRunWideService(RunWideService service);
+
 } // namespace prenso::test

@@ -1,0 +1,13 @@
+#include "report/RLUserInterface.h"
+
+namespace prenso {
+
+TRLProgress::~TRLProgress() = default;
+
+TRLUserInterface &RLUserInterface()
+{
+    static TRLUserInterface ui;
+    return ui;
+}
+
+} // namespace prenso

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "platform/graphics.h"
+#include "report/controls/RLTypes.h"
+
+#include <memory>
+
+namespace prenso {
+
+class TCanvas;
+class TGraphic;
+class TRLCustomSite;
+class TRLGraphicSurface;
+
+// A picture behind a site's content, drawn after the site's fill and before
+// its OnDraw event and borders. The application sets none.
+class TRLBackground {
+public:
+    explicit TRLBackground(TRLCustomSite *parent);
+    ~TRLBackground();
+    TRLBackground(const TRLBackground &) = delete;
+    TRLBackground &operator=(const TRLBackground &) = delete;
+
+    const TGraphic *Picture() const { return m_picture.get(); }
+    void SetPicture(std::unique_ptr<TGraphic> picture);
+    bool Empty() const { return !m_picture || pictureEmpty(); }
+    // baAligned: at the top-left corner; baSidebySide: tiled from there;
+    // baCenter: centred; baDistributed: stretched over the whole rectangle.
+    // A picture larger than the rectangle is cut at its edges.
+    TRLImageArrange Arrange() const { return m_arrange; }
+    void SetArrange(TRLImageArrange v);
+    // The site takes the picture's size, before any size it would take from
+    // its children.
+    bool AutoSize() const { return m_autoSize; }
+    void SetAutoSize(bool v);
+    // With AutoSize and a picture: its size, and true.
+    bool TakePictureSize(int &width, int &height) const;
+    // Stretched over the whole rectangle whatever the arrangement.
+    bool Stretch() const { return m_stretch; }
+    void SetStretch(bool v);
+
+    void PaintTo(TRLGraphicSurface &surface, const TRect &rect) const;
+    void PaintTo(TCanvas &canvas, const TRect &rect) const;
+
+private:
+    bool pictureEmpty() const;
+    bool stretched() const { return m_stretch || m_arrange == baDistributed; }
+    void changed();
+    TRLCustomSite *m_parent;
+    std::unique_ptr<TGraphic> m_picture;
+    TRLImageArrange m_arrange = baAligned;
+    bool m_autoSize = false;
+    bool m_stretch = false;
+};
+
+struct TRLDegradeEffect {
+    TRLDegradeDirection Direction = ddNone;
+    TColor OppositeColor = clWhite;
+    int Granularity = 1;
+};
+
+} // namespace prenso

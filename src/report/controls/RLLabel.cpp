@@ -1,0 +1,197 @@
+#include "report/controls/RLLabel.h"
+
+#include "report/controls/RLDesignPaint.h"
+#include "data/dataset.h"
+#include "platform/canvas.h"
+#include "platform/codepage.h"
+#include "platform/errors.h"
+#include "report/controls/RLSite.h"
+#include "report/pagination/RLReport.h"
+#include "report/storage/RLGraphicSurface.h"
+
+#include <algorithm>
+
+namespace prenso {
+
+// ---------------------------------------------------------------------------
+// Label
+
+TRLCustomLabel::TRLCustomLabel(TRLCustomSite *parent) : TRLCustomControl(parent)
+{
+    setBoundsRaw(0, 0, 65, 17);
+    SetAutoSizeDir(TRLAutoSizeDirSet{asWidthDir});
+    SetAutoSize(true);
+}
+
+namespace {
+// Width of the caption as the page stores it (Windows-1252 bytes) followed by
+// one space, the way the engine has always measured captions; summed here
+// without making the bytes.
+int measuredWidth(const FontResource &font, const QString &caption)
+{
+    int width = font.advances[' '];
+    for (QChar ch : caption)
+        width += font.advances[cp1252::toByte(ch.unicode())];
+    return width;
+}
+} // namespace
+
+void TRLCustomLabel::CalcSize(int &width, int &height)
+{
+    width = Width();
+    height = Height();
+    if (!AutoSize())
+        return;
+    QString text = Caption();
+    if (text.isEmpty() && !IsPreparing())
+        text = Name();
+    const FontResource &font = Font().Resource();
+    width = measuredWidth(font, text);
+    height = font.height();
+    const int bw = Borders().Width();
+    if (bw > 0) {
+        if (Borders().CanDrawLeft())
+            width += bw + 1;
+        if (Borders().CanDrawRight())
+            width += bw + 1;
+        if (Borders().CanDrawTop())
+            height += bw + 1;
+        if (Borders().CanDrawBottom())
+            height += bw + 1;
+    }
+}
+
+void TRLCustomLabel::InternalPrint()
+{
+    TRLGraphicSurface *surface = RequestParentSurface();
+    DrawBoundsFrame(*surface, CalcPrintBoundsRect());
+    const TRect r = CalcClientPrintRect();
+    surface->SetGeneratorId(this);
+    NewGroupId();
+    surface->SetFont(Font());
+    const std::string caption = cp1252::encode(Caption());
+    const FontResource &font = Font().Resource();
+    const int s = font.advances[' '];
+    const TPoint origin = CaptionOrigin(r, font.width(caption) + s, font.height(), s);
+    const int x = origin.X, y = origin.Y;
+    static constexpr std::uint8_t kAlignment[] = {MetaTextAlignmentLeft, MetaTextAlignmentRight,
+                                                  MetaTextAlignmentCenter, MetaTextAlignmentJustify};
+    static constexpr std::uint8_t kLayout[] = {MetaTextLayoutTop, MetaTextLayoutCenter, MetaTextLayoutBottom,
+                                               MetaTextLayoutTop};
+    TBrush brush;
+    brush.Style = TBrushStyle::bsClear;
+    surface->SetBrush(brush);
+    const std::uint16_t flags = MetaTextFlagNoSplit | (AutoSize() ? MetaTextFlagAutoSize : 0);
+    surface->TextRectEx(r, x, y, caption, kAlignment[Alignment()], kLayout[Layout()], flags);
+    if (AfterPrint)
+        AfterPrint(this);
+}
+
+TPoint TRLCustomLabel::CaptionOrigin(const TRect &r, int w, int h, int s) const
+{
+    TPoint p;
+    switch (Alignment()) {
+    case taRightJustify:
+        p.X = r.Right - w + s / 2;
+        break;
+    case taCenter:
+        p.X = (r.Left + r.Right - w) / 2 + s / 2;
+        break;
+    default:
+        p.X = r.Left + s / 2;
+        break;
+    }
+    switch (Layout()) {
+    case tlBottom:
+        p.Y = r.Bottom - h;
+        break;
+    case tlCenter:
+        p.Y = (r.Top + r.Bottom - h) / 2;
+        break;
+    default:
+        p.Y = r.Top;
+        break;
+    }
+    return p;
+}
+
+// ---------------------------------------------------------------------------
+// Data-bound text
+
+void TRLCustomDBText::SetDataField(const QString &f)
+{
+    m_dataField = f;
+    if (!f.isEmpty())
+        m_dataFormula.clear();
+    AdjustBounds();
+}
+
+void TRLCustomDBText::SetDataFormula(const QString &f)
+{
+    m_dataFormula = f;
+    if (!f.isEmpty())
+        m_dataField.clear();
+    AdjustBounds();
+}
+
+TDataSet *TRLCustomDBText::DataSet() const
+{
+    return m_dataSource ? m_dataSource->DataSet() : nullptr;
+}
+
+TField *TRLCustomDBText::Field() const
+{
+    TDataSet *ds = DataSet();
+    return ds && !m_dataField.isEmpty() ? ds->FindField(m_dataField) : nullptr;
+}
+
+void TRLCustomDBText::InternalMakeCaption(QString &text)
+{
+    QString fieldText;
+    if (IsPreparing()) {
+        TDataSet *ds = DataSet();
+        if (ds && ds->Active() && !ds->Eof()) {
+            if (TField *f = Field())
+                fieldText = f->DisplayText();
+            // Formulas need an expression evaluator that this program does not use.
+        }
+    } else if (!FriendlyName().isEmpty()) {
+        fieldText = FriendlyName();
+    } else if (!m_dataField.isEmpty()) {
+        TField *f = Field();
+        fieldText = f ? f->DisplayLabel() : m_dataField;
+    } else if (!m_dataFormula.isEmpty()) {
+        fieldText = QStringLiteral("(") + m_dataFormula + QStringLiteral(")");
+    } else {
+        fieldText = Name();
+    }
+    if (m_text.isEmpty()) {
+        text = fieldText;
+    } else {
+        const qsizetype hash = m_text.indexOf(u'#');
+        text = hash >= 0 ? QString(m_text).replace(hash, 1, fieldText) : m_text + fieldText;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Design view
+
+void TRLCustomLabel::DesignPaint(TCanvas &canvas, const TRect &rect)
+{
+    DesignPaintFrame(canvas, rect);
+    QString text;
+    InternalMakeCaption(text);
+    if (text.isEmpty())
+        text = Name();
+    const std::string bytes = cp1252::encode(text);
+    canvas.SetFont(Font());
+    const int space = canvas.TextWidth(std::string_view(" "));
+    const TRect client = DesignOffset(ClientRect(), rect.Left, rect.Top);
+    const TPoint at = CaptionOrigin(client, canvas.TextWidth(bytes) + space, canvas.TextHeight(bytes), space);
+    DesignSetBrush(canvas, clWhite, TBrushStyle::bsClear);
+    canvas.TextRect(client, at.X, at.Y, bytes);
+    if (ShowDesigners())
+        DesignCornerMarks(canvas, rect);
+}
+
+} // namespace prenso

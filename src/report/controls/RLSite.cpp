@@ -1,0 +1,511 @@
+// Sites (controls with children and a surface of their own) and bands: child
+// alignment, the site's size from its children, and how a band lands on the
+// page, breaking to a new page where it does not fit.
+#include "report/controls/RLBand.h"
+#include "report/controls/RLLabel.h"
+
+#include "report/controls/RLDesignPaint.h"
+#include "report/controls/RLStateGuard.h"
+#include "report/storage/RLGraphicStorage.h"
+#include "report/pagination/RLReport.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+
+namespace prenso {
+
+
+// ---------------------------------------------------------------------------
+// Site
+
+TRLCustomSite::TRLCustomSite(TRLCustomSite *parent)
+    : TRLCustomControl(parent), m_margins(this), m_insideMargins(this),
+      m_surface(std::make_unique<TRLGraphicSurface>())
+{
+}
+
+TRLCustomSite::~TRLCustomSite()
+{
+    // Children go first, while this site is still whole.
+    while (!m_children.empty())
+        m_children.pop_back();
+}
+
+TRect TRLCustomSite::CalcMarginalPixels() const
+{
+    return m_margins.Pixels();
+}
+
+TRect TRLCustomSite::CalcNonClientRect() const
+{
+    TRect nc = CalcMarginalPixels();
+    const int bw = Borders().Width();
+    if (bw > 0) {
+        if (Borders().CanDrawLeft())
+            nc.Left += bw;
+        if (Borders().CanDrawTop())
+            nc.Top += bw;
+        if (Borders().CanDrawRight())
+            nc.Right += bw;
+        if (Borders().CanDrawBottom())
+            nc.Bottom += bw;
+    }
+    const TRect inside = m_insideMargins.Pixels();
+    nc.Left += inside.Left;
+    nc.Top += inside.Top;
+    nc.Right += inside.Right;
+    nc.Bottom += inside.Bottom;
+    return nc;
+}
+
+void TRLCustomSite::RealignControls()
+{
+    if (m_state.has(stAligningControls))
+        return;
+    StateGuard guard(m_state, stAligningControls);
+    ++m_alignSerial;
+    for (const auto &child : m_children)
+        child->m_alignSerialMark = child->m_alignSerial;
+    alignChildren();
+    // Child sites realign their own children; those this pass placed have
+    // done so already.
+    for (const auto &child : m_children)
+        if (child->IsSite() && child->Visible() && child->m_alignSerial == child->m_alignSerialMark)
+            child->RealignControls();
+}
+
+void TRLCustomSite::alignChildren()
+{
+    const TRect client = ClientRect();
+    const int deltaW = m_lastClientWidth < 0 ? 0 : client.Width() - m_lastClientWidth;
+    const int deltaH = m_lastClientHeight < 0 ? 0 : client.Height() - m_lastClientHeight;
+    m_lastClientWidth = client.Width();
+    m_lastClientHeight = client.Height();
+    if (m_children.empty())
+        return;
+
+    // Most sites use two or three aligns: only the steps whose aligns are
+    // present run.
+    auto &lists = m_alignLists;
+    for (std::uint32_t used = m_alignsUsed; used; used &= used - 1)
+        lists[std::countr_zero(used)].clear();
+    std::uint32_t present = 0;
+    bool severalOfOne = false;
+    for (const auto &child : m_children)
+        if (child->Visible()) {
+            auto &list = lists[child->Align()];
+            list.push_back(child.get());
+            present |= 1u << child->Align();
+            severalOfOne = severalOfOne || list.size() > 1;
+        }
+    m_alignsUsed = present;
+    auto any = [present](std::initializer_list<TRLControlAlign> aligns) {
+        for (TRLControlAlign a : aligns)
+            if (present & (1u << a))
+                return true;
+        return false;
+    };
+
+    // Bands stack by type first (header before title ... before footer), then group.
+    auto bandKey = [](TRLCustomControl *c) {
+        const TRLCustomBand *b = c->AsBand();
+        return b ? std::pair<int, int>{b->BandType(), b->GroupIndex()} : std::pair<int, int>{0, 0};
+    };
+    // Inside a list, controls keep the order of their edge in the direction
+    // they are aligned to.
+    auto sortBy = [&](std::vector<TRLCustomControl *> &list, auto edge) {
+        if (list.size() > 1)
+            std::stable_sort(list.begin(), list.end(), [&](TRLCustomControl *a, TRLCustomControl *b) {
+                const auto ka = bandKey(a), kb = bandKey(b);
+                if (ka != kb)
+                    return ka < kb;
+                return edge(a) < edge(b);
+            });
+    };
+    auto byLeft = [](const TRLCustomControl *c) { return c->Left(); };
+    auto byRight = [](const TRLCustomControl *c) { return -c->Left(); };
+    auto byTop = [](const TRLCustomControl *c) { return c->Top(); };
+    auto byBottom = [](const TRLCustomControl *c) { return -c->Top(); };
+    if (severalOfOne) {
+        for (TRLControlAlign a : {faLeftMost, faLeft, faClient, faLeftTop, faClientTop, faLeftBottom, faClientBottom})
+            sortBy(lists[a], byLeft);
+        for (TRLControlAlign a : {faRightMost, faRight, faRightTop, faRightBottom})
+            sortBy(lists[a], byRight);
+        for (TRLControlAlign a : {faTop, faClientLeft, faClientRight})
+            sortBy(lists[a], byTop);
+        sortBy(lists[faBottom], byBottom);
+    }
+
+    TRect r = client;
+    if (any({faLeftMost, faRightMost, faTop, faBottom, faLeft, faRight, faClient})) {
+        for (TRLCustomControl *c : lists[faLeftMost]) {
+            c->SetBounds(r.Left, r.Top, c->Width(), r.Height());
+            r.Left += c->Width();
+        }
+        for (TRLCustomControl *c : lists[faRightMost]) {
+            c->SetBounds(r.Right - c->Width(), r.Top, c->Width(), r.Height());
+            r.Right -= c->Width();
+        }
+        for (TRLCustomControl *c : lists[faTop]) {
+            c->SetBounds(r.Left, r.Top, r.Width(), c->Height());
+            r.Top += c->Height();
+        }
+        for (TRLCustomControl *c : lists[faBottom]) {
+            c->SetBounds(r.Left, r.Bottom - c->Height(), r.Width(), c->Height());
+            r.Bottom -= c->Height();
+        }
+        for (TRLCustomControl *c : lists[faLeft]) {
+            c->SetBounds(r.Left, r.Top, c->Width(), r.Height());
+            r.Left += c->Width();
+        }
+        for (TRLCustomControl *c : lists[faRight]) {
+            c->SetBounds(r.Right - c->Width(), r.Top, c->Width(), r.Height());
+            r.Right -= c->Width();
+        }
+        if (const int n = static_cast<int>(lists[faClient].size())) {
+            const int each = r.Width() / n;
+            int x = r.Left;
+            for (int i = 0; i < n; ++i) {
+                const int w = i == n - 1 ? r.Right - x : each;
+                lists[faClient][i]->SetBounds(x, r.Top, w, r.Height());
+                x += w;
+            }
+        }
+    }
+
+    // Rows along the top and bottom edges, then columns between them.
+    auto edgeRow = [&](TRLControlAlign leftA, TRLControlAlign rightA, TRLControlAlign clientA, bool top) {
+        int left = r.Left, right = r.Right, extent = 0;
+        auto y = [&](const TRLCustomControl *c) { return top ? r.Top : r.Bottom - c->Height(); };
+        for (TRLCustomControl *c : lists[leftA]) {
+            c->SetBounds(left, y(c), c->Width(), c->Height());
+            left += c->Width();
+            extent = std::max(extent, c->Height());
+        }
+        for (TRLCustomControl *c : lists[rightA]) {
+            c->SetBounds(right - c->Width(), y(c), c->Width(), c->Height());
+            right -= c->Width();
+            extent = std::max(extent, c->Height());
+        }
+        if (const int n = static_cast<int>(lists[clientA].size())) {
+            const int each = (right - left) / n;
+            int x = left;
+            for (int i = 0; i < n; ++i) {
+                TRLCustomControl *c = lists[clientA][i];
+                const int w = i == n - 1 ? right - x : each;
+                c->SetBounds(x, y(c), w, c->Height());
+                x += w;
+                extent = std::max(extent, c->Height());
+            }
+        }
+        return extent;
+    };
+    if (any({faLeftTop, faRightTop, faClientTop, faLeftBottom, faRightBottom, faClientBottom, faClientLeft,
+             faClientRight})) {
+        const int topRow = edgeRow(faLeftTop, faRightTop, faClientTop, true);
+        const int bottomRow = edgeRow(faLeftBottom, faRightBottom, faClientBottom, false);
+        auto edgeColumn = [&](TRLControlAlign a, bool leftSide) {
+            const int n = static_cast<int>(lists[a].size());
+            if (!n)
+                return;
+            const int top = r.Top + topRow, bottom = r.Bottom - bottomRow;
+            const int each = (bottom - top) / n;
+            int y = top;
+            for (int i = 0; i < n; ++i) {
+                TRLCustomControl *c = lists[a][i];
+                const int h = i == n - 1 ? bottom - y : each;
+                c->SetBounds(leftSide ? r.Left : r.Right - c->Width(), y, c->Width(), h);
+                y += h;
+            }
+        };
+        edgeColumn(faClientLeft, true);
+        edgeColumn(faClientRight, false);
+    }
+
+    for (TRLCustomControl *c : lists[faLeftOnly])
+        c->SetBounds(r.Left, c->Top(), c->Width(), c->Height());
+    for (TRLCustomControl *c : lists[faRightOnly])
+        c->SetBounds(r.Right - c->Width(), c->Top(), c->Width(), c->Height());
+    for (TRLCustomControl *c : lists[faTopOnly])
+        c->SetBounds(c->Left(), r.Top, c->Width(), c->Height());
+    for (TRLCustomControl *c : lists[faBottomOnly])
+        c->SetBounds(c->Left(), r.Bottom - c->Height(), c->Width(), c->Height());
+    for (TRLCustomControl *c : lists[faHeight])
+        c->SetBounds(c->Left(), r.Top, c->Width(), r.Height());
+    for (TRLCustomControl *c : lists[faWidth])
+        c->SetBounds(r.Left, c->Top(), r.Width(), c->Height());
+
+    if (any({faCenterLeft, faCenterTop, faCenterRight, faCenterBottom, faCenter})) {
+        auto midX = [&](const TRLCustomControl *c) { return r.Left + (r.Width() - c->Width()) / 2; };
+        auto midY = [&](const TRLCustomControl *c) { return r.Top + (r.Height() - c->Height()) / 2; };
+        for (TRLCustomControl *c : lists[faCenterLeft])
+            c->SetBounds(r.Left, midY(c), c->Width(), c->Height());
+        for (TRLCustomControl *c : lists[faCenterTop])
+            c->SetBounds(midX(c), r.Top, c->Width(), c->Height());
+        for (TRLCustomControl *c : lists[faCenterRight])
+            c->SetBounds(r.Right - c->Width(), midY(c), c->Width(), c->Height());
+        for (TRLCustomControl *c : lists[faCenterBottom])
+            c->SetBounds(midX(c), r.Bottom - c->Height(), c->Width(), c->Height());
+        for (TRLCustomControl *c : lists[faCenter])
+            c->SetBounds(midX(c), midY(c), c->Width(), c->Height());
+    }
+
+    // Anchored controls follow a change of the site's size.
+    if (deltaW || deltaH) {
+        for (TRLCustomControl *c : lists[faNone]) {
+            const TRLControlAnchors a = c->Anchors();
+            int l = c->Left(), t = c->Top(), w = c->Width(), h = c->Height();
+            if (a.has(fkRight)) {
+                if (a.has(fkLeft))
+                    w += deltaW;
+                else
+                    l += deltaW;
+            }
+            if (a.has(fkBottom)) {
+                if (a.has(fkTop))
+                    h += deltaH;
+                else
+                    t += deltaH;
+            }
+            c->SetBounds(l, t, w, h);
+        }
+    }
+}
+
+void TRLCustomSite::CalcSize(int &width, int &height)
+{
+    width = Width();
+    height = Height();
+    if (m_background.AutoSize() && m_background.TakePictureSize(width, height))
+        return;
+    if (!AutoSize())
+        return;
+    int sumW = 0, sumH = 0, maxW = 0, maxH = 0, right = 0, bottom = 0;
+    for (const auto &child : m_children) {
+        if (!child->Visible())
+            continue;
+        const TRLControlAlign a = child->Align();
+        if (a == faNone) {
+            right = std::max(right, child->Left() + child->Width());
+            bottom = std::max(bottom, child->Top() + child->Height());
+        }
+        if (IsWidthAlign(a)) {
+            if (a == faCenterLeft || a == faCenterRight || a == faClientLeft || a == faClientRight || a == faLeftOnly ||
+                a == faRightOnly)
+                maxW = std::max(maxW, child->Width());
+            else
+                sumW += child->Width();
+        }
+        if (IsHeightAlign(a)) {
+            if (a == faCenterTop || a == faCenterBottom || a == faClientTop || a == faClientBottom || a == faTopOnly ||
+                a == faBottomOnly)
+                maxH = std::max(maxH, child->Height());
+            else
+                sumH += child->Height();
+        }
+    }
+    const TRect client = ClientRect();
+    const int needW = std::max({sumW, right - client.Left, maxW});
+    const int needH = std::max({sumH, bottom - client.Top, maxH});
+    const TRLControlAlign own = Align();
+    const bool widthFixed = own == faTop || own == faBottom || own == faClient || own == faClientTop ||
+                            own == faClientBottom || own == faWidth;
+    const bool heightFixed = own == faLeft || own == faRight || own == faLeftMost || own == faRightMost ||
+                             own == faClient || own == faClientLeft || own == faClientRight || own == faHeight;
+    if (!widthFixed && needW != 0)
+        width = Width() + (needW - client.Width());
+    if (!heightFixed && needH != 0)
+        height = Height() + (needH - client.Height());
+}
+
+void TRLCustomSite::Initialize()
+{
+    for (const auto &child : m_children)
+        child->Initialize();
+}
+
+void TRLCustomSite::ComputeDetail(TRLCustomControl *caller)
+{
+    for (const auto &child : m_children)
+        child->ComputeDetail(caller);
+}
+
+bool TRLCustomSite::CanPrint()
+{
+    m_couldPrint = Visible() && !m_state.has(stPrinting);
+    if (m_couldPrint && BeforePrintEvent)
+        BeforePrintEvent(this, m_couldPrint);
+    return m_couldPrint;
+}
+
+void TRLCustomSite::InternalPrint()
+{
+    OpenSurface();
+    WriteSurface();
+    CloseSurface();
+}
+
+void TRLCustomSite::InternalMeasureHeight()
+{
+    for (const auto &child : m_children)
+        child->MeasureHeight();
+    TRLCustomControl::InternalMeasureHeight();
+}
+
+void TRLCustomSite::CollectControls(std::vector<TRLCustomControl *> &out) const
+{
+    for (const auto &child : m_children)
+        if (!child->IsSite())
+            out.push_back(child.get());
+}
+
+void TRLCustomSite::PushBoundsRecursive()
+{
+    PushBoundsRect();
+    for (const auto &child : m_children) {
+        if (child->IsSite())
+            static_cast<TRLCustomSite *>(child.get())->PushBoundsRecursive();
+        else
+            child->PushBoundsRect();
+    }
+}
+
+void TRLCustomSite::PopBoundsRecursive()
+{
+    for (const auto &child : m_children) {
+        if (child->IsSite())
+            static_cast<TRLCustomSite *>(child.get())->PopBoundsRecursive();
+        else
+            child->PopBoundsRect();
+    }
+    PopBoundsRect();
+}
+
+void TRLCustomSite::OpenSurface()
+{
+    if (m_surface->Opened())
+        return;
+    if (TRLCustomSite *parent = Parent(); parent && !parent->Surface().Opened())
+        parent->OpenSurface();
+    SurfaceOpening();
+    MarkPrintPosition();
+    m_surface->SetWidth(Width());
+    m_surface->SetHeight(Height());
+    m_surface->SetMargins(ClientRect());
+    m_surface->Clear();
+    m_surface->Open();
+    if (Enabled())
+        SurfaceBeginDraw();
+    SurfaceOpened();
+}
+
+void TRLCustomSite::CloseSurface()
+{
+    if (!m_surface->Opened())
+        return;
+    if (Enabled())
+        SurfaceEndDraw();
+    SurfaceClosing();
+    PlaceSurface();
+    m_surface->Close();
+    SurfaceClosed();
+}
+
+void TRLCustomSite::SurfaceOpening()
+{
+}
+
+void TRLCustomSite::SurfaceBeginDraw()
+{
+    // Every plain control decides (its events fire and its text is measured),
+    // then those that will print draw themselves.
+    std::vector<TRLCustomControl *> controls;
+    CollectControls(controls);
+    for (TRLCustomControl *c : controls)
+        c->CanPrint();
+    for (TRLCustomControl *c : controls)
+        if (c->CouldPrint()) {
+            c->Print();
+        }
+    // Panels inside print with their parent; bands and pagers print by the
+    // pager's own rules.
+    for (const auto &child : m_children)
+        if (child->IsSite() && !dynamic_cast<TRLCustomBandSet *>(child.get()) && child->CanPrint())
+            child->Print();
+}
+
+void TRLCustomSite::MarkPrintPosition()
+{
+    const TRect r = CalcPrintBoundsRect();
+    m_printPosition = TPoint{r.Left, r.Top};
+    m_printSize = TPoint{Width(), Height()};
+}
+
+void TRLCustomSite::PlaceSurface()
+{
+    TRLGraphicSurface *parent = FindParentSurface();
+    if (!parent)
+        return;
+    const TRect rect{m_printPosition.X, m_printPosition.Y, m_printPosition.X + m_printSize.X,
+                     m_printPosition.Y + m_printSize.Y};
+    DrawFrame(*parent, rect);
+    parent->DrawTaking(m_printPosition.X, m_printPosition.Y, *m_surface); // cleared at its next opening anyway
+}
+
+void TRLCustomSite::DrawFrame(TRLGraphicSurface &surface, const TRect &rect)
+{
+    surface.SetGeneratorId(this);
+    NewGroupId();
+    const TColor color = Color();
+    if (m_degrade.Direction != ddNone && m_degrade.OppositeColor != color) {
+        // A simple gradient in bands of `Granularity` pixels between the two colours.
+        const bool horizontal = m_degrade.Direction == ddHorizontal;
+        const int extent = horizontal ? rect.Width() : rect.Height();
+        const int step = std::max(1, m_degrade.Granularity);
+        for (int i = 0; i < extent; i += step) {
+            const double t = extent > 1 ? static_cast<double>(i) / (extent - 1) : 0.0;
+            auto mix = [t](int a, int b) { return static_cast<int>(a + (b - a) * t + 0.5); };
+            const TColor c1 = ColorToRGB(color), c2 = ColorToRGB(m_degrade.OppositeColor);
+            TBrush brush;
+            brush.Color = RGBColor(mix(GetRValue(c1), GetRValue(c2)), mix(GetGValue(c1), GetGValue(c2)),
+                                   mix(GetBValue(c1), GetBValue(c2)));
+            surface.SetBrush(brush);
+            const int end = std::min(extent, i + step);
+            surface.FillRect(horizontal ? TRect{rect.Left + i, rect.Top, rect.Left + end, rect.Bottom}
+                                        : TRect{rect.Left, rect.Top + i, rect.Right, rect.Top + end});
+        }
+    } else if (!Transparent()) {
+        TBrush brush;
+        brush.Color = color;
+        brush.Style = TBrushStyle::bsSolid;
+        surface.SetBrush(brush);
+        surface.FillRect(rect);
+    }
+    if (!m_background.Empty())
+        m_background.PaintTo(surface, rect);
+    if (OnDraw) {
+        const TRect client = ClientRect();
+        OnDraw(this, &surface,
+               TRect{rect.Left + client.Left, rect.Top + client.Top, rect.Left + client.Right, rect.Top + client.Bottom});
+    }
+    Borders().PaintTo(surface, rect);
+}
+
+// ---------------------------------------------------------------------------
+// Design view
+
+void TRLCustomSite::DesignPaintChildren(TCanvas &canvas, const TRect &rect)
+{
+    // A designer shows every control, visible at run time or not.
+    for (const auto &child : m_children)
+        child->DesignPaint(canvas, DesignOffset(child->BoundsRect(), rect.Left, rect.Top));
+}
+
+void TRLCustomSite::DesignPaint(TCanvas &canvas, const TRect &rect)
+{
+    DesignPaintFrame(canvas, rect);
+    DesignPaintChildren(canvas, rect);
+}
+
+} // namespace prenso

@@ -1,0 +1,214 @@
+#include "report/filters/RLFilters.h"
+
+#include "platform/errors.h"
+#include "report/RLConsts.h"
+#include "report/RLUserInterface.h"
+#include "report/storage/RLGraphicStorage.h"
+#include "report/printing/RLPrinters.h"
+#include "report/filters/RLSpoolFilter.h"
+
+#include <QFileInfo>
+#include <algorithm>
+
+namespace prenso {
+namespace {
+// Never destroyed: filters that are statics of their own (the spool filter)
+// leave the list at program end, whatever the order of static destruction.
+std::vector<TRLCustomFilter *> &activeList()
+{
+    static auto *list = new std::vector<TRLCustomFilter *>;
+    return *list;
+}
+TRLCustomFilter *g_selected = nullptr;
+} // namespace
+
+TRLCustomFilter::TRLCustomFilter(TComponent *owner) : TComponent(owner)
+{
+    activeList().push_back(this);
+}
+
+TRLCustomFilter::~TRLCustomFilter()
+{
+    BeginDestroy();
+    auto &list = activeList();
+    list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    if (g_selected == this)
+        g_selected = nullptr;
+    SetPages(nullptr);
+    m_progress.reset();
+}
+
+void TRLCustomFilter::SetPages(TRLGraphicStorage *pages)
+{
+    if (pages == m_pages)
+        return;
+    TRLGraphicStorage *old = m_pages;
+    m_pages = pages;
+    if (pages)
+        pages->Link(this);
+    if (old)
+        old->Unlink(this); // may free a storage nobody else uses
+}
+
+void TRLCustomFilter::Notification(TComponent *component, Operation operation)
+{
+    TComponent::Notification(component, operation);
+    if (operation == Operation::Remove && component == m_pages)
+        m_pages = nullptr;
+}
+
+void TRLCustomFilter::EndDoc()
+{
+    InternalEndDoc();
+    SetPages(nullptr);
+}
+
+void TRLCustomFilter::OpenProgressForm()
+{
+    if (const auto &open = RLUserInterface().OpenProgress)
+        m_progress = open(LS().LS_FilterInProgressStr, 1, [this] { m_canceled = true; });
+}
+
+void TRLCustomFilter::CloseProgressForm()
+{
+    m_progress.reset();
+}
+
+void TRLCustomFilter::FilterPages(TRLGraphicStorage *pages)
+{
+    FilterPages(pages, 1, 2147483647, QString(), 0);
+}
+
+void TRLCustomFilter::FilterPages(TRLGraphicStorage *pages, int firstPage, int lastPage, const QString &pageSelection,
+                                  int oddPages)
+{
+    m_canceled = false;
+    const int pageCount = pages ? pages->PageCount() : 0;
+    if (lastPage == -1 || lastPage > pageCount)
+        lastPage = pageCount;
+    if (m_showProgress)
+        OpenProgressForm();
+    const int copies = m_emulateCopies ? std::max(1, RLPrinter().Copies()) : 1;
+    if (m_showProgress && m_progress)
+        m_progress->SetMax(std::max(0, lastPage - firstPage + 1) * copies);
+    SetPages(pages);
+    try {
+        BeginDoc();
+    } catch (...) {
+        SetPages(nullptr);
+        CloseProgressForm();
+        throw;
+    }
+    struct Finally {
+        TRLCustomFilter *f;
+        ~Finally() noexcept(false)
+        {
+            // The document is always ended, also after an error; an error of
+            // its own only surfaces when nothing else is on its way out.
+            const bool unwinding = std::uncaught_exceptions() > 0;
+            try {
+                f->EndDoc();
+            } catch (...) {
+                f->SetPages(nullptr);
+                f->CloseProgressForm();
+                if (!unwinding)
+                    throw;
+                return;
+            }
+            f->SetPages(nullptr);
+            f->CloseProgressForm();
+        }
+    } finally{this};
+    bool drawn = false;
+    for (int copy = 0; copy < copies && !m_canceled; ++copy) {
+        for (int n = firstPage; n <= lastPage; ++n) {
+            if (!(pageSelection.isEmpty() || IsPageSelected(n, pageSelection)))
+                continue;
+            if ((oddPages == 1 && n % 2 == 0) || (oddPages == 2 && n % 2 != 0))
+                continue;
+            if (drawn)
+                NewPage();
+            drawn = true;
+            TRLGraphicSurface *page = pages ? pages->Pages(n - 1) : nullptr;
+            if (!page)
+                break; // this copy's pass ends
+            DrawPage(page);
+            if (m_showProgress && m_progress)
+                m_progress->Tick();
+            if (m_canceled)
+                break;
+        }
+    }
+}
+
+const std::vector<TRLCustomFilter *> &ActiveFilters()
+{
+    return activeList();
+}
+
+TRLCustomFilter *SelectedFilter()
+{
+    return g_selected;
+}
+
+void SetSelectedFilter(TRLCustomFilter *filter)
+{
+    g_selected = filter;
+}
+
+bool IsPageSelected(int page, const QString &selection)
+{
+    const QString trimmed = selection.trimmed();
+    if (trimmed.isEmpty())
+        return true;
+    auto number = [](const QString &text) {
+        int v = 0;
+        return TryStrToInt(text.trimmed(), v) ? v : -1;
+    };
+    for (const QString &item : trimmed.split(u';')) {
+        const qsizetype dash = item.indexOf(u'-');
+        int from, to;
+        if (dash >= 0) {
+            from = number(item.left(dash));
+            to = number(item.mid(dash + 1));
+        } else {
+            from = to = number(item);
+        }
+        if (page >= from && page <= to)
+            return true;
+    }
+    return false;
+}
+
+void ApplyFilter(TRLGraphicStorage *pages, TRLCustomFilter *filter, int firstPage, int lastPage,
+                 const QString &pageSelection, int oddPages)
+{
+    if (!filter)
+        filter = SelectedFilter();
+    if (!filter)
+        filter = SpoolFilterInstance();
+    filter->FilterPages(pages, firstPage, lastPage, pageSelection, oddPages);
+}
+
+TRLCustomSaveFilter *SaveFilterByFileName(const QString &fileName)
+{
+    auto dotted = [](QString ext) { return ext.startsWith(u'.') ? ext : QStringLiteral(".") + ext; };
+    const QString base = QFileInfo(fileName).fileName();
+    const qsizetype dot = base.lastIndexOf(u'.');
+    const QString ext = dotted(dot >= 0 ? base.mid(dot) : QString());
+    for (TRLCustomFilter *f : ActiveFilters())
+        if (auto *save = dynamic_cast<TRLCustomSaveFilter *>(f))
+            if (dotted(save->DefaultExt()).compare(ext, Qt::CaseInsensitive) == 0)
+                return save;
+    return nullptr;
+}
+
+TRLCustomPrintFilter *SpoolFilterInstance()
+{
+    static std::unique_ptr<TRLSpoolFilter> instance;
+    if (!instance)
+        instance = std::make_unique<TRLSpoolFilter>();
+    return instance.get();
+}
+
+} // namespace prenso

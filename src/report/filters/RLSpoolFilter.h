@@ -1,0 +1,37 @@
+#pragma once
+// The spool filter: paints every stored object on the printer's canvas at the
+// printer's resolution, starting a new print job whenever the paper size or
+// orientation changes from one page to the next.
+
+#include "platform/graphics.h"
+#include "report/filters/RLFilters.h"
+
+#include <vector>
+
+namespace prenso {
+
+class TRLSpoolFilter : public TRLCustomPrintFilter {
+public:
+    TRLSpoolFilter();
+    ~TRLSpoolFilter() override;
+
+    // Starts a job for that page size unless one for it is open already.
+    void SetPageSize(int orientation, double paperWidth, double paperHeight);
+    const TRect &PrinterRect() const { return m_printerRect; }
+    bool DocStarted() const { return m_docStarted; }
+
+protected:
+    void InternalBeginDoc() override;
+    void InternalEndDoc() override;
+    void InternalNewPage() override;
+    void InternalDrawPage(TRLGraphicSurface *page) override;
+
+private:
+    TRect m_printerRect;
+    bool m_docStarted = false;
+    double m_paperWidth = 0;
+    double m_paperHeight = 0;
+    int m_orientation = 0;
+};
+
+} // namespace prenso

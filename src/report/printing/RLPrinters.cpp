@@ -1,0 +1,301 @@
+#include "report/printing/RLPrinters.h"
+
+#include "platform/canvas.h"
+#include "platform/errors.h"
+#include "platform/messagebox.h"
+#include "platform/printers.h"
+#include "report/RLConsts.h"
+#include "report/RLUserInterface.h"
+#include "report/printing/RLPaperSizes.h"
+
+#include <QCoreApplication>
+#include <QPainter>
+
+#include <cmath>
+#include <memory>
+
+namespace prenso {
+
+namespace {
+
+// A port that is not known yet.
+const QString kUnknownPort = QStringLiteral("?");
+
+QString cutAtOn(const QString &name)
+{
+    const int on = name.indexOf(QStringLiteral(" on "));
+    return on < 0 ? name : name.left(on);
+}
+
+int tenthsOfMillimetre(double mm)
+{
+    return static_cast<int>(std::nearbyint(mm * 10.0));
+}
+
+} // namespace
+
+QString PrinterEntryName(const QString &entry)
+{
+    const int bar = entry.indexOf(u'|');
+    return bar < 0 ? entry : entry.left(bar);
+}
+
+QString PrinterEntryPort(const QString &entry)
+{
+    const int bar = entry.indexOf(u'|');
+    return bar < 0 ? QString() : entry.mid(bar + 1);
+}
+
+TRLPrinterWrapper::TRLPrinterWrapper() = default;
+TRLPrinterWrapper::~TRLPrinterWrapper() = default;
+
+void TRLPrinterWrapper::BuildPrinters()
+{
+    FPrinters.clear();
+    for (const QString &name : printing::thePrinter().printers())
+        FPrinters.append(name + u'|' + kUnknownPort);
+    FPrintersBuilt = true;
+}
+
+const QStringList &TRLPrinterWrapper::Printers()
+{
+    if (!FPrintersBuilt)
+        BuildPrinters();
+    return FPrinters;
+}
+
+// Most operations work on "the selected printer": with none selected yet,
+// the first one of the list stands in.
+bool TRLPrinterWrapper::EnsureSelection()
+{
+    printing::PlatformPrinter &printer = printing::thePrinter();
+    if (printer.index() == -1 && !Printers().isEmpty())
+        printer.select(0);
+    return printer.index() != -1;
+}
+
+int TRLPrinterWrapper::PrinterIndex()
+{
+    EnsureSelection();
+    return printing::thePrinter().index();
+}
+
+void TRLPrinterWrapper::SetPrinterIndex(int value)
+{
+    if (value >= 0 && value < Printers().size())
+        printing::thePrinter().select(value);
+}
+
+QString TRLPrinterWrapper::PrinterName()
+{
+    if (!EnsureSelection())
+        return QString();
+    const int index = printing::thePrinter().index();
+    if (index < 0 || index >= Printers().size())
+        return QString();
+    return PrinterEntryName(FPrinters[index]);
+}
+
+void TRLPrinterWrapper::SetPrinterName(const QString &value)
+{
+    const QString wanted = cutAtOn(PrinterEntryName(value));
+    const QStringList &entries = Printers();
+    for (int i = 0; i < entries.size(); ++i) {
+        if (cutAtOn(PrinterEntryName(entries[i])).compare(wanted, Qt::CaseInsensitive) == 0) {
+            printing::thePrinter().select(i);
+            return;
+        }
+    }
+}
+
+QString TRLPrinterWrapper::PrinterPort()
+{
+    if (!EnsureSelection())
+        return QString();
+    printing::PlatformPrinter &printer = printing::thePrinter();
+    const int index = printer.index();
+    if (index < 0 || index >= Printers().size())
+        return QString();
+    QString port = PrinterEntryPort(FPrinters[index]);
+    if (port == kUnknownPort) {
+        printer.reselectWithDefaults();
+        const printing::PrinterInformation info =
+            printing::readPrinterInformation(PrinterEntryName(FPrinters[index]));
+        port = info.serverName.isEmpty() ? info.portName : info.serverName + u'\\' + info.shareName;
+        FPrinters[index] = PrinterEntryName(FPrinters[index]) + u'|' + port;
+    }
+    return port;
+}
+
+int TRLPrinterWrapper::Copies() const
+{
+    return printing::thePrinter().copies();
+}
+
+void TRLPrinterWrapper::SetCopies(int value)
+{
+    printing::thePrinter().setCopies(value);
+}
+
+void TRLPrinterWrapper::BeginDoc(const QString &title)
+{
+    if (!EnsureSelection())
+        throw Exception(LS().LS_PrinterNotFoundStr);
+    printing::PlatformPrinter &printer = printing::thePrinter();
+    if (!printer.beginDocument(title))
+        throw Exception(LS().LS_PrinterDriverErrorStr);
+    // Sizes in points must come out in the printer's own pixels.
+    printing::DeviceMetrics device;
+    const int ppi = printer.readMetrics(device) ? device.ppiY : printer.painter()->device()->logicalDpiY();
+    FCanvas = std::make_unique<TCanvas>(*printer.painter(), ppi);
+}
+
+void TRLPrinterWrapper::NewPage()
+{
+    printing::thePrinter().newPage();
+}
+
+void TRLPrinterWrapper::EndDoc()
+{
+    FCanvas.reset();
+    printing::PlatformPrinter &printer = printing::thePrinter();
+    const int index = printer.index();
+    const bool handedOver = printer.endDocument();
+    const QString refusal = printer.lastError();
+    printer.select(index);
+    if (!handedOver && !refusal.isEmpty())
+        throw Exception(LS().LS_PrinterDriverErrorStr + QStringLiteral(": ") + refusal);
+}
+
+QPainter *TRLPrinterWrapper::Painter() const
+{
+    return printing::thePrinter().painter();
+}
+
+QPrinter &TRLPrinterWrapper::Printer() const
+{
+    return printing::thePrinter().qprinter();
+}
+
+void TRLPrinterWrapper::Refresh()
+{
+    FPrinters.clear();
+    FPrintersBuilt = false;
+    printing::PlatformPrinter &printer = printing::thePrinter();
+    int index = printer.index();
+    printer.refreshPrinters();
+    printer.select(-1);
+    const int last = static_cast<int>(printer.printers().size()) - 1;
+    if (index > last)
+        index = last;
+    printer.select(index);
+}
+
+bool TRLPrinterWrapper::ExecuteSetup()
+{
+    Refresh();
+    if (!EnsureSelection())
+        return false;
+    printing::PlatformPrinter &printer = printing::thePrinter();
+    try {
+        printing::readPrinterInformation(printer.selectedName());
+    } catch (const Exception &) {
+        return false;
+    }
+    const auto &setup = RLUserInterface().ExecutePrinterSetup;
+    return setup && setup(printer.qprinter());
+}
+
+void TRLPrinterWrapper::SetPaperSize(double paperWidthMM, double paperHeightMM, bool orientationLandscape,
+                                     bool /*forceEmulation*/, bool /*setPaperBin*/)
+{
+    const TRLPaperRequest request = PaperRequest(paperWidthMM, paperHeightMM, orientationLandscape);
+    printing::PlatformPrinter &printer = printing::thePrinter();
+    if (EnsureSelection()) {
+        if (!printer.hasDeviceSettings())
+            printer.reselectWithDefaults();
+        if (!printer.hasDeviceSettings())
+            throw SilentAbort();
+        const bool custom = request.PaperCode == kUserDefinedPaperCode;
+        printer.setPaper(request.PaperCode, custom ? tenthsOfMillimetre(request.Width) : 0,
+                         custom ? tenthsOfMillimetre(request.Height) : 0,
+                         QSizeF(request.Width, request.Height));
+    }
+    printer.setLandscape(request.Orientation != kOrientationPortrait);
+    // Other programs learn of a changed printer setting by a broadcast on some
+    // systems; nothing here listens for one, so none is sent.
+    FCustomWidth = paperWidthMM;
+    FCustomHeight = paperHeightMM;
+}
+
+void TRLPrinterWrapper::LoadMetrics(TRLPrinterMetrics &metrics)
+{
+    metrics = kFallbackPrinterMetrics;
+    if (!EnsureSelection())
+        return;
+    printing::PlatformPrinter &printer = printing::thePrinter();
+    if (!printer.hasDeviceSettings())
+        printer.reselectWithDefaults();
+    printing::DeviceMetrics device;
+    if (!printer.readMetrics(device))
+        return;
+    metrics.PPIX = device.ppiX;
+    metrics.PPIY = device.ppiY;
+    metrics.PhysicalWidth = device.paper.width();
+    metrics.PhysicalHeight = device.paper.height();
+    metrics.MarginLeft = device.printable.x();
+    metrics.MarginTop = device.printable.y();
+    metrics.ClientWidth = device.printable.width();
+    metrics.ClientHeight = device.printable.height();
+    metrics.MarginRight = metrics.PhysicalWidth - metrics.MarginLeft - metrics.ClientWidth;
+    metrics.MarginBottom = metrics.PhysicalHeight - metrics.MarginTop - metrics.ClientHeight;
+}
+
+QString TRLPrinterWrapper::PrinterDisplayName(int index)
+{
+    const QStringList &entries = Printers();
+    if (index < 0 || index >= entries.size())
+        return QString();
+    const QString name = PrinterEntryName(entries[index]);
+    const QString port = PrinterEntryPort(entries[index]);
+    if (port == kUnknownPort || port == name)
+        return name;
+    return name + u' ' + LS().LS_AtStr + u' ' + port;
+}
+
+namespace {
+
+std::unique_ptr<TRLPrinterWrapper> &wrapperSlot()
+{
+    static std::unique_ptr<TRLPrinterWrapper> slot;
+    return slot;
+}
+
+void freeWrapper()
+{
+    wrapperSlot().reset();
+}
+
+} // namespace
+
+TRLPrinterWrapper &RLPrinter()
+{
+    auto &slot = wrapperSlot();
+    if (!slot) {
+        slot = std::make_unique<TRLPrinterWrapper>();
+        static bool cleanupRegistered = false;
+        if (!cleanupRegistered && QCoreApplication::instance()) {
+            qAddPostRoutine(freeWrapper);
+            cleanupRegistered = true;
+        }
+    }
+    return *slot;
+}
+
+void ResetRLPrinterForTesting()
+{
+    wrapperSlot().reset();
+    printing::resetPrinterForTesting();
+}
+
+} // namespace prenso

@@ -1,0 +1,553 @@
+#include "report/storage/RLGraphicObjects.h"
+
+#include "platform/canvas.h"
+#include "report/storage/RLGraphicSurface.h"
+#include "report/storage/RLGraphicStorage.h"
+#include "report/storage/RLMetaVCL.h"
+
+#include <algorithm>
+
+namespace prenso {
+
+// ===========================================================================
+// Graphic objects
+
+namespace {
+
+std::uint32_t g_groupId = 0;
+
+TPoint offsetPoint(const TPoint &p, int dx, int dy)
+{
+    return TPoint {SatAdd(p.X, dx), SatAdd(p.Y, dy)};
+}
+
+TPoint inflatePoint(const TPoint &p, double xf, double yf)
+{
+    return TPoint {RoundCoord(p.X * xf), RoundCoord(p.Y * yf)};
+}
+
+void applyPen(TCanvas &canvas, const TRLMetaPen &pen, double xf)
+{
+    FromMetaPen(pen, canvas.Pen());
+    ScaleMetaPenWidth(canvas.Pen(), xf);
+}
+
+void savePoints(TRLStreamWriter &w, const TRLMetaPointArray &points)
+{
+    w.I32(static_cast<std::int32_t>(points.size()));
+    for (const TRLMetaPoint &p : points)
+        w.Point(p);
+}
+
+TRLMetaPointArray loadPoints(TRLStreamReader &r)
+{
+    const std::int32_t n = r.Count(8, "a point list");
+    TRLMetaPointArray points(static_cast<size_t>(n));
+    for (TRLMetaPoint &p : points)
+        p = r.Point("a point list");
+    return points;
+}
+
+std::vector<TPoint> scalePoints(const TRLMetaPointArray &points, const TRLPaintContext &s)
+{
+    std::vector<TPoint> out;
+    out.reserve(points.size());
+    for (const TRLMetaPoint &p : points)
+        out.push_back(s.Point(p));
+    return out;
+}
+
+} // namespace
+
+TRect TRLPaintContext::MinRect(const TRect &r) const
+{
+    TRect out = Rect(r);
+    out.Right = std::max(SatAdd(out.Left, 1), out.Right);
+    out.Bottom = std::max(SatAdd(out.Top, 1), out.Bottom);
+    return out;
+}
+
+std::uint32_t NewGroupId()
+{
+    return ++g_groupId;
+}
+
+std::uint32_t CurrentGroupId()
+{
+    return g_groupId;
+}
+
+TRLGraphicObject::TRLGraphicObject(TRLGraphicSurface *surface) : FSurface(surface), FGroupId(g_groupId)
+{
+}
+
+TRLGraphicObject::~TRLGraphicObject() = default;
+
+void TRLGraphicObject::SaveToStream(TRLStreamWriter &w) const
+{
+    w.Rect(FBoundsRect);
+    w.U32(FGroupId);
+    w.U32(FGeneratorId);
+}
+
+void TRLGraphicObject::LoadFromStream(TRLStreamReader &r)
+{
+    FBoundsRect = r.Rect("an object's bounds");
+    FGroupId = r.U32("an object's group");
+    FGeneratorId = r.U32("an object's generator");
+}
+
+void TRLGraphicObject::Assign(const TRLGraphicObject &other)
+{
+    FBoundsRect = other.FBoundsRect;
+    FGroupId = other.FGroupId;
+    FGeneratorId = other.FGeneratorId;
+}
+
+void TRLGraphicObject::Offset(int xDesloc, int yDesloc)
+{
+    FBoundsRect = OffsetRect(FBoundsRect, xDesloc, yDesloc);
+}
+
+void TRLGraphicObject::Inflate(double xFactor, double yFactor)
+{
+    FBoundsRect.Left = RoundCoord(FBoundsRect.Left * xFactor);
+    FBoundsRect.Top = RoundCoord(FBoundsRect.Top * yFactor);
+    FBoundsRect.Right = RoundCoord(FBoundsRect.Right * xFactor);
+    FBoundsRect.Bottom = RoundCoord(FBoundsRect.Bottom * yFactor);
+}
+
+TRLGraphicObject *TRLGraphicObject::Clone(TRLGraphicSurface &surface) const
+{
+    std::unique_ptr<TRLGraphicObject> copy = NewInstance(&surface);
+    TRLGraphicObject *raw = copy.get();
+    surface.AdoptObject(std::move(copy));
+    raw->Assign(*this);
+    return raw;
+}
+
+#define PRENSO_NEW_INSTANCE(Class)                                                                                   \
+    std::unique_ptr<TRLGraphicObject> Class::NewInstance(TRLGraphicSurface *s) const                                 \
+    {                                                                                                                \
+        return std::make_unique<Class>(s);                                                                           \
+    }
+PRENSO_NEW_INSTANCE(TRLPixelObject)
+PRENSO_NEW_INSTANCE(TRLLineObject)
+PRENSO_NEW_INSTANCE(TRLRectangleObject)
+PRENSO_NEW_INSTANCE(TRLEllipseObject)
+PRENSO_NEW_INSTANCE(TRLTextObject)
+PRENSO_NEW_INSTANCE(TRLFillRectObject)
+PRENSO_NEW_INSTANCE(TRLPolygonObject)
+PRENSO_NEW_INSTANCE(TRLPolylineObject)
+PRENSO_NEW_INSTANCE(TRLImageObject)
+PRENSO_NEW_INSTANCE(TRLSetClipRectObject)
+PRENSO_NEW_INSTANCE(TRLResetClipRectObject)
+#undef PRENSO_NEW_INSTANCE
+
+// --- pixel
+
+void TRLPixelObject::SaveToStream(TRLStreamWriter &w) const
+{
+    TRLGraphicObject::SaveToStream(w);
+    w.Color(FColor);
+}
+
+void TRLPixelObject::LoadFromStream(TRLStreamReader &r)
+{
+    TRLGraphicObject::LoadFromStream(r);
+    FColor = r.Color("a pixel");
+}
+
+void TRLPixelObject::PaintTo(TCanvas &canvas, const TRLPaintContext &s)
+{
+    const TRect r = s.MinRect(FBoundsRect);
+    canvas.Brush().Style = TBrushStyle::bsSolid;
+    canvas.Brush().Color = FromMetaColor(FColor);
+    canvas.FillRect(r);
+}
+
+void TRLPixelObject::Assign(const TRLGraphicObject &other)
+{
+    TRLGraphicObject::Assign(other);
+    if (auto *o = dynamic_cast<const TRLPixelObject *>(&other))
+        FColor = o->FColor;
+}
+
+// --- line
+
+void TRLLineObject::SaveToStream(TRLStreamWriter &w) const
+{
+    TRLGraphicObject::SaveToStream(w);
+    w.Point(FFromPoint);
+    w.Point(FToPoint);
+    FPen.Save(w);
+    FBrush.Save(w);
+}
+
+void TRLLineObject::LoadFromStream(TRLStreamReader &r)
+{
+    TRLGraphicObject::LoadFromStream(r);
+    FFromPoint = r.Point("a line");
+    FToPoint = r.Point("a line");
+    FPen.Load(r);
+    FBrush.Load(r);
+}
+
+void TRLLineObject::PaintTo(TCanvas &canvas, const TRLPaintContext &s)
+{
+    applyPen(canvas, FPen, s.XFactor());
+    FromMetaBrush(FBrush, canvas.Brush());
+    const TPoint from = s.Point(FFromPoint), to = s.Point(FToPoint);
+    canvas.MoveTo(from.X, from.Y);
+    CanvasLineToEx(canvas, to.X, to.Y);
+}
+
+void TRLLineObject::Assign(const TRLGraphicObject &other)
+{
+    TRLGraphicObject::Assign(other);
+    if (auto *o = dynamic_cast<const TRLLineObject *>(&other)) {
+        FFromPoint = o->FFromPoint;
+        FToPoint = o->FToPoint;
+        FPen.Assign(o->FPen);
+        FBrush.Assign(o->FBrush);
+    }
+}
+
+void TRLLineObject::Offset(int dx, int dy)
+{
+    TRLGraphicObject::Offset(dx, dy);
+    FFromPoint = offsetPoint(FFromPoint, dx, dy);
+    FToPoint = offsetPoint(FToPoint, dx, dy);
+}
+
+void TRLLineObject::Inflate(double xf, double yf)
+{
+    TRLGraphicObject::Inflate(xf, yf);
+    FFromPoint = inflatePoint(FFromPoint, xf, yf);
+    FToPoint = inflatePoint(FToPoint, xf, yf);
+    FPen.Inflate(xf);
+}
+
+// --- rectangle and ellipse
+
+void TRLPenBrushObject::SaveToStream(TRLStreamWriter &w) const
+{
+    TRLGraphicObject::SaveToStream(w);
+    FPen.Save(w);
+    FBrush.Save(w);
+}
+
+void TRLPenBrushObject::LoadFromStream(TRLStreamReader &r)
+{
+    TRLGraphicObject::LoadFromStream(r);
+    FPen.Load(r);
+    FBrush.Load(r);
+}
+
+void TRLPenBrushObject::Assign(const TRLGraphicObject &other)
+{
+    TRLGraphicObject::Assign(other);
+    if (auto *o = dynamic_cast<const TRLPenBrushObject *>(&other)) {
+        FPen.Assign(o->FPen);
+        FBrush.Assign(o->FBrush);
+    }
+}
+
+void TRLPenBrushObject::Inflate(double xf, double yf)
+{
+    TRLGraphicObject::Inflate(xf, yf);
+    FPen.Inflate(xf);
+}
+
+void TRLRectangleObject::PaintTo(TCanvas &canvas, const TRLPaintContext &s)
+{
+    const TRect r = s.MinRect(FBoundsRect);
+    applyPen(canvas, FPen, s.XFactor());
+    FromMetaBrush(FBrush, canvas.Brush());
+    canvas.Rectangle(r);
+}
+
+void TRLEllipseObject::PaintTo(TCanvas &canvas, const TRLPaintContext &s)
+{
+    const TRect r = s.Box(FBoundsRect);
+    applyPen(canvas, FPen, s.XFactor());
+    FromMetaBrush(FBrush, canvas.Brush());
+    canvas.Ellipse(r);
+}
+
+// --- text
+
+void TRLTextObject::SaveToStream(TRLStreamWriter &w) const
+{
+    TRLGraphicObject::SaveToStream(w);
+    w.U8(FAlignment);
+    w.U8(FLayout);
+    w.Point(FOrigin);
+    w.U16(FTextFlags);
+    w.String(FText);
+    FBrush.Save(w);
+    FFont.Save(w);
+}
+
+void TRLTextObject::LoadFromStream(TRLStreamReader &r)
+{
+    TRLGraphicObject::LoadFromStream(r);
+    FAlignment = r.U8("a text");
+    FLayout = r.U8("a text");
+    FOrigin = r.Point("a text");
+    FTextFlags = r.U16("a text");
+    FText = r.String("a text");
+    FBrush.Load(r);
+    FFont.Load(r);
+}
+
+std::string TRLTextObject::DisplayText() const
+{
+    if (FText.find('{') == std::string::npos)
+        return FText;
+    std::string s = FText;
+    const TRLGraphicStorage *storage = FSurface ? FSurface->Storage() : nullptr;
+    size_t i = 0;
+    for (;;) {
+        const size_t open = s.find('{', i);
+        if (open == std::string::npos)
+            break;
+        const size_t close = s.find('}', open + 1);
+        if (close == std::string::npos)
+            break;
+        const std::string_view name(s.data() + open + 1, close - open - 1);
+        std::string_view value;
+        bool found = FSurface && FSurface->Macros().Find(name, value);
+        if (!found && storage)
+            found = storage->Macros().Find(name, value);
+        if (found) {
+            const std::string v(value); // the list may hold the text being changed
+            s.replace(open, close - open + 1, v);
+            i = open + v.size();
+        } else {
+            i = close + 1;
+        }
+    }
+    return s;
+}
+
+void TRLTextObject::PaintTo(TCanvas &canvas, const TRLPaintContext &s)
+{
+    const TRect r = s.Box(FBoundsRect);
+    const TPoint o = s.Point(FOrigin);
+    FromMetaBrush(FBrush, canvas.Brush());
+    FromMetaFont(FFont, canvas.Font(), s.YFactor());
+    CanvasTextRectEx(canvas, r, o.X, o.Y, DisplayText(), FAlignment, FLayout, FTextFlags);
+}
+
+void TRLTextObject::Assign(const TRLGraphicObject &other)
+{
+    TRLGraphicObject::Assign(other);
+    if (auto *o = dynamic_cast<const TRLTextObject *>(&other)) {
+        FBrush.Assign(o->FBrush);
+        FFont.Assign(o->FFont);
+        FText = o->FText;
+        FOrigin = o->FOrigin;
+        FAlignment = o->FAlignment;
+        FLayout = o->FLayout;
+        FTextFlags = o->FTextFlags;
+    }
+}
+
+void TRLTextObject::Rehome(TRLGraphicSurface &surface)
+{
+    // The font's name is an index into the surface's font table.
+    const QString name = FFont.Name();
+    TRLGraphicObject::Rehome(surface);
+    FFont.SetName(name);
+}
+
+void TRLTextObject::Offset(int dx, int dy)
+{
+    TRLGraphicObject::Offset(dx, dy);
+    FOrigin = offsetPoint(FOrigin, dx, dy);
+}
+
+void TRLTextObject::Inflate(double xf, double yf)
+{
+    TRLGraphicObject::Inflate(xf, yf);
+    FOrigin = inflatePoint(FOrigin, xf, yf);
+    FFont.SetSize(RoundCoord(FFont.Size() * yf));
+}
+
+// --- fill rectangle
+
+void TRLFillRectObject::SaveToStream(TRLStreamWriter &w) const
+{
+    TRLGraphicObject::SaveToStream(w);
+    FBrush.Save(w);
+}
+
+void TRLFillRectObject::LoadFromStream(TRLStreamReader &r)
+{
+    TRLGraphicObject::LoadFromStream(r);
+    FBrush.Load(r);
+}
+
+void TRLFillRectObject::PaintTo(TCanvas &canvas, const TRLPaintContext &s)
+{
+    FromMetaBrush(FBrush, canvas.Brush());
+    canvas.FillRect(s.Box(FBoundsRect));
+}
+
+void TRLFillRectObject::Assign(const TRLGraphicObject &other)
+{
+    TRLGraphicObject::Assign(other);
+    if (auto *o = dynamic_cast<const TRLFillRectObject *>(&other))
+        FBrush.Assign(o->FBrush);
+}
+
+// --- polygon
+
+void TRLPolygonObject::SaveToStream(TRLStreamWriter &w) const
+{
+    TRLGraphicObject::SaveToStream(w);
+    FPen.Save(w);
+    FBrush.Save(w);
+    savePoints(w, FPoints);
+}
+
+void TRLPolygonObject::LoadFromStream(TRLStreamReader &r)
+{
+    TRLGraphicObject::LoadFromStream(r);
+    FPen.Load(r);
+    FBrush.Load(r);
+    FPoints = loadPoints(r);
+}
+
+void TRLPolygonObject::PaintTo(TCanvas &canvas, const TRLPaintContext &s)
+{
+    const std::vector<TPoint> pts = scalePoints(FPoints, s);
+    applyPen(canvas, FPen, s.XFactor());
+    FromMetaBrush(FBrush, canvas.Brush());
+    canvas.Polygon(pts);
+}
+
+void TRLPolygonObject::Assign(const TRLGraphicObject &other)
+{
+    TRLGraphicObject::Assign(other);
+    if (auto *o = dynamic_cast<const TRLPolygonObject *>(&other)) {
+        FPen.Assign(o->FPen);
+        FBrush.Assign(o->FBrush);
+        FPoints = o->FPoints;
+    }
+}
+
+void TRLPolygonObject::Offset(int dx, int dy)
+{
+    TRLGraphicObject::Offset(dx, dy);
+    for (TRLMetaPoint &p : FPoints)
+        p = offsetPoint(p, dx, dy);
+}
+
+void TRLPolygonObject::Inflate(double xf, double yf)
+{
+    TRLGraphicObject::Inflate(xf, yf);
+    for (TRLMetaPoint &p : FPoints)
+        p = inflatePoint(p, xf, yf);
+    FPen.Inflate(xf);
+}
+
+// --- polyline
+
+void TRLPolylineObject::SaveToStream(TRLStreamWriter &w) const
+{
+    TRLGraphicObject::SaveToStream(w);
+    FPen.Save(w);
+    savePoints(w, FPoints);
+}
+
+void TRLPolylineObject::LoadFromStream(TRLStreamReader &r)
+{
+    TRLGraphicObject::LoadFromStream(r);
+    FPen.Load(r);
+    FPoints = loadPoints(r);
+}
+
+void TRLPolylineObject::PaintTo(TCanvas &canvas, const TRLPaintContext &s)
+{
+    const std::vector<TPoint> pts = scalePoints(FPoints, s);
+    applyPen(canvas, FPen, s.XFactor());
+    canvas.Brush().Style = TBrushStyle::bsClear;
+    canvas.Polyline(pts);
+}
+
+void TRLPolylineObject::Assign(const TRLGraphicObject &other)
+{
+    TRLGraphicObject::Assign(other);
+    if (auto *o = dynamic_cast<const TRLPolylineObject *>(&other)) {
+        FPen.Assign(o->FPen);
+        FPoints = o->FPoints;
+    }
+}
+
+void TRLPolylineObject::Offset(int dx, int dy)
+{
+    TRLGraphicObject::Offset(dx, dy);
+    for (TRLMetaPoint &p : FPoints)
+        p = offsetPoint(p, dx, dy);
+}
+
+void TRLPolylineObject::Inflate(double xf, double yf)
+{
+    TRLGraphicObject::Inflate(xf, yf);
+    for (TRLMetaPoint &p : FPoints)
+        p = inflatePoint(p, xf, yf);
+    FPen.Inflate(xf);
+}
+
+// --- image
+
+void TRLImageObject::SaveToStream(TRLStreamWriter &w) const
+{
+    TRLGraphicObject::SaveToStream(w);
+    w.String(FData);
+    w.U8(FParity ? 1 : 0);
+}
+
+void TRLImageObject::LoadFromStream(TRLStreamReader &r)
+{
+    TRLGraphicObject::LoadFromStream(r);
+    FData = r.String("an image");
+    FParity = r.U8("an image") != 0;
+}
+
+void TRLImageObject::PaintTo(TCanvas &canvas, const TRLPaintContext &s)
+{
+    CanvasStretchDraw(canvas, s.Box(FBoundsRect), FData, FParity, s.Options().PalettePictures);
+}
+
+void TRLImageObject::Assign(const TRLGraphicObject &other)
+{
+    TRLGraphicObject::Assign(other);
+    if (auto *o = dynamic_cast<const TRLImageObject *>(&other)) {
+        FData = o->FData;
+        FParity = o->FParity;
+    }
+}
+
+// --- clipping
+
+void TRLSetClipRectObject::PaintTo(TCanvas &canvas, const TRLPaintContext &s)
+{
+    FSurface->PushClipRect(s.Box(FBoundsRect));
+    CanvasSetClipRect(canvas, FSurface->ClipRect());
+}
+
+void TRLResetClipRectObject::PaintTo(TCanvas &canvas, const TRLPaintContext &)
+{
+    // A reset without its set (a damaged or hand-made page) goes back to the
+    // clipping the page started with instead of failing the whole page.
+    TRect r = FSurface->PaintRect();
+    if (!FSurface->ClipStackEmpty())
+        FSurface->PopClipRect(r);
+    FSurface->SetCurrentClipRect(r);
+    CanvasSetClipRect(canvas, r);
+}
+
+} // namespace prenso

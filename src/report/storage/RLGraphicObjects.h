@@ -1,0 +1,353 @@
+#pragma once
+// The eleven kinds of graphic object a page records. Each lives on one
+// surface, which owns it; create them with TRLGraphicSurface::NewObject<T>()
+// or the surface's drawing operations.
+
+#include "report/storage/RLMetaRecords.h"
+
+#include <memory>
+#include <string>
+
+namespace prenso {
+
+class TCanvas;
+class TRLGraphicSurface;
+
+// What a device asks of the page painting beyond the scale. The screen, an
+// image and the clipboard take the defaults; a printer wants every box to
+// cover at least one of its pixels, however thin, and its pictures as 8-bit
+// palette pictures (kPrinterPaintOptions).
+struct TRLPaintOptions {
+    // Every box (shapes, texts, pictures, clips) covers at least one device
+    // pixel. Pixels and rectangles always do.
+    bool MinimumPixel = false;
+    // Pictures are reduced to 256 colours before they are drawn.
+    bool PalettePictures = false;
+};
+inline constexpr TRLPaintOptions kPrinterPaintOptions{true, true};
+
+// Page pixels to device pixels: scaled by the factors, then moved by the
+// offsets, saturated at the int range.
+class TRLPaintContext {
+public:
+    TRLPaintContext(double xFactor, double yFactor, int xDesloc, int yDesloc, TRLPaintOptions options = {})
+        : FXFactor(xFactor), FYFactor(yFactor), FXDesloc(xDesloc), FYDesloc(yDesloc), FOptions(options)
+    {
+    }
+    double XFactor() const { return FXFactor; }
+    double YFactor() const { return FYFactor; }
+    const TRLPaintOptions &Options() const { return FOptions; }
+    int X(int x) const { return SatAdd(FXDesloc, RoundCoord(x * FXFactor)); }
+    int Y(int y) const { return SatAdd(FYDesloc, RoundCoord(y * FYFactor)); }
+    TPoint Point(const TPoint &p) const { return TPoint{X(p.X), Y(p.Y)}; }
+    TRect Rect(const TRect &r) const { return TRect{X(r.Left), Y(r.Top), X(r.Right), Y(r.Bottom)}; }
+    // At least one pixel wide and high however small the scale.
+    TRect MinRect(const TRect &r) const;
+    // The box of a shape, text, picture or clip as the device wants it.
+    TRect Box(const TRect &r) const { return FOptions.MinimumPixel ? MinRect(r) : Rect(r); }
+
+private:
+    double FXFactor, FYFactor;
+    int FXDesloc, FYDesloc;
+    TRLPaintOptions FOptions;
+};
+
+// Graphic objects. Each lives on one surface, which owns it; create them with
+// TRLGraphicSurface::NewObject<T>() or the surface's drawing operations.
+
+enum class TRLGraphicKind : std::uint8_t {
+    Pixel = 1, Line, Rectangle, Text, FillRect, Ellipse, Polygon, Polyline, Image, SetClipRect, ResetClipRect
+};
+
+class TRLGraphicObject {
+public:
+    explicit TRLGraphicObject(TRLGraphicSurface *surface);
+    virtual ~TRLGraphicObject();
+    TRLGraphicObject(const TRLGraphicObject &) = delete;
+    TRLGraphicObject &operator=(const TRLGraphicObject &) = delete;
+
+    virtual TRLGraphicKind Kind() const = 0;
+    TRLGraphicSurface *Surface() const { return FSurface; }
+    const TRLMetaRect &BoundsRect() const { return FBoundsRect; }
+    void SetBoundsRect(const TRLMetaRect &r) { FBoundsRect = r; }
+    std::uint32_t GroupId() const { return FGroupId; }
+    void SetGroupId(std::uint32_t v) { FGroupId = v; }
+    std::uint32_t GeneratorId() const { return FGeneratorId; }
+    void SetGeneratorId(std::uint32_t v) { FGeneratorId = v; }
+    std::int32_t Tag() const { return FTag; }
+    void SetTag(std::int32_t v) { FTag = v; }
+
+    // The kind's own fields follow the 24 bytes of base fields.
+    virtual void SaveToStream(TRLStreamWriter &w) const;
+    virtual void LoadFromStream(TRLStreamReader &r);
+    virtual void PaintTo(TCanvas &canvas, const TRLPaintContext &context) = 0;
+    virtual void Assign(const TRLGraphicObject &other);
+    virtual void Offset(int xDesloc, int yDesloc);
+    virtual void Inflate(double xFactor, double yFactor);
+    // An object of the same kind on `surface`, assigned from this one.
+    TRLGraphicObject *Clone(TRLGraphicSurface &surface) const;
+    // Makes `surface` this object's surface (the caller moves ownership):
+    // what refers to the old surface's tables is looked up again there.
+    virtual void Rehome(TRLGraphicSurface &surface) { FSurface = &surface; }
+
+protected:
+    virtual std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicSurface *surface) const = 0;
+    TRLGraphicSurface *FSurface;
+    TRLMetaRect FBoundsRect;
+    std::uint32_t FGroupId;
+    std::uint32_t FGeneratorId = 0;
+    std::int32_t FTag = 0;
+};
+
+class TRLPixelObject : public TRLGraphicObject {
+public:
+    using TRLGraphicObject::TRLGraphicObject;
+    TRLGraphicKind Kind() const override { return TRLGraphicKind::Pixel; }
+    const TRLMetaColor &Color() const { return FColor; }
+    void SetColor(const TRLMetaColor &c) { FColor = c; }
+    void SaveToStream(TRLStreamWriter &w) const override;
+    void LoadFromStream(TRLStreamReader &r) override;
+    void PaintTo(TCanvas &canvas, const TRLPaintContext &context) override;
+    void Assign(const TRLGraphicObject &other) override;
+
+protected:
+    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicSurface *s) const override;
+
+private:
+    TRLMetaColor FColor;
+};
+
+class TRLLineObject : public TRLGraphicObject {
+public:
+    using TRLGraphicObject::TRLGraphicObject;
+    TRLGraphicKind Kind() const override { return TRLGraphicKind::Line; }
+    const TRLMetaPoint &FromPoint() const { return FFromPoint; }
+    void SetFromPoint(const TRLMetaPoint &p) { FFromPoint = p; }
+    const TRLMetaPoint &ToPoint() const { return FToPoint; }
+    void SetToPoint(const TRLMetaPoint &p) { FToPoint = p; }
+    TRLMetaPen &Pen() { return FPen; }
+    const TRLMetaPen &Pen() const { return FPen; }
+    void SetPen(const TRLMetaPen &p) { FPen.Assign(p); }
+    TRLMetaBrush &Brush() { return FBrush; }
+    const TRLMetaBrush &Brush() const { return FBrush; }
+    void SetBrush(const TRLMetaBrush &b) { FBrush.Assign(b); }
+    void SaveToStream(TRLStreamWriter &w) const override;
+    void LoadFromStream(TRLStreamReader &r) override;
+    void PaintTo(TCanvas &canvas, const TRLPaintContext &context) override;
+    void Assign(const TRLGraphicObject &other) override;
+    void Offset(int xDesloc, int yDesloc) override;
+    void Inflate(double xFactor, double yFactor) override;
+
+protected:
+    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicSurface *s) const override;
+
+private:
+    TRLMetaPoint FFromPoint;
+    TRLMetaPoint FToPoint;
+    TRLMetaPen FPen;
+    TRLMetaBrush FBrush;
+};
+
+// Rectangle and ellipse share their fields.
+class TRLPenBrushObject : public TRLGraphicObject {
+public:
+    using TRLGraphicObject::TRLGraphicObject;
+    TRLMetaPen &Pen() { return FPen; }
+    const TRLMetaPen &Pen() const { return FPen; }
+    void SetPen(const TRLMetaPen &p) { FPen.Assign(p); }
+    TRLMetaBrush &Brush() { return FBrush; }
+    const TRLMetaBrush &Brush() const { return FBrush; }
+    void SetBrush(const TRLMetaBrush &b) { FBrush.Assign(b); }
+    void SaveToStream(TRLStreamWriter &w) const override;
+    void LoadFromStream(TRLStreamReader &r) override;
+    void Assign(const TRLGraphicObject &other) override;
+    void Inflate(double xFactor, double yFactor) override;
+
+protected:
+    TRLMetaPen FPen;
+    TRLMetaBrush FBrush;
+};
+
+class TRLRectangleObject : public TRLPenBrushObject {
+public:
+    using TRLPenBrushObject::TRLPenBrushObject;
+    TRLGraphicKind Kind() const override { return TRLGraphicKind::Rectangle; }
+    void PaintTo(TCanvas &canvas, const TRLPaintContext &context) override;
+
+protected:
+    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicSurface *s) const override;
+};
+
+class TRLEllipseObject : public TRLPenBrushObject {
+public:
+    using TRLPenBrushObject::TRLPenBrushObject;
+    TRLGraphicKind Kind() const override { return TRLGraphicKind::Ellipse; }
+    void PaintTo(TCanvas &canvas, const TRLPaintContext &context) override;
+
+protected:
+    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicSurface *s) const override;
+};
+
+class TRLTextObject : public TRLGraphicObject {
+public:
+    explicit TRLTextObject(TRLGraphicSurface *surface) : TRLGraphicObject(surface), FFont(this) {}
+    TRLGraphicKind Kind() const override { return TRLGraphicKind::Text; }
+    TRLMetaBrush &Brush() { return FBrush; }
+    const TRLMetaBrush &Brush() const { return FBrush; }
+    void SetBrush(const TRLMetaBrush &b) { FBrush.Assign(b); }
+    TRLMetaFont &Font() { return FFont; }
+    const TRLMetaFont &Font() const { return FFont; }
+    void SetFont(const TRLMetaFont &f) { FFont.Assign(f); }
+    const std::string &Text() const { return FText; }
+    void SetText(std::string text) { FText = std::move(text); }
+    const TRLMetaPoint &Origin() const { return FOrigin; }
+    void SetOrigin(const TRLMetaPoint &p) { FOrigin = p; }
+    TRLMetaTextAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TRLMetaTextAlignment a) { FAlignment = a; }
+    TRLMetaTextLayout Layout() const { return FLayout; }
+    void SetLayout(TRLMetaTextLayout l) { FLayout = l; }
+    TRLMetaTextFlags TextFlags() const { return FTextFlags; }
+    void SetTextFlags(TRLMetaTextFlags f) { FTextFlags = f; }
+    // Text with {name} macros replaced from the surface's, then the storage's
+    // macros.
+    std::string DisplayText() const;
+
+    void SaveToStream(TRLStreamWriter &w) const override;
+    void LoadFromStream(TRLStreamReader &r) override;
+    void PaintTo(TCanvas &canvas, const TRLPaintContext &context) override;
+    void Assign(const TRLGraphicObject &other) override;
+    void Rehome(TRLGraphicSurface &surface) override;
+    void Offset(int xDesloc, int yDesloc) override;
+    void Inflate(double xFactor, double yFactor) override;
+
+protected:
+    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicSurface *s) const override;
+
+private:
+    TRLMetaBrush FBrush;
+    TRLMetaFont FFont;
+    std::string FText;
+    TRLMetaPoint FOrigin;
+    TRLMetaTextAlignment FAlignment = MetaTextAlignmentLeft;
+    TRLMetaTextLayout FLayout = MetaTextLayoutTop;
+    TRLMetaTextFlags FTextFlags = MetaTextFlagAutoSize | MetaTextFlagNoSplit;
+};
+
+class TRLFillRectObject : public TRLGraphicObject {
+public:
+    using TRLGraphicObject::TRLGraphicObject;
+    TRLGraphicKind Kind() const override { return TRLGraphicKind::FillRect; }
+    TRLMetaBrush &Brush() { return FBrush; }
+    const TRLMetaBrush &Brush() const { return FBrush; }
+    void SetBrush(const TRLMetaBrush &b) { FBrush.Assign(b); }
+    void SaveToStream(TRLStreamWriter &w) const override;
+    void LoadFromStream(TRLStreamReader &r) override;
+    void PaintTo(TCanvas &canvas, const TRLPaintContext &context) override;
+    void Assign(const TRLGraphicObject &other) override;
+
+protected:
+    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicSurface *s) const override;
+
+private:
+    TRLMetaBrush FBrush;
+};
+
+class TRLPolygonObject : public TRLGraphicObject {
+public:
+    using TRLGraphicObject::TRLGraphicObject;
+    TRLGraphicKind Kind() const override { return TRLGraphicKind::Polygon; }
+    TRLMetaPen &Pen() { return FPen; }
+    const TRLMetaPen &Pen() const { return FPen; }
+    void SetPen(const TRLMetaPen &p) { FPen.Assign(p); }
+    TRLMetaBrush &Brush() { return FBrush; }
+    const TRLMetaBrush &Brush() const { return FBrush; }
+    void SetBrush(const TRLMetaBrush &b) { FBrush.Assign(b); }
+    const TRLMetaPointArray &Points() const { return FPoints; }
+    void SetPoints(TRLMetaPointArray points) { FPoints = std::move(points); }
+    void SaveToStream(TRLStreamWriter &w) const override;
+    void LoadFromStream(TRLStreamReader &r) override;
+    void PaintTo(TCanvas &canvas, const TRLPaintContext &context) override;
+    void Assign(const TRLGraphicObject &other) override;
+    void Offset(int xDesloc, int yDesloc) override;
+    void Inflate(double xFactor, double yFactor) override;
+
+protected:
+    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicSurface *s) const override;
+    TRLMetaPen FPen;
+    TRLMetaBrush FBrush;
+    TRLMetaPointArray FPoints;
+};
+
+class TRLPolylineObject : public TRLGraphicObject {
+public:
+    using TRLGraphicObject::TRLGraphicObject;
+    TRLGraphicKind Kind() const override { return TRLGraphicKind::Polyline; }
+    TRLMetaPen &Pen() { return FPen; }
+    const TRLMetaPen &Pen() const { return FPen; }
+    void SetPen(const TRLMetaPen &p) { FPen.Assign(p); }
+    const TRLMetaPointArray &Points() const { return FPoints; }
+    void SetPoints(TRLMetaPointArray points) { FPoints = std::move(points); }
+    void SaveToStream(TRLStreamWriter &w) const override;
+    void LoadFromStream(TRLStreamReader &r) override;
+    void PaintTo(TCanvas &canvas, const TRLPaintContext &context) override;
+    void Assign(const TRLGraphicObject &other) override;
+    void Offset(int xDesloc, int yDesloc) override;
+    void Inflate(double xFactor, double yFactor) override;
+
+protected:
+    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicSurface *s) const override;
+
+private:
+    TRLMetaPen FPen;
+    TRLMetaPointArray FPoints;
+};
+
+class TRLImageObject : public TRLGraphicObject {
+public:
+    using TRLGraphicObject::TRLGraphicObject;
+    TRLGraphicKind Kind() const override { return TRLGraphicKind::Image; }
+    // "BMP", "ICO" or "NIL" followed by the picture's own file bytes.
+    const std::string &Data() const { return FData; }
+    void SetData(std::string data) { FData = std::move(data); }
+    bool Parity() const { return FParity; }
+    void SetParity(bool v) { FParity = v; }
+    void SaveToStream(TRLStreamWriter &w) const override;
+    void LoadFromStream(TRLStreamReader &r) override;
+    void PaintTo(TCanvas &canvas, const TRLPaintContext &context) override;
+    void Assign(const TRLGraphicObject &other) override;
+
+protected:
+    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicSurface *s) const override;
+
+private:
+    std::string FData;
+    bool FParity = false;
+};
+
+// Its BoundsRect is the new clip rectangle.
+class TRLSetClipRectObject : public TRLGraphicObject {
+public:
+    using TRLGraphicObject::TRLGraphicObject;
+    TRLGraphicKind Kind() const override { return TRLGraphicKind::SetClipRect; }
+    void PaintTo(TCanvas &canvas, const TRLPaintContext &context) override;
+
+protected:
+    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicSurface *s) const override;
+};
+
+class TRLResetClipRectObject : public TRLGraphicObject {
+public:
+    using TRLGraphicObject::TRLGraphicObject;
+    TRLGraphicKind Kind() const override { return TRLGraphicKind::ResetClipRect; }
+    void PaintTo(TCanvas &canvas, const TRLPaintContext &context) override;
+
+protected:
+    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicSurface *s) const override;
+};
+
+// The process-wide object group counter: advances by one and returns the new
+// value. Objects take the current value when they are created.
+std::uint32_t NewGroupId();
+std::uint32_t CurrentGroupId();
+
+} // namespace prenso

@@ -1,0 +1,377 @@
+#include "report/storage/RLGraphicStorage.h"
+
+#include "platform/files.h"
+#include "platform/streams.h"
+#include "report/storage/RLStorageFormats.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace prenso {
+
+namespace {
+
+constexpr size_t kCacheSize = 5;
+constexpr double kPixelsPerMillimetre = 3.7795275590551181103;
+
+} // namespace
+
+TRLGraphicStorage::TRLGraphicStorage(TComponent *owner) : TComponent(nullptr)
+{
+    if (owner)
+        Link(owner);
+}
+
+TRLGraphicStorage::~TRLGraphicStorage()
+{
+    BeginDestroy();
+    for (TComponent *c : FReferenceList)
+        RemoveFreeNotification(c);
+    FReferenceList.clear();
+    std::vector<std::unique_ptr<TRLGraphicSurface>> cache = std::move(FPageCache);
+    FPageCache.clear();
+    for (auto &s : cache)
+        s->FStorage = nullptr;
+    cache.clear();
+    FTempStream.reset();
+    if (!FTempFileName.isEmpty()) {
+        files::deleteFile(FTempFileName);
+        files::unregisterTempFile(FTempFileName);
+    }
+}
+
+void TRLGraphicStorage::Link(TComponent *component)
+{
+    if (!component || std::find(FReferenceList.begin(), FReferenceList.end(), component) != FReferenceList.end())
+        return;
+    FReferenceList.push_back(component);
+    FreeNotification(component);
+}
+
+void TRLGraphicStorage::Unlink(TComponent *component)
+{
+    auto it = std::find(FReferenceList.begin(), FReferenceList.end(), component);
+    if (it == FReferenceList.end())
+        return;
+    FReferenceList.erase(it);
+    RemoveFreeNotification(component);
+    if (FReferenceList.empty() && !Destroying())
+        delete this;
+}
+
+void TRLGraphicStorage::Notification(TComponent *component, Operation operation)
+{
+    TComponent::Notification(component, operation);
+    if (operation == Operation::Remove)
+        Unlink(component);
+}
+
+void TRLGraphicStorage::EnsureTempFile()
+{
+    if (FTempStream)
+        return;
+    QString path;
+    const int fd = files::createTempFile(QStringLiteral("~qr"), QStringLiteral(".tmp"), path);
+    FTempStream = std::make_unique<TFileStream>(fd);
+    FTempFileName = path;
+}
+
+void TRLGraphicStorage::AppendPageRecord(std::string_view surfaceBytes)
+{
+    EnsureTempFile();
+    if (surfaceBytes.size() > static_cast<size_t>(std::numeric_limits<std::int32_t>::max()))
+        throw EWriteError(QStringLiteral("A page is too large to be stored"));
+    std::string record;
+    record.reserve(4 + surfaceBytes.size());
+    TRLStreamWriter(record).I32(static_cast<std::int32_t>(surfaceBytes.size()));
+    record.append(surfaceBytes);
+    const std::int64_t pos = FTempStream->Seek(0, TStream::Origin::soEnd);
+    FTempStream->WriteBuffer(record);
+    FPageAllocation.push_back(pos);
+}
+
+void TRLGraphicStorage::StorePage(TRLGraphicSurface *surface)
+{
+    EnsureTempFile();
+    std::string record(4, '\0');
+    record.reserve(16384);
+    surface->SaveToBytes(record);
+    if (record.size() - 4 > static_cast<size_t>(std::numeric_limits<std::int32_t>::max()))
+        throw EWriteError(QStringLiteral("A page is too large to be stored"));
+    TRLStreamWriter::PutI32(record.data(), static_cast<std::int32_t>(record.size() - 4));
+    const std::int64_t pos = FTempStream->Seek(0, TStream::Origin::soEnd);
+    FTempStream->WriteBuffer(record);
+    const int index = surface->PageIndex();
+    if (index < 0 || index >= PageCount()) {
+        surface->SetPageIndex(PageCount());
+        FPageAllocation.push_back(pos);
+    } else {
+        FPageAllocation[static_cast<size_t>(index)] = pos;
+    }
+}
+
+std::string TRLGraphicStorage::ReadPageRecord(int index)
+{
+    if (!FTempStream || index < 0 || index >= PageCount())
+        TRLStreamReader::Fail(QStringLiteral("File is corrupted: page %1 is not in the page file").arg(index));
+    const std::int64_t pos = FPageAllocation[static_cast<size_t>(index)];
+    TRLStreamIn in(*FTempStream);
+    in.Seek(pos, "a page");
+    const std::int32_t size = in.I32("a page size");
+    return in.Bytes(size, "a page");
+}
+
+void TRLGraphicStorage::RetrievePage(TRLGraphicSurface *surface)
+{
+    const std::string bytes = ReadPageRecord(surface->PageIndex());
+    surface->LoadFromBytes(bytes);
+}
+
+std::unique_ptr<TRLGraphicSurface> TRLGraphicStorage::LoadPage(int index)
+{
+    if (index < 0 || index >= PageCount())
+        return nullptr;
+    auto surface = std::make_unique<TRLGraphicSurface>();
+    surface->FStorage = this;
+    surface->SetPageIndex(index);
+    try {
+        RetrievePage(surface.get());
+    } catch (const std::exception &) {
+        surface->FStorage = nullptr;
+        return nullptr;
+    }
+    return surface;
+}
+
+void TRLGraphicStorage::CacheAdd(std::unique_ptr<TRLGraphicSurface> surface)
+{
+    if (FPageCache.size() >= kCacheSize) {
+        TRLGraphicSurface *oldest = FPageCache.front().get();
+        if (oldest->Modified())
+            Update(oldest);
+        std::unique_ptr<TRLGraphicSurface> evicted = std::move(FPageCache.front());
+        FPageCache.erase(FPageCache.begin());
+        evicted.reset();
+    }
+    FPageCache.push_back(std::move(surface));
+}
+
+TRLGraphicSurface *TRLGraphicStorage::CacheFind(int index) const
+{
+    for (const auto &s : FPageCache)
+        if (s->PageIndex() == index)
+            return s.get();
+    return nullptr;
+}
+
+void TRLGraphicStorage::CacheRemove(TRLGraphicSurface *surface)
+{
+    for (auto it = FPageCache.begin(); it != FPageCache.end(); ++it)
+        if (it->get() == surface) {
+            it->release(); // the caller is taking it away or destroying it
+            FPageCache.erase(it);
+            return;
+        }
+}
+
+std::vector<int> TRLGraphicStorage::CachedPageIndexes() const
+{
+    std::vector<int> out;
+    for (const auto &s : FPageCache)
+        out.push_back(s->PageIndex());
+    return out;
+}
+
+std::int64_t TRLGraphicStorage::PageFileSize() const
+{
+    return FTempStream ? FTempStream->Size() : 0;
+}
+
+TRLGraphicSurface *TRLGraphicStorage::Add(std::unique_ptr<TRLGraphicSurface> surface)
+{
+    TRLGraphicSurface *raw = surface.get();
+    raw->SetStorage(this);
+    raw->SetPageIndex(-1);
+    StorePage(raw);
+    // The stored copy is the page as it is now: evicting it later needs no
+    // second write.
+    raw->SetModified(false);
+    CacheAdd(std::move(surface));
+    return raw;
+}
+
+void TRLGraphicStorage::Update(TRLGraphicSurface *surface)
+{
+    StorePage(surface);
+    surface->SetModified(false);
+}
+
+TRLGraphicSurface *TRLGraphicStorage::Pages(int index)
+{
+    if (TRLGraphicSurface *cached = CacheFind(index))
+        return cached;
+    std::unique_ptr<TRLGraphicSurface> page = LoadPage(index);
+    if (!page)
+        return nullptr;
+    TRLGraphicSurface *raw = page.get();
+    CacheAdd(std::move(page));
+    return raw;
+}
+
+void TRLGraphicStorage::Clear()
+{
+    if (FTempStream)
+        FTempStream->SetSize(0);
+    FPageAllocation.clear();
+    std::vector<std::unique_ptr<TRLGraphicSurface>> cache = std::move(FPageCache);
+    FPageCache.clear();
+    for (auto &s : cache)
+        s->FStorage = nullptr;
+    cache.clear();
+    FMacros.Clear();
+}
+
+void TRLGraphicStorage::FlushPages()
+{
+    for (const auto &s : FPageCache)
+        if (s->Modified())
+            Update(s.get());
+}
+
+void TRLGraphicStorage::SetFileVersion(int version)
+{
+    if (version < 1 || version > 3)
+        throw Exception(QStringLiteral("Invalid file version!"));
+    FFileVersion = version;
+}
+
+int TRLGraphicStorage::FirstPageNumber() const
+{
+    return FMacros.IntValue("FirstPageNumber", 0);
+}
+
+void TRLGraphicStorage::SetFirstPageNumber(int n)
+{
+    FMacros.SetValue("FirstPageNumber", std::to_string(n));
+}
+
+int TRLGraphicStorage::LastPageNumber() const
+{
+    return FMacros.IntValue("LastPageNumber", 0);
+}
+
+void TRLGraphicStorage::SetLastPageNumber(int n)
+{
+    FMacros.SetValue("LastPageNumber", std::to_string(n));
+}
+
+QString TRLGraphicStorage::Title() const
+{
+    return FMacros.ValueText(QStringLiteral("Title"));
+}
+
+void TRLGraphicStorage::SetTitle(const QString &title)
+{
+    FMacros.SetValueText(QStringLiteral("Title"), title);
+}
+
+QString TRLGraphicStorage::JobTitle() const
+{
+    return FMacros.ValueText(QStringLiteral("JobTitle"));
+}
+
+void TRLGraphicStorage::SetJobTitle(const QString &title)
+{
+    FMacros.SetValueText(QStringLiteral("JobTitle"), title);
+}
+
+int TRLGraphicStorage::Orientation() const
+{
+    return FMacros.IntValue("Orientation", MetaOrientationPortrait);
+}
+
+void TRLGraphicStorage::SetOrientation(int orientation)
+{
+    FMacros.SetValue("Orientation", std::to_string(orientation));
+}
+
+double TRLGraphicStorage::PaperWidth() const
+{
+    return FMacros.MillimetreValue("PaperWidth");
+}
+
+void TRLGraphicStorage::SetPaperWidth(double mm)
+{
+    FMacros.SetMillimetreValue("PaperWidth", mm);
+}
+
+double TRLGraphicStorage::PaperHeight() const
+{
+    return FMacros.MillimetreValue("PaperHeight");
+}
+
+void TRLGraphicStorage::SetPaperHeight(double mm)
+{
+    FMacros.SetMillimetreValue("PaperHeight", mm);
+}
+
+double TRLGraphicStorage::OrientedPaperWidth() const
+{
+    return Orientation() == MetaOrientationPortrait ? PaperWidth() : PaperHeight();
+}
+
+double TRLGraphicStorage::OrientedPaperHeight() const
+{
+    return Orientation() == MetaOrientationPortrait ? PaperHeight() : PaperWidth();
+}
+
+int TRLGraphicStorage::Width() const
+{
+    return RoundCoord(PaperWidth() * kPixelsPerMillimetre);
+}
+
+int TRLGraphicStorage::Height() const
+{
+    return RoundCoord(PaperHeight() * kPixelsPerMillimetre);
+}
+
+int TRLGraphicStorage::OrientedWidth() const
+{
+    return RoundCoord(OrientedPaperWidth() * kPixelsPerMillimetre);
+}
+
+int TRLGraphicStorage::OrientedHeight() const
+{
+    return RoundCoord(OrientedPaperHeight() * kPixelsPerMillimetre);
+}
+
+void TRLGraphicStorage::SaveToStream(TStream &stream)
+{
+    FlushPages();
+    SaveStorageToStream(*this, stream, FFileVersion);
+}
+
+void TRLGraphicStorage::SaveToFile(const QString &fileName)
+{
+    TFileStream file(fileName, TFileStream::Mode::fmCreate);
+    SaveToStream(file);
+}
+
+void TRLGraphicStorage::LoadFromStream(TStream &stream)
+{
+    Clear();
+    try {
+        FFileVersion = LoadStorageFromStream(*this, stream);
+    } catch (...) {
+        Clear();
+        throw;
+    }
+}
+
+void TRLGraphicStorage::LoadFromFile(const QString &fileName)
+{
+    TFileStream file(fileName, TFileStream::Mode::fmOpenRead);
+    LoadFromStream(file);
+}
+
+} // namespace prenso

@@ -1,0 +1,117 @@
+#pragma once
+// The pages of a prepared report. Finished pages go to a TRLGraphicStorage,
+// which keeps them in a temporary page file and at most five of them in
+// memory. Printers, the preview, the draft and PDF writers read pages back
+// from the storage. Storages are written to and read from streams in a
+// versioned binary format: the current version 3 and the older versions 1
+// and 2, which are read and written too.
+//
+// Texts inside pages are Windows-1252 bytes (std::string); other texts are
+// QString.
+
+#include "platform/component.h"
+#include "report/storage/RLGraphicSurface.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace prenso {
+
+class TStream;
+
+// A storage is owned by the components linked to it: it frees itself when the
+// last one unlinks or is destroyed. Create it with new; a storage created
+// without an owner belongs to its creator until something is linked.
+
+class TRLGraphicStorage : public TComponent {
+public:
+    explicit TRLGraphicStorage(TComponent *owner = nullptr);
+    ~TRLGraphicStorage() override;
+
+    void Link(TComponent *component);
+    void Unlink(TComponent *component);
+    int ReferenceCount() const { return static_cast<int>(FReferenceList.size()); }
+
+    // Takes a finished page: stores it as page PageCount and caches it.
+    TRLGraphicSurface *Add(std::unique_ptr<TRLGraphicSurface> surface);
+    // Writes a page again (at the end of the page file) and clears Modified.
+    void Update(TRLGraphicSurface *surface);
+    // A page, 0-based; nullptr when out of range or unreadable. The storage
+    // keeps it and may free it once five other pages have been used since.
+    TRLGraphicSurface *Pages(int index);
+    int PageCount() const { return static_cast<int>(FPageAllocation.size()); }
+    void Clear();
+    // Writes back every modified cached page.
+    void FlushPages();
+
+    void SaveToStream(TStream &stream);
+    void SaveToFile(const QString &fileName);
+    void LoadFromStream(TStream &stream);
+    void LoadFromFile(const QString &fileName);
+
+    int FileVersion() const { return FFileVersion; }
+    // Raises "Invalid file version!" outside 1..3.
+    void SetFileVersion(int version);
+
+    TRLMacroList &Macros() { return FMacros; }
+    const TRLMacroList &Macros() const { return FMacros; }
+    int FirstPageNumber() const;
+    void SetFirstPageNumber(int n);
+    int LastPageNumber() const;
+    void SetLastPageNumber(int n);
+    QString Title() const;
+    void SetTitle(const QString &title);
+    QString JobTitle() const;
+    void SetJobTitle(const QString &title);
+    int Orientation() const;
+    void SetOrientation(int orientation);
+    double PaperWidth() const;
+    void SetPaperWidth(double mm);
+    double PaperHeight() const;
+    void SetPaperHeight(double mm);
+    double OrientedPaperWidth() const;
+    double OrientedPaperHeight() const;
+    int Width() const;
+    int Height() const;
+    int OrientedWidth() const;
+    int OrientedHeight() const;
+
+    // For tests and diagnostics.
+    const QString &TempFileName() const { return FTempFileName; }
+    std::vector<int> CachedPageIndexes() const;
+    std::int64_t PageFileSize() const;
+
+    // For the file formats: the stored bytes of page `index` (one surface
+    // stream), and a page given as such bytes appended to the page file,
+    // which is made even before a first page comes.
+    std::string ReadPageRecord(int index);
+    void AppendPageRecord(std::string_view surfaceBytes);
+    void EnsureTempFile();
+
+    // Called by surfaces leaving this storage or being destroyed.
+    void CacheRemove(TRLGraphicSurface *surface);
+
+protected:
+    void Notification(TComponent *component, Operation operation) override;
+
+private:
+    void StorePage(TRLGraphicSurface *surface);
+    void RetrievePage(TRLGraphicSurface *surface);
+    std::unique_ptr<TRLGraphicSurface> LoadPage(int index);
+    void CacheAdd(std::unique_ptr<TRLGraphicSurface> surface);
+    TRLGraphicSurface *CacheFind(int index) const;
+    std::vector<std::unique_ptr<TRLGraphicSurface>> FPageCache;
+    std::vector<std::int64_t> FPageAllocation;
+    std::unique_ptr<TStream> FTempStream;
+    QString FTempFileName;
+    int FFileVersion = 3;
+    TRLMacroList FMacros;
+    std::vector<TComponent *> FReferenceList;
+};
+
+} // namespace prenso

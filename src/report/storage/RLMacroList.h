@@ -1,0 +1,51 @@
+#pragma once
+// The name=value lines a page and a page storage carry ("PageNo",
+// "Orientation", "PaperWidth", ...); texts refer to them as {name}.
+
+#include <QString>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace prenso {
+
+// Name=value lines, names compared without regard to letter case. The
+// values are Windows-1252 bytes like the page texts they expand into.
+class TRLMacroList {
+public:
+    int Count() const { return static_cast<int>(m_lines.size()); }
+    const std::string &Strings(int index) const { return m_lines.at(static_cast<size_t>(index)); }
+    const std::vector<std::string> &Lines() const { return m_lines; }
+    void Add(std::string line) { m_lines.push_back(std::move(line)); }
+    void Delete(int index) { m_lines.erase(m_lines.begin() + index); }
+    void Clear() { m_lines.clear(); }
+    void AddStrings(const TRLMacroList &other);
+
+    // Index of the line whose name (text before the first "=") is `name`, or -1.
+    int IndexOfName(std::string_view name) const;
+    // True and the value when the name is there.
+    bool Find(std::string_view name, std::string_view &value) const;
+    std::string Value(std::string_view name) const;
+    // Replaces or appends the line; an empty value removes it.
+    void SetValue(std::string_view name, std::string_view value);
+    QString ValueText(const QString &name) const;
+    void SetValueText(const QString &name, const QString &value);
+
+    // The value read as an integer, or `fallback` when missing or not a number.
+    int IntValue(std::string_view name, int fallback) const;
+    // A length in millimetres (a decimal comma is taken too), 0 when missing.
+    double MillimetreValue(std::string_view name) const;
+    void SetMillimetreValue(std::string_view name, double mm);
+
+private:
+    std::vector<std::string> m_lines;
+};
+
+// Macro names and the lines of stored files compare with Windows-1252 letter
+// case folded; blanks and control characters at either end do not count.
+bool SameMacroText(std::string_view a, std::string_view b);
+std::string_view TrimMacroText(std::string_view s);
+bool ParseMacroInt(std::string_view text, int &value);
+
+} // namespace prenso

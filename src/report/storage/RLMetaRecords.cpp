@@ -1,0 +1,102 @@
+#include "report/storage/RLMetaRecords.h"
+
+#include "report/storage/RLGraphicSurface.h"
+
+namespace prenso {
+
+// ===========================================================================
+// Pen, brush, font
+
+void TRLMetaPen::Inflate(double factor)
+{
+    if (FWidth != 0)
+        FWidth = std::max(1, RoundCoord(FWidth * factor));
+}
+
+void TRLMetaPen::Save(TRLStreamWriter &w) const
+{
+    w.Color(FColor);
+    w.U8(FMode);
+    w.U8(FStyle);
+    w.I32(FWidth);
+}
+
+void TRLMetaPen::Load(TRLStreamReader &r)
+{
+    FColor = r.Color("a pen");
+    FMode = r.U8("a pen");
+    FStyle = r.U8("a pen");
+    FWidth = r.I32("a pen");
+}
+
+void TRLMetaBrush::Save(TRLStreamWriter &w) const
+{
+    w.Color(FColor);
+    w.U8(FStyle);
+}
+
+void TRLMetaBrush::Load(TRLStreamReader &r)
+{
+    FColor = r.Color("a brush");
+    FStyle = r.U8("a brush");
+}
+
+QString TRLMetaFont::Name() const
+{
+    const TRLGraphicSurface *surface = FUser ? FUser->Surface() : nullptr;
+    if (!surface || FNameId < 0 || FNameId >= static_cast<int>(surface->Fonts().size()))
+        return QString();
+    return surface->Fonts()[static_cast<size_t>(FNameId)];
+}
+
+void TRLMetaFont::SetName(const QString &name)
+{
+    TRLGraphicSurface *surface = FUser ? FUser->Surface() : nullptr;
+    if (surface)
+        FNameId = surface->FontNameId(name);
+}
+
+void TRLMetaFont::Assign(const TRLMetaFont &other)
+{
+    if (&other == this)
+        return;
+    FPixelsPerInch = other.FPixelsPerInch;
+    FCharset = other.FCharset;
+    FColor = other.FColor;
+    FHeight = other.FHeight;
+    FPitch = other.FPitch;
+    FSize = other.FSize;
+    FStyle = other.FStyle;
+    if (FUser && other.FUser && FUser->Surface() == other.FUser->Surface())
+        FNameId = other.FNameId;
+    else
+        SetName(other.Name());
+}
+
+void TRLMetaFont::Save(TRLStreamWriter &w) const
+{
+    w.I32(FPixelsPerInch);
+    w.U8(FCharset);
+    w.Color(FColor);
+    w.I32(FHeight);
+    w.I32(FNameId);
+    w.U8(FPitch);
+    w.I32(FSize);
+    w.U16(FStyle);
+}
+
+void TRLMetaFont::Load(TRLStreamReader &r)
+{
+    FPixelsPerInch = r.I32("a font");
+    FCharset = r.U8("a font");
+    FColor = r.Color("a font");
+    FHeight = r.I32("a font");
+    FNameId = r.I32("a font");
+    FPitch = r.U8("a font");
+    FSize = r.I32("a font");
+    // The style takes two bytes, which makes the 23-byte font of the format;
+    // a font cut one byte short is still read.
+    FStyle = static_cast<TRLMetaFontStyles>(r.Remaining() >= 2 ? r.U16("a font") : r.U8("a font"));
+}
+
+} // namespace prenso

@@ -1,0 +1,140 @@
+#pragma once
+// Little-endian byte streams of the page storage: a writer into a growing
+// buffer, a bounds-checked reader over bytes in memory, and a reader straight
+// from a stream whose every count is checked against what the stream holds.
+
+#include "platform/errors.h"
+#include "platform/graphics.h"
+#include "report/storage/RLMetaTypes.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace prenso {
+
+class TStream;
+
+
+// Little-endian writer into a growing byte buffer.
+class TRLStreamWriter {
+public:
+    explicit TRLStreamWriter(std::string &out) : m_out(out) {}
+    // Every object of every page passes here: the small writes are inline.
+    void U8(std::uint8_t v) { m_out.push_back(static_cast<char>(v)); }
+    void U16(std::uint16_t v)
+    {
+        const char b[2] = {static_cast<char>(v & 255), static_cast<char>(v >> 8)};
+        m_out.append(b, 2);
+    }
+    void I32(std::int32_t v)
+    {
+        const auto u = static_cast<std::uint32_t>(v);
+        const char b[4] = {static_cast<char>(u & 255), static_cast<char>((u >> 8) & 255),
+                           static_cast<char>((u >> 16) & 255), static_cast<char>(u >> 24)};
+        m_out.append(b, 4);
+    }
+    void U32(std::uint32_t v) { I32(static_cast<std::int32_t>(v)); }
+    void Bytes(std::string_view b) { m_out.append(b); }
+    void String(std::string_view s); // int32 byte count, then the bytes
+    void Color(const TRLMetaColor &c)
+    {
+        const char b[3] = {static_cast<char>(c.Red), static_cast<char>(c.Green), static_cast<char>(c.Blue)};
+        m_out.append(b, 3);
+    }
+    void Rect(const TRLMetaRect &r)
+    {
+        I32(r.Left);
+        I32(r.Top);
+        I32(r.Right);
+        I32(r.Bottom);
+    }
+    void Point(const TRLMetaPoint &p)
+    {
+        I32(p.X);
+        I32(p.Y);
+    }
+    size_t Position() const { return m_out.size(); }
+    void PatchI32(size_t at, std::int32_t v);
+    // Writes v little-endian into the four bytes at p.
+    static void PutI32(char *p, std::int32_t v);
+    std::string &Buffer() { return m_out; }
+
+private:
+    std::string &m_out;
+};
+
+// Bounds-checked little-endian reader over bytes in memory. Every read past
+// the end raises an error naming `what` was being read, so a damaged file
+// gives a message rather than garbage.
+class TRLStreamReader {
+public:
+    explicit TRLStreamReader(std::string_view data) : m_data(data) {}
+    size_t Remaining() const { return m_data.size() - m_pos; }
+    size_t Position() const { return m_pos; }
+    std::string_view Data() const { return m_data; }
+    std::uint8_t U8(const char *what) { return static_cast<std::uint8_t>(Bytes(1, what)[0]); }
+    std::uint16_t U16(const char *what)
+    {
+        const std::string_view b = Bytes(2, what);
+        return static_cast<std::uint16_t>(static_cast<unsigned char>(b[0]) | (static_cast<unsigned char>(b[1]) << 8));
+    }
+    std::int32_t I32(const char *what)
+    {
+        const std::string_view b = Bytes(4, what);
+        const std::uint32_t u = static_cast<std::uint32_t>(static_cast<unsigned char>(b[0])) |
+                                (static_cast<std::uint32_t>(static_cast<unsigned char>(b[1])) << 8) |
+                                (static_cast<std::uint32_t>(static_cast<unsigned char>(b[2])) << 16) |
+                                (static_cast<std::uint32_t>(static_cast<unsigned char>(b[3])) << 24);
+        return static_cast<std::int32_t>(u);
+    }
+    std::uint32_t U32(const char *what) { return static_cast<std::uint32_t>(I32(what)); }
+    std::string_view Bytes(size_t n, const char *what)
+    {
+        if (n > Remaining())
+            FailPastEnd(what);
+        const std::string_view out = m_data.substr(m_pos, n);
+        m_pos += n;
+        return out;
+    }
+    std::string String(const char *what);
+    TRLMetaColor Color(const char *what);
+    TRLMetaRect Rect(const char *what);
+    TRLMetaPoint Point(const char *what);
+    // A count of items of at least `minItemSize` bytes each: negative counts
+    // and counts the remaining bytes cannot hold are errors.
+    std::int32_t Count(size_t minItemSize, const char *what);
+    void Skip(size_t n, const char *what) { Bytes(n, what); }
+    // Reads `n` bytes as a sub-reader.
+    TRLStreamReader Sub(size_t n, const char *what) { return TRLStreamReader(Bytes(n, what)); }
+    // The little-endian value of the four bytes at p.
+    static std::int32_t GetI32(const char *p) { return TRLStreamReader(std::string_view(p, 4)).I32("a record"); }
+    [[noreturn]] static void Fail(const QString &message);
+    [[noreturn]] static void FailPastEnd(const char *what);
+
+private:
+    std::string_view m_data;
+    size_t m_pos = 0;
+};
+// Reading straight from a stream, with every count checked against the
+// bytes that are left, so nothing larger than the stream is ever allocated.
+class TRLStreamIn {
+public:
+    explicit TRLStreamIn(TStream &s);
+    std::int64_t Remaining();
+    std::int64_t Size() const { return FSize; }
+    std::string Bytes(std::int64_t n, const char *what);
+    std::int32_t I32(const char *what);
+    std::int32_t Count(std::int64_t minItemSize, const char *what);
+    std::string String(const char *what) { return Bytes(I32(what), what); }
+    void Seek(std::int64_t pos, const char *what);
+    std::int64_t Position();
+
+private:
+    TStream &FStream;
+    std::int64_t FSize;
+};
+
+} // namespace prenso

@@ -1,0 +1,506 @@
+#include "report/storage/RLStorageFormats.h"
+
+#include "platform/codepage.h"
+#include "platform/graphic.h"
+#include "platform/streams.h"
+#include "report/storage/RLGraphicStorage.h"
+#include "report/storage/RLMetaVCL.h"
+
+#include <algorithm>
+#include <span>
+
+#include <limits>
+
+namespace prenso {
+namespace {
+
+constexpr std::string_view kHeaderV1("Quorta Metafile\x1A", 16);
+constexpr std::string_view kHeaderV2("QRF2\x1A", 5);
+constexpr std::string_view kHeaderV3("RLGraphicStorage3\x1A", 18);
+constexpr size_t kLegacyRecordSize = 120;
+
+// Legacy pages keep "Orientation" 0-based; only that line is rewritten.
+std::string shiftOrientation(const std::string &line, int delta, int notANumber)
+{
+    const size_t eq = line.find('=');
+    if (eq == std::string::npos || !SameMacroText(TrimMacroText(std::string_view(line).substr(0, eq)), "Orientation"))
+        return line;
+    int value = 0;
+    if (!ParseMacroInt(std::string_view(line).substr(eq + 1), value))
+        value = notANumber;
+    return std::string(TrimMacroText(std::string_view(line).substr(0, eq))) + "=" + std::to_string(value + delta);
+}
+
+int readHeader(TStream &stream)
+{
+    std::string header;
+    char c = 0;
+    while (header.size() < 20 && stream.Read(&c, 1) == 1) {
+        header.push_back(c);
+        if (c == 26)
+            break;
+    }
+    if (header == kHeaderV1)
+        return 1;
+    if (header == kHeaderV2)
+        return 2;
+    if (header == kHeaderV3)
+        return 3;
+    throw EReadError(QStringLiteral("Corrupt file header \"%1\"!").arg(cp1252::decode(header)));
+}
+
+void saveCurrent(TRLGraphicStorage &st, TStream &stream)
+{
+    std::string head;
+    head.append(kHeaderV3);
+    TRLStreamWriter(head).I32(st.Macros().Count());
+    for (const std::string &line : st.Macros().Lines())
+        TRLStreamWriter(head).String(line);
+    TRLStreamWriter(head).I32(st.PageCount());
+    const std::int64_t tableAt = stream.Position() + static_cast<std::int64_t>(head.size());
+    head.append(static_cast<size_t>(st.PageCount()) * 4, '\0');
+    stream.WriteBuffer(head);
+
+    std::string table;
+    table.reserve(static_cast<size_t>(st.PageCount()) * 4);
+    for (int i = 0; i < st.PageCount(); ++i) {
+        const std::int64_t pos = stream.Position();
+        if (pos > std::numeric_limits<std::int32_t>::max())
+            throw EWriteError(QStringLiteral("The report is too large for its file format"));
+        TRLStreamWriter(table).I32(static_cast<std::int32_t>(pos));
+        const std::string bytes = st.ReadPageRecord(i);
+        std::string record;
+        record.reserve(4 + bytes.size());
+        TRLStreamWriter(record).I32(static_cast<std::int32_t>(bytes.size()));
+        record.append(bytes);
+        stream.WriteBuffer(record);
+    }
+    const std::int64_t end = stream.Position();
+    stream.SetPosition(tableAt);
+    stream.WriteBuffer(table);
+    stream.SetPosition(end);
+}
+
+void loadCurrent(TRLGraphicStorage &st, TStream &stream)
+{
+    TRLStreamIn in(stream);
+    const std::int32_t macroCount = in.Count(4, "the macro list");
+    for (std::int32_t i = 0; i < macroCount; ++i)
+        st.Macros().Add(in.String("a macro"));
+    const std::int32_t pageCount = in.Count(4, "the page table");
+    const std::string table = in.Bytes(static_cast<std::int64_t>(pageCount) * 4, "the page table");
+    // Page records follow the table and one another: a table that points
+    // several pages at the same bytes (or back into itself) would let a small
+    // file fill the disk with copies.
+    std::int64_t minPos = in.Position();
+    st.EnsureTempFile();
+    for (std::int32_t i = 0; i < pageCount; ++i) {
+        const std::int64_t pos = TRLStreamReader::GetI32(table.data() + 4 * i);
+        if (pos < minPos)
+            TRLStreamReader::Fail(QStringLiteral("File is corrupted: page %1 starts at %2, inside data already read").arg(i + 1).arg(pos));
+        in.Seek(pos, "a page position");
+        const std::int32_t size = in.I32("a page size");
+        const std::string bytes = in.Bytes(size, "a page");
+        st.AppendPageRecord(bytes);
+        minPos = in.Position();
+    }
+}
+
+// One legacy page turned into a current surface.
+void readLegacyPage(TRLStreamIn &in, TRLGraphicSurface &surface, const TRLGraphicStorage &storage)
+{
+    surface.SetWidth(in.I32("a page width"));
+    surface.SetHeight(in.I32("a page height"));
+    surface.SetOrientation(storage.Orientation());
+    surface.SetPaperWidth(storage.PaperWidth());
+    surface.SetPaperHeight(storage.PaperHeight());
+
+    const std::int32_t stringCount = in.Count(4, "the page's string list");
+    std::vector<std::string> strings;
+    strings.reserve(static_cast<size_t>(stringCount));
+    std::int64_t stringBytes = 0;
+    for (std::int32_t i = 0; i < stringCount; ++i) {
+        strings.push_back(in.String("a page string"));
+        stringBytes += static_cast<std::int64_t>(strings.back().size());
+    }
+    const std::int32_t recordCount = in.Count(kLegacyRecordSize, "the page's record list");
+    const std::string records = in.Bytes(static_cast<std::int64_t>(recordCount) * kLegacyRecordSize, "a record");
+
+    // Records name their strings by index. Each string is meant for one
+    // record; a page may not expand into more text than it holds (plus some
+    // slack), or a few bytes could name one long string a million times.
+    std::int64_t budget = stringBytes + (1 << 20);
+    auto stringAt = [&](std::int32_t index, bool &present) -> const std::string & {
+        static const std::string none;
+        present = false;
+        if (index == -1)
+            return none;
+        if (index < 0 || index >= static_cast<std::int32_t>(strings.size()))
+            TRLStreamReader::Fail(QStringLiteral("File is corrupted: a record names string %1 of %2").arg(index).arg(strings.size()));
+        const std::string &s = strings[static_cast<size_t>(index)];
+        budget -= static_cast<std::int64_t>(s.size());
+        if (budget < 0)
+            TRLStreamReader::Fail(QStringLiteral("File is corrupted: the records of a page use its strings over and over"));
+        present = true;
+        return s;
+    };
+
+    std::vector<TRect> clipStack;
+    TRect clip {0, 0, surface.Width(), surface.Height()};
+    for (std::int32_t i = 0; i < recordCount; ++i) {
+        const char *rec = records.data() + static_cast<size_t>(i) * kLegacyRecordSize;
+        auto u8 = [rec](int off) { return static_cast<std::uint8_t>(rec[off]); };
+        auto i32 = [rec](int off) { return TRLStreamReader::GetI32(rec + off); };
+        const TRect bounds {i32(0), i32(4), i32(8), i32(12)};
+        auto readPen = [&](TRLMetaPen &pen) {
+            pen.SetColor(ToMetaColor(i32(40)));
+            pen.SetMode(u8(44) < 16 ? static_cast<TRLMetaPenMode>(u8(44) + 1) : MetaPenModeCopy);
+            pen.SetStyle(u8(45) < 7 ? ToMetaPenStyle(static_cast<TPenStyle>(u8(45))) : MetaPenStyleSolid);
+            pen.SetWidth(i32(48));
+        };
+        auto readBrush = [&](TRLMetaBrush &brush) {
+            brush.SetColor(ToMetaColor(i32(56)));
+            brush.SetStyle(u8(60) < 8 ? static_cast<TRLMetaBrushStyle>(u8(60) + 1) : MetaBrushStyleSolid);
+        };
+        const std::uint8_t kind = u8(28);
+        switch (kind) {
+        case 0: {
+            auto *o = surface.NewObject<TRLPixelObject>();
+            o->SetBoundsRect(bounds);
+            o->SetColor(ToMetaColor(i32(32)));
+            break;
+        }
+        case 1: {
+            auto *o = surface.NewObject<TRLLineObject>();
+            o->SetFromPoint(TPoint {bounds.Left, bounds.Top});
+            o->SetToPoint(TPoint {bounds.Right, bounds.Bottom});
+            o->SetBoundsRect(PointsBounds(std::array<TPoint, 2> {o->FromPoint(), o->ToPoint()}));
+            readPen(o->Pen());
+            break;
+        }
+        case 2:
+        case 8: {
+            TRLPenBrushObject *o = kind == 2 ? static_cast<TRLPenBrushObject *>(surface.NewObject<TRLRectangleObject>())
+                                             : surface.NewObject<TRLEllipseObject>();
+            o->SetBoundsRect(bounds);
+            readPen(o->Pen());
+            readBrush(o->Brush());
+            break;
+        }
+        case 3:
+        case 4: {
+            bool present = false;
+            const std::string &text = stringAt(i32(112), present);
+            bool namePresent = false;
+            const std::string &fontName = stringAt(i32(104), namePresent);
+            auto *o = surface.NewObject<TRLTextObject>();
+            o->SetBoundsRect(bounds);
+            o->SetText(text);
+            o->SetOrigin(TPoint {i32(16), i32(20)});
+            o->SetAlignment(static_cast<TRLMetaTextAlignment>(u8(116) + 1));
+            o->SetLayout(MetaTextLayoutTop);
+            // Kind 4 is a clipped text; only kind 3 or the auto-size byte
+            // let it run past its bounds.
+            const bool autoSize = kind == 3 || u8(117) != 0;
+            o->SetTextFlags(autoSize ? (MetaTextFlagAutoSize | MetaTextFlagNoSplit) : MetaTextFlagNoSplit);
+            readBrush(o->Brush());
+            TRLMetaFont &f = o->Font();
+            f.SetPixelsPerInch(96);
+            f.SetCharset(u8(93));
+            f.SetColor(ToMetaColor(i32(72)));
+            f.SetHeight(i32(76));
+            f.SetName(cp1252::decode(fontName));
+            f.SetPitch(ToMetaFontPitch(u8(80) <= 2 ? static_cast<TFontPitch>(u8(80)) : TFontPitch::fpDefault));
+            f.SetSize(-RoundCoord(f.Height() * 72.0 / 96.0));
+            f.SetStyle(u8(92) & 15);
+            break;
+        }
+        case 5: {
+            auto *o = surface.NewObject<TRLFillRectObject>();
+            o->SetBoundsRect(bounds);
+            readBrush(o->Brush());
+            break;
+        }
+        case 6:
+        case 7: {
+            bool present = false;
+            const std::string &data = stringAt(i32(112), present);
+            auto *o = surface.NewObject<TRLImageObject>();
+            o->SetBoundsRect(bounds);
+            o->SetParity(false);
+            std::unique_ptr<TGraphic> graphic;
+            if (present && u8(24) == 0) {
+                auto bmp = std::make_unique<TBitmap>();
+                if (bmp->LoadFromBytes(data))
+                    graphic = std::move(bmp);
+            } else if (present && u8(24) == 2) {
+                auto ico = std::make_unique<TIcon>();
+                if (ico->LoadFromBytes(data))
+                    graphic = std::move(ico);
+            }
+            o->SetData(ToMetaGraphic(graphic.get()));
+            break;
+        }
+        case 9:
+        case 10: {
+            bool present = false;
+            const std::string &data = stringAt(i32(112), present);
+            TRLMetaPointArray points(data.size() / 8);
+            for (size_t k = 0; k < points.size(); ++k)
+                points[k] = TPoint {TRLStreamReader::GetI32(data.data() + 8 * k), TRLStreamReader::GetI32(data.data() + 8 * k + 4)};
+            if (kind == 9) {
+                auto *o = surface.NewObject<TRLPolygonObject>();
+                o->SetBoundsRect(bounds);
+                o->SetPoints(std::move(points));
+                readPen(o->Pen());
+                readBrush(o->Brush());
+            } else {
+                auto *o = surface.NewObject<TRLPolylineObject>();
+                o->SetBoundsRect(bounds);
+                o->SetPoints(std::move(points));
+                readPen(o->Pen());
+            }
+            break;
+        }
+        case 11: {
+            auto *o = surface.NewObject<TRLSetClipRectObject>();
+            o->SetBoundsRect(bounds);
+            clipStack.push_back(clip);
+            clip = bounds;
+            break;
+        }
+        case 12: {
+            // A reset without a set has nothing to restore: it is dropped so
+            // the page still pairs its clips when it is painted.
+            if (clipStack.empty())
+                break;
+            clip = clipStack.back();
+            clipStack.pop_back();
+            auto *o = surface.NewObject<TRLResetClipRectObject>();
+            o->SetBoundsRect(clip);
+            break;
+        }
+        default:
+            break; // later kinds are skipped
+        }
+    }
+}
+
+void writeLegacyPage(const TRLGraphicSurface &surface, std::string &out)
+{
+    std::vector<std::string> strings;
+    auto addString = [&](std::string s) {
+        strings.push_back(std::move(s));
+        return static_cast<std::int32_t>(strings.size() - 1);
+    };
+    auto nameIndex = [&](const std::string &name) {
+        for (size_t i = 0; i < strings.size(); ++i)
+            if (strings[i] == name)
+                return static_cast<std::int32_t>(i);
+        return addString(name);
+    };
+    std::string records;
+    records.reserve(static_cast<size_t>(surface.ObjectCount()) * kLegacyRecordSize);
+    for (int i = 0; i < surface.ObjectCount(); ++i) {
+        const TRLGraphicObject *obj = surface.Objects(i);
+        char rec[kLegacyRecordSize] = {};
+        auto putRect = [&](const TRect &r) {
+            TRLStreamWriter::PutI32(rec + 0, r.Left);
+            TRLStreamWriter::PutI32(rec + 4, r.Top);
+            TRLStreamWriter::PutI32(rec + 8, r.Right);
+            TRLStreamWriter::PutI32(rec + 12, r.Bottom);
+        };
+        auto putPen = [&](const TRLMetaPen &pen) {
+            rec[36] = 1;
+            TRLStreamWriter::PutI32(rec + 40, FromMetaColor(pen.Color()));
+            rec[44] = static_cast<char>(FromMetaPenMode(pen.Mode()));
+            rec[45] = static_cast<char>(FromMetaPenStyle(pen.Style()));
+            TRLStreamWriter::PutI32(rec + 48, pen.Width());
+        };
+        auto putBrush = [&](const TRLMetaBrush &brush) {
+            rec[52] = 1;
+            TRLStreamWriter::PutI32(rec + 56, FromMetaColor(brush.Color()));
+            rec[60] = static_cast<char>(FromMetaBrushStyle(brush.Style()));
+        };
+        auto pointString = [](const TRLMetaPointArray &points) {
+            std::string s;
+            s.reserve(points.size() * 8);
+            for (const TPoint &p : points) {
+                TRLStreamWriter(s).I32(p.X);
+                TRLStreamWriter(s).I32(p.Y);
+            }
+            return s;
+        };
+        TRLStreamWriter::PutI32(rec + 112, -1);
+        putRect(obj->BoundsRect());
+        switch (obj->Kind()) {
+        case TRLGraphicKind::Pixel:
+            rec[28] = 0;
+            TRLStreamWriter::PutI32(rec + 32, FromMetaColor(static_cast<const TRLPixelObject *>(obj)->Color()));
+            break;
+        case TRLGraphicKind::Line: {
+            const auto *o = static_cast<const TRLLineObject *>(obj);
+            rec[28] = 1;
+            putRect(TRect {o->FromPoint().X, o->FromPoint().Y, o->ToPoint().X, o->ToPoint().Y});
+            putPen(o->Pen());
+            break;
+        }
+        case TRLGraphicKind::Rectangle:
+        case TRLGraphicKind::Ellipse: {
+            const auto *o = static_cast<const TRLPenBrushObject *>(obj);
+            rec[28] = obj->Kind() == TRLGraphicKind::Rectangle ? 2 : 8;
+            putPen(o->Pen());
+            putBrush(o->Brush());
+            break;
+        }
+        case TRLGraphicKind::Text: {
+            const auto *o = static_cast<const TRLTextObject *>(obj);
+            const bool autoSize = o->TextFlags() & MetaTextFlagAutoSize;
+            rec[28] = autoSize ? 3 : 4;
+            TRLStreamWriter::PutI32(rec + 16, o->Origin().X);
+            TRLStreamWriter::PutI32(rec + 20, o->Origin().Y);
+            putBrush(o->Brush());
+            const TRLMetaFont &f = o->Font();
+            rec[64] = 1;
+            TRLStreamWriter::PutI32(rec + 72, FromMetaColor(f.Color()));
+            TRLStreamWriter::PutI32(rec + 76, f.Height());
+            rec[80] = static_cast<char>(FromMetaFontPitch(f.Pitch()));
+            rec[92] = static_cast<char>(f.Style() & 15);
+            rec[93] = static_cast<char>(f.Charset());
+            TRLStreamWriter::PutI32(rec + 112, addString(o->Text()));
+            TRLStreamWriter::PutI32(rec + 104, nameIndex(cp1252::encode(f.Name())));
+            rec[116] = static_cast<char>(o->Alignment() - 1);
+            rec[117] = autoSize ? 1 : 0;
+            break;
+        }
+        case TRLGraphicKind::FillRect:
+            rec[28] = 5;
+            putBrush(static_cast<const TRLFillRectObject *>(obj)->Brush());
+            break;
+        case TRLGraphicKind::Polygon: {
+            const auto *o = static_cast<const TRLPolygonObject *>(obj);
+            rec[28] = 9;
+            putPen(o->Pen());
+            putBrush(o->Brush());
+            TRLStreamWriter::PutI32(rec + 112, addString(pointString(o->Points())));
+            break;
+        }
+        case TRLGraphicKind::Polyline: {
+            const auto *o = static_cast<const TRLPolylineObject *>(obj);
+            rec[28] = 10;
+            putPen(o->Pen());
+            TRLStreamWriter::PutI32(rec + 112, addString(pointString(o->Points())));
+            break;
+        }
+        case TRLGraphicKind::Image: {
+            const auto *o = static_cast<const TRLImageObject *>(obj);
+            rec[28] = 6;
+            const std::string_view data = o->Data();
+            const std::string_view tag = data.substr(0, 3);
+            if (tag == "BMP" || tag == "ICO") {
+                TRLStreamWriter::PutI32(rec + 24, tag == "BMP" ? 0 : 2);
+                TRLStreamWriter::PutI32(rec + 112, addString(std::string(data.substr(3))));
+            }
+            break;
+        }
+        case TRLGraphicKind::SetClipRect: rec[28] = 11; break;
+        case TRLGraphicKind::ResetClipRect: rec[28] = 12; break;
+        }
+        records.append(rec, kLegacyRecordSize);
+    }
+    TRLStreamWriter(out).I32(surface.Width());
+    TRLStreamWriter(out).I32(surface.Height());
+    TRLStreamWriter(out).I32(static_cast<std::int32_t>(strings.size()));
+    for (const std::string &s : strings)
+        TRLStreamWriter(out).String(s);
+    TRLStreamWriter(out).I32(surface.ObjectCount());
+    out.append(records);
+}
+
+
+void saveLegacy(TRLGraphicStorage &st, TStream &stream, int version)
+{
+    std::string head;
+    TRLStreamWriter w(head);
+    switch (version) {
+    case 1: w.Bytes(kHeaderV1); break;
+    case 2: w.Bytes(kHeaderV2); break;
+    default: throw Exception(QStringLiteral("Incorrect file version \"%1\"!").arg(version));
+    }
+    if (version == 2) {
+        w.I32(st.Macros().Count());
+        for (const std::string &line : st.Macros().Lines())
+            w.String(shiftOrientation(line, -1, 1));
+    }
+    w.I32(st.PageCount());
+    const std::int64_t tableAt = stream.Position() + static_cast<std::int64_t>(head.size());
+    head.append(static_cast<size_t>(st.PageCount()) * 4, '\0');
+    stream.WriteBuffer(head);
+    const std::int64_t base = stream.Position();
+
+    std::string table;
+    for (int i = 0; i < st.PageCount(); ++i) {
+        const std::int64_t pos = stream.Position() - base;
+        if (pos > std::numeric_limits<std::int32_t>::max())
+            throw EWriteError(QStringLiteral("The report is too large for its file format"));
+        TRLStreamWriter(table).I32(static_cast<std::int32_t>(pos));
+        TRLGraphicSurface page;
+        page.LoadFromBytes(st.ReadPageRecord(i));
+        std::string bytes;
+        writeLegacyPage(page, bytes);
+        stream.WriteBuffer(bytes);
+    }
+    const std::int64_t end = stream.Position();
+    stream.SetPosition(tableAt);
+    stream.WriteBuffer(table);
+    stream.SetPosition(end);
+}
+
+void loadLegacy(TRLGraphicStorage &st, TStream &stream, int version)
+{
+    TRLStreamIn in(stream);
+    if (version == 2) {
+        const std::int32_t macroCount = in.Count(4, "the macro list");
+        for (std::int32_t i = 0; i < macroCount; ++i)
+            st.Macros().Add(shiftOrientation(in.String("a macro"), 1, 0));
+    }
+    const std::int32_t pageCount = in.Count(4, "the page table");
+    const std::string table = in.Bytes(static_cast<std::int64_t>(pageCount) * 4, "the page table");
+    const std::int64_t base = in.Position();
+    std::int64_t minPos = base;
+    st.EnsureTempFile();
+    for (std::int32_t i = 0; i < pageCount; ++i) {
+        const std::int64_t pos = base + TRLStreamReader::GetI32(table.data() + 4 * i);
+        if (pos < minPos)
+            TRLStreamReader::Fail(QStringLiteral("File is corrupted: page %1 starts inside data already read").arg(i + 1));
+        in.Seek(pos, "a page position");
+        TRLGraphicSurface page;
+        readLegacyPage(in, page, st);
+        std::string bytes;
+        page.SaveToBytes(bytes);
+        st.AppendPageRecord(bytes);
+        minPos = in.Position();
+    }
+}
+
+} // namespace
+
+int LoadStorageFromStream(TRLGraphicStorage &storage, TStream &stream)
+{
+    const int version = readHeader(stream);
+    if (version == 3)
+        loadCurrent(storage, stream);
+    else
+        loadLegacy(storage, stream, version);
+    return version;
+}
+
+void SaveStorageToStream(TRLGraphicStorage &storage, TStream &stream, int version)
+{
+    if (version == 3)
+        saveCurrent(storage, stream);
+    else
+        saveLegacy(storage, stream, version);
+}
+
+} // namespace prenso
