@@ -12,6 +12,36 @@ namespace prenso {
 
 class TCanvas;
 class TRLGraphicSurface;
+class TRLPixelObject;
+class TRLLineObject;
+class TRLRectangleObject;
+class TRLEllipseObject;
+class TRLTextObject;
+class TRLFillRectObject;
+class TRLPolygonObject;
+class TRLPolylineObject;
+class TRLImageObject;
+class TRLSetClipRectObject;
+class TRLResetClipRectObject;
+
+// Something that does one thing per kind of object, such as an output that
+// writes a page in its own format: each object calls the method of its own
+// kind (Accept). A kind a visitor leaves alone does nothing.
+class TRLGraphicVisitor {
+public:
+    virtual ~TRLGraphicVisitor() = default;
+    virtual void VisitPixel(const TRLPixelObject &) {}
+    virtual void VisitLine(const TRLLineObject &) {}
+    virtual void VisitRectangle(const TRLRectangleObject &) {}
+    virtual void VisitEllipse(const TRLEllipseObject &) {}
+    virtual void VisitText(const TRLTextObject &) {}
+    virtual void VisitFillRect(const TRLFillRectObject &) {}
+    virtual void VisitPolygon(const TRLPolygonObject &) {}
+    virtual void VisitPolyline(const TRLPolylineObject &) {}
+    virtual void VisitImage(const TRLImageObject &) {}
+    virtual void VisitSetClipRect(const TRLSetClipRectObject &) {}
+    virtual void VisitResetClipRect(const TRLResetClipRectObject &) {}
+};
 
 // What a device asks of the page painting beyond the scale. The screen, an
 // image and the clipboard take the defaults; a printer wants every box to
@@ -81,6 +111,7 @@ public:
     virtual void SaveToStream(TRLStreamWriter &w) const;
     virtual void LoadFromStream(TRLStreamReader &r);
     virtual void PaintTo(TCanvas &canvas, const TRLPaintContext &context) = 0;
+    virtual void Accept(TRLGraphicVisitor &visitor) const = 0;
     virtual void Assign(const TRLGraphicObject &other);
     virtual void Offset(int xDesloc, int yDesloc);
     virtual void Inflate(double xFactor, double yFactor);
@@ -103,6 +134,7 @@ class TRLPixelObject : public TRLGraphicObject {
 public:
     using TRLGraphicObject::TRLGraphicObject;
     TRLGraphicKind Kind() const override { return TRLGraphicKind::Pixel; }
+    void Accept(TRLGraphicVisitor &visitor) const override { visitor.VisitPixel(*this); }
     const TRLMetaColor &Color() const { return FColor; }
     void SetColor(const TRLMetaColor &c) { FColor = c; }
     void SaveToStream(TRLStreamWriter &w) const override;
@@ -121,6 +153,7 @@ class TRLLineObject : public TRLGraphicObject {
 public:
     using TRLGraphicObject::TRLGraphicObject;
     TRLGraphicKind Kind() const override { return TRLGraphicKind::Line; }
+    void Accept(TRLGraphicVisitor &visitor) const override { visitor.VisitLine(*this); }
     const TRLMetaPoint &FromPoint() const { return FFromPoint; }
     void SetFromPoint(const TRLMetaPoint &p) { FFromPoint = p; }
     const TRLMetaPoint &ToPoint() const { return FToPoint; }
@@ -172,6 +205,7 @@ class TRLRectangleObject : public TRLPenBrushObject {
 public:
     using TRLPenBrushObject::TRLPenBrushObject;
     TRLGraphicKind Kind() const override { return TRLGraphicKind::Rectangle; }
+    void Accept(TRLGraphicVisitor &visitor) const override { visitor.VisitRectangle(*this); }
     void PaintTo(TCanvas &canvas, const TRLPaintContext &context) override;
 
 protected:
@@ -182,6 +216,7 @@ class TRLEllipseObject : public TRLPenBrushObject {
 public:
     using TRLPenBrushObject::TRLPenBrushObject;
     TRLGraphicKind Kind() const override { return TRLGraphicKind::Ellipse; }
+    void Accept(TRLGraphicVisitor &visitor) const override { visitor.VisitEllipse(*this); }
     void PaintTo(TCanvas &canvas, const TRLPaintContext &context) override;
 
 protected:
@@ -192,6 +227,7 @@ class TRLTextObject : public TRLGraphicObject {
 public:
     explicit TRLTextObject(TRLGraphicSurface *surface) : TRLGraphicObject(surface), FFont(this) {}
     TRLGraphicKind Kind() const override { return TRLGraphicKind::Text; }
+    void Accept(TRLGraphicVisitor &visitor) const override { visitor.VisitText(*this); }
     TRLMetaBrush &Brush() { return FBrush; }
     const TRLMetaBrush &Brush() const { return FBrush; }
     void SetBrush(const TRLMetaBrush &b) { FBrush.Assign(b); }
@@ -237,6 +273,7 @@ class TRLFillRectObject : public TRLGraphicObject {
 public:
     using TRLGraphicObject::TRLGraphicObject;
     TRLGraphicKind Kind() const override { return TRLGraphicKind::FillRect; }
+    void Accept(TRLGraphicVisitor &visitor) const override { visitor.VisitFillRect(*this); }
     TRLMetaBrush &Brush() { return FBrush; }
     const TRLMetaBrush &Brush() const { return FBrush; }
     void SetBrush(const TRLMetaBrush &b) { FBrush.Assign(b); }
@@ -256,6 +293,7 @@ class TRLPolygonObject : public TRLGraphicObject {
 public:
     using TRLGraphicObject::TRLGraphicObject;
     TRLGraphicKind Kind() const override { return TRLGraphicKind::Polygon; }
+    void Accept(TRLGraphicVisitor &visitor) const override { visitor.VisitPolygon(*this); }
     TRLMetaPen &Pen() { return FPen; }
     const TRLMetaPen &Pen() const { return FPen; }
     void SetPen(const TRLMetaPen &p) { FPen.Assign(p); }
@@ -282,6 +320,7 @@ class TRLPolylineObject : public TRLGraphicObject {
 public:
     using TRLGraphicObject::TRLGraphicObject;
     TRLGraphicKind Kind() const override { return TRLGraphicKind::Polyline; }
+    void Accept(TRLGraphicVisitor &visitor) const override { visitor.VisitPolyline(*this); }
     TRLMetaPen &Pen() { return FPen; }
     const TRLMetaPen &Pen() const { return FPen; }
     void SetPen(const TRLMetaPen &p) { FPen.Assign(p); }
@@ -306,6 +345,7 @@ class TRLImageObject : public TRLGraphicObject {
 public:
     using TRLGraphicObject::TRLGraphicObject;
     TRLGraphicKind Kind() const override { return TRLGraphicKind::Image; }
+    void Accept(TRLGraphicVisitor &visitor) const override { visitor.VisitImage(*this); }
     // "BMP", "ICO" or "NIL" followed by the picture's own file bytes.
     const std::string &Data() const { return FData; }
     void SetData(std::string data) { FData = std::move(data); }
@@ -329,6 +369,7 @@ class TRLSetClipRectObject : public TRLGraphicObject {
 public:
     using TRLGraphicObject::TRLGraphicObject;
     TRLGraphicKind Kind() const override { return TRLGraphicKind::SetClipRect; }
+    void Accept(TRLGraphicVisitor &visitor) const override { visitor.VisitSetClipRect(*this); }
     void PaintTo(TCanvas &canvas, const TRLPaintContext &context) override;
 
 protected:
@@ -339,6 +380,7 @@ class TRLResetClipRectObject : public TRLGraphicObject {
 public:
     using TRLGraphicObject::TRLGraphicObject;
     TRLGraphicKind Kind() const override { return TRLGraphicKind::ResetClipRect; }
+    void Accept(TRLGraphicVisitor &visitor) const override { visitor.VisitResetClipRect(*this); }
     void PaintTo(TCanvas &canvas, const TRLPaintContext &context) override;
 
 protected:

@@ -365,6 +365,7 @@ struct FailingObject : TRLGraphicObject {
     using TRLGraphicObject::TRLGraphicObject;
     TRLGraphicKind Kind() const override { return TRLGraphicKind::Pixel; }
     void PaintTo(TCanvas &, const TRLPaintContext &) override { throw Exception(QStringLiteral("boom")); }
+    void Accept(TRLGraphicVisitor &) const override {}
     std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicSurface *s) const override
     {
         return std::make_unique<FailingObject>(s);

@@ -383,16 +383,18 @@ void TRLDraftPageBuilder::Build(const TRLGraphicSurface &page, TRLDraftPageList 
     const TRLDraftUnits &u = m_settings.Units;
     m_limit = TPoint {page.Width() > 0 ? u.Column(page.Width()) : INT_MAX,
                       page.Height() > 0 ? u.Row(page.Height()) : INT_MAX};
-    for (int i = 0; i < page.ObjectCount(); ++i) {
-        const TRLGraphicObject *obj = page.Objects(i);
-        switch (obj->Kind()) {
-        case TRLGraphicKind::Text: addText(static_cast<const TRLTextObject &>(*obj), list); break;
-        case TRLGraphicKind::Rectangle: addFrame(static_cast<const TRLRectangleObject &>(*obj), list); break;
-        case TRLGraphicKind::FillRect: addFill(static_cast<const TRLFillRectObject &>(*obj), list); break;
-        case TRLGraphicKind::Image: addImage(static_cast<const TRLImageObject &>(*obj), list); break;
-        default: break;  // lines, ellipses, polygons, pixels and clipping have no draft form
-        }
-    }
+    // Lines, ellipses, polygons, pixels and clipping have no draft form.
+    struct Collect : TRLGraphicVisitor {
+        TRLDraftPageBuilder &builder;
+        TRLDraftPageList &list;
+        Collect(TRLDraftPageBuilder &b, TRLDraftPageList &l) : builder(b), list(l) {}
+        void VisitText(const TRLTextObject &o) override { builder.addText(o, list); }
+        void VisitRectangle(const TRLRectangleObject &o) override { builder.addFrame(o, list); }
+        void VisitFillRect(const TRLFillRectObject &o) override { builder.addFill(o, list); }
+        void VisitImage(const TRLImageObject &o) override { builder.addImage(o, list); }
+    } collect(*this, list);
+    for (int i = 0; i < page.ObjectCount(); ++i)
+        page.Objects(i)->Accept(collect);
 }
 
 void TRLDraftPageBuilder::add(TRLDraftPageList &list, std::unique_ptr<TDraftObj> item)

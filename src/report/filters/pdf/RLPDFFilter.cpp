@@ -115,6 +115,47 @@ void TRLPDFFilter::InternalNewPage()
     // Every page is its own object; nothing to do between pages.
 }
 
+namespace {
+
+// Each stored object as the PDF writer's drawing operation of its kind.
+class TRLPDFPageWriter : public TRLGraphicVisitor {
+public:
+    TRLPDFPageWriter(TRLPDFWriter &writer, TFont &lastTextFont) : FWriter(writer), FLastTextFont(lastTextFont) {}
+
+    void VisitPixel(const TRLPixelObject &o) override { FWriter.Pixel(o.BoundsRect(), o.Color()); }
+    void VisitLine(const TRLLineObject &o) override { FWriter.Line(o.FromPoint(), o.ToPoint(), o.Pen()); }
+    void VisitRectangle(const TRLRectangleObject &o) override
+    {
+        FWriter.Rectangle(o.BoundsRect(), o.Pen(), o.Brush());
+    }
+    void VisitText(const TRLTextObject &o) override
+    {
+        // Measured as on the screen: a 96-pixels-per-inch font. The last
+        // text's font is kept, with the measuring data it has built, while
+        // texts keep the same font.
+        TFont font;
+        FromMetaFont(o.Font(), font, 1.0);
+        if (!(font == FLastTextFont))
+            FLastTextFont = font;
+        FWriter.Text(o.BoundsRect(), o.Origin(), o.Alignment(), o.Layout(), o.TextFlags(), o.DisplayText(),
+                     FLastTextFont);
+    }
+    void VisitFillRect(const TRLFillRectObject &o) override { FWriter.FillRect(o.BoundsRect(), o.Brush()); }
+    void VisitEllipse(const TRLEllipseObject &o) override { FWriter.Ellipse(o.BoundsRect(), o.Pen(), o.Brush()); }
+    void VisitPolygon(const TRLPolygonObject &o) override { FWriter.Polygon(o.Points(), o.Pen(), o.Brush()); }
+    void VisitPolyline(const TRLPolylineObject &o) override { FWriter.Polyline(o.Points(), o.Pen()); }
+    // The picture itself was written before the page; its number is the tag.
+    void VisitImage(const TRLImageObject &o) override { FWriter.Image(o.BoundsRect(), o.Tag()); }
+    void VisitSetClipRect(const TRLSetClipRectObject &o) override { FWriter.SetClipRect(o.BoundsRect()); }
+    void VisitResetClipRect(const TRLResetClipRectObject &) override { FWriter.ResetClipRect(); }
+
+private:
+    TRLPDFWriter &FWriter;
+    TFont &FLastTextFont;
+};
+
+} // namespace
+
 void TRLPDFFilter::InternalDrawPage(TRLGraphicSurface *page)
 {
     if (!FWriter || !FWriter->Active() || !page)
@@ -146,66 +187,9 @@ void TRLPDFFilter::InternalDrawPage(TRLGraphicSurface *page)
     }
 
     w.BeginPage(page->Width(), page->Height());
-    for (int i = 0; i < page->ObjectCount(); ++i) {
-        const TRLGraphicObject *obj = page->Objects(i);
-        switch (obj->Kind()) {
-        case TRLGraphicKind::Pixel: {
-            const auto *o = static_cast<const TRLPixelObject *>(obj);
-            w.Pixel(o->BoundsRect(), o->Color());
-            break;
-        }
-        case TRLGraphicKind::Line: {
-            const auto *o = static_cast<const TRLLineObject *>(obj);
-            w.Line(o->FromPoint(), o->ToPoint(), o->Pen());
-            break;
-        }
-        case TRLGraphicKind::Rectangle: {
-            const auto *o = static_cast<const TRLRectangleObject *>(obj);
-            w.Rectangle(o->BoundsRect(), o->Pen(), o->Brush());
-            break;
-        }
-        case TRLGraphicKind::Text: {
-            const auto *o = static_cast<const TRLTextObject *>(obj);
-            // Measured as on the screen: a 96-pixels-per-inch font.
-            TFont font;
-            FromMetaFont(o->Font(), font, 1.0);
-            if (!(font == FLastTextFont))
-                FLastTextFont = font;
-            w.Text(o->BoundsRect(), o->Origin(), o->Alignment(), o->Layout(), o->TextFlags(), o->DisplayText(),
-                   FLastTextFont);
-            break;
-        }
-        case TRLGraphicKind::FillRect: {
-            const auto *o = static_cast<const TRLFillRectObject *>(obj);
-            w.FillRect(o->BoundsRect(), o->Brush());
-            break;
-        }
-        case TRLGraphicKind::Ellipse: {
-            const auto *o = static_cast<const TRLEllipseObject *>(obj);
-            w.Ellipse(o->BoundsRect(), o->Pen(), o->Brush());
-            break;
-        }
-        case TRLGraphicKind::Polygon: {
-            const auto *o = static_cast<const TRLPolygonObject *>(obj);
-            w.Polygon(o->Points(), o->Pen(), o->Brush());
-            break;
-        }
-        case TRLGraphicKind::Polyline: {
-            const auto *o = static_cast<const TRLPolylineObject *>(obj);
-            w.Polyline(o->Points(), o->Pen());
-            break;
-        }
-        case TRLGraphicKind::Image:
-            w.Image(obj->BoundsRect(), obj->Tag());
-            break;
-        case TRLGraphicKind::SetClipRect:
-            w.SetClipRect(obj->BoundsRect());
-            break;
-        case TRLGraphicKind::ResetClipRect:
-            w.ResetClipRect();
-            break;
-        }
-    }
+    TRLPDFPageWriter pageWriter(w, FLastTextFont);
+    for (int i = 0; i < page->ObjectCount(); ++i)
+        page->Objects(i)->Accept(pageWriter);
     w.EndPage();
 }
 
