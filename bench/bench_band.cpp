@@ -31,7 +31,7 @@ struct BandSetup {
         text = band->AddChild<TRLDBText>();
         text->SetName(QStringLiteral("text"));
         text->SetBounds(16, 0, 41, 16);
-        text->SetAlign(faTopOnly);
+        text->SetAlign(TRLControlAlign::faTopOnly);
         text->SetFontName(QStringLiteral("Courier New"));
         text->SetFontSize(6);
     }

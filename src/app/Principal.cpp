@@ -28,7 +28,7 @@ TfrmPrincipal::TfrmPrincipal(const QStringList &arguments, QWidget *parent)
 }
 
 TfrmPrincipal::TfrmPrincipal(NoCreate, const QStringList &arguments, QWidget *parent)
-    : QWidget(parent), m_arguments(arguments)
+    : QWidget(parent), FArguments(arguments)
 {
     // The program shows the engine's own windows (progress, dialogs).
     InstallRLWindows();
@@ -36,15 +36,15 @@ TfrmPrincipal::TfrmPrincipal(NoCreate, const QStringList &arguments, QWidget *pa
     cdsLinhaRelatorio.Name = QStringLiteral("cdsLinhaRelatorio");
     dtsLinhaRelatorio.Name = QStringLiteral("dtsLinhaRelatorio");
     dtsLinhaRelatorio.SetDataSet(&cdsLinhaRelatorio);
-    if (m_arguments.isEmpty())
-        m_arguments << QString();
+    if (FArguments.isEmpty())
+        FArguments << QString();
     buildScreen();
     buildReports();
 }
 
 TfrmPrincipal::~TfrmPrincipal()
 {
-    m_arquivo.close();
+    FArquivo.close();
 }
 
 // The two report layouts: a page with one band that holds one text control
@@ -61,7 +61,7 @@ void TfrmPrincipal::buildReports()
         TRLReport *report = owner.get();
         report->SetName(reportName);
         if (landscape)
-            report->PageSetup().SetOrientation(poLandscape);
+            report->PageSetup().SetOrientation(TRLPageOrientation::poLandscape);
         report->SetFont(arial);
         report->SetDataSource(&dtsLinhaRelatorio);
         band = report->AddChild<TRLBand>();
@@ -72,7 +72,7 @@ void TfrmPrincipal::buildReports()
         text = band->AddChild<TRLDBText>();
         text->SetName(textName);
         text->SetBounds(16, 0, 41, 16);
-        text->SetAlign(faTopOnly);
+        text->SetAlign(TRLControlAlign::faTopOnly);
         text->SetDataSource(&dtsLinhaRelatorio);
         text->SetDataField(QStringLiteral("LINHA"));
         InsertComponent(report);
@@ -80,25 +80,25 @@ void TfrmPrincipal::buildReports()
         InsertComponent(text);
         return report;
     };
-    rlrRetrato = build(m_retrato, QStringLiteral("rlrRetrato"), QStringLiteral("RLBand1"),
+    rlrRetrato = build(FRetrato, QStringLiteral("rlrRetrato"), QStringLiteral("RLBand1"),
                        QStringLiteral("rldbtxtLinha"), false, RLBand1, rldbtxtLinha);
     rldbtxtLinha->SetAlignWithMargins(true);
     rldbtxtLinha->SetTransparent(false);
     rldbtxtLinha->BeforeText = [this](TRLCustomControl *sender, QString &text, bool &printIt) {
         rldbtxtLinhaBeforePrint(sender, text, printIt);
     };
-    rlrPaisagem = build(m_paisagem, QStringLiteral("rlrPaisagem"), QStringLiteral("RLBand2"),
+    rlrPaisagem = build(FPaisagem, QStringLiteral("rlrPaisagem"), QStringLiteral("RLBand2"),
                         QStringLiteral("rldbtxtLinhaP"), true, RLBand2, rldbtxtLinhaP);
     rldbtxtLinhaP->BeforeText = [this](TRLCustomControl *sender, QString &text, bool &printIt) {
         rldbtxtLinhaPBeforePrint(sender, text, printIt);
     };
 
-    m_draft = std::make_unique<TRLDraftFilter>(this);
-    RLDraftFilter1 = m_draft.get();
+    FDraft = std::make_unique<TRLDraftFilter>(this);
+    RLDraftFilter1 = FDraft.get();
     RLDraftFilter1->SetName(QStringLiteral("RLDraftFilter1"));
 
-    m_pdf = std::make_unique<TRLPDFFilter>(this);
-    rlpdfltr1 = m_pdf.get();
+    FPdf = std::make_unique<TRLPDFFilter>(this);
+    rlpdfltr1 = FPdf.get();
     rlpdfltr1->SetName(QStringLiteral("rlpdfltr1"));
     rlpdfltr1->SetDisplayName(QStringLiteral("Documento PDF"));
 }
@@ -215,7 +215,7 @@ void TfrmPrincipal::FormCreate()
 
     const QString testPath = UpperAscii(kTestFilePath);
     for (int i = 1; i <= argumentCount(); ++i) {
-        const QString &argument = m_arguments[i];
+        const QString &argument = FArguments[i];
         const QString key = ExtraiCampo(UpperAscii(argument), 1, u'=');
         const QString value = ExtraiCampo(TrimControl(argument), 2, u'=');
         if (key == QLatin1String("/ARQ")) {
@@ -251,8 +251,8 @@ void TfrmPrincipal::FormCreate()
 void TfrmPrincipal::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    if (!m_shownOnce) {
-        m_shownOnce = true;
+    if (!FShownOnce) {
+        FShownOnce = true;
         FormShow();
     }
 }
@@ -260,7 +260,7 @@ void TfrmPrincipal::showEvent(QShowEvent *event)
 void TfrmPrincipal::FormShow()
 {
     if (argumentCount() >= 1) {
-        m_closing = true;
+        FClosing = true;
         close();
     }
     pgcPrincipal->setTabVisible(1, false);

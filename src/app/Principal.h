@@ -58,8 +58,8 @@ public:
     void ExecutaImpressao();
 
     // True once FormShow decided to close the window (command-line mode).
-    bool closing() const { return m_closing; }
-    int argumentCount() const { return static_cast<int>(m_arguments.size()) - 1; }
+    bool closing() const { return FClosing; }
+    int argumentCount() const { return static_cast<int>(FArguments.size()) - 1; }
 
     // Components the job drives.
     TLineTable cdsLinhaRelatorio;
@@ -95,9 +95,9 @@ public:
     QPushButton *btnTeste = nullptr;
 
     // What the last job read (for tests and the benchmark).
-    int lastLongestLine() const { return m_longest; }
+    int lastLongestLine() const { return FLongest; }
     // The report the last job chose, or nullptr.
-    TRLReport *lastReport() const { return m_lastReport; }
+    TRLReport *lastReport() const { return FLastReport; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -109,16 +109,16 @@ private:
     // Runs FormCreate's steps and shows what escapes them as the event loop would.
     void runCreate();
 
-    QStringList m_arguments;
-    bool m_closing = false;
-    bool m_shownOnce = false;
-    int m_longest = 0;
-    TRLReport *m_lastReport = nullptr;
-    std::unique_ptr<TRLReport> m_retrato;
-    std::unique_ptr<TRLReport> m_paisagem;
-    std::unique_ptr<TRLPDFFilter> m_pdf;
-    std::unique_ptr<TRLDraftFilter> m_draft;
-    TextFileReader m_arquivo; // the form file of the running job
+    QStringList FArguments;
+    bool FClosing = false;
+    bool FShownOnce = false;
+    int FLongest = 0;
+    TRLReport *FLastReport = nullptr;
+    std::unique_ptr<TRLReport> FRetrato;
+    std::unique_ptr<TRLReport> FPaisagem;
+    std::unique_ptr<TRLPDFFilter> FPdf;
+    std::unique_ptr<TRLDraftFilter> FDraft;
+    TextFileReader FArquivo; // the form file of the running job
 };
 
 } // namespace prenso

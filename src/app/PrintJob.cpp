@@ -64,11 +64,11 @@ void TfrmPrincipal::ExecutaImpressao()
     if (sPbFontName.isEmpty())
         sPbFontName = QStringLiteral("Courier New");
 
-    m_arquivo.open(sPbArquivo);
+    FArquivo.open(sPbArquivo);
     int longest = 0;
     int32_t counter = 0;
     std::string line;
-    while (m_arquivo.readLine(line)) {
+    while (FArquivo.readLine(line)) {
         // Every byte is one character of the code page, so the byte count is
         // the length in characters.
         const int length = line.size() > static_cast<size_t>(INT32_MAX) ? INT32_MAX : static_cast<int>(line.size());
@@ -77,7 +77,7 @@ void TfrmPrincipal::ExecutaImpressao()
         ++counter;
         cdsLinhaRelatorio.AppendLine(counter, line);
     }
-    m_longest = longest;
+    FLongest = longest;
     // The table is complete: its scratch file can be written while the
     // pages are laid out.
     cdsLinhaRelatorio.WriteAhead();
@@ -92,7 +92,7 @@ void TfrmPrincipal::ExecutaImpressao()
     const bool portrait = sPbOrientacao == QLatin1String("RETRATO");
     TRLReport *report = portrait ? rlrRetrato : rlrPaisagem;
     TRLDBText *text = portrait ? rldbtxtLinha : rldbtxtLinhaP;
-    m_lastReport = report;
+    FLastReport = report;
     if (!sPbMatricial.isEmpty()) {
         TComponent *component = FindComponent(sPbMatricial);
         if (component && !dynamic_cast<TRLCustomPrintFilter *>(component))
@@ -112,7 +112,7 @@ void TfrmPrincipal::ExecutaImpressao()
         report->Print();
     }
 
-    m_arquivo.close();
+    FArquivo.close();
     cdsLinhaRelatorio.Close();
     if (files::fileExists(scratch))
         files::deleteFile(scratch);

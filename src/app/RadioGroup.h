@@ -14,12 +14,12 @@ class TRadioGroup : public QGroupBox {
 public:
     explicit TRadioGroup(const QString &caption, QWidget *parent = nullptr);
 
-    QStringList Items() const { return m_items; }
+    QStringList Items() const { return FItems; }
     void AddItem(const QString &text);
     void ClearItems();
     int ItemIndex() const;
     void SetItemIndex(int index);
-    int Columns() const { return m_columns; }
+    int Columns() const { return FColumns; }
     void SetColumns(int columns);
 
 signals:
@@ -31,9 +31,9 @@ protected:
 private:
     void relayout();
 
-    QStringList m_items;
-    QButtonGroup *m_group;
-    int m_columns = 1;
+    QStringList FItems;
+    QButtonGroup *FGroup;
+    int FColumns = 1;
 };
 
 } // namespace prenso

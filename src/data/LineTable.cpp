@@ -14,22 +14,22 @@ namespace prenso {
 
 class TLineTable::Field : public TField {
 public:
-    Field(TLineTable *table, bool isIndice) : m_table(table), m_isIndice(isIndice) {}
-    QString FieldName() const override { return m_isIndice ? QStringLiteral("INDICE") : QStringLiteral("LINHA"); }
+    Field(TLineTable *table, bool isIndice) : FTable(table), FIsIndice(isIndice) {}
+    QString FieldName() const override { return FIsIndice ? QStringLiteral("INDICE") : QStringLiteral("LINHA"); }
     QString DisplayText() const override
     {
-        if (m_table->Eof())
+        if (FTable->Eof())
             return QString();
-        return m_isIndice ? QString::number(m_table->CurrentIndice()) : cp1252::decode(m_table->CurrentLinha());
+        return FIsIndice ? QString::number(FTable->CurrentIndice()) : cp1252::decode(FTable->CurrentLinha());
     }
 
 private:
-    TLineTable *m_table;
-    bool m_isIndice;
+    TLineTable *FTable;
+    bool FIsIndice;
 };
 
 TLineTable::TLineTable()
-    : m_fieldIndice(std::make_unique<Field>(this, true)), m_fieldLinha(std::make_unique<Field>(this, false))
+    : FFieldIndice(std::make_unique<Field>(this, true)), FFieldLinha(std::make_unique<Field>(this, false))
 {
 }
 
@@ -51,55 +51,55 @@ std::string TLineTable::cut(std::string_view bytes)
 
 void TLineTable::Close()
 {
-    if (!m_active) {
+    if (!FActive) {
         dropWriteAhead();
         return;
     }
-    if (!m_fileName.isEmpty() && (m_changed || !files::fileExists(m_fileName))) {
+    if (!FFileName.isEmpty() && (FChanged || !files::fileExists(FFileName))) {
         finishWriteAhead();
-        if (!m_aheadOk || !files::renameFile(m_aheadName, m_fileName))
+        if (!FAheadOk || !files::renameFile(FAheadName, FFileName))
             writeFile(); // again here, so that a failure is told with the scratch file's own name
         dropWriteAhead();
     } else {
         dropWriteAhead();
     }
-    m_records.clear();
-    m_records.shrink_to_fit();
-    m_cursor = 0;
-    m_inserting = false;
-    m_active = false;
-    m_changed = false;
+    FRecords.clear();
+    FRecords.shrink_to_fit();
+    FCursor = 0;
+    FInserting = false;
+    FActive = false;
+    FChanged = false;
 }
 
 void TLineTable::SetFileName(const QString &name)
 {
-    if (name == m_fileName)
+    if (name == FFileName)
         return;
     dropWriteAhead(); // the writer reads the name
-    m_fileName = name;
+    FFileName = name;
 }
 
 void TLineTable::CreateDataSet()
 {
     dropWriteAhead();
-    m_records.clear();
-    m_cursor = 0;
-    m_inserting = false;
-    m_active = true;
-    m_changed = false;
+    FRecords.clear();
+    FCursor = 0;
+    FInserting = false;
+    FActive = true;
+    FChanged = false;
 }
 
 void TLineTable::Open()
 {
-    if (m_active)
+    if (FActive)
         return;
     CreateDataSet();
 }
 
 void TLineTable::Insert()
 {
-    m_inserting = true;
-    m_pending = Record{};
+    FInserting = true;
+    FPending = Record{};
 }
 
 void TLineTable::SetFieldText(const QString &fieldName, const QString &text)
@@ -109,93 +109,93 @@ void TLineTable::SetFieldText(const QString &fieldName, const QString &text)
 
 void TLineTable::SetFieldBytes(const QString &fieldName, std::string_view bytes)
 {
-    if (!m_inserting)
+    if (!FInserting)
         throw Exception(QStringLiteral("Dataset not in edit or insert mode"), "EDatabaseError");
     if (fieldName.compare(QLatin1String("LINHA"), Qt::CaseInsensitive) == 0)
-        m_pending.linha = cut(bytes);
+        FPending.linha = cut(bytes);
     else if (fieldName.compare(QLatin1String("INDICE"), Qt::CaseInsensitive) == 0)
-        m_pending.indice = StrToInt(cp1252::decode(bytes));
+        FPending.indice = StrToInt(cp1252::decode(bytes));
     else
         throw Exception(QStringLiteral("Field '%1' not found").arg(fieldName), "EDatabaseError");
 }
 
 void TLineTable::SetFieldInteger(const QString &fieldName, int32_t value)
 {
-    if (!m_inserting)
+    if (!FInserting)
         throw Exception(QStringLiteral("Dataset not in edit or insert mode"), "EDatabaseError");
     if (fieldName.compare(QLatin1String("INDICE"), Qt::CaseInsensitive) == 0)
-        m_pending.indice = value;
+        FPending.indice = value;
     else if (fieldName.compare(QLatin1String("LINHA"), Qt::CaseInsensitive) == 0)
-        m_pending.linha = std::to_string(value);
+        FPending.linha = std::to_string(value);
     else
         throw Exception(QStringLiteral("Field '%1' not found").arg(fieldName), "EDatabaseError");
 }
 
 void TLineTable::Post()
 {
-    if (!m_inserting)
+    if (!FInserting)
         return;
-    m_inserting = false;
-    AppendLine(m_pending.indice, m_pending.linha);
+    FInserting = false;
+    AppendLine(FPending.indice, FPending.linha);
 }
 
 void TLineTable::AppendLine(int32_t indice, std::string_view bytes)
 {
-    if (!m_active)
+    if (!FActive)
         throw Exception(QStringLiteral("Cannot perform this operation on a closed dataset"), "EDatabaseError");
     dropWriteAhead();
     // Lines arrive in order, so appending is the common case; anything else
     // goes after the last record with the same key.
-    auto pos = m_records.end();
-    if (!m_records.empty() && m_records.back().indice > indice)
-        pos = std::upper_bound(m_records.begin(), m_records.end(), indice,
+    auto pos = FRecords.end();
+    if (!FRecords.empty() && FRecords.back().indice > indice)
+        pos = std::upper_bound(FRecords.begin(), FRecords.end(), indice,
                                [](int32_t key, const Record &r) { return key < r.indice; });
-    const auto at = m_records.insert(pos, Record{indice, cut(bytes)});
-    m_cursor = static_cast<size_t>(at - m_records.begin());
-    m_changed = true;
+    const auto at = FRecords.insert(pos, Record{indice, cut(bytes)});
+    FCursor = static_cast<size_t>(at - FRecords.begin());
+    FChanged = true;
 }
 
 void TLineTable::First()
 {
-    m_cursor = 0;
+    FCursor = 0;
 }
 
 void TLineTable::Next()
 {
-    if (m_cursor < m_records.size())
-        ++m_cursor;
+    if (FCursor < FRecords.size())
+        ++FCursor;
 }
 
 bool TLineTable::Eof() const
 {
-    return !m_active || m_cursor >= m_records.size();
+    return !FActive || FCursor >= FRecords.size();
 }
 
 TField *TLineTable::FindField(const QString &name)
 {
     if (name.compare(QLatin1String("LINHA"), Qt::CaseInsensitive) == 0)
-        return m_fieldLinha.get();
+        return FFieldLinha.get();
     if (name.compare(QLatin1String("INDICE"), Qt::CaseInsensitive) == 0)
-        return m_fieldIndice.get();
+        return FFieldIndice.get();
     return nullptr;
 }
 
 int32_t TLineTable::CurrentIndice() const
 {
-    return Eof() ? 0 : m_records[m_cursor].indice;
+    return Eof() ? 0 : FRecords[FCursor].indice;
 }
 
 const std::string &TLineTable::CurrentLinha() const
 {
     static const std::string empty;
-    return Eof() ? empty : m_records[m_cursor].linha;
+    return Eof() ? empty : FRecords[FCursor].linha;
 }
 
 void TLineTable::writeFile() const
 {
     QString reason;
-    if (!writeTo(m_fileName, &reason))
-        throw EFCreateError(QStringLiteral("Cannot create file \"%1\". %2").arg(m_fileName, reason));
+    if (!writeTo(FFileName, &reason))
+        throw EFCreateError(QStringLiteral("Cannot create file \"%1\". %2").arg(FFileName, reason));
 }
 
 bool TLineTable::writeTo(const QString &path, QString *reason) const
@@ -205,7 +205,7 @@ bool TLineTable::writeTo(const QString &path, QString *reason) const
         *reason = out.errorString();
         return false;
     }
-    if (m_fileName.endsWith(QLatin1String(".xml"), Qt::CaseInsensitive))
+    if (FFileName.endsWith(QLatin1String(".xml"), Qt::CaseInsensitive))
         writeXml(out);
     else
         writeCompact(out);
@@ -221,26 +221,26 @@ bool TLineTable::writeTo(const QString &path, QString *reason) const
 void TLineTable::WriteAhead()
 {
     dropWriteAhead();
-    if (!m_active || m_fileName.isEmpty())
+    if (!FActive || FFileName.isEmpty())
         return;
     // A name of our own beside the scratch file (a rename never crosses
     // file systems then), created exclusively; without one Close writes as
     // usual.
-    for (int attempt = 0; attempt < 10 && m_aheadName.isEmpty(); ++attempt) {
-        const QString candidate = m_fileName + QStringLiteral(".~%1").arg(attempt);
+    for (int attempt = 0; attempt < 10 && FAheadName.isEmpty(); ++attempt) {
+        const QString candidate = FFileName + QStringLiteral(".~%1").arg(attempt);
         QFile probe(candidate);
         if (probe.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-            m_aheadName = candidate;
+            FAheadName = candidate;
     }
-    if (m_aheadName.isEmpty())
+    if (FAheadName.isEmpty())
         return;
-    files::registerTempFile(m_aheadName);
+    files::registerTempFile(FAheadName);
     // The records do not change while the writer runs: every change first
     // waits for it (dropWriteAhead).
     try {
-        m_writer = std::thread([this] {
+        FWriter = std::thread([this] {
             QString reason;
-            m_aheadOk = writeTo(m_aheadName, &reason);
+            FAheadOk = writeTo(FAheadName, &reason);
         });
     } catch (const std::system_error &) {
         dropWriteAhead(); // no thread to be had: Close writes as it always did
@@ -249,20 +249,20 @@ void TLineTable::WriteAhead()
 
 void TLineTable::finishWriteAhead()
 {
-    if (m_writer.joinable())
-        m_writer.join();
+    if (FWriter.joinable())
+        FWriter.join();
 }
 
 void TLineTable::dropWriteAhead()
 {
     finishWriteAhead();
-    if (!m_aheadName.isEmpty()) {
-        if (files::fileExists(m_aheadName))
-            files::deleteFile(m_aheadName);
-        files::unregisterTempFile(m_aheadName);
-        m_aheadName.clear();
+    if (!FAheadName.isEmpty()) {
+        if (files::fileExists(FAheadName))
+            files::deleteFile(FAheadName);
+        files::unregisterTempFile(FAheadName);
+        FAheadName.clear();
     }
-    m_aheadOk = false;
+    FAheadOk = false;
 }
 
 void TLineTable::writeXml(QIODevice &out) const
@@ -294,7 +294,7 @@ void TLineTable::writeXml(QIODevice &out) const
     xml.writeEmptyElement(QStringLiteral("PARAMS"));
     xml.writeEndElement(); // METADATA
     xml.writeStartElement(QStringLiteral("ROWDATA"));
-    for (const Record &r : m_records) {
+    for (const Record &r : FRecords) {
         xml.writeEmptyElement(QStringLiteral("ROW"));
         xml.writeAttribute(QStringLiteral("INDICE"), QString::number(r.indice));
         xml.writeAttribute(QStringLiteral("LINHA"), xmlText(r.linha));
@@ -313,8 +313,8 @@ void TLineTable::writeCompact(QIODevice &out) const
         out.write(b, 4);
     };
     out.write("PLT1", 4);
-    put32(static_cast<uint32_t>(m_records.size()));
-    for (const Record &r : m_records) {
+    put32(static_cast<uint32_t>(FRecords.size()));
+    for (const Record &r : FRecords) {
         put32(static_cast<uint32_t>(r.indice));
         put32(static_cast<uint32_t>(r.linha.size()));
         out.write(r.linha.data(), static_cast<qint64>(r.linha.size()));

@@ -36,10 +36,10 @@ public:
     void Close();                            // writes the scratch file when due
     void WriteAhead();                       // starts writing it now (see above)
     void SetFileName(const QString &name);
-    const QString &FileName() const { return m_fileName; }
+    const QString &FileName() const { return FFileName; }
     void CreateDataSet();                    // new, empty and open
-    void SetIndexFieldNames(const QString &names) { m_indexFieldNames = names; }
-    const QString &IndexFieldNames() const { return m_indexFieldNames; }
+    void SetIndexFieldNames(const QString &names) { FIndexFieldNames = names; }
+    const QString &IndexFieldNames() const { return FIndexFieldNames; }
     void Open();                             // no effect when already open
 
     // One record: Insert, set the fields, Post.
@@ -53,8 +53,8 @@ public:
     void AppendLine(int32_t indice, std::string_view bytes);
 
     // TDataSet
-    bool Active() const override { return m_active; }
-    int RecordCount() const override { return static_cast<int>(m_records.size()); }
+    bool Active() const override { return FActive; }
+    int RecordCount() const override { return static_cast<int>(FRecords.size()); }
     void First() override;
     void Next() override;
     bool Eof() const override;
@@ -64,7 +64,7 @@ public:
     int32_t CurrentIndice() const;
     const std::string &CurrentLinha() const;
 
-    bool Modified() const { return m_changed; }
+    bool Modified() const { return FChanged; }
 
 private:
     struct Record {
@@ -80,23 +80,23 @@ private:
     void writeCompact(QIODevice &out) const;
     static std::string cut(std::string_view bytes);
 
-    QString m_fileName;
-    QString m_indexFieldNames;
-    bool m_active = false;
-    bool m_changed = false;
-    std::vector<Record> m_records; // kept in INDICE order; equal keys keep insertion order
-    size_t m_cursor = 0;
-    bool m_inserting = false;
-    Record m_pending;
-    std::unique_ptr<Field> m_fieldIndice;
-    std::unique_ptr<Field> m_fieldLinha;
+    QString FFileName;
+    QString FIndexFieldNames;
+    bool FActive = false;
+    bool FChanged = false;
+    std::vector<Record> FRecords; // kept in INDICE order; equal keys keep insertion order
+    size_t FCursor = 0;
+    bool FInserting = false;
+    Record FPending;
+    std::unique_ptr<Field> FFieldIndice;
+    std::unique_ptr<Field> FFieldLinha;
 
     // The write-ahead: its thread, its file and whether it is still good.
     void finishWriteAhead();               // waits for the writer
     void dropWriteAhead();                 // waits, then removes its file
-    std::thread m_writer;
-    QString m_aheadName;
-    bool m_aheadOk = false;
+    std::thread FWriter;
+    QString FAheadName;
+    bool FAheadOk = false;
 };
 
 } // namespace prenso

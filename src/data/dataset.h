@@ -33,14 +33,14 @@ public:
 class TDataSource {
 public:
     TDataSource() = default;
-    explicit TDataSource(TDataSet *dataSet) : m_dataSet(dataSet) {}
-    TDataSet *DataSet() const { return m_dataSet; }
-    void SetDataSet(TDataSet *dataSet) { m_dataSet = dataSet; }
+    explicit TDataSource(TDataSet *dataSet) : FDataSet(dataSet) {}
+    TDataSet *DataSet() const { return FDataSet; }
+    void SetDataSet(TDataSet *dataSet) { FDataSet = dataSet; }
     bool AutoEdit() const { return false; }
     QString Name;
 
 private:
-    TDataSet *m_dataSet = nullptr; // not owned
+    TDataSet *FDataSet = nullptr; // not owned
 };
 
 } // namespace prenso

@@ -80,7 +80,7 @@ TEST_F(PrintJob, PortraitLadder)
         EXPECT_EQ(p.iPbFontSize, size) << length;
         EXPECT_EQ(p.lastReport(), p.rlrRetrato);
         EXPECT_EQ(fontSize(p), size);
-        EXPECT_EQ(p.rlrRetrato->ReportState(), rsReady);
+        EXPECT_EQ(p.rlrRetrato->ReportState(), TRLReportState::rsReady);
     }
 }
 

@@ -49,7 +49,7 @@ TEST_F(WrapperWithoutPrinters, ReadsAsEmptyAndGivesTheFallbackMetrics)
     EXPECT_EQ(printer.PrinterName(), QString());
     EXPECT_EQ(printer.PrinterPort(), QString());
     EXPECT_EQ(printer.PrinterDisplayName(-1), QString());
-    EXPECT_EQ(printer.OddEven(), odAllPages);
+    EXPECT_EQ(printer.OddEven(), TRLPrintOddEvenPages::odAllPages);
 
     TRLPrinterMetrics metrics;
     printer.LoadMetrics(metrics);
@@ -245,13 +245,13 @@ TEST_F(WrapperWithPrinters, CopiesAndOddEven)
     printer.SetCopies(3);
     EXPECT_EQ(printer.Copies(), 3);
     EXPECT_EQ(printer.Printer().copyCount(), 3);
-    printer.SetOddEven(odEvenPagesOnly);
-    EXPECT_EQ(printer.OddEven(), odEvenPagesOnly);
+    printer.SetOddEven(TRLPrintOddEvenPages::odEvenPagesOnly);
+    EXPECT_EQ(printer.OddEven(), TRLPrintOddEvenPages::odEvenPagesOnly);
     // Another printer starts from its own defaults.
     printer.SetPrinterIndex(1);
     EXPECT_EQ(printer.Copies(), 1);
     // The odd/even choice is the wrapper's own, not the printer's.
-    EXPECT_EQ(printer.OddEven(), odEvenPagesOnly);
+    EXPECT_EQ(printer.OddEven(), TRLPrintOddEvenPages::odEvenPagesOnly);
 }
 
 TEST_F(WrapperWithPrinters, DocumentArrivesAsOneJobWithItsTitleAndPages)

@@ -24,7 +24,7 @@ void CaptureFilter::InternalDrawPage(TRLGraphicSurface *page)
 {
     pages.push_back(capturePage(*page));
     if (cancelAfter > 0 && static_cast<int>(pages.size()) >= cancelAfter)
-        m_canceled = true;
+        FCanceled = true;
 }
 
 } // namespace prenso::test

@@ -39,7 +39,7 @@ QImage tileBlock(const QImage &picture, int minimum)
 
 } // namespace
 
-TRLBackground::TRLBackground(TRLCustomSite *parent) : m_parent(parent)
+TRLBackground::TRLBackground(TRLCustomSite *parent) : FParent(parent)
 {
 }
 
@@ -47,45 +47,45 @@ TRLBackground::~TRLBackground() = default;
 
 bool TRLBackground::pictureEmpty() const
 {
-    return m_picture->Empty();
+    return FPicture->Empty();
 }
 
 void TRLBackground::changed()
 {
-    if (m_parent)
-        m_parent->AdjustBounds();
+    if (FParent)
+        FParent->AdjustBounds();
 }
 
 void TRLBackground::SetPicture(std::unique_ptr<TGraphic> picture)
 {
-    m_picture = std::move(picture);
+    FPicture = std::move(picture);
     changed();
 }
 
 void TRLBackground::SetArrange(TRLImageArrange v)
 {
-    m_arrange = v;
+    FArrange = v;
     changed();
 }
 
 void TRLBackground::SetAutoSize(bool v)
 {
-    m_autoSize = v;
+    FAutoSize = v;
     changed();
 }
 
 void TRLBackground::SetStretch(bool v)
 {
-    m_stretch = v;
+    FStretch = v;
     changed();
 }
 
 bool TRLBackground::TakePictureSize(int &width, int &height) const
 {
-    if (!m_autoSize || Empty())
+    if (!FAutoSize || Empty())
         return false;
-    width = m_picture->Width();
-    height = m_picture->Height();
+    width = FPicture->Width();
+    height = FPicture->Height();
     return true;
 }
 
@@ -93,7 +93,7 @@ void TRLBackground::PaintTo(TCanvas &canvas, const TRect &rect) const
 {
     if (Empty() || rect.IsEmpty())
         return;
-    const TGraphic &picture = *m_picture;
+    const TGraphic &picture = *FPicture;
     if (stretched()) {
         canvas.StretchDraw(rect, picture);
         return;
@@ -105,13 +105,13 @@ void TRLBackground::PaintTo(TCanvas &canvas, const TRect &rect) const
         return;
     canvas.SetClipRect(clip);
     const int w = picture.Width(), h = picture.Height();
-    if (m_arrange == baSidebySide) {
+    if (FArrange == TRLImageArrange::baSidebySide) {
         const QImage block = w < 64 || h < 64 ? tileBlock(picture.Image(), 64) : picture.Image();
         const int bw = block.width(), bh = block.height();
         for (int y = rect.Top; y < rect.Bottom; y += bh)
             for (int x = rect.Left; x < rect.Right; x += bw)
                 canvas.DrawImage(TRect{x, y, x + bw, y + bh}, block);
-    } else if (m_arrange == baCenter) {
+    } else if (FArrange == TRLImageArrange::baCenter) {
         // Halves truncate, as everywhere the engine centres.
         canvas.Draw(rect.Left + (rect.Width() - w) / 2, rect.Top + (rect.Height() - h) / 2, picture);
     } else {
@@ -128,15 +128,15 @@ void TRLBackground::PaintTo(TRLGraphicSurface &surface, const TRect &rect) const
     if (Empty() || rect.IsEmpty())
         return;
     if (stretched()) {
-        surface.StretchDraw(rect, m_picture.get());
-    } else if (m_arrange == baSidebySide) {
+        surface.StretchDraw(rect, FPicture.get());
+    } else if (FArrange == TRLImageArrange::baSidebySide) {
         // One picture of the whole tiled area rather than one per tile: a
         // page keeps the bytes of every picture drawn on it.
         TBitmap tiles(rect.Width(), rect.Height());
         PaintTo(tiles.Canvas(), TRect{0, 0, rect.Width(), rect.Height()});
         surface.StretchDraw(rect, &tiles);
     } else {
-        surface.ClipDraw(rect, m_picture.get(), m_arrange == baCenter);
+        surface.ClipDraw(rect, FPicture.get(), FArrange == TRLImageArrange::baCenter);
     }
 }
 

@@ -21,22 +21,22 @@ public:
     TRLBackground(const TRLBackground &) = delete;
     TRLBackground &operator=(const TRLBackground &) = delete;
 
-    const TGraphic *Picture() const { return m_picture.get(); }
+    const TGraphic *Picture() const { return FPicture.get(); }
     void SetPicture(std::unique_ptr<TGraphic> picture);
-    bool Empty() const { return !m_picture || pictureEmpty(); }
-    // baAligned: at the top-left corner; baSidebySide: tiled from there;
-    // baCenter: centred; baDistributed: stretched over the whole rectangle.
+    bool Empty() const { return !FPicture || pictureEmpty(); }
+    // TRLImageArrange::baAligned: at the top-left corner; TRLImageArrange::baSidebySide: tiled from there;
+    // TRLImageArrange::baCenter: centred; TRLImageArrange::baDistributed: stretched over the whole rectangle.
     // A picture larger than the rectangle is cut at its edges.
-    TRLImageArrange Arrange() const { return m_arrange; }
+    TRLImageArrange Arrange() const { return FArrange; }
     void SetArrange(TRLImageArrange v);
     // The site takes the picture's size, before any size it would take from
     // its children.
-    bool AutoSize() const { return m_autoSize; }
+    bool AutoSize() const { return FAutoSize; }
     void SetAutoSize(bool v);
     // With AutoSize and a picture: its size, and true.
     bool TakePictureSize(int &width, int &height) const;
     // Stretched over the whole rectangle whatever the arrangement.
-    bool Stretch() const { return m_stretch; }
+    bool Stretch() const { return FStretch; }
     void SetStretch(bool v);
 
     void PaintTo(TRLGraphicSurface &surface, const TRect &rect) const;
@@ -44,17 +44,17 @@ public:
 
 private:
     bool pictureEmpty() const;
-    bool stretched() const { return m_stretch || m_arrange == baDistributed; }
+    bool stretched() const { return FStretch || FArrange == TRLImageArrange::baDistributed; }
     void changed();
-    TRLCustomSite *m_parent;
-    std::unique_ptr<TGraphic> m_picture;
-    TRLImageArrange m_arrange = baAligned;
-    bool m_autoSize = false;
-    bool m_stretch = false;
+    TRLCustomSite *FParent;
+    std::unique_ptr<TGraphic> FPicture;
+    TRLImageArrange FArrange = TRLImageArrange::baAligned;
+    bool FAutoSize = false;
+    bool FStretch = false;
 };
 
 struct TRLDegradeEffect {
-    TRLDegradeDirection Direction = ddNone;
+    TRLDegradeDirection Direction = TRLDegradeDirection::ddNone;
     TColor OppositeColor = clWhite;
     int Granularity = 1;
 };

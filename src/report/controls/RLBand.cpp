@@ -14,35 +14,35 @@ namespace prenso {
 void TRLCustomBand::Initialize()
 {
     // Every document starts with a band in its own colour.
-    m_greenBarFlag = false;
+    FGreenBarFlag = false;
     TRLCustomBandSet::Initialize();
 }
 
 TRLCustomBand::TRLCustomBand(TRLCustomSite *parent) : TRLCustomBandSet(parent)
 {
     setBoundsRaw(0, 0, 185, 16);
-    m_printSize = TPoint{185, 16};
+    FPrintSize = TPoint{185, 16};
     SetAutoExpand(true);
-    SetAutoSizeDir(TRLAutoSizeDirSet{asHeightDir});
-    SetAlign(faTop);
+    SetAutoSizeDir(TRLAutoSizeDirSet{TRLAutoSizeDirType::asHeightDir});
+    SetAlign(TRLControlAlign::faTop);
 }
 
 void TRLCustomBand::SetCarbonCopies(int v)
 {
-    m_carbonCopies = v < 1 ? 1 : v;
-    if (m_groupIndex > 0 && Parent())
+    FCarbonCopies = v < 1 ? 1 : v;
+    if (FGroupIndex > 0 && Parent())
         for (const auto &child : Parent()->Children())
-            if (auto *b = dynamic_cast<TRLCustomBand *>(child.get()); b && b != this && b->m_groupIndex == m_groupIndex)
-                b->m_carbonCopies = m_carbonCopies;
+            if (auto *b = dynamic_cast<TRLCustomBand *>(child.get()); b && b != this && b->FGroupIndex == FGroupIndex)
+                b->FCarbonCopies = FCarbonCopies;
 }
 
 void TRLCustomBand::SetGroupIndex(int v)
 {
-    m_groupIndex = v < 0 ? 0 : v;
-    if (m_groupIndex > 0 && Parent())
+    FGroupIndex = v < 0 ? 0 : v;
+    if (FGroupIndex > 0 && Parent())
         for (const auto &child : Parent()->Children())
-            if (auto *b = dynamic_cast<TRLCustomBand *>(child.get()); b && b != this && b->m_groupIndex == m_groupIndex) {
-                m_carbonCopies = b->m_carbonCopies;
+            if (auto *b = dynamic_cast<TRLCustomBand *>(child.get()); b && b != this && b->FGroupIndex == FGroupIndex) {
+                FCarbonCopies = b->FCarbonCopies;
                 break;
             }
 }
@@ -58,24 +58,24 @@ bool TRLCustomBand::IsBlank() const
     if (Completing())
         return true;
     const TRLCustomSkipper *skipper = FindParentSkipper();
-    return skipper && skipper->RecordAction() == raBlankAndRetain;
+    return skipper && skipper->RecordAction() == TRLRecordAction::raBlankAndRetain;
 }
 
 void TRLCustomBand::InternalPrint()
 {
     // Green bars: every second printed band takes the bar colour.
-    const bool swapColor = m_greenBarPrint && m_greenBarFlag;
+    const bool swapColor = FGreenBarPrint && FGreenBarFlag;
     const TColor savedColor = Color();
     const bool savedTransparent = Transparent();
-    if (m_greenBarPrint)
-        m_greenBarFlag = !m_greenBarFlag;
+    if (FGreenBarPrint)
+        FGreenBarFlag = !FGreenBarFlag;
     if (swapColor)
-        SetColor(m_greenBarColor);
+        SetColor(FGreenBarColor);
 
-    bool computeIt = m_bandType == btDetail && m_computable;
+    bool computeIt = FBandType == TRLBandType::btDetail && FComputable;
     if (computeIt && OnCompute)
         OnCompute(this, computeIt);
-    m_computableForCount = computeIt;
+    FComputableForCount = computeIt;
     const bool computable = computeIt && !IsBlank();
     try {
         if (computable)
@@ -99,7 +99,7 @@ void TRLCustomBand::InternalPrint()
     if (computable)
         if (TRLCustomPager *pager = FindParentPager())
             pager->ComputeDetail(this);
-    if (computable || m_bandType == btSummary)
+    if (computable || FBandType == TRLBandType::btSummary)
         for (TRLCustomPager *p = FindParentPager(); p; p = p->FindParentPager())
             p->IncDataBandPrinted();
 }
@@ -112,9 +112,9 @@ void TRLCustomBand::SurfaceBeginDraw()
 void TRLCustomBand::SurfaceClosed()
 {
     TRLCustomPager *pager = FindParentPager();
-    if (pager && m_bandType == btDetail && m_computableForCount)
+    if (pager && FBandType == TRLBandType::btDetail && FComputableForCount)
         pager->IncDetailsInSurface();
-    if (m_pageBreaking == pbAfterPrint)
+    if (FPageBreaking == TRLPageBreaking::pbAfterPrint)
         if (TRLCustomReport *report = FindParentReport())
             report->InvalidatePage();
 }
@@ -122,8 +122,8 @@ void TRLCustomBand::SurfaceClosed()
 void TRLCustomBand::MarkPrintPosition()
 {
     const TRLCustomPager *pager = FindParentPager();
-    m_printPosition = TPoint{Left(), pager ? pager->RelativePagerRow() : Top()};
-    m_printSize = TPoint{Width(), Height()};
+    FPrintPosition = TPoint{Left(), pager ? pager->RelativePagerRow() : Top()};
+    FPrintSize = TPoint{Width(), Height()};
 }
 
 void TRLCustomBand::PlaceSurface()
@@ -133,31 +133,31 @@ void TRLCustomBand::PlaceSurface()
 
     const bool blank = IsBlank();
     if ((IsDataBand() && !blank && report->TakeNewPageNeeded()) ||
-        (m_pageBreaking == pbBeforePrint && report->DataBandPrinted() > 0) ||
-        (m_bandType == btDetail && pager->MaxBands() > 0 && pager->DetailsInSurface() + 1 > pager->MaxBands() &&
+        (FPageBreaking == TRLPageBreaking::pbBeforePrint && report->DataBandPrinted() > 0) ||
+        (FBandType == TRLBandType::btDetail && pager->MaxBands() > 0 && pager->DetailsInSurface() + 1 > pager->MaxBands() &&
          !pager->Completing()))
         pager->InternalNewPage(this, !pager->CanBreakPage());
 
-    if (m_alignToBottom || m_bandType == btFooter || m_bandType == btColumnFooter || m_bandType == btSummary) {
-        if (m_bandType == btColumnFooter) {
+    if (FAlignToBottom || FBandType == TRLBandType::btFooter || FBandType == TRLBandType::btColumnFooter || FBandType == TRLBandType::btSummary) {
+        if (FBandType == TRLBandType::btColumnFooter) {
             pager->GoColumnFooterRow();
-        } else if (m_bandType == btSummary) {
-            if (m_alignToBottom) {
+        } else if (FBandType == TRLBandType::btSummary) {
+            if (FAlignToBottom) {
                 pager->GoSummaryRow();
                 if (pager->RelativePagerRow() > pager->GetRelativeSummaryRow()) {
                     pager->InternalNewPage(this, !pager->CanBreakPage());
                     pager->GoSummaryRow();
                 }
             }
-        } else if (m_bandType == btFooter) {
+        } else if (FBandType == TRLBandType::btFooter) {
             pager->GoFooterRow();
         }
     }
 
     MarkPrintPosition();
-    const bool footerLike = m_bandType == btColumnFooter || m_bandType == btFooter;
-    const int printedHeight = m_printSize.Y;
-    const int printedWidth = m_printSize.X;
+    const bool footerLike = FBandType == TRLBandType::btColumnFooter || FBandType == TRLBandType::btFooter;
+    const int printedHeight = FPrintSize.Y;
+    const int printedWidth = FPrintSize.X;
     int done = 0, lastSlice = 0;
     while (done < printedHeight) {
         int slice = printedHeight - done;
@@ -165,9 +165,9 @@ void TRLCustomBand::PlaceSurface()
             int available = 0;
             if (!HeightFits(slice, available)) {
                 int row = 0;
-                if (m_integralHeight || available < m_minHeight) {
+                if (FIntegralHeight || available < FMinHeight) {
                     SkipToNextPage();
-                } else if (Surface().FindFreeRow(done + available, row) && row >= m_minHeight && row > done) {
+                } else if (Surface().FindFreeRow(done + available, row) && row >= FMinHeight && row > done) {
                     slice = row - done;
                 } else {
                     SkipToNextPage();
@@ -176,12 +176,12 @@ void TRLCustomBand::PlaceSurface()
         }
         TRLGraphicSurface *target = RequestParentSurface();
         const TRect source{0, done, printedWidth, done + slice};
-        const TRect dest{m_printPosition.X, m_printPosition.Y, m_printPosition.X + printedWidth,
-                         m_printPosition.Y + slice};
+        const TRect dest{FPrintPosition.X, FPrintPosition.Y, FPrintPosition.X + printedWidth,
+                         FPrintPosition.Y + slice};
         if (Enabled()) {
             target->SetClipRect(dest);
-            DrawFrame(*target, TRect{m_printPosition.X, m_printPosition.Y - done, m_printPosition.X + printedWidth,
-                                     m_printPosition.Y - done + printedHeight});
+            DrawFrame(*target, TRect{FPrintPosition.X, FPrintPosition.Y - done, FPrintPosition.X + printedWidth,
+                                     FPrintPosition.Y - done + printedHeight});
             target->ResetClipRect();
         }
         // A band placed whole is done with its surface: its objects move to
@@ -207,7 +207,7 @@ void TRLCustomBand::SkipToNextPage()
 bool TRLCustomBand::HeightFits(int height, int &available)
 {
     TRLCustomPager *pager = RequestParentPager();
-    const int limit = m_bandType == btSummary ? pager->GetRelativeFooterRow()
+    const int limit = FBandType == TRLBandType::btSummary ? pager->GetRelativeFooterRow()
                                               : pager->GetRelativeColumnFooterRowNoSummary();
     available = limit - pager->RelativePagerRow();
     return available >= height;
@@ -230,7 +230,7 @@ void TRLCustomBand::DesignPaint(TCanvas &canvas, const TRect &rect)
         DesignDottedFrame(canvas, rect);
     // The tag sits at the band's right end, where the content of a form
     // rarely is; a short band shows only the top of it.
-    const QString tag = QLatin1String(DesignBandTypeName(m_bandType)) + QLatin1Char(' ') + Name();
+    const QString tag = QLatin1String(DesignBandTypeName(FBandType)) + QLatin1Char(' ') + Name();
     DesignDrawTag(canvas, rect, tag, TRLDesignTagStyle{"Small Fonts", 6, clWhite, kDesignerInk, false, true});
 }
 

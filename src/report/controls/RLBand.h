@@ -10,39 +10,39 @@ class TRLCustomBand : public TRLCustomBandSet {
 public:
     explicit TRLCustomBand(TRLCustomSite *parent);
 
-    TRLBandType BandType() const { return m_bandType; }
-    void SetBandType(TRLBandType t) { m_bandType = t; }
-    bool Computable() const { return m_computable; }
-    void SetComputable(bool v) { m_computable = v; }
-    TRLPageBreaking PageBreaking() const { return m_pageBreaking; }
-    void SetPageBreaking(TRLPageBreaking v) { m_pageBreaking = v; }
-    TRLCompletionType Completion() const { return m_completion; }
-    void SetCompletion(TRLCompletionType v) { m_completion = v; }
-    bool AlignToBottom() const { return m_alignToBottom; }
-    void SetAlignToBottom(bool v) { m_alignToBottom = v; }
-    int CarbonCopies() const { return m_carbonCopies; }
+    TRLBandType BandType() const { return FBandType; }
+    void SetBandType(TRLBandType t) { FBandType = t; }
+    bool Computable() const { return FComputable; }
+    void SetComputable(bool v) { FComputable = v; }
+    TRLPageBreaking PageBreaking() const { return FPageBreaking; }
+    void SetPageBreaking(TRLPageBreaking v) { FPageBreaking = v; }
+    TRLCompletionType Completion() const { return FCompletion; }
+    void SetCompletion(TRLCompletionType v) { FCompletion = v; }
+    bool AlignToBottom() const { return FAlignToBottom; }
+    void SetAlignToBottom(bool v) { FAlignToBottom = v; }
+    int CarbonCopies() const { return FCarbonCopies; }
     void SetCarbonCopies(int v);
-    int CarbonIndex() const { return m_carbonIndex; }
-    void SetCarbonIndex(int v) { m_carbonIndex = v; }
-    int GroupIndex() const { return m_groupIndex; }
+    int CarbonIndex() const { return FCarbonIndex; }
+    void SetCarbonIndex(int v) { FCarbonIndex = v; }
+    int GroupIndex() const { return FGroupIndex; }
     void SetGroupIndex(int v);
-    bool IntegralHeight() const { return m_integralHeight; }
-    void SetIntegralHeight(bool v) { m_integralHeight = v; }
-    TRLBandOptions Options() const { return m_options; }
-    void SetOptions(TRLBandOptions v) { m_options = v; }
-    bool GreenBarPrint() const { return m_greenBarPrint; }
-    void SetGreenBarPrint(bool v) { m_greenBarPrint = v; }
-    TColor GreenBarColor() const { return m_greenBarColor; }
-    void SetGreenBarColor(TColor c) { m_greenBarColor = c; }
-    int MinHeight() const { return m_minHeight; }
-    void SetMinHeight(int v) { m_minHeight = v; }
+    bool IntegralHeight() const { return FIntegralHeight; }
+    void SetIntegralHeight(bool v) { FIntegralHeight = v; }
+    TRLBandOptions Options() const { return FOptions; }
+    void SetOptions(TRLBandOptions v) { FOptions = v; }
+    bool GreenBarPrint() const { return FGreenBarPrint; }
+    void SetGreenBarPrint(bool v) { FGreenBarPrint = v; }
+    TColor GreenBarColor() const { return FGreenBarColor; }
+    void SetGreenBarColor(TColor c) { FGreenBarColor = c; }
+    int MinHeight() const { return FMinHeight; }
+    void SetMinHeight(int v) { FMinHeight = v; }
     TRLOnDetailComputeEvent OnCompute;
 
     // True while the parent pager fills its last page with blank bands.
     bool Completing() const;
     // Blank bands print their controls empty.
     bool IsBlank() const;
-    bool IsDataBand() const { return m_bandType == btDetail || m_bandType == btSummary; }
+    bool IsDataBand() const { return FBandType == TRLBandType::btDetail || FBandType == TRLBandType::btSummary; }
     TRLCustomBand *AsBand() override { return this; }
 
     void Initialize() override;
@@ -59,21 +59,21 @@ public:
 
 private:
 
-    TRLBandType m_bandType = btDetail;
-    bool m_computable = true;
-    TRLPageBreaking m_pageBreaking = pbNone;
-    TRLCompletionType m_completion = ctNone;
-    bool m_alignToBottom = false;
-    int m_carbonCopies = 1;
-    int m_carbonIndex = 0;
-    int m_groupIndex = 0;
-    bool m_integralHeight = true;
-    TRLBandOptions m_options;
-    bool m_greenBarPrint = false;
-    TColor m_greenBarColor = 15066597;
-    bool m_greenBarFlag = false;
-    int m_minHeight = 0;
-    bool m_computableForCount = false; // Computable after OnCompute, blank or not
+    TRLBandType FBandType = TRLBandType::btDetail;
+    bool FComputable = true;
+    TRLPageBreaking FPageBreaking = TRLPageBreaking::pbNone;
+    TRLCompletionType FCompletion = TRLCompletionType::ctNone;
+    bool FAlignToBottom = false;
+    int FCarbonCopies = 1;
+    int FCarbonIndex = 0;
+    int FGroupIndex = 0;
+    bool FIntegralHeight = true;
+    TRLBandOptions FOptions;
+    bool FGreenBarPrint = false;
+    TColor FGreenBarColor = 15066597;
+    bool FGreenBarFlag = false;
+    int FMinHeight = 0;
+    bool FComputableForCount = false; // Computable after OnCompute, blank or not
 };
 
 class TRLBand : public TRLCustomBand {

@@ -13,12 +13,12 @@ namespace prenso {
 
 void TRLBorders::SetSides(TRLBorderSides sides)
 {
-    m_sides = sides;
-    if (sides == sdNone) {
-        m_drawLeft = m_drawTop = m_drawRight = m_drawBottom = false;
-        m_fixedLeft = m_fixedTop = m_fixedRight = m_fixedBottom = false;
-    } else if (sides == sdAll) {
-        m_drawLeft = m_drawTop = m_drawRight = m_drawBottom = true;
+    FSides = sides;
+    if (sides == TRLBorderSides::sdNone) {
+        FDrawLeft = FDrawTop = FDrawRight = FDrawBottom = false;
+        FFixedLeft = FFixedTop = FFixedRight = FFixedBottom = false;
+    } else if (sides == TRLBorderSides::sdAll) {
+        FDrawLeft = FDrawTop = FDrawRight = FDrawBottom = true;
     }
     changed();
 }
@@ -29,31 +29,31 @@ bool TRLBorders::canDraw(bool draw, bool fixed) const
         return false;
     if (fixed)
         return true;
-    const TRLCustomReport *master = m_parent ? m_parent->MasterReport() : nullptr;
-    return master && master->PrintQuality() == pqFullFeature;
+    const TRLCustomReport *master = FParent ? FParent->MasterReport() : nullptr;
+    return master && master->PrintQuality() == TRLPrintQuality::pqFullFeature;
 }
 
-bool TRLBorders::CanDrawLeft() const { return canDraw(m_drawLeft, m_fixedLeft); }
-bool TRLBorders::CanDrawTop() const { return canDraw(m_drawTop, m_fixedTop); }
-bool TRLBorders::CanDrawRight() const { return canDraw(m_drawRight, m_fixedRight); }
-bool TRLBorders::CanDrawBottom() const { return canDraw(m_drawBottom, m_fixedBottom); }
+bool TRLBorders::CanDrawLeft() const { return canDraw(FDrawLeft, FFixedLeft); }
+bool TRLBorders::CanDrawTop() const { return canDraw(FDrawTop, FFixedTop); }
+bool TRLBorders::CanDrawRight() const { return canDraw(FDrawRight, FFixedRight); }
+bool TRLBorders::CanDrawBottom() const { return canDraw(FDrawBottom, FFixedBottom); }
 
 // Pages and canvases take the same pen, brush and rectangles.
 template <class Target>
 void TRLBorders::paint(Target &target, const TRect &r) const
 {
-    if (m_width <= 0)
+    if (FWidth <= 0)
         return;
     TPen pen;
-    pen.Color = m_color;
+    pen.Color = FColor;
     pen.Style = TPenStyle::psSolid;
     pen.Width = 1;
     TBrush brush;
-    brush.Color = m_color;
+    brush.Color = FColor;
     brush.Style = TBrushStyle::bsSolid;
     target.SetPen(pen);
     target.SetBrush(brush);
-    const int w = m_width;
+    const int w = FWidth;
     if (CanDrawLeft())
         target.Rectangle(r.Left, r.Top, r.Left + w, r.Bottom);
     if (CanDrawTop())
@@ -76,8 +76,8 @@ void TRLBorders::PaintTo(TCanvas &canvas, const TRect &r) const
 
 void TRLBorders::changed()
 {
-    if (m_parent)
-        m_parent->AdjustBounds();
+    if (FParent)
+        FParent->AdjustBounds();
 }
 
 // ---------------------------------------------------------------------------
@@ -85,63 +85,63 @@ void TRLBorders::changed()
 
 void TRLMargins::SetLeftMargin(double v)
 {
-    if (v != m_left) {
-        m_left = v;
-        m_pixels.Left = MMToPixels(v);
+    if (v != FLeft) {
+        FLeft = v;
+        FPixels.Left = MMToPixels(v);
         changed();
     }
 }
 void TRLMargins::SetTopMargin(double v)
 {
-    if (v != m_top) {
-        m_top = v;
-        m_pixels.Top = MMToPixels(v);
+    if (v != FTop) {
+        FTop = v;
+        FPixels.Top = MMToPixels(v);
         changed();
     }
 }
 void TRLMargins::SetRightMargin(double v)
 {
-    if (v != m_right) {
-        m_right = v;
-        m_pixels.Right = MMToPixels(v);
+    if (v != FRight) {
+        FRight = v;
+        FPixels.Right = MMToPixels(v);
         changed();
     }
 }
 void TRLMargins::SetBottomMargin(double v)
 {
-    if (v != m_bottom) {
-        m_bottom = v;
-        m_pixels.Bottom = MMToPixels(v);
+    if (v != FBottom) {
+        FBottom = v;
+        FPixels.Bottom = MMToPixels(v);
         changed();
     }
 }
 
 void TRLMargins::SetDefaults(double left, double top, double right, double bottom)
 {
-    m_defLeft = left;
-    m_defTop = top;
-    m_defRight = right;
-    m_defBottom = bottom;
+    FDefLeft = left;
+    FDefTop = top;
+    FDefRight = right;
+    FDefBottom = bottom;
 }
 
 bool TRLMargins::IsDefault() const
 {
-    return m_left == m_defLeft && m_top == m_defTop && m_right == m_defRight && m_bottom == m_defBottom;
+    return FLeft == FDefLeft && FTop == FDefTop && FRight == FDefRight && FBottom == FDefBottom;
 }
 
 void TRLMargins::Assign(const TRLMargins &source)
 {
-    SetLeftMargin(source.m_left);
-    SetTopMargin(source.m_top);
-    SetRightMargin(source.m_right);
-    SetBottomMargin(source.m_bottom);
+    SetLeftMargin(source.FLeft);
+    SetTopMargin(source.FTop);
+    SetRightMargin(source.FRight);
+    SetBottomMargin(source.FBottom);
 }
 
 void TRLMargins::changed()
 {
-    if (m_parent) {
-        m_parent->AdjustBounds();
-        m_parent->RealignControls();
+    if (FParent) {
+        FParent->AdjustBounds();
+        FParent->RealignControls();
     }
 }
 } // namespace prenso

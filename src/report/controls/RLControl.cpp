@@ -20,13 +20,13 @@ namespace prenso {
 // ---------------------------------------------------------------------------
 // Control
 
-TRLCustomControl::TRLCustomControl(TRLCustomSite *parent) : m_parent(parent), m_borders(this)
+TRLCustomControl::TRLCustomControl(TRLCustomSite *parent) : FParent(parent), FBorders(this)
 {
     // A new control takes its parent's font and colour, as placing it on the
     // parent at design time does.
-    if (m_parent) {
-        m_font.Assign(m_parent->Font());
-        m_color = m_parent->Color();
+    if (FParent) {
+        FFont.Assign(FParent->Font());
+        FColor = FParent->Color();
     }
 }
 
@@ -38,17 +38,17 @@ TRLCustomControl::~TRLCustomControl()
 
 void TRLCustomControl::setBoundsRaw(int l, int t, int w, int h)
 {
-    m_left = l;
-    m_top = t;
-    m_width = w;
-    m_height = h;
+    FLeft = l;
+    FTop = t;
+    FWidth = w;
+    FHeight = h;
 }
 
 void TRLCustomControl::SetBounds(int left, int top, int width, int height)
 {
     // Holders and real bounds are rare: a control without them checks this
     // one flag and goes the plain way.
-    if (m_boundsLinked) [[unlikely]] {
+    if (FBoundsLinked) [[unlikely]] {
         setBoundsLinked(left, top, width, height);
         return;
     }
@@ -57,26 +57,26 @@ void TRLCustomControl::SetBounds(int left, int top, int width, int height)
 
 bool TRLCustomControl::applyBounds(int left, int top, int width, int height)
 {
-    if (m_sizeFixed) {
-        width = m_fixedWidth;
-        height = m_fixedHeight;
+    if (FSizeFixed) {
+        width = FFixedWidth;
+        height = FFixedHeight;
     }
-    if (left == m_left && top == m_top && width == m_width && height == m_height) {
+    if (left == FLeft && top == FTop && width == FWidth && height == FHeight) {
         RealignControls();
         return false;
     }
-    const int oldWidth = m_width, oldHeight = m_height;
-    const unsigned ownSerial = m_alignSerial;
-    const unsigned parentSerial = m_parent ? m_parent->m_alignSerial : 0;
-    m_oldBounds = BoundsRect();
+    const int oldWidth = FWidth, oldHeight = FHeight;
+    const unsigned ownSerial = FAlignSerial;
+    const unsigned parentSerial = FParent ? FParent->FAlignSerial : 0;
+    FOldBounds = BoundsRect();
     setBoundsRaw(left, top, width, height);
     ExpandParentSite(oldWidth, oldHeight);
     // A parent that grew with this control has realigned its children with
     // the new bounds already, and a parent that placed this site has
     // realigned the site's children: each once is enough.
-    if (m_parent && m_parent->m_alignSerial == parentSerial)
-        m_parent->RealignControls();
-    if (m_alignSerial == ownSerial)
+    if (FParent && FParent->FAlignSerial == parentSerial)
+        FParent->RealignControls();
+    if (FAlignSerial == ownSerial)
         RealignControls();
     BoundsChanged();
     return true;
@@ -84,108 +84,108 @@ bool TRLCustomControl::applyBounds(int left, int top, int width, int height)
 
 void TRLCustomControl::ExpandParentSite(int oldWidth, int oldHeight)
 {
-    if (m_state.has(stRestoringBounds) || m_state.has(stExpandingParent))
+    if (FState.has(TRLControlStateType::stRestoringBounds) || FState.has(TRLControlStateType::stExpandingParent))
         return;
-    StateGuard guard(m_state, stExpandingParent);
+    StateGuard guard(FState, TRLControlStateType::stExpandingParent);
     auto grow = [&](bool vertical) {
-        auto inSet = [vertical](TRLControlAlign a) { return a == faNone || (vertical ? IsHeightAlign(a) : IsWidthAlign(a)); };
-        if (!inSet(m_align))
+        auto inSet = [vertical](TRLControlAlign a) { return a == TRLControlAlign::faNone || (vertical ? IsHeightAlign(a) : IsWidthAlign(a)); };
+        if (!inSet(FAlign))
             return;
-        TRLCustomSite *site = m_parent;
+        TRLCustomSite *site = FParent;
         while (site && !inSet(site->Align()))
             site = site->Parent();
-        if (!site || !site->AutoSizeDir().has(vertical ? asHeightDir : asWidthDir))
+        if (!site || !site->AutoSizeDir().has(vertical ? TRLAutoSizeDirType::asHeightDir : TRLAutoSizeDirType::asWidthDir))
             return;
         if (site->AutoSize())
             site->AdjustBounds();
-        else if (site->AutoExpand() && m_behavior.has(beSiteExpander)) {
+        else if (site->AutoExpand() && FBehavior.has(TRLControlBehaviorType::beSiteExpander)) {
             if (vertical)
-                site->SetHeight(site->Height() + (m_height - oldHeight));
+                site->SetHeight(site->Height() + (FHeight - oldHeight));
             else
-                site->SetWidth(site->Width() + (m_width - oldWidth));
+                site->SetWidth(site->Width() + (FWidth - oldWidth));
         }
     };
-    if (m_height != oldHeight)
+    if (FHeight != oldHeight)
         grow(true);
-    if (m_width != oldWidth)
+    if (FWidth != oldWidth)
         grow(false);
 }
 
 void TRLCustomControl::SetVisible(bool v)
 {
-    if (v == m_visible)
+    if (v == FVisible)
         return;
-    m_visible = v;
-    if (m_parent) {
-        m_parent->AdjustBounds();
-        m_parent->RealignControls();
+    FVisible = v;
+    if (FParent) {
+        FParent->AdjustBounds();
+        FParent->RealignControls();
     }
 }
 
 void TRLCustomControl::SetAlign(TRLControlAlign align)
 {
-    if (align == m_align)
+    if (align == FAlign)
         return;
-    const TRLControlAlign old = m_align;
-    if (align != faNone)
-        m_anchors = TRLControlAnchors{};
-    const bool oldH = old == faNone || IsHeightAlign(old), oldW = old == faNone || IsWidthAlign(old);
-    const bool newH = align == faNone || IsHeightAlign(align), newW = align == faNone || IsWidthAlign(align);
+    const TRLControlAlign old = FAlign;
+    if (align != TRLControlAlign::faNone)
+        FAnchors = TRLControlAnchors{};
+    const bool oldH = old == TRLControlAlign::faNone || IsHeightAlign(old), oldW = old == TRLControlAlign::faNone || IsWidthAlign(old);
+    const bool newH = align == TRLControlAlign::faNone || IsHeightAlign(align), newW = align == TRLControlAlign::faNone || IsWidthAlign(align);
     if ((oldH && newW) || (oldW && newH)) {
         // Take the natural size first, then the new alignment.
-        m_align = faNone;
+        FAlign = TRLControlAlign::faNone;
         AdjustBounds();
     }
-    m_align = align;
-    if (m_parent)
-        m_parent->RealignControls();
+    FAlign = align;
+    if (FParent)
+        FParent->RealignControls();
 }
 
 void TRLCustomControl::SetAutoSize(bool v)
 {
-    if (v == m_autoSize)
+    if (v == FAutoSize)
         return;
-    m_autoSize = v;
+    FAutoSize = v;
     if (v)
         AdjustBounds();
 }
 
 void TRLCustomControl::SetTransparent(bool v)
 {
-    m_transparent = v;
-    if (v && m_parent)
-        m_color = m_parent->Color();
+    FTransparent = v;
+    if (v && FParent)
+        FColor = FParent->Color();
 }
 
 TColor TRLCustomControl::Color() const
 {
-    if (m_transparent && m_parent)
-        return m_parent->Color();
-    return m_color;
+    if (FTransparent && FParent)
+        return FParent->Color();
+    return FColor;
 }
 
 void TRLCustomControl::SetColor(TColor c)
 {
-    m_color = c;
+    FColor = c;
     if (c != clWhite)
-        m_transparent = false;
+        FTransparent = false;
 }
 
 void TRLCustomControl::SetFont(const TFont &font)
 {
-    m_font.Assign(font);
+    FFont.Assign(font);
     AdjustBounds();
 }
 
 void TRLCustomControl::SetFontName(const QString &name)
 {
-    m_font.SetName(name);
+    FFont.SetName(name);
     AdjustBounds();
 }
 
 void TRLCustomControl::SetFontSize(int points)
 {
-    m_font.SetSize(points);
+    FFont.SetSize(points);
     AdjustBounds();
 }
 
@@ -201,12 +201,12 @@ bool TRLCustomControl::IsPreparing() const
     if (!report)
         return false;
     const TRLReportState state = report->ReportState();
-    return state == rsWriting || state == rsClosing;
+    return state == TRLReportState::rsWriting || state == TRLReportState::rsClosing;
 }
 
 QString TRLCustomControl::Caption() const
 {
-    return IsPreparing() ? m_preparingCaption : m_caption;
+    return IsPreparing() ? FPreparingCaption : FCaption;
 }
 
 void TRLCustomControl::SetCaption(const QString &caption)
@@ -214,29 +214,29 @@ void TRLCustomControl::SetCaption(const QString &caption)
     // Even the same text is measured again: the bounds it had may have been
     // restored to the design bounds since (every record starts from them).
     const bool preparing = IsPreparing();
-    m_preparingCaption = caption;
+    FPreparingCaption = caption;
     if (!preparing)
-        m_caption = caption;
+        FCaption = caption;
     AdjustBounds();
 }
 
 void TRLCustomControl::SetFixedSize(int width, int height)
 {
-    m_fixedWidth = width;
-    m_fixedHeight = height;
-    m_sizeFixed = true;
+    FFixedWidth = width;
+    FFixedHeight = height;
+    FSizeFixed = true;
 }
 
 bool TRLCustomControl::IsMeasurable() const
 {
-    return m_autoSize || m_autoExpand || static_cast<bool>(OnMeasureHeight);
+    return FAutoSize || FAutoExpand || static_cast<bool>(OnMeasureHeight);
 }
 
 void TRLCustomControl::MeasureHeight()
 {
-    if (!m_visible || !IsMeasurable() || m_state.has(stMeasuringHeights))
+    if (!FVisible || !IsMeasurable() || FState.has(TRLControlStateType::stMeasuringHeights))
         return;
-    StateGuard guard(m_state, stMeasuringHeights);
+    StateGuard guard(FState, TRLControlStateType::stMeasuringHeights);
     InternalMeasureHeight();
     if (OnMeasureHeight)
         OnMeasureHeight(this);
@@ -252,43 +252,43 @@ void TRLCustomControl::InternalMeasureHeight()
 
 void TRLCustomControl::PushBoundsRect()
 {
-    m_peekBounds = BoundsRect();
+    FPeekBounds = BoundsRect();
 }
 
 void TRLCustomControl::PopBoundsRect()
 {
-    StateGuard guard(m_state, stRestoringBounds);
-    SetBoundsRect(m_peekBounds);
+    StateGuard guard(FState, TRLControlStateType::stRestoringBounds);
+    SetBoundsRect(FPeekBounds);
 }
 
 void TRLCustomControl::AdjustBounds()
 {
-    if (m_state.has(stAdjustingBounds))
+    if (FState.has(TRLControlStateType::stAdjustingBounds))
         return;
-    StateGuard guard(m_state, stAdjustingBounds);
-    int w = m_width, h = m_height;
+    StateGuard guard(FState, TRLControlStateType::stAdjustingBounds);
+    int w = FWidth, h = FHeight;
     CalcSize(w, h);
-    int left = m_left, top = m_top;
-    switch (m_alignment) {
-    case taRightJustify:
-        left = m_left + m_width - w;
+    int left = FLeft, top = FTop;
+    switch (FAlignment) {
+    case TRLTextAlignment::taRightJustify:
+        left = FLeft + FWidth - w;
         break;
-    case taCenter:
+    case TRLTextAlignment::taCenter:
         if (w % 2)
             ++w;
-        left = m_left + (m_width - w) / 2;
+        left = FLeft + (FWidth - w) / 2;
         break;
     default:
         break;
     }
-    switch (m_layout) {
-    case tlBottom:
-        top = m_top + m_height - h;
+    switch (FLayout) {
+    case TRLTextLayout::tlBottom:
+        top = FTop + FHeight - h;
         break;
-    case tlCenter:
+    case TRLTextLayout::tlCenter:
         if (h % 2)
             ++h;
-        top = m_top + (m_height - h) / 2;
+        top = FTop + (FHeight - h) / 2;
         break;
     default:
         break;
@@ -298,28 +298,28 @@ void TRLCustomControl::AdjustBounds()
 
 void TRLCustomControl::Realign()
 {
-    if (m_parent)
-        m_parent->RealignControls();
+    if (FParent)
+        FParent->RealignControls();
 }
 
 void TRLCustomControl::CalcSize(int &width, int &height)
 {
-    width = m_width;
-    height = m_height;
+    width = FWidth;
+    height = FHeight;
 }
 
 TRect TRLCustomControl::CalcNonClientRect() const
 {
     TRect r;
-    const int w = m_borders.Width();
+    const int w = FBorders.Width();
     if (w > 0) {
-        if (m_borders.CanDrawLeft())
+        if (FBorders.CanDrawLeft())
             r.Left = w + 1;
-        if (m_borders.CanDrawTop())
+        if (FBorders.CanDrawTop())
             r.Top = w + 1;
-        if (m_borders.CanDrawRight())
+        if (FBorders.CanDrawRight())
             r.Right = w + 1;
-        if (m_borders.CanDrawBottom())
+        if (FBorders.CanDrawBottom())
             r.Bottom = w + 1;
     }
     return r;
@@ -328,7 +328,7 @@ TRect TRLCustomControl::CalcNonClientRect() const
 TRect TRLCustomControl::ClientRect() const
 {
     const TRect nc = CalcNonClientRect();
-    return TRect{nc.Left, nc.Top, m_width - nc.Right, m_height - nc.Bottom};
+    return TRect{nc.Left, nc.Top, FWidth - nc.Right, FHeight - nc.Bottom};
 }
 
 TRect TRLCustomControl::CalcPrintBoundsRect() const
@@ -340,7 +340,7 @@ TRect TRLCustomControl::CalcPrintBoundsRect() const
 TRect TRLCustomControl::ReportBoundsRect() const
 {
     TRect r = BoundsRect();
-    for (const TRLCustomSite *s = m_parent; s; s = s->Parent()) {
+    for (const TRLCustomSite *s = FParent; s; s = s->Parent()) {
         r.Left += s->Left();
         r.Top += s->Top();
         r.Right += s->Left();
@@ -352,15 +352,15 @@ TRect TRLCustomControl::ReportBoundsRect() const
 TRect TRLCustomControl::CalcClientPrintRect() const
 {
     TRect r = CalcPrintBoundsRect();
-    const int w = m_borders.Width();
+    const int w = FBorders.Width();
     if (w > 0) {
-        if (m_borders.CanDrawLeft())
+        if (FBorders.CanDrawLeft())
             r.Left += w;
-        if (m_borders.CanDrawTop())
+        if (FBorders.CanDrawTop())
             r.Top += w;
-        if (m_borders.CanDrawRight())
+        if (FBorders.CanDrawRight())
             r.Right -= w;
-        if (m_borders.CanDrawBottom())
+        if (FBorders.CanDrawBottom())
             r.Bottom -= w;
     }
     return r;
@@ -379,7 +379,7 @@ void TRLCustomControl::InternalMakeCaption(QString &text)
 
 void TRLCustomControl::Print()
 {
-    StateGuard guard(m_state, stPrinting);
+    StateGuard guard(FState, TRLControlStateType::stPrinting);
     InternalPrint();
 }
 
@@ -387,14 +387,14 @@ void TRLCustomControl::DrawBoundsFrame(TRLGraphicSurface &surface, const TRect &
 {
     surface.SetGeneratorId(this);
     NewGroupId();
-    if (!m_transparent) {
+    if (!FTransparent) {
         TBrush brush;
         brush.Color = Color();
         brush.Style = TBrushStyle::bsSolid;
         surface.SetBrush(brush);
         surface.FillRect(rect);
     }
-    m_borders.PaintTo(surface, rect);
+    FBorders.PaintTo(surface, rect);
 }
 
 void TRLCustomControl::InternalPrint()
@@ -405,25 +405,25 @@ void TRLCustomControl::InternalPrint()
 
 bool TRLCustomControl::CanPrint()
 {
-    m_couldPrint = m_visible;
-    if (!m_couldPrint)
+    FCouldPrint = FVisible;
+    if (!FCouldPrint)
         return false;
     if (BeforePrintEvent)
-        BeforePrintEvent(this, m_couldPrint);
+        BeforePrintEvent(this, FCouldPrint);
     QString text;
     const TRLCustomBand *band = FindParentBand();
     if (!(band && band->IsBlank()))
         InternalMakeCaption(text);
     if (BeforeText)
-        BeforeText(this, text, m_couldPrint);
-    if (m_couldPrint) {
+        BeforeText(this, text, FCouldPrint);
+    if (FCouldPrint) {
         const TRLCustomReport *report = FindParentReport();
         if (report && report->OnFilterText)
-            report->OnFilterText(this, text, m_couldPrint);
+            report->OnFilterText(this, text, FCouldPrint);
     }
-    if (m_couldPrint)
+    if (FCouldPrint)
         SetCaption(text);
-    return m_couldPrint;
+    return FCouldPrint;
 }
 
 // ---------------------------------------------------------------------------
@@ -431,12 +431,12 @@ bool TRLCustomControl::CanPrint()
 
 TRLCustomSite *TRLCustomControl::FindParentSite() const
 {
-    return m_parent;
+    return FParent;
 }
 
 TRLCustomBand *TRLCustomControl::FindParentBand() const
 {
-    for (TRLCustomSite *s = m_parent; s; s = s->Parent())
+    for (TRLCustomSite *s = FParent; s; s = s->Parent())
         if (TRLCustomBand *b = s->AsBand())
             return b;
     return nullptr;
@@ -444,7 +444,7 @@ TRLCustomBand *TRLCustomControl::FindParentBand() const
 
 TRLCustomGroup *TRLCustomControl::FindParentGroup() const
 {
-    for (TRLCustomSite *s = m_parent; s; s = s->Parent()) {
+    for (TRLCustomSite *s = FParent; s; s = s->Parent()) {
         if (auto *g = dynamic_cast<TRLCustomGroup *>(s))
             return g;
         if (s->AsPager())
@@ -455,7 +455,7 @@ TRLCustomGroup *TRLCustomControl::FindParentGroup() const
 
 TRLCustomPager *TRLCustomControl::FindParentPager() const
 {
-    for (TRLCustomSite *s = m_parent; s; s = s->Parent())
+    for (TRLCustomSite *s = FParent; s; s = s->Parent())
         if (TRLCustomPager *p = s->AsPager())
             return p;
     return nullptr;
@@ -463,7 +463,7 @@ TRLCustomPager *TRLCustomControl::FindParentPager() const
 
 TRLCustomSkipper *TRLCustomControl::FindParentSkipper() const
 {
-    for (TRLCustomControl *c = const_cast<TRLCustomControl *>(this); c; c = c->m_parent)
+    for (TRLCustomControl *c = const_cast<TRLCustomControl *>(this); c; c = c->FParent)
         if (TRLCustomSkipper *k = c->AsSkipper())
             return k;
     return nullptr;
@@ -473,8 +473,8 @@ TRLCustomReport *TRLCustomControl::FindParentReport() const
 {
     // Reports are never placed inside other controls: the report is the root.
     TRLCustomControl *c = const_cast<TRLCustomControl *>(this);
-    while (c->m_parent)
-        c = c->m_parent;
+    while (c->FParent)
+        c = c->FParent;
     return c->AsReport();
 }
 
@@ -515,7 +515,7 @@ TRLGraphicSurface *TRLCustomControl::RequestParentSurface() const
 
 TRLGraphicSurface *TRLCustomControl::FindParentSurface() const
 {
-    return m_parent ? &m_parent->Surface() : nullptr;
+    return FParent ? &FParent->Surface() : nullptr;
 }
 
 TRLCustomReport *TRLCustomControl::MasterReport() const
@@ -550,7 +550,7 @@ TRLCustomReport *TRLCustomControl::LastReport() const
 
 void TRLCustomControl::setBoundsLinked(int left, int top, int width, int height)
 {
-    if (m_holder || m_secondHolder) {
+    if (FHolder || FSecondHolder) {
         const TRect held = heldBounds(left, top, width, height);
         left = held.Left;
         top = held.Top;
@@ -558,25 +558,25 @@ void TRLCustomControl::setBoundsLinked(int left, int top, int width, int height)
         height = held.Height();
     }
     applyBounds(left, top, width, height);
-    if (m_realBounds.UsedUnit() != buNone)
-        m_realBounds.PixelsChanged();
+    if (FRealBounds.UsedUnit() != TRLRealBoundsUnit::buNone)
+        FRealBounds.PixelsChanged();
     // Also when nothing changed here: the holder's parent may have moved.
     adjustHoldeds();
 }
 
 void TRLCustomControl::updateBoundsLinked()
 {
-    m_boundsLinked = m_holder || m_secondHolder || !m_holdeds.empty() || m_realBounds.UsedUnit() != buNone;
+    FBoundsLinked = FHolder || FSecondHolder || !FHoldeds.empty() || FRealBounds.UsedUnit() != TRLRealBoundsUnit::buNone;
 }
 
 TRect TRLCustomControl::holderRectHere(const TRLCustomControl *holder) const
 {
-    if (holder->Parent() == m_parent)
+    if (holder->Parent() == FParent)
         return holder->BoundsRect();
     // Another band (or panel): compare in the report's coordinates.
     const TRect theirs = holder->ReportBoundsRect();
     const TRect ours = ReportBoundsRect();
-    const int dx = m_left - ours.Left, dy = m_top - ours.Top;
+    const int dx = FLeft - ours.Left, dy = FTop - ours.Top;
     return TRect{theirs.Left + dx, theirs.Top + dy, theirs.Right + dx, theirs.Bottom + dy};
 }
 
@@ -587,53 +587,53 @@ TRect TRLCustomControl::heldBounds(int left, int top, int width, int height) con
             return;
         const TRect h = holderRectHere(holder);
         switch (style) {
-        case hsAsColumn:
+        case TRLHoldStyle::hsAsColumn:
             left = h.Left + offset.X;
             width = h.Width();
             break;
-        case hsHorizontally:
+        case TRLHoldStyle::hsHorizontally:
             left = h.Left + offset.X;
             break;
-        case hsVertically:
+        case TRLHoldStyle::hsVertically:
             top = h.Top + offset.Y;
             break;
-        case hsRelatively:
+        case TRLHoldStyle::hsRelatively:
             left = h.Left + offset.X;
             top = h.Top + offset.Y;
             break;
-        case hsCopyWidth:
+        case TRLHoldStyle::hsCopyWidth:
             width = h.Width();
             break;
-        case hsCopyHeight:
+        case TRLHoldStyle::hsCopyHeight:
             height = h.Height();
             break;
-        case hsCopySize:
+        case TRLHoldStyle::hsCopySize:
             width = h.Width();
             height = h.Height();
             break;
         }
     };
-    apply(m_holder, m_holdStyle, m_holderOffset);
-    apply(m_secondHolder, m_secondHoldStyle, m_secondHolderOffset);
+    apply(FHolder, FHoldStyle, FHolderOffset);
+    apply(FSecondHolder, FSecondHoldStyle, FSecondHolderOffset);
     return TRect{left, top, left + width, top + height};
 }
 
 void TRLCustomControl::adjustToHolders()
 {
     // Asking for the bounds it has lets the holder rules move the control.
-    SetBounds(m_left, m_top, m_width, m_height);
+    SetBounds(FLeft, FTop, FWidth, FHeight);
 }
 
 void TRLCustomControl::adjustHoldeds()
 {
     // A control on its way through this already is not told again: holders
     // that hold on to each other settle after one round instead of looping.
-    if (m_holdeds.empty() || m_state.has(stAdjustingHoldeds))
+    if (FHoldeds.empty() || FState.has(TRLControlStateType::stAdjustingHoldeds))
         return;
-    StateGuard guard(m_state, stAdjustingHoldeds);
+    StateGuard guard(FState, TRLControlStateType::stAdjustingHoldeds);
     // By index: a held control's reaction may let go of this one.
-    for (size_t i = 0; i < m_holdeds.size(); ++i)
-        m_holdeds[i]->adjustToHolders();
+    for (size_t i = 0; i < FHoldeds.size(); ++i)
+        FHoldeds[i]->adjustToHolders();
 }
 
 void TRLCustomControl::linkHolder(TRLCustomControl *&slot, TRLCustomControl *holder)
@@ -643,12 +643,12 @@ void TRLCustomControl::linkHolder(TRLCustomControl *&slot, TRLCustomControl *hol
     TRLCustomControl *old = slot;
     slot = holder;
     // The same control may be both holders; it lists this one once.
-    if (old && old != m_holder && old != m_secondHolder) {
-        std::erase(old->m_holdeds, this);
+    if (old && old != FHolder && old != FSecondHolder) {
+        std::erase(old->FHoldeds, this);
         old->updateBoundsLinked();
     }
-    if (holder && std::find(holder->m_holdeds.begin(), holder->m_holdeds.end(), this) == holder->m_holdeds.end()) {
-        holder->m_holdeds.push_back(this);
+    if (holder && std::find(holder->FHoldeds.begin(), holder->FHoldeds.end(), this) == holder->FHoldeds.end()) {
+        holder->FHoldeds.push_back(this);
         holder->updateBoundsLinked();
     }
     updateBoundsLinked();
@@ -657,56 +657,56 @@ void TRLCustomControl::linkHolder(TRLCustomControl *&slot, TRLCustomControl *hol
 
 void TRLCustomControl::SetHolder(TRLCustomControl *holder)
 {
-    linkHolder(m_holder, holder);
+    linkHolder(FHolder, holder);
 }
 
 void TRLCustomControl::SetSecondHolder(TRLCustomControl *holder)
 {
-    linkHolder(m_secondHolder, holder);
+    linkHolder(FSecondHolder, holder);
 }
 
 void TRLCustomControl::SetHoldStyle(TRLHoldStyle style)
 {
-    m_holdStyle = style;
+    FHoldStyle = style;
     adjustToHolders();
 }
 
 void TRLCustomControl::SetSecondHoldStyle(TRLHoldStyle style)
 {
-    m_secondHoldStyle = style;
+    FSecondHoldStyle = style;
     adjustToHolders();
 }
 
 void TRLCustomControl::SetHolderOffset(TPoint offset)
 {
-    m_holderOffset = offset;
+    FHolderOffset = offset;
     adjustToHolders();
 }
 
 void TRLCustomControl::SetSecondHolderOffset(TPoint offset)
 {
-    m_secondHolderOffset = offset;
+    FSecondHolderOffset = offset;
     adjustToHolders();
 }
 
 void TRLCustomControl::releaseHolds()
 {
     // The controls held keep their bounds; they just stop following.
-    for (TRLCustomControl *held : m_holdeds) {
-        if (held->m_holder == this)
-            held->m_holder = nullptr;
-        if (held->m_secondHolder == this)
-            held->m_secondHolder = nullptr;
+    for (TRLCustomControl *held : FHoldeds) {
+        if (held->FHolder == this)
+            held->FHolder = nullptr;
+        if (held->FSecondHolder == this)
+            held->FSecondHolder = nullptr;
         held->updateBoundsLinked();
     }
-    m_holdeds.clear();
-    for (TRLCustomControl *holder : {m_holder, m_secondHolder})
+    FHoldeds.clear();
+    for (TRLCustomControl *holder : {FHolder, FSecondHolder})
         if (holder) {
-            std::erase(holder->m_holdeds, this);
+            std::erase(holder->FHoldeds, this);
             holder->updateBoundsLinked();
         }
-    m_holder = m_secondHolder = nullptr;
-    m_boundsLinked = false;
+    FHolder = FSecondHolder = nullptr;
+    FBoundsLinked = false;
 }
 
 // ---------------------------------------------------------------------------

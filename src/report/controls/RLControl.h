@@ -30,7 +30,7 @@ public:
     TRLCustomControl(const TRLCustomControl &) = delete;
     TRLCustomControl &operator=(const TRLCustomControl &) = delete;
 
-    TRLCustomSite *Parent() const { return m_parent; }
+    TRLCustomSite *Parent() const { return FParent; }
     virtual bool IsSite() const { return false; }
     // The control as a band, pager or report, or nullptr: the ancestor
     // look-ups run for every control of every record.
@@ -40,81 +40,81 @@ public:
     virtual TRLCustomReport *AsReport() { return nullptr; }
 
     // Bounds relative to the parent, in pixels.
-    int Left() const { return m_left; }
-    int Top() const { return m_top; }
-    int Width() const { return m_width; }
-    int Height() const { return m_height; }
-    TRect BoundsRect() const { return TRect{m_left, m_top, m_left + m_width, m_top + m_height}; }
+    int Left() const { return FLeft; }
+    int Top() const { return FTop; }
+    int Width() const { return FWidth; }
+    int Height() const { return FHeight; }
+    TRect BoundsRect() const { return TRect{FLeft, FTop, FLeft + FWidth, FTop + FHeight}; }
     // The bounds in the coordinates of the root of the tree (the report).
     TRect ReportBoundsRect() const;
     virtual void SetBounds(int left, int top, int width, int height);
     void SetBoundsRect(const TRect &r) { SetBounds(r.Left, r.Top, r.Width(), r.Height()); }
-    void SetLeft(int v) { SetBounds(v, m_top, m_width, m_height); }
-    void SetTop(int v) { SetBounds(m_left, v, m_width, m_height); }
-    void SetWidth(int v) { SetBounds(m_left, m_top, v, m_height); }
-    void SetHeight(int v) { SetBounds(m_left, m_top, m_width, v); }
+    void SetLeft(int v) { SetBounds(v, FTop, FWidth, FHeight); }
+    void SetTop(int v) { SetBounds(FLeft, v, FWidth, FHeight); }
+    void SetWidth(int v) { SetBounds(FLeft, FTop, v, FHeight); }
+    void SetHeight(int v) { SetBounds(FLeft, FTop, FWidth, v); }
 
-    bool Visible() const { return m_visible; }
+    bool Visible() const { return FVisible; }
     void SetVisible(bool v);
-    bool Enabled() const { return m_enabled; }
-    void SetEnabled(bool v) { m_enabled = v; }
+    bool Enabled() const { return FEnabled; }
+    void SetEnabled(bool v) { FEnabled = v; }
 
-    TRLControlAlign Align() const { return m_align; }
+    TRLControlAlign Align() const { return FAlign; }
     void SetAlign(TRLControlAlign align);
-    TRLTextAlignment Alignment() const { return m_alignment; }
-    void SetAlignment(TRLTextAlignment v) { m_alignment = v; AdjustBounds(); }
-    TRLTextLayout Layout() const { return m_layout; }
-    void SetLayout(TRLTextLayout v) { m_layout = v; AdjustBounds(); }
-    bool AutoSize() const { return m_autoSize; }
+    TRLTextAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TRLTextAlignment v) { FAlignment = v; AdjustBounds(); }
+    TRLTextLayout Layout() const { return FLayout; }
+    void SetLayout(TRLTextLayout v) { FLayout = v; AdjustBounds(); }
+    bool AutoSize() const { return FAutoSize; }
     void SetAutoSize(bool v);
-    TRLAutoSizeDirSet AutoSizeDir() const { return m_autoSizeDir; }
-    void SetAutoSizeDir(TRLAutoSizeDirSet v) { m_autoSizeDir = v; }
-    bool AutoExpand() const { return m_autoExpand; }
-    void SetAutoExpand(bool v) { m_autoExpand = v; }
-    bool AutoTrunc() const { return m_autoTrunc; }
-    void SetAutoTrunc(bool v) { m_autoTrunc = v; }
-    TRLControlAnchors Anchors() const { return m_anchors; }
-    void SetAnchors(TRLControlAnchors v) { m_anchors = v; }
-    TRLControlBehavior Behavior() const { return m_behavior; }
-    void SetBehavior(TRLControlBehavior v) { m_behavior = v; }
-    bool AlignWithMargins() const { return m_alignWithMargins; }
-    void SetAlignWithMargins(bool v) { m_alignWithMargins = v; }
+    TRLAutoSizeDirSet AutoSizeDir() const { return FAutoSizeDir; }
+    void SetAutoSizeDir(TRLAutoSizeDirSet v) { FAutoSizeDir = v; }
+    bool AutoExpand() const { return FAutoExpand; }
+    void SetAutoExpand(bool v) { FAutoExpand = v; }
+    bool AutoTrunc() const { return FAutoTrunc; }
+    void SetAutoTrunc(bool v) { FAutoTrunc = v; }
+    TRLControlAnchors Anchors() const { return FAnchors; }
+    void SetAnchors(TRLControlAnchors v) { FAnchors = v; }
+    TRLControlBehavior Behavior() const { return FBehavior; }
+    void SetBehavior(TRLControlBehavior v) { FBehavior = v; }
+    bool AlignWithMargins() const { return FAlignWithMargins; }
+    void SetAlignWithMargins(bool v) { FAlignWithMargins = v; }
 
-    TRLBorders &Borders() { return m_borders; }
-    const TRLBorders &Borders() const { return m_borders; }
-    TRLRealBounds &RealBounds() { return m_realBounds; }
+    TRLBorders &Borders() { return FBorders; }
+    const TRLBorders &Borders() const { return FBorders; }
+    TRLRealBounds &RealBounds() { return FRealBounds; }
 
     // Holders: up to two other controls whose bounds this one follows, each
-    // by its hold style. Offsets are explicit: hsHorizontally keeps Left at
+    // by its hold style. Offsets are explicit: TRLHoldStyle::hsHorizontally keeps Left at
     // the holder's Left + HolderOffset.X whatever Left is asked, and so on;
     // the default (0, 0) lines the edges up. Holders may sit in other bands:
     // positions are compared in the report's coordinates. Where both holders
     // rule the same coordinate the second wins. A control cannot hold on to
     // itself, and holders that hold on to each other settle instead of
     // looping. When either side is destroyed the link goes with it.
-    TRLCustomControl *Holder() const { return m_holder; }
+    TRLCustomControl *Holder() const { return FHolder; }
     void SetHolder(TRLCustomControl *holder);
-    TRLHoldStyle HoldStyle() const { return m_holdStyle; }
+    TRLHoldStyle HoldStyle() const { return FHoldStyle; }
     void SetHoldStyle(TRLHoldStyle style);
-    TPoint HolderOffset() const { return m_holderOffset; }
+    TPoint HolderOffset() const { return FHolderOffset; }
     void SetHolderOffset(TPoint offset);
-    TRLCustomControl *SecondHolder() const { return m_secondHolder; }
+    TRLCustomControl *SecondHolder() const { return FSecondHolder; }
     void SetSecondHolder(TRLCustomControl *holder);
-    TRLHoldStyle SecondHoldStyle() const { return m_secondHoldStyle; }
+    TRLHoldStyle SecondHoldStyle() const { return FSecondHoldStyle; }
     void SetSecondHoldStyle(TRLHoldStyle style);
-    TPoint SecondHolderOffset() const { return m_secondHolderOffset; }
+    TPoint SecondHolderOffset() const { return FSecondHolderOffset; }
     void SetSecondHolderOffset(TPoint offset);
     // The controls that hold on to this one, each once.
-    const std::vector<TRLCustomControl *> &Holdeds() const { return m_holdeds; }
+    const std::vector<TRLCustomControl *> &Holdeds() const { return FHoldeds; }
 
     // Transparent controls take their parent's colour and fill nothing.
-    bool Transparent() const { return m_transparent; }
+    bool Transparent() const { return FTransparent; }
     virtual void SetTransparent(bool v);
     TColor Color() const;
     void SetColor(TColor c);
 
     // The control's own font; setting it makes the control adjust its bounds.
-    const TFont &Font() const { return m_font; }
+    const TFont &Font() const { return FFont; }
     void SetFont(const TFont &font);
     void SetFontName(const QString &name);
     void SetFontSize(int points);
@@ -123,15 +123,15 @@ public:
     // caption; otherwise it is the design caption.
     QString Caption() const;
     void SetCaption(const QString &caption);
-    const QString &FriendlyName() const { return m_friendlyName; }
-    void SetFriendlyName(const QString &n) { m_friendlyName = n; }
-    QString DisplayName() const { return m_friendlyName.isEmpty() ? Name() : m_friendlyName; }
+    const QString &FriendlyName() const { return FFriendlyName; }
+    void SetFriendlyName(const QString &n) { FFriendlyName = n; }
+    QString DisplayName() const { return FFriendlyName.isEmpty() ? Name() : FFriendlyName; }
 
     void SetFixedSize(int width, int height);
-    bool SizeFixed() const { return m_sizeFixed; }
+    bool SizeFixed() const { return FSizeFixed; }
 
-    TRLControlState &ControlState() { return m_state; }
-    bool CouldPrint() const { return m_couldPrint; }
+    TRLControlState &ControlState() { return FState; }
+    bool CouldPrint() const { return FCouldPrint; }
 
     // Events.
     TRLBeforePrintEvent BeforePrintEvent; // for sites: BeforePrint
@@ -176,7 +176,7 @@ public:
     virtual TRect CalcClientPrintRect() const;
     virtual TRect CalcPrintBoundsRect() const;
     TRect CalcPrintSizeRect() const;
-    TRect CalcSizeRect() const { return TRect{0, 0, m_width, m_height}; }
+    TRect CalcSizeRect() const { return TRect{0, 0, FWidth, FHeight}; }
     virtual void InternalMakeCaption(QString &text);
     virtual void Initialize() {}
     virtual void ComputeDetail(TRLCustomControl * /*caller*/) {}
@@ -204,13 +204,13 @@ protected:
     // The colour fill, a site's background picture and the borders, on a canvas.
     void DesignPaintFrame(TCanvas &canvas, const TRect &rect);
 
-    QString m_preparingCaption;
-    bool m_couldPrint = false;
-    TRLControlState m_state;
+    QString FPreparingCaption;
+    bool FCouldPrint = false;
+    TRLControlState FState;
     // Counts the alignments of this site's children, so that a site placed
     // (and so realigned) by its parent is not realigned once more.
-    unsigned m_alignSerial = 0;
-    unsigned m_alignSerialMark = 0;
+    unsigned FAlignSerial = 0;
+    unsigned FAlignSerialMark = 0;
 
 private:
     friend class TRLRealBounds;
@@ -228,41 +228,41 @@ private:
     void adjustHoldeds();
     void releaseHolds();
 
-    TRLCustomSite *m_parent;
-    int m_left = 0, m_top = 0, m_width = 0, m_height = 0;
-    bool m_visible = true;
-    bool m_enabled = true;
-    TRLControlAlign m_align = faNone;
-    TRLTextAlignment m_alignment = taLeftJustify;
-    TRLTextLayout m_layout = tlTop;
-    bool m_autoSize = false;
-    TRLAutoSizeDirSet m_autoSizeDir;
-    bool m_autoExpand = false;
-    bool m_autoTrunc = false;
-    TRLControlAnchors m_anchors;
-    TRLControlBehavior m_behavior;
-    bool m_alignWithMargins = false;
-    TRLBorders m_borders;
-    TRLCustomControl *m_holder = nullptr;
-    TRLHoldStyle m_holdStyle = hsAsColumn;
-    TPoint m_holderOffset;
-    TRLCustomControl *m_secondHolder = nullptr;
-    TRLHoldStyle m_secondHoldStyle = hsAsColumn;
-    TPoint m_secondHolderOffset;
-    std::vector<TRLCustomControl *> m_holdeds;
+    TRLCustomSite *FParent;
+    int FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
+    bool FVisible = true;
+    bool FEnabled = true;
+    TRLControlAlign FAlign = TRLControlAlign::faNone;
+    TRLTextAlignment FAlignment = TRLTextAlignment::taLeftJustify;
+    TRLTextLayout FLayout = TRLTextLayout::tlTop;
+    bool FAutoSize = false;
+    TRLAutoSizeDirSet FAutoSizeDir;
+    bool FAutoExpand = false;
+    bool FAutoTrunc = false;
+    TRLControlAnchors FAnchors;
+    TRLControlBehavior FBehavior;
+    bool FAlignWithMargins = false;
+    TRLBorders FBorders;
+    TRLCustomControl *FHolder = nullptr;
+    TRLHoldStyle FHoldStyle = TRLHoldStyle::hsAsColumn;
+    TPoint FHolderOffset;
+    TRLCustomControl *FSecondHolder = nullptr;
+    TRLHoldStyle FSecondHoldStyle = TRLHoldStyle::hsAsColumn;
+    TPoint FSecondHolderOffset;
+    std::vector<TRLCustomControl *> FHoldeds;
     // Set while the control has a holder, is held on to or has real bounds
     // with a unit: then SetBounds takes the way that serves them.
-    bool m_boundsLinked = false;
-    TRect m_peekBounds;
-    TRLRealBounds m_realBounds{this};
-    QString m_caption;
-    bool m_transparent = true;
-    TColor m_color = clWhite;
-    TRect m_oldBounds;
-    int m_fixedWidth = 0, m_fixedHeight = 0;
-    bool m_sizeFixed = false;
-    QString m_friendlyName;
-    TFont m_font;
+    bool FBoundsLinked = false;
+    TRect FPeekBounds;
+    TRLRealBounds FRealBounds{this};
+    QString FCaption;
+    bool FTransparent = true;
+    TColor FColor = clWhite;
+    TRect FOldBounds;
+    int FFixedWidth = 0, FFixedHeight = 0;
+    bool FSizeFixed = false;
+    QString FFriendlyName;
+    TFont FFont;
 };
 
 } // namespace prenso

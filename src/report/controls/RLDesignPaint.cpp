@@ -89,7 +89,7 @@ const char *const kBandTypeNames[kBandTypeCount] = {"Header",       "Title",   "
 
 const char *DesignBandTypeName(TRLBandType type)
 {
-    return kBandTypeNames[type];
+    return kBandTypeNames[Ord(type)];
 }
 
 } // namespace prenso

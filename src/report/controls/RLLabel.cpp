@@ -19,7 +19,7 @@ namespace prenso {
 TRLCustomLabel::TRLCustomLabel(TRLCustomSite *parent) : TRLCustomControl(parent)
 {
     setBoundsRaw(0, 0, 65, 17);
-    SetAutoSizeDir(TRLAutoSizeDirSet{asWidthDir});
+    SetAutoSizeDir(TRLAutoSizeDirSet{TRLAutoSizeDirType::asWidthDir});
     SetAutoSize(true);
 }
 
@@ -82,7 +82,7 @@ void TRLCustomLabel::InternalPrint()
     brush.Style = TBrushStyle::bsClear;
     surface->SetBrush(brush);
     const std::uint16_t flags = MetaTextFlagNoSplit | (AutoSize() ? MetaTextFlagAutoSize : 0);
-    surface->TextRectEx(r, x, y, caption, kAlignment[Alignment()], kLayout[Layout()], flags);
+    surface->TextRectEx(r, x, y, caption, kAlignment[Ord(Alignment())], kLayout[Ord(Layout())], flags);
     if (AfterPrint)
         AfterPrint(this);
 }
@@ -91,10 +91,10 @@ TPoint TRLCustomLabel::CaptionOrigin(const TRect &r, int w, int h, int s) const
 {
     TPoint p;
     switch (Alignment()) {
-    case taRightJustify:
+    case TRLTextAlignment::taRightJustify:
         p.X = r.Right - w + s / 2;
         break;
-    case taCenter:
+    case TRLTextAlignment::taCenter:
         p.X = (r.Left + r.Right - w) / 2 + s / 2;
         break;
     default:
@@ -102,10 +102,10 @@ TPoint TRLCustomLabel::CaptionOrigin(const TRect &r, int w, int h, int s) const
         break;
     }
     switch (Layout()) {
-    case tlBottom:
+    case TRLTextLayout::tlBottom:
         p.Y = r.Bottom - h;
         break;
-    case tlCenter:
+    case TRLTextLayout::tlCenter:
         p.Y = (r.Top + r.Bottom - h) / 2;
         break;
     default:
@@ -120,29 +120,29 @@ TPoint TRLCustomLabel::CaptionOrigin(const TRect &r, int w, int h, int s) const
 
 void TRLCustomDBText::SetDataField(const QString &f)
 {
-    m_dataField = f;
+    FDataField = f;
     if (!f.isEmpty())
-        m_dataFormula.clear();
+        FDataFormula.clear();
     AdjustBounds();
 }
 
 void TRLCustomDBText::SetDataFormula(const QString &f)
 {
-    m_dataFormula = f;
+    FDataFormula = f;
     if (!f.isEmpty())
-        m_dataField.clear();
+        FDataField.clear();
     AdjustBounds();
 }
 
 TDataSet *TRLCustomDBText::DataSet() const
 {
-    return m_dataSource ? m_dataSource->DataSet() : nullptr;
+    return FDataSource ? FDataSource->DataSet() : nullptr;
 }
 
 TField *TRLCustomDBText::Field() const
 {
     TDataSet *ds = DataSet();
-    return ds && !m_dataField.isEmpty() ? ds->FindField(m_dataField) : nullptr;
+    return ds && !FDataField.isEmpty() ? ds->FindField(FDataField) : nullptr;
 }
 
 void TRLCustomDBText::InternalMakeCaption(QString &text)
@@ -157,19 +157,19 @@ void TRLCustomDBText::InternalMakeCaption(QString &text)
         }
     } else if (!FriendlyName().isEmpty()) {
         fieldText = FriendlyName();
-    } else if (!m_dataField.isEmpty()) {
+    } else if (!FDataField.isEmpty()) {
         TField *f = Field();
-        fieldText = f ? f->DisplayLabel() : m_dataField;
-    } else if (!m_dataFormula.isEmpty()) {
-        fieldText = QStringLiteral("(") + m_dataFormula + QStringLiteral(")");
+        fieldText = f ? f->DisplayLabel() : FDataField;
+    } else if (!FDataFormula.isEmpty()) {
+        fieldText = QStringLiteral("(") + FDataFormula + QStringLiteral(")");
     } else {
         fieldText = Name();
     }
-    if (m_text.isEmpty()) {
+    if (FText.isEmpty()) {
         text = fieldText;
     } else {
-        const qsizetype hash = m_text.indexOf(u'#');
-        text = hash >= 0 ? QString(m_text).replace(hash, 1, fieldText) : m_text + fieldText;
+        const qsizetype hash = FText.indexOf(u'#');
+        text = hash >= 0 ? QString(FText).replace(hash, 1, fieldText) : FText + fieldText;
     }
 }
 

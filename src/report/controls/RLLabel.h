@@ -28,16 +28,16 @@ class TRLCustomDBText : public TRLCustomLabel {
 public:
     using TRLCustomLabel::TRLCustomLabel;
 
-    const QString &Text() const { return m_text; }
-    void SetText(const QString &mask) { m_text = mask; AdjustBounds(); }
-    const QString &DataField() const { return m_dataField; }
+    const QString &Text() const { return FText; }
+    void SetText(const QString &mask) { FText = mask; AdjustBounds(); }
+    const QString &DataField() const { return FDataField; }
     void SetDataField(const QString &f);
-    const QString &DataFormula() const { return m_dataFormula; }
+    const QString &DataFormula() const { return FDataFormula; }
     void SetDataFormula(const QString &f);
-    TDataSource *DataSource() const { return m_dataSource; }
-    void SetDataSource(TDataSource *ds) { m_dataSource = ds; }
-    const QString &DisplayMask() const { return m_displayMask; }
-    void SetDisplayMask(const QString &m) { m_displayMask = m; }
+    TDataSource *DataSource() const { return FDataSource; }
+    void SetDataSource(TDataSource *ds) { FDataSource = ds; }
+    const QString &DisplayMask() const { return FDisplayMask; }
+    void SetDisplayMask(const QString &m) { FDisplayMask = m; }
 
     TDataSet *DataSet() const;
     TField *Field() const;
@@ -45,11 +45,11 @@ public:
     void InternalMakeCaption(QString &text) override;
 
 private:
-    QString m_text;
-    QString m_dataField;
-    QString m_dataFormula;
-    TDataSource *m_dataSource = nullptr;
-    QString m_displayMask;
+    QString FText;
+    QString FDataField;
+    QString FDataFormula;
+    TDataSource *FDataSource = nullptr;
+    QString FDisplayMask;
 };
 
 class TRLDBText : public TRLCustomDBText {

@@ -6,28 +6,28 @@ namespace prenso {
 
 int TRLRealBounds::ToPixels(double v) const
 {
-    return m_unit == buInches ? InchesToPixels(v) : MMToPixels(v);
+    return FUnit == TRLRealBoundsUnit::buInches ? InchesToPixels(v) : MMToPixels(v);
 }
 
 double TRLRealBounds::FromPixels(int pixels) const
 {
-    return m_unit == buInches ? pixels / 96.0 : pixels * 25.4 / 96.0;
+    return FUnit == TRLRealBoundsUnit::buInches ? pixels / 96.0 : pixels * 25.4 / 96.0;
 }
 
 void TRLRealBounds::SetUsedUnit(TRLRealBoundsUnit unit)
 {
-    if (unit == m_unit)
+    if (unit == FUnit)
         return;
-    m_unit = unit;
-    if (!m_parent)
+    FUnit = unit;
+    if (!FParent)
         return;
-    m_parent->updateBoundsLinked();
-    if (unit == buNone)
+    FParent->updateBoundsLinked();
+    if (unit == TRLRealBoundsUnit::buNone)
         return;
-    m_left = FromPixels(m_parent->Left());
-    m_top = FromPixels(m_parent->Top());
-    m_width = FromPixels(m_parent->Width());
-    m_height = FromPixels(m_parent->Height());
+    FLeft = FromPixels(FParent->Left());
+    FTop = FromPixels(FParent->Top());
+    FWidth = FromPixels(FParent->Width());
+    FHeight = FromPixels(FParent->Height());
 }
 
 void TRLRealBounds::set(double &field, double v)
@@ -35,31 +35,31 @@ void TRLRealBounds::set(double &field, double v)
     if (v == field)
         return;
     field = v;
-    if (m_unit == buNone || !m_parent)
+    if (FUnit == TRLRealBoundsUnit::buNone || !FParent)
         return;
-    m_parent->SetBounds(ToPixels(m_left), ToPixels(m_top), ToPixels(m_width), ToPixels(m_height));
+    FParent->SetBounds(ToPixels(FLeft), ToPixels(FTop), ToPixels(FWidth), ToPixels(FHeight));
     // What the control refused (a fixed size, a holder's rule) is taken back,
     // also when the control did not move at all.
     PixelsChanged();
 }
 
-void TRLRealBounds::SetLeft(double v) { set(m_left, v); }
-void TRLRealBounds::SetTop(double v) { set(m_top, v); }
-void TRLRealBounds::SetWidth(double v) { set(m_width, v); }
-void TRLRealBounds::SetHeight(double v) { set(m_height, v); }
+void TRLRealBounds::SetLeft(double v) { set(FLeft, v); }
+void TRLRealBounds::SetTop(double v) { set(FTop, v); }
+void TRLRealBounds::SetWidth(double v) { set(FWidth, v); }
+void TRLRealBounds::SetHeight(double v) { set(FHeight, v); }
 
 void TRLRealBounds::PixelsChanged()
 {
-    if (m_unit == buNone || !m_parent)
+    if (FUnit == TRLRealBoundsUnit::buNone || !FParent)
         return;
     auto follow = [this](double &field, int pixels) {
         if (ToPixels(field) != pixels)
             field = FromPixels(pixels);
     };
-    follow(m_left, m_parent->Left());
-    follow(m_top, m_parent->Top());
-    follow(m_width, m_parent->Width());
-    follow(m_height, m_parent->Height());
+    follow(FLeft, FParent->Left());
+    follow(FTop, FParent->Top());
+    follow(FWidth, FParent->Width());
+    follow(FHeight, FParent->Height());
 }
 
 } // namespace prenso

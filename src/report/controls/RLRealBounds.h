@@ -10,20 +10,20 @@ class TRLCustomControl;
 // pixel bounds follow these values, and when something else moves or sizes
 // the control (alignment, auto size, a holder) the values follow the pixels.
 // Only the values whose pixels really changed are taken back, so that 10 mm
-// stays 10 mm rather than becoming the 38 pixels it rounds to. With buNone
+// stays 10 mm rather than becoming the 38 pixels it rounds to. With TRLRealBoundsUnit::buNone
 // the values are kept but have no effect.
 class TRLRealBounds {
 public:
-    explicit TRLRealBounds(TRLCustomControl *parent) : m_parent(parent) {}
+    explicit TRLRealBounds(TRLCustomControl *parent) : FParent(parent) {}
 
-    TRLRealBoundsUnit UsedUnit() const { return m_unit; }
+    TRLRealBoundsUnit UsedUnit() const { return FUnit; }
     // A new unit takes the control's current pixel bounds in that unit, so
     // that choosing a unit never moves the control.
     void SetUsedUnit(TRLRealBoundsUnit unit);
-    double Left() const { return m_left; }
-    double Top() const { return m_top; }
-    double Width() const { return m_width; }
-    double Height() const { return m_height; }
+    double Left() const { return FLeft; }
+    double Top() const { return FTop; }
+    double Width() const { return FWidth; }
+    double Height() const { return FHeight; }
     void SetLeft(double v);
     void SetTop(double v);
     void SetWidth(double v);
@@ -37,9 +37,9 @@ public:
 
 private:
     void set(double &field, double v);
-    TRLCustomControl *m_parent;
-    TRLRealBoundsUnit m_unit = buNone;
-    double m_left = 0, m_top = 0, m_width = 0, m_height = 0;
+    TRLCustomControl *FParent;
+    TRLRealBoundsUnit FUnit = TRLRealBoundsUnit::buNone;
+    double FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
 };
 
 } // namespace prenso

@@ -20,21 +20,21 @@ namespace prenso {
 // Site
 
 TRLCustomSite::TRLCustomSite(TRLCustomSite *parent)
-    : TRLCustomControl(parent), m_margins(this), m_insideMargins(this),
-      m_surface(std::make_unique<TRLGraphicSurface>())
+    : TRLCustomControl(parent), FMargins(this), FInsideMargins(this),
+      FSurface(std::make_unique<TRLGraphicSurface>())
 {
 }
 
 TRLCustomSite::~TRLCustomSite()
 {
     // Children go first, while this site is still whole.
-    while (!m_children.empty())
-        m_children.pop_back();
+    while (!FChildren.empty())
+        FChildren.pop_back();
 }
 
 TRect TRLCustomSite::CalcMarginalPixels() const
 {
-    return m_margins.Pixels();
+    return FMargins.Pixels();
 }
 
 TRect TRLCustomSite::CalcNonClientRect() const
@@ -51,7 +51,7 @@ TRect TRLCustomSite::CalcNonClientRect() const
         if (Borders().CanDrawBottom())
             nc.Bottom += bw;
     }
-    const TRect inside = m_insideMargins.Pixels();
+    const TRect inside = FInsideMargins.Pixels();
     nc.Left += inside.Left;
     nc.Top += inside.Top;
     nc.Right += inside.Right;
@@ -61,48 +61,48 @@ TRect TRLCustomSite::CalcNonClientRect() const
 
 void TRLCustomSite::RealignControls()
 {
-    if (m_state.has(stAligningControls))
+    if (FState.has(TRLControlStateType::stAligningControls))
         return;
-    StateGuard guard(m_state, stAligningControls);
-    ++m_alignSerial;
-    for (const auto &child : m_children)
-        child->m_alignSerialMark = child->m_alignSerial;
+    StateGuard guard(FState, TRLControlStateType::stAligningControls);
+    ++FAlignSerial;
+    for (const auto &child : FChildren)
+        child->FAlignSerialMark = child->FAlignSerial;
     alignChildren();
     // Child sites realign their own children; those this pass placed have
     // done so already.
-    for (const auto &child : m_children)
-        if (child->IsSite() && child->Visible() && child->m_alignSerial == child->m_alignSerialMark)
+    for (const auto &child : FChildren)
+        if (child->IsSite() && child->Visible() && child->FAlignSerial == child->FAlignSerialMark)
             child->RealignControls();
 }
 
 void TRLCustomSite::alignChildren()
 {
     const TRect client = ClientRect();
-    const int deltaW = m_lastClientWidth < 0 ? 0 : client.Width() - m_lastClientWidth;
-    const int deltaH = m_lastClientHeight < 0 ? 0 : client.Height() - m_lastClientHeight;
-    m_lastClientWidth = client.Width();
-    m_lastClientHeight = client.Height();
-    if (m_children.empty())
+    const int deltaW = FLastClientWidth < 0 ? 0 : client.Width() - FLastClientWidth;
+    const int deltaH = FLastClientHeight < 0 ? 0 : client.Height() - FLastClientHeight;
+    FLastClientWidth = client.Width();
+    FLastClientHeight = client.Height();
+    if (FChildren.empty())
         return;
 
     // Most sites use two or three aligns: only the steps whose aligns are
     // present run.
-    auto &lists = m_alignLists;
-    for (std::uint32_t used = m_alignsUsed; used; used &= used - 1)
+    auto &lists = FAlignLists;
+    for (std::uint32_t used = FAlignsUsed; used; used &= used - 1)
         lists[std::countr_zero(used)].clear();
     std::uint32_t present = 0;
     bool severalOfOne = false;
-    for (const auto &child : m_children)
+    for (const auto &child : FChildren)
         if (child->Visible()) {
-            auto &list = lists[child->Align()];
+            auto &list = lists[Ord(child->Align())];
             list.push_back(child.get());
-            present |= 1u << child->Align();
+            present |= 1u << Ord(child->Align());
             severalOfOne = severalOfOne || list.size() > 1;
         }
-    m_alignsUsed = present;
+    FAlignsUsed = present;
     auto any = [present](std::initializer_list<TRLControlAlign> aligns) {
         for (TRLControlAlign a : aligns)
-            if (present & (1u << a))
+            if (present & (1u << Ord(a)))
                 return true;
         return false;
     };
@@ -110,7 +110,7 @@ void TRLCustomSite::alignChildren()
     // Bands stack by type first (header before title ... before footer), then group.
     auto bandKey = [](TRLCustomControl *c) {
         const TRLCustomBand *b = c->AsBand();
-        return b ? std::pair<int, int>{b->BandType(), b->GroupIndex()} : std::pair<int, int>{0, 0};
+        return b ? std::pair<int, int>{static_cast<int>(Ord(b->BandType())), b->GroupIndex()} : std::pair<int, int>{0, 0};
     };
     // Inside a list, controls keep the order of their edge in the direction
     // they are aligned to.
@@ -128,47 +128,47 @@ void TRLCustomSite::alignChildren()
     auto byTop = [](const TRLCustomControl *c) { return c->Top(); };
     auto byBottom = [](const TRLCustomControl *c) { return -c->Top(); };
     if (severalOfOne) {
-        for (TRLControlAlign a : {faLeftMost, faLeft, faClient, faLeftTop, faClientTop, faLeftBottom, faClientBottom})
-            sortBy(lists[a], byLeft);
-        for (TRLControlAlign a : {faRightMost, faRight, faRightTop, faRightBottom})
-            sortBy(lists[a], byRight);
-        for (TRLControlAlign a : {faTop, faClientLeft, faClientRight})
-            sortBy(lists[a], byTop);
-        sortBy(lists[faBottom], byBottom);
+        for (TRLControlAlign a : {TRLControlAlign::faLeftMost, TRLControlAlign::faLeft, TRLControlAlign::faClient, TRLControlAlign::faLeftTop, TRLControlAlign::faClientTop, TRLControlAlign::faLeftBottom, TRLControlAlign::faClientBottom})
+            sortBy(lists[Ord(a)], byLeft);
+        for (TRLControlAlign a : {TRLControlAlign::faRightMost, TRLControlAlign::faRight, TRLControlAlign::faRightTop, TRLControlAlign::faRightBottom})
+            sortBy(lists[Ord(a)], byRight);
+        for (TRLControlAlign a : {TRLControlAlign::faTop, TRLControlAlign::faClientLeft, TRLControlAlign::faClientRight})
+            sortBy(lists[Ord(a)], byTop);
+        sortBy(lists[Ord(TRLControlAlign::faBottom)], byBottom);
     }
 
     TRect r = client;
-    if (any({faLeftMost, faRightMost, faTop, faBottom, faLeft, faRight, faClient})) {
-        for (TRLCustomControl *c : lists[faLeftMost]) {
+    if (any({TRLControlAlign::faLeftMost, TRLControlAlign::faRightMost, TRLControlAlign::faTop, TRLControlAlign::faBottom, TRLControlAlign::faLeft, TRLControlAlign::faRight, TRLControlAlign::faClient})) {
+        for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faLeftMost)]) {
             c->SetBounds(r.Left, r.Top, c->Width(), r.Height());
             r.Left += c->Width();
         }
-        for (TRLCustomControl *c : lists[faRightMost]) {
+        for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faRightMost)]) {
             c->SetBounds(r.Right - c->Width(), r.Top, c->Width(), r.Height());
             r.Right -= c->Width();
         }
-        for (TRLCustomControl *c : lists[faTop]) {
+        for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faTop)]) {
             c->SetBounds(r.Left, r.Top, r.Width(), c->Height());
             r.Top += c->Height();
         }
-        for (TRLCustomControl *c : lists[faBottom]) {
+        for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faBottom)]) {
             c->SetBounds(r.Left, r.Bottom - c->Height(), r.Width(), c->Height());
             r.Bottom -= c->Height();
         }
-        for (TRLCustomControl *c : lists[faLeft]) {
+        for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faLeft)]) {
             c->SetBounds(r.Left, r.Top, c->Width(), r.Height());
             r.Left += c->Width();
         }
-        for (TRLCustomControl *c : lists[faRight]) {
+        for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faRight)]) {
             c->SetBounds(r.Right - c->Width(), r.Top, c->Width(), r.Height());
             r.Right -= c->Width();
         }
-        if (const int n = static_cast<int>(lists[faClient].size())) {
+        if (const int n = static_cast<int>(lists[Ord(TRLControlAlign::faClient)].size())) {
             const int each = r.Width() / n;
             int x = r.Left;
             for (int i = 0; i < n; ++i) {
                 const int w = i == n - 1 ? r.Right - x : each;
-                lists[faClient][i]->SetBounds(x, r.Top, w, r.Height());
+                lists[Ord(TRLControlAlign::faClient)][i]->SetBounds(x, r.Top, w, r.Height());
                 x += w;
             }
         }
@@ -178,21 +178,21 @@ void TRLCustomSite::alignChildren()
     auto edgeRow = [&](TRLControlAlign leftA, TRLControlAlign rightA, TRLControlAlign clientA, bool top) {
         int left = r.Left, right = r.Right, extent = 0;
         auto y = [&](const TRLCustomControl *c) { return top ? r.Top : r.Bottom - c->Height(); };
-        for (TRLCustomControl *c : lists[leftA]) {
+        for (TRLCustomControl *c : lists[Ord(leftA)]) {
             c->SetBounds(left, y(c), c->Width(), c->Height());
             left += c->Width();
             extent = std::max(extent, c->Height());
         }
-        for (TRLCustomControl *c : lists[rightA]) {
+        for (TRLCustomControl *c : lists[Ord(rightA)]) {
             c->SetBounds(right - c->Width(), y(c), c->Width(), c->Height());
             right -= c->Width();
             extent = std::max(extent, c->Height());
         }
-        if (const int n = static_cast<int>(lists[clientA].size())) {
+        if (const int n = static_cast<int>(lists[Ord(clientA)].size())) {
             const int each = (right - left) / n;
             int x = left;
             for (int i = 0; i < n; ++i) {
-                TRLCustomControl *c = lists[clientA][i];
+                TRLCustomControl *c = lists[Ord(clientA)][i];
                 const int w = i == n - 1 ? right - x : each;
                 c->SetBounds(x, y(c), w, c->Height());
                 x += w;
@@ -201,69 +201,69 @@ void TRLCustomSite::alignChildren()
         }
         return extent;
     };
-    if (any({faLeftTop, faRightTop, faClientTop, faLeftBottom, faRightBottom, faClientBottom, faClientLeft,
-             faClientRight})) {
-        const int topRow = edgeRow(faLeftTop, faRightTop, faClientTop, true);
-        const int bottomRow = edgeRow(faLeftBottom, faRightBottom, faClientBottom, false);
+    if (any({TRLControlAlign::faLeftTop, TRLControlAlign::faRightTop, TRLControlAlign::faClientTop, TRLControlAlign::faLeftBottom, TRLControlAlign::faRightBottom, TRLControlAlign::faClientBottom, TRLControlAlign::faClientLeft,
+             TRLControlAlign::faClientRight})) {
+        const int topRow = edgeRow(TRLControlAlign::faLeftTop, TRLControlAlign::faRightTop, TRLControlAlign::faClientTop, true);
+        const int bottomRow = edgeRow(TRLControlAlign::faLeftBottom, TRLControlAlign::faRightBottom, TRLControlAlign::faClientBottom, false);
         auto edgeColumn = [&](TRLControlAlign a, bool leftSide) {
-            const int n = static_cast<int>(lists[a].size());
+            const int n = static_cast<int>(lists[Ord(a)].size());
             if (!n)
                 return;
             const int top = r.Top + topRow, bottom = r.Bottom - bottomRow;
             const int each = (bottom - top) / n;
             int y = top;
             for (int i = 0; i < n; ++i) {
-                TRLCustomControl *c = lists[a][i];
+                TRLCustomControl *c = lists[Ord(a)][i];
                 const int h = i == n - 1 ? bottom - y : each;
                 c->SetBounds(leftSide ? r.Left : r.Right - c->Width(), y, c->Width(), h);
                 y += h;
             }
         };
-        edgeColumn(faClientLeft, true);
-        edgeColumn(faClientRight, false);
+        edgeColumn(TRLControlAlign::faClientLeft, true);
+        edgeColumn(TRLControlAlign::faClientRight, false);
     }
 
-    for (TRLCustomControl *c : lists[faLeftOnly])
+    for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faLeftOnly)])
         c->SetBounds(r.Left, c->Top(), c->Width(), c->Height());
-    for (TRLCustomControl *c : lists[faRightOnly])
+    for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faRightOnly)])
         c->SetBounds(r.Right - c->Width(), c->Top(), c->Width(), c->Height());
-    for (TRLCustomControl *c : lists[faTopOnly])
+    for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faTopOnly)])
         c->SetBounds(c->Left(), r.Top, c->Width(), c->Height());
-    for (TRLCustomControl *c : lists[faBottomOnly])
+    for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faBottomOnly)])
         c->SetBounds(c->Left(), r.Bottom - c->Height(), c->Width(), c->Height());
-    for (TRLCustomControl *c : lists[faHeight])
+    for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faHeight)])
         c->SetBounds(c->Left(), r.Top, c->Width(), r.Height());
-    for (TRLCustomControl *c : lists[faWidth])
+    for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faWidth)])
         c->SetBounds(r.Left, c->Top(), r.Width(), c->Height());
 
-    if (any({faCenterLeft, faCenterTop, faCenterRight, faCenterBottom, faCenter})) {
+    if (any({TRLControlAlign::faCenterLeft, TRLControlAlign::faCenterTop, TRLControlAlign::faCenterRight, TRLControlAlign::faCenterBottom, TRLControlAlign::faCenter})) {
         auto midX = [&](const TRLCustomControl *c) { return r.Left + (r.Width() - c->Width()) / 2; };
         auto midY = [&](const TRLCustomControl *c) { return r.Top + (r.Height() - c->Height()) / 2; };
-        for (TRLCustomControl *c : lists[faCenterLeft])
+        for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faCenterLeft)])
             c->SetBounds(r.Left, midY(c), c->Width(), c->Height());
-        for (TRLCustomControl *c : lists[faCenterTop])
+        for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faCenterTop)])
             c->SetBounds(midX(c), r.Top, c->Width(), c->Height());
-        for (TRLCustomControl *c : lists[faCenterRight])
+        for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faCenterRight)])
             c->SetBounds(r.Right - c->Width(), midY(c), c->Width(), c->Height());
-        for (TRLCustomControl *c : lists[faCenterBottom])
+        for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faCenterBottom)])
             c->SetBounds(midX(c), r.Bottom - c->Height(), c->Width(), c->Height());
-        for (TRLCustomControl *c : lists[faCenter])
+        for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faCenter)])
             c->SetBounds(midX(c), midY(c), c->Width(), c->Height());
     }
 
     // Anchored controls follow a change of the site's size.
     if (deltaW || deltaH) {
-        for (TRLCustomControl *c : lists[faNone]) {
+        for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faNone)]) {
             const TRLControlAnchors a = c->Anchors();
             int l = c->Left(), t = c->Top(), w = c->Width(), h = c->Height();
-            if (a.has(fkRight)) {
-                if (a.has(fkLeft))
+            if (a.has(TRLControlAnchorsType::fkRight)) {
+                if (a.has(TRLControlAnchorsType::fkLeft))
                     w += deltaW;
                 else
                     l += deltaW;
             }
-            if (a.has(fkBottom)) {
-                if (a.has(fkTop))
+            if (a.has(TRLControlAnchorsType::fkBottom)) {
+                if (a.has(TRLControlAnchorsType::fkTop))
                     h += deltaH;
                 else
                     t += deltaH;
@@ -277,29 +277,29 @@ void TRLCustomSite::CalcSize(int &width, int &height)
 {
     width = Width();
     height = Height();
-    if (m_background.AutoSize() && m_background.TakePictureSize(width, height))
+    if (FBackground.AutoSize() && FBackground.TakePictureSize(width, height))
         return;
     if (!AutoSize())
         return;
     int sumW = 0, sumH = 0, maxW = 0, maxH = 0, right = 0, bottom = 0;
-    for (const auto &child : m_children) {
+    for (const auto &child : FChildren) {
         if (!child->Visible())
             continue;
         const TRLControlAlign a = child->Align();
-        if (a == faNone) {
+        if (a == TRLControlAlign::faNone) {
             right = std::max(right, child->Left() + child->Width());
             bottom = std::max(bottom, child->Top() + child->Height());
         }
         if (IsWidthAlign(a)) {
-            if (a == faCenterLeft || a == faCenterRight || a == faClientLeft || a == faClientRight || a == faLeftOnly ||
-                a == faRightOnly)
+            if (a == TRLControlAlign::faCenterLeft || a == TRLControlAlign::faCenterRight || a == TRLControlAlign::faClientLeft || a == TRLControlAlign::faClientRight || a == TRLControlAlign::faLeftOnly ||
+                a == TRLControlAlign::faRightOnly)
                 maxW = std::max(maxW, child->Width());
             else
                 sumW += child->Width();
         }
         if (IsHeightAlign(a)) {
-            if (a == faCenterTop || a == faCenterBottom || a == faClientTop || a == faClientBottom || a == faTopOnly ||
-                a == faBottomOnly)
+            if (a == TRLControlAlign::faCenterTop || a == TRLControlAlign::faCenterBottom || a == TRLControlAlign::faClientTop || a == TRLControlAlign::faClientBottom || a == TRLControlAlign::faTopOnly ||
+                a == TRLControlAlign::faBottomOnly)
                 maxH = std::max(maxH, child->Height());
             else
                 sumH += child->Height();
@@ -309,10 +309,10 @@ void TRLCustomSite::CalcSize(int &width, int &height)
     const int needW = std::max({sumW, right - client.Left, maxW});
     const int needH = std::max({sumH, bottom - client.Top, maxH});
     const TRLControlAlign own = Align();
-    const bool widthFixed = own == faTop || own == faBottom || own == faClient || own == faClientTop ||
-                            own == faClientBottom || own == faWidth;
-    const bool heightFixed = own == faLeft || own == faRight || own == faLeftMost || own == faRightMost ||
-                             own == faClient || own == faClientLeft || own == faClientRight || own == faHeight;
+    const bool widthFixed = own == TRLControlAlign::faTop || own == TRLControlAlign::faBottom || own == TRLControlAlign::faClient || own == TRLControlAlign::faClientTop ||
+                            own == TRLControlAlign::faClientBottom || own == TRLControlAlign::faWidth;
+    const bool heightFixed = own == TRLControlAlign::faLeft || own == TRLControlAlign::faRight || own == TRLControlAlign::faLeftMost || own == TRLControlAlign::faRightMost ||
+                             own == TRLControlAlign::faClient || own == TRLControlAlign::faClientLeft || own == TRLControlAlign::faClientRight || own == TRLControlAlign::faHeight;
     if (!widthFixed && needW != 0)
         width = Width() + (needW - client.Width());
     if (!heightFixed && needH != 0)
@@ -321,22 +321,22 @@ void TRLCustomSite::CalcSize(int &width, int &height)
 
 void TRLCustomSite::Initialize()
 {
-    for (const auto &child : m_children)
+    for (const auto &child : FChildren)
         child->Initialize();
 }
 
 void TRLCustomSite::ComputeDetail(TRLCustomControl *caller)
 {
-    for (const auto &child : m_children)
+    for (const auto &child : FChildren)
         child->ComputeDetail(caller);
 }
 
 bool TRLCustomSite::CanPrint()
 {
-    m_couldPrint = Visible() && !m_state.has(stPrinting);
-    if (m_couldPrint && BeforePrintEvent)
-        BeforePrintEvent(this, m_couldPrint);
-    return m_couldPrint;
+    FCouldPrint = Visible() && !FState.has(TRLControlStateType::stPrinting);
+    if (FCouldPrint && BeforePrintEvent)
+        BeforePrintEvent(this, FCouldPrint);
+    return FCouldPrint;
 }
 
 void TRLCustomSite::InternalPrint()
@@ -348,14 +348,14 @@ void TRLCustomSite::InternalPrint()
 
 void TRLCustomSite::InternalMeasureHeight()
 {
-    for (const auto &child : m_children)
+    for (const auto &child : FChildren)
         child->MeasureHeight();
     TRLCustomControl::InternalMeasureHeight();
 }
 
 void TRLCustomSite::CollectControls(std::vector<TRLCustomControl *> &out) const
 {
-    for (const auto &child : m_children)
+    for (const auto &child : FChildren)
         if (!child->IsSite())
             out.push_back(child.get());
 }
@@ -363,7 +363,7 @@ void TRLCustomSite::CollectControls(std::vector<TRLCustomControl *> &out) const
 void TRLCustomSite::PushBoundsRecursive()
 {
     PushBoundsRect();
-    for (const auto &child : m_children) {
+    for (const auto &child : FChildren) {
         if (child->IsSite())
             static_cast<TRLCustomSite *>(child.get())->PushBoundsRecursive();
         else
@@ -373,7 +373,7 @@ void TRLCustomSite::PushBoundsRecursive()
 
 void TRLCustomSite::PopBoundsRecursive()
 {
-    for (const auto &child : m_children) {
+    for (const auto &child : FChildren) {
         if (child->IsSite())
             static_cast<TRLCustomSite *>(child.get())->PopBoundsRecursive();
         else
@@ -384,17 +384,17 @@ void TRLCustomSite::PopBoundsRecursive()
 
 void TRLCustomSite::OpenSurface()
 {
-    if (m_surface->Opened())
+    if (FSurface->Opened())
         return;
     if (TRLCustomSite *parent = Parent(); parent && !parent->Surface().Opened())
         parent->OpenSurface();
     SurfaceOpening();
     MarkPrintPosition();
-    m_surface->SetWidth(Width());
-    m_surface->SetHeight(Height());
-    m_surface->SetMargins(ClientRect());
-    m_surface->Clear();
-    m_surface->Open();
+    FSurface->SetWidth(Width());
+    FSurface->SetHeight(Height());
+    FSurface->SetMargins(ClientRect());
+    FSurface->Clear();
+    FSurface->Open();
     if (Enabled())
         SurfaceBeginDraw();
     SurfaceOpened();
@@ -402,13 +402,13 @@ void TRLCustomSite::OpenSurface()
 
 void TRLCustomSite::CloseSurface()
 {
-    if (!m_surface->Opened())
+    if (!FSurface->Opened())
         return;
     if (Enabled())
         SurfaceEndDraw();
     SurfaceClosing();
     PlaceSurface();
-    m_surface->Close();
+    FSurface->Close();
     SurfaceClosed();
 }
 
@@ -430,7 +430,7 @@ void TRLCustomSite::SurfaceBeginDraw()
         }
     // Panels inside print with their parent; bands and pagers print by the
     // pager's own rules.
-    for (const auto &child : m_children)
+    for (const auto &child : FChildren)
         if (child->IsSite() && !dynamic_cast<TRLCustomBandSet *>(child.get()) && child->CanPrint())
             child->Print();
 }
@@ -438,8 +438,8 @@ void TRLCustomSite::SurfaceBeginDraw()
 void TRLCustomSite::MarkPrintPosition()
 {
     const TRect r = CalcPrintBoundsRect();
-    m_printPosition = TPoint{r.Left, r.Top};
-    m_printSize = TPoint{Width(), Height()};
+    FPrintPosition = TPoint{r.Left, r.Top};
+    FPrintSize = TPoint{Width(), Height()};
 }
 
 void TRLCustomSite::PlaceSurface()
@@ -447,10 +447,10 @@ void TRLCustomSite::PlaceSurface()
     TRLGraphicSurface *parent = FindParentSurface();
     if (!parent)
         return;
-    const TRect rect{m_printPosition.X, m_printPosition.Y, m_printPosition.X + m_printSize.X,
-                     m_printPosition.Y + m_printSize.Y};
+    const TRect rect{FPrintPosition.X, FPrintPosition.Y, FPrintPosition.X + FPrintSize.X,
+                     FPrintPosition.Y + FPrintSize.Y};
     DrawFrame(*parent, rect);
-    parent->DrawTaking(m_printPosition.X, m_printPosition.Y, *m_surface); // cleared at its next opening anyway
+    parent->DrawTaking(FPrintPosition.X, FPrintPosition.Y, *FSurface); // cleared at its next opening anyway
 }
 
 void TRLCustomSite::DrawFrame(TRLGraphicSurface &surface, const TRect &rect)
@@ -458,15 +458,15 @@ void TRLCustomSite::DrawFrame(TRLGraphicSurface &surface, const TRect &rect)
     surface.SetGeneratorId(this);
     NewGroupId();
     const TColor color = Color();
-    if (m_degrade.Direction != ddNone && m_degrade.OppositeColor != color) {
+    if (FDegrade.Direction != TRLDegradeDirection::ddNone && FDegrade.OppositeColor != color) {
         // A simple gradient in bands of `Granularity` pixels between the two colours.
-        const bool horizontal = m_degrade.Direction == ddHorizontal;
+        const bool horizontal = FDegrade.Direction == TRLDegradeDirection::ddHorizontal;
         const int extent = horizontal ? rect.Width() : rect.Height();
-        const int step = std::max(1, m_degrade.Granularity);
+        const int step = std::max(1, FDegrade.Granularity);
         for (int i = 0; i < extent; i += step) {
             const double t = extent > 1 ? static_cast<double>(i) / (extent - 1) : 0.0;
             auto mix = [t](int a, int b) { return static_cast<int>(a + (b - a) * t + 0.5); };
-            const TColor c1 = ColorToRGB(color), c2 = ColorToRGB(m_degrade.OppositeColor);
+            const TColor c1 = ColorToRGB(color), c2 = ColorToRGB(FDegrade.OppositeColor);
             TBrush brush;
             brush.Color = RGBColor(mix(GetRValue(c1), GetRValue(c2)), mix(GetGValue(c1), GetGValue(c2)),
                                    mix(GetBValue(c1), GetBValue(c2)));
@@ -482,8 +482,8 @@ void TRLCustomSite::DrawFrame(TRLGraphicSurface &surface, const TRect &rect)
         surface.SetBrush(brush);
         surface.FillRect(rect);
     }
-    if (!m_background.Empty())
-        m_background.PaintTo(surface, rect);
+    if (!FBackground.Empty())
+        FBackground.PaintTo(surface, rect);
     if (OnDraw) {
         const TRect client = ClientRect();
         OnDraw(this, &surface,
@@ -498,7 +498,7 @@ void TRLCustomSite::DrawFrame(TRLGraphicSurface &surface, const TRect &rect)
 void TRLCustomSite::DesignPaintChildren(TCanvas &canvas, const TRect &rect)
 {
     // A designer shows every control, visible at run time or not.
-    for (const auto &child : m_children)
+    for (const auto &child : FChildren)
         child->DesignPaint(canvas, DesignOffset(child->BoundsRect(), rect.Left, rect.Top));
 }
 

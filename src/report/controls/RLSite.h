@@ -25,20 +25,20 @@ public:
     {
         auto child = std::make_unique<T>(this, std::forward<Args>(args)...);
         T *raw = child.get();
-        m_children.push_back(std::move(child));
+        FChildren.push_back(std::move(child));
         ChildAdded(raw);
         return raw;
     }
-    const std::vector<std::unique_ptr<TRLCustomControl>> &Children() const { return m_children; }
+    const std::vector<std::unique_ptr<TRLCustomControl>> &Children() const { return FChildren; }
 
-    TRLMargins &Margins() { return m_margins; }
-    TRLMargins &InsideMargins() { return m_insideMargins; }
-    TRLBackground &Background() { return m_background; }
-    TRLDegradeEffect &Degrade() { return m_degrade; }
-    TRLGraphicSurface &Surface() { return *m_surface; }
-    TPoint PrintPosition() const { return m_printPosition; }
-    TPoint PrintSize() const { return m_printSize; }
-    void SetPrintSize(TPoint p) { m_printSize = p; }
+    TRLMargins &Margins() { return FMargins; }
+    TRLMargins &InsideMargins() { return FInsideMargins; }
+    TRLBackground &Background() { return FBackground; }
+    TRLDegradeEffect &Degrade() { return FDegrade; }
+    TRLGraphicSurface &Surface() { return *FSurface; }
+    TPoint PrintPosition() const { return FPrintPosition; }
+    TPoint PrintSize() const { return FPrintSize; }
+    void SetPrintSize(TPoint p) { FPrintSize = p; }
     TRLOnDrawEvent OnDraw;
 
     void RealignControls() override;
@@ -72,7 +72,7 @@ public:
     void PopBoundsRecursivePublic() { PopBoundsRecursive(); }
 
 protected:
-    void BoundsChanged() override { m_printSize = TPoint{Width(), Height()}; }
+    void BoundsChanged() override { FPrintSize = TPoint{Width(), Height()}; }
     // Every child at its place inside `rect`, the site's place on the canvas.
     void DesignPaintChildren(TCanvas &canvas, const TRect &rect);
     virtual void ChildAdded(TRLCustomControl *) { RealignControls(); }
@@ -81,34 +81,34 @@ protected:
     void PushBoundsRecursive();
     void PopBoundsRecursive();
 
-    TPoint m_printPosition;
-    TPoint m_printSize;
+    TPoint FPrintPosition;
+    TPoint FPrintSize;
 
 private:
     void alignChildren();
 
-    std::vector<std::unique_ptr<TRLCustomControl>> m_children;
+    std::vector<std::unique_ptr<TRLCustomControl>> FChildren;
     // The children by Align, kept between alignments to spare allocations.
-    std::array<std::vector<TRLCustomControl *>, faAlignCount> m_alignLists;
-    std::uint32_t m_alignsUsed = 0; // bit per Align whose list is filled
-    TRLMargins m_margins;
-    TRLMargins m_insideMargins;
-    TRLBackground m_background{this};
-    TRLDegradeEffect m_degrade;
-    std::unique_ptr<TRLGraphicSurface> m_surface;
-    int m_lastClientWidth = -1, m_lastClientHeight = -1;
+    std::array<std::vector<TRLCustomControl *>, Ord(TRLControlAlign::faAlignCount)> FAlignLists;
+    std::uint32_t FAlignsUsed = 0; // bit per Align whose list is filled
+    TRLMargins FMargins;
+    TRLMargins FInsideMargins;
+    TRLBackground FBackground{this};
+    TRLDegradeEffect FDegrade;
+    std::unique_ptr<TRLGraphicSurface> FSurface;
+    int FLastClientWidth = -1, FLastClientHeight = -1;
 };
 
 class TRLCustomBandSet : public TRLCustomSite {
 public:
     using TRLCustomSite::TRLCustomSite;
-    bool IntegralHeightSet() const { return m_integralHeight; }
-    void SetIntegralHeightSet(bool v) { m_integralHeight = v; }
+    bool IntegralHeightSet() const { return FIntegralHeight; }
+    void SetIntegralHeightSet(bool v) { FIntegralHeight = v; }
     bool IsFirstBandSet() const { return true; }
     int BandSetCount() const { return 1; }
 
 private:
-    bool m_integralHeight = false;
+    bool FIntegralHeight = false;
 };
 
 } // namespace prenso

@@ -8,14 +8,14 @@ namespace prenso {
 
 class StateGuard {
 public:
-    StateGuard(TRLControlState &state, TRLControlStateType flag) : m_state(state), m_flag(flag) { m_state.include(flag); }
-    ~StateGuard() { m_state.exclude(m_flag); }
+    StateGuard(TRLControlState &state, TRLControlStateType flag) : FState(state), FFlag(flag) { FState.include(flag); }
+    ~StateGuard() { FState.exclude(FFlag); }
     StateGuard(const StateGuard &) = delete;
     StateGuard &operator=(const StateGuard &) = delete;
 
 private:
-    TRLControlState &m_state;
-    TRLControlStateType m_flag;
+    TRLControlState &FState;
+    TRLControlStateType FFlag;
 };
 
 } // namespace prenso

@@ -19,10 +19,10 @@ int InchesToPixels(double inches)
 bool IsWidthAlign(TRLControlAlign a)
 {
     switch (a) {
-    case faLeft: case faRight: case faLeftMost: case faRightMost: case faLeftTop: case faRightTop:
-    case faLeftBottom: case faRightBottom: case faCenter: case faCenterLeft: case faCenterTop:
-    case faCenterRight: case faCenterBottom: case faClientLeft: case faClientRight: case faHeight:
-    case faLeftOnly: case faRightOnly: case faTopOnly: case faBottomOnly:
+    case TRLControlAlign::faLeft: case TRLControlAlign::faRight: case TRLControlAlign::faLeftMost: case TRLControlAlign::faRightMost: case TRLControlAlign::faLeftTop: case TRLControlAlign::faRightTop:
+    case TRLControlAlign::faLeftBottom: case TRLControlAlign::faRightBottom: case TRLControlAlign::faCenter: case TRLControlAlign::faCenterLeft: case TRLControlAlign::faCenterTop:
+    case TRLControlAlign::faCenterRight: case TRLControlAlign::faCenterBottom: case TRLControlAlign::faClientLeft: case TRLControlAlign::faClientRight: case TRLControlAlign::faHeight:
+    case TRLControlAlign::faLeftOnly: case TRLControlAlign::faRightOnly: case TRLControlAlign::faTopOnly: case TRLControlAlign::faBottomOnly:
         return true;
     default:
         return false;
@@ -32,10 +32,10 @@ bool IsWidthAlign(TRLControlAlign a)
 bool IsHeightAlign(TRLControlAlign a)
 {
     switch (a) {
-    case faTop: case faBottom: case faLeftTop: case faRightTop: case faLeftBottom: case faRightBottom:
-    case faCenter: case faCenterLeft: case faCenterTop: case faCenterRight: case faCenterBottom:
-    case faClientTop: case faClientBottom: case faWidth: case faLeftOnly: case faRightOnly: case faTopOnly:
-    case faBottomOnly:
+    case TRLControlAlign::faTop: case TRLControlAlign::faBottom: case TRLControlAlign::faLeftTop: case TRLControlAlign::faRightTop: case TRLControlAlign::faLeftBottom: case TRLControlAlign::faRightBottom:
+    case TRLControlAlign::faCenter: case TRLControlAlign::faCenterLeft: case TRLControlAlign::faCenterTop: case TRLControlAlign::faCenterRight: case TRLControlAlign::faCenterBottom:
+    case TRLControlAlign::faClientTop: case TRLControlAlign::faClientBottom: case TRLControlAlign::faWidth: case TRLControlAlign::faLeftOnly: case TRLControlAlign::faRightOnly: case TRLControlAlign::faTopOnly:
+    case TRLControlAlign::faBottomOnly:
         return true;
     default:
         return false;

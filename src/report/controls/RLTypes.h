@@ -2,7 +2,10 @@
 // Enumerations and event types of the report controls. Values keep their
 // declaration order: the ordinal is what forms and streams store.
 
+#include "report/RLUtils.h"
+
 #include <QString>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 
@@ -12,66 +15,49 @@ class TRLCustomControl;
 class TRLGraphicSurface;
 struct TRect;
 
-enum TRLControlAlign : std::uint8_t {
+enum class TRLControlAlign : std::uint8_t {
     faNone, faLeft, faTop, faRight, faBottom, faLeftMost, faRightMost, faClient, faLeftTop, faRightTop,
     faLeftBottom, faRightBottom, faCenter, faCenterLeft, faCenterTop, faCenterRight, faCenterBottom,
     faClientLeft, faClientTop, faClientRight, faClientBottom, faHeight, faWidth, faLeftOnly, faRightOnly,
     faTopOnly, faBottomOnly,
     faAlignCount
 };
-enum TRLTextAlignment : std::uint8_t { taLeftJustify, taRightJustify, taCenter, taJustify };
-enum TRLTextLayout : std::uint8_t { tlTop, tlCenter, tlBottom, tlJustify };
-enum TRLBandType : std::uint8_t { btHeader, btTitle, btColumnHeader, btDetail, btColumnFooter, btSummary, btFooter };
+enum class TRLTextAlignment : std::uint8_t { taLeftJustify, taRightJustify, taCenter, taJustify };
+enum class TRLTextLayout : std::uint8_t { tlTop, tlCenter, tlBottom, tlJustify };
+enum class TRLBandType : std::uint8_t { btHeader, btTitle, btColumnHeader, btDetail, btColumnFooter, btSummary, btFooter };
 inline constexpr int kBandTypeCount = 7;
-enum TRLPageBreaking : std::uint8_t { pbNone, pbBeforePrint, pbAfterPrint };
-enum TRLCompletionType : std::uint8_t { ctNone, ctFullPage, ctMaxBands, ctMinBands };
-enum TRLReportState : std::uint8_t { rsAbout, rsWriting, rsClosing, rsReady };
-enum TRLPrintQuality : std::uint8_t { pqFullFeature, pqFixedOnly };
-enum TRLBorderSides : std::uint8_t { sdCustom, sdNone, sdAll };
-enum TRLHoldStyle : std::uint8_t {
+enum class TRLPageBreaking : std::uint8_t { pbNone, pbBeforePrint, pbAfterPrint };
+enum class TRLCompletionType : std::uint8_t { ctNone, ctFullPage, ctMaxBands, ctMinBands };
+enum class TRLReportState : std::uint8_t { rsAbout, rsWriting, rsClosing, rsReady };
+enum class TRLPrintQuality : std::uint8_t { pqFullFeature, pqFixedOnly };
+enum class TRLBorderSides : std::uint8_t { sdCustom, sdNone, sdAll };
+enum class TRLHoldStyle : std::uint8_t {
     hsAsColumn, hsHorizontally, hsVertically, hsRelatively, hsCopyWidth, hsCopyHeight, hsCopySize
 };
-enum TRLFooterMeasuring : std::uint8_t { fmNone, fmAfterHeader, fmBeforeDetail };
-enum TRLRecordRange : std::uint8_t { rrAllRecords, rrCurrentOnly, rrUntilEof, rrNextN };
-enum TRLRecordAction : std::uint8_t { raUseIt, raIgnoreIt, raUseAndRetain, raBlankAndRetain };
-enum TRLPreviewOptionsDefaults : std::uint8_t { pdUseDefaults, pdIgnoreDefaults };
-enum TRLPageOrientation : std::uint8_t { poPortrait, poLandscape };
-enum TRLRealBoundsUnit : std::uint8_t { buNone, buMilimeters, buInches };
-enum TRLDegradeDirection : std::uint8_t { ddNone, ddHorizontal, ddVertical };
-enum TRLImageArrange : std::uint8_t { baAligned, baSidebySide, baCenter, baDistributed };
-enum TRLPrintBandResults : std::uint8_t { brNoBands, brPrinted, brStackExit };
+enum class TRLFooterMeasuring : std::uint8_t { fmNone, fmAfterHeader, fmBeforeDetail };
+enum class TRLRecordRange : std::uint8_t { rrAllRecords, rrCurrentOnly, rrUntilEof, rrNextN };
+enum class TRLRecordAction : std::uint8_t { raUseIt, raIgnoreIt, raUseAndRetain, raBlankAndRetain };
+enum class TRLPreviewOptionsDefaults : std::uint8_t { pdUseDefaults, pdIgnoreDefaults };
+enum class TRLPageOrientation : std::uint8_t { poPortrait, poLandscape };
+enum class TRLRealBoundsUnit : std::uint8_t { buNone, buMilimeters, buInches };
+enum class TRLDegradeDirection : std::uint8_t { ddNone, ddHorizontal, ddVertical };
+enum class TRLImageArrange : std::uint8_t { baAligned, baSidebySide, baCenter, baDistributed };
+enum class TRLPrintBandResults : std::uint8_t { brNoBands, brPrinted, brStackExit };
 
-// Small sets as bit masks of their members' ordinals.
-template <typename E>
-struct TSet {
-    std::uint32_t bits = 0;
-    constexpr TSet() = default;
-    constexpr TSet(std::initializer_list<E> members)
-    {
-        for (E e : members)
-            bits |= 1u << static_cast<unsigned>(e);
-    }
-    constexpr bool has(E e) const { return bits & (1u << static_cast<unsigned>(e)); }
-    constexpr void include(E e) { bits |= 1u << static_cast<unsigned>(e); }
-    constexpr void exclude(E e) { bits &= ~(1u << static_cast<unsigned>(e)); }
-    constexpr bool empty() const { return bits == 0; }
-    friend constexpr bool operator==(TSet a, TSet b) { return a.bits == b.bits; }
-};
-
-enum TRLAutoSizeDirType : std::uint8_t { asWidthDir, asHeightDir };
+enum class TRLAutoSizeDirType : std::uint8_t { asWidthDir, asHeightDir };
 using TRLAutoSizeDirSet = TSet<TRLAutoSizeDirType>;
-enum TRLControlAnchorsType : std::uint8_t { fkLeft, fkTop, fkRight, fkBottom };
+enum class TRLControlAnchorsType : std::uint8_t { fkLeft, fkTop, fkRight, fkBottom };
 using TRLControlAnchors = TSet<TRLControlAnchorsType>;
-enum TRLControlStateType : std::uint8_t {
+enum class TRLControlStateType : std::uint8_t {
     stPrinting, stAligningControls, stAdjustingHoldeds, stAdjustingBounds, stExpandingParent,
     stRestoringBounds, stMeasuringHeights
 };
 using TRLControlState = TSet<TRLControlStateType>;
-enum TRLControlBehaviorType : std::uint8_t { beSiteExpander };
+enum class TRLControlBehaviorType : std::uint8_t { beSiteExpander };
 using TRLControlBehavior = TSet<TRLControlBehaviorType>;
-enum TRLBandOption : std::uint8_t { boOptimisticPageBreak };
+enum class TRLBandOption : std::uint8_t { boOptimisticPageBreak };
 using TRLBandOptions = TSet<TRLBandOption>;
-enum TRLPagerStatusType : std::uint8_t { psCompleting };
+enum class TRLPagerStatusType : std::uint8_t { psCompleting };
 using TRLPagerStatus = TSet<TRLPagerStatusType>;
 using TRLAllowedBands = TSet<TRLBandType>;
 

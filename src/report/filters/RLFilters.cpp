@@ -35,15 +35,15 @@ TRLCustomFilter::~TRLCustomFilter()
     if (g_selected == this)
         g_selected = nullptr;
     SetPages(nullptr);
-    m_progress.reset();
+    FProgress.reset();
 }
 
 void TRLCustomFilter::SetPages(TRLGraphicStorage *pages)
 {
-    if (pages == m_pages)
+    if (pages == FPages)
         return;
-    TRLGraphicStorage *old = m_pages;
-    m_pages = pages;
+    TRLGraphicStorage *old = FPages;
+    FPages = pages;
     if (pages)
         pages->Link(this);
     if (old)
@@ -53,8 +53,8 @@ void TRLCustomFilter::SetPages(TRLGraphicStorage *pages)
 void TRLCustomFilter::Notification(TComponent *component, Operation operation)
 {
     TComponent::Notification(component, operation);
-    if (operation == Operation::Remove && component == m_pages)
-        m_pages = nullptr;
+    if (operation == Operation::Remove && component == FPages)
+        FPages = nullptr;
 }
 
 void TRLCustomFilter::EndDoc()
@@ -66,12 +66,12 @@ void TRLCustomFilter::EndDoc()
 void TRLCustomFilter::OpenProgressForm()
 {
     if (const auto &open = RLUserInterface().OpenProgress)
-        m_progress = open(LS().LS_FilterInProgressStr, 1, [this] { m_canceled = true; });
+        FProgress = open(LS().LS_FilterInProgressStr, 1, [this] { FCanceled = true; });
 }
 
 void TRLCustomFilter::CloseProgressForm()
 {
-    m_progress.reset();
+    FProgress.reset();
 }
 
 void TRLCustomFilter::FilterPages(TRLGraphicStorage *pages)
@@ -82,15 +82,15 @@ void TRLCustomFilter::FilterPages(TRLGraphicStorage *pages)
 void TRLCustomFilter::FilterPages(TRLGraphicStorage *pages, int firstPage, int lastPage, const QString &pageSelection,
                                   int oddPages)
 {
-    m_canceled = false;
+    FCanceled = false;
     const int pageCount = pages ? pages->PageCount() : 0;
     if (lastPage == -1 || lastPage > pageCount)
         lastPage = pageCount;
-    if (m_showProgress)
+    if (FShowProgress)
         OpenProgressForm();
-    const int copies = m_emulateCopies ? std::max(1, RLPrinter().Copies()) : 1;
-    if (m_showProgress && m_progress)
-        m_progress->SetMax(std::max(0, lastPage - firstPage + 1) * copies);
+    const int copies = FEmulateCopies ? std::max(1, RLPrinter().Copies()) : 1;
+    if (FShowProgress && FProgress)
+        FProgress->SetMax(std::max(0, lastPage - firstPage + 1) * copies);
     SetPages(pages);
     try {
         BeginDoc();
@@ -120,7 +120,7 @@ void TRLCustomFilter::FilterPages(TRLGraphicStorage *pages, int firstPage, int l
         }
     } finally{this};
     bool drawn = false;
-    for (int copy = 0; copy < copies && !m_canceled; ++copy) {
+    for (int copy = 0; copy < copies && !FCanceled; ++copy) {
         for (int n = firstPage; n <= lastPage; ++n) {
             if (!(pageSelection.isEmpty() || IsPageSelected(n, pageSelection)))
                 continue;
@@ -133,9 +133,9 @@ void TRLCustomFilter::FilterPages(TRLGraphicStorage *pages, int firstPage, int l
             if (!page)
                 break; // this copy's pass ends
             DrawPage(page);
-            if (m_showProgress && m_progress)
-                m_progress->Tick();
-            if (m_canceled)
+            if (FShowProgress && FProgress)
+                FProgress->Tick();
+            if (FCanceled)
                 break;
         }
     }

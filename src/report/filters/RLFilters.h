@@ -26,20 +26,20 @@ public:
     ~TRLCustomFilter() override;
 
     // DisplayName reads as the component name when empty.
-    QString DisplayName() const { return m_displayName.isEmpty() ? Name() : m_displayName; }
-    void SetDisplayName(const QString &name) { m_displayName = name; }
+    QString DisplayName() const { return FDisplayName.isEmpty() ? Name() : FDisplayName; }
+    void SetDisplayName(const QString &name) { FDisplayName = name; }
     QString GetDisplayName() const { return DisplayName(); }
     virtual QString GetDisplayLabel() const { return GetDisplayName(); }
 
-    bool ShowProgress() const { return m_showProgress; }
-    void SetShowProgress(bool value) { m_showProgress = value; }
-    bool Canceled() const { return m_canceled; }
+    bool ShowProgress() const { return FShowProgress; }
+    void SetShowProgress(bool value) { FShowProgress = value; }
+    bool Canceled() const { return FCanceled; }
 
-    bool EmulatesCopies() const { return m_emulateCopies; }
+    bool EmulatesCopies() const { return FEmulateCopies; }
 
     // The storage being filtered; linked while set, so it cannot free itself
     // under a running filter.
-    TRLGraphicStorage *Pages() const { return m_pages; }
+    TRLGraphicStorage *Pages() const { return FPages; }
     void SetPages(TRLGraphicStorage *pages);
 
     void BeginDoc() { InternalBeginDoc(); }
@@ -54,7 +54,7 @@ public:
                      int oddPages);
 
     // The progress window of the current run, or nullptr.
-    TRLProgress *Progress() const { return m_progress.get(); }
+    TRLProgress *Progress() const { return FProgress.get(); }
 
 protected:
     virtual void InternalBeginDoc() = 0;
@@ -62,19 +62,19 @@ protected:
     virtual void InternalNewPage() = 0;
     virtual void InternalDrawPage(TRLGraphicSurface *page) = 0;
 
-    void SetEmulateCopies(bool value) { m_emulateCopies = value; }
+    void SetEmulateCopies(bool value) { FEmulateCopies = value; }
     void Notification(TComponent *component, Operation operation) override;
     void OpenProgressForm();
     void CloseProgressForm();
 
-    bool m_canceled = false;
+    bool FCanceled = false;
 
 private:
-    QString m_displayName;
-    TRLGraphicStorage *m_pages = nullptr; // linked, not owned
-    std::unique_ptr<TRLProgress> m_progress;
-    bool m_showProgress = true;
-    bool m_emulateCopies = false;
+    QString FDisplayName;
+    TRLGraphicStorage *FPages = nullptr; // linked, not owned
+    std::unique_ptr<TRLProgress> FProgress;
+    bool FShowProgress = true;
+    bool FEmulateCopies = false;
 };
 
 class TRLCustomPrintFilter : public TRLCustomFilter {
@@ -91,14 +91,14 @@ public:
 class TRLCustomSaveFilter : public TRLCustomFilter {
 public:
     using TRLCustomFilter::TRLCustomFilter;
-    const QString &FileName() const { return m_fileName; }
-    void SetFileName(const QString &name) { m_fileName = name; }
-    const QString &DefaultExt() const { return m_defaultExt; }
-    void SetDefaultExt(const QString &ext) { m_defaultExt = ext; }
+    const QString &FileName() const { return FFileName; }
+    void SetFileName(const QString &name) { FFileName = name; }
+    const QString &DefaultExt() const { return FDefaultExt; }
+    void SetDefaultExt(const QString &ext) { FDefaultExt = ext; }
 
 private:
-    QString m_fileName;
-    QString m_defaultExt;
+    QString FFileName;
+    QString FDefaultExt;
 };
 
 // Every filter alive, in creation order.

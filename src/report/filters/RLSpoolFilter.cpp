@@ -16,14 +16,14 @@ TRLSpoolFilter::~TRLSpoolFilter()
 
 void TRLSpoolFilter::SetPageSize(int orientation, double paperWidth, double paperHeight)
 {
-    if (m_docStarted && orientation == m_orientation && paperWidth == m_paperWidth && paperHeight == m_paperHeight)
+    if (FDocStarted && orientation == FOrientation && paperWidth == FPaperWidth && paperHeight == FPaperHeight)
         return;
-    m_orientation = orientation;
-    m_paperWidth = paperWidth;
-    m_paperHeight = paperHeight;
+    FOrientation = orientation;
+    FPaperWidth = paperWidth;
+    FPaperHeight = paperHeight;
     TRLPrinterWrapper &printer = RLPrinter();
-    if (m_docStarted) {
-        m_docStarted = false;
+    if (FDocStarted) {
+        FDocStarted = false;
         printer.EndDoc();
     }
     printer.SetPaperSize(paperWidth, paperHeight, orientation == 2, false, true);
@@ -33,7 +33,7 @@ void TRLSpoolFilter::SetPageSize(int orientation, double paperWidth, double pape
     const double h = orientation == 2 ? paperWidth : paperHeight;
     // The stored page's origin is the corner of the sheet, not of the
     // printable area: whatever lies in the unprintable margin is cut off.
-    m_printerRect = TRect{-m.MarginLeft, -m.MarginTop, RoundCoord(m.PPIX * w / 25.4) - m.MarginLeft,
+    FPrinterRect = TRect{-m.MarginLeft, -m.MarginTop, RoundCoord(m.PPIX * w / 25.4) - m.MarginLeft,
                           RoundCoord(m.PPIY * h / 25.4) - m.MarginTop};
     QString title;
     if (TRLGraphicStorage *pages = Pages()) {
@@ -44,12 +44,12 @@ void TRLSpoolFilter::SetPageSize(int orientation, double paperWidth, double pape
     if (title.isEmpty())
         title = QStringLiteral("Sem título");
     printer.BeginDoc(title);
-    m_docStarted = true;
+    FDocStarted = true;
 }
 
 void TRLSpoolFilter::InternalBeginDoc()
 {
-    m_docStarted = false;
+    FDocStarted = false;
     TRLGraphicStorage *pages = Pages();
     SetPageSize(pages ? pages->Orientation() : 1, pages ? pages->PaperWidth() : 210,
                 pages ? pages->PaperHeight() : 297);
@@ -62,7 +62,7 @@ void TRLSpoolFilter::InternalNewPage()
 
 void TRLSpoolFilter::InternalEndDoc()
 {
-    m_docStarted = false;
+    FDocStarted = false;
     RLPrinter().EndDoc();
 }
 
@@ -74,7 +74,7 @@ void TRLSpoolFilter::InternalDrawPage(TRLGraphicSurface *page)
         throw Exception(QStringLiteral("The printer has no open document to draw on."));
     // The printer paints the page as the screen does, with what a printer
     // asks for: every box at least one of its pixels, pictures in 256 colours.
-    page->PaintTo(*printerCanvas, m_printerRect, kPrinterPaintOptions);
+    page->PaintTo(*printerCanvas, FPrinterRect, kPrinterPaintOptions);
 }
 
 } // namespace prenso

@@ -17,8 +17,8 @@ public:
 
     // Starts a job for that page size unless one for it is open already.
     void SetPageSize(int orientation, double paperWidth, double paperHeight);
-    const TRect &PrinterRect() const { return m_printerRect; }
-    bool DocStarted() const { return m_docStarted; }
+    const TRect &PrinterRect() const { return FPrinterRect; }
+    bool DocStarted() const { return FDocStarted; }
 
 protected:
     void InternalBeginDoc() override;
@@ -27,11 +27,11 @@ protected:
     void InternalDrawPage(TRLGraphicSurface *page) override;
 
 private:
-    TRect m_printerRect;
-    bool m_docStarted = false;
-    double m_paperWidth = 0;
-    double m_paperHeight = 0;
-    int m_orientation = 0;
+    TRect FPrinterRect;
+    bool FDocStarted = false;
+    double FPaperWidth = 0;
+    double FPaperHeight = 0;
+    int FOrientation = 0;
 };
 
 } // namespace prenso

@@ -8,24 +8,24 @@ namespace prenso {
 // Page setup
 
 TRLPageSetup::TRLPageSetup(TRLCustomReport *report)
-    : m_report(report), m_paperHeight(PaperInfo(fpA4).Height), m_paperWidth(PaperInfo(fpA4).Width)
+    : FReport(report), FPaperHeight(PaperInfo(TRLPaperSize::fpA4).Height), FPaperWidth(PaperInfo(TRLPaperSize::fpA4).Width)
 {
 }
 
 void TRLPageSetup::changed()
 {
-    if (m_report)
-        m_report->PageSetupChanged();
+    if (FReport)
+        FReport->PageSetupChanged();
 }
 
 void TRLPageSetup::SetPaperSize(TRLPaperSize size)
 {
-    if (size == m_paperSize)
+    if (size == FPaperSize)
         return;
-    m_paperSize = size;
-    if (size != fpCustom) {
-        m_paperWidth = PaperInfo(size).Width;
-        m_paperHeight = PaperInfo(size).Height;
+    FPaperSize = size;
+    if (size != TRLPaperSize::fpCustom) {
+        FPaperWidth = PaperInfo(size).Width;
+        FPaperHeight = PaperInfo(size).Height;
     }
     changed();
 }
@@ -33,35 +33,35 @@ void TRLPageSetup::SetPaperSize(TRLPaperSize size)
 void TRLPageSetup::SetPaperWidth(double mm)
 {
     // Only a custom paper takes a size of its own, and never 0.
-    if (mm == m_paperWidth || m_paperSize != fpCustom || mm == 0)
+    if (mm == FPaperWidth || FPaperSize != TRLPaperSize::fpCustom || mm == 0)
         return;
-    m_paperWidth = mm;
+    FPaperWidth = mm;
     changed();
 }
 
 void TRLPageSetup::SetPaperHeight(double mm)
 {
-    if (mm == m_paperHeight || m_paperSize != fpCustom || mm == 0)
+    if (mm == FPaperHeight || FPaperSize != TRLPaperSize::fpCustom || mm == 0)
         return;
-    m_paperHeight = mm;
+    FPaperHeight = mm;
     changed();
 }
 
 void TRLPageSetup::SetOrientation(TRLPageOrientation o)
 {
-    if (o == m_orientation)
+    if (o == FOrientation)
         return;
-    m_orientation = o;
+    FOrientation = o;
     changed();
 }
 
 void TRLPageSetup::Assign(const TRLPageSetup &source)
 {
-    SetPaperSize(source.m_paperSize);
-    SetOrientation(source.m_orientation);
-    SetPaperWidth(source.m_paperWidth);
-    SetPaperHeight(source.m_paperHeight);
-    m_forceEmulation = source.m_forceEmulation;
+    SetPaperSize(source.FPaperSize);
+    SetOrientation(source.FOrientation);
+    SetPaperWidth(source.FPaperWidth);
+    SetPaperHeight(source.FPaperHeight);
+    FForceEmulation = source.FForceEmulation;
 }
 
 } // namespace prenso

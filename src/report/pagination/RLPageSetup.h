@@ -11,28 +11,28 @@ class TRLCustomReport;
 class TRLPageSetup {
 public:
     explicit TRLPageSetup(TRLCustomReport *report);
-    TRLPaperSize PaperSize() const { return m_paperSize; }
+    TRLPaperSize PaperSize() const { return FPaperSize; }
     void SetPaperSize(TRLPaperSize size);
-    double PaperWidth() const { return m_paperWidth; }
-    double PaperHeight() const { return m_paperHeight; }
+    double PaperWidth() const { return FPaperWidth; }
+    double PaperHeight() const { return FPaperHeight; }
     void SetPaperWidth(double mm);
     void SetPaperHeight(double mm);
-    TRLPageOrientation Orientation() const { return m_orientation; }
+    TRLPageOrientation Orientation() const { return FOrientation; }
     void SetOrientation(TRLPageOrientation o);
-    bool ForceEmulation() const { return m_forceEmulation; }
-    void SetForceEmulation(bool v) { m_forceEmulation = v; }
-    double OrientedWidth() const { return m_orientation == poPortrait ? m_paperWidth : m_paperHeight; }
-    double OrientedHeight() const { return m_orientation == poPortrait ? m_paperHeight : m_paperWidth; }
+    bool ForceEmulation() const { return FForceEmulation; }
+    void SetForceEmulation(bool v) { FForceEmulation = v; }
+    double OrientedWidth() const { return FOrientation == TRLPageOrientation::poPortrait ? FPaperWidth : FPaperHeight; }
+    double OrientedHeight() const { return FOrientation == TRLPageOrientation::poPortrait ? FPaperHeight : FPaperWidth; }
     void Assign(const TRLPageSetup &source);
 
 private:
     void changed();
-    TRLCustomReport *m_report;
-    double m_paperHeight;
-    double m_paperWidth;
-    TRLPaperSize m_paperSize = fpA4;
-    TRLPageOrientation m_orientation = poPortrait;
-    bool m_forceEmulation = false;
+    TRLCustomReport *FReport;
+    double FPaperHeight;
+    double FPaperWidth;
+    TRLPaperSize FPaperSize = TRLPaperSize::fpA4;
+    TRLPageOrientation FOrientation = TRLPageOrientation::poPortrait;
+    bool FForceEmulation = false;
 };
 
 } // namespace prenso

@@ -16,14 +16,14 @@ namespace prenso {
 
 void TRLSortedBands::Clear()
 {
-    for (auto &l : m_lists)
+    for (auto &l : FLists)
         l.clear();
-    m_printed.fill(false);
+    FPrinted.fill(false);
 }
 
 void TRLSortedBands::Add(TRLCustomBand *band)
 {
-    auto &list = m_lists[band->BandType()];
+    auto &list = FLists[Ord(band->BandType())];
     // Ordered by Top; equal tops keep the order in which they were added.
     auto pos = std::upper_bound(list.begin(), list.end(), band->Top(),
                                 [](int top, const TRLCustomBand *b) { return top < b->Top(); });
@@ -33,8 +33,8 @@ void TRLSortedBands::Add(TRLCustomBand *band)
 void TRLSortedBands::ResetPrinted(bool keepTitle)
 {
     for (int t = 0; t < kBandTypeCount; ++t)
-        if (!(keepTitle && t == btTitle))
-            m_printed[t] = false;
+        if (!(keepTitle && static_cast<TRLBandType>(t) == TRLBandType::btTitle))
+            FPrinted[t] = false;
 }
 
 // ---------------------------------------------------------------------------
@@ -42,37 +42,37 @@ void TRLSortedBands::ResetPrinted(bool keepTitle)
 
 TRLCustomPager::TRLCustomPager(TRLCustomSite *parent) : TRLCustomBandSet(parent)
 {
-    SetAutoSizeDir(TRLAutoSizeDirSet{asHeightDir});
+    SetAutoSizeDir(TRLAutoSizeDirSet{TRLAutoSizeDirType::asHeightDir});
     if (parent)
-        SetAlign(faTop);
-    m_allowedBands = TRLAllowedBands{btDetail};
+        SetAlign(TRLControlAlign::faTop);
+    FAllowedBands = TRLAllowedBands{TRLBandType::btDetail};
 }
 
 bool TRLCustomPager::TakeNewPageNeeded()
 {
-    const bool needed = m_newPageNeeded;
-    m_newPageNeeded = false;
+    const bool needed = FNewPageNeeded;
+    FNewPageNeeded = false;
     return needed;
 }
 
 void TRLCustomPager::resetPageState()
 {
-    m_dataBandPrinted = 0;
-    m_detailsInSurface = 0;
-    m_newPageNeeded = false;
-    m_relativePagerRow = ClientRect().Top;
+    FDataBandPrinted = 0;
+    FDetailsInSurface = 0;
+    FNewPageNeeded = false;
+    FRelativePagerRow = ClientRect().Top;
 }
 
 void TRLCustomPager::Initialize()
 {
-    m_detailCount = 0;
+    FDetailCount = 0;
     resetPageState();
     TRLCustomSite::Initialize();
 }
 
 void TRLCustomPager::ComputeDetail(TRLCustomControl *)
 {
-    ++m_detailCount;
+    ++FDetailCount;
 }
 
 int TRLCustomPager::HeightBelowClient() const
@@ -82,10 +82,10 @@ int TRLCustomPager::HeightBelowClient() const
 
 void TRLCustomPager::SortBands()
 {
-    m_sortedBands.Clear();
+    FSortedBands.Clear();
     for (const auto &child : Children()) {
         if (auto *band = dynamic_cast<TRLCustomBand *>(child.get()))
-            m_sortedBands.Add(band);
+            FSortedBands.Add(band);
         else if (auto *pager = dynamic_cast<TRLCustomPager *>(child.get()))
             pager->SortBands();
     }
@@ -95,7 +95,7 @@ void TRLCustomPager::SurfaceOpening()
 {
     PushBoundsRect();
     resetPageState();
-    m_sortedBands.ResetPrinted(true);
+    FSortedBands.ResetPrinted(true);
 }
 
 void TRLCustomPager::SurfaceBeginDraw()
@@ -106,20 +106,20 @@ void TRLCustomPager::SurfaceBeginDraw()
 
 void TRLCustomPager::SurfaceClosing()
 {
-    m_relativePagerRow += HeightBelowClient();
+    FRelativePagerRow += HeightBelowClient();
     if (AutoTrunc())
-        m_printSize.Y = m_relativePagerRow;
+        FPrintSize.Y = FRelativePagerRow;
 }
 
 TRLPrintBandResults TRLCustomPager::PrintBands(TRLBandType type)
 {
-    const std::vector<TRLCustomBand *> &list = m_sortedBands.List(type);
+    const std::vector<TRLCustomBand *> &list = FSortedBands.List(type);
     if (list.empty())
-        return brNoBands;
+        return TRLPrintBandResults::brNoBands;
     for (size_t i = 0; i < list.size();) {
         TRLCustomBand *band = list[i];
-        if (band == m_newPageCaller)
-            return brStackExit;
+        if (band == FNewPageCaller)
+            return TRLPrintBandResults::brStackExit;
         if (band->GroupIndex() == 0) {
             for (int copy = 0; copy < band->CarbonCopies(); ++copy) {
                 band->SetCarbonIndex(copy);
@@ -134,15 +134,15 @@ TRLPrintBandResults TRLCustomPager::PrintBands(TRLBandType type)
             ++end;
         for (int copy = 0; copy < band->CarbonCopies(); ++copy)
             for (size_t k = i; k < end; ++k) {
-                if (list[k] == m_newPageCaller)
-                    return brStackExit;
+                if (list[k] == FNewPageCaller)
+                    return TRLPrintBandResults::brStackExit;
                 list[k]->SetCarbonIndex(copy);
                 PrintBand(list[k]);
             }
         i = end;
     }
-    m_sortedBands.SetPrinted(type, true);
-    return brPrinted;
+    FSortedBands.SetPrinted(type, true);
+    return TRLPrintBandResults::brPrinted;
 }
 
 namespace {
@@ -160,8 +160,8 @@ void TRLCustomPager::PrintBand(TRLCustomBand *band)
     BoundsRestorer restore{band};
     if (!band->CanPrint())
         return;
-    if (!band->Options().has(boOptimisticPageBreak) && band->BandType() != btColumnFooter &&
-        band->BandType() != btFooter) {
+    if (!band->Options().has(TRLBandOption::boOptimisticPageBreak) && band->BandType() != TRLBandType::btColumnFooter &&
+        band->BandType() != TRLBandType::btFooter) {
         int available = 0;
         if (!band->HeightFits(band->PrintSize().Y, available) &&
             (band->IntegralHeight() || available < band->MinHeight()))
@@ -175,10 +175,10 @@ void TRLCustomPager::PrintBand(TRLCustomBand *band)
 
 void TRLCustomPager::PrintDetails()
 {
-    if (m_footerMeasuring == fmBeforeDetail)
+    if (FFooterMeasuring == TRLFooterMeasuring::fmBeforeDetail)
         MeasureFooters();
     PrintPagers();
-    PrintBands(btDetail);
+    PrintBands(TRLBandType::btDetail);
 }
 
 void TRLCustomPager::PrintPagers()
@@ -199,10 +199,10 @@ void TRLCustomPager::PrintHeaders()
 {
     if (!Enabled())
         return;
-    for (TRLBandType t : {btHeader, btTitle, btColumnHeader})
-        if (!m_sortedBands.Printed(t) && PrintBands(t) == brStackExit)
+    for (TRLBandType t : {TRLBandType::btHeader, TRLBandType::btTitle, TRLBandType::btColumnHeader})
+        if (!FSortedBands.Printed(t) && PrintBands(t) == TRLPrintBandResults::brStackExit)
             return;
-    if (m_footerMeasuring == fmAfterHeader)
+    if (FFooterMeasuring == TRLFooterMeasuring::fmAfterHeader)
         MeasureFooters();
 }
 
@@ -210,24 +210,24 @@ void TRLCustomPager::PrintFooters(bool summarize)
 {
     if (!Enabled())
         return;
-    for (TRLBandType t : {btColumnFooter, btSummary, btFooter}) {
-        if (t == btSummary && !summarize)
+    for (TRLBandType t : {TRLBandType::btColumnFooter, TRLBandType::btSummary, TRLBandType::btFooter}) {
+        if (t == TRLBandType::btSummary && !summarize)
             continue;
-        if (!m_sortedBands.Printed(t) && PrintBands(t) == brStackExit)
+        if (!FSortedBands.Printed(t) && PrintBands(t) == TRLPrintBandResults::brStackExit)
             return;
     }
 }
 
 void TRLCustomPager::PrintCompletion()
 {
-    m_pagerStatus.include(psCompleting);
+    FPagerStatus.include(TRLPagerStatusType::psCompleting);
     struct Clear {
         TRLPagerStatus &s;
-        ~Clear() { s.exclude(psCompleting); }
-    } clearMark{m_pagerStatus};
+        ~Clear() { s.exclude(TRLPagerStatusType::psCompleting); }
+    } clearMark{FPagerStatus};
     TRLCustomBand *band = nullptr;
-    for (TRLCustomBand *b : m_sortedBands.List(btDetail))
-        if (b->Completion() != ctNone && b->Computable()) {
+    for (TRLCustomBand *b : FSortedBands.List(TRLBandType::btDetail))
+        if (b->Completion() != TRLCompletionType::ctNone && b->Computable()) {
             band = b;
             break;
         }
@@ -240,22 +240,22 @@ void TRLCustomPager::PrintCompletion()
     // A band that did not print (its BeforePrint said no) would be asked
     // again and again: completion stops when a pass changes nothing.
     auto printedOne = [&] {
-        const int details = m_detailsInSurface, row = m_relativePagerRow;
+        const int details = FDetailsInSurface, row = FRelativePagerRow;
         PrintBand(band);
-        return m_detailsInSurface != details || m_relativePagerRow != row;
+        return FDetailsInSurface != details || FRelativePagerRow != row;
     };
     switch (band->Completion()) {
-    case ctFullPage:
-        while (samePage() && m_relativePagerRow + band->Height() <= GetRelativeColumnFooterRowNoSummary() &&
-               (m_maxBands <= 0 || m_detailsInSurface < m_maxBands) && printedOne()) {
+    case TRLCompletionType::ctFullPage:
+        while (samePage() && FRelativePagerRow + band->Height() <= GetRelativeColumnFooterRowNoSummary() &&
+               (FMaxBands <= 0 || FDetailsInSurface < FMaxBands) && printedOne()) {
         }
         break;
-    case ctMaxBands:
-        while (samePage() && m_maxBands > 0 && m_detailsInSurface < m_maxBands && printedOne()) {
+    case TRLCompletionType::ctMaxBands:
+        while (samePage() && FMaxBands > 0 && FDetailsInSurface < FMaxBands && printedOne()) {
         }
         break;
-    case ctMinBands:
-        while (samePage() && m_detailsInSurface < m_minBands && printedOne()) {
+    case TRLCompletionType::ctMinBands:
+        while (samePage() && FDetailsInSurface < FMinBands && printedOne()) {
         }
         break;
     default:
@@ -265,7 +265,7 @@ void TRLCustomPager::PrintCompletion()
 
 void TRLCustomPager::MeasureFooters()
 {
-    for (TRLCustomBand *b : m_sortedBands.List(btFooter))
+    for (TRLCustomBand *b : FSortedBands.List(TRLBandType::btFooter))
         b->MeasureHeight();
     if (TRLCustomPager *parent = FindParentPager())
         parent->MeasureFooters();
@@ -274,7 +274,7 @@ void TRLCustomPager::MeasureFooters()
 int TRLCustomPager::footerHeights(TRLBandType type) const
 {
     int h = 0;
-    for (const TRLCustomBand *b : m_sortedBands.List(type))
+    for (const TRLCustomBand *b : FSortedBands.List(type))
         if (b->Visible())
             h += b->Height();
     return h;
@@ -290,16 +290,16 @@ int TRLCustomPager::GetRelativeFooterRow()
         if (c->IsSite() && c != report)
             absolute += static_cast<const TRLCustomSite *>(c)->PrintPosition().Y;
     int row = pageBottom - absolute;
-    row -= HeightBelowClient() + footerHeights(btFooter);
+    row -= HeightBelowClient() + footerHeights(TRLBandType::btFooter);
     for (TRLCustomPager *p = FindParentPager(); p; p = p->FindParentPager())
-        row -= p->HeightBelowClient() + p->footerHeights(btFooter) + p->footerHeights(btColumnFooter);
+        row -= p->HeightBelowClient() + p->footerHeights(TRLBandType::btFooter) + p->footerHeights(TRLBandType::btColumnFooter);
     return row;
 }
 
 int TRLCustomPager::GetRelativeSummaryRow()
 {
     int row = GetRelativeFooterRow();
-    for (const TRLCustomBand *b : m_sortedBands.List(btSummary))
+    for (const TRLCustomBand *b : FSortedBands.List(TRLBandType::btSummary))
         if (b->Visible() && b->AlignToBottom())
             row -= b->Height();
     return row;
@@ -307,12 +307,12 @@ int TRLCustomPager::GetRelativeSummaryRow()
 
 int TRLCustomPager::GetRelativeColumnFooterRow()
 {
-    return GetRelativeSummaryRow() - footerHeights(btColumnFooter);
+    return GetRelativeSummaryRow() - footerHeights(TRLBandType::btColumnFooter);
 }
 
 int TRLCustomPager::GetRelativeColumnFooterRowNoSummary()
 {
-    return GetRelativeFooterRow() - footerHeights(btColumnFooter);
+    return GetRelativeFooterRow() - footerHeights(TRLBandType::btColumnFooter);
 }
 
 bool TRLCustomPager::GoFooterRow()
@@ -320,8 +320,8 @@ bool TRLCustomPager::GoFooterRow()
     if (AutoTrunc())
         return false;
     const int row = GetRelativeFooterRow();
-    if (m_relativePagerRow < row) {
-        m_relativePagerRow = row;
+    if (FRelativePagerRow < row) {
+        FRelativePagerRow = row;
         return true;
     }
     return false;
@@ -330,8 +330,8 @@ bool TRLCustomPager::GoFooterRow()
 bool TRLCustomPager::GoSummaryRow()
 {
     const int row = GetRelativeSummaryRow();
-    if (m_relativePagerRow < row) {
-        m_relativePagerRow = row;
+    if (FRelativePagerRow < row) {
+        FRelativePagerRow = row;
         return true;
     }
     return false;
@@ -340,8 +340,8 @@ bool TRLCustomPager::GoSummaryRow()
 bool TRLCustomPager::GoColumnFooterRow()
 {
     const int row = GetRelativeColumnFooterRow();
-    if (m_relativePagerRow < row) {
-        m_relativePagerRow = row;
+    if (FRelativePagerRow < row) {
+        FRelativePagerRow = row;
         return true;
     }
     return false;
@@ -349,7 +349,7 @@ bool TRLCustomPager::GoColumnFooterRow()
 
 void TRLCustomPager::BeginDoc()
 {
-    m_sortedBands.ResetPrinted(false);
+    FSortedBands.ResetPrinted(false);
     Initialize();
     InternalBeginDoc();
     MarkPrintPosition();
@@ -378,15 +378,15 @@ void TRLCustomPager::NewPage()
 
 void TRLCustomPager::InternalNewPage(TRLCustomBand *caller, bool moveOnly)
 {
-    TRLCustomBand *const saved = m_newPageCaller;
-    m_newPageCaller = caller;
+    TRLCustomBand *const saved = FNewPageCaller;
+    FNewPageCaller = caller;
     struct Restore {
         TRLCustomBand *&slot;
         TRLCustomBand *value;
         ~Restore() { slot = value; }
-    } restore{m_newPageCaller, saved};
+    } restore{FNewPageCaller, saved};
     TRLCustomPager *parent = FindParentPager();
-    if (IntegralHeightSet() && parent && parent->DataBandPrinted() > m_dataBandPrinted)
+    if (IntegralHeightSet() && parent && parent->DataBandPrinted() > FDataBandPrinted)
         moveOnly = true;
     if (!moveOnly)
         CloseSurface();
@@ -400,9 +400,9 @@ void TRLCustomPager::InternalNewPage(TRLCustomBand *caller, bool moveOnly)
 
 bool TRLCustomPager::CanBreakPage() const
 {
-    if (m_dataBandPrinted < 1)
+    if (FDataBandPrinted < 1)
         return false;
-    if (m_forceMinBands && m_minBands > 0 && m_detailsInSurface < m_minBands)
+    if (FForceMinBands && FMinBands > 0 && FDetailsInSurface < FMinBands)
         return false;
     return true;
 }

@@ -15,14 +15,14 @@ class TRLSortedBands {
 public:
     void Clear();
     void Add(TRLCustomBand *band);
-    const std::vector<TRLCustomBand *> &List(TRLBandType t) const { return m_lists[t]; }
-    bool Printed(TRLBandType t) const { return m_printed[t]; }
-    void SetPrinted(TRLBandType t, bool v) { m_printed[t] = v; }
+    const std::vector<TRLCustomBand *> &List(TRLBandType t) const { return FLists[Ord(t)]; }
+    bool Printed(TRLBandType t) const { return FPrinted[Ord(t)]; }
+    void SetPrinted(TRLBandType t, bool v) { FPrinted[Ord(t)] = v; }
     void ResetPrinted(bool keepTitle);
 
 private:
-    std::array<std::vector<TRLCustomBand *>, kBandTypeCount> m_lists;
-    std::array<bool, kBandTypeCount> m_printed {};
+    std::array<std::vector<TRLCustomBand *>, kBandTypeCount> FLists;
+    std::array<bool, kBandTypeCount> FPrinted {};
 };
 
 class TRLCustomPager : public TRLCustomBandSet {
@@ -30,29 +30,29 @@ public:
     explicit TRLCustomPager(TRLCustomSite *parent);
     TRLCustomPager *AsPager() override { return this; }
 
-    TRLAllowedBands AllowedBands() const { return m_allowedBands; }
-    int MaxBands() const { return m_maxBands; }
-    void SetMaxBands(int v) { m_maxBands = v; }
-    int MinBands() const { return m_minBands; }
-    void SetMinBands(int v) { m_minBands = v; }
-    bool ForceMinBands() const { return m_forceMinBands; }
-    void SetForceMinBands(bool v) { m_forceMinBands = v; }
-    TRLFooterMeasuring FooterMeasuring() const { return m_footerMeasuring; }
-    void SetFooterMeasuring(TRLFooterMeasuring v) { m_footerMeasuring = v; }
-    TRLSortedBands &SortedBands() { return m_sortedBands; }
+    TRLAllowedBands AllowedBands() const { return FAllowedBands; }
+    int MaxBands() const { return FMaxBands; }
+    void SetMaxBands(int v) { FMaxBands = v; }
+    int MinBands() const { return FMinBands; }
+    void SetMinBands(int v) { FMinBands = v; }
+    bool ForceMinBands() const { return FForceMinBands; }
+    void SetForceMinBands(bool v) { FForceMinBands = v; }
+    TRLFooterMeasuring FooterMeasuring() const { return FFooterMeasuring; }
+    void SetFooterMeasuring(TRLFooterMeasuring v) { FFooterMeasuring = v; }
+    TRLSortedBands &SortedBands() { return FSortedBands; }
 
-    int RelativePagerRow() const { return m_relativePagerRow; }
-    void SetRelativePagerRow(int v) { m_relativePagerRow = v; }
-    int DetailsInSurface() const { return m_detailsInSurface; }
-    void IncDetailsInSurface() { ++m_detailsInSurface; }
-    int DetailCount() const { return m_detailCount; }
-    int DataBandPrinted() const { return m_dataBandPrinted; }
-    void IncDataBandPrinted() { ++m_dataBandPrinted; }
-    bool NewPageNeeded() const { return m_newPageNeeded; }
+    int RelativePagerRow() const { return FRelativePagerRow; }
+    void SetRelativePagerRow(int v) { FRelativePagerRow = v; }
+    int DetailsInSurface() const { return FDetailsInSurface; }
+    void IncDetailsInSurface() { ++FDetailsInSurface; }
+    int DetailCount() const { return FDetailCount; }
+    int DataBandPrinted() const { return FDataBandPrinted; }
+    void IncDataBandPrinted() { ++FDataBandPrinted; }
+    bool NewPageNeeded() const { return FNewPageNeeded; }
     // Reads and clears the pending break.
     bool TakeNewPageNeeded();
-    TRLCustomBand *NewPageCaller() const { return m_newPageCaller; }
-    bool Completing() const { return m_pagerStatus.has(psCompleting); }
+    TRLCustomBand *NewPageCaller() const { return FNewPageCaller; }
+    bool Completing() const { return FPagerStatus.has(TRLPagerStatusType::psCompleting); }
 
     void Initialize() override;
     void ComputeDetail(TRLCustomControl *caller) override;
@@ -76,7 +76,7 @@ public:
     bool GoFooterRow();
     bool GoSummaryRow();
     bool GoColumnFooterRow();
-    void InvalidatePage() { m_newPageNeeded = true; }
+    void InvalidatePage() { FNewPageNeeded = true; }
     void BeginDoc();
     void EndDoc();
     void NewPage();
@@ -91,22 +91,22 @@ public:
     int HeightBelowClient() const;
 
 protected:
-    TRLAllowedBands m_allowedBands;
-    int m_detailCount = 0;
-    TRLSortedBands m_sortedBands;
-    int m_maxBands = 0;
-    int m_minBands = 0;
-    int m_relativePagerRow = 0;
-    int m_detailsInSurface = 0;
-    bool m_newPageNeeded = false;
-    bool m_pageBreaking = false;
-    bool m_jumpPending = false;
-    int m_jumpLength = 0;
-    TRLCustomBand *m_newPageCaller = nullptr;
-    bool m_forceMinBands = false;
-    TRLFooterMeasuring m_footerMeasuring = fmNone;
-    int m_dataBandPrinted = 0;
-    TRLPagerStatus m_pagerStatus;
+    TRLAllowedBands FAllowedBands;
+    int FDetailCount = 0;
+    TRLSortedBands FSortedBands;
+    int FMaxBands = 0;
+    int FMinBands = 0;
+    int FRelativePagerRow = 0;
+    int FDetailsInSurface = 0;
+    bool FNewPageNeeded = false;
+    bool FPageBreaking = false;
+    bool FJumpPending = false;
+    int FJumpLength = 0;
+    TRLCustomBand *FNewPageCaller = nullptr;
+    bool FForceMinBands = false;
+    TRLFooterMeasuring FFooterMeasuring = TRLFooterMeasuring::fmNone;
+    int FDataBandPrinted = 0;
+    TRLPagerStatus FPagerStatus;
 
 private:
     void resetPageState();

@@ -22,9 +22,9 @@ namespace prenso {
 // Report
 
 TRLCustomReport::TRLCustomReport(const QString &ownerName)
-    : TRLCustomSkipper(nullptr), m_ownerName(ownerName), m_pageSetup(this)
+    : TRLCustomSkipper(nullptr), FOwnerName(ownerName), FPageSetup(this)
 {
-    m_pages = new TRLGraphicStorage(this);
+    FPages = new TRLGraphicStorage(this);
     Margins().SetLeftMargin(10);
     Margins().SetTopMargin(10);
     Margins().SetRightMargin(10);
@@ -48,20 +48,20 @@ TRLCustomReport::~TRLCustomReport()
     SetPriorReport(nullptr);
     closeProgress();
     // The page being built is not a page yet; free it before the storage goes.
-    m_pageSurface.reset();
-    if (m_pages)
-        m_pages->Unlink(this);
-    m_pages = nullptr;
+    FPageSurface.reset();
+    if (FPages)
+        FPages->Unlink(this);
+    FPages = nullptr;
 }
 
 int TRLCustomReport::PaperPixelWidth() const
 {
-    return MMToPixels(m_pageSetup.OrientedWidth());
+    return MMToPixels(FPageSetup.OrientedWidth());
 }
 
 int TRLCustomReport::PaperPixelHeight() const
 {
-    return MMToPixels(m_pageSetup.OrientedHeight());
+    return MMToPixels(FPageSetup.OrientedHeight());
 }
 
 void TRLCustomReport::PageSetupChanged()
@@ -74,7 +74,7 @@ void TRLCustomReport::PageSetupChanged()
 
 void TRLCustomReport::LoadPrinterMetrics()
 {
-    RLPrinter().LoadMetrics(m_printerMetrics);
+    RLPrinter().LoadMetrics(FPrinterMetrics);
 }
 
 void TRLCustomReport::SetBounds(int left, int top, int, int)
@@ -94,14 +94,14 @@ TRect PrinterMarginPixels(const TRLPrinterMetrics &m, TRLPageOrientation orienta
         return TRect{};
     const TRect portrait{RoundCoord(m.MarginLeft * 96.0 / m.PPIX), RoundCoord(m.MarginTop * 96.0 / m.PPIY),
                          RoundCoord(m.MarginRight * 96.0 / m.PPIX), RoundCoord(m.MarginBottom * 96.0 / m.PPIY)};
-    if (orientation == poLandscape)
+    if (orientation == TRLPageOrientation::poLandscape)
         return TRect{portrait.Top, portrait.Right, portrait.Bottom, portrait.Left};
     return portrait;
 }
 
 TRect TRLCustomReport::PrinterMarginPixels() const
 {
-    return prenso::PrinterMarginPixels(m_printerMetrics, m_pageSetup.Orientation());
+    return prenso::PrinterMarginPixels(FPrinterMetrics, FPageSetup.Orientation());
 }
 
 void TRLCustomReport::SetTransparent(bool v)
@@ -114,7 +114,7 @@ void TRLCustomReport::SetTransparent(bool v)
 TRect TRLCustomReport::CalcMarginalPixels() const
 {
     TRect own = TRLCustomSkipper::CalcMarginalPixels();
-    if (!m_adjustableMargins)
+    if (!FAdjustableMargins)
         return own;
     const TRect printer = PrinterMarginPixels();
     return TRect{std::max(own.Left, printer.Left), std::max(own.Top, printer.Top), std::max(own.Right, printer.Right),
@@ -123,76 +123,76 @@ TRect TRLCustomReport::CalcMarginalPixels() const
 
 void TRLCustomReport::SetAdjustableMargins(bool v)
 {
-    if (v == m_adjustableMargins)
+    if (v == FAdjustableMargins)
         return;
-    m_adjustableMargins = v;
+    FAdjustableMargins = v;
     AdjustBounds();
     RealignControls();
 }
 
 void TRLCustomReport::SetTitle(const QString &t)
 {
-    if (m_jobTitle == m_title)
-        m_jobTitle = t;
-    m_title = t;
+    if (FJobTitle == FTitle)
+        FJobTitle = t;
+    FTitle = t;
 }
 
 void TRLCustomReport::SetJobTitle(const QString &t)
 {
-    m_jobTitle = t.isEmpty() ? m_title : t;
+    FJobTitle = t.isEmpty() ? FTitle : t;
 }
 
 void TRLCustomReport::SetNextReport(TRLCustomReport *r)
 {
-    if (r == this || r == m_nextReport)
+    if (r == this || r == FNextReport)
         return;
-    TRLCustomReport *old = m_nextReport;
-    m_nextReport = r;
-    if (old && old->m_priorReport == this)
-        old->m_priorReport = nullptr;
+    TRLCustomReport *old = FNextReport;
+    FNextReport = r;
+    if (old && old->FPriorReport == this)
+        old->FPriorReport = nullptr;
     if (r) {
-        if (r->m_priorReport && r->m_priorReport != this)
-            r->m_priorReport->m_nextReport = nullptr;
-        r->m_priorReport = this;
+        if (r->FPriorReport && r->FPriorReport != this)
+            r->FPriorReport->FNextReport = nullptr;
+        r->FPriorReport = this;
     }
 }
 
 void TRLCustomReport::SetPriorReport(TRLCustomReport *r)
 {
-    if (r == this || r == m_priorReport)
+    if (r == this || r == FPriorReport)
         return;
     if (r)
         r->SetNextReport(this);
-    else if (m_priorReport)
-        m_priorReport->SetNextReport(nullptr);
+    else if (FPriorReport)
+        FPriorReport->SetNextReport(nullptr);
 }
 
 int TRLCustomReport::PageNumber() const
 {
-    return MasterReport()->m_currentPageNumber;
+    return MasterReport()->FCurrentPageNumber;
 }
 
 int TRLCustomReport::chainPosition() const
 {
     int n = 0;
-    for (const TRLCustomReport *r = m_priorReport; r; r = r->m_priorReport)
+    for (const TRLCustomReport *r = FPriorReport; r; r = r->FPriorReport)
         ++n;
     return n;
 }
 
 TRLGraphicSurface *TRLCustomReport::FindParentSurface() const
 {
-    if (!m_pageSurface) {
-        m_pageSurface = std::make_unique<TRLGraphicSurface>();
-        m_pageSurface->SetWidth(Width());
-        m_pageSurface->SetHeight(Height());
-        m_pageSurface->SetOrientation(m_pageSetup.Orientation() == poLandscape ? MetaOrientationLandscape
+    if (!FPageSurface) {
+        FPageSurface = std::make_unique<TRLGraphicSurface>();
+        FPageSurface->SetWidth(Width());
+        FPageSurface->SetHeight(Height());
+        FPageSurface->SetOrientation(FPageSetup.Orientation() == TRLPageOrientation::poLandscape ? MetaOrientationLandscape
                                                                                : MetaOrientationPortrait);
-        m_pageSurface->SetPaperWidth(m_pageSetup.PaperWidth());
-        m_pageSurface->SetPaperHeight(m_pageSetup.PaperHeight());
-        m_pageSurface->Open();
+        FPageSurface->SetPaperWidth(FPageSetup.PaperWidth());
+        FPageSurface->SetPaperHeight(FPageSetup.PaperHeight());
+        FPageSurface->Open();
     }
-    return m_pageSurface.get();
+    return FPageSurface.get();
 }
 
 void TRLCustomReport::closeAllSurfaces()
@@ -212,22 +212,22 @@ void TRLCustomReport::closeAllSurfaces()
 
 void TRLCustomReport::Clear()
 {
-    m_pageSurface.reset();
+    FPageSurface.reset();
     closeAllSurfaces();
-    m_pages->Clear();
-    m_reportState = rsAbout;
-    m_canceled = false;
-    m_pageIndex = -1;
-    m_currentPageNumber = m_firstPageNumber - 1;
+    FPages->Clear();
+    FReportState = TRLReportState::rsAbout;
+    FCanceled = false;
+    FPageIndex = -1;
+    FCurrentPageNumber = FFirstPageNumber - 1;
 }
 
 void TRLCustomReport::SurfaceOpening()
 {
     TRLCustomSkipper::SurfaceOpening();
     TRLCustomReport *master = MasterReport();
-    ++master->m_pageIndex;
-    if (m_compositeOptions.NumberPages)
-        ++master->m_currentPageNumber;
+    ++master->FPageIndex;
+    if (FCompositeOptions.NumberPages)
+        ++master->FCurrentPageNumber;
 }
 
 void TRLCustomReport::SurfaceBeginDraw()
@@ -246,31 +246,31 @@ void TRLCustomReport::SurfaceEndDraw()
 
 void TRLCustomReport::MarkPrintPosition()
 {
-    m_printPosition = TPoint{0, 0};
-    m_printSize = TPoint{Width(), Height()};
+    FPrintPosition = TPoint{0, 0};
+    FPrintSize = TPoint{Width(), Height()};
 }
 
 void TRLCustomReport::PlaceSurface()
 {
     TRLGraphicSurface *page = FindParentSurface();
-    DrawFrame(*page, TRect{m_printPosition.X, m_printPosition.Y, m_printPosition.X + m_printSize.X,
-                           m_printPosition.Y + m_printSize.Y});
-    page->DrawTaking(m_printPosition.X, m_printPosition.Y, Surface()); // cleared at its next opening anyway
+    DrawFrame(*page, TRect{FPrintPosition.X, FPrintPosition.Y, FPrintPosition.X + FPrintSize.X,
+                           FPrintPosition.Y + FPrintSize.Y});
+    page->DrawTaking(FPrintPosition.X, FPrintPosition.Y, Surface()); // cleared at its next opening anyway
 }
 
 void TRLCustomReport::SurfaceClosed()
 {
     if (TRLCustomPager *outer = FindParentPager())
-        outer->SetRelativePagerRow(outer->RelativePagerRow() + m_printSize.Y);
+        outer->SetRelativePagerRow(outer->RelativePagerRow() + FPrintSize.Y);
     PopBoundsRect();
     TRLCustomReport *master = MasterReport();
-    std::unique_ptr<TRLGraphicSurface> page = std::move(m_pageSurface);
+    std::unique_ptr<TRLGraphicSurface> page = std::move(FPageSurface);
     if (!page)
         return;
-    page->Macros().SetValueText(QStringLiteral("PageNo"), QString::number(master->m_currentPageNumber));
+    page->Macros().SetValueText(QStringLiteral("PageNo"), QString::number(master->FCurrentPageNumber));
     page->Macros().SetValueText(QStringLiteral("CompositeIndex"), QString::number(chainPosition()));
     page->Close();
-    master->m_pages->Add(std::move(page));
+    master->FPages->Add(std::move(page));
 }
 
 void TRLCustomReport::InternalBeginDoc()
@@ -283,35 +283,35 @@ void TRLCustomReport::SetProgressPhase(const QString &phase)
     // The label is repainted at once, so only a new text is worth that, and
     // while pages fly by (a long form changes page every few milliseconds)
     // no more often than the eye can follow.
-    if (!master->m_progressForm || phase == master->m_lastPhase)
+    if (!master->FProgressForm || phase == master->FLastPhase)
         return;
-    if (master->m_phaseClock.isValid() && master->m_phaseClock.elapsed() < 40)
+    if (master->FPhaseClock.isValid() && master->FPhaseClock.elapsed() < 40)
         return;
-    master->m_lastPhase = phase;
-    master->m_phaseClock.restart();
-    master->m_progressForm->StepCaption(phase);
+    master->FLastPhase = phase;
+    master->FPhaseClock.restart();
+    master->FProgressForm->StepCaption(phase);
 }
 
 void TRLCustomReport::SetProgressSize(int max)
 {
     TRLCustomReport *master = MasterReport();
-    if (master->m_progressForm)
-        master->m_progressForm->SetMax(max);
+    if (master->FProgressForm)
+        master->FProgressForm->SetMax(max);
 }
 
 void TRLCustomReport::StepProgress(int step)
 {
     TRLCustomReport *master = MasterReport();
-    if (master->m_progressForm)
+    if (master->FProgressForm)
         for (int i = 0; i < step; ++i)
-            master->m_progressForm->Tick();
+            master->FProgressForm->Tick();
 }
 
 void TRLCustomReport::closeProgress()
 {
-    m_progressForm.reset();
-    m_lastPhase.clear();
-    m_phaseClock.invalidate();
+    FProgressForm.reset();
+    FLastPhase.clear();
+    FPhaseClock.invalidate();
 }
 
 void TRLCustomReport::DataFirst()
@@ -331,18 +331,18 @@ QString TRLCustomReport::defaultJobTitle() const
 {
     const QStringList args = QCoreApplication::instance() ? QCoreApplication::arguments() : QStringList{};
     const QString program = args.isEmpty() ? files::executablePath() : args.first();
-    return FormatDefaultJobTitle(program + QStringLiteral(": ") + m_ownerName + u'.' + Name());
+    return FormatDefaultJobTitle(program + QStringLiteral(": ") + FOwnerName + u'.' + Name());
 }
 
 void TRLCustomReport::storePageDescription()
 {
-    TRLGraphicStorage &pages = *MasterReport()->m_pages;
-    pages.SetFirstPageNumber(m_firstPageNumber);
-    pages.SetTitle(m_title);
-    pages.SetJobTitle(m_jobTitle.isEmpty() ? defaultJobTitle() : m_jobTitle);
-    pages.SetOrientation(m_pageSetup.Orientation() == poLandscape ? 2 : 1);
-    pages.SetPaperWidth(m_pageSetup.PaperWidth());
-    pages.SetPaperHeight(m_pageSetup.PaperHeight());
+    TRLGraphicStorage &pages = *MasterReport()->FPages;
+    pages.SetFirstPageNumber(FFirstPageNumber);
+    pages.SetTitle(FTitle);
+    pages.SetJobTitle(FJobTitle.isEmpty() ? defaultJobTitle() : FJobTitle);
+    pages.SetOrientation(FPageSetup.Orientation() == TRLPageOrientation::poLandscape ? 2 : 1);
+    pages.SetPaperWidth(FPageSetup.PaperWidth());
+    pages.SetPaperHeight(FPageSetup.PaperHeight());
 }
 
 bool TRLCustomReport::Prepare()
@@ -359,22 +359,22 @@ bool TRLCustomReport::Prepare()
     TRLCustomReport *master = MasterReport();
     try {
         Clear();
-        m_reportState = rsWriting;
-        m_reportDateTime = QDateTime::currentDateTime();
+        FReportState = TRLReportState::rsWriting;
+        FReportDateTime = QDateTime::currentDateTime();
         auto resetNumber = [&] {
-            if (m_compositeOptions.ResetPageNumber || master == this)
-                master->m_currentPageNumber = m_firstPageNumber - 1;
+            if (FCompositeOptions.ResetPageNumber || master == this)
+                master->FCurrentPageNumber = FFirstPageNumber - 1;
         };
         resetNumber();
-        if (master->m_showProgress) {
+        if (master->FShowProgress) {
             if (master == this) {
                 int levels = 0;
-                for (TRLCustomReport *r = this; r; r = r->m_nextReport)
+                for (TRLCustomReport *r = this; r; r = r->FNextReport)
                     ++levels;
                 if (const auto &open = RLUserInterface().OpenProgress)
-                    m_progressForm = open(LS().LS_PrintingInProgressStr, levels, [master] { master->Cancel(); });
-            } else if (master->m_progressForm) {
-                master->m_progressForm->NextLevel();
+                    FProgressForm = open(LS().LS_PrintingInProgressStr, levels, [master] { master->Cancel(); });
+            } else if (master->FProgressForm) {
+                master->FProgressForm->NextLevel();
             }
         }
         SetProgressPhase(LS().LS_PreparingReportStr);
@@ -388,18 +388,18 @@ bool TRLCustomReport::Prepare()
         LoadPrinterMetrics();
         BeginDoc();
         DataFirst();
-        while (!m_dataEof && !master->m_canceled) {
-            m_recordMoved = false;
+        while (!FDataEof && !master->FCanceled) {
+            FRecordMoved = false;
             PrintDetails();
-            if (!m_recordMoved)
+            if (!FRecordMoved)
                 DataNext();
         }
-        if (!m_nextReport)
-            m_reportState = rsClosing;
-        if (m_printEmpty && m_detailCount == 0)
+        if (!FNextReport)
+            FReportState = TRLReportState::rsClosing;
+        if (FPrintEmpty && FDetailCount == 0)
             OpenSurface();
         EndDoc();
-        if (master->m_canceled)
+        if (master->FCanceled)
             throw SilentAbort();
         if (AfterPrint)
             AfterPrint(this);
@@ -407,33 +407,33 @@ bool TRLCustomReport::Prepare()
         auto macroName = [](int n) {
             return n == 0 ? QStringLiteral("LastPageNumber") : QStringLiteral("LastPageNumber_") + QString::number(n);
         };
-        const QString last = QString::number(master->m_currentPageNumber);
-        master->m_pages->Macros().SetValueText(macroName(position), last);
-        if (!m_compositeOptions.ResetPageNumber)
+        const QString last = QString::number(master->FCurrentPageNumber);
+        master->FPages->Macros().SetValueText(macroName(position), last);
+        if (!FCompositeOptions.ResetPageNumber)
             for (int n = position - 1; n >= 0; --n)
-                master->m_pages->Macros().SetValueText(macroName(n), last);
-        if (m_nextReport && !m_nextReport->Prepare()) {
-            m_reportState = rsAbout;
+                master->FPages->Macros().SetValueText(macroName(n), last);
+        if (FNextReport && !FNextReport->Prepare()) {
+            FReportState = TRLReportState::rsAbout;
             return false;
         }
         storePageDescription();
-        m_reportState = rsReady;
+        FReportState = TRLReportState::rsReady;
         return true;
     } catch (const SilentAbort &) {
-        m_reportState = rsAbout;
-        if (m_priorReport)
+        FReportState = TRLReportState::rsAbout;
+        if (FPriorReport)
             throw;
         return false;
     } catch (const Exception &e) {
-        m_reportState = rsAbout;
-        if (m_priorReport)
+        FReportState = TRLReportState::rsAbout;
+        if (FPriorReport)
             throw;
         showErrorMessage(Name() + QStringLiteral(": ") + LS().LS_PrepareErrorStr + u'\n' +
                          QString::fromLatin1(e.className()) + u'(' + e.message() + u')');
         return false;
     } catch (const std::exception &e) {
-        m_reportState = rsAbout;
-        if (m_priorReport)
+        FReportState = TRLReportState::rsAbout;
+        if (FPriorReport)
             throw;
         showErrorMessage(Name() + QStringLiteral(": ") + LS().LS_PrepareErrorStr + u'\n' +
                          QStringLiteral("Exception(") + QString::fromLocal8Bit(e.what()) + u')');
@@ -443,43 +443,43 @@ bool TRLCustomReport::Prepare()
 
 void TRLCustomReport::Print()
 {
-    m_state.include(stPrinting);
+    FState.include(TRLControlStateType::stPrinting);
     struct Clear {
         TRLControlState &s;
-        ~Clear() { s.exclude(stPrinting); }
-    } clearFlag{m_state};
+        ~Clear() { s.exclude(TRLControlStateType::stPrinting); }
+    } clearFlag{FState};
 
     TRLPrinterWrapper &printer = RLPrinter();
-    printer.SetPaperSize(m_pageSetup.PaperWidth(), m_pageSetup.PaperHeight(), m_pageSetup.Orientation() == poLandscape,
-                         m_pageSetup.ForceEmulation(), true);
-    if (m_defaultFilter)
-        SetSelectedFilter(m_defaultFilter);
-    m_dialogParams = TRLPrintDialogParams{};
-    printer.SetOddEven(odAllPages);
+    printer.SetPaperSize(FPageSetup.PaperWidth(), FPageSetup.PaperHeight(), FPageSetup.Orientation() == TRLPageOrientation::poLandscape,
+                         FPageSetup.ForceEmulation(), true);
+    if (FDefaultFilter)
+        SetSelectedFilter(FDefaultFilter);
+    FDialogParams = TRLPrintDialogParams{};
+    printer.SetOddEven(TRLPrintOddEvenPages::odAllPages);
     printer.SetCopies(1);
-    if (m_printDialog && ShowPrintDialogHook && !ShowPrintDialogHook(*this)) {
-        m_canceled = true;
+    if (FPrintDialog && ShowPrintDialogHook && !ShowPrintDialogHook(*this)) {
+        FCanceled = true;
         throw SilentAbort();
     }
-    if (m_reportState == rsAbout && !Prepare())
+    if (FReportState == TRLReportState::rsAbout && !Prepare())
         return;
-    m_dialogParams.FromPage = std::max(1, m_dialogParams.FromPage);
-    m_dialogParams.ToPage = std::min(m_pages->PageCount(), m_dialogParams.ToPage);
+    FDialogParams.FromPage = std::max(1, FDialogParams.FromPage);
+    FDialogParams.ToPage = std::min(FPages->PageCount(), FDialogParams.ToPage);
     TRLCustomFilter *filter = SelectedFilter();
     if (!filter)
         filter = SpoolFilterInstance();
-    filter->SetShowProgress(m_showProgress);
-    const int parity = printer.OddEven() == odOddPagesOnly ? 1 : printer.OddEven() == odEvenPagesOnly ? 2 : 0;
-    ApplyFilter(m_pages, filter, m_dialogParams.FromPage, m_dialogParams.ToPage, QString(), parity);
+    filter->SetShowProgress(FShowProgress);
+    const int parity = printer.OddEven() == TRLPrintOddEvenPages::odOddPagesOnly ? 1 : printer.OddEven() == TRLPrintOddEvenPages::odEvenPagesOnly ? 2 : 0;
+    ApplyFilter(FPages, filter, FDialogParams.FromPage, FDialogParams.ToPage, QString(), parity);
 }
 
 bool TRLCustomReport::PreviewModal()
 {
-    if (m_forcePrepare)
+    if (FForcePrepare)
         Clear();
-    if (m_defaultFilter)
-        SetSelectedFilter(m_defaultFilter);
-    if (m_reportState == rsAbout && !Prepare())
+    if (FDefaultFilter)
+        SetSelectedFilter(FDefaultFilter);
+    if (FReportState == TRLReportState::rsAbout && !Prepare())
         return false;
     if (PreviewHook)
         PreviewHook(*this);
@@ -488,21 +488,21 @@ bool TRLCustomReport::PreviewModal()
 
 void TRLCustomReport::SaveToFile(const QString &fileName)
 {
-    if (m_reportState == rsAbout && !Prepare())
+    if (FReportState == TRLReportState::rsAbout && !Prepare())
         return;
     if (TRLCustomSaveFilter *filter = SaveFilterByFileName(fileName)) {
         filter->SetFileName(fileName);
-        ApplyFilter(m_pages, filter, 1, INT_MAX, QString(), 0);
+        ApplyFilter(FPages, filter, 1, INT_MAX, QString(), 0);
     } else {
-        m_pages->SaveToFile(fileName);
+        FPages->SaveToFile(fileName);
     }
 }
 
 void TRLCustomReport::SaveToStream(TStream &stream)
 {
-    if (m_reportState == rsAbout && !Prepare())
+    if (FReportState == TRLReportState::rsAbout && !Prepare())
         return;
-    m_pages->SaveToStream(stream);
+    FPages->SaveToStream(stream);
 }
 
 namespace {
@@ -512,7 +512,7 @@ void takeDescription(TRLCustomReport &report)
     report.SetFirstPageNumber(pages.FirstPageNumber());
     report.SetTitle(pages.Title());
     report.SetJobTitle(pages.JobTitle());
-    report.PageSetup().SetOrientation(pages.Orientation() == 2 ? poLandscape : poPortrait);
+    report.PageSetup().SetOrientation(pages.Orientation() == 2 ? TRLPageOrientation::poLandscape : TRLPageOrientation::poPortrait);
     report.PageSetup().SetPaperSize(PaperSizeBySize(pages.PaperWidth(), pages.PaperHeight()));
     report.PageSetup().SetPaperWidth(pages.PaperWidth());
     report.PageSetup().SetPaperHeight(pages.PaperHeight());
@@ -522,17 +522,17 @@ void takeDescription(TRLCustomReport &report)
 void TRLCustomReport::LoadFromFile(const QString &fileName)
 {
     Clear();
-    m_pages->LoadFromFile(fileName);
+    FPages->LoadFromFile(fileName);
     takeDescription(*this);
-    m_reportState = rsReady;
+    FReportState = TRLReportState::rsReady;
 }
 
 void TRLCustomReport::LoadFromStream(TStream &stream)
 {
     Clear();
-    m_pages->LoadFromStream(stream);
+    FPages->LoadFromStream(stream);
     takeDescription(*this);
-    m_reportState = rsReady;
+    FReportState = TRLReportState::rsReady;
 }
 
 // ---------------------------------------------------------------------------
@@ -550,10 +550,10 @@ void TRLCustomReport::DesignPaint(TCanvas &canvas, const TRect &rect)
     canvas.FillRect(TRect{rect.Right - m.Right, rect.Top, rect.Right, rect.Bottom});
     canvas.FillRect(TRect{rect.Left + m.Left, rect.Top, rect.Right - m.Right, rect.Top + m.Top});
     canvas.FillRect(TRect{rect.Left + m.Left, rect.Bottom - m.Bottom, rect.Right - m.Right, rect.Bottom});
-    if (m_showTracks)
+    if (FShowTracks)
         DesignDottedFrame(canvas, DesignOffset(ClientRect(), rect.Left, rect.Top));
     DesignPaintChildren(canvas, rect);
-    if (m_showDesigners)
+    if (FShowDesigners)
         DesignDrawTag(canvas, rect, QStringLiteral("Report ") + Name(), TRLDesignTagStyle{"MS Sans Serif", 8, clWhite, clBlue, true, false});
 }
 

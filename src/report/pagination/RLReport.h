@@ -19,7 +19,7 @@ class TRLCustomPrintFilter;
 class TRLProgress;
 
 struct TRLPreviewOptions {
-    TRLPreviewOptionsDefaults Defaults = pdUseDefaults;
+    TRLPreviewOptionsDefaults Defaults = TRLPreviewOptionsDefaults::pdUseDefaults;
     bool ShowModal = false;
     int FormStyle = 0;        // normal
     int Position = 0;         // centred on the screen
@@ -48,49 +48,49 @@ public:
     explicit TRLCustomReport(const QString &ownerName = QString());
     ~TRLCustomReport() override;
 
-    TRLPageSetup &PageSetup() { return m_pageSetup; }
-    TRLPreviewOptions &PreviewOptions() { return m_previewOptions; }
-    TRLCompositeOptions &CompositeOptions() { return m_compositeOptions; }
-    TRLGraphicStorage &Pages() { return *m_pages; }
-    TRLReportState ReportState() const { return m_reportState; }
-    bool Canceled() const { return m_canceled; }
-    int PageIndex() const { return m_pageIndex; }
+    TRLPageSetup &PageSetup() { return FPageSetup; }
+    TRLPreviewOptions &PreviewOptions() { return FPreviewOptions; }
+    TRLCompositeOptions &CompositeOptions() { return FCompositeOptions; }
+    TRLGraphicStorage &Pages() { return *FPages; }
+    TRLReportState ReportState() const { return FReportState; }
+    bool Canceled() const { return FCanceled; }
+    int PageIndex() const { return FPageIndex; }
     int PageNumber() const;
-    int CurrentPageNumber() const { return m_currentPageNumber; }
-    int FirstPageNumber() const { return m_firstPageNumber; }
-    void SetFirstPageNumber(int v) { m_firstPageNumber = v; }
-    bool PrintDialog() const { return m_printDialog; }
-    void SetPrintDialog(bool v) { m_printDialog = v; }
-    bool PrintEmpty() const { return m_printEmpty; }
-    void SetPrintEmpty(bool v) { m_printEmpty = v; }
-    bool ShowProgress() const { return m_showProgress; }
-    void SetShowProgress(bool v) { m_showProgress = v; }
-    bool ForcePrepare() const { return m_forcePrepare; }
-    void SetForcePrepare(bool v) { m_forcePrepare = v; }
+    int CurrentPageNumber() const { return FCurrentPageNumber; }
+    int FirstPageNumber() const { return FFirstPageNumber; }
+    void SetFirstPageNumber(int v) { FFirstPageNumber = v; }
+    bool PrintDialog() const { return FPrintDialog; }
+    void SetPrintDialog(bool v) { FPrintDialog = v; }
+    bool PrintEmpty() const { return FPrintEmpty; }
+    void SetPrintEmpty(bool v) { FPrintEmpty = v; }
+    bool ShowProgress() const { return FShowProgress; }
+    void SetShowProgress(bool v) { FShowProgress = v; }
+    bool ForcePrepare() const { return FForcePrepare; }
+    void SetForcePrepare(bool v) { FForcePrepare = v; }
     // What the design painting adds: name tags and corner marks, and the
     // dotted tracks of the margins.
-    bool ShowDesigners() const { return m_showDesigners; }
-    void SetShowDesigners(bool v) { m_showDesigners = v; }
-    bool ShowTracks() const { return m_showTracks; }
-    void SetShowTracks(bool v) { m_showTracks = v; }
-    TRLPrintQuality PrintQuality() const { return m_printQuality; }
-    void SetPrintQuality(TRLPrintQuality q) { m_printQuality = q; }
-    bool AdjustableMargins() const { return m_adjustableMargins; }
+    bool ShowDesigners() const { return FShowDesigners; }
+    void SetShowDesigners(bool v) { FShowDesigners = v; }
+    bool ShowTracks() const { return FShowTracks; }
+    void SetShowTracks(bool v) { FShowTracks = v; }
+    TRLPrintQuality PrintQuality() const { return FPrintQuality; }
+    void SetPrintQuality(TRLPrintQuality q) { FPrintQuality = q; }
+    bool AdjustableMargins() const { return FAdjustableMargins; }
     void SetAdjustableMargins(bool v);
-    const QString &Title() const { return m_title; }
+    const QString &Title() const { return FTitle; }
     void SetTitle(const QString &t);
-    const QString &JobTitle() const { return m_jobTitle; }
+    const QString &JobTitle() const { return FJobTitle; }
     void SetJobTitle(const QString &t);
-    TRLCustomPrintFilter *DefaultFilter() const { return m_defaultFilter; }
-    void SetDefaultFilter(TRLCustomPrintFilter *f) { m_defaultFilter = f; }
-    const TRLPrinterMetrics &PrinterMetrics() const { return m_printerMetrics; }
-    TRLCustomReport *NextReport() const { return m_nextReport; }
-    TRLCustomReport *PriorReport() const { return m_priorReport; }
+    TRLCustomPrintFilter *DefaultFilter() const { return FDefaultFilter; }
+    void SetDefaultFilter(TRLCustomPrintFilter *f) { FDefaultFilter = f; }
+    const TRLPrinterMetrics &PrinterMetrics() const { return FPrinterMetrics; }
+    TRLCustomReport *NextReport() const { return FNextReport; }
+    TRLCustomReport *PriorReport() const { return FPriorReport; }
     void SetNextReport(TRLCustomReport *r);
     void SetPriorReport(TRLCustomReport *r);
-    QDateTime ReportDateTime() const { return m_reportDateTime; }
-    TRLPrintDialogParams &DialogParams() { return m_dialogParams; }
-    TRLGraphicSurface *PageSurface() const { return m_pageSurface.get(); }
+    QDateTime ReportDateTime() const { return FReportDateTime; }
+    TRLPrintDialogParams &DialogParams() { return FDialogParams; }
+    TRLGraphicSurface *PageSurface() const { return FPageSurface.get(); }
 
     // Events of the report.
     TRLBeforePrintEvent BeforePrint; // at the start of Prepare
@@ -103,7 +103,7 @@ public:
     void Print();
     bool PreviewModal();
     void Clear();
-    void Cancel() { m_canceled = true; }
+    void Cancel() { FCanceled = true; }
     void SaveToFile(const QString &fileName);
     void SaveToStream(TStream &stream);
     void LoadFromFile(const QString &fileName);
@@ -144,7 +144,7 @@ public:
     // Called by the page setup when paper or orientation change.
     void PageSetupChanged();
 
-    const QString &OwnerName() const { return m_ownerName; }
+    const QString &OwnerName() const { return FOwnerName; }
 
 private:
     bool prepareOne();
@@ -154,38 +154,38 @@ private:
     int chainPosition() const;
     void closeAllSurfaces();
 
-    QString m_ownerName;
-    bool m_canceled = false;
+    QString FOwnerName;
+    bool FCanceled = false;
     // Linked to this report; the storage frees itself when the last
     // component linked to it (this report, a preview, a filter) lets go.
-    TRLGraphicStorage *m_pages = nullptr;
-    mutable std::unique_ptr<TRLGraphicSurface> m_pageSurface;
-    QString m_lastPhase;
-    QElapsedTimer m_phaseClock;
-    TRLCustomReport *m_nextReport = nullptr;
-    TRLCustomReport *m_priorReport = nullptr;
-    int m_firstPageNumber = 1;
-    int m_currentPageNumber = 0;
-    int m_pageIndex = 0;
-    TRLPageSetup m_pageSetup;
-    bool m_printDialog = true;
-    bool m_printEmpty = true;
-    TRLPrinterMetrics m_printerMetrics;
-    TRLReportState m_reportState = rsAbout;
-    QString m_title;
-    QString m_jobTitle;
-    QDateTime m_reportDateTime;
-    TRLCustomPrintFilter *m_defaultFilter = nullptr;
-    bool m_showProgress = true;
-    TRLPrintQuality m_printQuality = pqFullFeature;
-    bool m_adjustableMargins = false;
-    TRLPreviewOptions m_previewOptions;
-    bool m_forcePrepare = true;
-    bool m_showDesigners = true;
-    bool m_showTracks = true;
-    TRLCompositeOptions m_compositeOptions;
-    std::unique_ptr<TRLProgress> m_progressForm;
-    TRLPrintDialogParams m_dialogParams;
+    TRLGraphicStorage *FPages = nullptr;
+    mutable std::unique_ptr<TRLGraphicSurface> FPageSurface;
+    QString FLastPhase;
+    QElapsedTimer FPhaseClock;
+    TRLCustomReport *FNextReport = nullptr;
+    TRLCustomReport *FPriorReport = nullptr;
+    int FFirstPageNumber = 1;
+    int FCurrentPageNumber = 0;
+    int FPageIndex = 0;
+    TRLPageSetup FPageSetup;
+    bool FPrintDialog = true;
+    bool FPrintEmpty = true;
+    TRLPrinterMetrics FPrinterMetrics;
+    TRLReportState FReportState = TRLReportState::rsAbout;
+    QString FTitle;
+    QString FJobTitle;
+    QDateTime FReportDateTime;
+    TRLCustomPrintFilter *FDefaultFilter = nullptr;
+    bool FShowProgress = true;
+    TRLPrintQuality FPrintQuality = TRLPrintQuality::pqFullFeature;
+    bool FAdjustableMargins = false;
+    TRLPreviewOptions FPreviewOptions;
+    bool FForcePrepare = true;
+    bool FShowDesigners = true;
+    bool FShowTracks = true;
+    TRLCompositeOptions FCompositeOptions;
+    std::unique_ptr<TRLProgress> FProgressForm;
+    TRLPrintDialogParams FDialogParams;
 };
 
 // The printer's unprintable margins in screen pixels (halves to even), turned

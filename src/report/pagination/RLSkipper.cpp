@@ -14,18 +14,18 @@ int TRLCustomSkipper::DataCount()
         OnDataCount(this, count);
         return count;
     }
-    TDataSet *ds = m_dataSource ? m_dataSource->DataSet() : nullptr;
+    TDataSet *ds = FDataSource ? FDataSource->DataSet() : nullptr;
     return ds && ds->Active() ? ds->RecordCount() : 0;
 }
 
 bool TRLCustomSkipper::moreData(bool first)
 {
     bool more = false;
-    if (m_dataSource) {
-        TDataSet *ds = m_dataSource->DataSet();
+    if (FDataSource) {
+        TDataSet *ds = FDataSource->DataSet();
         if (ds && ds->Active()) {
             if (first) {
-                if (m_recordRange == rrAllRecords)
+                if (FRecordRange == TRLRecordRange::rrAllRecords)
                     ds->First();
             } else {
                 ds->Next();
@@ -40,46 +40,46 @@ bool TRLCustomSkipper::moreData(bool first)
 
 void TRLCustomSkipper::fetch(bool first)
 {
-    TRLRecordAction previous = m_recordAction;
+    TRLRecordAction previous = FRecordAction;
     for (;;) {
         bool more;
-        if (!first && (previous == raUseAndRetain || previous == raBlankAndRetain))
+        if (!first && (previous == TRLRecordAction::raUseAndRetain || previous == TRLRecordAction::raBlankAndRetain))
             more = true; // the same record is used again
         else
             more = moreData(first);
-        if (!first && m_recordRange == rrCurrentOnly)
+        if (!first && FRecordRange == TRLRecordRange::rrCurrentOnly)
             more = false;
-        if (m_recordRange == rrNextN && m_rangeCount < m_recNo)
+        if (FRecordRange == TRLRecordRange::rrNextN && FRangeCount < FRecNo)
             more = false;
-        m_dataEof = !more;
-        m_recordAction = raUseIt;
+        FDataEof = !more;
+        FRecordAction = TRLRecordAction::raUseIt;
         if (OnDataRecord)
-            OnDataRecord(this, m_recNo, m_copyNo, m_dataEof, m_recordAction);
-        if (m_dataEof || m_recordAction != raIgnoreIt)
+            OnDataRecord(this, FRecNo, FCopyNo, FDataEof, FRecordAction);
+        if (FDataEof || FRecordAction != TRLRecordAction::raIgnoreIt)
             break;
         // An ignored record is passed over: the next round moves on.
         first = false;
-        previous = m_recordAction;
+        previous = FRecordAction;
     }
 }
 
 void TRLCustomSkipper::DataFirst()
 {
-    m_recNo = 1;
-    m_copyNo = 1;
-    m_recordAction = raUseIt;
+    FRecNo = 1;
+    FCopyNo = 1;
+    FRecordAction = TRLRecordAction::raUseIt;
     fetch(true);
-    m_recordMoved = false;
+    FRecordMoved = false;
 }
 
 void TRLCustomSkipper::DataNext()
 {
-    const TRLRecordAction previous = m_recordAction;
-    m_copyNo = previous == raUseAndRetain ? m_copyNo + 1 : 1;
-    if (previous == raUseIt)
-        ++m_recNo;
+    const TRLRecordAction previous = FRecordAction;
+    FCopyNo = previous == TRLRecordAction::raUseAndRetain ? FCopyNo + 1 : 1;
+    if (previous == TRLRecordAction::raUseIt)
+        ++FRecNo;
     fetch(false);
-    m_recordMoved = true;
+    FRecordMoved = true;
 }
 
 } // namespace prenso

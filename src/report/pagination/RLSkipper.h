@@ -13,17 +13,17 @@ public:
     using TRLCustomPager::TRLCustomPager;
     TRLCustomSkipper *AsSkipper() override { return this; }
 
-    TDataSource *DataSource() const { return m_dataSource; }
-    void SetDataSource(TDataSource *ds) { m_dataSource = ds; }
-    TRLRecordRange RecordRange() const { return m_recordRange; }
-    void SetRecordRange(TRLRecordRange r) { m_recordRange = r; }
-    int RangeCount() const { return m_rangeCount; }
-    void SetRangeCount(int v) { m_rangeCount = v; }
-    TRLRecordAction RecordAction() const { return m_recordAction; }
-    bool DataEof() const { return m_dataEof; }
-    int RecNo() const { return m_recNo; }
-    int CopyNo() const { return m_copyNo; }
-    bool RecordMoved() const { return m_recordMoved; }
+    TDataSource *DataSource() const { return FDataSource; }
+    void SetDataSource(TDataSource *ds) { FDataSource = ds; }
+    TRLRecordRange RecordRange() const { return FRecordRange; }
+    void SetRecordRange(TRLRecordRange r) { FRecordRange = r; }
+    int RangeCount() const { return FRangeCount; }
+    void SetRangeCount(int v) { FRangeCount = v; }
+    TRLRecordAction RecordAction() const { return FRecordAction; }
+    bool DataEof() const { return FDataEof; }
+    int RecNo() const { return FRecNo; }
+    int CopyNo() const { return FCopyNo; }
+    bool RecordMoved() const { return FRecordMoved; }
 
     TRLOnDataCountEvent OnDataCount;
     TRLOnDataRecordEvent OnDataRecord;
@@ -37,14 +37,14 @@ protected:
     bool moreData(bool first);
     void fetch(bool first);
 
-    TRLRecordAction m_recordAction = raUseIt;
-    TDataSource *m_dataSource = nullptr;
-    bool m_dataEof = true;
-    int m_recNo = 0;
-    int m_copyNo = 0;
-    bool m_recordMoved = false;
-    TRLRecordRange m_recordRange = rrAllRecords;
-    int m_rangeCount = 0;
+    TRLRecordAction FRecordAction = TRLRecordAction::raUseIt;
+    TDataSource *FDataSource = nullptr;
+    bool FDataEof = true;
+    int FRecNo = 0;
+    int FCopyNo = 0;
+    bool FRecordMoved = false;
+    TRLRecordRange FRecordRange = TRLRecordRange::rrAllRecords;
+    int FRangeCount = 0;
 };
 
 } // namespace prenso

@@ -171,7 +171,7 @@ std::array<TRLPaperInfo, kPaperSizeCount> buildTable()
         info.Height = row.height;
         info.SystemCode = row.code;
         info.Emulated = row.code == 0;
-        info.Description = i == fpCustom
+        info.Description = i == kPaperSizeCount - 1
                                ? QString::fromLatin1(row.name)
                                : QStringLiteral("%1 %2 x %3 mm")
                                      .arg(QString::fromLatin1(row.name))
@@ -197,16 +197,16 @@ const TRLPaperInfo &PaperInfo(TRLPaperSize size)
 TRLPaperSize PaperSizeBySize(double widthMM, double heightMM)
 {
     const auto &table = PaperTable();
-    TRLPaperSize best = fpCustom;
+    TRLPaperSize best = TRLPaperSize::fpCustom;
     double bestDistance = 0;
-    for (int i = 0; i < fpCustom; ++i) {
+    for (int i = 0; i < kPaperSizeCount - 1; ++i) {
         const TRLPaperInfo &info = table[static_cast<size_t>(i)];
         if (info.Emulated)
             continue;
         const double distance = std::fabs(info.Width - widthMM) + std::fabs(info.Height - heightMM);
         // Several papers share a size (A4, A4 Small and A4 Transverse): the
         // strict comparison keeps the earliest of equally close ones.
-        if (distance < 0.01 && (best == fpCustom || distance < bestDistance)) {
+        if (distance < 0.01 && (best == TRLPaperSize::fpCustom || distance < bestDistance)) {
             best = static_cast<TRLPaperSize>(i);
             bestDistance = distance;
         }
@@ -218,7 +218,7 @@ TRLPaperRequest PaperRequest(double widthMM, double heightMM, bool landscape)
 {
     TRLPaperRequest request;
     const TRLPaperSize size = PaperSizeBySize(widthMM, heightMM);
-    if (size == fpCustom) {
+    if (size == TRLPaperSize::fpCustom) {
         request.PaperCode = kUserDefinedPaperCode;
         request.Width = widthMM;
         request.Height = heightMM;

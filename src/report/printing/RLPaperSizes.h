@@ -8,7 +8,7 @@
 
 namespace prenso {
 
-enum TRLPaperSize : int {
+enum class TRLPaperSize : int {
     fpA0, fpA1, fpA2, fpA3, fpA4, fpA5, fpA6, fpA7, fpA8, fpA9, fpA10,
     fpB0, fpB1, fpB2, fpB3, fpB4, fpB5, fpB6, fpB7, fpB8, fpB9, fpB10,
     fpSRA0, fpSRA1, fpSRA2, fpSRA3, fpSRA4,
@@ -40,7 +40,7 @@ enum TRLPaperSize : int {
     fpCustom
 };
 
-inline constexpr int kPaperSizeCount = fpCustom + 1;
+inline constexpr int kPaperSizeCount = static_cast<int>(TRLPaperSize::fpCustom) + 1;
 
 // The driver's paper code for a size the caller gives in millimetres.
 inline constexpr int kUserDefinedPaperCode = 256;
@@ -62,7 +62,7 @@ const TRLPaperInfo &PaperInfo(TRLPaperSize size);
 
 // The first paper of the table (custom and emulated ones left out) whose
 // width and height together differ from W x H by less than 0.01 mm, the
-// closest one winning; fpCustom when none does.
+// closest one winning; TRLPaperSize::fpCustom when none does.
 TRLPaperSize PaperSizeBySize(double widthMM, double heightMM);
 
 // What a printer is asked for: a known paper by its code and its own size, or

@@ -19,7 +19,7 @@ namespace prenso {
 
 class TCanvas;
 
-enum TRLPrintOddEvenPages { odOddPagesOnly, odEvenPagesOnly, odAllPages };
+enum class TRLPrintOddEvenPages { odOddPagesOnly, odEvenPagesOnly, odAllPages };
 
 // Printer device units.
 struct TRLPrinterMetrics {
@@ -121,7 +121,7 @@ private:
     std::unique_ptr<TCanvas> FCanvas;
     double FCustomWidth = 0;
     double FCustomHeight = 0;
-    TRLPrintOddEvenPages FOddEven = odAllPages;
+    TRLPrintOddEvenPages FOddEven = TRLPrintOddEvenPages::odAllPages;
 };
 
 // The name part of an entry: the text before the first "|".

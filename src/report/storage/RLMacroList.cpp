@@ -79,17 +79,17 @@ void TRLMacroList::SetMillimetreValue(std::string_view name, double mm)
 void TRLMacroList::AddStrings(const TRLMacroList &other)
 {
     if (&other == this) {
-        const std::vector<std::string> copy = m_lines;
-        m_lines.insert(m_lines.end(), copy.begin(), copy.end());
+        const std::vector<std::string> copy = FLines;
+        FLines.insert(FLines.end(), copy.begin(), copy.end());
         return;
     }
-    m_lines.insert(m_lines.end(), other.m_lines.begin(), other.m_lines.end());
+    FLines.insert(FLines.end(), other.FLines.begin(), other.FLines.end());
 }
 
 int TRLMacroList::IndexOfName(std::string_view name) const
 {
-    for (size_t i = 0; i < m_lines.size(); ++i) {
-        const std::string &line = m_lines[i];
+    for (size_t i = 0; i < FLines.size(); ++i) {
+        const std::string &line = FLines[i];
         const size_t eq = line.find('=');
         if (eq != std::string::npos && SameMacroText(std::string_view(line).substr(0, eq), name))
             return static_cast<int>(i);
@@ -102,7 +102,7 @@ bool TRLMacroList::Find(std::string_view name, std::string_view &value) const
     const int i = IndexOfName(name);
     if (i < 0)
         return false;
-    const std::string &line = m_lines[static_cast<size_t>(i)];
+    const std::string &line = FLines[static_cast<size_t>(i)];
     value = std::string_view(line).substr(line.find('=') + 1);
     return true;
 }
@@ -125,9 +125,9 @@ void TRLMacroList::SetValue(std::string_view name, std::string_view value)
     line.reserve(name.size() + 1 + value.size());
     line.append(name).append("=").append(value);
     if (i >= 0)
-        m_lines[static_cast<size_t>(i)] = std::move(line);
+        FLines[static_cast<size_t>(i)] = std::move(line);
     else
-        m_lines.push_back(std::move(line));
+        FLines.push_back(std::move(line));
 }
 
 QString TRLMacroList::ValueText(const QString &name) const

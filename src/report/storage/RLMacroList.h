@@ -14,12 +14,12 @@ namespace prenso {
 // values are Windows-1252 bytes like the page texts they expand into.
 class TRLMacroList {
 public:
-    int Count() const { return static_cast<int>(m_lines.size()); }
-    const std::string &Strings(int index) const { return m_lines.at(static_cast<size_t>(index)); }
-    const std::vector<std::string> &Lines() const { return m_lines; }
-    void Add(std::string line) { m_lines.push_back(std::move(line)); }
-    void Delete(int index) { m_lines.erase(m_lines.begin() + index); }
-    void Clear() { m_lines.clear(); }
+    int Count() const { return static_cast<int>(FLines.size()); }
+    const std::string &Strings(int index) const { return FLines.at(static_cast<size_t>(index)); }
+    const std::vector<std::string> &Lines() const { return FLines; }
+    void Add(std::string line) { FLines.push_back(std::move(line)); }
+    void Delete(int index) { FLines.erase(FLines.begin() + index); }
+    void Clear() { FLines.clear(); }
     void AddStrings(const TRLMacroList &other);
 
     // Index of the line whose name (text before the first "=") is `name`, or -1.
@@ -39,7 +39,7 @@ public:
     void SetMillimetreValue(std::string_view name, double mm);
 
 private:
-    std::vector<std::string> m_lines;
+    std::vector<std::string> FLines;
 };
 
 // Macro names and the lines of stored files compare with Windows-1252 letter

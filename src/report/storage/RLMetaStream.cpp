@@ -14,16 +14,16 @@ void TRLStreamWriter::String(std::string_view s)
     if (s.size() > static_cast<size_t>(std::numeric_limits<std::int32_t>::max()))
         throw EWriteError(QStringLiteral("A text is too long to be stored"));
     I32(static_cast<std::int32_t>(s.size()));
-    m_out.append(s);
+    FOut.append(s);
 }
 
 void TRLStreamWriter::PatchI32(size_t at, std::int32_t v)
 {
     const auto u = static_cast<std::uint32_t>(v);
-    m_out[at] = static_cast<char>(u & 255);
-    m_out[at + 1] = static_cast<char>((u >> 8) & 255);
-    m_out[at + 2] = static_cast<char>((u >> 16) & 255);
-    m_out[at + 3] = static_cast<char>(u >> 24);
+    FOut[at] = static_cast<char>(u & 255);
+    FOut[at + 1] = static_cast<char>((u >> 8) & 255);
+    FOut[at + 2] = static_cast<char>((u >> 16) & 255);
+    FOut[at + 3] = static_cast<char>(u >> 24);
 }
 
 void TRLStreamReader::Fail(const QString &message)

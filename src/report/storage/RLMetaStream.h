@@ -21,28 +21,28 @@ class TStream;
 // Little-endian writer into a growing byte buffer.
 class TRLStreamWriter {
 public:
-    explicit TRLStreamWriter(std::string &out) : m_out(out) {}
+    explicit TRLStreamWriter(std::string &out) : FOut(out) {}
     // Every object of every page passes here: the small writes are inline.
-    void U8(std::uint8_t v) { m_out.push_back(static_cast<char>(v)); }
+    void U8(std::uint8_t v) { FOut.push_back(static_cast<char>(v)); }
     void U16(std::uint16_t v)
     {
         const char b[2] = {static_cast<char>(v & 255), static_cast<char>(v >> 8)};
-        m_out.append(b, 2);
+        FOut.append(b, 2);
     }
     void I32(std::int32_t v)
     {
         const auto u = static_cast<std::uint32_t>(v);
         const char b[4] = {static_cast<char>(u & 255), static_cast<char>((u >> 8) & 255),
                            static_cast<char>((u >> 16) & 255), static_cast<char>(u >> 24)};
-        m_out.append(b, 4);
+        FOut.append(b, 4);
     }
     void U32(std::uint32_t v) { I32(static_cast<std::int32_t>(v)); }
-    void Bytes(std::string_view b) { m_out.append(b); }
+    void Bytes(std::string_view b) { FOut.append(b); }
     void String(std::string_view s); // int32 byte count, then the bytes
     void Color(const TRLMetaColor &c)
     {
         const char b[3] = {static_cast<char>(c.Red), static_cast<char>(c.Green), static_cast<char>(c.Blue)};
-        m_out.append(b, 3);
+        FOut.append(b, 3);
     }
     void Rect(const TRLMetaRect &r)
     {
@@ -56,14 +56,14 @@ public:
         I32(p.X);
         I32(p.Y);
     }
-    size_t Position() const { return m_out.size(); }
+    size_t Position() const { return FOut.size(); }
     void PatchI32(size_t at, std::int32_t v);
     // Writes v little-endian into the four bytes at p.
     static void PutI32(char *p, std::int32_t v);
-    std::string &Buffer() { return m_out; }
+    std::string &Buffer() { return FOut; }
 
 private:
-    std::string &m_out;
+    std::string &FOut;
 };
 
 // Bounds-checked little-endian reader over bytes in memory. Every read past
@@ -71,10 +71,10 @@ private:
 // gives a message rather than garbage.
 class TRLStreamReader {
 public:
-    explicit TRLStreamReader(std::string_view data) : m_data(data) {}
-    size_t Remaining() const { return m_data.size() - m_pos; }
-    size_t Position() const { return m_pos; }
-    std::string_view Data() const { return m_data; }
+    explicit TRLStreamReader(std::string_view data) : FData(data) {}
+    size_t Remaining() const { return FData.size() - FPos; }
+    size_t Position() const { return FPos; }
+    std::string_view Data() const { return FData; }
     std::uint8_t U8(const char *what) { return static_cast<std::uint8_t>(Bytes(1, what)[0]); }
     std::uint16_t U16(const char *what)
     {
@@ -95,8 +95,8 @@ public:
     {
         if (n > Remaining())
             FailPastEnd(what);
-        const std::string_view out = m_data.substr(m_pos, n);
-        m_pos += n;
+        const std::string_view out = FData.substr(FPos, n);
+        FPos += n;
         return out;
     }
     std::string String(const char *what);
@@ -115,8 +115,8 @@ public:
     [[noreturn]] static void FailPastEnd(const char *what);
 
 private:
-    std::string_view m_data;
-    size_t m_pos = 0;
+    std::string_view FData;
+    size_t FPos = 0;
 };
 // Reading straight from a stream, with every count checked against the
 // bytes that are left, so nothing larger than the stream is ever allocated.

@@ -126,9 +126,9 @@ void TfrmRLFeedBack::Tick()
     // form; pending messages are processed at most every few milliseconds,
     // which the eye cannot tell from every tick and the cancel button still
     // answers at once.
-    if (!m_eventClock.isValid() || m_eventClock.elapsed() >= kEventIntervalMs) {
+    if (!FEventClock.isValid() || FEventClock.elapsed() >= kEventIntervalMs) {
         QCoreApplication::processEvents();
-        m_eventClock.restart();
+        FEventClock.restart();
     }
 }
 
@@ -146,7 +146,7 @@ void TfrmRLFeedBack::Finish()
     BitBtnCancel->setText(LS().LS_CloseStr);
     BitBtnCancel->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
     BitBtnCancel->setDefault(true);
-    m_okKind = true;
+    FOkKind = true;
     TimerBlink->start();
 
     if (dialogsAutomatic()) {
@@ -156,19 +156,19 @@ void TfrmRLFeedBack::Finish()
     // Waiting on a window nobody can see would never end.
     if (!isVisible())
         show();
-    while (!m_finished)
+    while (!FFinished)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 void TfrmRLFeedBack::BitBtnCancelClick()
 {
-    if (m_okKind) {
-        m_finished = true;
+    if (FOkKind) {
+        FFinished = true;
         return;
     }
-    m_canceled = true;
-    if (m_onCancel)
-        m_onCancel(this, m_canceled);
+    FCanceled = true;
+    if (FOnCancel)
+        FOnCancel(this, FCanceled);
 }
 
 void TfrmRLFeedBack::TimerBlinkTimer()
@@ -182,7 +182,7 @@ void TfrmRLFeedBack::keyPressEvent(QKeyEvent *event)
     // window under the caller, and the Close button of Finish is not a
     // cancel button.
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        if (!m_okKind)
+        if (!FOkKind)
             BitBtnCancel->click();
         event->accept();
         return;

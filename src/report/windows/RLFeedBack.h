@@ -67,22 +67,22 @@ public:
     void BitBtnCancelClick();
     void TimerBlinkTimer();
 
-    bool Canceled() const { return m_canceled; }
-    bool Finished() const { return m_finished; }
-    const TRLFeedBackCancelEvent &OnCancel() const { return m_onCancel; }
-    void SetOnCancel(TRLFeedBackCancelEvent handler) { m_onCancel = std::move(handler); }
+    bool Canceled() const { return FCanceled; }
+    bool Finished() const { return FFinished; }
+    const TRLFeedBackCancelEvent &OnCancel() const { return FOnCancel; }
+    void SetOnCancel(TRLFeedBackCancelEvent handler) { FOnCancel = std::move(handler); }
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    TRLFeedBackCancelEvent m_onCancel;
-    bool m_canceled = false;
-    bool m_finished = false;
+    TRLFeedBackCancelEvent FOnCancel;
+    bool FCanceled = false;
+    bool FFinished = false;
     static constexpr int kEventIntervalMs = 15;
-    QElapsedTimer m_eventClock; // since messages were last processed
-    bool m_okKind = false;  // the button is the Close button of Finish
+    QElapsedTimer FEventClock; // since messages were last processed
+    bool FOkKind = false;  // the button is the Close button of Finish
 };
 
 } // namespace prenso

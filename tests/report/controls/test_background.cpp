@@ -76,7 +76,7 @@ TEST_F(Frame, AlignedAndCentredPicturesSitOnTheFill)
     EXPECT_EQ(rgb(img, 12, 2), kYellow);
     EXPECT_EQ(rgb(img, 2, 10), kYellow);
 
-    site.Background().SetArrange(baCenter);
+    site.Background().SetArrange(TRLImageArrange::baCenter);
     img = paint(TRect{0, 0, 60, 40}); // picture at (25, 16)
     EXPECT_EQ(rgb(img, 25, 16), kRed);
     EXPECT_EQ(rgb(img, 29, 19), kRed);
@@ -88,7 +88,7 @@ TEST_F(Frame, AlignedAndCentredPicturesSitOnTheFill)
 TEST_F(Frame, TilesRepeatFromTheCornerAndAreCutAtTheEdge)
 {
     site.Background().SetPicture(marker());
-    site.Background().SetArrange(baSidebySide);
+    site.Background().SetArrange(TRLImageArrange::baSidebySide);
     const QImage img = paint(TRect{10, 10, 65, 45}); // 55 × 35: the last tiles are cut
     EXPECT_EQ(rgb(img, 10, 10), kRed);
     EXPECT_EQ(rgb(img, 20 + 4, 10 + 3), kRed);  // second tile across
@@ -109,7 +109,7 @@ TEST_F(Frame, AOnePixelPictureTilesTheWholeRectangle)
     auto bmp = std::make_unique<TBitmap>();
     bmp->SetImage(dot);
     site.Background().SetPicture(std::move(bmp));
-    site.Background().SetArrange(baSidebySide);
+    site.Background().SetArrange(TRLImageArrange::baSidebySide);
     const QImage img = paint(TRect{3, 5, 97, 95});
     int red = 0;
     for (int y = 0; y < 100; ++y)
@@ -127,7 +127,7 @@ TEST_F(Frame, DistributedOrStretchedPicturesFillTheWholeRectangle)
     site.Background().SetPicture(marker());
     for (bool viaStretch : {false, true}) {
         SCOPED_TRACE(viaStretch);
-        site.Background().SetArrange(viaStretch ? baCenter : baDistributed);
+        site.Background().SetArrange(viaStretch ? TRLImageArrange::baCenter : TRLImageArrange::baDistributed);
         site.Background().SetStretch(viaStretch);
         const QImage img = paint(TRect{0, 0, 60, 40}); // 6 × 5 each picture pixel
         EXPECT_EQ(rgb(img, 0, 0), kRed);
@@ -160,7 +160,7 @@ TEST_F(Frame, GradientsStepByTheGranularityFromTheColourToTheOppositeOne)
     site.SetColor(clRed);
     site.Degrade().OppositeColor = clBlue;
     site.Degrade().Granularity = 10;
-    site.Degrade().Direction = ddHorizontal;
+    site.Degrade().Direction = TRLDegradeDirection::ddHorizontal;
     QImage img = paint(TRect{0, 0, 40, 20});
     // Bands start at 0, 10, 20, 30: the colour at i / 39 of the way.
     EXPECT_EQ(rgb(img, 0, 5), kRed);
@@ -170,7 +170,7 @@ TEST_F(Frame, GradientsStepByTheGranularityFromTheColourToTheOppositeOne)
     EXPECT_EQ(rgb(img, 39, 0), qRgb(59, 0, 196) & 0xFFFFFF);
     EXPECT_EQ(rgb(img, 40, 0), kWhite);
 
-    site.Degrade().Direction = ddVertical;
+    site.Degrade().Direction = TRLDegradeDirection::ddVertical;
     img = paint(TRect{0, 0, 40, 20});
     EXPECT_EQ(rgb(img, 39, 9), kRed);
     EXPECT_EQ(rgb(img, 0, 10), qRgb(121, 0, 134) & 0xFFFFFF); // 10 / 19 of the way
@@ -209,11 +209,11 @@ TEST(BackgroundOnAPage, ABandsPictureIsPrintedWhereTheBandLands)
     report.SetShowProgress(false);
     report.SetPrintDialog(false);
     auto *title = report.AddChild<TRLBand>();
-    title->SetBandType(btTitle);
+    title->SetBandType(TRLBandType::btTitle);
     title->SetAutoExpand(false);
     title->SetHeight(40);
     title->Background().SetPicture(marker());
-    title->Background().SetArrange(baCenter);
+    title->Background().SetArrange(TRLImageArrange::baCenter);
     ASSERT_TRUE(report.Prepare());
     ASSERT_GE(report.Pages().PageCount(), 1);
     TRLGraphicSurface *page = report.Pages().Pages(0);

@@ -62,7 +62,7 @@ struct Form {
 
         title = report.AddChild<TRLBand>();
         title->SetName(QStringLiteral("bndTitle"));
-        title->SetBandType(btTitle);
+        title->SetBandType(TRLBandType::btTitle);
         title->SetAutoExpand(false);
         title->SetHeight(60);
         QImage tile(16, 16, QImage::Format_RGB32);
@@ -72,7 +72,7 @@ struct Form {
         auto picture = std::make_unique<TBitmap>();
         picture->SetImage(tile);
         title->Background().SetPicture(std::move(picture));
-        title->Background().SetArrange(baSidebySide);
+        title->Background().SetArrange(TRLImageArrange::baSidebySide);
         heading = title->AddChild<TRLCustomLabel>();
         heading->SetName(QStringLiteral("lblHeading"));
         TFont big;
@@ -85,10 +85,10 @@ struct Form {
 
         columns = report.AddChild<TRLBand>();
         columns->SetName(QStringLiteral("bndColumns"));
-        columns->SetBandType(btColumnHeader);
+        columns->SetBandType(TRLBandType::btColumnHeader);
         columns->SetAutoExpand(false);
         columns->SetHeight(24);
-        columns->Borders().SetSides(sdAll);
+        columns->Borders().SetSides(TRLBorderSides::sdAll);
         item = columns->AddChild<TRLCustomLabel>();
         item->SetName(QStringLiteral("lblItem"));
         item->SetBounds(16, 4, 10, 10);
@@ -110,7 +110,7 @@ struct Form {
 
         footer = report.AddChild<TRLBand>();
         footer->SetName(QStringLiteral("bndFooter"));
-        footer->SetBandType(btFooter);
+        footer->SetBandType(TRLBandType::btFooter);
         footer->SetAutoExpand(false);
         footer->SetHeight(20);
     }

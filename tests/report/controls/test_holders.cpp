@@ -43,13 +43,13 @@ TEST_F(Holders, EachStyleTakesItsCoordinatesFromTheHolderAndKeepsTheOthers)
         TRect expected; // held starts at (200, 150, 30 × 20); holder at (10, 20, 50 × 40)
     };
     const Case cases[] = {
-        {hsAsColumn, rectOf(10 + 3, 150, 50, 20)},
-        {hsHorizontally, rectOf(10 + 3, 150, 30, 20)},
-        {hsVertically, rectOf(200, 20 + 4, 30, 20)},
-        {hsRelatively, rectOf(10 + 3, 20 + 4, 30, 20)},
-        {hsCopyWidth, rectOf(200, 150, 50, 20)},
-        {hsCopyHeight, rectOf(200, 150, 30, 40)},
-        {hsCopySize, rectOf(200, 150, 50, 40)},
+        {TRLHoldStyle::hsAsColumn, rectOf(10 + 3, 150, 50, 20)},
+        {TRLHoldStyle::hsHorizontally, rectOf(10 + 3, 150, 30, 20)},
+        {TRLHoldStyle::hsVertically, rectOf(200, 20 + 4, 30, 20)},
+        {TRLHoldStyle::hsRelatively, rectOf(10 + 3, 20 + 4, 30, 20)},
+        {TRLHoldStyle::hsCopyWidth, rectOf(200, 150, 50, 20)},
+        {TRLHoldStyle::hsCopyHeight, rectOf(200, 150, 30, 40)},
+        {TRLHoldStyle::hsCopySize, rectOf(200, 150, 50, 40)},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(static_cast<int>(c.style));
@@ -71,7 +71,7 @@ TEST_F(Holders, HeldControlsFollowTheHolderAndCannotLeaveIt)
 {
     TRLCustomControl *holder = add(10, 20, 50, 40);
     TRLCustomControl *held = add(100, 100, 30, 20);
-    held->SetHoldStyle(hsAsColumn);
+    held->SetHoldStyle(TRLHoldStyle::hsAsColumn);
     held->SetHolder(holder);
     ASSERT_EQ(held->BoundsRect(), rectOf(10, 100, 50, 20));
 
@@ -86,7 +86,7 @@ TEST_F(Holders, HeldControlsFollowTheHolderAndCannotLeaveIt)
     // A new offset or style applies at once.
     held->SetHolderOffset(TPoint{-5, 0});
     EXPECT_EQ(held->Left(), 65);
-    held->SetHoldStyle(hsVertically);
+    held->SetHoldStyle(TRLHoldStyle::hsVertically);
     holder->SetTop(60);
     EXPECT_EQ(held->BoundsRect(), rectOf(65, 60, 80, 25));
 
@@ -102,9 +102,9 @@ TEST_F(Holders, TwoHoldersEachRuleTheirPartAndTheSecondWinsAConflict)
     TRLCustomControl *columns = add(40, 0, 60, 10);
     TRLCustomControl *rows = add(0, 80, 10, 15);
     TRLCustomControl *cell = add(200, 200, 5, 5);
-    cell->SetHoldStyle(hsAsColumn);
+    cell->SetHoldStyle(TRLHoldStyle::hsAsColumn);
     cell->SetHolder(columns);
-    cell->SetSecondHoldStyle(hsVertically);
+    cell->SetSecondHoldStyle(TRLHoldStyle::hsVertically);
     cell->SetSecondHolder(rows);
     cell->SetSecondHolderOffset(TPoint{0, 2});
     EXPECT_EQ(cell->BoundsRect(), rectOf(40, 82, 60, 5));
@@ -114,7 +114,7 @@ TEST_F(Holders, TwoHoldersEachRuleTheirPartAndTheSecondWinsAConflict)
     EXPECT_EQ(cell->BoundsRect(), rectOf(50, 122, 60, 5));
 
     // Both rule Left: the second holder's word is final.
-    cell->SetSecondHoldStyle(hsRelatively);
+    cell->SetSecondHoldStyle(TRLHoldStyle::hsRelatively);
     EXPECT_EQ(cell->BoundsRect(), rectOf(0, 122, 60, 5));
     rows->SetLeft(7);
     columns->SetLeft(90);
@@ -135,7 +135,7 @@ TEST_F(Holders, TwoHoldersEachRuleTheirPartAndTheSecondWinsAConflict)
 TEST_F(Holders, NoControlHoldsOnToItselfAndRingsOfHoldersSettle)
 {
     TRLCustomControl *self = add(10, 20, 30, 40);
-    self->SetHoldStyle(hsRelatively);
+    self->SetHoldStyle(TRLHoldStyle::hsRelatively);
     self->SetHolderOffset(TPoint{5, 5});
     self->SetHolder(self);
     self->SetSecondHolder(self);
@@ -149,9 +149,9 @@ TEST_F(Holders, NoControlHoldsOnToItselfAndRingsOfHoldersSettle)
     TRLCustomControl *a = add(0, 0, 10, 10);
     TRLCustomControl *b = add(50, 0, 10, 10);
     TRLCustomControl *c = add(90, 0, 10, 10);
-    a->SetHoldStyle(hsHorizontally);
-    b->SetHoldStyle(hsHorizontally);
-    c->SetHoldStyle(hsHorizontally);
+    a->SetHoldStyle(TRLHoldStyle::hsHorizontally);
+    b->SetHoldStyle(TRLHoldStyle::hsHorizontally);
+    c->SetHoldStyle(TRLHoldStyle::hsHorizontally);
     a->SetHolderOffset(TPoint{10, 0});
     b->SetHolderOffset(TPoint{10, 0});
     c->SetHolderOffset(TPoint{10, 0});
@@ -161,14 +161,14 @@ TEST_F(Holders, NoControlHoldsOnToItselfAndRingsOfHoldersSettle)
     a->SetLeft(100);
     c->SetWidth(30);
     for (TRLCustomControl *x : {a, b, c})
-        EXPECT_FALSE(x->ControlState().has(stAdjustingHoldeds));
+        EXPECT_FALSE(x->ControlState().has(TRLControlStateType::stAdjustingHoldeds));
 
     // Copying widths both ways: each is held to the other, so they agree
     // and neither can leave the other.
     TRLCustomControl *p = add(0, 100, 40, 10);
     TRLCustomControl *q = add(0, 150, 20, 10);
-    p->SetHoldStyle(hsCopyWidth);
-    q->SetHoldStyle(hsCopyWidth);
+    p->SetHoldStyle(TRLHoldStyle::hsCopyWidth);
+    q->SetHoldStyle(TRLHoldStyle::hsCopyWidth);
     q->SetHolder(p);
     p->SetHolder(q);
     EXPECT_EQ(p->Width(), 40);
@@ -185,9 +185,9 @@ TEST(HolderLinks, GoWithWhicheverControlIsDestroyed)
     auto held = std::make_unique<TRLCustomControl>(nullptr);
     auto other = std::make_unique<TRLCustomControl>(nullptr);
     holder->SetBounds(10, 10, 50, 20);
-    held->SetHoldStyle(hsCopyWidth);
+    held->SetHoldStyle(TRLHoldStyle::hsCopyWidth);
     held->SetHolder(holder.get());
-    held->SetSecondHoldStyle(hsVertically);
+    held->SetSecondHoldStyle(TRLHoldStyle::hsVertically);
     held->SetSecondHolder(other.get());
     other->SetHolder(held.get());
     ASSERT_EQ(held->Width(), 50);
@@ -221,7 +221,7 @@ TEST(HolderLinks, PositionsAreComparedInTheReportsCoordinatesAcrossSites)
     holder->SetBounds(5, 7, 40, 10);
     auto *held = right->AddChild<TRLCustomControl>();
     held->SetBounds(0, 0, 10, 10);
-    held->SetHoldStyle(hsRelatively);
+    held->SetHoldStyle(TRLHoldStyle::hsRelatively);
     held->SetHolder(holder);
     // The holder is at (25, 37) on the root; the right panel starts at (250, 100).
     EXPECT_EQ(held->ReportBoundsRect(), rectOf(25, 37, 10, 10));
@@ -238,7 +238,7 @@ TEST(HolderLinks, ALabelColumnFollowsTheHeadingInAnotherBand)
     TRLReport report;
     report.SetShowProgress(false);
     auto *header = report.AddChild<TRLBand>();
-    header->SetBandType(btColumnHeader);
+    header->SetBandType(TRLBandType::btColumnHeader);
     auto *detail = report.AddChild<TRLBand>();
     auto *heading = header->AddChild<TRLCustomLabel>();
     heading->SetName(QStringLiteral("heading"));
@@ -246,7 +246,7 @@ TEST(HolderLinks, ALabelColumnFollowsTheHeadingInAnotherBand)
     heading->SetCaption(QStringLiteral("Qty"));
     auto *value = detail->AddChild<TRLCustomLabel>();
     value->SetAutoSize(false);
-    value->SetHoldStyle(hsAsColumn);
+    value->SetHoldStyle(TRLHoldStyle::hsAsColumn);
     value->SetHolder(heading);
     EXPECT_EQ(value->ReportBoundsRect().Left, heading->ReportBoundsRect().Left);
     EXPECT_EQ(value->Width(), heading->Width());

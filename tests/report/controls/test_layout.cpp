@@ -74,9 +74,9 @@ protected:
     // Adds a control where it is, without aligning (as loading a form does).
     TRLCustomControl *addQuiet(TRLControlAlign align, int l, int t, int w, int h)
     {
-        site.ControlState().include(stAligningControls);
+        site.ControlState().include(TRLControlStateType::stAligningControls);
         TRLCustomControl *c = add(align, l, t, w, h);
-        site.ControlState().exclude(stAligningControls);
+        site.ControlState().exclude(TRLControlStateType::stAligningControls);
         return c;
     }
 
@@ -97,7 +97,7 @@ TEST_F(Layout, ReportTakesTheOrientedPaperSizeWhateverIsAsked)
     report.SetBounds(5, 7, 100, 100);
     EXPECT_EQ(report.Width(), 794);
     EXPECT_EQ(report.Height(), 1123);
-    report.PageSetup().SetOrientation(poLandscape);
+    report.PageSetup().SetOrientation(TRLPageOrientation::poLandscape);
     EXPECT_EQ(report.Width(), 1123);
     EXPECT_EQ(report.Height(), 794);
     // The band stays inside the 10 mm margins and follows the new width.
@@ -110,12 +110,12 @@ TEST_F(Layout, PaperSizeIsOnlyTakenByACustomPaper)
     ps.SetPaperWidth(0);
     ps.SetPaperWidth(100);
     ps.SetPaperHeight(150);
-    EXPECT_EQ(ps.PaperSize(), fpA4);
+    EXPECT_EQ(ps.PaperSize(), TRLPaperSize::fpA4);
     EXPECT_DOUBLE_EQ(ps.PaperWidth(), 210);
     EXPECT_DOUBLE_EQ(ps.PaperHeight(), 297);
     EXPECT_EQ(report.Width(), 794);
 
-    ps.SetPaperSize(fpCustom);
+    ps.SetPaperSize(TRLPaperSize::fpCustom);
     // A custom paper keeps the last size until it is given one.
     EXPECT_DOUBLE_EQ(ps.PaperWidth(), 210);
     ps.SetPaperWidth(100);
@@ -129,7 +129,7 @@ TEST_F(Layout, PaperSizeIsOnlyTakenByACustomPaper)
     EXPECT_EQ(band->Width(), 378 - 76);
 
     // Back to a listed paper: its own size again.
-    ps.SetPaperSize(fpA5);
+    ps.SetPaperSize(TRLPaperSize::fpA5);
     EXPECT_EQ(report.Width(), MMToPixels(148));
     EXPECT_EQ(report.Height(), MMToPixels(210));
 }
@@ -143,12 +143,12 @@ TEST(PrinterMargins, TurnWithThePageAndRoundHalvesToEven)
     m.MarginRight = 7;   // 3.5 px: up to 4
     m.MarginTop = 600;   // 96 px
     m.MarginBottom = 125; // 20 px
-    EXPECT_EQ(PrinterMarginPixels(m, poPortrait), (TRect{2, 96, 4, 20}));
+    EXPECT_EQ(PrinterMarginPixels(m, TRLPageOrientation::poPortrait), (TRect{2, 96, 4, 20}));
     // In landscape left takes the top, top the right, right the bottom and
     // bottom the left.
-    EXPECT_EQ(PrinterMarginPixels(m, poLandscape), (TRect{96, 4, 20, 2}));
+    EXPECT_EQ(PrinterMarginPixels(m, TRLPageOrientation::poLandscape), (TRect{96, 4, 20, 2}));
     m.PPIY = 0;
-    EXPECT_EQ(PrinterMarginPixels(m, poPortrait), TRect{});
+    EXPECT_EQ(PrinterMarginPixels(m, TRLPageOrientation::poPortrait), TRect{});
 }
 
 TEST_F(Layout, AdjustableMarginsTakeTheLargerOfOwnAndPrinterMargins)
@@ -158,7 +158,7 @@ TEST_F(Layout, AdjustableMarginsTakeTheLargerOfOwnAndPrinterMargins)
     EXPECT_EQ(band->Left(), 0);
     EXPECT_EQ(band->Top(), 0);
     report.SetAdjustableMargins(true);
-    const TRect printer = PrinterMarginPixels(report.PrinterMetrics(), poPortrait);
+    const TRect printer = PrinterMarginPixels(report.PrinterMetrics(), TRLPageOrientation::poPortrait);
     EXPECT_EQ(band->Left(), printer.Left);
     EXPECT_EQ(band->Top(), printer.Top);
     EXPECT_EQ(band->Width(), 794 - printer.Left - std::max(38, printer.Right));
@@ -187,12 +187,12 @@ TEST_F(Layout, UnchangedBoundsStillRealignTheChildren)
 {
     band->SetAutoExpand(false);
     TRLCustomLabel *l = addLabel(QStringLiteral("l"), QStringLiteral("x"));
-    l->SetAlign(faTopOnly);
+    l->SetAlign(TRLControlAlign::faTopOnly);
     EXPECT_EQ(l->Top(), 0);
     // Move the label while the band is not aligning, as a form being loaded would.
-    band->ControlState().include(stAligningControls);
+    band->ControlState().include(TRLControlStateType::stAligningControls);
     l->SetTop(9);
-    band->ControlState().exclude(stAligningControls);
+    band->ControlState().exclude(TRLControlStateType::stAligningControls);
     ASSERT_EQ(l->Top(), 9);
     band->SetBounds(band->Left(), band->Top(), band->Width(), band->Height());
     EXPECT_EQ(l->Top(), 0);
@@ -204,7 +204,7 @@ TEST_F(Layout, AutoSizeBandFollowsItsTextControl)
     band->SetAutoExpand(false);
     TRLCustomLabel *l = addLabel(QStringLiteral("l"), QStringLiteral("Linha"));
     l->SetBounds(16, 0, 41, 16);
-    l->SetAlign(faTopOnly);
+    l->SetAlign(TRLControlAlign::faTopOnly);
     EXPECT_EQ(l->Left(), 16);
     EXPECT_EQ(band->Height(), lineHeight(*l));
     const int before = lineHeight(*l);
@@ -233,7 +233,7 @@ TEST_F(Layout, SiteExpandersGrowAnAutoExpandingBandByTheirGrowth)
     other->SetHeight(30); // not an expander: the band keeps its height
     EXPECT_EQ(band->Height(), 40);
 
-    grower->SetBehavior(TRLControlBehavior{beSiteExpander});
+    grower->SetBehavior(TRLControlBehavior{TRLControlBehaviorType::beSiteExpander});
     grower->SetHeight(25);
     EXPECT_EQ(band->Height(), 55);
     grower->SetHeight(20);
@@ -268,28 +268,28 @@ TEST_F(Layout, AdjustBoundsKeepsTheEdgeOfTheAlignment)
     l->SetCaption(QString::fromLatin1(odd.c_str()));
 
     l->SetBounds(100, 10, 41, 17);
-    l->SetAlignment(taRightJustify);
+    l->SetAlignment(TRLTextAlignment::taRightJustify);
     l->SetAutoSize(true);
     EXPECT_EQ(bounds(l), rectOf(141 - w, 10, w, h));
 
     // Centred: one pixel wider, then old left + (old width - new width) div 2,
     // the division truncating toward zero.
     l->SetAutoSize(false);
-    l->SetAlignment(taCenter);
+    l->SetAlignment(TRLTextAlignment::taCenter);
     l->SetBounds(100, 10, 41, 17);
     l->SetAutoSize(true);
     EXPECT_EQ(l->Width(), w + 1);
     EXPECT_EQ(l->Left(), 100 + (41 - (w + 1)) / 2);
 
     l->SetAutoSize(false);
-    l->SetAlignment(taLeftJustify);
-    l->SetLayout(tlBottom);
+    l->SetAlignment(TRLTextAlignment::taLeftJustify);
+    l->SetLayout(TRLTextLayout::tlBottom);
     l->SetBounds(100, 10, 41, 40);
     l->SetAutoSize(true);
     EXPECT_EQ(bounds(l), rectOf(100, 50 - h, w, h));
 
     l->SetAutoSize(false);
-    l->SetLayout(tlCenter);
+    l->SetLayout(TRLTextLayout::tlCenter);
     l->SetBounds(100, 10, 41, 41);
     l->SetAutoSize(true);
     const int even = h + h % 2;
@@ -327,17 +327,17 @@ TEST_F(Layout, ChangingAlignTakesTheNaturalSizeFirst)
 {
     band->SetHeight(40);
     TRLCustomLabel *l = addLabel(QStringLiteral("l"), QStringLiteral("abc"));
-    l->SetAnchors(TRLControlAnchors{fkRight});
-    l->SetAlign(faTop);
+    l->SetAnchors(TRLControlAnchors{TRLControlAnchorsType::fkRight});
+    l->SetAlign(TRLControlAlign::faTop);
     EXPECT_TRUE(l->Anchors().empty());
     EXPECT_EQ(l->Width(), 718);
     // From a full-width align to a full-height one: the label takes its own
     // width back before it is stretched to the band's height.
-    l->SetAlign(faLeft);
+    l->SetAlign(TRLControlAlign::faLeft);
     EXPECT_EQ(bounds(l), rectOf(0, 0, measured(*l, "abc"), 40));
-    l->SetAlign(faNone);
-    l->SetAnchors(TRLControlAnchors{fkBottom});
-    EXPECT_EQ(l->Anchors(), TRLControlAnchors{fkBottom});
+    l->SetAlign(TRLControlAlign::faNone);
+    l->SetAnchors(TRLControlAnchors{TRLControlAnchorsType::fkBottom});
+    EXPECT_EQ(l->Anchors(), TRLControlAnchors{TRLControlAnchorsType::fkBottom});
 }
 
 TEST_F(Layout, SiteSizeFromItsChildren)
@@ -350,11 +350,11 @@ TEST_F(Layout, SiteSizeFromItsChildren)
         c->SetAlign(a);
         return c;
     };
-    add(faLeft, 0, 0, 30, 5);
-    add(faLeft, 0, 0, 40, 5);
-    add(faNone, 0, 0, 50, 60);
-    add(faTopOnly, 0, 0, 20, 25);   // width adds up, height is a maximum
-    add(faLeftOnly, 0, 0, 85, 12);  // width is a maximum
+    add(TRLControlAlign::faLeft, 0, 0, 30, 5);
+    add(TRLControlAlign::faLeft, 0, 0, 40, 5);
+    add(TRLControlAlign::faNone, 0, 0, 50, 60);
+    add(TRLControlAlign::faTopOnly, 0, 0, 20, 25);   // width adds up, height is a maximum
+    add(TRLControlAlign::faLeftOnly, 0, 0, 85, 12);  // width is a maximum
     site.SetAutoSize(true);
     EXPECT_EQ(site.Width(), 30 + 40 + 20);
     EXPECT_EQ(site.Height(), 60);
@@ -364,17 +364,17 @@ TEST_F(Layout, SiteSizeFromItsChildren)
     EXPECT_EQ(site.Width(), 30 + 40 + 20 + 19);
     EXPECT_EQ(site.ClientRect().Left, 19);
 
-    add(faTop, 0, 0, 1, 30); // heights of top-aligned children add up
-    add(faTop, 0, 0, 1, 35);
+    add(TRLControlAlign::faTop, 0, 0, 1, 30); // heights of top-aligned children add up
+    add(TRLControlAlign::faTop, 0, 0, 1, 35);
     site.AdjustBounds();
     EXPECT_EQ(site.Height(), 12 + 30 + 35); // with the left-only one's height
-    add(faNone, 0, 0, 10, 90);
+    add(TRLControlAlign::faNone, 0, 0, 10, 90);
     site.AdjustBounds();
     EXPECT_EQ(site.Height(), 90);
 
     // An align that fixes the site's width leaves it alone.
     site.SetAutoSize(false);
-    site.SetAlign(faTop);
+    site.SetAlign(TRLControlAlign::faTop);
     site.SetWidth(33);
     site.SetAutoSize(true);
     EXPECT_EQ(site.Width(), 33);
@@ -386,7 +386,7 @@ TEST_F(Layout, MeasureHeightRemakesTheCaptionOfMeasurableControls)
     band->SetAutoSize(true);
     auto *t = band->AddChild<TRLDBText>();
     t->SetName(QStringLiteral("t"));
-    t->SetAlign(faTopOnly);
+    t->SetAlign(TRLControlAlign::faTopOnly);
     auto *fixed = band->AddChild<TRLDBText>();
     fixed->SetName(QStringLiteral("fixed"));
     fixed->SetAutoSize(false);
@@ -417,38 +417,38 @@ TEST_F(Layout, MeasureHeightRemakesTheCaptionOfMeasurableControls)
 
 TEST_F(Alignment, AllStepsInTheirOrder)
 {
-    auto *leftMost = add(faLeftMost, 0, 0, 10, 1);
-    auto *rightMost = add(faRightMost, 0, 0, 20, 1);
-    auto *top = add(faTop, 0, 0, 1, 15);
-    auto *bottom = add(faBottom, 0, 0, 1, 25);
-    auto *left = add(faLeft, 0, 0, 30, 1);
-    auto *right = add(faRight, 0, 0, 40, 1);
+    auto *leftMost = add(TRLControlAlign::faLeftMost, 0, 0, 10, 1);
+    auto *rightMost = add(TRLControlAlign::faRightMost, 0, 0, 20, 1);
+    auto *top = add(TRLControlAlign::faTop, 0, 0, 1, 15);
+    auto *bottom = add(TRLControlAlign::faBottom, 0, 0, 1, 25);
+    auto *left = add(TRLControlAlign::faLeft, 0, 0, 30, 1);
+    auto *right = add(TRLControlAlign::faRight, 0, 0, 40, 1);
     // What remains: (40, 15) - (240, 175), 200 x 160.
     // Placed in the order of their left edges, which the earlier ones take
     // from their own placement: the later ones start further right.
-    auto *client1 = add(faClient, 500, 0, 1, 1);
-    auto *client2 = add(faClient, 501, 0, 1, 1);
-    auto *client3 = add(faClient, 502, 0, 1, 1);
-    auto *leftTop = add(faLeftTop, 0, 0, 12, 7);
-    auto *rightTop = add(faRightTop, 0, 0, 14, 9);
-    auto *clientTop = add(faClientTop, 0, 0, 1, 5);
-    auto *leftBottom = add(faLeftBottom, 0, 0, 12, 8);
-    auto *rightBottom = add(faRightBottom, 0, 0, 10, 6);
-    auto *clientBottom = add(faClientBottom, 0, 0, 1, 4);
-    auto *clientLeft = add(faClientLeft, 0, 0, 11, 1);
-    auto *clientRight1 = add(faClientRight, 0, 0, 13, 1);
-    auto *clientRight2 = add(faClientRight, 0, 500, 13, 1);
-    auto *leftOnly = add(faLeftOnly, 100, 50, 10, 10);
-    auto *rightOnly = add(faRightOnly, 100, 50, 10, 10);
-    auto *topOnly = add(faTopOnly, 100, 50, 10, 10);
-    auto *bottomOnly = add(faBottomOnly, 100, 50, 10, 10);
-    auto *height = add(faHeight, 100, 50, 10, 10);
-    auto *width = add(faWidth, 100, 50, 10, 10);
-    auto *center = add(faCenter, 0, 0, 20, 10);
-    auto *centerLeft = add(faCenterLeft, 0, 0, 20, 10);
-    auto *centerTop = add(faCenterTop, 0, 0, 20, 10);
-    auto *centerRight = add(faCenterRight, 0, 0, 20, 10);
-    auto *centerBottom = add(faCenterBottom, 0, 0, 20, 10);
+    auto *client1 = add(TRLControlAlign::faClient, 500, 0, 1, 1);
+    auto *client2 = add(TRLControlAlign::faClient, 501, 0, 1, 1);
+    auto *client3 = add(TRLControlAlign::faClient, 502, 0, 1, 1);
+    auto *leftTop = add(TRLControlAlign::faLeftTop, 0, 0, 12, 7);
+    auto *rightTop = add(TRLControlAlign::faRightTop, 0, 0, 14, 9);
+    auto *clientTop = add(TRLControlAlign::faClientTop, 0, 0, 1, 5);
+    auto *leftBottom = add(TRLControlAlign::faLeftBottom, 0, 0, 12, 8);
+    auto *rightBottom = add(TRLControlAlign::faRightBottom, 0, 0, 10, 6);
+    auto *clientBottom = add(TRLControlAlign::faClientBottom, 0, 0, 1, 4);
+    auto *clientLeft = add(TRLControlAlign::faClientLeft, 0, 0, 11, 1);
+    auto *clientRight1 = add(TRLControlAlign::faClientRight, 0, 0, 13, 1);
+    auto *clientRight2 = add(TRLControlAlign::faClientRight, 0, 500, 13, 1);
+    auto *leftOnly = add(TRLControlAlign::faLeftOnly, 100, 50, 10, 10);
+    auto *rightOnly = add(TRLControlAlign::faRightOnly, 100, 50, 10, 10);
+    auto *topOnly = add(TRLControlAlign::faTopOnly, 100, 50, 10, 10);
+    auto *bottomOnly = add(TRLControlAlign::faBottomOnly, 100, 50, 10, 10);
+    auto *height = add(TRLControlAlign::faHeight, 100, 50, 10, 10);
+    auto *width = add(TRLControlAlign::faWidth, 100, 50, 10, 10);
+    auto *center = add(TRLControlAlign::faCenter, 0, 0, 20, 10);
+    auto *centerLeft = add(TRLControlAlign::faCenterLeft, 0, 0, 20, 10);
+    auto *centerTop = add(TRLControlAlign::faCenterTop, 0, 0, 20, 10);
+    auto *centerRight = add(TRLControlAlign::faCenterRight, 0, 0, 20, 10);
+    auto *centerBottom = add(TRLControlAlign::faCenterBottom, 0, 0, 20, 10);
     site.RealignControls();
 
     EXPECT_EQ(bounds(leftMost), rectOf(0, 0, 10, 200));
@@ -489,20 +489,20 @@ TEST_F(Alignment, AllStepsInTheirOrder)
 TEST_F(Alignment, ControlsKeepTheOrderOfTheirEdges)
 {
     // Created in the opposite order of their edges.
-    auto *b = addQuiet(faLeft, 50, 0, 20, 1);
-    auto *a = addQuiet(faLeft, 10, 0, 10, 1);
-    auto *far = addQuiet(faRight, 0, 0, 5, 1);
-    auto *near = addQuiet(faRight, 299, 0, 7, 1);
-    auto *low = addQuiet(faBottom, 0, 100, 1, 3);
-    auto *lower = addQuiet(faBottom, 0, 190, 1, 4);
-    auto *lt2 = addQuiet(faLeftTop, 200, 0, 6, 2);
-    auto *lt1 = addQuiet(faLeftTop, 100, 0, 4, 2);
-    auto *rt2 = addQuiet(faRightTop, 100, 0, 6, 2);
-    auto *rt1 = addQuiet(faRightTop, 200, 0, 4, 2);
-    auto *cl2 = addQuiet(faClientLeft, 0, 150, 3, 1);
-    auto *cl1 = addQuiet(faClientLeft, 0, 20, 3, 1);
-    auto *cb2 = addQuiet(faClientBottom, 200, 0, 1, 2);
-    auto *cb1 = addQuiet(faClientBottom, 100, 0, 1, 2);
+    auto *b = addQuiet(TRLControlAlign::faLeft, 50, 0, 20, 1);
+    auto *a = addQuiet(TRLControlAlign::faLeft, 10, 0, 10, 1);
+    auto *far = addQuiet(TRLControlAlign::faRight, 0, 0, 5, 1);
+    auto *near = addQuiet(TRLControlAlign::faRight, 299, 0, 7, 1);
+    auto *low = addQuiet(TRLControlAlign::faBottom, 0, 100, 1, 3);
+    auto *lower = addQuiet(TRLControlAlign::faBottom, 0, 190, 1, 4);
+    auto *lt2 = addQuiet(TRLControlAlign::faLeftTop, 200, 0, 6, 2);
+    auto *lt1 = addQuiet(TRLControlAlign::faLeftTop, 100, 0, 4, 2);
+    auto *rt2 = addQuiet(TRLControlAlign::faRightTop, 100, 0, 6, 2);
+    auto *rt1 = addQuiet(TRLControlAlign::faRightTop, 200, 0, 4, 2);
+    auto *cl2 = addQuiet(TRLControlAlign::faClientLeft, 0, 150, 3, 1);
+    auto *cl1 = addQuiet(TRLControlAlign::faClientLeft, 0, 20, 3, 1);
+    auto *cb2 = addQuiet(TRLControlAlign::faClientBottom, 200, 0, 1, 2);
+    auto *cb1 = addQuiet(TRLControlAlign::faClientBottom, 100, 0, 1, 2);
     site.RealignControls();
     EXPECT_EQ(a->Left(), 0);
     EXPECT_EQ(b->Left(), 10);
@@ -523,13 +523,13 @@ TEST_F(Alignment, BandsStackByTypeThenGroup)
 {
     TRLReport report;
     auto *footer = report.AddChild<TRLBand>();
-    footer->SetBandType(btFooter);
+    footer->SetBandType(TRLBandType::btFooter);
     auto *detail2 = report.AddChild<TRLBand>();
     detail2->SetGroupIndex(2);
     auto *detail1 = report.AddChild<TRLBand>();
     detail1->SetGroupIndex(1);
     auto *header = report.AddChild<TRLBand>();
-    header->SetBandType(btHeader);
+    header->SetBandType(TRLBandType::btHeader);
     report.RealignControls();
     EXPECT_EQ(header->Top(), 38);
     EXPECT_EQ(detail1->Top(), 38 + 16);
@@ -539,13 +539,13 @@ TEST_F(Alignment, BandsStackByTypeThenGroup)
 
 TEST_F(Alignment, AnchorsFollowTheSiteSize)
 {
-    auto *right = add(faNone, 50, 50, 10, 10);
-    right->SetAnchors(TRLControlAnchors{fkRight});
-    auto *stretched = add(faNone, 50, 50, 10, 10);
-    stretched->SetAnchors(TRLControlAnchors{fkLeft, fkRight, fkTop, fkBottom});
-    auto *bottom = add(faNone, 50, 50, 10, 10);
-    bottom->SetAnchors(TRLControlAnchors{fkBottom});
-    auto *still = add(faNone, 50, 50, 10, 10);
+    auto *right = add(TRLControlAlign::faNone, 50, 50, 10, 10);
+    right->SetAnchors(TRLControlAnchors{TRLControlAnchorsType::fkRight});
+    auto *stretched = add(TRLControlAlign::faNone, 50, 50, 10, 10);
+    stretched->SetAnchors(TRLControlAnchors{TRLControlAnchorsType::fkLeft, TRLControlAnchorsType::fkRight, TRLControlAnchorsType::fkTop, TRLControlAnchorsType::fkBottom});
+    auto *bottom = add(TRLControlAlign::faNone, 50, 50, 10, 10);
+    bottom->SetAnchors(TRLControlAnchors{TRLControlAnchorsType::fkBottom});
+    auto *still = add(TRLControlAlign::faNone, 50, 50, 10, 10);
     site.SetBounds(0, 0, 330, 220);
     EXPECT_EQ(bounds(right), rectOf(80, 50, 10, 10));
     EXPECT_EQ(bounds(stretched), rectOf(50, 50, 40, 30));
@@ -593,14 +593,14 @@ TEST_F(Layout, BordersAddToTheMeasuredSize)
     EXPECT_EQ(l->ClientRect(), (TRect{3, 3, l->Width() - 3, l->Height()}));
 
     // With fixed-only printing just the fixed sides count.
-    report.SetPrintQuality(pqFixedOnly);
+    report.SetPrintQuality(TRLPrintQuality::pqFixedOnly);
     l->Borders().SetFixedLeft(true);
     EXPECT_FALSE(l->Borders().CanDrawTop());
     EXPECT_FALSE(l->Borders().CanDrawRight());
     EXPECT_TRUE(l->Borders().CanDrawLeft());
     EXPECT_EQ(l->Width(), w + 3);
     EXPECT_EQ(l->Height(), h);
-    report.SetPrintQuality(pqFullFeature);
+    report.SetPrintQuality(TRLPrintQuality::pqFullFeature);
 
     // A border of width 0 is neither measured nor drawn.
     l->Borders().SetWidth(0);
@@ -611,11 +611,11 @@ TEST_F(Layout, BordersAddToTheMeasuredSize)
     l->Borders().PaintTo(s, TRect{0, 0, 50, 50});
     EXPECT_EQ(s.ObjectCount(), 0);
 
-    l->Borders().SetSides(sdNone);
+    l->Borders().SetSides(TRLBorderSides::sdNone);
     l->Borders().SetWidth(1);
     EXPECT_FALSE(l->Borders().DrawLeft());
     EXPECT_FALSE(l->Borders().FixedLeft());
-    l->Borders().SetSides(sdAll);
+    l->Borders().SetSides(TRLBorderSides::sdAll);
     EXPECT_TRUE(l->Borders().DrawBottom());
 }
 
@@ -624,7 +624,7 @@ TEST_F(Layout, BordersPaintOneFilledRectanglePerSide)
     TRLBorders &b = band->Borders();
     b.SetWidth(3);
     b.SetColor(clBlue);
-    b.SetSides(sdAll);
+    b.SetSides(TRLBorderSides::sdAll);
     TRLGraphicSurface s;
     b.PaintTo(s, TRect{10, 20, 110, 70});
     ASSERT_EQ(s.ObjectCount(), 4);
@@ -639,7 +639,7 @@ TEST_F(Layout, BordersPaintOneFilledRectanglePerSide)
     }
     // Without a master report only fixed sides print.
     TRLBand orphan(nullptr);
-    orphan.Borders().SetSides(sdAll);
+    orphan.Borders().SetSides(TRLBorderSides::sdAll);
     orphan.Borders().SetFixedBottom(true);
     TRLGraphicSurface s2;
     orphan.Borders().PaintTo(s2, TRect{0, 0, 10, 10});
@@ -666,7 +666,7 @@ TEST_F(Layout, SiteClientRectangleIsMarginsThenBordersThenInsideMargins)
     // A child aligned to the client area follows.
     auto *c1 = band->AddChild<TRLCustomControl>();
     c1->SetBounds(0, 0, 5, 5);
-    c1->SetAlign(faLeftOnly);
+    c1->SetAlign(TRLControlAlign::faLeftOnly);
     EXPECT_EQ(c1->Left(), 12);
 }
 

@@ -32,14 +32,14 @@ protected:
 TEST_F(RealBounds, PixelsFollowMillimetresAndInchesRoundingHalvesToEven)
 {
     TRLRealBounds &rb = control->RealBounds();
-    rb.SetUsedUnit(buMilimeters);
+    rb.SetUsedUnit(TRLRealBoundsUnit::buMilimeters);
     rb.SetLeft(10);     // 37.795... -> 38
     rb.SetTop(25.4);    // 96
     rb.SetWidth(210);   // 793.7 -> 794
     rb.SetHeight(297);  // 1122.5... -> 1123
     EXPECT_EQ(control->BoundsRect(), rectOf(38, 96, 794, 1123));
 
-    rb.SetUsedUnit(buInches);
+    rb.SetUsedUnit(TRLRealBoundsUnit::buInches);
     rb.SetLeft(1.0 / 64);  // 1.5 -> 2
     rb.SetTop(3.0 / 64);   // 4.5 -> 4
     rb.SetWidth(2.5);      // 240
@@ -51,12 +51,12 @@ TEST_F(RealBounds, ChoosingAUnitNeverMovesTheControl)
 {
     TRLRealBounds &rb = control->RealBounds();
     control->SetBounds(96, 48, 192, 24);
-    rb.SetUsedUnit(buInches);
+    rb.SetUsedUnit(TRLRealBoundsUnit::buInches);
     EXPECT_DOUBLE_EQ(rb.Left(), 1.0);
     EXPECT_DOUBLE_EQ(rb.Top(), 0.5);
     EXPECT_DOUBLE_EQ(rb.Width(), 2.0);
     EXPECT_DOUBLE_EQ(rb.Height(), 0.25);
-    rb.SetUsedUnit(buMilimeters);
+    rb.SetUsedUnit(TRLRealBoundsUnit::buMilimeters);
     EXPECT_DOUBLE_EQ(rb.Left(), 25.4);
     EXPECT_DOUBLE_EQ(rb.Width(), 50.8);
     EXPECT_EQ(control->BoundsRect(), rectOf(96, 48, 192, 24));
@@ -65,7 +65,7 @@ TEST_F(RealBounds, ChoosingAUnitNeverMovesTheControl)
 TEST_F(RealBounds, OtherChangesComeBackWithoutRoundingWhatDidNotMove)
 {
     TRLRealBounds &rb = control->RealBounds();
-    rb.SetUsedUnit(buMilimeters);
+    rb.SetUsedUnit(TRLRealBoundsUnit::buMilimeters);
     rb.SetLeft(10);
     rb.SetTop(10);
     ASSERT_EQ(control->Left(), 38);
@@ -81,7 +81,7 @@ TEST_F(RealBounds, OtherChangesComeBackWithoutRoundingWhatDidNotMove)
     EXPECT_DOUBLE_EQ(rb.Left(), 10.1);
 
     // Alignment is such another change.
-    control->SetAlign(faClient);
+    control->SetAlign(TRLControlAlign::faClient);
     EXPECT_EQ(control->BoundsRect(), rectOf(0, 0, 800, 800));
     EXPECT_DOUBLE_EQ(rb.Left(), 0.0);
     EXPECT_DOUBLE_EQ(rb.Width(), 800 * 25.4 / 96);
@@ -98,8 +98,8 @@ TEST_F(RealBounds, WithoutAUnitNothingFollows)
     EXPECT_DOUBLE_EQ(rb.Top(), 0.0);
 
     // Back to none from a unit: the values stay, the control is left alone.
-    rb.SetUsedUnit(buInches);
-    rb.SetUsedUnit(buNone);
+    rb.SetUsedUnit(TRLRealBoundsUnit::buInches);
+    rb.SetUsedUnit(TRLRealBoundsUnit::buNone);
     rb.SetLeft(3);
     EXPECT_EQ(control->Left(), 1);
 }
@@ -108,10 +108,10 @@ TEST_F(RealBounds, AHolderRuleWinsAndTheValuesFollowIt)
 {
     auto *holder = site.AddChild<TRLCustomControl>();
     holder->SetBounds(192, 0, 96, 10);
-    control->SetHoldStyle(hsAsColumn);
+    control->SetHoldStyle(TRLHoldStyle::hsAsColumn);
     control->SetHolder(holder);
     TRLRealBounds &rb = control->RealBounds();
-    rb.SetUsedUnit(buInches);
+    rb.SetUsedUnit(TRLRealBoundsUnit::buInches);
     rb.SetLeft(0.5);
     rb.SetWidth(4);
     EXPECT_EQ(control->Left(), 192);

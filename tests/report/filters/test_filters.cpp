@@ -57,7 +57,7 @@ protected:
         const std::string number = text ? text->DisplayText().substr(1) : "?";
         calls += number;
         if (std::stoi(number) == cancelOnPage)
-            m_canceled = true;
+            FCanceled = true;
         if (std::stoi(number) == failOnPage)
             throw Exception(QStringLiteral("falhou"));
     }

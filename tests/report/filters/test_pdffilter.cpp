@@ -192,7 +192,7 @@ protected:
     void InternalDrawPage(TRLGraphicSurface *page) override
     {
         TRLPDFFilter::InternalDrawPage(page);
-        m_canceled = true;
+        FCanceled = true;
     }
 };
 

@@ -80,7 +80,7 @@ struct FormReport {
         text = band->AddChild<TRLDBText>();
         text->SetName(QStringLiteral("text"));
         text->SetBounds(16, 0, 41, 16);
-        text->SetAlign(faTopOnly);
+        text->SetAlign(TRLControlAlign::faTopOnly);
         text->SetDataSource(&source);
         text->SetDataField(QStringLiteral("LINHA"));
         text->SetFont(lineFont());
@@ -150,7 +150,7 @@ TEST(RecordWalk, ActionsSkipRepeatOrBlankARecord)
     f.report.OnDataRecord = [&](TRLCustomControl *, int recNo, int copyNo, bool &, TRLRecordAction &action) {
         seen.emplace_back(recNo, copyNo);
         if (!lines.Eof() && lines.rows[lines.pos] == QLatin1String("l2"))
-            action = raIgnoreIt;
+            action = TRLRecordAction::raIgnoreIt;
     };
     ASSERT_TRUE(f.report.Prepare());
     EXPECT_EQ(f.texts(), (Texts{{"l1", "l3"}}));
@@ -160,7 +160,7 @@ TEST(RecordWalk, ActionsSkipRepeatOrBlankARecord)
     // first again.
     f.report.OnDataRecord = [&](TRLCustomControl *, int, int, bool &, TRLRecordAction &action) {
         if (!lines.Eof() && lines.rows[lines.pos] == QLatin1String("l1"))
-            action = raIgnoreIt;
+            action = TRLRecordAction::raIgnoreIt;
     };
     ASSERT_TRUE(f.report.Prepare());
     EXPECT_EQ(f.texts(), (Texts{{"l2", "l3"}}));
@@ -169,7 +169,7 @@ TEST(RecordWalk, ActionsSkipRepeatOrBlankARecord)
     f.report.OnDataRecord = [&](TRLCustomControl *, int recNo, int copyNo, bool &, TRLRecordAction &action) {
         seen.emplace_back(recNo, copyNo);
         if (recNo == 1 && copyNo < 3)
-            action = raUseAndRetain;
+            action = TRLRecordAction::raUseAndRetain;
     };
     ASSERT_TRUE(f.report.Prepare());
     EXPECT_EQ(f.texts(), (Texts{{"l1", "l1", "l1", "l2", "l3"}}));
@@ -180,7 +180,7 @@ TEST(RecordWalk, ActionsSkipRepeatOrBlankARecord)
     f.report.OnDataRecord = [&](TRLCustomControl *, int recNo, int, bool &, TRLRecordAction &action) {
         if (recNo == 2 && !blanked) {
             blanked = true;
-            action = raBlankAndRetain;
+            action = TRLRecordAction::raBlankAndRetain;
         }
     };
     ASSERT_TRUE(f.report.Prepare());
@@ -204,23 +204,23 @@ TEST(RecordWalk, RangesStartAtTheCurrentRecord)
     lines.add(5);
     FormReport f(lines);
     lines.pos = 2;
-    f.report.SetRecordRange(rrCurrentOnly);
+    f.report.SetRecordRange(TRLRecordRange::rrCurrentOnly);
     ASSERT_TRUE(f.report.Prepare());
     EXPECT_EQ(f.texts(), (Texts{{"l3"}}));
 
     lines.pos = 1;
-    f.report.SetRecordRange(rrNextN);
+    f.report.SetRecordRange(TRLRecordRange::rrNextN);
     f.report.SetRangeCount(2);
     ASSERT_TRUE(f.report.Prepare());
     EXPECT_EQ(f.texts(), (Texts{{"l2", "l3"}}));
 
     lines.pos = 3;
-    f.report.SetRecordRange(rrUntilEof);
+    f.report.SetRecordRange(TRLRecordRange::rrUntilEof);
     ASSERT_TRUE(f.report.Prepare());
     EXPECT_EQ(f.texts(), (Texts{{"l4", "l5"}}));
 
     lines.pos = 3;
-    f.report.SetRecordRange(rrAllRecords);
+    f.report.SetRecordRange(TRLRecordRange::rrAllRecords);
     ASSERT_TRUE(f.report.Prepare());
     EXPECT_EQ(f.texts().at(0).size(), 5u);
 }
@@ -262,10 +262,10 @@ TEST(BandTypes, HeadersFootersAndASummaryAtTheBottom)
     Lines lines;
     lines.add(100);
     FormReport f(lines);
-    f.addBand(btHeader, 20, QStringLiteral("H"));
-    f.addBand(btTitle, 20, QStringLiteral("T"));
-    f.addBand(btFooter, 20, QStringLiteral("F"));
-    f.addBand(btSummary, 10, QStringLiteral("S"))->SetAlignToBottom(true);
+    f.addBand(TRLBandType::btHeader, 20, QStringLiteral("H"));
+    f.addBand(TRLBandType::btTitle, 20, QStringLiteral("T"));
+    f.addBand(TRLBandType::btFooter, 20, QStringLiteral("F"));
+    f.addBand(TRLBandType::btSummary, 10, QStringLiteral("S"))->SetAlignToBottom(true);
     int starting = 0, ending = 0;
     f.report.OnPageStarting = [&](TRLCustomControl *) { ++starting; };
     f.report.OnPageEnding = [&](TRLCustomControl *) { ++ending; };
@@ -300,7 +300,7 @@ TEST(BandTypes, ASummaryThatCannotReachItsRowStartsANewPage)
     Lines lines;
     lines.add(65);
     FormReport f(lines);
-    f.addBand(btSummary, 10, QStringLiteral("S"))->SetAlignToBottom(true);
+    f.addBand(TRLBandType::btSummary, 10, QStringLiteral("S"))->SetAlignToBottom(true);
     ASSERT_TRUE(f.report.Prepare());
     auto p = f.pages();
     // 65 lines end at row 1078, past the summary row 1075.
@@ -319,7 +319,7 @@ TEST(Completion, BlankBandsFillTheLastPage)
     Lines lines;
     lines.add(3);
     FormReport f(lines);
-    f.band->SetCompletion(ctFullPage);
+    f.band->SetCompletion(TRLCompletionType::ctFullPage);
     ASSERT_TRUE(f.report.Prepare());
     auto p = f.pages();
     ASSERT_EQ(p.size(), 1u);
@@ -341,12 +341,12 @@ TEST(Completion, MaxAndMinBands)
     Lines lines;
     lines.add(7);
     FormReport f(lines);
-    f.band->SetCompletion(ctMaxBands);
+    f.band->SetCompletion(TRLCompletionType::ctMaxBands);
     f.report.SetMaxBands(5);
     ASSERT_TRUE(f.report.Prepare());
     EXPECT_EQ(f.texts(), (Texts{{"l1", "l2", "l3", "l4", "l5"}, {"l6", "l7", "", "", ""}}));
 
-    f.band->SetCompletion(ctMinBands);
+    f.band->SetCompletion(TRLCompletionType::ctMinBands);
     f.report.SetMaxBands(0);
     f.report.SetMinBands(9);
     ASSERT_TRUE(f.report.Prepare());
@@ -364,7 +364,7 @@ TEST(Completion, ABandThatRefusesToPrintEndsIt)
     f.report.SetMaxBands(5);
     f.report.SetMinBands(5);
     f.band->BeforePrintEvent = [&](TRLCustomControl *, bool &printIt) { printIt = !f.band->Completing(); };
-    for (TRLCompletionType c : {ctFullPage, ctMaxBands, ctMinBands}) {
+    for (TRLCompletionType c : {TRLCompletionType::ctFullPage, TRLCompletionType::ctMaxBands, TRLCompletionType::ctMinBands}) {
         f.band->SetCompletion(c);
         ASSERT_TRUE(f.report.Prepare());
         EXPECT_EQ(f.texts(), (Texts{{"l1", "l2"}}));
@@ -376,7 +376,7 @@ TEST(Completion, MaxBandsLargerThanAPageStopsAtThePageEnd)
     Lines lines;
     lines.add(2);
     FormReport f(lines);
-    f.band->SetCompletion(ctMaxBands);
+    f.band->SetCompletion(TRLCompletionType::ctMaxBands);
     f.report.SetMaxBands(100);
     ASSERT_TRUE(f.report.Prepare());
     // Completion fills the page it started on and no further.
@@ -415,14 +415,14 @@ TEST(Breaks, APendingBreakIsOnlyTakenByTheNextDataBand)
     Lines lines;
     lines.add(2);
     FormReport f(lines);
-    f.band->SetPageBreaking(pbAfterPrint);
-    f.addBand(btFooter, 20, QStringLiteral("F"));
+    f.band->SetPageBreaking(TRLPageBreaking::pbAfterPrint);
+    f.addBand(TRLBandType::btFooter, 20, QStringLiteral("F"));
     ASSERT_TRUE(f.report.Prepare());
     // The footer after the last line does not take the break.
     EXPECT_EQ(f.texts(), (Texts{{"l1", "F"}, {"l2", "F"}}));
 
     // A summary is a data band: it does.
-    f.addBand(btSummary, 20, QStringLiteral("S"));
+    f.addBand(TRLBandType::btSummary, 20, QStringLiteral("S"));
     ASSERT_TRUE(f.report.Prepare());
     EXPECT_EQ(f.texts(), (Texts{{"l1", "F"}, {"l2", "F"}, {"S", "F"}}));
 }
@@ -511,7 +511,7 @@ TEST(CompositeReports, PageNumbersRunOnAcrossTheChain)
     EXPECT_EQ(pages.Macros().Value("LastPageNumber"), "3");
     EXPECT_EQ(pages.Macros().Value("LastPageNumber_1"), "3");
     EXPECT_EQ(capturePage(*pages.Pages(2)).texts.at(0).text, "s1");
-    EXPECT_EQ(a.report.ReportState(), rsReady);
+    EXPECT_EQ(a.report.ReportState(), TRLReportState::rsReady);
 
     // The second report numbering its pages anew: each keeps its own last number.
     b.report.CompositeOptions().ResetPageNumber = true;

@@ -35,7 +35,7 @@ protected:
         text = band->AddChild<TRLDBText>();
         text->SetName(QStringLiteral("text"));
         text->SetBounds(16, 0, 41, 16);
-        text->SetAlign(faTopOnly);
+        text->SetAlign(TRLControlAlign::faTopOnly);
         text->SetDataSource(&source);
         text->SetDataField(QStringLiteral("LINHA"));
         TFont font;
@@ -88,7 +88,7 @@ TEST_F(Pagination, BandGeometryFollowsTheMargins)
     EXPECT_EQ(band->Left(), 38);
     EXPECT_EQ(band->Top(), 38);
     EXPECT_EQ(band->Width(), 718);
-    report.PageSetup().SetOrientation(poLandscape);
+    report.PageSetup().SetOrientation(TRLPageOrientation::poLandscape);
     EXPECT_EQ(report.Width(), 1123);
     EXPECT_EQ(report.Height(), 794);
     EXPECT_EQ(band->Width(), 1047);
@@ -113,7 +113,7 @@ TEST_F(Pagination, PageNumbersStartAtFirstPageNumber)
     EXPECT_EQ(report.Pages().LastPageNumber(), 7);
     EXPECT_EQ(report.Pages().FirstPageNumber(), 5);
     EXPECT_EQ(report.PageIndex(), 2);
-    EXPECT_EQ(report.ReportState(), rsReady);
+    EXPECT_EQ(report.ReportState(), TRLReportState::rsReady);
 }
 
 TEST_F(Pagination, EmptyTable)
@@ -134,7 +134,7 @@ TEST_F(Pagination, StorageDescribesThePages)
 {
     addLines(1);
     report.SetTitle(QStringLiteral("Nota"));
-    report.PageSetup().SetOrientation(poLandscape);
+    report.PageSetup().SetOrientation(TRLPageOrientation::poLandscape);
     ASSERT_TRUE(report.Prepare());
     TRLGraphicStorage &s = report.Pages();
     EXPECT_EQ(s.Title(), QStringLiteral("Nota"));
@@ -209,7 +209,7 @@ TEST_F(Pagination, CancelStopsAfterTheCurrentRecordAndShowsNothing)
     setMessageBoxHook(nullptr);
     EXPECT_EQ(boxes, 0);
     EXPECT_EQ(calls, 10);
-    EXPECT_EQ(report.ReportState(), rsAbout);
+    EXPECT_EQ(report.ReportState(), TRLReportState::rsAbout);
     // The last page was still finished and stored.
     EXPECT_EQ(report.Pages().PageCount(), 1);
 }
@@ -226,7 +226,7 @@ TEST_F(Pagination, FailureIsShownWithTheReportNameAndKind)
     EXPECT_FALSE(report.Prepare());
     setMessageBoxHook(nullptr);
     EXPECT_EQ(shown, QStringLiteral("rep: ") + LS().LS_PrepareErrorStr + QStringLiteral("\nEConvertError(ruim)"));
-    EXPECT_EQ(report.ReportState(), rsAbout);
+    EXPECT_EQ(report.ReportState(), TRLReportState::rsAbout);
     // The report prepares again from scratch afterwards.
     text->BeforeText = nullptr;
     ASSERT_TRUE(report.Prepare());
@@ -236,11 +236,11 @@ TEST_F(Pagination, FailureIsShownWithTheReportNameAndKind)
 TEST_F(Pagination, BreakBeforeAndAfterPrint)
 {
     addLines(4);
-    band->SetPageBreaking(pbBeforePrint);
+    band->SetPageBreaking(TRLPageBreaking::pbBeforePrint);
     ASSERT_TRUE(report.Prepare());
     // The first band of a page never breaks; each later one does.
     EXPECT_EQ(counts(), (std::vector<int>{1, 1, 1, 1}));
-    band->SetPageBreaking(pbAfterPrint);
+    band->SetPageBreaking(TRLPageBreaking::pbAfterPrint);
     ASSERT_TRUE(report.Prepare());
     EXPECT_EQ(counts(), (std::vector<int>{1, 1, 1, 1}));
 }

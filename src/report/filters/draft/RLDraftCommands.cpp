@@ -106,11 +106,11 @@ QString DraftCommandValue(const QStringList &commands, const QString &name)
     return QString();
 }
 
-TRLDraftCommandTable::TRLDraftCommandTable(const QStringList &commands) : m_commands(commands) {}
+TRLDraftCommandTable::TRLDraftCommandTable(const QStringList &commands) : FCommands(commands) {}
 
 const TRLDraftCommandTable::Compiled &TRLDraftCommandTable::compiled(TRLDraftCommand command)
 {
-    auto &slot = m_compiled[static_cast<size_t>(command)];
+    auto &slot = FCompiled[static_cast<size_t>(command)];
     if (slot)
         return *slot;
     Compiled c;
@@ -123,7 +123,7 @@ const TRLDraftCommandTable::Compiled &TRLDraftCommandTable::compiled(TRLDraftCom
         c.pieces.push_back(Piece{kind, {}});
         c.constant = false;
     };
-    for (const QString &token : tokensOf(DraftCommandValue(m_commands, DraftCommandName(command)))) {
+    for (const QString &token : tokensOf(DraftCommandValue(FCommands, DraftCommandName(command)))) {
         if (isQuoted(token))
             literal() += cp1252::encode(token.mid(1, token.size() - 2));
         else if (token == u'#')

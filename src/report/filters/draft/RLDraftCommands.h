@@ -73,8 +73,8 @@ private:
     };
     const Compiled &compiled(TRLDraftCommand command);
 
-    QStringList m_commands;
-    std::array<std::optional<Compiled>, kDraftCommandCount> m_compiled;
+    QStringList FCommands;
+    std::array<std::optional<Compiled>, kDraftCommandCount> FCompiled;
 };
 
 } // namespace prenso

@@ -52,29 +52,29 @@ TRLDraftDevice::~TRLDraftDevice()
 void TRLDraftDevice::Open(const TRLDraftDeviceTarget &target)
 {
     Abort();
-    m_target = target;
-    m_raw = false;
-    m_temporary = false;
+    FTarget = target;
+    FRaw = false;
+    FTemporary = false;
     switch (target.Kind) {
     case TRLDeviceKind::dkPrinter:
-        m_deviceFileName.clear();
-        m_job.start(target.PrinterName, target.Title);
-        m_raw = true;
+        FDeviceFileName.clear();
+        FJob.start(target.PrinterName, target.Title);
+        FRaw = true;
         break;
     case TRLDeviceKind::dkPrinterPort: {
-        m_deviceFileName = target.PrinterPort;
+        FDeviceFileName = target.PrinterPort;
         bool isFileUri = false;
         const QString local = printing::localDeviceFileOfUri(target.PrinterPort, &isFileUri);
         if (local.isEmpty()) {
             // A network or USB port belongs to the print server: the bytes
             // reach it as a raw job on the same queue.
-            m_job.start(target.PrinterName, target.Title);
-            m_raw = true;
+            FJob.start(target.PrinterName, target.Title);
+            FRaw = true;
         } else if (isFileUri && !local.startsWith(QLatin1String("/dev/"))) {
-            m_file.create(local);
+            FFile.create(local);
         } else {
             // A port must exist; creating it would only make a stray file.
-            m_file.openExisting(local);
+            FFile.openExisting(local);
         }
         break;
     }
@@ -83,66 +83,66 @@ void TRLDraftDevice::Open(const TRLDraftDeviceTarget &target)
             throw Exception(QStringLiteral("No program is given to receive the printer's output."));
         QString path;
         const int fd = files::createTempFile(QStringLiteral("~qr"), QStringLiteral(".tmp"), path);
-        m_file.adopt(fd, path);
-        m_deviceFileName = path;
-        m_temporary = true;
+        FFile.adopt(fd, path);
+        FDeviceFileName = path;
+        FTemporary = true;
         break;
     }
     case TRLDeviceKind::dkFileName:
         if (target.DevicePath.isEmpty())
             throw EInOutError(QStringLiteral("No file name is given for the printer's output."));
-        m_deviceFileName = target.DevicePath;
-        m_file.create(target.DevicePath);
+        FDeviceFileName = target.DevicePath;
+        FFile.create(target.DevicePath);
         break;
     }
-    m_open = true;
+    FOpen = true;
 }
 
 void TRLDraftDevice::Write(std::string_view bytes)
 {
     if (bytes.empty())
         return;
-    if (m_raw)
-        m_job.write(bytes);
+    if (FRaw)
+        FJob.write(bytes);
     else
-        m_file.write(bytes);
+        FFile.write(bytes);
 }
 
 void TRLDraftDevice::Close()
 {
-    if (!m_open)
+    if (!FOpen)
         return;
     try {
-        if (m_raw) {
-            m_job.finish();
+        if (FRaw) {
+            FJob.finish();
         } else {
-            m_file.close();
-            if (m_temporary) {
+            FFile.close();
+            if (FTemporary) {
                 const TRLDraftProgramCommand command =
-                    DraftProgramCommand(m_target.DevicePath, m_target.PrinterName, m_deviceFileName);
+                    DraftProgramCommand(FTarget.DevicePath, FTarget.PrinterName, FDeviceFileName);
                 // From here the started program owns the file: it is removed
                 // once the program has finished reading it.
-                process::startProgram(command.Program, command.Arguments, m_deviceFileName);
-                m_temporary = false;
+                process::startProgram(command.Program, command.Arguments, FDeviceFileName);
+                FTemporary = false;
             }
         }
     } catch (...) {
         Abort();
         throw;
     }
-    m_open = false;
+    FOpen = false;
 }
 
 void TRLDraftDevice::Abort() noexcept
 {
-    m_job.cancel();
-    m_file.closeQuietly();
-    if (m_temporary && !m_deviceFileName.isEmpty()) {
-        files::deleteFile(m_deviceFileName);
-        files::unregisterTempFile(m_deviceFileName);
+    FJob.cancel();
+    FFile.closeQuietly();
+    if (FTemporary && !FDeviceFileName.isEmpty()) {
+        files::deleteFile(FDeviceFileName);
+        files::unregisterTempFile(FDeviceFileName);
     }
-    m_temporary = false;
-    m_open = false;
+    FTemporary = false;
+    FOpen = false;
 }
 
 } // namespace prenso

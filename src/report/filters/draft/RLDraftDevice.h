@@ -60,20 +60,20 @@ public:
     void Close();
     void Abort() noexcept;
 
-    bool IsOpen() const { return m_open; }
+    bool IsOpen() const { return FOpen; }
     // The file written (a port, a temporary file or DevicePath).
-    const QString &DeviceFileName() const { return m_deviceFileName; }
+    const QString &DeviceFileName() const { return FDeviceFileName; }
     // Whether the bytes go to a raw job.
-    bool SpoolsRaw() const { return m_raw; }
+    bool SpoolsRaw() const { return FRaw; }
 
 private:
-    TRLDraftDeviceTarget m_target;
-    files::OutputFile m_file;
-    printing::RawPrintJob m_job;
-    QString m_deviceFileName;
-    bool m_open = false;
-    bool m_raw = false;
-    bool m_temporary = false;
+    TRLDraftDeviceTarget FTarget;
+    files::OutputFile FFile;
+    printing::RawPrintJob FJob;
+    QString FDeviceFileName;
+    bool FOpen = false;
+    bool FRaw = false;
+    bool FTemporary = false;
 };
 
 } // namespace prenso

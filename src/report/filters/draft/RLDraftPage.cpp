@@ -115,12 +115,12 @@ double DraftHorizontalScale(int orientation, int optionIndex)
 
 int TRLDraftUnits::Column(int x) const
 {
-    return truncToInt(12.0 * (((m_scale * (static_cast<double>(x) - m_cut.X)) / 96.0) * 10.0));
+    return truncToInt(12.0 * (((FScale * (static_cast<double>(x) - FCut.X)) / 96.0) * 10.0));
 }
 
 int TRLDraftUnits::Row(int y) const
 {
-    return truncToInt(DraftVerticalUnit() * (((static_cast<double>(y) - m_cut.Y) / 96.0) * 6.0));
+    return truncToInt(DraftVerticalUnit() * (((static_cast<double>(y) - FCut.Y) / 96.0) * 6.0));
 }
 
 int DraftCharWidth(int cpp)
@@ -267,11 +267,11 @@ void TRLDraftPageList::Add(std::unique_ptr<TDraftObj> obj)
     // on the new item's row and ends at the first item below it.
     const int top = obj->PinBounds.Top;
     const int left = obj->PinBounds.Left;
-    auto it = std::partition_point(m_items.begin(), m_items.end(),
+    auto it = std::partition_point(FItems.begin(), FItems.end(),
                                    [top](const std::unique_ptr<TDraftObj> &e) { return e->PinBounds.Top < top; });
     if (obj->ObjKind() == TDraftObj::Kind::Text) {
         const auto &t = static_cast<const TDraftText &>(*obj);
-        for (; it != m_items.end() && (*it)->PinBounds.Top == top; ++it) {
+        for (; it != FItems.end() && (*it)->PinBounds.Top == top; ++it) {
             if ((*it)->ObjKind() == TDraftObj::Kind::Image)
                 break;
             const auto &e = static_cast<const TDraftText &>(**it);
@@ -279,11 +279,11 @@ void TRLDraftPageList::Add(std::unique_ptr<TDraftObj> obj)
                 break;
         }
     } else {
-        for (; it != m_items.end() && (*it)->PinBounds.Top == top; ++it)
+        for (; it != FItems.end() && (*it)->PinBounds.Top == top; ++it)
             if (left < (*it)->PinBounds.Left)
                 break;
     }
-    m_items.insert(it, std::move(obj));
+    FItems.insert(it, std::move(obj));
 }
 
 std::vector<TDraftStrip> DraftDitherImage(const QImage &source, TRLDitheringMethod method, std::mt19937 &random)
@@ -320,21 +320,21 @@ std::vector<TDraftStrip> DraftDitherImage(const QImage &source, TRLDitheringMeth
 
 // ---------------------------------------------------------------------------
 
-TRLDraftPageBuilder::TRLDraftPageBuilder() : m_random(std::random_device {}()) {}
+TRLDraftPageBuilder::TRLDraftPageBuilder() : FRandom(std::random_device {}()) {}
 
 void TRLDraftPageBuilder::SetSettings(const TRLDraftPageSettings &settings)
 {
     // The scale and the pitch rules decide the measured size; a cached pitch
     // stays good only while they do not change.
-    if (settings.Units.Scale() != m_settings.Units.Scale() || settings.CPPSelection != m_settings.CPPSelection ||
-        settings.StretchCharWidth != m_settings.StretchCharWidth)
-        m_pitchCache.clear();
-    m_settings = settings;
+    if (settings.Units.Scale() != FSettings.Units.Scale() || settings.CPPSelection != FSettings.CPPSelection ||
+        settings.StretchCharWidth != FSettings.StretchCharWidth)
+        FPitchCache.clear();
+    FSettings = settings;
 }
 
 int TRLDraftPageBuilder::PitchFor(const QString &fontName, int size)
 {
-    switch (m_settings.CPPSelection) {
+    switch (FSettings.CPPSelection) {
     case TRLCPPSelection::csFixed5CPP: return 5;
     case TRLCPPSelection::csFixed10CPP: return 10;
     case TRLCPPSelection::csFixed12CPP: return 12;
@@ -342,9 +342,9 @@ int TRLDraftPageBuilder::PitchFor(const QString &fontName, int size)
     case TRLCPPSelection::csFixed20CPP: return 20;
     case TRLCPPSelection::csAutomatic: break;
     }
-    const double s = m_settings.Units.Scale();
+    const double s = FSettings.Units.Scale();
     int measured = size;
-    switch (m_settings.StretchCharWidth) {
+    switch (FSettings.StretchCharWidth) {
     case TRLStretchCharWidth::scEnlargementsOnly:
         if (s > 1)
             measured = RoundCoord(s * size);
@@ -357,7 +357,7 @@ int TRLDraftPageBuilder::PitchFor(const QString &fontName, int size)
     case TRLStretchCharWidth::scNone: break;
     }
     const auto key = std::make_pair(fontName, measured);
-    if (auto it = m_pitchCache.find(key); it != m_pitchCache.end())
+    if (auto it = FPitchCache.find(key); it != FPitchCache.end())
         return it->second;
 
     // The measuring canvas is shared: its font is put back afterwards.
@@ -371,7 +371,7 @@ int TRLDraftPageBuilder::PitchFor(const QString &fontName, int size)
     canvas.SetFont(saved);
 
     const int pitch = DraftPitchForSampleWidth(width);
-    m_pitchCache.emplace(key, pitch);
+    FPitchCache.emplace(key, pitch);
     return pitch;
 }
 
@@ -380,8 +380,8 @@ void TRLDraftPageBuilder::Build(const TRLGraphicSurface &page, TRLDraftPageList 
     // What starts beyond the sheet's right or bottom edge is off the paper,
     // as on every other output; leaving it out also keeps a damaged page
     // from feeding the paper or moving the head without end.
-    const TRLDraftUnits &u = m_settings.Units;
-    m_limit = TPoint {page.Width() > 0 ? u.Column(page.Width()) : INT_MAX,
+    const TRLDraftUnits &u = FSettings.Units;
+    FLimit = TPoint {page.Width() > 0 ? u.Column(page.Width()) : INT_MAX,
                       page.Height() > 0 ? u.Row(page.Height()) : INT_MAX};
     // Lines, ellipses, polygons, pixels and clipping have no draft form.
     struct Collect : TRLGraphicVisitor {
@@ -399,14 +399,14 @@ void TRLDraftPageBuilder::Build(const TRLGraphicSurface &page, TRLDraftPageList 
 
 void TRLDraftPageBuilder::add(TRLDraftPageList &list, std::unique_ptr<TDraftObj> item)
 {
-    if (item->PinBounds.Left >= m_limit.X || item->PinBounds.Top >= m_limit.Y)
+    if (item->PinBounds.Left >= FLimit.X || item->PinBounds.Top >= FLimit.Y)
         return;
     list.Add(std::move(item));
 }
 
 void TRLDraftPageBuilder::addText(const TRLTextObject &obj, TRLDraftPageList &list)
 {
-    const TRLDraftUnits &u = m_settings.Units;
+    const TRLDraftUnits &u = FSettings.Units;
     auto item = std::make_unique<TDraftText>();
     item->CPP = PitchFor(obj.Font().Name(), obj.Font().Size());
     item->Style = obj.Font().Style();
@@ -443,7 +443,7 @@ void TRLDraftPageBuilder::addChars(TRLDraftPageList &list, int cpp, char ch, int
 
 void TRLDraftPageBuilder::addFrame(const TRLRectangleObject &obj, TRLDraftPageList &list)
 {
-    const TRLDraftPageSettings &s = m_settings;
+    const TRLDraftPageSettings &s = FSettings;
     if (s.LineDrawMethod == TRLLineDrawMethod::ldNone || obj.Pen().Style() != MetaPenStyleSolid ||
         !darkEnough(obj.Pen().Color()))
         return;
@@ -474,7 +474,7 @@ void TRLDraftPageBuilder::addFrame(const TRLRectangleObject &obj, TRLDraftPageLi
 
 void TRLDraftPageBuilder::addFill(const TRLFillRectObject &obj, TRLDraftPageList &list)
 {
-    const TRLDraftPageSettings &s = m_settings;
+    const TRLDraftPageSettings &s = FSettings;
     if (s.FillArtMethod == TRLFillArtMethod::fmNone || obj.Brush().Style() != MetaBrushStyleSolid ||
         !darkEnough(obj.Brush().Color()))
         return;
@@ -495,7 +495,7 @@ void TRLDraftPageBuilder::addFill(const TRLFillRectObject &obj, TRLDraftPageList
 
 void TRLDraftPageBuilder::addImage(const TRLImageObject &obj, TRLDraftPageList &list)
 {
-    const TRLDraftPageSettings &s = m_settings;
+    const TRLDraftPageSettings &s = FSettings;
     if (s.DitheringMethod == TRLDitheringMethod::dmNone)
         return;
     const std::unique_ptr<TGraphic> graphic = FromMetaGraphic(obj.Data());
@@ -510,7 +510,7 @@ void TRLDraftPageBuilder::addImage(const TRLImageObject &obj, TRLDraftPageList &
         return;
     TBitmap bitmap(w, h);
     bitmap.Canvas().StretchDraw(TRect {0, 0, w, h}, *graphic);
-    const std::vector<TDraftStrip> strips = DraftDitherImage(bitmap.Image(), s.DitheringMethod, m_random);
+    const std::vector<TDraftStrip> strips = DraftDitherImage(bitmap.Image(), s.DitheringMethod, FRandom);
     const TRLDraftUnits &u = s.Units;
     const int left = u.Column(b.Left), right = u.Column(b.Right), top = u.Row(b.Top);
     int rowsAbove = 0;

@@ -38,15 +38,15 @@ double DraftHorizontalScale(int orientation, int optionIndex);
 class TRLDraftUnits {
 public:
     TRLDraftUnits() = default;
-    TRLDraftUnits(double scale, TPoint printCut) : m_scale(scale), m_cut(printCut) {}
+    TRLDraftUnits(double scale, TPoint printCut) : FScale(scale), FCut(printCut) {}
     int Column(int x) const;
     int Row(int y) const;
-    double Scale() const { return m_scale; }
-    TPoint PrintCut() const { return m_cut; }
+    double Scale() const { return FScale; }
+    TPoint PrintCut() const { return FCut; }
 
 private:
-    double m_scale = 1.0;
-    TPoint m_cut;
+    double FScale = 1.0;
+    TPoint FCut;
 };
 
 // Character width for a pitch (24, 12, 10, 7 and 6 units for 5, 10, 12, 17
@@ -85,13 +85,13 @@ char DraftFillChar(TRLFillArtMethod method);
 class TDraftObj {
 public:
     enum class Kind { Text, Image };
-    explicit TDraftObj(Kind kind) : m_kind(kind) {}
+    explicit TDraftObj(Kind kind) : FKind(kind) {}
     virtual ~TDraftObj() = default;
-    Kind ObjKind() const { return m_kind; }
+    Kind ObjKind() const { return FKind; }
     TRect PinBounds;
 
 private:
-    Kind m_kind;
+    Kind FKind;
 };
 
 class TDraftText : public TDraftObj {
@@ -119,12 +119,12 @@ public:
 class TRLDraftPageList {
 public:
     void Add(std::unique_ptr<TDraftObj> obj);
-    const std::vector<std::unique_ptr<TDraftObj>> &Items() const { return m_items; }
-    int Count() const { return static_cast<int>(m_items.size()); }
-    void Clear() { m_items.clear(); }
+    const std::vector<std::unique_ptr<TDraftObj>> &Items() const { return FItems; }
+    int Count() const { return static_cast<int>(FItems.size()); }
+    void Clear() { FItems.clear(); }
 
 private:
-    std::vector<std::unique_ptr<TDraftObj>> m_items;
+    std::vector<std::unique_ptr<TDraftObj>> FItems;
 };
 
 // Black and white strips of a picture already stretched to dot size: a dot
@@ -152,9 +152,9 @@ class TRLDraftPageBuilder {
 public:
     TRLDraftPageBuilder();
     void SetSettings(const TRLDraftPageSettings &settings);
-    const TRLDraftPageSettings &Settings() const { return m_settings; }
+    const TRLDraftPageSettings &Settings() const { return FSettings; }
     // Seeds the random dithering (tests).
-    void SeedRandom(unsigned seed) { m_random.seed(seed); }
+    void SeedRandom(unsigned seed) { FRandom.seed(seed); }
 
     void Build(const TRLGraphicSurface &page, TRLDraftPageList &list);
 
@@ -162,7 +162,7 @@ public:
     // StretchCharWidth allows and measured on the shared measuring canvas.
     int PitchFor(const QString &fontName, int size);
     // How many fonts have been measured (tests).
-    int MeasuredFontCount() const { return static_cast<int>(m_pitchCache.size()); }
+    int MeasuredFontCount() const { return static_cast<int>(FPitchCache.size()); }
 
 private:
     void addText(const TRLTextObject &obj, TRLDraftPageList &list);
@@ -172,10 +172,10 @@ private:
     void addChars(TRLDraftPageList &list, int cpp, char ch, int count, int left, int top);
     void add(TRLDraftPageList &list, std::unique_ptr<TDraftObj> item);
 
-    TRLDraftPageSettings m_settings;
-    std::map<std::pair<QString, int>, int> m_pitchCache;
-    std::mt19937 m_random;
-    TPoint m_limit;  // the sheet's right and bottom edges, in print units
+    TRLDraftPageSettings FSettings;
+    std::map<std::pair<QString, int>, int> FPitchCache;
+    std::mt19937 FRandom;
+    TPoint FLimit;  // the sheet's right and bottom edges, in print units
 };
 
 } // namespace prenso

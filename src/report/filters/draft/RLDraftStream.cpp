@@ -7,53 +7,53 @@
 
 namespace prenso {
 
-TRLDraftStream::TRLDraftStream(TRLDraftCommandTable &commands, std::string &out) : m_commands(commands), m_out(out) {}
+TRLDraftStream::TRLDraftStream(TRLDraftCommandTable &commands, std::string &out) : FCommands(commands), FOut(out) {}
 
 void TRLDraftStream::BeginDocument()
 {
-    m_lpp = 6;
-    m_cpp = 10;
-    m_bold = m_italic = m_underline = false;
-    m_charWidth = 12;
-    m_charHeight = RoundCoord(DraftVerticalUnit() * 6.0 / m_lpp);
-    m_row = m_column = 0;
-    m_sendFirstReset = true;
-    m_backspaceKnown = false;
+    FLpp = 6;
+    FCpp = 10;
+    FBold = FItalic = FUnderline = false;
+    FCharWidth = 12;
+    FCharHeight = RoundCoord(DraftVerticalUnit() * 6.0 / FLpp);
+    FRow = FColumn = 0;
+    FSendFirstReset = true;
+    FBackspaceKnown = false;
 }
 
 void TRLDraftStream::MoveHead(int row, int column)
 {
-    while (row >= m_row + m_charHeight) {
+    while (row >= FRow + FCharHeight) {
         Send(TRLDraftCommand::CR);
         Send(TRLDraftCommand::LF);
-        m_row += m_charHeight;
-        m_column = 0;
+        FRow += FCharHeight;
+        FColumn = 0;
     }
-    if (m_row < row) {
+    if (FRow < row) {
         // Less than a line: a fine feed of exactly the distance.
-        Send(TRLDraftCommand::MicroOn, row - m_row);
+        Send(TRLDraftCommand::MicroOn, row - FRow);
         Send(TRLDraftCommand::CR);
         Send(TRLDraftCommand::LF);
         Send(TRLDraftCommand::MicroOff);
-        m_column = 0;
-        m_row = row;
+        FColumn = 0;
+        FRow = row;
     }
-    if (column < m_column) {
+    if (column < FColumn) {
         Send(TRLDraftCommand::CR);
-        m_column = 0;
+        FColumn = 0;
     }
     // Spaces up to the last character cell that starts at or before the column.
-    while (column >= m_column + m_charWidth) {
+    while (column >= FColumn + FCharWidth) {
         Send(TRLDraftCommand::Space);
-        m_column += m_charWidth;
+        FColumn += FCharWidth;
     }
 }
 
 void TRLDraftStream::SelectPitch(int cpp, bool force)
 {
-    if (cpp == m_cpp && !force)
+    if (cpp == FCpp && !force)
         return;
-    if (m_cpp == 5)
+    if (FCpp == 5)
         Send(TRLDraftCommand::ExpandOff);
     switch (cpp) {
     case 5:
@@ -66,10 +66,10 @@ void TRLDraftStream::SelectPitch(int cpp, bool force)
     case 20: Send(TRLDraftCommand::CPP20); break;
     default: break;
     }
-    m_cpp = cpp;
-    m_charWidth = cpp > 0 ? 120 / cpp : 12;
+    FCpp = cpp;
+    FCharWidth = cpp > 0 ? 120 / cpp : 12;
     // Columns counted at the old pitch mean nothing at the new one.
-    MoveHead(m_row, 0);
+    MoveHead(FRow, 0);
 }
 
 void TRLDraftStream::SelectStyles(TRLMetaFontStyles style)
@@ -77,54 +77,54 @@ void TRLDraftStream::SelectStyles(TRLMetaFontStyles style)
     const bool bold = (style & MetaFontStyleBold) && (TextStyles & tsBold);
     const bool italic = (style & MetaFontStyleItalic) && (TextStyles & tsItalic);
     const bool underline = (style & MetaFontStyleUnderline) && (TextStyles & tsUnderline);
-    if (bold != m_bold) {
+    if (bold != FBold) {
         Send(bold ? TRLDraftCommand::BoldOn : TRLDraftCommand::BoldOff);
-        m_bold = bold;
+        FBold = bold;
     }
-    if (italic != m_italic) {
+    if (italic != FItalic) {
         Send(italic ? TRLDraftCommand::ItalicOn : TRLDraftCommand::ItalicOff);
-        m_italic = italic;
+        FItalic = italic;
     }
-    if (underline != m_underline) {
+    if (underline != FUnderline) {
         Send(underline ? TRLDraftCommand::UnderlineOn : TRLDraftCommand::UnderlineOff);
-        m_underline = underline;
+        FUnderline = underline;
     }
 }
 
 void TRLDraftStream::SendText(const TDraftText &text)
 {
     SelectPitch(text.CPP, false);
-    MoveHead(std::max(text.PinBounds.Top, m_row), text.PinBounds.Left);
+    MoveHead(std::max(text.PinBounds.Top, FRow), text.PinBounds.Left);
     if (AccentMethod == TRLDraftAccentMethod::amSustain) {
         SelectStyles(text.Style);
-        m_out += text.Text;
+        FOut += text.Text;
     } else {
-        if (!m_backspaceKnown && AccentMethod == TRLDraftAccentMethod::amOverwrite) {
-            m_backspace = m_commands.Expand(TRLDraftCommand::BS);
-            m_backspaceKnown = true;
+        if (!FBackspaceKnown && AccentMethod == TRLDraftAccentMethod::amOverwrite) {
+            FBackspace = FCommands.Expand(TRLDraftCommand::BS);
+            FBackspaceKnown = true;
         }
-        const std::string printed = DraftApplyAccents(text.Text, AccentMethod, m_backspace);
+        const std::string printed = DraftApplyAccents(text.Text, AccentMethod, FBackspace);
         SelectStyles(text.Style);
-        m_out += printed;
+        FOut += printed;
     }
     SelectStyles(0);
     // The overstruck marks take no room: the head is where the plain text ends.
-    m_column = SatAdd(m_column, static_cast<int>(std::min<size_t>(text.Text.size(), INT_MAX / 24)) * m_charWidth);
+    FColumn = SatAdd(FColumn, static_cast<int>(std::min<size_t>(text.Text.size(), INT_MAX / 24)) * FCharWidth);
 }
 
 void TRLDraftStream::SendImage(const TDraftImage &image)
 {
-    MoveHead(std::max(image.PinBounds.Top, m_row), image.PinBounds.Left);
+    MoveHead(std::max(image.PinBounds.Top, FRow), image.PinBounds.Left);
     Send(TRLDraftCommand::RAW, static_cast<int>(image.Columns.size()));
-    m_out += image.Columns;
-    m_column = image.PinBounds.Right;
+    FOut += image.Columns;
+    FColumn = image.PinBounds.Right;
 }
 
 void TRLDraftStream::DrawPage(const TRLDraftPageList &list)
 {
-    if (m_sendFirstReset) {
+    if (FSendFirstReset) {
         Send(TRLDraftCommand::Reset);
-        m_sendFirstReset = false;
+        FSendFirstReset = false;
     }
     SelectPitch(10, true);
     SelectStyles(0);
@@ -142,9 +142,9 @@ void TRLDraftStream::EjectPage(TRLDraftEjectMethod method, int pageEndRow, int l
     switch (method) {
     case TRLDraftEjectMethod::ejCompletePage: MoveHead(pageEndRow, leftColumn); break;
     case TRLDraftEjectMethod::ejForceWithCode: Send(TRLDraftCommand::FF); break;
-    case TRLDraftEjectMethod::ejLeavePage: MoveHead(SatAdd(m_row, DraftVerticalUnit()), leftColumn); break;
+    case TRLDraftEjectMethod::ejLeavePage: MoveHead(SatAdd(FRow, DraftVerticalUnit()), leftColumn); break;
     }
-    m_row = m_column = 0;
+    FRow = FColumn = 0;
 }
 
 } // namespace prenso

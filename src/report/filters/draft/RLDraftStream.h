@@ -39,35 +39,35 @@ public:
     void EjectPage(TRLDraftEjectMethod method, int pageEndRow, int leftColumn);
 
     // The steps, for tests and for the filter.
-    void Send(TRLDraftCommand command, int p = 0) { m_commands.Append(m_out, command, p); }
+    void Send(TRLDraftCommand command, int p = 0) { FCommands.Append(FOut, command, p); }
     void MoveHead(int row, int column);
     void SelectPitch(int cpp, bool force);
     void SelectStyles(TRLMetaFontStyles style);
     void SendText(const TDraftText &text);
     void SendImage(const TDraftImage &image);
 
-    int CurrentRow() const { return m_row; }
-    int CurrentColumn() const { return m_column; }
-    int CurrentCPP() const { return m_cpp; }
-    int CharWidth() const { return m_charWidth; }
-    int CharHeight() const { return m_charHeight; }
-    bool SendFirstReset() const { return m_sendFirstReset; }
+    int CurrentRow() const { return FRow; }
+    int CurrentColumn() const { return FColumn; }
+    int CurrentCPP() const { return FCpp; }
+    int CharWidth() const { return FCharWidth; }
+    int CharHeight() const { return FCharHeight; }
+    bool SendFirstReset() const { return FSendFirstReset; }
 
 private:
-    TRLDraftCommandTable &m_commands;
-    std::string &m_out;
-    std::string m_backspace;
-    bool m_backspaceKnown = false;
-    int m_row = 0;
-    int m_column = 0;
-    int m_lpp = 6;
-    int m_cpp = 10;
-    int m_charWidth = 12;
-    int m_charHeight = 12;
-    bool m_bold = false;
-    bool m_italic = false;
-    bool m_underline = false;
-    bool m_sendFirstReset = true;
+    TRLDraftCommandTable &FCommands;
+    std::string &FOut;
+    std::string FBackspace;
+    bool FBackspaceKnown = false;
+    int FRow = 0;
+    int FColumn = 0;
+    int FLpp = 6;
+    int FCpp = 10;
+    int FCharWidth = 12;
+    int FCharHeight = 12;
+    bool FBold = false;
+    bool FItalic = false;
+    bool FUnderline = false;
+    bool FSendFirstReset = true;
 };
 
 } // namespace prenso

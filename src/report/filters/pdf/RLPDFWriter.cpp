@@ -34,7 +34,7 @@ namespace prenso {
 
 class TRLPDFWriter::Output {
 public:
-    explicit Output(const QString &target) : m_target(target)
+    explicit Output(const QString &target) : FTarget(target)
     {
         if (target.isEmpty())
             fail(QStringLiteral("No file name was given."));
@@ -53,92 +53,92 @@ public:
                 QStringLiteral("%1.%2.tmp").arg(info.absoluteFilePath()).arg(QRandomGenerator::global()->bounded(1000000000));
             if (QFileInfo::exists(candidate))
                 continue;
-            m_file.setFileName(candidate);
-            if (m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
-                m_temp = candidate;
-                files::registerTempFile(m_temp);
+            FFile.setFileName(candidate);
+            if (FFile.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
+                FTemp = candidate;
+                files::registerTempFile(FTemp);
                 if (info.exists())
-                    QFile::setPermissions(m_temp, QFile::permissions(info.absoluteFilePath()));
+                    QFile::setPermissions(FTemp, QFile::permissions(info.absoluteFilePath()));
                 return;
             }
             if (!QFileInfo::exists(candidate))
-                fail(m_file.errorString());
+                fail(FFile.errorString());
         }
         fail(QStringLiteral("No free temporary name beside it."));
     }
 
     ~Output() { Discard(); }
 
-    const QString &TempName() const { return m_temp; }
+    const QString &TempName() const { return FTemp; }
 
     // Room for `n` more bytes at the end of the buffer; what is put there
     // counts once Advance says how much it was.
     char *Room(size_t n)
     {
-        if (m_used + n > m_buffer.size()) {
+        if (FUsed + n > FBuffer.size()) {
             Flush();
-            if (n > m_buffer.size())
-                m_buffer.resize(n);
+            if (n > FBuffer.size())
+                FBuffer.resize(n);
         }
-        return m_buffer.data() + m_used;
+        return FBuffer.data() + FUsed;
     }
-    void Advance(size_t n) { m_used += n; }
+    void Advance(size_t n) { FUsed += n; }
 
     void Flush()
     {
-        if (m_used == 0)
+        if (FUsed == 0)
             return;
         // A write that stops short is tried again for the rest: the second
         // attempt is the one that reports why (a full disk, say).
-        const char *data = m_buffer.data();
-        qint64 left = static_cast<qint64>(m_used);
+        const char *data = FBuffer.data();
+        qint64 left = static_cast<qint64>(FUsed);
         while (left > 0) {
-            const qint64 n = m_file.write(data, left);
+            const qint64 n = FFile.write(data, left);
             if (n <= 0)
-                throw EWriteError(QStringLiteral("Cannot write file \"%1\". %2").arg(m_target, m_file.errorString()));
+                throw EWriteError(QStringLiteral("Cannot write file \"%1\". %2").arg(FTarget, FFile.errorString()));
             data += n;
             left -= n;
         }
-        m_used = 0;
+        FUsed = 0;
     }
 
     void Commit()
     {
         Flush();
-        m_file.close();
-        if (m_file.error() != QFileDevice::NoError)
-            throw EWriteError(QStringLiteral("Cannot write file \"%1\". %2").arg(m_target, m_file.errorString()));
+        FFile.close();
+        if (FFile.error() != QFileDevice::NoError)
+            throw EWriteError(QStringLiteral("Cannot write file \"%1\". %2").arg(FTarget, FFile.errorString()));
         std::error_code ec;
-        std::filesystem::rename(std::filesystem::path(QFile::encodeName(m_temp).toStdString()),
-                                std::filesystem::path(QFile::encodeName(m_target).toStdString()), ec);
+        std::filesystem::rename(std::filesystem::path(QFile::encodeName(FTemp).toStdString()),
+                                std::filesystem::path(QFile::encodeName(FTarget).toStdString()), ec);
         if (ec)
             fail(QString::fromLocal8Bit(ec.message()));
-        files::unregisterTempFile(m_temp);
-        m_temp.clear();
+        files::unregisterTempFile(FTemp);
+        FTemp.clear();
     }
 
     void Discard()
     {
-        if (m_temp.isEmpty())
+        if (FTemp.isEmpty())
             return;
-        m_file.close();
-        QFile::remove(m_temp);
-        files::unregisterTempFile(m_temp);
-        m_temp.clear();
+        FFile.close();
+        QFile::remove(FTemp);
+        files::unregisterTempFile(FTemp);
+        FTemp.clear();
     }
 
 private:
     [[noreturn]] void fail(const QString &reason)
     {
-        throw EFCreateError(QStringLiteral("Cannot create file \"%1\". %2").arg(m_target, reason));
+        throw EFCreateError(QStringLiteral("Cannot create file \"%1\". %2").arg(FTarget, reason));
     }
 
     static constexpr size_t kFlushSize = 256 * 1024;
-    QString m_target;
-    QString m_temp;
-    QFile m_file;
-    std::vector<char> m_buffer = std::vector<char>(kFlushSize);
-    size_t m_used = 0;
+    QString FTarget;
+    QString FTemp;
+    QFile FFile;
+    std::vector<char> FBuffer = std::vector<char>(kFlushSize);
+    size_t FUsed = 0;
 };
 
 // ---------------------------------------------------------------------------
