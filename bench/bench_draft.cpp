@@ -4,8 +4,8 @@
 #include "platform/files.h"
 #include "platform/printers.h"
 #include "report/filters/draft/RLDraftFilter.h"
-#include "report/storage/RLGraphicStorage.h"
 #include "report/printing/RLPrinters.h"
+#include "report/storage/RLGraphicStorage.h"
 
 #include <QApplication>
 #include <QDir>
@@ -36,13 +36,14 @@ void fillStorage(TRLGraphicStorage &storage)
         page->SetHeight(1056);
         for (int l = 0; l < kLines; ++l) {
             char line[96];
-            std::snprintf(line, sizeof line, "%06d  CLIENTE %04d  PRODUTO %05d  QTD %4d  VALOR %10.2f  SITUA\xC7\xC3O OK",
-                          p * kLines + l, l, p, l * 3, p * 1.5 + l);
+            std::snprintf(line, sizeof line,
+                          "%06d  CLIENTE %04d  PRODUTO %05d  QTD %4d  VALOR %10.2f  SITUA\xC7\xC3O OK", p * kLines + l,
+                          l, p, l * 3, p * 1.5 + l);
             auto *t = page->NewObject<TRLTextObject>();
             t->SetText(line);
             const int y = 24 + 15 * l;
-            t->SetOrigin(TPoint {24, y});
-            t->SetBoundsRect(TRect {24, y, 792, y + 15});
+            t->SetOrigin(TPoint{24, y});
+            t->SetBoundsRect(TRect{24, y, 792, y + 15});
             t->SetTextFlags(MetaTextFlagNoSplit);
             t->Font().SetName(QStringLiteral("Courier New"));
             t->Font().SetSize(10);
@@ -71,7 +72,8 @@ void BM_DraftFilterToFile(benchmark::State &state)
     }
     state.SetBytesProcessed(state.iterations() * bytes);
     state.SetItemsProcessed(state.iterations() * kPages);
-    state.counters["pages/s"] = benchmark::Counter(static_cast<double>(kPages), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["pages/s"] =
+        benchmark::Counter(static_cast<double>(kPages), benchmark::Counter::kIsIterationInvariantRate);
     state.counters["output_bytes"] = static_cast<double>(bytes);
     QFile::remove(out);
     printing::setPrinterListSourceForTesting({});

@@ -7,23 +7,23 @@
 // pagination) with the PDF filter in the printer's place.
 // Rates are per second of CPU time: on a shared machine the wall clock says
 // more about the neighbours than about this code.
-#include "forms_gen.h"
-
 #include "app/Principal.h"
 #include "report/filters/RLFilters.h"
-#include "report/storage/RLGraphicStorage.h"
 #include "report/filters/pdf/RLPDFFilter.h"
 #include "report/pagination/RLReport.h"
+#include "report/storage/RLGraphicStorage.h"
+
+#include "forms_gen.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
 
 #include <memory>
 #include <string>
+#include <sys/resource.h>
 
 using namespace prenso;
 
@@ -65,7 +65,7 @@ struct Pages {
                 if (!line.empty() && line[0] == '\f')
                     line.erase(0, 1);
                 const int h = page->TextHeight(line);
-                page->TextRect(TRect {30, y, 764, y + h}, 30, y, line);
+                page->TextRect(TRect{30, y, 764, y + h}, 30, y, line);
                 y += h;
             }
             storage->Add(std::move(page));
@@ -75,7 +75,7 @@ struct Pages {
 
 double peakMegabytes()
 {
-    rusage usage {};
+    rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss / 1024.0;
 }
@@ -93,8 +93,8 @@ static void BM_PdfFilterPages(benchmark::State &state)
     for (auto _ : state)
         filter.FilterPages(pages.storage);
     state.SetItemsProcessed(state.iterations() * pageCount);
-    state.counters["pages/s"] = benchmark::Counter(static_cast<double>(state.iterations()) * pageCount,
-                                                   benchmark::Counter::kIsRate);
+    state.counters["pages/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * pageCount, benchmark::Counter::kIsRate);
     state.counters["file_kB_per_page"] = QFileInfo(path).size() / 1024.0 / pageCount;
     state.counters["peak_MB"] = peakMegabytes();
     QFile::remove(path);
@@ -106,7 +106,7 @@ static void BM_FormToPdf(benchmark::State &state)
     const int lines = static_cast<int>(state.range(0));
     const QString formPath = bench::formFile(lines);
     const QString path = QDir::tempPath() + QStringLiteral("/prenso-bench-form.pdf");
-    TfrmPrincipal form(TfrmPrincipal::NoCreate {}, QStringList {QStringLiteral("Prenso")});
+    TfrmPrincipal form(TfrmPrincipal::NoCreate{}, QStringList{QStringLiteral("Prenso")});
     TRLPDFFilter pdf;
     pdf.SetFileName(path);
     SetSelectedFilter(&pdf);

@@ -1,13 +1,13 @@
 // Preparation of a long form: the line table laid out into stored pages, as
 // the print job does it (portrait report, Courier New, a form feed every 66
 // lines). Pages live in the page file, so memory must not grow with them.
-#include "forms_gen.h"
-
 #include "app/Principal.h"
 #include "platform/textfile.h"
 #include "report/controls/RLLabel.h"
-#include "report/storage/RLGraphicStorage.h"
 #include "report/pagination/RLReport.h"
+#include "report/storage/RLGraphicStorage.h"
+
+#include "forms_gen.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>

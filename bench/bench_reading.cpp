@@ -1,13 +1,14 @@
 // The print job's reading part: form file -> line table, longest line and the
 // layout decisions. Reading must be linear in the file size.
-#include "forms_gen.h"
-
 #include "app/Principal.h"
 #include "data/LineTable.h"
 #include "platform/textfile.h"
 
+#include "forms_gen.h"
+
 #include <QApplication>
 #include <benchmark/benchmark.h>
+
 #include <cstdio>
 #include <unistd.h>
 

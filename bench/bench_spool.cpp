@@ -4,16 +4,16 @@
 // theirs); the document goes to a listener at the end of the queue. A run is
 // timed from the first page to the moment the finished document has been
 // handed to the server, as the program experiences it.
-#include "forms_gen.h"
-
 #include "app/Principal.h"
 #include "platform/textfile.h"
 #include "report/controls/RLLabel.h"
-#include "report/storage/RLGraphicStorage.h"
-#include "report/printing/RLPrinters.h"
-#include "report/pagination/RLReport.h"
 #include "report/filters/RLSpoolFilter.h"
+#include "report/pagination/RLReport.h"
+#include "report/printing/RLPrinters.h"
+#include "report/storage/RLGraphicStorage.h"
 #include "support/private_cupsd.h"
+
+#include "forms_gen.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>

@@ -6,13 +6,12 @@
 //   bench_storage --benchmark_filter=Store/2000
 //   /usr/bin/time -v bench_storage --benchmark_filter=Store/500   (peak memory)
 
-#include "forms_gen.h"
-
 #include "platform/streams.h"
 #include "report/storage/RLGraphicStorage.h"
 
-#include <QGuiApplication>
+#include "forms_gen.h"
 
+#include <QGuiApplication>
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -42,8 +41,8 @@ std::unique_ptr<TRLGraphicSurface> recordPage(int pageNo)
         NewGroupId();
         const std::string line = bench::formLine(static_cast<std::uint32_t>(pageNo * kLinesPerPage + i), 80);
         const int top = 38 + i * lineHeight;
-        page->TextRectEx(TRect {38, top, 756, top + lineHeight}, 38, top, line, MetaTextAlignmentLeft,
-                         MetaTextLayoutTop, MetaTextFlagNoSplit);
+        page->TextRectEx(TRect{38, top, 756, top + lineHeight}, 38, top, line, MetaTextAlignmentLeft, MetaTextLayoutTop,
+                         MetaTextFlagNoSplit);
     }
     page->Macros().SetValue("PageNo", std::to_string(pageNo + 1));
     return page;
@@ -66,8 +65,8 @@ void BM_Store(benchmark::State &state)
         state.counters["pagefile_MB"] = static_cast<double>(storage.PageFileSize()) / 1e6;
         state.ResumeTiming();
     }
-    state.counters["pages/s"] = benchmark::Counter(static_cast<double>(pages) * state.iterations(),
-                                                   benchmark::Counter::kIsRate);
+    state.counters["pages/s"] =
+        benchmark::Counter(static_cast<double>(pages) * state.iterations(), benchmark::Counter::kIsRate);
 }
 
 void load(benchmark::State &state, bool randomOrder)
@@ -89,12 +88,18 @@ void load(benchmark::State &state, bool randomOrder)
     }
     if (objects != static_cast<std::int64_t>(kLinesPerPage) * pages * state.iterations())
         state.SkipWithError("pages lost");
-    state.counters["pages/s"] = benchmark::Counter(static_cast<double>(pages) * state.iterations(),
-                                                   benchmark::Counter::kIsRate);
+    state.counters["pages/s"] =
+        benchmark::Counter(static_cast<double>(pages) * state.iterations(), benchmark::Counter::kIsRate);
 }
 
-void BM_LoadInOrder(benchmark::State &state) { load(state, false); }
-void BM_LoadRandom(benchmark::State &state) { load(state, true); }
+void BM_LoadInOrder(benchmark::State &state)
+{
+    load(state, false);
+}
+void BM_LoadRandom(benchmark::State &state)
+{
+    load(state, true);
+}
 
 void BM_SaveAndReadFile(benchmark::State &state)
 {
@@ -109,8 +114,8 @@ void BM_SaveAndReadFile(benchmark::State &state)
         back.LoadFromStream(stream);
         benchmark::DoNotOptimize(back.PageCount());
     }
-    state.counters["pages/s"] = benchmark::Counter(static_cast<double>(pages) * state.iterations(),
-                                                   benchmark::Counter::kIsRate);
+    state.counters["pages/s"] =
+        benchmark::Counter(static_cast<double>(pages) * state.iterations(), benchmark::Counter::kIsRate);
 }
 
 } // namespace

@@ -24,7 +24,7 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
 
-    TfrmPrincipal form(TfrmPrincipal::NoCreate {}, QStringList {QStringLiteral("form2pdf")});
+    TfrmPrincipal form(TfrmPrincipal::NoCreate{}, QStringList{QStringLiteral("form2pdf")});
     TRLPDFFilter pdf;
     pdf.SetFileName(QString::fromLocal8Bit(argv[2]));
     SetSelectedFilter(&pdf);

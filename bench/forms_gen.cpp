@@ -4,17 +4,19 @@
 #include "platform/files.h"
 
 #include <QDir>
-#include <cstdio>
 #include <QFile>
+
+#include <cstdio>
 #include <map>
 
 namespace prenso::bench {
 
 std::string makeForm(int lines)
 {
-    static const char *words[] = {"DISTRIBUIDORA", "SÃO", "JOÃO", "Ribeirão", "Preto", "ação", "Avenida",
-                                  "Brasília", "CONCEIÇÃO", "Uberlândia", "Fatura", "nº", "R$", "1.234,56",
-                                  "ÍTEM", "descrição", "ÓLEO", "açúcar", "pão", "café", "—", "€", "|", "----"};
+    static const char *words[] = {
+        "DISTRIBUIDORA", "SÃO",        "JOÃO",   "Ribeirão", "Preto", "ação",     "Avenida", "Brasília",
+        "CONCEIÇÃO",     "Uberlândia", "Fatura", "nº",       "R$",    "1.234,56", "ÍTEM",    "descrição",
+        "ÓLEO",          "açúcar",     "pão",    "café",     "—",     "€",        "|",       "----"};
     std::string out;
     out.reserve(static_cast<size_t>(lines) * 90);
     unsigned seed = 12345;
@@ -55,8 +57,13 @@ QString formFile(int lines)
 
 std::string formLine(std::uint32_t n, int width)
 {
-    static const char *names[] = {"ARROZ TIPO 1 5KG", "FEIJ\xc3O CARIOCA", "A\xc7\xda" "CAR CRISTAL", "CAF\xc9 TORRADO 500G",
-                                  "\xd3LEO DE SOJA 900ML", "MACARR\xc3O ESPAGUETE"};
+    static const char *names[] = {"ARROZ TIPO 1 5KG",
+                                  "FEIJ\xc3O CARIOCA",
+                                  "A\xc7\xda"
+                                  "CAR CRISTAL",
+                                  "CAF\xc9 TORRADO 500G",
+                                  "\xd3LEO DE SOJA 900ML",
+                                  "MACARR\xc3O ESPAGUETE"};
     char buf[256];
     const unsigned qty = (n * 7919u) % 97u + 1u;
     const unsigned cents = (n * 104729u) % 100000u;

@@ -2,6 +2,7 @@
 // Generated forms for the benchmarks: long, realistic Windows-1252 text.
 
 #include <QString>
+
 #include <cstdint>
 #include <string>
 

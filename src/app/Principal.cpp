@@ -1,12 +1,12 @@
 #include "app/Principal.h"
 
+#include "app/RadioGroup.h"
 #include "app/TextUtils.h"
 #include "platform/errors.h"
 #include "platform/messagebox.h"
-#include "app/RadioGroup.h"
+#include "report/controls/RLLabel.h"
 #include "report/filters/draft/RLDraftFilter.h"
 #include "report/filters/pdf/RLPDFFilter.h"
-#include "report/controls/RLLabel.h"
 #include "report/pagination/RLReport.h"
 #include "report/windows/RLWindows.h"
 

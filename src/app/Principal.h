@@ -8,6 +8,7 @@
 
 #include <QStringList>
 #include <QWidget>
+
 #include <cstdint>
 #include <memory>
 
@@ -70,7 +71,7 @@ public:
     TRLReport *rlrPaisagem = nullptr;
     TRLBand *RLBand2 = nullptr;
     TRLDBText *rldbtxtLinhaP = nullptr;
-    TRLPDFFilter *rlpdfltr1 = nullptr; // the "Documento PDF" save format
+    TRLPDFFilter *rlpdfltr1 = nullptr;        // the "Documento PDF" save format
     TRLDraftFilter *RLDraftFilter1 = nullptr; // dot-matrix printers (/MAT="RLDraftFilter1")
 
     // A line that begins with a form feed starts a new page.

@@ -1,15 +1,15 @@
 #include "app/Principal.h"
-
 #include "app/TextUtils.h"
 #include "platform/errors.h"
 #include "platform/files.h"
-#include "report/filters/RLFilters.h"
-#include "report/storage/RLGraphicStorage.h"
-#include "report/printing/RLPrinters.h"
 #include "report/controls/RLLabel.h"
+#include "report/filters/RLFilters.h"
 #include "report/pagination/RLReport.h"
+#include "report/printing/RLPrinters.h"
+#include "report/storage/RLGraphicStorage.h"
 
 #include <QDateTime>
+
 #include <cstdio>
 
 namespace prenso {
@@ -105,8 +105,9 @@ void TfrmPrincipal::ExecutaImpressao()
     if (sPbVisualizar == QLatin1String("SIM")) {
         report->PreviewModal();
         // The preview window is not part of this build yet: say so plainly.
-        std::fprintf(stderr, "Prenso: %d página(s) preparada(s); a visualização ainda não está disponível "
-                             "nesta versão.\n",
+        std::fprintf(stderr,
+                     "Prenso: %d página(s) preparada(s); a visualização ainda não está disponível "
+                     "nesta versão.\n",
                      report->Pages().PageCount());
     } else {
         report->Print();

@@ -6,7 +6,8 @@
 
 namespace prenso {
 
-TRadioGroup::TRadioGroup(const QString &caption, QWidget *parent) : QGroupBox(caption, parent), FGroup(new QButtonGroup(this))
+TRadioGroup::TRadioGroup(const QString &caption, QWidget *parent)
+    : QGroupBox(caption, parent), FGroup(new QButtonGroup(this))
 {
     FGroup->setExclusive(true);
     connect(FGroup, &QButtonGroup::idClicked, this, &TRadioGroup::itemIndexChanged);

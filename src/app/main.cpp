@@ -1,6 +1,5 @@
 // Prenso: prints the plain-text forms of the business system.
 #include "app/Principal.h"
-
 #include "platform/files.h"
 #include "report/RLConsts.h"
 

@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QXmlStreamWriter>
+
 #include <algorithm>
 #include <cstring>
 #include <system_error>
@@ -30,8 +31,7 @@ private:
 
 TLineTable::TLineTable()
     : FFieldIndice(std::make_unique<Field>(this, true)), FFieldLinha(std::make_unique<Field>(this, false))
-{
-}
+{}
 
 TLineTable::~TLineTable()
 {

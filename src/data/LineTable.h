@@ -14,6 +14,7 @@
 
 #include <QIODevice>
 #include <QString>
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -33,14 +34,14 @@ public:
     QString Name;
 
     // Life cycle, in the order a print job uses it.
-    void Close();                            // writes the scratch file when due
-    void WriteAhead();                       // starts writing it now (see above)
+    void Close();      // writes the scratch file when due
+    void WriteAhead(); // starts writing it now (see above)
     void SetFileName(const QString &name);
     const QString &FileName() const { return FFileName; }
-    void CreateDataSet();                    // new, empty and open
+    void CreateDataSet(); // new, empty and open
     void SetIndexFieldNames(const QString &names) { FIndexFieldNames = names; }
     const QString &IndexFieldNames() const { return FIndexFieldNames; }
-    void Open();                             // no effect when already open
+    void Open(); // no effect when already open
 
     // One record: Insert, set the fields, Post.
     void Insert();
@@ -92,8 +93,8 @@ private:
     std::unique_ptr<Field> FFieldLinha;
 
     // The write-ahead: its thread, its file and whether it is still good.
-    void finishWriteAhead();               // waits for the writer
-    void dropWriteAhead();                 // waits, then removes its file
+    void finishWriteAhead(); // waits for the writer
+    void dropWriteAhead();   // waits, then removes its file
     std::thread FWriter;
     QString FAheadName;
     bool FAheadOk = false;

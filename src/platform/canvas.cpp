@@ -20,7 +20,10 @@ namespace {
 // The platform's device coordinates are limited to 27 bits; beyond that
 // drawing is pointless and the rasteriser's fixed-point arithmetic suffers.
 constexpr int kMaxDeviceCoord = 1 << 27;
-int dev(int v) { return std::clamp(v, -kMaxDeviceCoord, kMaxDeviceCoord); }
+int dev(int v)
+{
+    return std::clamp(v, -kMaxDeviceCoord, kMaxDeviceCoord);
+}
 
 constexpr int kMaxEmPixels = 16384;
 constexpr int kDefaultEmPixels = 13; // a zero height asks for the default: 10 points at 96 dpi
@@ -149,9 +152,8 @@ int FontResource::width(const QString &text) const
         } else if (rawFont.isValid()) {
             const QList<quint32> g = rawFont.glyphIndexesForString(QString(ch));
             if (!g.isEmpty())
-                w += static_cast<int>(std::lround(rawFont.advancesForGlyphIndexes(g, QRawFont::UseDesignMetrics)
-                                                      .value(0)
-                                                      .x()));
+                w += static_cast<int>(
+                    std::lround(rawFont.advancesForGlyphIndexes(g, QRawFont::UseDesignMetrics).value(0).x()));
         }
     }
     return w;
@@ -450,7 +452,7 @@ void TCanvas::drawText(int x, int y, const QString *wide, std::string_view bytes
     p.save();
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
     if (clip) {
-        const TRect c {dev(clip->Left), dev(clip->Top), dev(clip->Right), dev(clip->Bottom)};
+        const TRect c{dev(clip->Left), dev(clip->Top), dev(clip->Right), dev(clip->Bottom)};
         const QRect qr(c.Left, c.Top, std::max(0, c.Right - c.Left), std::max(0, c.Bottom - c.Top));
         if (m_clipped)
             p.setClipRect(qr, Qt::IntersectClip);
@@ -502,7 +504,7 @@ void TCanvas::TextRect(const TRect &r, int x, int y, const QString &text)
 
 void TCanvas::Draw(int x, int y, const TGraphic &graphic)
 {
-    StretchDraw(TRect {x, y, x + graphic.Width(), y + graphic.Height()}, graphic);
+    StretchDraw(TRect{x, y, x + graphic.Width(), y + graphic.Height()}, graphic);
 }
 
 void TCanvas::StretchDraw(const TRect &r, const TGraphic &graphic)
@@ -521,7 +523,7 @@ void TCanvas::DrawImage(const TRect &r, const QImage &image)
 
 void TCanvas::SetClipRect(const TRect &r)
 {
-    const TRect c {dev(r.Left), dev(r.Top), dev(r.Right), dev(r.Bottom)};
+    const TRect c{dev(r.Left), dev(r.Top), dev(r.Right), dev(r.Bottom)};
     m_painter->setClipRect(QRect(c.Left, c.Top, std::max(0, c.Right - c.Left), std::max(0, c.Bottom - c.Top)));
     m_clipped = true;
     m_clip = c;
@@ -531,7 +533,7 @@ void TCanvas::ResetClipRect()
 {
     m_painter->setClipping(false);
     m_clipped = false;
-    m_clip = TRect {};
+    m_clip = TRect{};
 }
 
 QImage TCanvas::Grab(const TRect &source)

@@ -38,13 +38,13 @@ class TGraphic;
 // metrics and the advance of every code page character, all in pixels.
 class FontResource {
 public:
-    QFont font;          // pixel-sized, kerning off
-    QRawFont rawFont;    // same face and size, used to draw glyph runs
-    int emPixels = 0;    // character height
-    int ascent = 0;      // cell height = ascent + descent
+    QFont font;       // pixel-sized, kerning off
+    QRawFont rawFont; // same face and size, used to draw glyph runs
+    int emPixels = 0; // character height
+    int ascent = 0;   // cell height = ascent + descent
     int descent = 0;
-    std::array<int, 256> advances {};        // by Windows-1252 byte
-    std::array<quint32, 256> glyphs {};      // glyph index by byte, 0 = none
+    std::array<int, 256> advances{};   // by Windows-1252 byte
+    std::array<quint32, 256> glyphs{}; // glyph index by byte, 0 = none
 
     int height() const { return ascent + descent; }
     int width(std::string_view bytes) const

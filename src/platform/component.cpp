@@ -79,7 +79,6 @@ void TComponent::RemoveFreeNotification(TComponent *other)
 }
 
 void TComponent::Notification(TComponent *, Operation)
-{
-}
+{}
 
 } // namespace prenso

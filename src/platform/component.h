@@ -7,6 +7,7 @@
 // component is listed, so that the owner can find it by name.
 
 #include <QString>
+
 #include <vector>
 
 namespace prenso {
@@ -46,8 +47,8 @@ protected:
 private:
     QString m_name;
     TComponent *m_owner = nullptr;
-    std::vector<TComponent *> m_components;    // listed, not owned
-    std::vector<TComponent *> m_notifyOnFree;  // told when this one goes
+    std::vector<TComponent *> m_components;   // listed, not owned
+    std::vector<TComponent *> m_notifyOnFree; // told when this one goes
     bool m_destroying = false;
 };
 

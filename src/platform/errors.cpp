@@ -8,8 +8,7 @@ namespace prenso {
 
 Exception::Exception(QString message, const char *className)
     : m_message(std::move(message)), m_className(className), m_what(m_message.toStdString())
-{
-}
+{}
 
 bool TryStrToInt(const QString &text, int &value)
 {

@@ -4,6 +4,7 @@
 // A silent abort is its own type: callers let it pass without a message box.
 
 #include <QString>
+
 #include <exception>
 #include <string>
 
@@ -37,7 +38,8 @@ struct EFOpenError : Exception {
 };
 struct EInvalidCast : Exception {
     explicit EInvalidCast(QString m = QStringLiteral("Invalid class typecast"))
-        : Exception(std::move(m), "EInvalidCast") {}
+        : Exception(std::move(m), "EInvalidCast")
+    {}
 };
 struct EListError : Exception {
     explicit EListError(QString m) : Exception(std::move(m), "EListError") {}

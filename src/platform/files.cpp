@@ -9,11 +9,11 @@
 #include <QRandomGenerator>
 
 #include <array>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <cerrno>
 #include <fcntl.h>
 #include <mutex>
 #include <sys/stat.h>
@@ -53,7 +53,8 @@ bool deleteFile(const QString &path)
     if (::unlink(native.constData()) == 0)
         return true;
     const int err = errno;
-    struct stat lst {}, st {};
+    struct stat lst {
+    }, st{};
     if (::lstat(native.constData(), &lst) == 0 && S_ISLNK(lst.st_mode) && ::stat(native.constData(), &st) == 0 &&
         S_ISDIR(st.st_mode))
         return ::rmdir(native.constData()) == 0;

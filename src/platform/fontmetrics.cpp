@@ -57,7 +57,7 @@ OutlineMetricsResult GetOutlineFontMetrics(const QString &name, TFontStyles styl
     out.trueTypeOutlines = !raw.fontTable("glyf").isEmpty();
     out.family = raw.familyName();
     out.unitsPerEm = upm;
-    out.fontBox = TRect {px(s16(head, 36)), px(s16(head, 42)), px(s16(head, 40)), px(s16(head, 38))};
+    out.fontBox = TRect{px(s16(head, 36)), px(s16(head, 42)), px(s16(head, 40)), px(s16(head, 38))};
     out.italicAngle = static_cast<int>(std::lround(s32(post, 4) / 65536.0 * 10.0));
     out.ascent = px(u16(os2, 74));
     out.descent = px(u16(os2, 76));

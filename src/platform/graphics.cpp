@@ -19,7 +19,7 @@ bool IntersectRect(TRect &result, const TRect &a, const TRect &b)
     result.Right = std::min(a.Right, b.Right);
     result.Bottom = std::min(a.Bottom, b.Bottom);
     if (result.Right <= result.Left || result.Bottom <= result.Top) {
-        result = TRect {};
+        result = TRect{};
         return false;
     }
     return true;
@@ -73,7 +73,8 @@ int MulDiv(int a, int b, int c)
     if (negative)
         q = -q;
     // Symmetric range, so that callers may negate the result.
-    return static_cast<int>(std::clamp<long long>(q, -std::numeric_limits<int>::max(), std::numeric_limits<int>::max()));
+    return static_cast<int>(
+        std::clamp<long long>(q, -std::numeric_limits<int>::max(), std::numeric_limits<int>::max()));
 }
 
 TColor ColorToRGB(TColor color)
@@ -107,7 +108,9 @@ TColor ColorToRGB(TColor color)
     }
     switch (index) {
     case 5: return clWhite;
-    case 8: case 18: case 23: return clBlack;
+    case 8:
+    case 18:
+    case 23: return clBlack;
     case 13: return RGBColor(0, 120, 215);
     case 14: return clWhite;
     case 15: return RGBColor(240, 240, 240);
@@ -121,8 +124,7 @@ TColor ColorToRGB(TColor color)
 // ---------------------------------------------------------------------------
 
 TFont::TFont() : m_name(QStringLiteral("Arial")), m_height(-MulDiv(8, 96, 72))
-{
-}
+{}
 
 void TFont::SetName(const QString &name)
 {

@@ -99,10 +99,22 @@ inline constexpr TColor clBtnText = clSystemColor | 18;
 inline constexpr TColor clInfoText = clSystemColor | 23;
 inline constexpr TColor clInfoBk = clSystemColor | 24;
 
-inline constexpr TColor RGBColor(int r, int g, int b) { return (r & 255) | ((g & 255) << 8) | ((b & 255) << 16); }
-inline constexpr int GetRValue(TColor c) { return c & 255; }
-inline constexpr int GetGValue(TColor c) { return (c >> 8) & 255; }
-inline constexpr int GetBValue(TColor c) { return (c >> 16) & 255; }
+inline constexpr TColor RGBColor(int r, int g, int b)
+{
+    return (r & 255) | ((g & 255) << 8) | ((b & 255) << 16);
+}
+inline constexpr int GetRValue(TColor c)
+{
+    return c & 255;
+}
+inline constexpr int GetGValue(TColor c)
+{
+    return (c >> 8) & 255;
+}
+inline constexpr int GetBValue(TColor c)
+{
+    return (c >> 16) & 255;
+}
 
 // System colours become the RGB value the desktop uses for them; clNone and
 // clDefault become black and white like the platform does for drawing; an
@@ -114,12 +126,33 @@ TColor ColorToRGB(TColor color);
 
 // The 16 binary raster operations, in the platform's order.
 enum class TPenMode : std::uint8_t {
-    pmBlack, pmWhite, pmNop, pmNot, pmCopy, pmNotCopy, pmMergePenNot, pmMaskPenNot,
-    pmMergeNotPen, pmMaskNotPen, pmMerge, pmNotMerge, pmMask, pmNotMask, pmXor, pmNotXor
+    pmBlack,
+    pmWhite,
+    pmNop,
+    pmNot,
+    pmCopy,
+    pmNotCopy,
+    pmMergePenNot,
+    pmMaskPenNot,
+    pmMergeNotPen,
+    pmMaskNotPen,
+    pmMerge,
+    pmNotMerge,
+    pmMask,
+    pmNotMask,
+    pmXor,
+    pmNotXor
 };
 enum class TPenStyle : std::uint8_t { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
 enum class TBrushStyle : std::uint8_t {
-    bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross
+    bsSolid,
+    bsClear,
+    bsHorizontal,
+    bsVertical,
+    bsFDiagonal,
+    bsBDiagonal,
+    bsCross,
+    bsDiagCross
 };
 enum class TFontPitch : std::uint8_t { fpDefault, fpVariable, fpFixed };
 

@@ -66,11 +66,10 @@ int primaryLanguageIdOf(const char *name)
         int id;
     };
     static const Entry table[] = {
-        {"ar", 1}, {"bg", 2}, {"ca", 3}, {"zh", 4}, {"cs", 5}, {"da", 6}, {"de", 7}, {"el", 8},
-        {"en", 9}, {"es", 10}, {"fi", 11}, {"fr", 12}, {"he", 13}, {"hu", 14}, {"is", 15},
-        {"it", 16}, {"ja", 17}, {"ko", 18}, {"nl", 19}, {"nb", 20}, {"no", 20}, {"pl", 21},
-        {"pt", 22}, {"ro", 24}, {"ru", 25}, {"hr", 26}, {"sk", 27}, {"sv", 29}, {"th", 30},
-        {"tr", 31},
+        {"ar", 1},  {"bg", 2},  {"ca", 3},  {"zh", 4},  {"cs", 5},  {"da", 6},  {"de", 7},  {"el", 8},
+        {"en", 9},  {"es", 10}, {"fi", 11}, {"fr", 12}, {"he", 13}, {"hu", 14}, {"is", 15}, {"it", 16},
+        {"ja", 17}, {"ko", 18}, {"nl", 19}, {"nb", 20}, {"no", 20}, {"pl", 21}, {"pt", 22}, {"ro", 24},
+        {"ru", 25}, {"hr", 26}, {"sk", 27}, {"sv", 29}, {"th", 30}, {"tr", 31},
     };
     // "C" and "POSIX" are the plain English of the system.
     if (std::strcmp(name, "C") == 0 || std::strncmp(name, "C.", 2) == 0 || std::strcmp(name, "POSIX") == 0)

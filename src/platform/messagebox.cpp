@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QMessageBox>
+
 #include <cstdio>
 #include <cstdlib>
 

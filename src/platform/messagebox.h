@@ -9,6 +9,7 @@
 // dialogs that would wait for the operator take their default answer.
 
 #include <QString>
+
 #include <functional>
 
 namespace prenso {

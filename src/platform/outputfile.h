@@ -13,7 +13,7 @@ namespace prenso::files {
 class OutputFile {
 public:
     OutputFile() = default;
-    ~OutputFile();  // closes without raising
+    ~OutputFile(); // closes without raising
     OutputFile(const OutputFile &) = delete;
     OutputFile &operator=(const OutputFile &) = delete;
 

@@ -40,8 +40,8 @@ constexpr int kServerTimeoutMs = 5000;
 // list of printers is then empty, as with no server at all.
 bool printServerAnswers()
 {
-    http_t *http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
-                                kServerTimeoutMs, nullptr);
+    http_t *http =
+        httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, kServerTimeoutMs, nullptr);
     if (!http)
         return false;
     httpSetTimeout(http, kServerTimeoutMs / 1000.0, nullptr, nullptr);
@@ -111,8 +111,8 @@ bool splitOptionsLine(const QString &line, OptionsLine &out)
     };
     skipBlanks();
     out.keyword = word();
-    if (out.keyword.compare(u"Dest", Qt::CaseInsensitive) != 0
-        && out.keyword.compare(u"Default", Qt::CaseInsensitive) != 0)
+    if (out.keyword.compare(u"Dest", Qt::CaseInsensitive) != 0 &&
+        out.keyword.compare(u"Default", Qt::CaseInsensitive) != 0)
         return false;
     skipBlanks();
     out.destination = word();
@@ -200,18 +200,15 @@ bool isThisMachine(const QString &host)
     if (host.isEmpty() || host.startsWith(u'/'))
         return true;
     const QString h = host.toLower();
-    if (h == u"localhost" || h.startsWith(u"localhost.") || h.startsWith(u"127.") || h == u"::1"
-        || h == u"[::1]")
+    if (h == u"localhost" || h.startsWith(u"localhost.") || h.startsWith(u"127.") || h == u"::1" || h == u"[::1]")
         return true;
     const QString self = QSysInfo::machineHostName().toLower();
-    return !self.isEmpty()
-           && (h == self || h == self + QStringLiteral(".local") || h.startsWith(self + u'.'));
+    return !self.isEmpty() && (h == self || h == self + QStringLiteral(".local") || h.startsWith(self + u'.'));
 }
 
 } // namespace
 
-PrinterInformation describeDestination(const QString &name, const QString &deviceUri,
-                                       const QString &printerUri)
+PrinterInformation describeDestination(const QString &name, const QString &deviceUri, const QString &printerUri)
 {
     PrinterInformation info;
     info.printerName = name;
@@ -241,13 +238,12 @@ PrinterInformation readPrinterInformation(const QString &name)
 
     // An explicit connection with bounded waits: a server that does not
     // answer must not stall the program.
-    http_t *http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
-                                kServerTimeoutMs, nullptr);
+    http_t *http =
+        httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, kServerTimeoutMs, nullptr);
     if (!http)
         throw Exception(SystemErrorMessage(errno ? errno : ECONNREFUSED));
     httpSetTimeout(http, kServerTimeoutMs / 1000.0, nullptr, nullptr);
-    cups_dest_t *dest = cupsGetNamedDest(http, queue.constData(),
-                                         instance.isEmpty() ? nullptr : instance.constData());
+    cups_dest_t *dest = cupsGetNamedDest(http, queue.constData(), instance.isEmpty() ? nullptr : instance.constData());
     if (!dest) {
         const QString message = QString::fromUtf8(cupsLastErrorString());
         httpClose(http);
@@ -281,8 +277,7 @@ int roundHalfEven(double v)
 
 QRect roundRect(const QRectF &r)
 {
-    return QRect(roundHalfEven(r.x()), roundHalfEven(r.y()), roundHalfEven(r.width()),
-                 roundHalfEven(r.height()));
+    return QRect(roundHalfEven(r.x()), roundHalfEven(r.y()), roundHalfEven(r.width()), roundHalfEven(r.height()));
 }
 
 } // namespace

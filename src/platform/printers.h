@@ -7,6 +7,7 @@
 #include <QSizeF>
 #include <QString>
 #include <QStringList>
+
 #include <functional>
 #include <memory>
 
@@ -46,8 +47,7 @@ struct PrinterInformation {
     QString shareName;
 };
 // Builds the information from the queue's device URI and its own printer URI.
-PrinterInformation describeDestination(const QString &name, const QString &deviceUri,
-                                       const QString &printerUri);
+PrinterInformation describeDestination(const QString &name, const QString &deviceUri, const QString &printerUri);
 // Asks the print server about one queue ("name" or "name/instance"). Raises an
 // Exception with the server's message when the queue cannot be had.
 PrinterInformation readPrinterInformation(const QString &name);

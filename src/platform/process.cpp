@@ -66,7 +66,7 @@ bool finished(pid_t pid, bool wait)
             return false;
         if (errno == EINTR)
             continue;
-        return true;  // ECHILD: someone else collected it
+        return true; // ECHILD: someone else collected it
     }
 }
 
@@ -138,9 +138,9 @@ long long startProgram(const QString &program, const QStringList &arguments, con
     if (rc != 0)
         throw Exception(QStringLiteral("Cannot start the program \"%1\". %2").arg(program, SystemErrorMessage(rc)));
     if (!handedFile.isEmpty())
-        started().push_back(StartedProgram {pid, handedFile});
+        started().push_back(StartedProgram{pid, handedFile});
     else
-        started().push_back(StartedProgram {pid, QString()});
+        started().push_back(StartedProgram{pid, QString()});
     return pid;
 }
 

@@ -3,7 +3,6 @@
 #include "platform/errors.h"
 
 #include <QUrl>
-
 #include <cups/cups.h>
 
 namespace prenso::printing {
@@ -47,7 +46,8 @@ void RawPrintJob::start(const QString &queue, const QString &title)
     m_queue = name.toUtf8();
     http_t *http = connectToServer();
     if (!http)
-        throw Exception(QStringLiteral("Cannot reach the print server to print on \"%1\": %2").arg(name, serverWords()));
+        throw Exception(
+            QStringLiteral("Cannot reach the print server to print on \"%1\": %2").arg(name, serverWords()));
     m_http = http;
     const QByteArray jobTitle = title.toUtf8();
     const int job = cupsCreateJob(http, m_queue.constData(), jobTitle.constData(), 0, nullptr);

@@ -38,7 +38,7 @@ private:
     [[noreturn]] void fail(const QString &what);
     void close() noexcept;
 
-    void *m_http = nullptr;  // http_t, kept out of this header
+    void *m_http = nullptr; // http_t, kept out of this header
     QByteArray m_queue;
     int m_job = 0;
 };

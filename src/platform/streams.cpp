@@ -125,8 +125,7 @@ TFileStream::TFileStream(const QString &path, Mode mode)
 }
 
 TFileStream::TFileStream(int fd) : m_fd(fd)
-{
-}
+{}
 
 TFileStream::~TFileStream()
 {

@@ -3,6 +3,7 @@
 #include "platform/errors.h"
 
 #include <QFile>
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>

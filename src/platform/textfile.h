@@ -8,6 +8,7 @@
 // Lines come back as raw bytes (Windows-1252); the caller decodes if it needs to.
 
 #include <QString>
+
 #include <string>
 
 namespace prenso {
@@ -28,13 +29,13 @@ public:
     bool readLine(std::string &line);
 
 private:
-    bool fill();               // refills the buffer; false at end of file
-    int peekByte();            // next byte or -1 at end of file
+    bool fill();    // refills the buffer; false at end of file
+    int peekByte(); // next byte or -1 at end of file
     void raiseReadError();
 
     int m_fd = -1;
     QString m_path;
-    bool m_ended = false;      // Ctrl-Z at a line start or end of file reached
+    bool m_ended = false; // Ctrl-Z at a line start or end of file reached
     std::string m_buffer;
     size_t m_pos = 0;
     size_t m_len = 0;

@@ -202,7 +202,8 @@ const TRLLocaleStrings &PortugueseTable()
         .LS_EvenPagesOnly = u"Somente Pares"_s,
         .LS_AllOddAndEven = u"Todas"_s,
         .LS_PrintDialogError = u"Problemas com o diálogo da impressora"_s,
-        .LS_PageSelectionHint = u"Separe com ponto-e-vírgula os números ou intervalos de páginas a imprimir. Ex.: 1;3;5-12;4"_s,
+        .LS_PageSelectionHint =
+            u"Separe com ponto-e-vírgula os números ou intervalos de páginas a imprimir. Ex.: 1;3;5-12;4"_s,
         .LS_DefaultJobTitle = u"Relatório \"%s\""_s,
         .LS_LastFooMsg = u""_s,
     };
@@ -394,7 +395,8 @@ const TRLLocaleStrings &SpanishTable()
         .LS_EvenPagesOnly = u"Sólo pares"_s,
         .LS_AllOddAndEven = u"Todas"_s,
         .LS_PrintDialogError = u"Problemas con el diálogo de impresión"_s,
-        .LS_PageSelectionHint = u"Separe con punto y coma los números o intervalos de páginas a imprimir. Ej.: 1;3;5-12;4"_s,
+        .LS_PageSelectionHint =
+            u"Separe con punto y coma los números o intervalos de páginas a imprimir. Ej.: 1;3;5-12;4"_s,
         .LS_DefaultJobTitle = u"Impresión \"%s\""_s,
         .LS_LastFooMsg = u""_s,
     };
@@ -600,7 +602,11 @@ const TRLLocaleStrings *activeTable = nullptr;
 
 const std::array<TRLLocaleStringKey, 89> &LocaleStringKeys()
 {
-#define K(field) TRLLocaleStringKey{#field, &TRLLocaleStrings::field}
+#define K(field)                                                                                                       \
+    TRLLocaleStringKey                                                                                                 \
+    {                                                                                                                  \
+#field, &TRLLocaleStrings::field                                                                               \
+    }
     static const std::array<TRLLocaleStringKey, 89> keys{
         K(LS_PrintingInProgressStr),
         K(LS_FilterInProgressStr),
@@ -699,18 +705,12 @@ const std::array<TRLLocaleStringKey, 89> &LocaleStringKeys()
 const TRLLocaleStrings &LocaleTable(TRLLanguage language)
 {
     switch (language) {
-    case TRLLanguage::Portuguese:
-        return PortugueseTable();
-    case TRLLanguage::French:
-        return FrenchTable();
-    case TRLLanguage::Spanish:
-        return SpanishTable();
-    case TRLLanguage::Italian:
-        return ItalianTable();
-    case TRLLanguage::German:
-        return GermanTable();
-    case TRLLanguage::English:
-        break;
+    case TRLLanguage::Portuguese: return PortugueseTable();
+    case TRLLanguage::French: return FrenchTable();
+    case TRLLanguage::Spanish: return SpanishTable();
+    case TRLLanguage::Italian: return ItalianTable();
+    case TRLLanguage::German: return GermanTable();
+    case TRLLanguage::English: break;
     }
     return EnglishTable();
 }
@@ -718,18 +718,12 @@ const TRLLocaleStrings &LocaleTable(TRLLanguage language)
 TRLLanguage LanguageForId(int primaryLanguageId)
 {
     switch (primaryLanguageId) {
-    case 7:
-        return TRLLanguage::German;
-    case 10:
-        return TRLLanguage::Spanish;
-    case 12:
-        return TRLLanguage::French;
-    case 16:
-        return TRLLanguage::Italian;
-    case 22:
-        return TRLLanguage::Portuguese;
-    default:
-        return TRLLanguage::English;
+    case 7: return TRLLanguage::German;
+    case 10: return TRLLanguage::Spanish;
+    case 12: return TRLLanguage::French;
+    case 16: return TRLLanguage::Italian;
+    case 22: return TRLLanguage::Portuguese;
+    default: return TRLLanguage::English;
     }
 }
 

@@ -4,6 +4,7 @@
 // language. Every window and message of the engine reads the active record.
 
 #include <QString>
+
 #include <array>
 #include <optional>
 

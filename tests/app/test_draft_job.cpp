@@ -6,9 +6,9 @@
 #include "platform/files.h"
 #include "platform/printers.h"
 #include "report/filters/draft/RLDraftFilter.h"
-#include "report/storage/RLGraphicStorage.h"
-#include "report/printing/RLPrinters.h"
 #include "report/pagination/RLReport.h"
+#include "report/printing/RLPrinters.h"
+#include "report/storage/RLGraphicStorage.h"
 #include "support/escp_reader.h"
 #include "support/test_support.h"
 
@@ -45,11 +45,10 @@ protected:
     // command line, as the business system does.
     std::string print(const QString &formFile, const QStringList &switches = {})
     {
-        form = std::make_unique<TfrmPrincipal>(
-            TfrmPrincipal::NoCreate {},
-            QStringList {QStringLiteral("Prenso"), QStringLiteral("/ARQ=") + formFile,
-                         QStringLiteral("/MAT=RLDraftFilter1")} +
-                switches);
+        form = std::make_unique<TfrmPrincipal>(TfrmPrincipal::NoCreate{},
+                                               QStringList{QStringLiteral("Prenso"), QStringLiteral("/ARQ=") + formFile,
+                                                           QStringLiteral("/MAT=RLDraftFilter1")} +
+                                                   switches);
         // The form's own draft filter when it carries one, else one put on it.
         TRLDraftFilter *draft = dynamic_cast<TRLDraftFilter *>(form->FindComponent(QStringLiteral("RLDraftFilter1")));
         if (!draft) {

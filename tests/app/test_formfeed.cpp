@@ -3,15 +3,15 @@
 #include "app/Principal.h"
 #include "platform/canvas.h"
 #include "report/controls/RLLabel.h"
-#include "report/storage/RLGraphicStorage.h"
 #include "report/pagination/RLReport.h"
+#include "report/storage/RLGraphicStorage.h"
 #include "support/capture_filter.h"
 
 #include <gtest/gtest.h>
 
 using namespace prenso;
-using prenso::test::capturePage;
 using prenso::test::CapturedPage;
+using prenso::test::capturePage;
 
 namespace {
 

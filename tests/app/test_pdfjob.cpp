@@ -27,7 +27,7 @@ QString squeezed(QString line)
 // as its non-blank lines, squeezed.
 QList<QStringList> formPages(const std::string &form)
 {
-    QList<QStringList> pages {QStringList()};
+    QList<QStringList> pages{QStringList()};
     for (QString line : cp1252::decode(form).split(QStringLiteral("\r\n"))) {
         if (line.startsWith(u'\f')) {
             if (!pages.last().isEmpty())
@@ -52,8 +52,9 @@ protected:
 
     TfrmPrincipal &run(const QString &form, QStringList switches = {})
     {
-        form_ = std::make_unique<TfrmPrincipal>(
-            TfrmPrincipal::NoCreate {}, QStringList {QStringLiteral("Prenso"), QStringLiteral("/ARQ=") + form} + switches);
+        form_ = std::make_unique<TfrmPrincipal>(TfrmPrincipal::NoCreate{},
+                                                QStringList{QStringLiteral("Prenso"), QStringLiteral("/ARQ=") + form} +
+                                                    switches);
         for (TRLReport *r : {form_->rlrRetrato, form_->rlrPaisagem})
             r->SetShowProgress(false);
         form_->FormCreate();

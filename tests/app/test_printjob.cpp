@@ -4,10 +4,10 @@
 #include "platform/files.h"
 #include "platform/messagebox.h"
 #include "report/controls/RLLabel.h"
-#include "report/filters/draft/RLDraftFilter.h"
 #include "report/filters/RLFilters.h"
-#include "report/storage/RLGraphicStorage.h"
+#include "report/filters/draft/RLDraftFilter.h"
 #include "report/pagination/RLReport.h"
+#include "report/storage/RLGraphicStorage.h"
 #include "support/capture_filter.h"
 #include "support/test_support.h"
 
@@ -72,8 +72,8 @@ protected:
 
 TEST_F(PrintJob, PortraitLadder)
 {
-    const std::pair<int, int> cases[] = {{1, 8}, {99, 8}, {100, 7}, {126, 7}, {127, 6}, {139, 6},
-                                         {140, 5}, {174, 5}, {175, 4}, {200, 4}};
+    const std::pair<int, int> cases[] = {{1, 8},   {99, 8},  {100, 7}, {126, 7}, {127, 6},
+                                         {139, 6}, {140, 5}, {174, 5}, {175, 4}, {200, 4}};
     for (auto [length, size] : cases) {
         TfrmPrincipal &p = run("short\r\n" + lineOf(length) + "end");
         EXPECT_EQ(p.sPbOrientacao, QStringLiteral("RETRATO")) << length;
@@ -165,7 +165,8 @@ TEST_F(PrintJob, BinaryFileAndHugeLine)
 TEST_F(PrintJob, MissingFileOrFolderFailsBeforeAnyRecord)
 {
     form_ = std::make_unique<TfrmPrincipal>(
-        TfrmPrincipal::NoCreate{}, QStringList{QStringLiteral("Prenso"), QStringLiteral("/ARQ=") + dir.file("none.txt")});
+        TfrmPrincipal::NoCreate{},
+        QStringList{QStringLiteral("Prenso"), QStringLiteral("/ARQ=") + dir.file("none.txt")});
     EXPECT_THROW(form_->FormCreate(), EInOutError);
     EXPECT_TRUE(capture.pages.empty());
     // The table stays open (as after any failed job) and is closed, writing its
@@ -173,8 +174,8 @@ TEST_F(PrintJob, MissingFileOrFolderFailsBeforeAnyRecord)
     form_->cdsLinhaRelatorio.SetFileName(QString());
     form_->cdsLinhaRelatorio.Close();
 
-    form_ = std::make_unique<TfrmPrincipal>(TfrmPrincipal::NoCreate{},
-                                            QStringList{QStringLiteral("Prenso"), QStringLiteral("/ARQ=") + dir.path()});
+    form_ = std::make_unique<TfrmPrincipal>(
+        TfrmPrincipal::NoCreate{}, QStringList{QStringLiteral("Prenso"), QStringLiteral("/ARQ=") + dir.path()});
     EXPECT_THROW(form_->FormCreate(), EInOutError);
     form_->cdsLinhaRelatorio.SetFileName(QString());
     form_->cdsLinhaRelatorio.Close();

@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
+
 #include <unistd.h>
 
 using namespace prenso;
@@ -65,8 +66,8 @@ protected:
 
 TEST_F(Program, PreviewPreparesTheSampleForm)
 {
-    const Result r = runProgram({QStringLiteral("/ARQ=") + test::samplePath(QStringLiteral("nota.txt")),
-                                 QStringLiteral("/VIS=SIM")});
+    const Result r = runProgram(
+        {QStringLiteral("/ARQ=") + test::samplePath(QStringLiteral("nota.txt")), QStringLiteral("/VIS=SIM")});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_TRUE(r.err.contains(QStringLiteral("3 página(s) preparada(s)"))) << r.err.toStdString();
 }
@@ -99,7 +100,8 @@ TEST_F(Program, BadInputGivesAClearMessage)
     const std::vector<Case> cases = {
         {{QStringLiteral("/ARQ=") + missing}, QStringLiteral("Cannot open file \"%1\".").arg(missing)},
         {{QStringLiteral("/ARQ=") + forms.path()}, QStringLiteral("Cannot open file \"%1\".").arg(forms.path())},
-        {{QStringLiteral("/FOS=abc"), QStringLiteral("/ARQ=x")}, QStringLiteral("''abc'' is not a valid integer value.")},
+        {{QStringLiteral("/FOS=abc"), QStringLiteral("/ARQ=x")},
+         QStringLiteral("''abc'' is not a valid integer value.")},
         {{QStringLiteral("/IMPI="), QStringLiteral("/ARQ=x")}, QStringLiteral("'''' is not a valid integer value.")},
     };
     for (const Case &c : cases) {

@@ -82,8 +82,8 @@ TEST(Startup, EmptyImpiIsAConversionError)
 
 TEST(Startup, TestFileIsNeverPrinted)
 {
-    for (const char *path : {"C:\\Projetos\\Vantor 3\\Apoio\\Prenso\\teste.txt",
-                             "c:\\projetos\\vantor 3\\apoio\\prenso\\TESTE.TXT"}) {
+    for (const char *path :
+         {"C:\\Projetos\\Vantor 3\\Apoio\\Prenso\\teste.txt", "c:\\projetos\\vantor 3\\apoio\\prenso\\TESTE.TXT"}) {
         Form f({QStringLiteral("/ARQ=") + QString::fromLatin1(path)});
         TfrmPrincipal &p = create(f);
         EXPECT_EQ(p.sPbArquivo, QString::fromLatin1(path));

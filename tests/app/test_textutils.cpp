@@ -48,7 +48,7 @@ TEST(SplitCommandLine, QuotesAndBlanks)
     EXPECT_EQ(SplitCommandLine(QStringLiteral("x a\" b\"c \"\"d")), (QStringList{"x", "a bc", "d"}));
     EXPECT_EQ(SplitCommandLine(QStringLiteral("  \t ")), QStringList{});
     // The launcher line the setup screen writes, with the form's path in place of %1.
-    EXPECT_EQ(SplitCommandLine(QStringLiteral(
-                  "Prenso /ARQ=/tmp/f.txt /ORI=Retrato /IMPI=1 /MAT=\"RLDraftFilter1\" /VIS=\"SIM\"")),
+    EXPECT_EQ(SplitCommandLine(
+                  QStringLiteral("Prenso /ARQ=/tmp/f.txt /ORI=Retrato /IMPI=1 /MAT=\"RLDraftFilter1\" /VIS=\"SIM\"")),
               (QStringList{"Prenso", "/ARQ=/tmp/f.txt", "/ORI=Retrato", "/IMPI=1", "/MAT=RLDraftFilter1", "/VIS=SIM"}));
 }

@@ -3,8 +3,8 @@
 #include "platform/errors.h"
 #include "support/test_support.h"
 
-#include <QDomDocument>
 #include <QDir>
+#include <QDomDocument>
 #include <QFile>
 #include <gtest/gtest.h>
 
@@ -90,7 +90,8 @@ TEST(LineTable, CloseWritesAnXmlPacketThatReadsBack)
     const auto rows = doc.elementsByTagName(QStringLiteral("ROW"));
     ASSERT_EQ(rows.size(), 2);
     EXPECT_EQ(rows.at(0).toElement().attribute(QStringLiteral("INDICE")), QStringLiteral("1"));
-    EXPECT_TRUE(rows.at(0).toElement().attribute(QStringLiteral("LINHA")).endsWith(QStringLiteral("PÁGINA 2 <a & \"b\">")));
+    EXPECT_TRUE(
+        rows.at(0).toElement().attribute(QStringLiteral("LINHA")).endsWith(QStringLiteral("PÁGINA 2 <a & \"b\">")));
     EXPECT_EQ(doc.elementsByTagName(QStringLiteral("FIELD")).size(), 2);
 }
 

@@ -1,12 +1,12 @@
 // The storage reader on hostile bytes: any of the three versions, then every
 // page read back, painted and written again in every version.
-#include "fuzz_common.h"
-
 #include "platform/canvas.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/streams.h"
 #include "report/storage/RLGraphicStorage.h"
+
+#include "fuzz_common.h"
 
 #include <QImage>
 
@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, size_t size)
             if (!page || page->ObjectCount() > 2000)
                 continue;
             try {
-                page->PaintTo(canvas, TRect {0, 0, 64, 64});
+                page->PaintTo(canvas, TRect{0, 0, 64, 64});
             } catch (const Exception &) {
             }
         }

@@ -1,14 +1,14 @@
 // The draft filter against the private print server: raw jobs carry exactly
 // the filter's bytes to the printer at the end of the queue, and a queue
 // that refuses work gives an error instead of a silent loss.
-#include "integration/printer_server_test.h"
-
 #include "platform/errors.h"
 #include "platform/rawspool.h"
 #include "report/filters/draft/RLDraftFilter.h"
-#include "report/storage/RLGraphicStorage.h"
 #include "report/printing/RLPrinters.h"
+#include "report/storage/RLGraphicStorage.h"
 #include "support/escp_reader.h"
+
+#include "integration/printer_server_test.h"
 
 #include <gtest/gtest.h>
 
@@ -48,8 +48,13 @@ protected:
         TRLPrinterMetrics m;
         RLPrinter().SetPaperSize(210, 297, false, false, false);
         RLPrinter().LoadMetrics(m);
-        const int cutX = m.PhysicalWidth ? RoundCoord(static_cast<double>(storage->OrientedWidth()) * m.MarginLeft / m.PhysicalWidth) : 0;
-        const int cutY = m.PhysicalHeight ? RoundCoord(static_cast<double>(storage->OrientedHeight()) * m.MarginTop / m.PhysicalHeight) : 0;
+        const int cutX =
+            m.PhysicalWidth ? RoundCoord(static_cast<double>(storage->OrientedWidth()) * m.MarginLeft / m.PhysicalWidth)
+                            : 0;
+        const int cutY =
+            m.PhysicalHeight
+                ? RoundCoord(static_cast<double>(storage->OrientedHeight()) * m.MarginTop / m.PhysicalHeight)
+                : 0;
         auto page = std::make_unique<TRLGraphicSurface>();
         page->SetWidth(storage->OrientedWidth());
         page->SetHeight(storage->OrientedHeight());
@@ -57,8 +62,8 @@ protected:
         for (const std::string &s : {first, second}) {
             auto *t = page->NewObject<TRLTextObject>();
             t->SetText(s);
-            t->SetOrigin(TPoint {cutX, y});
-            t->SetBoundsRect(TRect {cutX, y, cutX + 400, y + 16});
+            t->SetOrigin(TPoint{cutX, y});
+            t->SetBoundsRect(TRect{cutX, y, cutX + 400, y + 16});
             t->SetTextFlags(MetaTextFlagAutoSize);
             t->Font().SetName(QStringLiteral("Courier New"));
             t->Font().SetSize(10);
@@ -131,8 +136,8 @@ TEST_F(DraftSpool, FailedRunCancelsTheJobInsteadOfPrintingHalfOfIt)
 {
     filter.SetDeviceKind(TRLDeviceKind::dkPrinter);
     filter.SetPrinterFamily(TRLPrinterFamily::fmCustom);
-    filter.SetCommands({QStringLiteral("CR=13"), QStringLiteral("LF=10"), QStringLiteral("FF=12"),
-                        QStringLiteral("BoldOn=bold")});
+    filter.SetCommands(
+        {QStringLiteral("CR=13"), QStringLiteral("LF=10"), QStringLiteral("FF=12"), QStringLiteral("BoldOn=bold")});
     addPage("first page prints", "fine");
     auto page = std::make_unique<TRLGraphicSurface>();
     page->SetWidth(794);

@@ -2,17 +2,17 @@
 // command line names, and the user's default printer, against the private
 // print server (and, where the server cannot make the case, a list of names
 // handed in directly).
-#include "integration/printer_server_test.h"
-
 #include "app/Principal.h"
 #include "app/RadioGroup.h"
 #include "report/printing/RLPrinters.h"
 #include "support/test_support.h"
 
+#include "integration/printer_server_test.h"
+
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 #include <QPrinterInfo>
 
 using namespace prenso;

@@ -1,19 +1,20 @@
 // The printer wrapper against a real print server with raw queues and one
 // queue whose PPD declares unprintable margins.
-#include "integration/printer_server_test.h"
-
 #include "platform/canvas.h"
 #include "platform/errors.h"
-#include "report/windows/RLWindows.h"
 #include "report/RLConsts.h"
+#include "report/windows/RLWindows.h"
 #include "support/pdf_probe.h"
 #include "support/test_support.h"
+
+#include "integration/printer_server_test.h"
 
 #include <QPageLayout>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
+
 #include <cmath>
 
 using namespace prenso;
@@ -331,7 +332,8 @@ TEST_F(WrapperWithPrinters, EndDocReportsAQueueThatRefusesTheJob)
         printer.EndDoc();
         ADD_FAILURE() << "the refused job passed for printed";
     } catch (const Exception &e) {
-        EXPECT_TRUE(e.message().startsWith(LS().LS_PrinterDriverErrorStr + QStringLiteral(": "))) << e.message().toStdString();
+        EXPECT_TRUE(e.message().startsWith(LS().LS_PrinterDriverErrorStr + QStringLiteral(": ")))
+            << e.message().toStdString();
         EXPECT_TRUE(e.message().contains(QStringLiteral("not accepting jobs"))) << e.message().toStdString();
     }
     EXPECT_EQ(printer.Painter(), nullptr);

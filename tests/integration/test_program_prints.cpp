@@ -6,8 +6,6 @@
 //
 // Every case also proves that the program ends on its own, within bounds, and
 // leaves nothing behind: neither beside the program nor in its TMPDIR.
-#include "integration/printer_server_test.h"
-
 #include "app/Principal.h"
 #include "platform/codepage.h"
 #include "report/filters/RLFilters.h"
@@ -15,6 +13,8 @@
 #include "support/pdf_probe.h"
 #include "support/program_run.h"
 #include "support/test_support.h"
+
+#include "integration/printer_server_test.h"
 
 #include <QDir>
 #include <QFile>
@@ -167,8 +167,8 @@ protected:
         options.whileRunning = std::move(whileRunning);
         options.extra = extra;
         const ProgramResult r = runProgram(switches, options);
-        EXPECT_TRUE(r.finished) << "the program hung and was killed after " << r.elapsedMs << " ms; stderr: "
-                                << r.err.toStdString();
+        EXPECT_TRUE(r.finished) << "the program hung and was killed after " << r.elapsedMs
+                                << " ms; stderr: " << r.err.toStdString();
         EXPECT_FALSE(r.crashed) << r.err.toStdString();
         return r;
     }
@@ -190,7 +190,10 @@ protected:
     {
         std::string text;
         for (int i = 1; i <= lines; ++i)
-            text += "Linha " + std::to_string(i) + " do formul\xe1rio de cobran\xe7" "a, pe\xe7" "as e servi\xe7os\r\n";
+            text += "Linha " + std::to_string(i) +
+                    " do formul\xe1rio de cobran\xe7"
+                    "a, pe\xe7"
+                    "as e servi\xe7os\r\n";
         const QString path = forms.file(QStringLiteral("longo.txt"));
         writeFile(path, text);
         return path;
@@ -206,8 +209,8 @@ protected:
 
 struct SampleCase {
     const char *name;
-    QStringList extraSwitches;   // besides /ARQ=
-    const char *queue;           // where the job must arrive
+    QStringList extraSwitches; // besides /ARQ=
+    const char *queue;         // where the job must arrive
     bool landscape;
     std::vector<const char *> mustRead; // UTF-8 texts with accents that must come through
 };
@@ -296,8 +299,7 @@ TEST_P(SampleForms, ArriveWithThePagesTheLayoutPromises)
             }
         }
     }
-    const bool hasFormFeeds =
-        std::any_of(lines.begin(), lines.end(), [](const FormLine &l) { return l.breaksPage; });
+    const bool hasFormFeeds = std::any_of(lines.begin(), lines.end(), [](const FormLine &l) { return l.breaksPage; });
     EXPECT_EQ(breaks > 0, hasFormFeeds);
 
     const QString all = pages.join(u'\n');
@@ -307,17 +309,29 @@ TEST_P(SampleForms, ArriveWithThePagesTheLayoutPromises)
 
 INSTANTIATE_TEST_SUITE_P(
     Samples, SampleForms,
-    ::testing::Values(
-        SampleCase{"nota.txt", {QStringLiteral("/IMPS=beta")}, "Beta", false,
-                   {"DISTRIBUIDORA SÃO JOÃO LTDA", "ramal 21 — atendimento", "AÇÚCAR CRISTAL"}},
-        SampleCase{"nota.txt", {QStringLiteral("/ORI=PAISAGEM"), QStringLiteral("/IMPI=0")}, "Alpha", true,
-                   {"DESTINATÁRIO: AÇOUGUE E PADARIA CONCEIÇÃO ME"}},
-        SampleCase{"relatorio132.txt", {QStringLiteral("/IMPS=ALPHA")}, "Alpha", false,
-                   {"RELATÓRIO DE CONTAS A RECEBER — POSIÇÃO"}},
-        // Lines over 200 characters turn the job to landscape whatever /ORI says.
-        SampleCase{"largo.txt", {QStringLiteral("/ORI=RETRATO"), QStringLiteral("/IMPI=1")}, "Beta", true, {}},
-        SampleCase{"etiquetas.txt", {QStringLiteral("/IMPI=1")}, "Beta", false,
-                   {"SR(A). CÉLIA BRANDÃO", "SR(A). MÁRCIO ESTÊVÃO"}}),
+    ::testing::Values(SampleCase{"nota.txt",
+                                 {QStringLiteral("/IMPS=beta")},
+                                 "Beta",
+                                 false,
+                                 {"DISTRIBUIDORA SÃO JOÃO LTDA", "ramal 21 — atendimento", "AÇÚCAR CRISTAL"}},
+                      SampleCase{"nota.txt",
+                                 {QStringLiteral("/ORI=PAISAGEM"), QStringLiteral("/IMPI=0")},
+                                 "Alpha",
+                                 true,
+                                 {"DESTINATÁRIO: AÇOUGUE E PADARIA CONCEIÇÃO ME"}},
+                      SampleCase{"relatorio132.txt",
+                                 {QStringLiteral("/IMPS=ALPHA")},
+                                 "Alpha",
+                                 false,
+                                 {"RELATÓRIO DE CONTAS A RECEBER — POSIÇÃO"}},
+                      // Lines over 200 characters turn the job to landscape whatever /ORI says.
+                      SampleCase{
+                          "largo.txt", {QStringLiteral("/ORI=RETRATO"), QStringLiteral("/IMPI=1")}, "Beta", true, {}},
+                      SampleCase{"etiquetas.txt",
+                                 {QStringLiteral("/IMPI=1")},
+                                 "Beta",
+                                 false,
+                                 {"SR(A). CÉLIA BRANDÃO", "SR(A). MÁRCIO ESTÊVÃO"}}),
     [](const ::testing::TestParamInfo<SampleCase> &info) {
         QString name = QString::fromLatin1(info.param.name).section(u'.', 0, 0) + u'_' +
                        (info.param.landscape ? QStringLiteral("landscape") : QStringLiteral("portrait")) + u'_' +
@@ -421,7 +435,8 @@ TEST_F(ProgramPrints, DISABLED_PrinterThatDropsTheLineLeavesTheJobToTheServer)
     do {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         states = cupsd->jobStates(QStringLiteral("Cut"));
-    } while (std::chrono::steady_clock::now() < deadline && (states.empty() || states[0] < kHeld || states[0] == kProcessing));
+    } while (std::chrono::steady_clock::now() < deadline &&
+             (states.empty() || states[0] < kHeld || states[0] == kProcessing));
     ASSERT_EQ(states.size(), 1u);
     EXPECT_NE(states[0], kCompleted) << "a job cut short counted as completed";
     EXPECT_TRUE(states[0] == kHeld || states[0] > kProcessing)
@@ -434,9 +449,8 @@ TEST_F(ProgramPrints, NoPrintServerIsAClearError)
 {
     QProcessEnvironment extra;
     extra.insert(QStringLiteral("CUPS_SERVER"), forms.file(QStringLiteral("nobody-listens.sock")));
-    const ProgramResult r =
-        run({QStringLiteral("/ARQ=") + samplePath(QStringLiteral("nota.txt")), QStringLiteral("/IMPS=Alpha")}, {},
-            extra);
+    const ProgramResult r = run(
+        {QStringLiteral("/ARQ=") + samplePath(QStringLiteral("nota.txt")), QStringLiteral("/IMPS=Alpha")}, {}, extra);
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_TRUE(r.err.contains(QStringLiteral("Prenso: Printer not found."))) << r.err.toStdString();
     EXPECT_LT(r.elapsedMs, 30000);

@@ -2,16 +2,16 @@
 // server: jobs, titles, where a stored page lands on the sheet, the sizes
 // things get at the printer's resolution, and how a run ends when something
 // fails on the way.
-#include "integration/printer_server_test.h"
-
 #include "platform/canvas.h"
 #include "platform/errors.h"
 #include "platform/graphic.h"
 #include "report/RLConsts.h"
-#include "report/storage/RLGraphicStorage.h"
 #include "report/filters/RLSpoolFilter.h"
+#include "report/storage/RLGraphicStorage.h"
 #include "support/pdf_probe.h"
 #include "support/test_support.h"
+
+#include "integration/printer_server_test.h"
 
 #include <QImage>
 
@@ -208,8 +208,10 @@ TEST_F(SpoolFilterOnPrinter, EveryChangeOfOrientationStartsAJobOfTheSameTitle)
     select(QStringLiteral("Plain"));
     const QString title = QStringLiteral("Faturas — março");
     TRLGraphicStorage *st = storage(title, QStringLiteral("not this one"),
-                                    pagesOf({{kPortrait, "retrato 1"}, {kLandscape, "paisagem 2"},
-                                             {kLandscape, "paisagem 3"}, {kPortrait, "retrato 4"}}));
+                                    pagesOf({{kPortrait, "retrato 1"},
+                                             {kLandscape, "paisagem 2"},
+                                             {kLandscape, "paisagem 3"},
+                                             {kPortrait, "retrato 4"}}));
     spool.FilterPages(st);
     EXPECT_FALSE(spool.DocStarted());
     EXPECT_EQ(spool.Pages(), nullptr);
@@ -384,8 +386,8 @@ TEST_F(SpoolFilterOnPrinter, ErrorWhileDrawingStillEndsTheJob)
     failing.SetShowProgress(false);
     failing.failBeforePage = 1;
     failing.action = [] { throw Exception(QStringLiteral("papel preso")); };
-    TRLGraphicStorage *st = storage(QStringLiteral("interrompido"), QString(),
-                                    pagesOf({{kPortrait, "primeira"}, {kPortrait, "segunda"}}));
+    TRLGraphicStorage *st =
+        storage(QStringLiteral("interrompido"), QString(), pagesOf({{kPortrait, "primeira"}, {kPortrait, "segunda"}}));
     try {
         failing.FilterPages(st);
         ADD_FAILURE() << "the error was lost";
@@ -416,8 +418,8 @@ TEST_F(SpoolFilterOnPrinter, QueueGoneBeforeAChangeOfOrientationIsAnError)
     failing.SetShowProgress(false);
     failing.failBeforePage = 1;
     failing.action = [this] { cupsd->removeQueue(QStringLiteral("Plain")); };
-    TRLGraphicStorage *st = storage(QStringLiteral("sem fila"), QString(),
-                                    pagesOf({{kPortrait, "primeira"}, {kLandscape, "segunda"}}));
+    TRLGraphicStorage *st =
+        storage(QStringLiteral("sem fila"), QString(), pagesOf({{kPortrait, "primeira"}, {kLandscape, "segunda"}}));
     try {
         failing.FilterPages(st);
         ADD_FAILURE() << "a job the server refused passed for printed";
@@ -440,8 +442,8 @@ TEST_F(SpoolFilterOnPrinter, ServerStoppedDuringARunIsAnError)
     failing.SetShowProgress(false);
     failing.failBeforePage = 1;
     failing.action = [this] { cupsd->stop(); };
-    TRLGraphicStorage *st = storage(QStringLiteral("sem servidor"), QString(),
-                                    pagesOf({{kPortrait, "primeira"}, {kPortrait, "segunda"}}));
+    TRLGraphicStorage *st =
+        storage(QStringLiteral("sem servidor"), QString(), pagesOf({{kPortrait, "primeira"}, {kPortrait, "segunda"}}));
     EXPECT_THROW(failing.FilterPages(st), Exception);
     EXPECT_EQ(failing.Pages(), nullptr);
     EXPECT_EQ(st->ReferenceCount(), 1);

@@ -12,7 +12,6 @@
 #include <QBuffer>
 #include <QFontInfo>
 #include <QImage>
-
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -41,7 +40,7 @@ TEST(Colors, RgbAndSystemColours)
     EXPECT_GE(ColorToRGB(clWindow), 0);
     EXPECT_EQ(ColorToRGB(clWindow) & ~0xFFFFFF, 0);
     const TRLMetaColor c = ToMetaColor(RGBColor(10, 20, 30));
-    EXPECT_EQ(c, (TRLMetaColor {10, 20, 30}));
+    EXPECT_EQ(c, (TRLMetaColor{10, 20, 30}));
     EXPECT_EQ(FromMetaColor(c), RGBColor(10, 20, 30));
 }
 

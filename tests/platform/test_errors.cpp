@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <gtest/gtest.h>
+
 #include <unistd.h>
 
 using namespace prenso;

@@ -92,13 +92,13 @@ TEST(PrinterInformation, LocalQueueIsKnownByItsDeviceUri)
 
 TEST(PrinterInformation, RemoteQueueIsItsServerAndQueueName)
 {
-    const PrinterInformation info = describeDestination(
-        QStringLiteral("Sala"), QString(), QStringLiteral("ipp://printhost.example:631/printers/Sala_2"));
+    const PrinterInformation info = describeDestination(QStringLiteral("Sala"), QString(),
+                                                        QStringLiteral("ipp://printhost.example:631/printers/Sala_2"));
     EXPECT_EQ(info.serverName, QStringLiteral("printhost.example"));
     EXPECT_EQ(info.shareName, QStringLiteral("Sala_2"));
 
-    const PrinterInformation cls = describeDestination(
-        QStringLiteral("All"), QString(), QStringLiteral("ipps://10.1.2.3/classes/Everyone"));
+    const PrinterInformation cls =
+        describeDestination(QStringLiteral("All"), QString(), QStringLiteral("ipps://10.1.2.3/classes/Everyone"));
     EXPECT_EQ(cls.serverName, QStringLiteral("10.1.2.3"));
     EXPECT_EQ(cls.shareName, QStringLiteral("Everyone"));
 }

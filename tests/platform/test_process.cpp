@@ -1,9 +1,8 @@
 // Starting programs without a shell, and files handed to them that must
 // outlive the program reading them.
-#include "platform/process.h"
-
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/process.h"
 #include "support/test_support.h"
 
 #include <QElapsedTimer>
@@ -15,8 +14,8 @@
 #include <unistd.h>
 
 using namespace prenso;
-using prenso::test::TempDir;
 using prenso::test::readFile;
+using prenso::test::TempDir;
 
 namespace {
 
@@ -34,15 +33,17 @@ QString handedFile(const std::string &contents)
 TEST(SplitArguments, BlanksSeparateQuotesGroup)
 {
     EXPECT_EQ(process::splitArguments(QStringLiteral("  a  b\tc ")),
-              (QStringList {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
+              (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
     EXPECT_EQ(process::splitArguments(QStringLiteral("\"a b\" c\"d e\"f")),
-              (QStringList {QStringLiteral("a b"), QStringLiteral("cd ef")}));
-    EXPECT_EQ(process::splitArguments(QStringLiteral("\"\" x")), (QStringList {QString(), QStringLiteral("x")}));
-    EXPECT_EQ(process::splitArguments(QStringLiteral("\"say \"\"hi\"\"\"")), (QStringList {QStringLiteral("say \"hi\"")}));
+              (QStringList{QStringLiteral("a b"), QStringLiteral("cd ef")}));
+    EXPECT_EQ(process::splitArguments(QStringLiteral("\"\" x")), (QStringList{QString(), QStringLiteral("x")}));
+    EXPECT_EQ(process::splitArguments(QStringLiteral("\"say \"\"hi\"\"\"")),
+              (QStringList{QStringLiteral("say \"hi\"")}));
     EXPECT_EQ(process::splitArguments(QStringLiteral("'single quotes' are $(data)")),
-              (QStringList {QStringLiteral("'single"), QStringLiteral("quotes'"), QStringLiteral("are"),
-                            QStringLiteral("$(data)")}));
-    EXPECT_EQ(process::splitArguments(QStringLiteral("\"unclosed quote")), (QStringList {QStringLiteral("unclosed quote")}));
+              (QStringList{QStringLiteral("'single"), QStringLiteral("quotes'"), QStringLiteral("are"),
+                           QStringLiteral("$(data)")}));
+    EXPECT_EQ(process::splitArguments(QStringLiteral("\"unclosed quote")),
+              (QStringList{QStringLiteral("unclosed quote")}));
     EXPECT_TRUE(process::splitArguments(QString()).isEmpty());
 }
 
@@ -68,12 +69,12 @@ TEST(StartProgram, MissingProgramIsAnError)
 TEST(StartProgram, ArgumentsAreDataNotShellSyntax)
 {
     TempDir dir;
-    const QStringList names = {QStringLiteral("$(touch canary)"), QStringLiteral("a; b"), QStringLiteral("`x`"),
+    const QStringList names = {QStringLiteral("$(touch canary)"), QStringLiteral("a; b"),      QStringLiteral("`x`"),
                                QStringLiteral("it's \"quoted\""), QStringLiteral("new\nline"), QStringLiteral("*")};
     QStringList paths;
     for (const QString &n : names)
         paths << dir.file(n);
-    process::startProgram(QStringLiteral("touch"), paths);  // found in PATH
+    process::startProgram(QStringLiteral("touch"), paths); // found in PATH
     process::waitForStartedPrograms();
     // The untracked program may not have been collected yet: wait for the files.
     QElapsedTimer t;
@@ -98,7 +99,7 @@ TEST(StartProgram, HandedFileLivesUntilTheProgramHasFinished)
     process::startProgram(QStringLiteral("/bin/sh"),
                           {QStringLiteral("-c"), QStringLiteral("sleep 0.4; cp \"$0\" \"$1\""), file, copy}, file);
     EXPECT_EQ(process::pendingProgramCount(), 1);
-    process::reapFinishedPrograms();  // still running: nothing goes
+    process::reapFinishedPrograms(); // still running: nothing goes
     EXPECT_TRUE(QFile::exists(file));
     process::waitForStartedPrograms();
     EXPECT_GE(t.elapsed(), 350);

@@ -1,9 +1,8 @@
 // Files and ports written byte by byte, and what a queue's device URI says
 // about where its bytes go.
+#include "platform/errors.h"
 #include "platform/outputfile.h"
 #include "platform/rawspool.h"
-
-#include "platform/errors.h"
 #include "support/test_support.h"
 
 #include <QFile>
@@ -25,9 +24,9 @@ TEST(DeviceUri, LocalFilesAndPorts)
     EXPECT_FALSE(file);
     EXPECT_EQ(localDeviceFileOfUri(QStringLiteral("serial:/dev/ttyS0?baud=9600+bits=8")), QStringLiteral("/dev/ttyS0"));
     // Everything else goes through the print server.
-    for (const char *uri : {"socket://10.0.0.5:9100", "usb://Maker/Model?serial=1", "ipp://host/printers/p",
-                            "lpd://host/queue", "file://otherhost/tmp/x", "file:relative.prn", "server\\share", "",
-                            "parallel:", ":/dev/lp0"}) {
+    for (const char *uri :
+         {"socket://10.0.0.5:9100", "usb://Maker/Model?serial=1", "ipp://host/printers/p", "lpd://host/queue",
+          "file://otherhost/tmp/x", "file:relative.prn", "server\\share", "", "parallel:", ":/dev/lp0"}) {
         EXPECT_EQ(localDeviceFileOfUri(QString::fromLatin1(uri), &file), QString()) << uri;
         EXPECT_FALSE(file);
     }

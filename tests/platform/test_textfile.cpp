@@ -3,6 +3,7 @@
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
+
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -47,11 +48,19 @@ TEST(TextFileReader, LineEnds)
 TEST(TextFileReader, CtrlZ)
 {
     // At the start of a line it ends the file.
-    EXPECT_EQ(readAll("a\n\x1A" "b\nc\n"), Lines{"a"});
-    EXPECT_EQ(readAll("\x1A" "abc"), Lines{});
+    EXPECT_EQ(readAll("a\n\x1A"
+                      "b\nc\n"),
+              Lines{"a"});
+    EXPECT_EQ(readAll("\x1A"
+                      "abc"),
+              Lines{});
     // Inside a line it ends that line; the rest of the line is skipped.
-    EXPECT_EQ(readAll("ab\x1A" "cd\r\nef\n"), (Lines{"ab", "ef"}));
-    EXPECT_EQ(readAll("ab\x1A" "cd"), Lines{"ab"});
+    EXPECT_EQ(readAll("ab\x1A"
+                      "cd\r\nef\n"),
+              (Lines{"ab", "ef"}));
+    EXPECT_EQ(readAll("ab\x1A"
+                      "cd"),
+              Lines{"ab"});
     // A file ending in Ctrl-Z after a line end.
     EXPECT_EQ(readAll("x\r\ny\r\n\x1A"), (Lines{"x", "y"}));
 }

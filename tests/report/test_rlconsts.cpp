@@ -1,8 +1,8 @@
 #include "report/RLConsts.h"
 
+#include <QSet>
 #include <gtest/gtest.h>
 
-#include <QSet>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -87,8 +87,7 @@ TEST(EngineTexts, UserLanguageChoosesTheTable)
     // Languages without a table of their own read English.
     for (const char *other : {"nl_NL.UTF-8", "ja_JP.UTF-8", "ru_RU", "C", "xx_YY"}) {
         env.set(other);
-        EXPECT_EQ(LocaleTableForUser().LS_PrintingInProgressStr, QStringLiteral("Printing in progress..."))
-            << other;
+        EXPECT_EQ(LocaleTableForUser().LS_PrintingInProgressStr, QStringLiteral("Printing in progress...")) << other;
     }
 }
 
@@ -168,8 +167,9 @@ TEST(EngineTexts, PortugueseAndEnglishWordForWord)
     EXPECT_EQ(pt.LS_UseFilterStr, QStringLiteral("Usar Filtro"));
     EXPECT_EQ(pt.LS_MatchCaseStr, QStringLiteral("Diferenciar &maiúsculas de minúsculas"));
     EXPECT_EQ(pt.LS_OddPagesOnly, QStringLiteral("Somente Ímpares"));
-    EXPECT_EQ(pt.LS_PageSelectionHint,
-              QStringLiteral("Separe com ponto-e-vírgula os números ou intervalos de páginas a imprimir. Ex.: 1;3;5-12;4"));
+    EXPECT_EQ(
+        pt.LS_PageSelectionHint,
+        QStringLiteral("Separe com ponto-e-vírgula os números ou intervalos de páginas a imprimir. Ex.: 1;3;5-12;4"));
     EXPECT_EQ(pt.LS_DefaultJobTitle, QStringLiteral("Relatório \"%s\""));
 
     const TRLLocaleStrings &en = LocaleTable(TRLLanguage::English);

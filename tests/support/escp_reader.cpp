@@ -103,7 +103,7 @@ EscpReader::EscpReader(std::string_view b)
                 i += 2;
                 if (!need(static_cast<size_t>(n)))
                     break;
-                page().images.push_back(EscpImage {m_x, m_y, std::string(b.substr(i, static_cast<size_t>(n)))});
+                page().images.push_back(EscpImage{m_x, m_y, std::string(b.substr(i, static_cast<size_t>(n)))});
                 i += static_cast<size_t>(n);
                 m_x += n;
                 break;
@@ -128,8 +128,8 @@ EscpReader::EscpReader(std::string_view b)
                 if (!chars.empty() && chars.back().x == m_x && chars.back().y == m_y) {
                     chars.back().strokes += static_cast<char>(c);
                 } else {
-                    chars.push_back(EscpChar {m_x, m_y, charWidth(), std::string(1, static_cast<char>(c)), m_bold,
-                                              m_italic, m_underline});
+                    chars.push_back(EscpChar{m_x, m_y, charWidth(), std::string(1, static_cast<char>(c)), m_bold,
+                                             m_italic, m_underline});
                 }
                 m_x += charWidth();
             }
@@ -190,7 +190,7 @@ std::vector<EscpReader::Line> EscpReader::lines(size_t pageIndex) const
     }
     std::vector<Line> out;
     for (auto &[y, text] : rows)
-        out.push_back(Line {y, std::move(text)});
+        out.push_back(Line{y, std::move(text)});
     return out;
 }
 
@@ -208,7 +208,7 @@ std::vector<EscpReader::Run> EscpReader::runs(size_t pageIndex) const
                 continue;
             }
         }
-        out.push_back(Run {c.x, c.y, std::string(1, cellChar(c)), c.width, c.bold, c.italic, c.underline});
+        out.push_back(Run{c.x, c.y, std::string(1, cellChar(c)), c.width, c.bold, c.italic, c.underline});
     }
     return out;
 }

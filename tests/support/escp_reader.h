@@ -18,8 +18,8 @@ namespace prenso::test {
 struct EscpChar {
     int x = 0;
     int y = 0;
-    int width = 12;       // 1/120 inch
-    std::string strokes;  // every byte printed in this cell, in order (overstrikes)
+    int width = 12;      // 1/120 inch
+    std::string strokes; // every byte printed in this cell, in order (overstrikes)
     bool bold = false;
     bool italic = false;
     bool underline = false;
@@ -28,13 +28,13 @@ struct EscpChar {
 struct EscpImage {
     int x = 0;
     int y = 0;
-    std::string columns;  // one byte per dot column, bit 7 on top
+    std::string columns; // one byte per dot column, bit 7 on top
 };
 
 struct EscpPage {
     std::vector<EscpChar> chars;
     std::vector<EscpImage> images;
-    int endY = 0;  // where the paper stood when the page ended
+    int endY = 0; // where the paper stood when the page ended
 };
 
 class EscpReader {
@@ -87,8 +87,8 @@ private:
     int m_formFeeds = 0;
     int m_x = 0;
     int m_y = 0;
-    int m_lineSpacing = 60;  // 1/360 inch
-    bool m_elite = false;     // 12 cpi
+    int m_lineSpacing = 60; // 1/360 inch
+    bool m_elite = false;   // 12 cpi
     bool m_condensed = false;
     bool m_expanded = false;
     bool m_bold = false, m_italic = false, m_underline = false;

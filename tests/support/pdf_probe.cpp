@@ -51,9 +51,8 @@ std::vector<QSizeF> pdfPageSizes(const std::string &pdf)
 {
     // "Page    1 size: 595 x 842 pts (A4)" for every page of the range.
     const QString report = QString::fromUtf8(
-        runOn(pdf, QStringLiteral("pdfinfo"), {QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
-                                              QStringLiteral("100000")},
-              {}));
+        runOn(pdf, QStringLiteral("pdfinfo"),
+              {QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"), QStringLiteral("100000")}, {}));
     static const QRegularExpression line(QStringLiteral(R"(^Page\s+\d+\s+size:\s+([\d.]+) x ([\d.]+) pts)"),
                                          QRegularExpression::MultilineOption);
     std::vector<QSizeF> sizes;
@@ -109,13 +108,29 @@ QImage pdfRegion(const std::string &pdf, int page, int dpi, int x, int y, int w,
     writeFile(file, pdf);
     const QString out = dir.file(QStringLiteral("region"));
     QProcess p;
-    p.start(QStringLiteral("pdftoppm"),
-            {QStringLiteral("-gray"), QStringLiteral("-aa"), QStringLiteral("no"), QStringLiteral("-aaVector"),
-             QStringLiteral("no"), QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"),
-             QString::number(page), QStringLiteral("-l"), QString::number(page), QStringLiteral("-x"),
-             QString::number(x), QStringLiteral("-y"), QString::number(y), QStringLiteral("-W"), QString::number(w),
-             QStringLiteral("-H"), QString::number(h), QStringLiteral("-singlefile"), QStringLiteral("-png"), file,
-             out});
+    p.start(QStringLiteral("pdftoppm"), {QStringLiteral("-gray"),
+                                         QStringLiteral("-aa"),
+                                         QStringLiteral("no"),
+                                         QStringLiteral("-aaVector"),
+                                         QStringLiteral("no"),
+                                         QStringLiteral("-r"),
+                                         QString::number(dpi),
+                                         QStringLiteral("-f"),
+                                         QString::number(page),
+                                         QStringLiteral("-l"),
+                                         QString::number(page),
+                                         QStringLiteral("-x"),
+                                         QString::number(x),
+                                         QStringLiteral("-y"),
+                                         QString::number(y),
+                                         QStringLiteral("-W"),
+                                         QString::number(w),
+                                         QStringLiteral("-H"),
+                                         QString::number(h),
+                                         QStringLiteral("-singlefile"),
+                                         QStringLiteral("-png"),
+                                         file,
+                                         out});
     if (!p.waitForFinished(60000)) {
         p.kill();
         p.waitForFinished();

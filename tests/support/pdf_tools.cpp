@@ -31,9 +31,9 @@ ToolRun runTool(const QString &program, const QStringList &args)
     const ToolRun run = runTool(QStringLiteral("qpdf"), {QStringLiteral("--check"), pdf});
     const QString all = QString::fromStdString(run.out + run.err);
     if (run.exitCode != 0 || all.contains(QStringLiteral("WARNING"), Qt::CaseInsensitive))
-        return ::testing::AssertionFailure() << "qpdf --check " << pdf.toStdString() << " exited with "
-                                             << run.exitCode << ":\n"
-                                             << run.out << run.err;
+        return ::testing::AssertionFailure()
+               << "qpdf --check " << pdf.toStdString() << " exited with " << run.exitCode << ":\n"
+               << run.out << run.err;
     return ::testing::AssertionSuccess();
 }
 
@@ -41,9 +41,9 @@ ToolRun runTool(const QString &program, const QStringList &args)
 {
     const ToolRun run = runTool(QStringLiteral("pdfinfo"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdf});
     if (run.exitCode != 0 || !run.err.empty())
-        return ::testing::AssertionFailure() << "pdfinfo " << pdf.toStdString() << " exited with " << run.exitCode
-                                             << ":\n"
-                                             << run.out << run.err;
+        return ::testing::AssertionFailure()
+               << "pdfinfo " << pdf.toStdString() << " exited with " << run.exitCode << ":\n"
+               << run.out << run.err;
     if (fields) {
         fields->clear();
         for (const QString &line : QString::fromUtf8(run.out).split(u'\n')) {
@@ -57,9 +57,8 @@ ToolRun runTool(const QString &program, const QStringList &args)
 
 QStringList PdfTextPages(const QString &pdf)
 {
-    const ToolRun run = runTool(QStringLiteral("pdftotext"),
-                                {QStringLiteral("-layout"), QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdf,
-                                 QStringLiteral("-")});
+    const ToolRun run = runTool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), QStringLiteral("-enc"),
+                                                              QStringLiteral("UTF-8"), pdf, QStringLiteral("-")});
     if (run.exitCode != 0)
         return {QStringLiteral("pdftotext failed: ") + QString::fromStdString(run.err)};
     QStringList pages = QString::fromUtf8(run.out).split(u'\f');
@@ -84,10 +83,10 @@ QImage RenderPage(const QString &pdf, int page, int dpi)
 {
     QTemporaryDir dir;
     const QString base = dir.filePath(QStringLiteral("page"));
-    const ToolRun run = runTool(QStringLiteral("pdftoppm"),
-                                {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"), QString::number(page),
-                                 QStringLiteral("-l"), QString::number(page), QStringLiteral("-singlefile"),
-                                 QStringLiteral("-png"), pdf, base});
+    const ToolRun run =
+        runTool(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"),
+                                             QString::number(page), QStringLiteral("-l"), QString::number(page),
+                                             QStringLiteral("-singlefile"), QStringLiteral("-png"), pdf, base});
     if (run.exitCode != 0)
         return QImage();
     return QImage(base + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
@@ -95,10 +94,10 @@ QImage RenderPage(const QString &pdf, int page, int dpi)
 
 QList<PdfWord> PdfWords(const QString &pdf, int page)
 {
-    const ToolRun run = runTool(QStringLiteral("pdftotext"),
-                                {QStringLiteral("-bbox"), QStringLiteral("-f"), QString::number(page),
-                                 QStringLiteral("-l"), QString::number(page), QStringLiteral("-enc"),
-                                 QStringLiteral("UTF-8"), pdf, QStringLiteral("-")});
+    const ToolRun run =
+        runTool(QStringLiteral("pdftotext"),
+                {QStringLiteral("-bbox"), QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
+                 QString::number(page), QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdf, QStringLiteral("-")});
     QList<PdfWord> words;
     static const QRegularExpression re(QStringLiteral(
         "<word xMin=\"([-0-9.]+)\" yMin=\"([-0-9.]+)\" xMax=\"([-0-9.]+)\" yMax=\"([-0-9.]+)\">([^<]*)</word>"));
@@ -110,8 +109,8 @@ QList<PdfWord> PdfWords(const QString &pdf, int page)
             .replace(QStringLiteral("&gt;"), QStringLiteral(">"))
             .replace(QStringLiteral("&quot;"), QStringLiteral("\""))
             .replace(QStringLiteral("&amp;"), QStringLiteral("&"));
-        words.append(PdfWord {text, m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble(),
-                              m.captured(4).toDouble()});
+        words.append(PdfWord{text, m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble(),
+                             m.captured(4).toDouble()});
     }
     return words;
 }
@@ -124,9 +123,9 @@ ScopedTmpfs::ScopedTmpfs(const QString &folder, int kilobytes, bool readOnly) : 
     QString options = QStringLiteral("size=%1k").arg(kilobytes);
     if (readOnly)
         options += QStringLiteral(",ro");
-    const ToolRun run = runTool(QStringLiteral("mount"),
-                                {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"), options,
-                                 QStringLiteral("tmpfs"), folder});
+    const ToolRun run =
+        runTool(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"), options,
+                                          QStringLiteral("tmpfs"), folder});
     m_mounted = run.exitCode == 0;
 }
 

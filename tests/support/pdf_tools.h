@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <gtest/gtest.h>
+
 #include <string>
 
 namespace prenso::test {

@@ -4,12 +4,12 @@
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
+#include <cups/cups.h>
 
 #include <algorithm>
 #include <arpa/inet.h>
-#include <cups/cups.h>
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
@@ -34,8 +34,8 @@ QString findTool(const QString &tool)
 {
     QString path = QStandardPaths::findExecutable(tool);
     if (path.isEmpty())
-        path = QStandardPaths::findExecutable(tool, {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/bin"),
-                                                     QStringLiteral("/sbin")});
+        path = QStandardPaths::findExecutable(
+            tool, {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/bin"), QStringLiteral("/sbin")});
     return path;
 }
 
@@ -234,9 +234,9 @@ bool PrivateCupsd::start()
         int status = 0;
         if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
             m_pid = -1;
-            m_error = QStringLiteral("cupsd ended at start: %1 %2")
-                          .arg(readTail(QString::fromLocal8Bit(output)),
-                               readTail(m_dir + QStringLiteral("/log/error_log")));
+            m_error =
+                QStringLiteral("cupsd ended at start: %1 %2")
+                    .arg(readTail(QString::fromLocal8Bit(output)), readTail(m_dir + QStringLiteral("/log/error_log")));
             return false;
         }
         struct stat st;
@@ -314,9 +314,8 @@ void PrivateCupsd::addRawQueue(const QString &name, int port)
 {
     QString out;
     const QString uri = QStringLiteral("socket://127.0.0.1:%1").arg(port);
-    if (runTool(QStringLiteral("lpadmin"), {QStringLiteral("-p"), name, QStringLiteral("-E"), QStringLiteral("-v"), uri},
-                &out)
-        != 0)
+    if (runTool(QStringLiteral("lpadmin"),
+                {QStringLiteral("-p"), name, QStringLiteral("-E"), QStringLiteral("-v"), uri}, &out) != 0)
         throw std::runtime_error(("lpadmin -p " + name + ": " + out).toStdString());
 }
 
@@ -327,8 +326,7 @@ void PrivateCupsd::addPpdQueue(const QString &name, int port, const QString &ppd
     if (runTool(QStringLiteral("lpadmin"),
                 {QStringLiteral("-p"), name, QStringLiteral("-E"), QStringLiteral("-v"), uri, QStringLiteral("-P"),
                  ppdPath},
-                &out)
-        != 0)
+                &out) != 0)
         throw std::runtime_error(("lpadmin -p " + name + " -P: " + out).toStdString());
 }
 
@@ -385,8 +383,7 @@ SocketListener::SocketListener(size_t closeAfterBytes) : m_closeAfterBytes(close
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     addr.sin_port = 0;
-    if (::bind(m_listenFd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0
-        || ::listen(m_listenFd, 8) != 0) {
+    if (::bind(m_listenFd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0 || ::listen(m_listenFd, 8) != 0) {
         ::close(m_listenFd);
         throw std::runtime_error("cannot listen on 127.0.0.1");
     }

@@ -19,10 +19,10 @@ int main(int argc, char **argv)
     if (::write(fd, text, sizeof text - 1) != static_cast<ssize_t>(sizeof text - 1))
         return 3;
     ::close(fd);
-    process::startProgram(QStringLiteral("/bin/sh"),
-                          {QStringLiteral("-c"), QStringLiteral("sleep 0.5; cp \"$0\" \"$1\""), path,
-                           QString::fromLocal8Bit(argv[1])},
-                          path);
+    process::startProgram(
+        QStringLiteral("/bin/sh"),
+        {QStringLiteral("-c"), QStringLiteral("sleep 0.5; cp \"$0\" \"$1\""), path, QString::fromLocal8Bit(argv[1])},
+        path);
     std::printf("%s\n", path.toLocal8Bit().constData());
     return 0;
 }

@@ -16,7 +16,7 @@ struct ProgramResult {
     bool finished = false; // ended on its own within the time allowed
     bool crashed = false;  // ended by a signal
     int exitCode = -1;
-    QString err;           // everything it wrote to stderr
+    QString err; // everything it wrote to stderr
     qint64 elapsedMs = 0;
 };
 

@@ -7,15 +7,16 @@
 // own print server): it starts before the application object and before any
 // printing call, since the printing library reads which server to talk to
 // only once.
+#include "support/test_support.h"
+
 #include <QApplication>
 #include <QDir>
 #include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <sys/stat.h>
-
-#include "support/test_support.h"
 
 namespace {
 

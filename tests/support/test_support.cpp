@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
 #include <stdexcept>
 
 namespace prenso::test {

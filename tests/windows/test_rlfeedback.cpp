@@ -1,7 +1,5 @@
-#include "report/windows/RLFeedBack.h"
 #include "report/RLConsts.h"
-
-#include <gtest/gtest.h>
+#include "report/windows/RLFeedBack.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -11,6 +9,8 @@
 #include <QPushButton>
 #include <QThread>
 #include <QTimer>
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <optional>
 #include <stdexcept>
@@ -98,8 +98,7 @@ TEST_F(ProgressWindow, OneLevelHasOneBarAtTheDesignedSize)
     w.show();
     EXPECT_EQ(w.focusWidget(), w.BitBtnCancel);
     // The label grows with its text instead of cutting it at the designed 39 pixels.
-    EXPECT_GE(w.LabelStepName->width(),
-              w.LabelStepName->fontMetrics().horizontalAdvance(w.LabelStepName->text()));
+    EXPECT_GE(w.LabelStepName->width(), w.LabelStepName->fontMetrics().horizontalAdvance(w.LabelStepName->text()));
 }
 
 TEST_F(ProgressWindow, StageBarForTwoOrMoreLevels)
@@ -182,7 +181,8 @@ TEST_F(ProgressWindow, TickLetsPendingEventsThrough)
     bool timerRan = false;
     bool queuedRan = false;
     QTimer::singleShot(0, [&] { timerRan = true; });
-    QMetaObject::invokeMethod(&w, [&] { queuedRan = true; }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &w, [&] { queuedRan = true; }, Qt::QueuedConnection);
     w.Tick();
     EXPECT_TRUE(timerRan);
     EXPECT_TRUE(queuedRan);

@@ -1,10 +1,9 @@
 // The background picture of a site: where it goes in the site's rectangle,
 // on a page or on a canvas.
-#include "report/controls/RLBand.h"
-#include "report/controls/RLLabel.h"
-
 #include "platform/canvas.h"
 #include "platform/graphic.h"
+#include "report/controls/RLBand.h"
+#include "report/controls/RLLabel.h"
 #include "report/storage/RLGraphicStorage.h"
 
 #include <QPainter>
@@ -40,8 +39,7 @@ QImage tileBlock(const QImage &picture, int minimum)
 } // namespace
 
 TRLBackground::TRLBackground(TRLCustomSite *parent) : FParent(parent)
-{
-}
+{}
 
 TRLBackground::~TRLBackground() = default;
 

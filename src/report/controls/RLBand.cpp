@@ -134,11 +134,12 @@ void TRLCustomBand::PlaceSurface()
     const bool blank = IsBlank();
     if ((IsDataBand() && !blank && report->TakeNewPageNeeded()) ||
         (FPageBreaking == TRLPageBreaking::pbBeforePrint && report->DataBandPrinted() > 0) ||
-        (FBandType == TRLBandType::btDetail && pager->MaxBands() > 0 && pager->DetailsInSurface() + 1 > pager->MaxBands() &&
-         !pager->Completing()))
+        (FBandType == TRLBandType::btDetail && pager->MaxBands() > 0 &&
+         pager->DetailsInSurface() + 1 > pager->MaxBands() && !pager->Completing()))
         pager->InternalNewPage(this, !pager->CanBreakPage());
 
-    if (FAlignToBottom || FBandType == TRLBandType::btFooter || FBandType == TRLBandType::btColumnFooter || FBandType == TRLBandType::btSummary) {
+    if (FAlignToBottom || FBandType == TRLBandType::btFooter || FBandType == TRLBandType::btColumnFooter ||
+        FBandType == TRLBandType::btSummary) {
         if (FBandType == TRLBandType::btColumnFooter) {
             pager->GoColumnFooterRow();
         } else if (FBandType == TRLBandType::btSummary) {
@@ -176,8 +177,7 @@ void TRLCustomBand::PlaceSurface()
         }
         TRLGraphicSurface *target = RequestParentSurface();
         const TRect source{0, done, printedWidth, done + slice};
-        const TRect dest{FPrintPosition.X, FPrintPosition.Y, FPrintPosition.X + printedWidth,
-                         FPrintPosition.Y + slice};
+        const TRect dest{FPrintPosition.X, FPrintPosition.Y, FPrintPosition.X + printedWidth, FPrintPosition.Y + slice};
         if (Enabled()) {
             target->SetClipRect(dest);
             DrawFrame(*target, TRect{FPrintPosition.X, FPrintPosition.Y - done, FPrintPosition.X + printedWidth,
@@ -208,7 +208,7 @@ bool TRLCustomBand::HeightFits(int height, int &available)
 {
     TRLCustomPager *pager = RequestParentPager();
     const int limit = FBandType == TRLBandType::btSummary ? pager->GetRelativeFooterRow()
-                                              : pager->GetRelativeColumnFooterRowNoSummary();
+                                                          : pager->GetRelativeColumnFooterRowNoSummary();
     available = limit - pager->RelativePagerRow();
     return available >= height;
 }

@@ -58,7 +58,6 @@ public:
     virtual void AdvanceRow(int width, int height);
 
 private:
-
     TRLBandType FBandType = TRLBandType::btDetail;
     bool FComputable = true;
     TRLPageBreaking FPageBreaking = TRLPageBreaking::pbNone;

@@ -7,7 +7,6 @@
 
 namespace prenso {
 
-
 // ---------------------------------------------------------------------------
 // Borders
 
@@ -33,10 +32,22 @@ bool TRLBorders::canDraw(bool draw, bool fixed) const
     return master && master->PrintQuality() == TRLPrintQuality::pqFullFeature;
 }
 
-bool TRLBorders::CanDrawLeft() const { return canDraw(FDrawLeft, FFixedLeft); }
-bool TRLBorders::CanDrawTop() const { return canDraw(FDrawTop, FFixedTop); }
-bool TRLBorders::CanDrawRight() const { return canDraw(FDrawRight, FFixedRight); }
-bool TRLBorders::CanDrawBottom() const { return canDraw(FDrawBottom, FFixedBottom); }
+bool TRLBorders::CanDrawLeft() const
+{
+    return canDraw(FDrawLeft, FFixedLeft);
+}
+bool TRLBorders::CanDrawTop() const
+{
+    return canDraw(FDrawTop, FFixedTop);
+}
+bool TRLBorders::CanDrawRight() const
+{
+    return canDraw(FDrawRight, FFixedRight);
+}
+bool TRLBorders::CanDrawBottom() const
+{
+    return canDraw(FDrawBottom, FFixedBottom);
+}
 
 // Pages and canvases take the same pen, brush and rectangles.
 template <class Target>

@@ -19,20 +19,56 @@ public:
     bool DrawTop() const { return FDrawTop; }
     bool DrawRight() const { return FDrawRight; }
     bool DrawBottom() const { return FDrawBottom; }
-    void SetDrawLeft(bool v) { FDrawLeft = v; changed(); }
-    void SetDrawTop(bool v) { FDrawTop = v; changed(); }
-    void SetDrawRight(bool v) { FDrawRight = v; changed(); }
-    void SetDrawBottom(bool v) { FDrawBottom = v; changed(); }
+    void SetDrawLeft(bool v)
+    {
+        FDrawLeft = v;
+        changed();
+    }
+    void SetDrawTop(bool v)
+    {
+        FDrawTop = v;
+        changed();
+    }
+    void SetDrawRight(bool v)
+    {
+        FDrawRight = v;
+        changed();
+    }
+    void SetDrawBottom(bool v)
+    {
+        FDrawBottom = v;
+        changed();
+    }
     bool FixedLeft() const { return FFixedLeft; }
     bool FixedTop() const { return FFixedTop; }
     bool FixedRight() const { return FFixedRight; }
     bool FixedBottom() const { return FFixedBottom; }
-    void SetFixedLeft(bool v) { FFixedLeft = v; changed(); }
-    void SetFixedTop(bool v) { FFixedTop = v; changed(); }
-    void SetFixedRight(bool v) { FFixedRight = v; changed(); }
-    void SetFixedBottom(bool v) { FFixedBottom = v; changed(); }
+    void SetFixedLeft(bool v)
+    {
+        FFixedLeft = v;
+        changed();
+    }
+    void SetFixedTop(bool v)
+    {
+        FFixedTop = v;
+        changed();
+    }
+    void SetFixedRight(bool v)
+    {
+        FFixedRight = v;
+        changed();
+    }
+    void SetFixedBottom(bool v)
+    {
+        FFixedBottom = v;
+        changed();
+    }
     int Width() const { return FWidth; }
-    void SetWidth(int w) { FWidth = w; changed(); }
+    void SetWidth(int w)
+    {
+        FWidth = w;
+        changed();
+    }
     TColor Color() const { return FColor; }
     void SetColor(TColor c) { FColor = c; }
     int Style() const { return FStyle; }

@@ -1,12 +1,12 @@
 #include "report/controls/RLControl.h"
 
-#include "report/controls/RLDesignPaint.h"
 #include "data/dataset.h"
 #include "platform/canvas.h"
 #include "platform/codepage.h"
 #include "platform/errors.h"
 #include "report/RLConsts.h"
 #include "report/controls/RLBand.h"
+#include "report/controls/RLDesignPaint.h"
 #include "report/controls/RLStateGuard.h"
 #include "report/pagination/RLReport.h"
 #include "report/storage/RLGraphicSurface.h"
@@ -15,7 +15,6 @@
 #include <cmath>
 
 namespace prenso {
-
 
 // ---------------------------------------------------------------------------
 // Control
@@ -88,13 +87,16 @@ void TRLCustomControl::ExpandParentSite(int oldWidth, int oldHeight)
         return;
     StateGuard guard(FState, TRLControlStateType::stExpandingParent);
     auto grow = [&](bool vertical) {
-        auto inSet = [vertical](TRLControlAlign a) { return a == TRLControlAlign::faNone || (vertical ? IsHeightAlign(a) : IsWidthAlign(a)); };
+        auto inSet = [vertical](TRLControlAlign a) {
+            return a == TRLControlAlign::faNone || (vertical ? IsHeightAlign(a) : IsWidthAlign(a));
+        };
         if (!inSet(FAlign))
             return;
         TRLCustomSite *site = FParent;
         while (site && !inSet(site->Align()))
             site = site->Parent();
-        if (!site || !site->AutoSizeDir().has(vertical ? TRLAutoSizeDirType::asHeightDir : TRLAutoSizeDirType::asWidthDir))
+        if (!site ||
+            !site->AutoSizeDir().has(vertical ? TRLAutoSizeDirType::asHeightDir : TRLAutoSizeDirType::asWidthDir))
             return;
         if (site->AutoSize())
             site->AdjustBounds();
@@ -129,8 +131,10 @@ void TRLCustomControl::SetAlign(TRLControlAlign align)
     const TRLControlAlign old = FAlign;
     if (align != TRLControlAlign::faNone)
         FAnchors = TRLControlAnchors{};
-    const bool oldH = old == TRLControlAlign::faNone || IsHeightAlign(old), oldW = old == TRLControlAlign::faNone || IsWidthAlign(old);
-    const bool newH = align == TRLControlAlign::faNone || IsHeightAlign(align), newW = align == TRLControlAlign::faNone || IsWidthAlign(align);
+    const bool oldH = old == TRLControlAlign::faNone || IsHeightAlign(old),
+               oldW = old == TRLControlAlign::faNone || IsWidthAlign(old);
+    const bool newH = align == TRLControlAlign::faNone || IsHeightAlign(align),
+               newW = align == TRLControlAlign::faNone || IsWidthAlign(align);
     if ((oldH && newW) || (oldW && newH)) {
         // Take the natural size first, then the new alignment.
         FAlign = TRLControlAlign::faNone;
@@ -270,28 +274,22 @@ void TRLCustomControl::AdjustBounds()
     CalcSize(w, h);
     int left = FLeft, top = FTop;
     switch (FAlignment) {
-    case TRLTextAlignment::taRightJustify:
-        left = FLeft + FWidth - w;
-        break;
+    case TRLTextAlignment::taRightJustify: left = FLeft + FWidth - w; break;
     case TRLTextAlignment::taCenter:
         if (w % 2)
             ++w;
         left = FLeft + (FWidth - w) / 2;
         break;
-    default:
-        break;
+    default: break;
     }
     switch (FLayout) {
-    case TRLTextLayout::tlBottom:
-        top = FTop + FHeight - h;
-        break;
+    case TRLTextLayout::tlBottom: top = FTop + FHeight - h; break;
     case TRLTextLayout::tlCenter:
         if (h % 2)
             ++h;
         top = FTop + (FHeight - h) / 2;
         break;
-    default:
-        break;
+    default: break;
     }
     SetBounds(left, top, w, h);
 }
@@ -566,7 +564,8 @@ void TRLCustomControl::setBoundsLinked(int left, int top, int width, int height)
 
 void TRLCustomControl::updateBoundsLinked()
 {
-    FBoundsLinked = FHolder || FSecondHolder || !FHoldeds.empty() || FRealBounds.UsedUnit() != TRLRealBoundsUnit::buNone;
+    FBoundsLinked =
+        FHolder || FSecondHolder || !FHoldeds.empty() || FRealBounds.UsedUnit() != TRLRealBoundsUnit::buNone;
 }
 
 TRect TRLCustomControl::holderRectHere(const TRLCustomControl *holder) const
@@ -591,22 +590,14 @@ TRect TRLCustomControl::heldBounds(int left, int top, int width, int height) con
             left = h.Left + offset.X;
             width = h.Width();
             break;
-        case TRLHoldStyle::hsHorizontally:
-            left = h.Left + offset.X;
-            break;
-        case TRLHoldStyle::hsVertically:
-            top = h.Top + offset.Y;
-            break;
+        case TRLHoldStyle::hsHorizontally: left = h.Left + offset.X; break;
+        case TRLHoldStyle::hsVertically: top = h.Top + offset.Y; break;
         case TRLHoldStyle::hsRelatively:
             left = h.Left + offset.X;
             top = h.Top + offset.Y;
             break;
-        case TRLHoldStyle::hsCopyWidth:
-            width = h.Width();
-            break;
-        case TRLHoldStyle::hsCopyHeight:
-            height = h.Height();
-            break;
+        case TRLHoldStyle::hsCopyWidth: width = h.Width(); break;
+        case TRLHoldStyle::hsCopyHeight: height = h.Height(); break;
         case TRLHoldStyle::hsCopySize:
             width = h.Width();
             height = h.Height();

@@ -10,6 +10,7 @@
 #include "report/controls/RLTypes.h"
 
 #include <QString>
+
 #include <vector>
 
 namespace prenso {
@@ -62,9 +63,17 @@ public:
     TRLControlAlign Align() const { return FAlign; }
     void SetAlign(TRLControlAlign align);
     TRLTextAlignment Alignment() const { return FAlignment; }
-    void SetAlignment(TRLTextAlignment v) { FAlignment = v; AdjustBounds(); }
+    void SetAlignment(TRLTextAlignment v)
+    {
+        FAlignment = v;
+        AdjustBounds();
+    }
     TRLTextLayout Layout() const { return FLayout; }
-    void SetLayout(TRLTextLayout v) { FLayout = v; AdjustBounds(); }
+    void SetLayout(TRLTextLayout v)
+    {
+        FLayout = v;
+        AdjustBounds();
+    }
     bool AutoSize() const { return FAutoSize; }
     void SetAutoSize(bool v);
     TRLAutoSizeDirSet AutoSizeDir() const { return FAutoSizeDir; }

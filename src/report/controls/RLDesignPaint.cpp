@@ -12,7 +12,6 @@
 
 namespace prenso {
 
-
 TRect DesignOffset(const TRect &r, int dx, int dy)
 {
     return TRect{r.Left + dx, r.Top + dy, r.Right + dx, r.Bottom + dy};

@@ -1,10 +1,10 @@
 #include "report/controls/RLLabel.h"
 
-#include "report/controls/RLDesignPaint.h"
 #include "data/dataset.h"
 #include "platform/canvas.h"
 #include "platform/codepage.h"
 #include "platform/errors.h"
+#include "report/controls/RLDesignPaint.h"
 #include "report/controls/RLSite.h"
 #include "report/pagination/RLReport.h"
 #include "report/storage/RLGraphicSurface.h"
@@ -91,26 +91,14 @@ TPoint TRLCustomLabel::CaptionOrigin(const TRect &r, int w, int h, int s) const
 {
     TPoint p;
     switch (Alignment()) {
-    case TRLTextAlignment::taRightJustify:
-        p.X = r.Right - w + s / 2;
-        break;
-    case TRLTextAlignment::taCenter:
-        p.X = (r.Left + r.Right - w) / 2 + s / 2;
-        break;
-    default:
-        p.X = r.Left + s / 2;
-        break;
+    case TRLTextAlignment::taRightJustify: p.X = r.Right - w + s / 2; break;
+    case TRLTextAlignment::taCenter: p.X = (r.Left + r.Right - w) / 2 + s / 2; break;
+    default: p.X = r.Left + s / 2; break;
     }
     switch (Layout()) {
-    case TRLTextLayout::tlBottom:
-        p.Y = r.Bottom - h;
-        break;
-    case TRLTextLayout::tlCenter:
-        p.Y = (r.Top + r.Bottom - h) / 2;
-        break;
-    default:
-        p.Y = r.Top;
-        break;
+    case TRLTextLayout::tlBottom: p.Y = r.Bottom - h; break;
+    case TRLTextLayout::tlCenter: p.Y = (r.Top + r.Bottom - h) / 2; break;
+    default: p.Y = r.Top; break;
     }
     return p;
 }

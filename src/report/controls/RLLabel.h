@@ -29,7 +29,11 @@ public:
     using TRLCustomLabel::TRLCustomLabel;
 
     const QString &Text() const { return FText; }
-    void SetText(const QString &mask) { FText = mask; AdjustBounds(); }
+    void SetText(const QString &mask)
+    {
+        FText = mask;
+        AdjustBounds();
+    }
     const QString &DataField() const { return FDataField; }
     void SetDataField(const QString &f);
     const QString &DataFormula() const { return FDataFormula; }

@@ -43,10 +43,22 @@ void TRLRealBounds::set(double &field, double v)
     PixelsChanged();
 }
 
-void TRLRealBounds::SetLeft(double v) { set(FLeft, v); }
-void TRLRealBounds::SetTop(double v) { set(FTop, v); }
-void TRLRealBounds::SetWidth(double v) { set(FWidth, v); }
-void TRLRealBounds::SetHeight(double v) { set(FHeight, v); }
+void TRLRealBounds::SetLeft(double v)
+{
+    set(FLeft, v);
+}
+void TRLRealBounds::SetTop(double v)
+{
+    set(FTop, v);
+}
+void TRLRealBounds::SetWidth(double v)
+{
+    set(FWidth, v);
+}
+void TRLRealBounds::SetHeight(double v)
+{
+    set(FHeight, v);
+}
 
 void TRLRealBounds::PixelsChanged()
 {

@@ -2,12 +2,11 @@
 // alignment, the site's size from its children, and how a band lands on the
 // page, breaking to a new page where it does not fit.
 #include "report/controls/RLBand.h"
-#include "report/controls/RLLabel.h"
-
 #include "report/controls/RLDesignPaint.h"
+#include "report/controls/RLLabel.h"
 #include "report/controls/RLStateGuard.h"
-#include "report/storage/RLGraphicStorage.h"
 #include "report/pagination/RLReport.h"
+#include "report/storage/RLGraphicStorage.h"
 
 #include <algorithm>
 #include <array>
@@ -15,15 +14,12 @@
 
 namespace prenso {
 
-
 // ---------------------------------------------------------------------------
 // Site
 
 TRLCustomSite::TRLCustomSite(TRLCustomSite *parent)
-    : TRLCustomControl(parent), FMargins(this), FInsideMargins(this),
-      FSurface(std::make_unique<TRLGraphicSurface>())
-{
-}
+    : TRLCustomControl(parent), FMargins(this), FInsideMargins(this), FSurface(std::make_unique<TRLGraphicSurface>())
+{}
 
 TRLCustomSite::~TRLCustomSite()
 {
@@ -110,7 +106,8 @@ void TRLCustomSite::alignChildren()
     // Bands stack by type first (header before title ... before footer), then group.
     auto bandKey = [](TRLCustomControl *c) {
         const TRLCustomBand *b = c->AsBand();
-        return b ? std::pair<int, int>{static_cast<int>(Ord(b->BandType())), b->GroupIndex()} : std::pair<int, int>{0, 0};
+        return b ? std::pair<int, int>{static_cast<int>(Ord(b->BandType())), b->GroupIndex()}
+                 : std::pair<int, int>{0, 0};
     };
     // Inside a list, controls keep the order of their edge in the direction
     // they are aligned to.
@@ -128,17 +125,23 @@ void TRLCustomSite::alignChildren()
     auto byTop = [](const TRLCustomControl *c) { return c->Top(); };
     auto byBottom = [](const TRLCustomControl *c) { return -c->Top(); };
     if (severalOfOne) {
-        for (TRLControlAlign a : {TRLControlAlign::faLeftMost, TRLControlAlign::faLeft, TRLControlAlign::faClient, TRLControlAlign::faLeftTop, TRLControlAlign::faClientTop, TRLControlAlign::faLeftBottom, TRLControlAlign::faClientBottom})
+        for (TRLControlAlign a : {TRLControlAlign::faLeftMost, TRLControlAlign::faLeft, TRLControlAlign::faClient,
+                                  TRLControlAlign::faLeftTop, TRLControlAlign::faClientTop,
+                                  TRLControlAlign::faLeftBottom, TRLControlAlign::faClientBottom})
             sortBy(lists[Ord(a)], byLeft);
-        for (TRLControlAlign a : {TRLControlAlign::faRightMost, TRLControlAlign::faRight, TRLControlAlign::faRightTop, TRLControlAlign::faRightBottom})
+        for (TRLControlAlign a : {TRLControlAlign::faRightMost, TRLControlAlign::faRight, TRLControlAlign::faRightTop,
+                                  TRLControlAlign::faRightBottom})
             sortBy(lists[Ord(a)], byRight);
-        for (TRLControlAlign a : {TRLControlAlign::faTop, TRLControlAlign::faClientLeft, TRLControlAlign::faClientRight})
+        for (TRLControlAlign a :
+             {TRLControlAlign::faTop, TRLControlAlign::faClientLeft, TRLControlAlign::faClientRight})
             sortBy(lists[Ord(a)], byTop);
         sortBy(lists[Ord(TRLControlAlign::faBottom)], byBottom);
     }
 
     TRect r = client;
-    if (any({TRLControlAlign::faLeftMost, TRLControlAlign::faRightMost, TRLControlAlign::faTop, TRLControlAlign::faBottom, TRLControlAlign::faLeft, TRLControlAlign::faRight, TRLControlAlign::faClient})) {
+    if (any({TRLControlAlign::faLeftMost, TRLControlAlign::faRightMost, TRLControlAlign::faTop,
+             TRLControlAlign::faBottom, TRLControlAlign::faLeft, TRLControlAlign::faRight,
+             TRLControlAlign::faClient})) {
         for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faLeftMost)]) {
             c->SetBounds(r.Left, r.Top, c->Width(), r.Height());
             r.Left += c->Width();
@@ -201,10 +204,13 @@ void TRLCustomSite::alignChildren()
         }
         return extent;
     };
-    if (any({TRLControlAlign::faLeftTop, TRLControlAlign::faRightTop, TRLControlAlign::faClientTop, TRLControlAlign::faLeftBottom, TRLControlAlign::faRightBottom, TRLControlAlign::faClientBottom, TRLControlAlign::faClientLeft,
-             TRLControlAlign::faClientRight})) {
-        const int topRow = edgeRow(TRLControlAlign::faLeftTop, TRLControlAlign::faRightTop, TRLControlAlign::faClientTop, true);
-        const int bottomRow = edgeRow(TRLControlAlign::faLeftBottom, TRLControlAlign::faRightBottom, TRLControlAlign::faClientBottom, false);
+    if (any({TRLControlAlign::faLeftTop, TRLControlAlign::faRightTop, TRLControlAlign::faClientTop,
+             TRLControlAlign::faLeftBottom, TRLControlAlign::faRightBottom, TRLControlAlign::faClientBottom,
+             TRLControlAlign::faClientLeft, TRLControlAlign::faClientRight})) {
+        const int topRow =
+            edgeRow(TRLControlAlign::faLeftTop, TRLControlAlign::faRightTop, TRLControlAlign::faClientTop, true);
+        const int bottomRow = edgeRow(TRLControlAlign::faLeftBottom, TRLControlAlign::faRightBottom,
+                                      TRLControlAlign::faClientBottom, false);
         auto edgeColumn = [&](TRLControlAlign a, bool leftSide) {
             const int n = static_cast<int>(lists[Ord(a)].size());
             if (!n)
@@ -236,7 +242,8 @@ void TRLCustomSite::alignChildren()
     for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faWidth)])
         c->SetBounds(r.Left, c->Top(), r.Width(), c->Height());
 
-    if (any({TRLControlAlign::faCenterLeft, TRLControlAlign::faCenterTop, TRLControlAlign::faCenterRight, TRLControlAlign::faCenterBottom, TRLControlAlign::faCenter})) {
+    if (any({TRLControlAlign::faCenterLeft, TRLControlAlign::faCenterTop, TRLControlAlign::faCenterRight,
+             TRLControlAlign::faCenterBottom, TRLControlAlign::faCenter})) {
         auto midX = [&](const TRLCustomControl *c) { return r.Left + (r.Width() - c->Width()) / 2; };
         auto midY = [&](const TRLCustomControl *c) { return r.Top + (r.Height() - c->Height()) / 2; };
         for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faCenterLeft)])
@@ -291,15 +298,17 @@ void TRLCustomSite::CalcSize(int &width, int &height)
             bottom = std::max(bottom, child->Top() + child->Height());
         }
         if (IsWidthAlign(a)) {
-            if (a == TRLControlAlign::faCenterLeft || a == TRLControlAlign::faCenterRight || a == TRLControlAlign::faClientLeft || a == TRLControlAlign::faClientRight || a == TRLControlAlign::faLeftOnly ||
-                a == TRLControlAlign::faRightOnly)
+            if (a == TRLControlAlign::faCenterLeft || a == TRLControlAlign::faCenterRight ||
+                a == TRLControlAlign::faClientLeft || a == TRLControlAlign::faClientRight ||
+                a == TRLControlAlign::faLeftOnly || a == TRLControlAlign::faRightOnly)
                 maxW = std::max(maxW, child->Width());
             else
                 sumW += child->Width();
         }
         if (IsHeightAlign(a)) {
-            if (a == TRLControlAlign::faCenterTop || a == TRLControlAlign::faCenterBottom || a == TRLControlAlign::faClientTop || a == TRLControlAlign::faClientBottom || a == TRLControlAlign::faTopOnly ||
-                a == TRLControlAlign::faBottomOnly)
+            if (a == TRLControlAlign::faCenterTop || a == TRLControlAlign::faCenterBottom ||
+                a == TRLControlAlign::faClientTop || a == TRLControlAlign::faClientBottom ||
+                a == TRLControlAlign::faTopOnly || a == TRLControlAlign::faBottomOnly)
                 maxH = std::max(maxH, child->Height());
             else
                 sumH += child->Height();
@@ -309,10 +318,13 @@ void TRLCustomSite::CalcSize(int &width, int &height)
     const int needW = std::max({sumW, right - client.Left, maxW});
     const int needH = std::max({sumH, bottom - client.Top, maxH});
     const TRLControlAlign own = Align();
-    const bool widthFixed = own == TRLControlAlign::faTop || own == TRLControlAlign::faBottom || own == TRLControlAlign::faClient || own == TRLControlAlign::faClientTop ||
+    const bool widthFixed = own == TRLControlAlign::faTop || own == TRLControlAlign::faBottom ||
+                            own == TRLControlAlign::faClient || own == TRLControlAlign::faClientTop ||
                             own == TRLControlAlign::faClientBottom || own == TRLControlAlign::faWidth;
-    const bool heightFixed = own == TRLControlAlign::faLeft || own == TRLControlAlign::faRight || own == TRLControlAlign::faLeftMost || own == TRLControlAlign::faRightMost ||
-                             own == TRLControlAlign::faClient || own == TRLControlAlign::faClientLeft || own == TRLControlAlign::faClientRight || own == TRLControlAlign::faHeight;
+    const bool heightFixed = own == TRLControlAlign::faLeft || own == TRLControlAlign::faRight ||
+                             own == TRLControlAlign::faLeftMost || own == TRLControlAlign::faRightMost ||
+                             own == TRLControlAlign::faClient || own == TRLControlAlign::faClientLeft ||
+                             own == TRLControlAlign::faClientRight || own == TRLControlAlign::faHeight;
     if (!widthFixed && needW != 0)
         width = Width() + (needW - client.Width());
     if (!heightFixed && needH != 0)
@@ -413,8 +425,7 @@ void TRLCustomSite::CloseSurface()
 }
 
 void TRLCustomSite::SurfaceOpening()
-{
-}
+{}
 
 void TRLCustomSite::SurfaceBeginDraw()
 {
@@ -486,8 +497,9 @@ void TRLCustomSite::DrawFrame(TRLGraphicSurface &surface, const TRect &rect)
         FBackground.PaintTo(surface, rect);
     if (OnDraw) {
         const TRect client = ClientRect();
-        OnDraw(this, &surface,
-               TRect{rect.Left + client.Left, rect.Top + client.Top, rect.Left + client.Right, rect.Top + client.Bottom});
+        OnDraw(
+            this, &surface,
+            TRect{rect.Left + client.Left, rect.Top + client.Top, rect.Left + client.Right, rect.Top + client.Bottom});
     }
     Borders().PaintTo(surface, rect);
 }

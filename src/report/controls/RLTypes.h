@@ -5,6 +5,7 @@
 #include "report/RLUtils.h"
 
 #include <QString>
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -16,15 +17,46 @@ class TRLGraphicSurface;
 struct TRect;
 
 enum class TRLControlAlign : std::uint8_t {
-    faNone, faLeft, faTop, faRight, faBottom, faLeftMost, faRightMost, faClient, faLeftTop, faRightTop,
-    faLeftBottom, faRightBottom, faCenter, faCenterLeft, faCenterTop, faCenterRight, faCenterBottom,
-    faClientLeft, faClientTop, faClientRight, faClientBottom, faHeight, faWidth, faLeftOnly, faRightOnly,
-    faTopOnly, faBottomOnly,
+    faNone,
+    faLeft,
+    faTop,
+    faRight,
+    faBottom,
+    faLeftMost,
+    faRightMost,
+    faClient,
+    faLeftTop,
+    faRightTop,
+    faLeftBottom,
+    faRightBottom,
+    faCenter,
+    faCenterLeft,
+    faCenterTop,
+    faCenterRight,
+    faCenterBottom,
+    faClientLeft,
+    faClientTop,
+    faClientRight,
+    faClientBottom,
+    faHeight,
+    faWidth,
+    faLeftOnly,
+    faRightOnly,
+    faTopOnly,
+    faBottomOnly,
     faAlignCount
 };
 enum class TRLTextAlignment : std::uint8_t { taLeftJustify, taRightJustify, taCenter, taJustify };
 enum class TRLTextLayout : std::uint8_t { tlTop, tlCenter, tlBottom, tlJustify };
-enum class TRLBandType : std::uint8_t { btHeader, btTitle, btColumnHeader, btDetail, btColumnFooter, btSummary, btFooter };
+enum class TRLBandType : std::uint8_t {
+    btHeader,
+    btTitle,
+    btColumnHeader,
+    btDetail,
+    btColumnFooter,
+    btSummary,
+    btFooter
+};
 inline constexpr int kBandTypeCount = 7;
 enum class TRLPageBreaking : std::uint8_t { pbNone, pbBeforePrint, pbAfterPrint };
 enum class TRLCompletionType : std::uint8_t { ctNone, ctFullPage, ctMaxBands, ctMinBands };
@@ -32,7 +64,13 @@ enum class TRLReportState : std::uint8_t { rsAbout, rsWriting, rsClosing, rsRead
 enum class TRLPrintQuality : std::uint8_t { pqFullFeature, pqFixedOnly };
 enum class TRLBorderSides : std::uint8_t { sdCustom, sdNone, sdAll };
 enum class TRLHoldStyle : std::uint8_t {
-    hsAsColumn, hsHorizontally, hsVertically, hsRelatively, hsCopyWidth, hsCopyHeight, hsCopySize
+    hsAsColumn,
+    hsHorizontally,
+    hsVertically,
+    hsRelatively,
+    hsCopyWidth,
+    hsCopyHeight,
+    hsCopySize
 };
 enum class TRLFooterMeasuring : std::uint8_t { fmNone, fmAfterHeader, fmBeforeDetail };
 enum class TRLRecordRange : std::uint8_t { rrAllRecords, rrCurrentOnly, rrUntilEof, rrNextN };
@@ -49,8 +87,13 @@ using TRLAutoSizeDirSet = TSet<TRLAutoSizeDirType>;
 enum class TRLControlAnchorsType : std::uint8_t { fkLeft, fkTop, fkRight, fkBottom };
 using TRLControlAnchors = TSet<TRLControlAnchorsType>;
 enum class TRLControlStateType : std::uint8_t {
-    stPrinting, stAligningControls, stAdjustingHoldeds, stAdjustingBounds, stExpandingParent,
-    stRestoringBounds, stMeasuringHeights
+    stPrinting,
+    stAligningControls,
+    stAdjustingHoldeds,
+    stAdjustingBounds,
+    stExpandingParent,
+    stRestoringBounds,
+    stMeasuringHeights
 };
 using TRLControlState = TSet<TRLControlStateType>;
 enum class TRLControlBehaviorType : std::uint8_t { beSiteExpander };
@@ -70,8 +113,8 @@ using TRLOnDetailComputeEvent = std::function<void(TRLCustomControl *sender, boo
 using TRLOnGetBreakEvent = std::function<void(TRLCustomControl *sender, bool &breakIt)>;
 using TRLOnDataCountEvent = std::function<void(TRLCustomControl *sender, int &dataCount)>;
 using TRLOnNeedDataEvent = std::function<void(TRLCustomControl *sender, bool &moreData)>;
-using TRLOnDataRecordEvent = std::function<void(TRLCustomControl *sender, int recNo, int copyNo, bool &eof,
-                                                TRLRecordAction &recordAction)>;
+using TRLOnDataRecordEvent =
+    std::function<void(TRLCustomControl *sender, int recNo, int copyNo, bool &eof, TRLRecordAction &recordAction)>;
 using TRLOnDrawEvent = std::function<void(TRLCustomControl *sender, TRLGraphicSurface *surface, const TRect &rect)>;
 
 // Millimetres to pixels at 96 per inch, halves to even.

@@ -3,11 +3,12 @@
 #include "platform/errors.h"
 #include "report/RLConsts.h"
 #include "report/RLUserInterface.h"
-#include "report/storage/RLGraphicStorage.h"
-#include "report/printing/RLPrinters.h"
 #include "report/filters/RLSpoolFilter.h"
+#include "report/printing/RLPrinters.h"
+#include "report/storage/RLGraphicStorage.h"
 
 #include <QFileInfo>
+
 #include <algorithm>
 
 namespace prenso {

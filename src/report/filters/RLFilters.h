@@ -9,6 +9,7 @@
 
 #include <QString>
 #include <QStringList>
+
 #include <memory>
 #include <vector>
 
@@ -50,8 +51,7 @@ public:
     // The page loop. Pages are numbered from 1; oddPages is 0 for all pages,
     // 1 for odd pages only, 2 for even pages only; lastPage -1 means the last.
     void FilterPages(TRLGraphicStorage *pages);
-    void FilterPages(TRLGraphicStorage *pages, int firstPage, int lastPage, const QString &pageSelection,
-                     int oddPages);
+    void FilterPages(TRLGraphicStorage *pages, int firstPage, int lastPage, const QString &pageSelection, int oddPages);
 
     // The progress window of the current run, or nullptr.
     TRLProgress *Progress() const { return FProgress.get(); }

@@ -1,9 +1,8 @@
 #include "report/filters/RLSpoolFilter.h"
 
 #include "platform/canvas.h"
-#include "report/storage/RLGraphicStorage.h"
 #include "report/printing/RLPrinters.h"
-
+#include "report/storage/RLGraphicStorage.h"
 
 namespace prenso {
 
@@ -34,7 +33,7 @@ void TRLSpoolFilter::SetPageSize(int orientation, double paperWidth, double pape
     // The stored page's origin is the corner of the sheet, not of the
     // printable area: whatever lies in the unprintable margin is cut off.
     FPrinterRect = TRect{-m.MarginLeft, -m.MarginTop, RoundCoord(m.PPIX * w / 25.4) - m.MarginLeft,
-                          RoundCoord(m.PPIY * h / 25.4) - m.MarginTop};
+                         RoundCoord(m.PPIY * h / 25.4) - m.MarginTop};
     QString title;
     if (TRLGraphicStorage *pages = Pages()) {
         title = pages->JobTitle();

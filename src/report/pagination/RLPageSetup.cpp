@@ -8,9 +8,9 @@ namespace prenso {
 // Page setup
 
 TRLPageSetup::TRLPageSetup(TRLCustomReport *report)
-    : FReport(report), FPaperHeight(PaperInfo(TRLPaperSize::fpA4).Height), FPaperWidth(PaperInfo(TRLPaperSize::fpA4).Width)
-{
-}
+    : FReport(report), FPaperHeight(PaperInfo(TRLPaperSize::fpA4).Height),
+      FPaperWidth(PaperInfo(TRLPaperSize::fpA4).Width)
+{}
 
 void TRLPageSetup::changed()
 {

@@ -22,7 +22,10 @@ public:
     bool ForceEmulation() const { return FForceEmulation; }
     void SetForceEmulation(bool v) { FForceEmulation = v; }
     double OrientedWidth() const { return FOrientation == TRLPageOrientation::poPortrait ? FPaperWidth : FPaperHeight; }
-    double OrientedHeight() const { return FOrientation == TRLPageOrientation::poPortrait ? FPaperHeight : FPaperWidth; }
+    double OrientedHeight() const
+    {
+        return FOrientation == TRLPageOrientation::poPortrait ? FPaperHeight : FPaperWidth;
+    }
     void Assign(const TRLPageSetup &source);
 
 private:

@@ -2,9 +2,8 @@
 // breaks; skippers: the walk over the records of a data source.
 #include "report/pagination/RLPager.h"
 
-#include "report/pagination/RLReport.h"
-
 #include "data/dataset.h"
+#include "report/pagination/RLReport.h"
 #include "report/storage/RLGraphicStorage.h"
 
 #include <algorithm>
@@ -258,8 +257,7 @@ void TRLCustomPager::PrintCompletion()
         while (samePage() && FDetailsInSurface < FMinBands && printedOne()) {
         }
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -292,7 +290,8 @@ int TRLCustomPager::GetRelativeFooterRow()
     int row = pageBottom - absolute;
     row -= HeightBelowClient() + footerHeights(TRLBandType::btFooter);
     for (TRLCustomPager *p = FindParentPager(); p; p = p->FindParentPager())
-        row -= p->HeightBelowClient() + p->footerHeights(TRLBandType::btFooter) + p->footerHeights(TRLBandType::btColumnFooter);
+        row -= p->HeightBelowClient() + p->footerHeights(TRLBandType::btFooter) +
+               p->footerHeights(TRLBandType::btColumnFooter);
     return row;
 }
 
@@ -364,12 +363,10 @@ void TRLCustomPager::EndDoc()
 }
 
 void TRLCustomPager::InternalBeginDoc()
-{
-}
+{}
 
 void TRLCustomPager::InternalEndDoc()
-{
-}
+{}
 
 void TRLCustomPager::NewPage()
 {

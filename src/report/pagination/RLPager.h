@@ -22,7 +22,7 @@ public:
 
 private:
     std::array<std::vector<TRLCustomBand *>, kBandTypeCount> FLists;
-    std::array<bool, kBandTypeCount> FPrinted {};
+    std::array<bool, kBandTypeCount> FPrinted{};
 };
 
 class TRLCustomPager : public TRLCustomBandSet {

@@ -3,17 +3,18 @@
 #include "report/pagination/RLReport.h"
 
 #include "platform/canvas.h"
-#include "report/controls/RLDesignPaint.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/messagebox.h"
 #include "report/RLConsts.h"
 #include "report/RLUserInterface.h"
+#include "report/controls/RLDesignPaint.h"
 #include "report/filters/RLFilters.h"
 #include "report/storage/RLGraphicStorage.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
+
 #include <climits>
 
 namespace prenso {
@@ -186,8 +187,9 @@ TRLGraphicSurface *TRLCustomReport::FindParentSurface() const
         FPageSurface = std::make_unique<TRLGraphicSurface>();
         FPageSurface->SetWidth(Width());
         FPageSurface->SetHeight(Height());
-        FPageSurface->SetOrientation(FPageSetup.Orientation() == TRLPageOrientation::poLandscape ? MetaOrientationLandscape
-                                                                               : MetaOrientationPortrait);
+        FPageSurface->SetOrientation(FPageSetup.Orientation() == TRLPageOrientation::poLandscape
+                                         ? MetaOrientationLandscape
+                                         : MetaOrientationPortrait);
         FPageSurface->SetPaperWidth(FPageSetup.PaperWidth());
         FPageSurface->SetPaperHeight(FPageSetup.PaperHeight());
         FPageSurface->Open();
@@ -274,8 +276,7 @@ void TRLCustomReport::SurfaceClosed()
 }
 
 void TRLCustomReport::InternalBeginDoc()
-{
-}
+{}
 
 void TRLCustomReport::SetProgressPhase(const QString &phase)
 {
@@ -450,8 +451,9 @@ void TRLCustomReport::Print()
     } clearFlag{FState};
 
     TRLPrinterWrapper &printer = RLPrinter();
-    printer.SetPaperSize(FPageSetup.PaperWidth(), FPageSetup.PaperHeight(), FPageSetup.Orientation() == TRLPageOrientation::poLandscape,
-                         FPageSetup.ForceEmulation(), true);
+    printer.SetPaperSize(FPageSetup.PaperWidth(), FPageSetup.PaperHeight(),
+                         FPageSetup.Orientation() == TRLPageOrientation::poLandscape, FPageSetup.ForceEmulation(),
+                         true);
     if (FDefaultFilter)
         SetSelectedFilter(FDefaultFilter);
     FDialogParams = TRLPrintDialogParams{};
@@ -469,7 +471,9 @@ void TRLCustomReport::Print()
     if (!filter)
         filter = SpoolFilterInstance();
     filter->SetShowProgress(FShowProgress);
-    const int parity = printer.OddEven() == TRLPrintOddEvenPages::odOddPagesOnly ? 1 : printer.OddEven() == TRLPrintOddEvenPages::odEvenPagesOnly ? 2 : 0;
+    const int parity = printer.OddEven() == TRLPrintOddEvenPages::odOddPagesOnly    ? 1
+                       : printer.OddEven() == TRLPrintOddEvenPages::odEvenPagesOnly ? 2
+                                                                                    : 0;
     ApplyFilter(FPages, filter, FDialogParams.FromPage, FDialogParams.ToPage, QString(), parity);
 }
 
@@ -512,7 +516,8 @@ void takeDescription(TRLCustomReport &report)
     report.SetFirstPageNumber(pages.FirstPageNumber());
     report.SetTitle(pages.Title());
     report.SetJobTitle(pages.JobTitle());
-    report.PageSetup().SetOrientation(pages.Orientation() == 2 ? TRLPageOrientation::poLandscape : TRLPageOrientation::poPortrait);
+    report.PageSetup().SetOrientation(pages.Orientation() == 2 ? TRLPageOrientation::poLandscape
+                                                               : TRLPageOrientation::poPortrait);
     report.PageSetup().SetPaperSize(PaperSizeBySize(pages.PaperWidth(), pages.PaperHeight()));
     report.PageSetup().SetPaperWidth(pages.PaperWidth());
     report.PageSetup().SetPaperHeight(pages.PaperHeight());
@@ -554,7 +559,8 @@ void TRLCustomReport::DesignPaint(TCanvas &canvas, const TRect &rect)
         DesignDottedFrame(canvas, DesignOffset(ClientRect(), rect.Left, rect.Top));
     DesignPaintChildren(canvas, rect);
     if (FShowDesigners)
-        DesignDrawTag(canvas, rect, QStringLiteral("Report ") + Name(), TRLDesignTagStyle{"MS Sans Serif", 8, clWhite, clBlue, true, false});
+        DesignDrawTag(canvas, rect, QStringLiteral("Report ") + Name(),
+                      TRLDesignTagStyle{"MS Sans Serif", 8, clWhite, clBlue, true, false});
 }
 
 } // namespace prenso

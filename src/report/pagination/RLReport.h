@@ -8,6 +8,7 @@
 
 #include <QDateTime>
 #include <QElapsedTimer>
+
 #include <array>
 #include <functional>
 
@@ -21,13 +22,13 @@ class TRLProgress;
 struct TRLPreviewOptions {
     TRLPreviewOptionsDefaults Defaults = TRLPreviewOptionsDefaults::pdUseDefaults;
     bool ShowModal = false;
-    int FormStyle = 0;        // normal
-    int Position = 0;         // centred on the screen
-    int WindowState = 2;      // maximized
-    int BorderIcons = 7;      // system menu, minimize, maximize
+    int FormStyle = 0;   // normal
+    int Position = 0;    // centred on the screen
+    int WindowState = 2; // maximized
+    int BorderIcons = 7; // system menu, minimize, maximize
     QString HelpFile;
     int HelpContext = 0;
-    QString Caption;          // empty: the engine text
+    QString Caption; // empty: the engine text
 };
 
 struct TRLCompositeOptions {

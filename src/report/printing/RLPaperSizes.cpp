@@ -171,12 +171,10 @@ std::array<TRLPaperInfo, kPaperSizeCount> buildTable()
         info.Height = row.height;
         info.SystemCode = row.code;
         info.Emulated = row.code == 0;
-        info.Description = i == kPaperSizeCount - 1
-                               ? QString::fromLatin1(row.name)
-                               : QStringLiteral("%1 %2 x %3 mm")
-                                     .arg(QString::fromLatin1(row.name))
-                                     .arg(row.width)
-                                     .arg(row.height);
+        info.Description =
+            i == kPaperSizeCount - 1
+                ? QString::fromLatin1(row.name)
+                : QStringLiteral("%1 %2 x %3 mm").arg(QString::fromLatin1(row.name)).arg(row.width).arg(row.height);
     }
     return table;
 }

@@ -119,8 +119,7 @@ QString TRLPrinterWrapper::PrinterPort()
     QString port = PrinterEntryPort(FPrinters[index]);
     if (port == kUnknownPort) {
         printer.reselectWithDefaults();
-        const printing::PrinterInformation info =
-            printing::readPrinterInformation(PrinterEntryName(FPrinters[index]));
+        const printing::PrinterInformation info = printing::readPrinterInformation(PrinterEntryName(FPrinters[index]));
         port = info.serverName.isEmpty() ? info.portName : info.serverName + u'\\' + info.shareName;
         FPrinters[index] = PrinterEntryName(FPrinters[index]) + u'|' + port;
     }
@@ -218,8 +217,7 @@ void TRLPrinterWrapper::SetPaperSize(double paperWidthMM, double paperHeightMM, 
             throw SilentAbort();
         const bool custom = request.PaperCode == kUserDefinedPaperCode;
         printer.setPaper(request.PaperCode, custom ? tenthsOfMillimetre(request.Width) : 0,
-                         custom ? tenthsOfMillimetre(request.Height) : 0,
-                         QSizeF(request.Width, request.Height));
+                         custom ? tenthsOfMillimetre(request.Height) : 0, QSizeF(request.Width, request.Height));
     }
     printer.setLandscape(request.Orientation != kOrientationPortrait);
     // Other programs learn of a changed printer setting by a broadcast on some

@@ -9,6 +9,7 @@
 
 #include <QString>
 #include <QStringList>
+
 #include <cstdint>
 #include <memory>
 
@@ -25,13 +26,13 @@ enum class TRLPrintOddEvenPages { odOddPagesOnly, odEvenPagesOnly, odAllPages };
 struct TRLPrinterMetrics {
     int32_t PPIX = 0;
     int32_t PPIY = 0;
-    int32_t PhysicalWidth = 0;  // the whole sheet
+    int32_t PhysicalWidth = 0; // the whole sheet
     int32_t PhysicalHeight = 0;
-    int32_t MarginLeft = 0;     // unprintable offsets
+    int32_t MarginLeft = 0; // unprintable offsets
     int32_t MarginTop = 0;
     int32_t MarginRight = 0;
     int32_t MarginBottom = 0;
-    int32_t ClientWidth = 0;    // printable area
+    int32_t ClientWidth = 0; // printable area
     int32_t ClientHeight = 0;
 
     bool operator==(const TRLPrinterMetrics &) const = default;
@@ -99,8 +100,8 @@ public:
     // known paper by its code, any other size as user-defined in tenths of a
     // millimetre. Ends in a SilentAbort when the printer's settings cannot be
     // had. `forceEmulation` and `setPaperBin` play no part on this platform.
-    void SetPaperSize(double paperWidthMM, double paperHeightMM, bool orientationLandscape,
-                      bool forceEmulation, bool setPaperBin);
+    void SetPaperSize(double paperWidthMM, double paperHeightMM, bool orientationLandscape, bool forceEmulation,
+                      bool setPaperBin);
     double CustomWidth() const { return FCustomWidth; }
     double CustomHeight() const { return FCustomHeight; }
 

@@ -1,8 +1,8 @@
 #include "report/storage/RLGraphicObjects.h"
 
 #include "platform/canvas.h"
-#include "report/storage/RLGraphicSurface.h"
 #include "report/storage/RLGraphicStorage.h"
+#include "report/storage/RLGraphicSurface.h"
 #include "report/storage/RLMetaVCL.h"
 
 #include <algorithm>
@@ -18,12 +18,12 @@ std::uint32_t g_groupId = 0;
 
 TPoint offsetPoint(const TPoint &p, int dx, int dy)
 {
-    return TPoint {SatAdd(p.X, dx), SatAdd(p.Y, dy)};
+    return TPoint{SatAdd(p.X, dx), SatAdd(p.Y, dy)};
 }
 
 TPoint inflatePoint(const TPoint &p, double xf, double yf)
 {
-    return TPoint {RoundCoord(p.X * xf), RoundCoord(p.Y * yf)};
+    return TPoint{RoundCoord(p.X * xf), RoundCoord(p.Y * yf)};
 }
 
 void applyPen(TCanvas &canvas, const TRLMetaPen &pen, double xf)
@@ -78,8 +78,7 @@ std::uint32_t CurrentGroupId()
 }
 
 TRLGraphicObject::TRLGraphicObject(TRLGraphicSurface *surface) : FSurface(surface), FGroupId(g_groupId)
-{
-}
+{}
 
 TRLGraphicObject::~TRLGraphicObject() = default;
 
@@ -126,10 +125,10 @@ TRLGraphicObject *TRLGraphicObject::Clone(TRLGraphicSurface &surface) const
     return raw;
 }
 
-#define PRENSO_NEW_INSTANCE(Class)                                                                                   \
-    std::unique_ptr<TRLGraphicObject> Class::NewInstance(TRLGraphicSurface *s) const                                 \
-    {                                                                                                                \
-        return std::make_unique<Class>(s);                                                                           \
+#define PRENSO_NEW_INSTANCE(Class)                                                                                     \
+    std::unique_ptr<TRLGraphicObject> Class::NewInstance(TRLGraphicSurface *s) const                                   \
+    {                                                                                                                  \
+        return std::make_unique<Class>(s);                                                                             \
     }
 PRENSO_NEW_INSTANCE(TRLPixelObject)
 PRENSO_NEW_INSTANCE(TRLLineObject)

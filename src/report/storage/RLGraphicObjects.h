@@ -62,8 +62,7 @@ class TRLPaintContext {
 public:
     TRLPaintContext(double xFactor, double yFactor, int xDesloc, int yDesloc, TRLPaintOptions options = {})
         : FXFactor(xFactor), FYFactor(yFactor), FXDesloc(xDesloc), FYDesloc(yDesloc), FOptions(options)
-    {
-    }
+    {}
     double XFactor() const { return FXFactor; }
     double YFactor() const { return FYFactor; }
     const TRLPaintOptions &Options() const { return FOptions; }
@@ -86,7 +85,17 @@ private:
 // TRLGraphicSurface::NewObject<T>() or the surface's drawing operations.
 
 enum class TRLGraphicKind : std::uint8_t {
-    Pixel = 1, Line, Rectangle, Text, FillRect, Ellipse, Polygon, Polyline, Image, SetClipRect, ResetClipRect
+    Pixel = 1,
+    Line,
+    Rectangle,
+    Text,
+    FillRect,
+    Ellipse,
+    Polygon,
+    Polyline,
+    Image,
+    SetClipRect,
+    ResetClipRect
 };
 
 class TRLGraphicObject {

@@ -54,7 +54,7 @@ std::unique_ptr<TRLGraphicObject> newObjectOfKind(std::uint8_t kind, TRLGraphicS
 
 TRect grow(const TRect &r, int by)
 {
-    return TRect {SatAdd(r.Left, -by), SatAdd(r.Top, -by), SatAdd(r.Right, by), SatAdd(r.Bottom, by)};
+    return TRect{SatAdd(r.Left, -by), SatAdd(r.Top, -by), SatAdd(r.Right, by), SatAdd(r.Bottom, by)};
 }
 
 } // namespace
@@ -169,9 +169,9 @@ void TRLGraphicSurface::Open()
     if (FOpened)
         return;
     FOpened = true;
-    FPenPos = TPoint {FMargins.Left, FMargins.Top};
+    FPenPos = TPoint{FMargins.Left, FMargins.Top};
     FGeneratorId = nullptr;
-    FClipRect = TRect {0, 0, FWidth, FHeight};
+    FClipRect = TRect{0, 0, FWidth, FHeight};
     FClipStack.clear();
 }
 
@@ -180,7 +180,7 @@ void TRLGraphicSurface::Clear()
     FObjects.clear();
     FFonts.clear();
     FMacros.Clear();
-    FPenPos = TPoint {};
+    FPenPos = TPoint{};
     FModified = true;
     FGeneratorId = nullptr;
     FLastFontId = -1;
@@ -189,7 +189,7 @@ void TRLGraphicSurface::Clear()
 void TRLGraphicSurface::MoveTo(int x, int y)
 {
     Open();
-    FPenPos = TPoint {x, y};
+    FPenPos = TPoint{x, y};
 }
 
 void TRLGraphicSurface::LineTo(int x, int y)
@@ -197,8 +197,8 @@ void TRLGraphicSurface::LineTo(int x, int y)
     Open();
     FModified = true;
     auto *obj = NewObject<TRLLineObject>();
-    const TPoint from = FPenPos, to {x, y};
-    obj->SetBoundsRect(grow(PointsBounds(std::array<TPoint, 2> {from, to}), 1));
+    const TPoint from = FPenPos, to{x, y};
+    obj->SetBoundsRect(grow(PointsBounds(std::array<TPoint, 2>{from, to}), 1));
     obj->SetFromPoint(from);
     obj->SetToPoint(to);
     ToMetaPen(FPen, obj->Pen());
@@ -211,7 +211,7 @@ void TRLGraphicSurface::Rectangle(int left, int top, int right, int bottom)
     Open();
     FModified = true;
     auto *obj = NewObject<TRLRectangleObject>();
-    obj->SetBoundsRect(TRect {left, top, right, bottom});
+    obj->SetBoundsRect(TRect{left, top, right, bottom});
     ToMetaPen(FPen, obj->Pen());
     ToMetaBrush(FBrush, obj->Brush());
 }
@@ -221,7 +221,7 @@ void TRLGraphicSurface::Ellipse(int x1, int y1, int x2, int y2)
     Open();
     FModified = true;
     auto *obj = NewObject<TRLEllipseObject>();
-    obj->SetBoundsRect(TRect {x1, y1, x2, y2});
+    obj->SetBoundsRect(TRect{x1, y1, x2, y2});
     ToMetaPen(FPen, obj->Pen());
     ToMetaBrush(FBrush, obj->Brush());
 }
@@ -263,7 +263,7 @@ void TRLGraphicSurface::TextOut(int left, int top, std::string_view text)
 
 void TRLGraphicSurface::TextOutEx(int left, int top, std::string_view text, TRLMetaTextFlags flags)
 {
-    const TRect r {left, top, SatAdd(left, TextWidth(text)), SatAdd(top, TextHeight(text))};
+    const TRect r{left, top, SatAdd(left, TextWidth(text)), SatAdd(top, TextHeight(text))};
     TextRectEx(r, left, top, text, MetaTextAlignmentLeft, MetaTextLayoutTop, flags);
 }
 
@@ -279,7 +279,7 @@ void TRLGraphicSurface::TextRectEx(const TRect &r, int left, int top, std::strin
     FModified = true;
     auto *obj = NewObject<TRLTextObject>();
     obj->SetBoundsRect(r);
-    obj->SetOrigin(TPoint {left, top});
+    obj->SetOrigin(TPoint{left, top});
     obj->SetText(std::string(text));
     obj->SetAlignment(alignment);
     obj->SetLayout(layout);
@@ -299,7 +299,7 @@ void TRLGraphicSurface::Writeln(std::string_view text)
 {
     Open();
     TextOut(FPenPos.X, FPenPos.Y, text);
-    FPenPos = TPoint {FMargins.Left, SatAdd(FPenPos.Y, TextHeight(text))};
+    FPenPos = TPoint{FMargins.Left, SatAdd(FPenPos.Y, TextHeight(text))};
 }
 
 int TRLGraphicSurface::TextWidth(std::string_view text) const
@@ -324,7 +324,7 @@ void TRLGraphicSurface::Draw(int x, int y, const TGraphic *graphic, bool parity)
 {
     const int w = graphic ? graphic->Width() : 0;
     const int h = graphic ? graphic->Height() : 0;
-    StretchDraw(TRect {x, y, SatAdd(x, w), SatAdd(y, h)}, graphic, parity);
+    StretchDraw(TRect{x, y, SatAdd(x, w), SatAdd(y, h)}, graphic, parity);
 }
 
 void TRLGraphicSurface::Draw(int x, int y, const TRLGraphicSurface &surface)
@@ -368,7 +368,7 @@ void TRLGraphicSurface::StretchDraw(const TRect &r, const TGraphic *graphic, boo
 
 void TRLGraphicSurface::StretchDraw(const TRect &r, const TRLGraphicSurface &surface)
 {
-    CopyRect(r, surface, TRect {0, 0, surface.Width(), surface.Height()});
+    CopyRect(r, surface, TRect{0, 0, surface.Width(), surface.Height()});
 }
 
 namespace {
@@ -386,7 +386,7 @@ TRect fitRect(const TRect &r, int sw, int sh, bool center)
         w = dw;
         h = RoundCoord(static_cast<double>(sh) * dw / sw);
     }
-    TRect out {r.Left, r.Top, SatAdd(r.Left, w), SatAdd(r.Top, h)};
+    TRect out{r.Left, r.Top, SatAdd(r.Left, w), SatAdd(r.Top, h)};
     if (center)
         out = OffsetRect(out, static_cast<int>((static_cast<long long>(dw) - w) / 2),
                          static_cast<int>((static_cast<long long>(dh) - h) / 2));
@@ -395,7 +395,7 @@ TRect fitRect(const TRect &r, int sw, int sh, bool center)
 
 TRect placeRect(const TRect &r, int sw, int sh, bool center)
 {
-    TRect placed {r.Left, r.Top, SatAdd(r.Left, sw), SatAdd(r.Top, sh)};
+    TRect placed{r.Left, r.Top, SatAdd(r.Left, sw), SatAdd(r.Top, sh)};
     if (center)
         placed = OffsetRect(placed, static_cast<int>((static_cast<long long>(r.Width()) - sw) / 2),
                             static_cast<int>((static_cast<long long>(r.Height()) - sh) / 2));

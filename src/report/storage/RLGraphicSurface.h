@@ -28,7 +28,8 @@ class TRLGraphicStorage;
 // Raised for a division by a zero-sized source rectangle when scaling.
 struct EZeroDivide : Exception {
     explicit EZeroDivide(QString m = QStringLiteral("Floating point division by zero"))
-        : Exception(std::move(m), "EZeroDivide") {}
+        : Exception(std::move(m), "EZeroDivide")
+    {}
 };
 
 // ---------------------------------------------------------------------------
@@ -55,7 +56,8 @@ public:
     int ObjectCount() const { return static_cast<int>(FObjects.size()); }
     TRLGraphicObject *Objects(int index) const { return FObjects.at(static_cast<size_t>(index)).get(); }
     // Creates an object of kind T at the end of the list.
-    template <class T> T *NewObject()
+    template <class T>
+    T *NewObject()
     {
         auto obj = std::make_unique<T>(this);
         T *raw = obj.get();
@@ -168,7 +170,11 @@ public:
     size_t LoadFromBytes(std::string_view data);
 
     // Clip rectangle stack used while painting (top at the back here).
-    void PushClipRect(const TRect &r) { FClipStack.push_back(FClipRect); FClipRect = r; }
+    void PushClipRect(const TRect &r)
+    {
+        FClipStack.push_back(FClipRect);
+        FClipRect = r;
+    }
     void PopClipRect(TRect &r);
     void SetCurrentClipRect(const TRect &r) { FClipRect = r; }
     bool ClipStackEmpty() const { return FClipStack.empty(); }

@@ -1,8 +1,7 @@
 #include "report/storage/RLMetaStream.h"
 
-#include "report/storage/RLMetaRecords.h"
-
 #include "platform/streams.h"
+#include "report/storage/RLMetaRecords.h"
 
 #include <algorithm>
 #include <limits>
@@ -47,8 +46,8 @@ std::string TRLStreamReader::String(const char *what)
 TRLMetaColor TRLStreamReader::Color(const char *what)
 {
     const std::string_view b = Bytes(3, what);
-    return TRLMetaColor {static_cast<std::uint8_t>(b[0]), static_cast<std::uint8_t>(b[1]),
-                         static_cast<std::uint8_t>(b[2])};
+    return TRLMetaColor{static_cast<std::uint8_t>(b[0]), static_cast<std::uint8_t>(b[1]),
+                        static_cast<std::uint8_t>(b[2])};
 }
 
 TRLMetaRect TRLStreamReader::Rect(const char *what)
@@ -90,7 +89,8 @@ void TRLStreamWriter::PutI32(char *p, std::int32_t v)
     p[3] = static_cast<char>(u >> 24);
 }
 
-TRLStreamIn::TRLStreamIn(TStream &s) : FStream(s), FSize(s.Size()) {}
+TRLStreamIn::TRLStreamIn(TStream &s) : FStream(s), FSize(s.Size())
+{}
 
 std::int64_t TRLStreamIn::Remaining()
 {
@@ -100,7 +100,8 @@ std::int64_t TRLStreamIn::Remaining()
 std::string TRLStreamIn::Bytes(std::int64_t n, const char *what)
 {
     if (n < 0 || n > Remaining())
-        TRLStreamReader::Fail(QStringLiteral("File is corrupted: %1 runs past the end of the file").arg(QLatin1String(what)));
+        TRLStreamReader::Fail(
+            QStringLiteral("File is corrupted: %1 runs past the end of the file").arg(QLatin1String(what)));
     std::string out(static_cast<size_t>(n), '\0');
     FStream.ReadBuffer(out.data(), n);
     return out;

@@ -17,7 +17,6 @@ namespace prenso {
 
 class TStream;
 
-
 // Little-endian writer into a growing byte buffer.
 class TRLStreamWriter {
 public:

@@ -16,8 +16,8 @@ namespace prenso {
 TRLMetaColor ToMetaColor(TColor color)
 {
     const TColor rgb = ColorToRGB(color);
-    return TRLMetaColor {static_cast<std::uint8_t>(GetRValue(rgb)), static_cast<std::uint8_t>(GetGValue(rgb)),
-                         static_cast<std::uint8_t>(GetBValue(rgb))};
+    return TRLMetaColor{static_cast<std::uint8_t>(GetRValue(rgb)), static_cast<std::uint8_t>(GetGValue(rgb)),
+                        static_cast<std::uint8_t>(GetBValue(rgb))};
 }
 
 TColor FromMetaColor(const TRLMetaColor &color)
@@ -302,15 +302,15 @@ void CanvasStretchDraw(TCanvas &canvas, const TRect &r, std::string_view data, b
     // A picture without width cannot set a parity: it is drawn as given
     // rather than dividing by zero.
     if (parity && graphic->Width() > 0)
-        target.Right = clampInt(static_cast<long long>(target.Left) +
-                                (static_cast<long long>(target.Right) - target.Left) / graphic->Width() *
-                                    graphic->Width() +
-                                1);
+        target.Right =
+            clampInt(static_cast<long long>(target.Left) +
+                     (static_cast<long long>(target.Right) - target.Left) / graphic->Width() * graphic->Width() + 1);
     if (palette) {
         if (graphic->Empty())
             return;
-        canvas.DrawImage(target, graphic->Image().convertToFormat(QImage::Format_ARGB32).convertToFormat(
-                                     QImage::Format_Indexed8, Qt::ThresholdDither | Qt::AvoidDither));
+        canvas.DrawImage(target, graphic->Image()
+                                     .convertToFormat(QImage::Format_ARGB32)
+                                     .convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither | Qt::AvoidDither));
         return;
     }
     canvas.StretchDraw(target, *graphic);
@@ -387,7 +387,7 @@ void CanvasLineToEx(TCanvas &canvas, int x, int y)
     }
 
     auto pointAt = [&](long long p) {
-        return TPoint {SatAdd(start.X, RoundCoord(p * cosT)), SatAdd(start.Y, RoundCoord(p * sinT))};
+        return TPoint{SatAdd(start.X, RoundCoord(p * cosT)), SatAdd(start.Y, RoundCoord(p * sinT))};
     };
     const long long unit = 4LL * savedWidth;
     long long period = 0;
@@ -447,10 +447,8 @@ void GetMetaFontMetrics(const QString &fontName, TFontStyles fontStyle, TRLMetaF
     switch (GetOutlineFontMetrics(fontName, fontStyle, em, om)) {
     case OutlineMetricsResult::NotOutlineFont:
         throw Exception(QStringLiteral("Invalid font for GetOutlineTextMetrics"));
-    case OutlineMetricsResult::Failed:
-        throw Exception(QStringLiteral("GetOutlineTextMetrics failed"));
-    case OutlineMetricsResult::Ok:
-        break;
+    case OutlineMetricsResult::Failed: throw Exception(QStringLiteral("GetOutlineTextMetrics failed"));
+    case OutlineMetricsResult::Ok: break;
     }
     const std::string name = cp1252::encode(fontName);
     metrics.TrueType = om.trueTypeOutlines;

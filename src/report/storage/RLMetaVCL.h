@@ -77,8 +77,8 @@ struct TRLMetaFontDescriptor {
     int CapHeight = 0;
     int XHeight = 0;
     int Ascent = 0;
-    int Descent = 0;     // positive, below the baseline
-    int Leading = 0;     // internal leading
+    int Descent = 0; // positive, below the baseline
+    int Leading = 0; // internal leading
     int MaxWidth = 0;
     int AvgWidth = 0;
 };
@@ -88,7 +88,7 @@ struct TRLMetaFontMetrics {
     std::string BaseFont;
     int FirstChar = 0;
     int LastChar = 0;
-    std::array<int, 256> Widths {};
+    std::array<int, 256> Widths{};
     TRLMetaFontDescriptor FontDescriptor;
 };
 

@@ -7,9 +7,8 @@
 #include "report/storage/RLMetaVCL.h"
 
 #include <algorithm>
-#include <span>
-
 #include <limits>
+#include <span>
 
 namespace prenso {
 namespace {
@@ -97,7 +96,9 @@ void loadCurrent(TRLGraphicStorage &st, TStream &stream)
     for (std::int32_t i = 0; i < pageCount; ++i) {
         const std::int64_t pos = TRLStreamReader::GetI32(table.data() + 4 * i);
         if (pos < minPos)
-            TRLStreamReader::Fail(QStringLiteral("File is corrupted: page %1 starts at %2, inside data already read").arg(i + 1).arg(pos));
+            TRLStreamReader::Fail(QStringLiteral("File is corrupted: page %1 starts at %2, inside data already read")
+                                      .arg(i + 1)
+                                      .arg(pos));
         in.Seek(pos, "a page position");
         const std::int32_t size = in.I32("a page size");
         const std::string bytes = in.Bytes(size, "a page");
@@ -136,22 +137,24 @@ void readLegacyPage(TRLStreamIn &in, TRLGraphicSurface &surface, const TRLGraphi
         if (index == -1)
             return none;
         if (index < 0 || index >= static_cast<std::int32_t>(strings.size()))
-            TRLStreamReader::Fail(QStringLiteral("File is corrupted: a record names string %1 of %2").arg(index).arg(strings.size()));
+            TRLStreamReader::Fail(
+                QStringLiteral("File is corrupted: a record names string %1 of %2").arg(index).arg(strings.size()));
         const std::string &s = strings[static_cast<size_t>(index)];
         budget -= static_cast<std::int64_t>(s.size());
         if (budget < 0)
-            TRLStreamReader::Fail(QStringLiteral("File is corrupted: the records of a page use its strings over and over"));
+            TRLStreamReader::Fail(
+                QStringLiteral("File is corrupted: the records of a page use its strings over and over"));
         present = true;
         return s;
     };
 
     std::vector<TRect> clipStack;
-    TRect clip {0, 0, surface.Width(), surface.Height()};
+    TRect clip{0, 0, surface.Width(), surface.Height()};
     for (std::int32_t i = 0; i < recordCount; ++i) {
         const char *rec = records.data() + static_cast<size_t>(i) * kLegacyRecordSize;
         auto u8 = [rec](int off) { return static_cast<std::uint8_t>(rec[off]); };
         auto i32 = [rec](int off) { return TRLStreamReader::GetI32(rec + off); };
-        const TRect bounds {i32(0), i32(4), i32(8), i32(12)};
+        const TRect bounds{i32(0), i32(4), i32(8), i32(12)};
         auto readPen = [&](TRLMetaPen &pen) {
             pen.SetColor(ToMetaColor(i32(40)));
             pen.SetMode(u8(44) < 16 ? static_cast<TRLMetaPenMode>(u8(44) + 1) : MetaPenModeCopy);
@@ -172,9 +175,9 @@ void readLegacyPage(TRLStreamIn &in, TRLGraphicSurface &surface, const TRLGraphi
         }
         case 1: {
             auto *o = surface.NewObject<TRLLineObject>();
-            o->SetFromPoint(TPoint {bounds.Left, bounds.Top});
-            o->SetToPoint(TPoint {bounds.Right, bounds.Bottom});
-            o->SetBoundsRect(PointsBounds(std::array<TPoint, 2> {o->FromPoint(), o->ToPoint()}));
+            o->SetFromPoint(TPoint{bounds.Left, bounds.Top});
+            o->SetToPoint(TPoint{bounds.Right, bounds.Bottom});
+            o->SetBoundsRect(PointsBounds(std::array<TPoint, 2>{o->FromPoint(), o->ToPoint()}));
             readPen(o->Pen());
             break;
         }
@@ -196,7 +199,7 @@ void readLegacyPage(TRLStreamIn &in, TRLGraphicSurface &surface, const TRLGraphi
             auto *o = surface.NewObject<TRLTextObject>();
             o->SetBoundsRect(bounds);
             o->SetText(text);
-            o->SetOrigin(TPoint {i32(16), i32(20)});
+            o->SetOrigin(TPoint{i32(16), i32(20)});
             o->SetAlignment(static_cast<TRLMetaTextAlignment>(u8(116) + 1));
             o->SetLayout(MetaTextLayoutTop);
             // Kind 4 is a clipped text; only kind 3 or the auto-size byte
@@ -247,7 +250,8 @@ void readLegacyPage(TRLStreamIn &in, TRLGraphicSurface &surface, const TRLGraphi
             const std::string &data = stringAt(i32(112), present);
             TRLMetaPointArray points(data.size() / 8);
             for (size_t k = 0; k < points.size(); ++k)
-                points[k] = TPoint {TRLStreamReader::GetI32(data.data() + 8 * k), TRLStreamReader::GetI32(data.data() + 8 * k + 4)};
+                points[k] = TPoint{TRLStreamReader::GetI32(data.data() + 8 * k),
+                                   TRLStreamReader::GetI32(data.data() + 8 * k + 4)};
             if (kind == 9) {
                 auto *o = surface.NewObject<TRLPolygonObject>();
                 o->SetBoundsRect(bounds);
@@ -280,8 +284,7 @@ void readLegacyPage(TRLStreamIn &in, TRLGraphicSurface &surface, const TRLGraphi
             o->SetBoundsRect(clip);
             break;
         }
-        default:
-            break; // later kinds are skipped
+        default: break; // later kinds are skipped
         }
     }
 }
@@ -341,7 +344,7 @@ void writeLegacyPage(const TRLGraphicSurface &surface, std::string &out)
         case TRLGraphicKind::Line: {
             const auto *o = static_cast<const TRLLineObject *>(obj);
             rec[28] = 1;
-            putRect(TRect {o->FromPoint().X, o->FromPoint().Y, o->ToPoint().X, o->ToPoint().Y});
+            putRect(TRect{o->FromPoint().X, o->FromPoint().Y, o->ToPoint().X, o->ToPoint().Y});
             putPen(o->Pen());
             break;
         }
@@ -417,7 +420,6 @@ void writeLegacyPage(const TRLGraphicSurface &surface, std::string &out)
     out.append(records);
 }
 
-
 void saveLegacy(TRLGraphicStorage &st, TStream &stream, int version)
 {
     std::string head;
@@ -472,7 +474,8 @@ void loadLegacy(TRLGraphicStorage &st, TStream &stream, int version)
     for (std::int32_t i = 0; i < pageCount; ++i) {
         const std::int64_t pos = base + TRLStreamReader::GetI32(table.data() + 4 * i);
         if (pos < minPos)
-            TRLStreamReader::Fail(QStringLiteral("File is corrupted: page %1 starts inside data already read").arg(i + 1));
+            TRLStreamReader::Fail(
+                QStringLiteral("File is corrupted: page %1 starts inside data already read").arg(i + 1));
         in.Seek(pos, "a page position");
         TRLGraphicSurface page;
         readLegacyPage(in, page, st);

@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QTimer>
+
 #include <stdexcept>
 
 namespace prenso {
@@ -52,8 +53,8 @@ void stepIt(QProgressBar *bar)
 } // namespace
 
 TfrmRLFeedBack::TfrmRLFeedBack(const QString &ATitle, int ALevels)
-    : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
-                           | Qt::MSWindowsFixedSizeDialogHint)
+    : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                           Qt::MSWindowsFixedSizeDialogHint)
 {
     setWindowTitle(ATitle);
     setModal(false);

@@ -10,6 +10,7 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QString>
+
 #include <functional>
 
 class QLabel;
@@ -82,7 +83,7 @@ private:
     bool FFinished = false;
     static constexpr int kEventIntervalMs = 15;
     QElapsedTimer FEventClock; // since messages were last processed
-    bool FOkKind = false;  // the button is the Close button of Finish
+    bool FOkKind = false;      // the button is the Close button of Finish
 };
 
 } // namespace prenso

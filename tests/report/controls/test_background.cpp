@@ -3,11 +3,10 @@
 // the site taking the picture's size, and the picture on a prepared page.
 #include "platform/canvas.h"
 #include "platform/graphic.h"
-#include "report/storage/RLGraphicStorage.h"
 #include "report/pagination/RLReport.h"
+#include "report/storage/RLGraphicStorage.h"
 
 #include <QImage>
-
 #include <gtest/gtest.h>
 
 using namespace prenso;
@@ -91,11 +90,11 @@ TEST_F(Frame, TilesRepeatFromTheCornerAndAreCutAtTheEdge)
     site.Background().SetArrange(TRLImageArrange::baSidebySide);
     const QImage img = paint(TRect{10, 10, 65, 45}); // 55 × 35: the last tiles are cut
     EXPECT_EQ(rgb(img, 10, 10), kRed);
-    EXPECT_EQ(rgb(img, 20 + 4, 10 + 3), kRed);  // second tile across
+    EXPECT_EQ(rgb(img, 20 + 4, 10 + 3), kRed); // second tile across
     EXPECT_EQ(rgb(img, 20 + 5, 10 + 3), kBlue);
-    EXPECT_EQ(rgb(img, 10 + 2, 18 + 1), kRed);  // second tile down
-    EXPECT_EQ(rgb(img, 64, 44), kRed);          // the last tile, cut to its red 5 × 3...
-    EXPECT_EQ(rgb(img, 65, 44), kWhite);        // ...and nothing beyond
+    EXPECT_EQ(rgb(img, 10 + 2, 18 + 1), kRed); // second tile down
+    EXPECT_EQ(rgb(img, 64, 44), kRed);         // the last tile, cut to its red 5 × 3...
+    EXPECT_EQ(rgb(img, 65, 44), kWhite);       // ...and nothing beyond
     EXPECT_EQ(rgb(img, 64, 45), kWhite);
     EXPECT_EQ(rgb(img, 65, 12), kWhite);
 }

@@ -6,11 +6,10 @@
 #include "platform/canvas.h"
 #include "platform/graphic.h"
 #include "report/controls/RLLabel.h"
-#include "report/storage/RLGraphicStorage.h"
 #include "report/pagination/RLReport.h"
+#include "report/storage/RLGraphicStorage.h"
 
 #include <QImage>
-
 #include <gtest/gtest.h>
 
 using namespace prenso;
@@ -145,9 +144,10 @@ TEST(DesignPaint, ThePageIsWhiteWithItsUnprintableEdgesShaded)
     EXPECT_EQ(rgb(img, w / 2, h - m.Bottom - 60), kWhite);
     if (m.Left == 0 && m.Top == 0 && m.Right == 0 && m.Bottom == 0)
         GTEST_SKIP() << "the printer reports no unprintable margins";
-    for (const auto &[x, y, shaded] : {std::tuple{m.Left - 1, h / 2, m.Left > 0}, std::tuple{m.Left, h / 2, false},
-                                       std::tuple{w - m.Right, h / 2, m.Right > 0},
-                                       std::tuple{w / 2, h - 1, m.Bottom > 0}, std::tuple{w / 2, h - m.Bottom - 1, false}}) {
+    for (const auto &[x, y, shaded] :
+         {std::tuple{m.Left - 1, h / 2, m.Left > 0}, std::tuple{m.Left, h / 2, false},
+          std::tuple{w - m.Right, h / 2, m.Right > 0}, std::tuple{w / 2, h - 1, m.Bottom > 0},
+          std::tuple{w / 2, h - m.Bottom - 1, false}}) {
         if (x < 0 || x >= w)
             continue;
         SCOPED_TRACE(testing::Message() << x << "," << y);

@@ -1,13 +1,13 @@
 // Layout of the report controls: page setup, bounds, sizes measured from
 // captions and children, alignment inside sites, borders, margins, captions
 // and the links between controls.
-#include "platform/errors.h"
-#include "platform/canvas.h"
 #include "data/dataset.h"
-#include "report/controls/RLLabel.h"
+#include "platform/canvas.h"
+#include "platform/errors.h"
 #include "report/RLConsts.h"
-#include "report/storage/RLGraphicStorage.h"
+#include "report/controls/RLLabel.h"
 #include "report/pagination/RLReport.h"
+#include "report/storage/RLGraphicStorage.h"
 
 #include <gtest/gtest.h>
 
@@ -139,9 +139,9 @@ TEST(PrinterMargins, TurnWithThePageAndRoundHalvesToEven)
     TRLPrinterMetrics m;
     m.PPIX = 192;
     m.PPIY = 600;
-    m.MarginLeft = 5;    // 2.5 px: down to 2
-    m.MarginRight = 7;   // 3.5 px: up to 4
-    m.MarginTop = 600;   // 96 px
+    m.MarginLeft = 5;     // 2.5 px: down to 2
+    m.MarginRight = 7;    // 3.5 px: up to 4
+    m.MarginTop = 600;    // 96 px
     m.MarginBottom = 125; // 20 px
     EXPECT_EQ(PrinterMarginPixels(m, TRLPageOrientation::poPortrait), (TRect{2, 96, 4, 20}));
     // In landscape left takes the top, top the right, right the bottom and
@@ -353,8 +353,8 @@ TEST_F(Layout, SiteSizeFromItsChildren)
     add(TRLControlAlign::faLeft, 0, 0, 30, 5);
     add(TRLControlAlign::faLeft, 0, 0, 40, 5);
     add(TRLControlAlign::faNone, 0, 0, 50, 60);
-    add(TRLControlAlign::faTopOnly, 0, 0, 20, 25);   // width adds up, height is a maximum
-    add(TRLControlAlign::faLeftOnly, 0, 0, 85, 12);  // width is a maximum
+    add(TRLControlAlign::faTopOnly, 0, 0, 20, 25);  // width adds up, height is a maximum
+    add(TRLControlAlign::faLeftOnly, 0, 0, 85, 12); // width is a maximum
     site.SetAutoSize(true);
     EXPECT_EQ(site.Width(), 30 + 40 + 20);
     EXPECT_EQ(site.Height(), 60);
@@ -542,7 +542,8 @@ TEST_F(Alignment, AnchorsFollowTheSiteSize)
     auto *right = add(TRLControlAlign::faNone, 50, 50, 10, 10);
     right->SetAnchors(TRLControlAnchors{TRLControlAnchorsType::fkRight});
     auto *stretched = add(TRLControlAlign::faNone, 50, 50, 10, 10);
-    stretched->SetAnchors(TRLControlAnchors{TRLControlAnchorsType::fkLeft, TRLControlAnchorsType::fkRight, TRLControlAnchorsType::fkTop, TRLControlAnchorsType::fkBottom});
+    stretched->SetAnchors(TRLControlAnchors{TRLControlAnchorsType::fkLeft, TRLControlAnchorsType::fkRight,
+                                            TRLControlAnchorsType::fkTop, TRLControlAnchorsType::fkBottom});
     auto *bottom = add(TRLControlAlign::faNone, 50, 50, 10, 10);
     bottom->SetAnchors(TRLControlAnchors{TRLControlAnchorsType::fkBottom});
     auto *still = add(TRLControlAlign::faNone, 50, 50, 10, 10);
@@ -649,7 +650,7 @@ TEST_F(Layout, BordersPaintOneFilledRectanglePerSide)
 
 TEST_F(Layout, SiteClientRectangleIsMarginsThenBordersThenInsideMargins)
 {
-    band->Margins().SetLeftMargin(2);       // 8 px
+    band->Margins().SetLeftMargin(2); // 8 px
     band->Borders().SetWidth(3);
     band->Borders().SetDrawLeft(true);
     band->Borders().SetDrawBottom(true);

@@ -33,16 +33,16 @@ TEST_F(RealBounds, PixelsFollowMillimetresAndInchesRoundingHalvesToEven)
 {
     TRLRealBounds &rb = control->RealBounds();
     rb.SetUsedUnit(TRLRealBoundsUnit::buMilimeters);
-    rb.SetLeft(10);     // 37.795... -> 38
-    rb.SetTop(25.4);    // 96
-    rb.SetWidth(210);   // 793.7 -> 794
-    rb.SetHeight(297);  // 1122.5... -> 1123
+    rb.SetLeft(10);    // 37.795... -> 38
+    rb.SetTop(25.4);   // 96
+    rb.SetWidth(210);  // 793.7 -> 794
+    rb.SetHeight(297); // 1122.5... -> 1123
     EXPECT_EQ(control->BoundsRect(), rectOf(38, 96, 794, 1123));
 
     rb.SetUsedUnit(TRLRealBoundsUnit::buInches);
-    rb.SetLeft(1.0 / 64);  // 1.5 -> 2
-    rb.SetTop(3.0 / 64);   // 4.5 -> 4
-    rb.SetWidth(2.5);      // 240
+    rb.SetLeft(1.0 / 64);   // 1.5 -> 2
+    rb.SetTop(3.0 / 64);    // 4.5 -> 4
+    rb.SetWidth(2.5);       // 240
     rb.SetHeight(5.0 / 64); // 7.5 -> 8
     EXPECT_EQ(control->BoundsRect(), rectOf(2, 4, 240, 8));
 }

@@ -1,11 +1,11 @@
 // The command table: the two family tables byte by byte, the token grammar
 // and its errors.
-#include "report/filters/draft/RLDraftCommands.h"
-
-#include "draft_bytes.h"
 #include "platform/errors.h"
+#include "report/filters/draft/RLDraftCommands.h"
 #include "support/escp_reader.h"
 #include "support/test_support.h"
+
+#include "draft_bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -13,10 +13,10 @@ using namespace prenso;
 namespace escp = prenso::test::escp;
 using prenso::test::hexDiff;
 
-#define EXPECT_BYTES(expected, actual)                                                                         \
-    do {                                                                                                       \
-        const std::string e_ = (expected), a_ = (actual);                                                      \
-        EXPECT_EQ(e_, a_) << hexDiff(e_, a_);                                                                  \
+#define EXPECT_BYTES(expected, actual)                                                                                 \
+    do {                                                                                                               \
+        const std::string e_ = (expected), a_ = (actual);                                                              \
+        EXPECT_EQ(e_, a_) << hexDiff(e_, a_);                                                                          \
     } while (0)
 
 TEST(DraftCommands, FamilyTablesGiveTheirBytes)
@@ -53,20 +53,23 @@ TEST(DraftCommands, FamilyTablesGiveTheirBytes)
     const QStringList table = DraftFamilyCommands(TRLPrinterFamily::fmEpsonLike);
     ASSERT_EQ(table.size(), kDraftCommandCount);
     for (int i = 0; i < kDraftCommandCount; ++i)
-        EXPECT_TRUE(table[i].startsWith(DraftCommandName(static_cast<TRLDraftCommand>(i)) + u'=')) << table[i].toStdString();
+        EXPECT_TRUE(table[i].startsWith(DraftCommandName(static_cast<TRLDraftCommand>(i)) + u'='))
+            << table[i].toStdString();
 }
 
 TEST(DraftCommands, TokensExpandWithTheParameter)
 {
-    EXPECT_BYTES("\x1B" "A", ExpandDraftCommand(QStringLiteral("27,'A'")));
+    EXPECT_BYTES("\x1B"
+                 "A",
+                 ExpandDraftCommand(QStringLiteral("27,'A'")));
     EXPECT_BYTES("hello world", ExpandDraftCommand(QStringLiteral("'hello world'")));
-    EXPECT_BYTES("\xE7\xE3", ExpandDraftCommand(QStringLiteral(u"'çã'")));  // the system code page
+    EXPECT_BYTES("\xE7\xE3", ExpandDraftCommand(QStringLiteral(u"'çã'"))); // the system code page
     EXPECT_BYTES("\x05", ExpandDraftCommand(QStringLiteral("#"), 5));
     EXPECT_BYTES("\x2C\x01\x2C\x01", ExpandDraftCommand(QStringLiteral("#l,#h,#L,#H"), 300));
     EXPECT_BYTES("300", ExpandDraftCommand(QStringLiteral("$"), 300));
     EXPECT_BYTES("-4", ExpandDraftCommand(QStringLiteral("$"), -4));
     EXPECT_BYTES("\x1B\xFF", ExpandDraftCommand(QStringLiteral("$1B,$ff")));
-    EXPECT_BYTES("\x1B", ExpandDraftCommand(QStringLiteral(" 27")));  // leading blanks are fine in numbers
+    EXPECT_BYTES("\x1B", ExpandDraftCommand(QStringLiteral(" 27"))); // leading blanks are fine in numbers
     // Codes above 255 keep their low byte.
     EXPECT_BYTES("\x01", ExpandDraftCommand(QStringLiteral("257")));
 }
@@ -107,10 +110,10 @@ TEST(DraftCommands, TableLooksNamesUpWithoutRegardToCase)
 {
     TRLDraftCommandTable t({QStringLiteral("cr=65"), QStringLiteral("CR=66"), QStringLiteral("lf='a=b'"),
                             QStringLiteral("FF="), QStringLiteral("no equals sign")});
-    EXPECT_BYTES("A", t.Expand(TRLDraftCommand::CR));       // the first line of that name
-    EXPECT_BYTES("a=b", t.Expand(TRLDraftCommand::LF));     // the value runs from the first "="
-    EXPECT_BYTES("", t.Expand(TRLDraftCommand::FF));        // empty value
-    EXPECT_BYTES("", t.Expand(TRLDraftCommand::BoldOn));    // missing name
+    EXPECT_BYTES("A", t.Expand(TRLDraftCommand::CR));    // the first line of that name
+    EXPECT_BYTES("a=b", t.Expand(TRLDraftCommand::LF));  // the value runs from the first "="
+    EXPECT_BYTES("", t.Expand(TRLDraftCommand::FF));     // empty value
+    EXPECT_BYTES("", t.Expand(TRLDraftCommand::BoldOn)); // missing name
     EXPECT_EQ(DraftCommandValue({QStringLiteral("Reset=1=2")}, QStringLiteral("RESET")), QStringLiteral("1=2"));
 }
 

@@ -1,26 +1,26 @@
 // Where the draft filter's bytes go: program command lines taken apart
 // without a shell, names that hold shell syntax, local ports and files.
-#include "report/filters/draft/RLDraftDevice.h"
-
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/process.h"
+#include "report/filters/draft/RLDraftDevice.h"
 #include "support/test_support.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
 
 using namespace prenso;
-using prenso::test::TempDir;
 using prenso::test::readFile;
+using prenso::test::TempDir;
 using prenso::test::writeFile;
 
 TEST(DraftProgramCommand, ProgramThenArgumentsThenPlaceholders)
 {
-    auto c = DraftProgramCommand(QStringLiteral("lp -d %p -o raw %f"), QStringLiteral("Matricial"), QStringLiteral("/tmp/x"));
+    auto c = DraftProgramCommand(QStringLiteral("lp -d %p -o raw %f"), QStringLiteral("Matricial"),
+                                 QStringLiteral("/tmp/x"));
     EXPECT_EQ(c.Program, QStringLiteral("lp"));
-    EXPECT_EQ(c.Arguments, (QStringList {QStringLiteral("-d"), QStringLiteral("Matricial"), QStringLiteral("-o"),
-                                         QStringLiteral("raw"), QStringLiteral("/tmp/x")}));
+    EXPECT_EQ(c.Arguments, (QStringList{QStringLiteral("-d"), QStringLiteral("Matricial"), QStringLiteral("-o"),
+                                        QStringLiteral("raw"), QStringLiteral("/tmp/x")}));
     // No blank: a program without parameters.
     c = DraftProgramCommand(QStringLiteral("/usr/bin/print-it"), QStringLiteral("P"), QStringLiteral("F"));
     EXPECT_EQ(c.Program, QStringLiteral("/usr/bin/print-it"));
@@ -28,14 +28,14 @@ TEST(DraftProgramCommand, ProgramThenArgumentsThenPlaceholders)
     // Placeholders in any case, inside arguments; a printer name with blanks
     // stays one argument.
     c = DraftProgramCommand(QStringLiteral("send --to=%P --file=%F"), QStringLiteral("Sala 2"), QStringLiteral("f"));
-    EXPECT_EQ(c.Arguments, (QStringList {QStringLiteral("--to=Sala 2"), QStringLiteral("--file=f")}));
+    EXPECT_EQ(c.Arguments, (QStringList{QStringLiteral("--to=Sala 2"), QStringLiteral("--file=f")}));
     // Quotes group blanks; a doubled quote inside them is a quote.
     c = DraftProgramCommand(QStringLiteral("cp %f \"/a folder/say \"\"hi\"\"\""), QString(), QStringLiteral("f"));
-    EXPECT_EQ(c.Arguments, (QStringList {QStringLiteral("f"), QStringLiteral("/a folder/say \"hi\"")}));
+    EXPECT_EQ(c.Arguments, (QStringList{QStringLiteral("f"), QStringLiteral("/a folder/say \"hi\"")}));
     // A program in quotes may hold blanks.
     c = DraftProgramCommand(QStringLiteral("\"/opt/My Tools/out\" %f"), QString(), QStringLiteral("f"));
     EXPECT_EQ(c.Program, QStringLiteral("/opt/My Tools/out"));
-    EXPECT_EQ(c.Arguments, (QStringList {QStringLiteral("f")}));
+    EXPECT_EQ(c.Arguments, (QStringList{QStringLiteral("f")}));
     c = DraftProgramCommand(QStringLiteral("  x"), QString(), QString());
     EXPECT_EQ(c.Program, QString());
 }

@@ -7,9 +7,6 @@
 // On a letter page of 816 × 1056 pixels that cuts 24 pixels on the left and
 // at the top: page pixel (24, 24) is print position (0, 0), and every further
 // 96 pixels are 120 columns across and 72 rows (1/72 inch) down.
-#include "report/filters/draft/RLDraftFilter.h"
-
-#include "draft_bytes.h"
 #include "platform/canvas.h"
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -17,11 +14,14 @@
 #include "platform/printers.h"
 #include "platform/process.h"
 #include "report/RLConsts.h"
+#include "report/filters/draft/RLDraftFilter.h"
+#include "report/printing/RLPrinters.h"
 #include "report/storage/RLGraphicStorage.h"
 #include "report/storage/RLMetaVCL.h"
-#include "report/printing/RLPrinters.h"
 #include "support/escp_reader.h"
 #include "support/test_support.h"
+
+#include "draft_bytes.h"
 
 #include <QFile>
 #include <QImage>
@@ -35,10 +35,10 @@ using prenso::test::EscpReader;
 using prenso::test::hexDiff;
 using prenso::test::TempDir;
 
-#define EXPECT_BYTES(expected, actual)                                                                         \
-    do {                                                                                                       \
-        const std::string e_ = (expected), a_ = (actual);                                                      \
-        EXPECT_EQ(e_, a_) << hexDiff(e_, a_);                                                                  \
+#define EXPECT_BYTES(expected, actual)                                                                                 \
+    do {                                                                                                               \
+        const std::string e_ = (expected), a_ = (actual);                                                              \
+        EXPECT_EQ(e_, a_) << hexDiff(e_, a_);                                                                          \
     } while (0)
 
 namespace {
@@ -82,13 +82,12 @@ protected:
         draw(*page);
         storage->Add(std::move(page));
     }
-    static TRLTextObject *text(TRLGraphicSurface &page, std::string s, int x, int y,
-                               TRLMetaFontStyles style = 0)
+    static TRLTextObject *text(TRLGraphicSurface &page, std::string s, int x, int y, TRLMetaFontStyles style = 0)
     {
         auto *t = page.NewObject<TRLTextObject>();
         t->SetText(std::move(s));
-        t->SetOrigin(TPoint {x, y});
-        t->SetBoundsRect(TRect {x, y, x + 400, y + 16});
+        t->SetOrigin(TPoint{x, y});
+        t->SetBoundsRect(TRect{x, y, x + 400, y + 16});
         t->SetTextFlags(MetaTextFlagAutoSize);
         t->Font().SetName(QStringLiteral("Courier New"));
         t->Font().SetSize(10);
@@ -100,7 +99,7 @@ protected:
     TempDir dir;
     TComponent owner;
     TRLDraftFilter filter;
-    TRLGraphicStorage *storage = nullptr;  // freed with `owner`
+    TRLGraphicStorage *storage = nullptr; // freed with `owner`
 };
 
 QStringList tempFolderListing()
@@ -152,7 +151,7 @@ TEST(DraftFilterProperties, AnotherFamilyBringsItsTable)
     f.SetPrinterFamily(TRLPrinterFamily::fmESCP2);
     EXPECT_EQ(f.Commands(), DraftFamilyCommands(TRLPrinterFamily::fmESCP2));
     // A table of one's own stays when the family is custom...
-    const QStringList mine {QStringLiteral("CR=13"), QStringLiteral("LF=10")};
+    const QStringList mine{QStringLiteral("CR=13"), QStringLiteral("LF=10")};
     f.SetPrinterFamily(TRLPrinterFamily::fmCustom);
     EXPECT_EQ(f.Commands(), DraftFamilyCommands(TRLPrinterFamily::fmESCP2));
     f.SetCommands(mine);
@@ -182,7 +181,7 @@ TEST(DraftFilterProperties, DecorationAndStylesFollowEachOther)
     f.SetTextDecoration(TRLDraftTextDecoration::ddCustomized);
     EXPECT_EQ(f.TextStyles(), tsBold);
     f.SetTextDecoration(TRLDraftTextDecoration::ddIncludeAll);
-    f.SetTextStyles(tsAllDraftTextStyles);  // the same set: still "all"
+    f.SetTextStyles(tsAllDraftTextStyles); // the same set: still "all"
     EXPECT_EQ(f.TextDecoration(), TRLDraftTextDecoration::ddIncludeAll);
 }
 
@@ -197,13 +196,13 @@ TEST(DraftFilterProperties, FormFollowsOrientationOrTheChoice)
     EXPECT_EQ(f.OptionIndex(), 1);
     f.SetOrientation(0);
     f.SetOrientation(1);
-    EXPECT_EQ(f.OptionIndex(), 1);  // a fixed form ignores the orientation
+    EXPECT_EQ(f.OptionIndex(), 1); // a fixed form ignores the orientation
     f.SetFormSelection(TRLFormSelection::fs132Cols);
     EXPECT_EQ(f.OptionIndex(), 2);
-    f.SetOptionIndex(0);            // the print dialog's choice
+    f.SetOptionIndex(0); // the print dialog's choice
     f.SetFormSelection(TRLFormSelection::fsNone);
     EXPECT_EQ(f.OptionIndex(), 0);
-    f.SetFormSelection(TRLFormSelection::fsAccordingToOrientation);  // the stored orientation: landscape
+    f.SetFormSelection(TRLFormSelection::fsAccordingToOrientation); // the stored orientation: landscape
     EXPECT_EQ(f.OptionIndex(), 2);
     EXPECT_EQ(f.Orientation(), 1);
 }
@@ -215,8 +214,8 @@ TEST(DraftFilterProperties, OptionsInTheUsersLanguage)
         TRLDraftFilter f;
         const TRLLocaleStrings &table = LocaleTable(language);
         EXPECT_EQ(f.OptionsLabel(), table.LS_FormStr);
-        EXPECT_EQ(f.Options(), (QStringList {table.LS_DefaultStr, QStringLiteral("80 ") + table.LS_ColumnsStr,
-                                             QStringLiteral("132 ") + table.LS_ColumnsStr}));
+        EXPECT_EQ(f.Options(), (QStringList{table.LS_DefaultStr, QStringLiteral("80 ") + table.LS_ColumnsStr,
+                                            QStringLiteral("132 ") + table.LS_ColumnsStr}));
     }
     SetActiveLocaleForTesting(std::nullopt);
     SetActiveLocaleForTesting(TRLLanguage::English);
@@ -282,12 +281,12 @@ TEST_F(DraftFilter, FrameInLineCharacters)
     // Columns 0..120, rows 24..72: four lines of ten characters.
     addPage([](TRLGraphicSurface &p) {
         auto *r = p.NewObject<TRLRectangleObject>();
-        r->SetBoundsRect(TRect {24, 56, 120, 120});
+        r->SetBoundsRect(TRect{24, 56, 120, 120});
     });
     run();
     const std::string sides = CR + "|" + Spaces(8) + "|";
-    EXPECT_BYTES(Reset + CPP10 + CRLF + FineFeed(6) + "----------" + FineFeed(6) + sides + CRLF + sides + CRLF +
-                     sides + CRLF + sides + FineFeed(6) + "----------" + FF,
+    EXPECT_BYTES(Reset + CPP10 + CRLF + FineFeed(6) + "----------" + FineFeed(6) + sides + CRLF + sides + CRLF + sides +
+                     CRLF + sides + FineFeed(6) + "----------" + FF,
                  output());
     // Read back in cells of 1/10 inch by 1/12 inch.
     const auto grid = EscpReader(output()).grid(0, 12, 30);
@@ -303,7 +302,7 @@ TEST_F(DraftFilter, FilledBarInFillCharacters)
     filter.SetFillArtMethod(TRLFillArtMethod::fmLetterX);
     addPage([](TRLGraphicSurface &p) {
         auto *bar = p.NewObject<TRLFillRectObject>();
-        bar->SetBoundsRect(TRect {24, 40, 72, 48});
+        bar->SetBoundsRect(TRect{24, 40, 72, 48});
     });
     run();
     EXPECT_BYTES(Reset + CPP10 + FineFeed(6) + "xxxxx" + FF, output());
@@ -321,13 +320,14 @@ TEST_F(DraftFilter, EightByEightPictureAsOneStrip)
     addPage([&](TRLGraphicSurface &p) {
         // 6 × 11 page pixels make 8 × 8 dots.
         auto *pic = p.NewObject<TRLImageObject>();
-        pic->SetBoundsRect(TRect {24, 24, 30, 35});
+        pic->SetBoundsRect(TRect{24, 24, 30, 35});
         pic->SetData(data);
         text(p, "after", 24 + 96, 24);
     });
     run();
     // On its row the text goes first, then the picture back at the margin.
-    EXPECT_BYTES(Reset + CPP10 + Spaces(10) + "after" + CR + Raw(8) + std::string("\x80\x40\x20\x10\x08\x04\x02\x01", 8) + FF,
+    EXPECT_BYTES(Reset + CPP10 + Spaces(10) + "after" + CR + Raw(8) +
+                     std::string("\x80\x40\x20\x10\x08\x04\x02\x01", 8) + FF,
                  output());
     EscpReader r(output());
     ASSERT_EQ(r.pages()[0].images.size(), 1u);
@@ -338,7 +338,9 @@ TEST_F(DraftFilter, AccentsUnderEachMethod)
 {
     addPage([](TRLGraphicSurface &p) { text(p, "S\xE3o Jo\xE3o", 24, 24); });
     const std::pair<TRLDraftAccentMethod, std::string> cases[] = {
-        {TRLDraftAccentMethod::amOverwrite, "S~\x08" "ao Jo~\x08" "ao"},
+        {TRLDraftAccentMethod::amOverwrite, "S~\x08"
+                                            "ao Jo~\x08"
+                                            "ao"},
         {TRLDraftAccentMethod::amTakeOut, "Sao Joao"},
         {TRLDraftAccentMethod::amSustain, "S\xE3o Jo\xE3o"},
     };
@@ -377,8 +379,7 @@ TEST_F(DraftFilter, TextsAtSeveralPitches)
     EXPECT_BYTES(Reset + CPP10 + CPP17 + CRLF + CRLF + Spaces(8) + "condensed" + CPP10 + CR + FF, output());
     filter.SetCPPSelection(TRLCPPSelection::csFixed5CPP);
     run();
-    EXPECT_BYTES(Reset + CPP10 + CPP10 + ExpandOn + CRLF + CRLF + Spaces(2) + "condensed" + ExpandOff + CPP10 + CR +
-                     FF,
+    EXPECT_BYTES(Reset + CPP10 + CPP10 + ExpandOn + CRLF + CRLF + Spaces(2) + "condensed" + ExpandOff + CPP10 + CR + FF,
                  output());
 }
 
@@ -421,7 +422,7 @@ TEST_F(DraftFilter, PortraitOn132ColumnsIsSpreadAcross)
 TEST_F(DraftFilter, ESCP2CountsRowsInThreeHundredSixtieths)
 {
     filter.SetPrinterFamily(TRLPrinterFamily::fmESCP2);
-    addPage([](TRLGraphicSurface &p) { text(p, "x", 24, 24 + 20); });  // 20 pixels = 75/360 inch
+    addPage([](TRLGraphicSurface &p) { text(p, "x", 24, 24 + 20); }); // 20 pixels = 75/360 inch
     run();
     EXPECT_BYTES(Reset + CPP10 + CRLF + MicroOn2(15) + CRLF + MicroOff + "x" + FF, output());
     EXPECT_EQ(DraftVerticalUnit(), 60);
@@ -441,9 +442,9 @@ TEST_F(DraftFilter, CommandFileReplacesTheTable)
     addPage([](TRLGraphicSurface &p) { text(p, "x", 24, 24 + 16); });
     run();
     EXPECT_EQ(output(), "<reset><10>\r\nx<ff>");
-    EXPECT_EQ(filter.Commands(), (QStringList {QStringLiteral("Reset='<reset>'"), QStringLiteral("CPP10='<10>'"),
-                                               QStringLiteral("FF='<ff>'"), QStringLiteral("CR=13"),
-                                               QStringLiteral("LF=10")}));
+    EXPECT_EQ(filter.Commands(),
+              (QStringList{QStringLiteral("Reset='<reset>'"), QStringLiteral("CPP10='<10>'"),
+                           QStringLiteral("FF='<ff>'"), QStringLiteral("CR=13"), QStringLiteral("LF=10")}));
 }
 
 TEST_F(DraftFilter, EmptyCommandFileFallsBackToTheFamilyTable)
@@ -498,8 +499,8 @@ TEST_F(DraftFilter, FullDiskIsAnInputOutputError)
 TEST_F(DraftFilter, BadTokenEndsTheRunAndNoTemporaryFileIsLeft)
 {
     filter.SetPrinterFamily(TRLPrinterFamily::fmCustom);
-    filter.SetCommands({QStringLiteral("CR=13"), QStringLiteral("LF=10"), QStringLiteral("FF=12"),
-                        QStringLiteral("BoldOn=27,G")});
+    filter.SetCommands(
+        {QStringLiteral("CR=13"), QStringLiteral("LF=10"), QStringLiteral("FF=12"), QStringLiteral("BoldOn=27,G")});
     filter.SetDeviceKind(TRLDeviceKind::dkProgram);
     const QString copy = dir.file(QStringLiteral("copy.prn"));
     filter.SetDevicePath(QStringLiteral("/bin/cp %f ") + copy);
@@ -586,8 +587,8 @@ TEST_F(DraftFilter, ProgramLineIsNeverReadByAShell)
 {
     // Quotes, separators, substitutions and redirections reach the program as
     // data: cp makes a file of exactly that name, and nothing else runs.
-    const QString weird = QStringLiteral("we'ird; touch %1/c1 $(touch %1/c2) `touch %1/c3` | x && y > %1/c4")
-                              .arg(dir.path());
+    const QString weird =
+        QStringLiteral("we'ird; touch %1/c1 $(touch %1/c2) `touch %1/c3` | x && y > %1/c4").arg(dir.path());
     filter.SetDeviceKind(TRLDeviceKind::dkProgram);
     filter.SetDevicePath(QStringLiteral("/bin/cp %f \"%1/%2\"").arg(dir.path(), weird));
     addPage([](TRLGraphicSurface &p) { text(p, "x", 24, 24); });
@@ -608,5 +609,5 @@ TEST_F(DraftFilter, ProgramArgumentsKeepBlanksAndSymbols)
     run();
     process::waitForStartedPrograms();
     EXPECT_BYTES(Reset + CPP10 + "x" + FF, prenso::test::readFile(dir.file(name)));
-    EXPECT_EQ(prenso::test::listFolder(dir.path()), (QStringList {name}));
+    EXPECT_EQ(prenso::test::listFolder(dir.path()), (QStringList{name}));
 }

@@ -1,16 +1,14 @@
 // How a stored page becomes draft items: units, pitch choice, cutting and
 // justifying texts, accents, the order of the page list, dithering, and the
 // conversion of each kind of stored object.
-#include "report/filters/draft/RLDraftPage.h"
-
 #include "platform/canvas.h"
 #include "platform/graphic.h"
+#include "report/filters/draft/RLDraftPage.h"
 #include "report/storage/RLGraphicStorage.h"
 #include "report/storage/RLMetaVCL.h"
 
-#include <gtest/gtest.h>
-
 #include <QImage>
+#include <gtest/gtest.h>
 
 using namespace prenso;
 
@@ -43,7 +41,7 @@ std::unique_ptr<TDraftText> text(const char *s, int top, int left, int cpp = 10,
     t->Text = s;
     t->CPP = cpp;
     t->Style = style;
-    t->PinBounds = TRect {left, top, left + 10, top + 12};
+    t->PinBounds = TRect{left, top, left + 10, top + 12};
     return t;
 }
 
@@ -52,7 +50,7 @@ std::unique_ptr<TDraftImage> image(int top, int left)
     auto i = std::make_unique<TDraftImage>();
     i->Columns = "\x01";
     i->Rows = 1;
-    i->PinBounds = TRect {left, top, left + 1, top + 1};
+    i->PinBounds = TRect{left, top, left + 1, top + 1};
     return i;
 }
 
@@ -63,27 +61,27 @@ std::unique_ptr<TDraftImage> image(int top, int left)
 TEST(DraftUnits, AnInchIs120UnitsAcrossAndOneVerticalUnitDown)
 {
     VerticalUnit v(12);
-    TRLDraftUnits u(1.0, TPoint {0, 0});
+    TRLDraftUnits u(1.0, TPoint{0, 0});
     EXPECT_EQ(u.Column(96), 120);
     EXPECT_EQ(u.Row(96), 72);
     EXPECT_EQ(u.Column(0), 0);
-    EXPECT_EQ(u.Column(1), 1);   // 1.25 drops its fraction
-    EXPECT_EQ(u.Row(1), 0);      // 0.75 too
-    EXPECT_EQ(u.Row(3), 2);      // 2.25
+    EXPECT_EQ(u.Column(1), 1); // 1.25 drops its fraction
+    EXPECT_EQ(u.Row(1), 0);    // 0.75 too
+    EXPECT_EQ(u.Row(3), 2);    // 2.25
     SetDraftVerticalUnit(60);
     EXPECT_EQ(u.Row(96), 360);
-    EXPECT_EQ(u.Row(16), 60);    // one line of 1/6 inch
+    EXPECT_EQ(u.Row(16), 60); // one line of 1/6 inch
 }
 
 TEST(DraftUnits, ThePrintCutMovesTheOriginAndTruncationIsTowardZero)
 {
     VerticalUnit v(12);
-    TRLDraftUnits u(1.0, TPoint {24, 10});
+    TRLDraftUnits u(1.0, TPoint{24, 10});
     EXPECT_EQ(u.Column(24), 0);
     EXPECT_EQ(u.Column(120), 120);
     EXPECT_EQ(u.Column(0), -30);
-    EXPECT_EQ(u.Column(23), -1);  // -1.25
-    EXPECT_EQ(u.Row(9), 0);       // -0.75
+    EXPECT_EQ(u.Column(23), -1); // -1.25
+    EXPECT_EQ(u.Row(9), 0);      // -0.75
     EXPECT_EQ(u.Row(106), 72);
 }
 
@@ -101,7 +99,7 @@ TEST(DraftUnits, FormsScaleThePageAcross)
     // 1267.2 and 20/33 × 1056 a hair above 640, and truncation keeps that.
     EXPECT_EQ(TRLDraftUnits(1.65, {}).Column(768), 1583);
     EXPECT_EQ(TRLDraftUnits(0.6060606060606061, {}).Column(1056), 800);
-    EXPECT_EQ(TRLDraftUnits(1.65, {}).Row(96), 72);  // never down
+    EXPECT_EQ(TRLDraftUnits(1.65, {}).Row(96), 72); // never down
 }
 
 TEST(DraftPitch, ChosenFromTheMeasuredRatio)
@@ -213,7 +211,7 @@ TEST(DraftText, CutByAlignment)
     // Centred: from position (10 - 4) div 2 = 3, so two characters go on the
     // left ((length − n) div 2 − 1) and four on the right.
     EXPECT_EQ(DraftCutText("abcdefghij", 4, MetaTextAlignmentCenter), "cdef");
-    EXPECT_EQ(DraftCutText("abcde", 4, MetaTextAlignmentCenter), "abcd");  // (1 div 2) = 0 -> position 1
+    EXPECT_EQ(DraftCutText("abcde", 4, MetaTextAlignmentCenter), "abcd"); // (1 div 2) = 0 -> position 1
     EXPECT_EQ(DraftCutText("abcdef", 4, MetaTextAlignmentCenter), "abcd");
     EXPECT_EQ(DraftCutText("abcdefg", 4, MetaTextAlignmentCenter), "abcd");
     EXPECT_EQ(DraftCutText("abcdefgh", 4, MetaTextAlignmentCenter), "bcde");
@@ -224,7 +222,7 @@ TEST(DraftText, CutByAlignment)
     EXPECT_EQ(DraftCutText("a b c d", 3, MetaTextAlignmentJustify), "a b");
     EXPECT_EQ(DraftCutText("abc", 0, MetaTextAlignmentLeft), "");
     EXPECT_EQ(DraftCutText("abc", -3, MetaTextAlignmentRight), "");
-    EXPECT_EQ(DraftCutText("abcdef", 2, 9), "ab");  // unknown codes cut as left
+    EXPECT_EQ(DraftCutText("abcdef", 2, 9), "ab"); // unknown codes cut as left
 }
 
 TEST(DraftText, JustifyFillsGapsFromTheRight)
@@ -248,8 +246,9 @@ TEST(DraftText, AccentsByMethod)
     const std::string bs = "\x08";
     // "ação", "º" and "Ü" in the system code page; "ñ" is not in the table.
     const std::string word = "a\xE7\xE3o \xBA\xDC\xF1";
-    EXPECT_EQ(DraftApplyAccents(word, TRLDraftAccentMethod::amOverwrite, bs),
-              "a,\x08" "c~\x08" "ao _\x08o\xA8\x08U\xF1");
+    EXPECT_EQ(DraftApplyAccents(word, TRLDraftAccentMethod::amOverwrite, bs), "a,\x08"
+                                                                              "c~\x08"
+                                                                              "ao _\x08o\xA8\x08U\xF1");
     EXPECT_EQ(DraftApplyAccents(word, TRLDraftAccentMethod::amTakeOut, bs), "acao oU\xF1");
     EXPECT_EQ(DraftApplyAccents(word, TRLDraftAccentMethod::amSustain, bs), word);
     // The backspace is whatever the table's BS command is.
@@ -257,9 +256,10 @@ TEST(DraftText, AccentsByMethod)
     EXPECT_EQ(DraftApplyAccents("\xE9", TRLDraftAccentMethod::amOverwrite, ""), "'e");
 
     // Every letter of the table has its mark and its base letter.
-    const std::string letters = "\xE1\xE0\xE3\xE2\xE4\xC1\xC0\xC3\xC2\xC4\xE9\xE8\xEA\xEB\xC9\xC8\xCA\xCB\xED\xEC\xEE\xEF"
-                                "\xCD\xCC\xCE\xCF\xF3\xF2\xF5\xF4\xF6\xD3\xD2\xD5\xD4\xD6\xFA\xF9\xFB\xFC\xDA\xD9\xDB\xDC"
-                                "\xE7\xC7\xBA\xAA";
+    const std::string letters =
+        "\xE1\xE0\xE3\xE2\xE4\xC1\xC0\xC3\xC2\xC4\xE9\xE8\xEA\xEB\xC9\xC8\xCA\xCB\xED\xEC\xEE\xEF"
+        "\xCD\xCC\xCE\xCF\xF3\xF2\xF5\xF4\xF6\xD3\xD2\xD5\xD4\xD6\xFA\xF9\xFB\xFC\xDA\xD9\xDB\xDC"
+        "\xE7\xC7\xBA\xAA";
     const std::string marks = "'`~^\xA8'`~^\xA8'`^\xA8'`^\xA8'`^\xA8'`^\xA8'`~^\xA8'`~^\xA8'`^\xA8'`^\xA8,,__";
     const std::string bases = "aaaaaAAAAAeeeeEEEEiiiiIIIIoooooOOOOOuuuuUUUUcCoa";
     ASSERT_EQ(letters.size(), 48u);
@@ -294,7 +294,7 @@ TEST(DraftPageList, SortedByTopThenByTheInsertionRule)
     list.Add(text("c", 24, 0));
     list.Add(text("a", 0, 50));
     list.Add(text("b", 12, 0));
-    list.Add(text("0", 0, 10));  // same pitch and style, further left: goes before "a"
+    list.Add(text("0", 0, 10)); // same pitch and style, further left: goes before "a"
     EXPECT_EQ(texts(list), "0/a/b/c");
 }
 
@@ -302,11 +302,11 @@ TEST(DraftPageList, OtherPitchesAndStylesOnARowKeepTheirOrder)
 {
     TRLDraftPageList list;
     list.Add(text("right", 0, 100));
-    list.Add(text("left17", 0, 0, 17));                       // other pitch: passed over
-    list.Add(text("leftBold", 0, 0, 10, MetaFontStyleBold));  // other style: passed over
-    list.Add(text("mid", 0, 50));                             // before "right", its kind
-    list.Add(text("left17b", 0, 5, 17));                      // right of "left17": to the end
-    list.Add(text("first17", 0, -5, 17));                     // before "left17"
+    list.Add(text("left17", 0, 0, 17));                      // other pitch: passed over
+    list.Add(text("leftBold", 0, 0, 10, MetaFontStyleBold)); // other style: passed over
+    list.Add(text("mid", 0, 50));                            // before "right", its kind
+    list.Add(text("left17b", 0, 5, 17));                     // right of "left17": to the end
+    list.Add(text("first17", 0, -5, 17));                    // before "left17"
     EXPECT_EQ(texts(list), "mid/right/first17/left17/leftBold/left17b");
 }
 
@@ -314,16 +314,16 @@ TEST(DraftPageList, TextsGoBeforeImagesAndImagesBeforeWhatLiesRightOfThem)
 {
     TRLDraftPageList list;
     list.Add(image(0, 100));
-    list.Add(text("t", 0, 500));   // a text goes before any image on its row
-    list.Add(image(0, 50));        // an image goes before anything further right, texts too
-    list.Add(image(0, 600));       // and after everything further left
+    list.Add(text("t", 0, 500)); // a text goes before any image on its row
+    list.Add(image(0, 50));      // an image goes before anything further right, texts too
+    list.Add(image(0, 600));     // and after everything further left
     list.Add(image(0, 0));
-    list.Add(text("u", 0, 0));     // a text stops at the first image of its row
+    list.Add(text("u", 0, 0)); // a text stops at the first image of its row
     EXPECT_EQ(texts(list), "u/<img>/<img>/t/<img>/<img>");
     std::vector<int> lefts;
     for (const auto &item : list.Items())
         lefts.push_back(item->PinBounds.Left);
-    EXPECT_EQ(lefts, (std::vector<int> {0, 0, 50, 500, 100, 600}));
+    EXPECT_EQ(lefts, (std::vector<int>{0, 0, 50, 500, 100, 600}));
 }
 
 // ---------------------------------------------------------------------------
@@ -348,7 +348,7 @@ TEST(DraftDither, OrderedTableOnGreyLevels)
 
     // Black and white stay black and white, through colour too: g = (R+G+B) div 3.
     QImage bw(2, 1, QImage::Format_RGB32);
-    bw.setPixel(0, 0, qRgb(0, 0, 191));   // grey 63: v = 254 - ... = -2 -> black everywhere
+    bw.setPixel(0, 0, qRgb(0, 0, 191)); // grey 63: v = 254 - ... = -2 -> black everywhere
     bw.setPixel(1, 0, qRgb(255, 255, 200));
     strips = DraftDitherImage(bw, TRLDitheringMethod::dmColorTable, rng);
     EXPECT_EQ(strips[0].Columns, std::string("\x80\x00", 2));
@@ -365,7 +365,7 @@ TEST(DraftDither, StripsOfEightRowsTheLastShorter)
     EXPECT_EQ(strips[1].Rows, 8);
     EXPECT_EQ(strips[2].Rows, 3);
     EXPECT_EQ(strips[0].Columns, std::string(3, '\xFF'));
-    EXPECT_EQ(strips[2].Columns, std::string(3, '\xE0'));  // rows beyond the strip are white
+    EXPECT_EQ(strips[2].Columns, std::string(3, '\xE0')); // rows beyond the strip are white
     EXPECT_TRUE(DraftDitherImage(img, TRLDitheringMethod::dmNone, rng).empty());
     EXPECT_TRUE(DraftDitherImage(QImage(), TRLDitheringMethod::dmColorTable, rng).empty());
 }
@@ -426,9 +426,12 @@ protected:
         t->Font().SetSize(10);
         return t;
     }
-    const TDraftText &textAt(int i) const { return static_cast<const TDraftText &>(*list.Items().at(static_cast<size_t>(i))); }
+    const TDraftText &textAt(int i) const
+    {
+        return static_cast<const TDraftText &>(*list.Items().at(static_cast<size_t>(i)));
+    }
 
-    VerticalUnit unit {12};
+    VerticalUnit unit{12};
     TRLGraphicSurface page;
     TRLDraftPageSettings settings;
     TRLDraftPageBuilder builder;
@@ -438,33 +441,33 @@ protected:
 TEST_F(DraftBuild, TextsAreCutToTheirBoundsAndPlacedByAlignment)
 {
     // Bounds 96 pixels wide = 120 columns = 10 characters at 10 cpi; n = 11.
-    const TRect b {96, 96, 192, 112};
+    const TRect b{96, 96, 192, 112};
     addText("0123456789ABCDEF", b, {96, 96}, MetaTextAlignmentLeft, 0);
-    addText("0123456789ABCDEF", TRect {96, 192, 192, 208}, {100, 192}, MetaTextAlignmentRight, 0);
-    addText("0123456789ABCDEF", TRect {96, 288, 192, 304}, {100, 288}, MetaTextAlignmentCenter, 0);
-    addText("short", TRect {96, 384, 192, 400}, {100, 384}, MetaTextAlignmentCenter, 0);
-    addText("0123456789ABCDEF", TRect {96, 480, 192, 496}, {100, 480}, MetaTextAlignmentLeft, MetaTextFlagAutoSize);
-    addText("a b", TRect {96, 576, 192, 592}, {96, 576}, MetaTextAlignmentJustify, 0);
+    addText("0123456789ABCDEF", TRect{96, 192, 192, 208}, {100, 192}, MetaTextAlignmentRight, 0);
+    addText("0123456789ABCDEF", TRect{96, 288, 192, 304}, {100, 288}, MetaTextAlignmentCenter, 0);
+    addText("short", TRect{96, 384, 192, 400}, {100, 384}, MetaTextAlignmentCenter, 0);
+    addText("0123456789ABCDEF", TRect{96, 480, 192, 496}, {100, 480}, MetaTextAlignmentLeft, MetaTextFlagAutoSize);
+    addText("a b", TRect{96, 576, 192, 592}, {96, 576}, MetaTextAlignmentJustify, 0);
     rebuild();
     ASSERT_EQ(list.Count(), 6);
     EXPECT_EQ(textAt(0).Text, "0123456789A");
-    EXPECT_EQ(textAt(0).PinBounds, (TRect {120, 72, 252, 84}));
+    EXPECT_EQ(textAt(0).PinBounds, (TRect{120, 72, 252, 84}));
     EXPECT_EQ(textAt(1).Text, "56789ABCDEF");
-    EXPECT_EQ(textAt(1).PinBounds.Left, 240 - 132);  // right edge minus the width
+    EXPECT_EQ(textAt(1).PinBounds.Left, 240 - 132); // right edge minus the width
     EXPECT_EQ(textAt(1).PinBounds.Top, 144);
-    EXPECT_EQ(textAt(2).Text, "123456789AB");        // from position (16 - 11) div 2 = 2
+    EXPECT_EQ(textAt(2).Text, "123456789AB"); // from position (16 - 11) div 2 = 2
     EXPECT_EQ(textAt(2).PinBounds.Left, (120 + 240 - 132) / 2);
     EXPECT_EQ(textAt(3).Text, "short");
     EXPECT_EQ(textAt(3).PinBounds.Left, (120 + 240 - 60) / 2);
-    EXPECT_EQ(textAt(4).Text, "0123456789ABCDEF");   // drawn unclipped: not cut
-    EXPECT_EQ(textAt(4).PinBounds.Left, 125);        // origin, not bounds
-    EXPECT_EQ(textAt(5).Text, "a" + std::string(9, ' ') + "b");  // widened to 11
+    EXPECT_EQ(textAt(4).Text, "0123456789ABCDEF");              // drawn unclipped: not cut
+    EXPECT_EQ(textAt(4).PinBounds.Left, 125);                   // origin, not bounds
+    EXPECT_EQ(textAt(5).Text, "a" + std::string(9, ' ') + "b"); // widened to 11
     EXPECT_EQ(textAt(5).PinBounds.Right, 120 + 132);
 }
 
 TEST_F(DraftBuild, TextsCarryPitchStyleAndMacros)
 {
-    auto *t = addText("{Who} was here", TRect {0, 0, 800, 16}, {0, 0}, MetaTextAlignmentLeft, MetaTextFlagAutoSize);
+    auto *t = addText("{Who} was here", TRect{0, 0, 800, 16}, {0, 0}, MetaTextAlignmentLeft, MetaTextFlagAutoSize);
     t->Font().SetStyle(MetaFontStyleBold | MetaFontStyleUnderline);
     page.Macros().SetValue("Who", "Kilroy");
     settings.CPPSelection = TRLCPPSelection::csFixed17CPP;
@@ -481,7 +484,7 @@ TEST_F(DraftBuild, DarkSolidFramesBecomeLineCharacters)
 {
     // 0..96 across (10 columns of 12), 32..96 down (rows 24..72: 4 lines).
     auto *r = page.NewObject<TRLRectangleObject>();
-    r->SetBoundsRect(TRect {0, 32, 96, 96});
+    r->SetBoundsRect(TRect{0, 32, 96, 96});
     r->Pen().SetWidth(1);
     rebuild();
     // Edges: top and bottom half a line up, sides half a character left,
@@ -490,8 +493,8 @@ TEST_F(DraftBuild, DarkSolidFramesBecomeLineCharacters)
     for (const auto &item : list.Items())
         got.emplace_back(static_cast<const TDraftText &>(*item).Text, item->PinBounds.Top, item->PinBounds.Left);
     const std::vector<std::tuple<std::string, int, int>> want = {
-        {"----------", 18, 0}, {"|", 24, -6}, {"|", 24, 114}, {"|", 36, -6}, {"|", 36, 114},
-        {"|", 48, -6},         {"|", 48, 114}, {"|", 60, -6}, {"|", 60, 114}, {"----------", 66, 0},
+        {"----------", 18, 0}, {"|", 24, -6},  {"|", 24, 114}, {"|", 36, -6},  {"|", 36, 114},
+        {"|", 48, -6},         {"|", 48, 114}, {"|", 60, -6},  {"|", 60, 114}, {"----------", 66, 0},
     };
     EXPECT_EQ(got, want);
 
@@ -506,11 +509,11 @@ TEST_F(DraftBuild, ThinFramesHaveOnlyTheEdgesThatFit)
 {
     // One line high: a top edge only, and one pair of sides.
     auto *r = page.NewObject<TRLRectangleObject>();
-    r->SetBoundsRect(TRect {0, 0, 96, 16});
+    r->SetBoundsRect(TRect{0, 0, 96, 16});
     rebuild();
     EXPECT_EQ(texts(list), "----------/|/|");
     // One column wide: a single side.
-    r->SetBoundsRect(TRect {0, 0, 12, 48});
+    r->SetBoundsRect(TRect{0, 0, 12, 48});
     rebuild();
     EXPECT_EQ(texts(list), "-/|/|/|/-");
 }
@@ -518,14 +521,14 @@ TEST_F(DraftBuild, ThinFramesHaveOnlyTheEdgesThatFit)
 TEST_F(DraftBuild, LightDashedOrUnwantedFramesAreLeftOut)
 {
     auto *r = page.NewObject<TRLRectangleObject>();
-    r->SetBoundsRect(TRect {0, 0, 96, 96});
-    r->Pen().SetColor(TRLMetaColor {128, 128, 128});  // (R+G+B)/3 = 128 > 127
+    r->SetBoundsRect(TRect{0, 0, 96, 96});
+    r->Pen().SetColor(TRLMetaColor{128, 128, 128}); // (R+G+B)/3 = 128 > 127
     rebuild();
     EXPECT_EQ(list.Count(), 0);
-    r->Pen().SetColor(TRLMetaColor {127, 127, 128});  // 127.33 > 127
+    r->Pen().SetColor(TRLMetaColor{127, 127, 128}); // 127.33 > 127
     rebuild();
     EXPECT_EQ(list.Count(), 0);
-    r->Pen().SetColor(TRLMetaColor {127, 127, 127});
+    r->Pen().SetColor(TRLMetaColor{127, 127, 127});
     rebuild();
     EXPECT_GT(list.Count(), 0);
     r->Pen().SetStyle(MetaPenStyleDash);
@@ -541,7 +544,7 @@ TEST_F(DraftBuild, DarkBarsBecomeFillCharacters)
 {
     settings.FillArtMethod = TRLFillArtMethod::fmLetterX;
     auto *bar = page.NewObject<TRLFillRectObject>();
-    bar->SetBoundsRect(TRect {0, 16, 48, 24});   // 5 columns, row 12
+    bar->SetBoundsRect(TRect{0, 16, 48, 24}); // 5 columns, row 12
     rebuild();
     ASSERT_EQ(list.Count(), 1);
     EXPECT_EQ(textAt(0).Text, "xxxxx");
@@ -549,7 +552,7 @@ TEST_F(DraftBuild, DarkBarsBecomeFillCharacters)
     EXPECT_EQ(textAt(0).PinBounds.Left, 0);
 
     // Narrower than a character: a vertical bar of one character per line.
-    bar->SetBoundsRect(TRect {0, 16, 8, 64});    // rows 12..48: 3 lines, 16 pixels apart
+    bar->SetBoundsRect(TRect{0, 16, 8, 64}); // rows 12..48: 3 lines, 16 pixels apart
     settings.FillArtMethod = TRLFillArtMethod::fmGraphicCharset;
     rebuild();
     ASSERT_EQ(list.Count(), 3);
@@ -559,10 +562,10 @@ TEST_F(DraftBuild, DarkBarsBecomeFillCharacters)
         EXPECT_EQ(textAt(i).PinBounds.Left, -6);
     }
 
-    bar->Brush().SetColor(TRLMetaColor {200, 200, 200});
+    bar->Brush().SetColor(TRLMetaColor{200, 200, 200});
     rebuild();
     EXPECT_EQ(list.Count(), 0);
-    bar->Brush().SetColor(TRLMetaColor {});
+    bar->Brush().SetColor(TRLMetaColor{});
     bar->Brush().SetStyle(MetaBrushStyleClear);
     rebuild();
     EXPECT_EQ(list.Count(), 0);
@@ -585,7 +588,7 @@ TEST_F(DraftBuild, PicturesBecomeStripsOfDots)
     TBitmap bmp;
     bmp.SetImage(img);
     auto *pic = page.NewObject<TRLImageObject>();
-    pic->SetBoundsRect(TRect {96, 96, 102, 118});
+    pic->SetBoundsRect(TRect{96, 96, 102, 118});
     pic->SetData(ToMetaGraphic(&bmp));
     rebuild();
     ASSERT_EQ(list.Count(), 2);
@@ -593,8 +596,8 @@ TEST_F(DraftBuild, PicturesBecomeStripsOfDots)
     const auto &b = static_cast<const TDraftImage &>(*list.Items()[1]);
     EXPECT_EQ(a.Columns, std::string("\x80\x40\x20\x10\x08\x04\x02\x01"));
     EXPECT_EQ(b.Columns, std::string("\x01\x02\x04\x08\x10\x20\x40\x80"));
-    EXPECT_EQ(a.PinBounds, (TRect {120, 72, 127, 80}));
-    EXPECT_EQ(b.PinBounds, (TRect {120, 80, 127, 88}));
+    EXPECT_EQ(a.PinBounds, (TRect{120, 72, 127, 80}));
+    EXPECT_EQ(b.PinBounds, (TRect{120, 80, 127, 88}));
 
     settings.DitheringMethod = TRLDitheringMethod::dmNone;
     rebuild();
@@ -615,7 +618,7 @@ TEST_F(DraftBuild, OtherKindsHaveNoDraftForm)
     const TPoint pts[] = {{0, 0}, {10, 0}, {10, 10}};
     page.Polygon(pts);
     page.Polyline(pts);
-    page.SetClipRect(TRect {0, 0, 10, 10});
+    page.SetClipRect(TRect{0, 0, 10, 10});
     page.ResetClipRect();
     page.NewObject<TRLPixelObject>();
     rebuild();
@@ -627,23 +630,23 @@ TEST_F(DraftBuild, DamagedExtremeBoundsStayBounded)
     // Pages read from a damaged file may carry any coordinates: the items
     // they make stay few and small, and nothing overflows.
     auto *r = page.NewObject<TRLRectangleObject>();
-    r->SetBoundsRect(TRect {0, 0, 96, 2000000000});
+    r->SetBoundsRect(TRect{0, 0, 96, 2000000000});
     rebuild();
     EXPECT_LE(list.Count(), 2 * 65536 + 2);
-    r->SetBoundsRect(TRect {-2000000000, -2000000000, 2000000000, 2000000000});
+    r->SetBoundsRect(TRect{-2000000000, -2000000000, 2000000000, 2000000000});
     rebuild();
     EXPECT_LE(list.Count(), 2 * 65536 + 2);
     page.DeleteObject(r);
 
     settings.FillArtMethod = TRLFillArtMethod::fmLetterX;
     auto *bar = page.NewObject<TRLFillRectObject>();
-    bar->SetBoundsRect(TRect {0, -2000000000, 1, 2000000000});
+    bar->SetBoundsRect(TRect{0, -2000000000, 1, 2000000000});
     rebuild();
     EXPECT_GT(list.Count(), 0);
     EXPECT_LE(list.Count(), 65536);
     page.DeleteObject(bar);
 
-    addText("a b", TRect {-2000000000, 0, 2000000000, 16}, {0, 0}, MetaTextAlignmentJustify, 0);
+    addText("a b", TRect{-2000000000, 0, 2000000000, 16}, {0, 0}, MetaTextAlignmentJustify, 0);
     rebuild();
     ASSERT_EQ(list.Count(), 1);
     EXPECT_LE(textAt(0).Text.size(), 65537u);
@@ -655,10 +658,10 @@ TEST_F(DraftBuild, ItemsBeyondTheSheetAreLeftOut)
 {
     // The sheet is 816 × 1056 pixels: 1020 columns and 792 rows.
     const TRLMetaTextAlignment left = MetaTextAlignmentLeft;
-    addText("inside", TRect {800, 1000, 900, 1016}, {800, 1000}, left, MetaTextFlagAutoSize);
-    addText("right of it", TRect {816, 10, 900, 26}, {816, 10}, left, MetaTextFlagAutoSize);
-    addText("below it", TRect {10, 1056, 100, 1072}, {10, 1056}, left, MetaTextFlagAutoSize);
-    addText("far off", TRect {10, 2000000000, 100, 2000000016}, {10, 2000000000}, left, MetaTextFlagAutoSize);
+    addText("inside", TRect{800, 1000, 900, 1016}, {800, 1000}, left, MetaTextFlagAutoSize);
+    addText("right of it", TRect{816, 10, 900, 26}, {816, 10}, left, MetaTextFlagAutoSize);
+    addText("below it", TRect{10, 1056, 100, 1072}, {10, 1056}, left, MetaTextFlagAutoSize);
+    addText("far off", TRect{10, 2000000000, 100, 2000000016}, {10, 2000000000}, left, MetaTextFlagAutoSize);
     rebuild();
     EXPECT_EQ(texts(list), "inside");
     // A page that does not say its size keeps everything.
@@ -677,10 +680,10 @@ TEST_F(DraftBuild, PicturesWiderThanABitImageAreLeftOut)
     bmp.SetImage(img);
     auto *pic = page.NewObject<TRLImageObject>();
     pic->SetData(ToMetaGraphic(&bmp));
-    pic->SetBoundsRect(TRect {0, 0, 52013, 8});
+    pic->SetBoundsRect(TRect{0, 0, 52013, 8});
     rebuild();
     EXPECT_EQ(list.Count(), 0);
-    pic->SetBoundsRect(TRect {0, 0, 52012, 8});  // 65,535 columns
+    pic->SetBoundsRect(TRect{0, 0, 52012, 8}); // 65,535 columns
     rebuild();
     ASSERT_EQ(list.Count(), 1);
     EXPECT_EQ(static_cast<const TDraftImage &>(*list.Items()[0]).Columns.size(), 65535u);

@@ -1,11 +1,11 @@
 // The print head: golden byte streams for hand-made page lists, checked byte
 // by byte against the command table of the printer family, and read back
 // with the ESC/P reader.
+#include "platform/errors.h"
 #include "report/filters/draft/RLDraftStream.h"
+#include "support/escp_reader.h"
 
 #include "draft_bytes.h"
-#include "platform/errors.h"
-#include "support/escp_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -14,10 +14,10 @@ using namespace prenso::test::escp;
 using prenso::test::EscpReader;
 using prenso::test::hexDiff;
 
-#define EXPECT_BYTES(expected, actual)                                                                         \
-    do {                                                                                                       \
-        const std::string e_ = (expected), a_ = (actual);                                                      \
-        EXPECT_EQ(e_, a_) << hexDiff(e_, a_);                                                                  \
+#define EXPECT_BYTES(expected, actual)                                                                                 \
+    do {                                                                                                               \
+        const std::string e_ = (expected), a_ = (actual);                                                              \
+        EXPECT_EQ(e_, a_) << hexDiff(e_, a_);                                                                          \
     } while (0)
 
 namespace {
@@ -53,7 +53,7 @@ std::unique_ptr<TDraftText> text(std::string s, int top, int left, int cpp = 10,
     t->Text = std::move(s);
     t->CPP = cpp;
     t->Style = style;
-    t->PinBounds = TRect {left, top, left + static_cast<int>(t->Text.size()) * DraftCharWidth(cpp), top + 12};
+    t->PinBounds = TRect{left, top, left + static_cast<int>(t->Text.size()) * DraftCharWidth(cpp), top + 12};
     return t;
 }
 
@@ -61,10 +61,10 @@ std::unique_ptr<TDraftText> text(std::string s, int top, int left, int cpp = 10,
 
 TEST_F(DraftStream, HeadMovesDownByLinesThenByAFineFeed)
 {
-    stream->MoveHead(30, 0);  // two lines of 12, then 6
+    stream->MoveHead(30, 0); // two lines of 12, then 6
     EXPECT_BYTES(CRLF + CRLF + FineFeed(6), take());
     EXPECT_EQ(stream->CurrentRow(), 30);
-    stream->MoveHead(42, 0);  // exactly one line
+    stream->MoveHead(42, 0); // exactly one line
     EXPECT_BYTES(CRLF, take());
     stream->MoveHead(43, 0);
     EXPECT_BYTES(FineFeed(1), take());
@@ -76,14 +76,14 @@ TEST_F(DraftStream, HeadMovesDownByLinesThenByAFineFeed)
 
 TEST_F(DraftStream, HeadMovesAcrossBySpacesAndBackByCarriageReturn)
 {
-    stream->MoveHead(0, 35);  // lands on the cell starting at 24: two spaces
+    stream->MoveHead(0, 35); // lands on the cell starting at 24: two spaces
     EXPECT_BYTES(Spaces(2), take());
     EXPECT_EQ(stream->CurrentColumn(), 24);
     stream->MoveHead(0, 36);
     EXPECT_BYTES(Space, take());
     stream->MoveHead(0, 12);
     EXPECT_BYTES(CR + Space, take());
-    stream->MoveHead(0, -6);  // left of the margin: the margin
+    stream->MoveHead(0, -6); // left of the margin: the margin
     EXPECT_BYTES(CR, take());
     // A line feed leaves the head at the margin.
     stream->MoveHead(0, 60);
@@ -156,17 +156,13 @@ TEST_F(DraftStream, GoldenPageOfPitchesAndStyles)
     list.Add(text("Elite", 42, 0, 12, MetaFontStyleItalic | MetaFontStyleUnderline));
     list.Add(text("Tiny", 54, 30, 20));
     stream->DrawPage(list);
-    const std::string expected =
-        Reset + CPP10 +
-        "Hello" + Spaces(5) + BoldOn + "Bold" + BoldOff +
-        CPP17 + CR + CRLF + CRLF + "Condensed" +
-        CPP10 + ExpandOn + CR + FineFeed(6) + Space + "Wide" +
-        ExpandOff + CPP12 + CR + CRLF + ItalicOn + UnderlineOn + "Elite" + ItalicOff + UnderlineOff +
-        CPP20 + CR + CRLF + Spaces(5) + "Tiny" +
-        CPP10 + CR;
+    const std::string expected = Reset + CPP10 + "Hello" + Spaces(5) + BoldOn + "Bold" + BoldOff + CPP17 + CR + CRLF +
+                                 CRLF + "Condensed" + CPP10 + ExpandOn + CR + FineFeed(6) + Space + "Wide" + ExpandOff +
+                                 CPP12 + CR + CRLF + ItalicOn + UnderlineOn + "Elite" + ItalicOff + UnderlineOff +
+                                 CPP20 + CR + CRLF + Spaces(5) + "Tiny" + CPP10 + CR;
     EXPECT_BYTES(expected, take());
 
-    stream->DrawPage(list);  // a second page: no Reset
+    stream->DrawPage(list); // a second page: no Reset
     EXPECT_EQ(take().substr(0, CPP10.size()), CPP10);
 }
 
@@ -183,7 +179,7 @@ TEST_F(DraftStream, GoldenPageReadsBackAtItsColumnsAndRows)
     EscpReader r(take());
     EXPECT_TRUE(r.errors().empty()) << r.errors().front();
     EXPECT_EQ(r.resets(), 1);
-    ASSERT_EQ(r.pages().size(), 2u);  // the form feed starts an empty second page
+    ASSERT_EQ(r.pages().size(), 2u); // the form feed starts an empty second page
     const auto grid = r.grid(0);
     ASSERT_EQ(grid.size(), 4u);
     EXPECT_EQ(grid[0], "Name" + std::string(16, ' ') + "Total");
@@ -193,7 +189,7 @@ TEST_F(DraftStream, GoldenPageReadsBackAtItsColumnsAndRows)
     ASSERT_EQ(runs.size(), 5u);
     EXPECT_EQ(runs[4].text, "tail");
     EXPECT_EQ(runs[4].x, 120);
-    EXPECT_EQ(runs[4].y, 180);  // 36/72 inch = 180/360
+    EXPECT_EQ(runs[4].y, 180); // 36/72 inch = 180/360
     EXPECT_EQ(runs[4].width, 10);
 }
 
@@ -201,7 +197,7 @@ TEST_F(DraftStream, TextsAboveTheHeadPrintOnItsRow)
 {
     TRLDraftPageList list;
     list.Add(text("low", 24, 0));
-    auto high = text("high", 12, 60, 12);  // another pitch: sorted by top, printed after a pitch change
+    auto high = text("high", 12, 60, 12); // another pitch: sorted by top, printed after a pitch change
     list.Add(std::move(high));
     list.Add(text("later", 24, 60));
     stream->DrawPage(list);
@@ -218,11 +214,11 @@ TEST_F(DraftStream, TextsAboveTheHeadPrintOnItsRow)
     start(TRLPrinterFamily::fmEpsonLike);
     TRLDraftPageList list2;
     list2.Add(text("a", -6, 0, 12));
-    list2.Add(text("b", -6, 60, 10));   // other pitch, same row: after "a" in the list
-    list2.Add(text("c", 1, 0, 12));     // below: a fine feed of 1
+    list2.Add(text("b", -6, 60, 10)); // other pitch, same row: after "a" in the list
+    list2.Add(text("c", 1, 0, 12));   // below: a fine feed of 1
     stream->DrawPage(list2);
-    EXPECT_BYTES(Reset + CPP10 + CPP12 + "a" + CPP10 + CR + Spaces(5) + "b" + CPP12 + CR + FineFeed(1) + "c" +
-                     CPP10 + CR,
+    EXPECT_BYTES(Reset + CPP10 + CPP12 + "a" + CPP10 + CR + Spaces(5) + "b" + CPP12 + CR + FineFeed(1) + "c" + CPP10 +
+                     CR,
                  take());
 }
 
@@ -230,9 +226,11 @@ TEST_F(DraftStream, AccentsUnderEachMethod)
 {
     // "ação" in the system code page.
     const std::string word = "a\xE7\xE3o";
-    for (auto [method, printed] : {std::pair {TRLDraftAccentMethod::amOverwrite, std::string("a,\x08" "c~\x08" "ao")},
-                                  std::pair {TRLDraftAccentMethod::amTakeOut, std::string("acao")},
-                                  std::pair {TRLDraftAccentMethod::amSustain, word}}) {
+    for (auto [method, printed] : {std::pair{TRLDraftAccentMethod::amOverwrite, std::string("a,\x08"
+                                                                                            "c~\x08"
+                                                                                            "ao")},
+                                   std::pair{TRLDraftAccentMethod::amTakeOut, std::string("acao")},
+                                   std::pair{TRLDraftAccentMethod::amSustain, word}}) {
         SCOPED_TRACE(static_cast<int>(method));
         start(TRLPrinterFamily::fmEpsonLike);
         stream->AccentMethod = method;
@@ -245,7 +243,7 @@ TEST_F(DraftStream, AccentsUnderEachMethod)
         EXPECT_BYTES(Reset + CPP10 + printed + Space + "!", all);
         EscpReader r(all);
         const std::string readBack = method == TRLDraftAccentMethod::amTakeOut ? "acao !" : "a\xE7\xE3o !";
-        EXPECT_EQ(r.grid(0), (std::vector<std::string> {readBack}));
+        EXPECT_EQ(r.grid(0), (std::vector<std::string>{readBack}));
     }
 }
 
@@ -256,7 +254,7 @@ TEST_F(DraftStream, PictureStripsGoAsBitImages)
         auto i = std::make_unique<TDraftImage>();
         i->Columns = std::move(cols);
         i->Rows = 8;
-        i->PinBounds = TRect {left, top, right, top + 8};
+        i->PinBounds = TRect{left, top, right, top + 8};
         return i;
     };
     list.Add(strip(0, 24, 34, std::string("\x80\x40\x20\x10\x08\x04\x02\x01\xFF\x00", 10)));
@@ -304,8 +302,8 @@ TEST_F(DraftStream, CustomTablesAreUsedAsTheyAre)
     // A printer whose "bold" is a text marker, and with no fine feed at all:
     // a missing command sends nothing.
     table = std::make_unique<TRLDraftCommandTable>(
-        QStringList {QStringLiteral("CR='<CR>'"), QStringLiteral("LF='<LF>'"), QStringLiteral("BoldOn='<b>'"),
-                     QStringLiteral("BoldOff='</b>'"), QStringLiteral("Space='_'")});
+        QStringList{QStringLiteral("CR='<CR>'"), QStringLiteral("LF='<LF>'"), QStringLiteral("BoldOn='<b>'"),
+                    QStringLiteral("BoldOff='</b>'"), QStringLiteral("Space='_'")});
     out.clear();
     stream = std::make_unique<TRLDraftStream>(*table, out);
     stream->BeginDocument();
@@ -314,7 +312,7 @@ TEST_F(DraftStream, CustomTablesAreUsedAsTheyAre)
     stream->DrawPage(list);
     EXPECT_EQ(take(), "<CR><LF><CR><LF>__<b>x</b>");
 
-    table = std::make_unique<TRLDraftCommandTable>(QStringList {QStringLiteral("CR=13,x")});
+    table = std::make_unique<TRLDraftCommandTable>(QStringList{QStringLiteral("CR=13,x")});
     stream = std::make_unique<TRLDraftStream>(*table, out);
     stream->BeginDocument();
     EXPECT_THROW(stream->MoveHead(12, 0), EConvertError);

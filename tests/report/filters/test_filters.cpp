@@ -3,8 +3,8 @@
 // is chosen.
 #include "platform/errors.h"
 #include "report/filters/RLFilters.h"
-#include "report/storage/RLGraphicStorage.h"
 #include "report/printing/RLPrinters.h"
+#include "report/storage/RLGraphicStorage.h"
 
 #include <gtest/gtest.h>
 

@@ -2,22 +2,19 @@
 // the page loop of the filter base, a golden file, and the runs that fail or
 // are cancelled halfway.
 
-#include "report/filters/pdf/RLPDFFilter.h"
-
 #include "platform/graphic.h"
 #include "platform/streams.h"
 #include "report/RLConsts.h"
+#include "report/filters/pdf/RLPDFFilter.h"
 #include "report/storage/RLGraphicStorage.h"
 #include "report/storage/RLMetaVCL.h"
-
 #include "support/pdf_tools.h"
 #include "support/test_support.h"
-
-#include <gtest/gtest.h>
 
 #include <QFile>
 #include <QImage>
 #include <QRegularExpression>
+#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <memory>
@@ -74,7 +71,7 @@ void addTextPages(TRLGraphicStorage &storage, const std::vector<std::vector<std:
         int y = 60;
         for (const std::string &line : lines) {
             const int h = page->TextHeight(line);
-            page->TextRect(TRect {40, y, 760, y + h}, 40, y, line);
+            page->TextRect(TRect{40, y, 760, y + h}, 40, y, line);
             y += h;
         }
         storage.Add(std::move(page));
@@ -268,18 +265,21 @@ TEST(PdfFilter, OnePageWithOneStandardFontThroughTheFilter)
     filter.SetFileName(dir.file(QStringLiteral("one.pdf")));
     filter.FilterPages(h.storage);
     const std::string pdf = readFile(filter.FileName());
-    EXPECT_EQ(objectOrder(pdf), (std::vector<int> {1, 2, 5, 6, 7, 8, 4, 3}));
+    EXPECT_EQ(objectOrder(pdf), (std::vector<int>{1, 2, 5, 6, 7, 8, 4, 3}));
     EXPECT_NE(pdf.find("\r\nxref\r\n0 9\r\n"), std::string::npos);
     EXPECT_NE(pdf.find("/Creator(" + PrensoCreatorText().toStdString() + ")"), std::string::npos);
     EXPECT_TRUE(QpdfCheckClean(filter.FileName()));
-    EXPECT_EQ(trimmedLines(PdfTextPages(filter.FileName()).value(0)), QStringList {QStringLiteral("Hello")});
+    EXPECT_EQ(trimmedLines(PdfTextPages(filter.FileName()).value(0)), QStringList{QStringLiteral("Hello")});
 }
 
 TEST(PdfFilter, FormPagesComeBackAsTextPageByPage)
 {
     TempDir dir;
     StorageHolder h;
-    addTextPages(*h.storage, {{"PEDIDO N\xBA 1234", "Descri\xE7\xE3o: caf\xE9 & a\xE7\xFA" "car", "Pre\xE7o \x80 12,50 \x96 \x93ok\x94"},
+    addTextPages(*h.storage, {{"PEDIDO N\xBA 1234",
+                               "Descri\xE7\xE3o: caf\xE9 & a\xE7\xFA"
+                               "car",
+                               "Pre\xE7o \x80 12,50 \x96 \x93ok\x94"},
                               {"P\xE1gina 2", "Linha com tab\tdepois"},
                               {"\xC9 o fim \x85"}});
     TRLPDFFilter filter;
@@ -292,12 +292,12 @@ TEST(PdfFilter, FormPagesComeBackAsTextPageByPage)
     EXPECT_EQ(info.value(QStringLiteral("Pages")), QStringLiteral("3"));
     const QStringList pages = PdfTextPages(filter.FileName());
     ASSERT_EQ(pages.size(), 3);
-    EXPECT_EQ(trimmedLines(pages[0]), (QStringList {QStringLiteral("PEDIDO Nº 1234"),
-                                                    QStringLiteral("Descrição: café & açúcar"),
-                                                    QStringLiteral("Preço € 12,50 – “ok”")}));
+    EXPECT_EQ(trimmedLines(pages[0]),
+              (QStringList{QStringLiteral("PEDIDO Nº 1234"), QStringLiteral("Descrição: café & açúcar"),
+                           QStringLiteral("Preço € 12,50 – “ok”")}));
     EXPECT_EQ(trimmedLines(pages[1]).value(0), QStringLiteral("Página 2"));
     EXPECT_TRUE(trimmedLines(pages[1]).value(1).startsWith(QStringLiteral("Linha com tab")));
-    EXPECT_EQ(trimmedLines(pages[2]), QStringList {QStringLiteral("É o fim …")});
+    EXPECT_EQ(trimmedLines(pages[2]), QStringList{QStringLiteral("É o fim …")});
 
     // A page range writes only those pages.
     filter.SetFileName(dir.file(QStringLiteral("range.pdf")));
@@ -322,7 +322,7 @@ TEST(PdfFilter, LandscapePagesHaveTheirOwnMediaBox)
     ASSERT_TRUE(PdfInfo(filter.FileName(), &info));
     EXPECT_TRUE(info.value(QStringLiteral("Page size")).startsWith(QStringLiteral("842.25 x 595.5 pts")))
         << info.value(QStringLiteral("Page size")).toStdString();
-    EXPECT_EQ(trimmedLines(PdfTextPages(filter.FileName()).value(0)), QStringList {QStringLiteral("wide page")});
+    EXPECT_EQ(trimmedLines(PdfTextPages(filter.FileName()).value(0)), QStringList{QStringLiteral("wide page")});
 }
 
 // One small page with every object kind, compared byte for byte with the
@@ -348,7 +348,7 @@ TEST(PdfFilter, EveryObjectKindMatchesTheGoldenFile)
     const std::string pdf = readFile(filter.FileName());
     EXPECT_TRUE(QpdfCheckClean(filter.FileName()));
     EXPECT_EQ(trimmedLines(PdfTextPages(filter.FileName()).value(0)),
-              (QStringList {QStringLiteral("Página 7 — (a\\b)"), QStringLiteral("Total € 9,99")}));
+              (QStringList{QStringLiteral("Página 7 — (a\\b)"), QStringLiteral("Total € 9,99")}));
 
     const QString golden = QStringLiteral(PRENSO_SOURCE_DIR "/tests/report/filters/data/every_kind.pdf");
     if (std::getenv("PRENSO_UPDATE_GOLDEN"))
@@ -458,7 +458,7 @@ TEST(PdfFilter, AnErrorInAPageLeavesNoFileAndKeepsTheEarlierOne)
         EXPECT_EQ(e.message(), QStringLiteral("Unknown imageformat"));
     }
     EXPECT_EQ(readFile(path), "the earlier report");
-    EXPECT_EQ(listFolder(dir.path()), QStringList {QStringLiteral("report.pdf")});
+    EXPECT_EQ(listFolder(dir.path()), QStringList{QStringLiteral("report.pdf")});
 }
 
 TEST(PdfFilter, FontMetricsFailureAtTheEndLeavesNoFile)

@@ -1,24 +1,21 @@
 // The PDF writer on its own: pages are drawn through its operations and the
 // files are judged by qpdf, pdfinfo, pdftotext and pdftoppm.
 
-#include "report/filters/pdf/RLPDFWriter.h"
-
 #include "platform/canvas.h"
 #include "platform/errors.h"
 #include "platform/streams.h"
 #include "report/filters/pdf/RLJpeg.h"
+#include "report/filters/pdf/RLPDFWriter.h"
 #include "report/storage/RLMetaVCL.h"
-
 #include "support/pdf_tools.h"
 #include "support/test_support.h"
-
-#include <gtest/gtest.h>
 
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QRegularExpression>
+#include <gtest/gtest.h>
 
 #include <charconv>
 #include <csignal>
@@ -34,7 +31,7 @@ using namespace prenso::test;
 namespace {
 
 // A4 portrait at 96 pixels per inch.
-constexpr TPoint kA4 {794, 1123};
+constexpr TPoint kA4{794, 1123};
 
 TFont makeFont(const QString &name, int size, TFontStyles style = 0, TColor color = clBlack)
 {
@@ -57,8 +54,8 @@ void textAt(TRLPDFWriter &w, int x, int y, std::string_view text, const TFont &f
             TRLMetaTextFlags flags = MetaTextFlagNoSplit)
 {
     const FontResource &r = font.Resource();
-    w.Text(TRect {x, y, x + r.width(text), y + r.height()}, TPoint {x, y}, MetaTextAlignmentLeft,
-           MetaTextLayoutTop, flags, text, font);
+    w.Text(TRect{x, y, x + r.width(text), y + r.height()}, TPoint{x, y}, MetaTextAlignmentLeft, MetaTextLayoutTop,
+           flags, text, font);
 }
 
 TRLPDFFilterDocumentInfo plainInfo()
@@ -191,11 +188,19 @@ bool near(QRgb pixel, QColor expected, int tolerance = 40)
 
 TEST(PdfFormats, FloatToStrHasAtMostFourDecimalsAndNoTrailingZeros)
 {
-    const std::pair<double, const char *> cases[] = {
-        {0, "0"},          {2.5, "2.5"},          {2, "2"},           {1.5, "1.5"},
-        {0.75, "0.75"},    {-3.25, "-3.25"},      {1.0 / 3, "0.3333"}, {2.0 / 3, "0.6667"},
-        {-0.00001, "0"},   {1e9, "1000000000"},   {595.5, "595.5"},    {842.25, "842.25"},
-        {0.00005001, "0.0001"}};
+    const std::pair<double, const char *> cases[] = {{0, "0"},
+                                                     {2.5, "2.5"},
+                                                     {2, "2"},
+                                                     {1.5, "1.5"},
+                                                     {0.75, "0.75"},
+                                                     {-3.25, "-3.25"},
+                                                     {1.0 / 3, "0.3333"},
+                                                     {2.0 / 3, "0.6667"},
+                                                     {-0.00001, "0"},
+                                                     {1e9, "1000000000"},
+                                                     {595.5, "595.5"},
+                                                     {842.25, "842.25"},
+                                                     {0.00005001, "0.0001"}};
     for (const auto &[value, expected] : cases)
         EXPECT_EQ(PDF_FloatToStr(value), expected) << "for " << value;
     EXPECT_EQ(PDF_FloatToStr(std::numeric_limits<double>::quiet_NaN()), "0");
@@ -222,8 +227,8 @@ TEST(PdfFormats, FloatToStrAgreesWithCorrectRounding)
     for (int c = 0; c <= 255; ++c)
         values.push_back(c / 255.0);
     for (int k = -2000; k <= 2000; ++k) {
-        values.push_back(k / 20000.0);            // exactly on a tie where representable
-        values.push_back(k / 20000.0 + 1e-12);    // just beside it
+        values.push_back(k / 20000.0);         // exactly on a tie where representable
+        values.push_back(k / 20000.0 + 1e-12); // just beside it
         values.push_back(k * 0.00005000000001);
     }
     std::mt19937_64 random(42);
@@ -306,7 +311,7 @@ TEST(PdfStructure, OnePageOneStandardFontHasTheReservedObjectOrder)
     const QString path = dir.file(QStringLiteral("one.pdf"));
     const std::string pdf =
         onePage(path, [](TRLPDFWriter &w) { textAt(w, 40, 40, "Hello", makeFont(QStringLiteral("Helvetica"), 12)); });
-    EXPECT_EQ(objectOrder(pdf), (std::vector<int> {1, 2, 5, 6, 7, 8, 4, 3}));
+    EXPECT_EQ(objectOrder(pdf), (std::vector<int>{1, 2, 5, 6, 7, 8, 4, 3}));
     EXPECT_EQ(lineAfter(pdf, "xref"), "0 9");
     EXPECT_NE(pdf.find("/Type/Font/Subtype/Type1/Name/F1/BaseFont/Helvetica/Encoding/WinAnsiEncoding"),
               std::string::npos);
@@ -332,7 +337,7 @@ TEST(PdfStructure, CrossReferenceOffsetsAndStreamLengthsAreExact)
         w.BeginPage(kA4.X, kA4.Y);
         textAt(w, 40, 40, "page " + std::to_string(p + 1), courierNew());
         if (image)
-            w.Image(TRect {100, 100, 150, 150}, image);
+            w.Image(TRect{100, 100, 150, 150}, image);
         w.EndPage();
     }
     w.EndDoc();
@@ -400,7 +405,7 @@ TEST(PdfStructure, ManyPagesWithLateFontsAndPicturesStayConsistent)
         w.BeginPage(kA4.X, kA4.Y);
         textAt(w, 40, 40, "Page " + std::to_string(p + 1), makeFont(names[p % 4], 10, p >= 4 ? fsBold : 0));
         for (size_t i = 0; i < images.size(); ++i)
-            w.Image(TRect {100, 100 + 50 * static_cast<int>(i), 140, 130 + 50 * static_cast<int>(i)}, images[i]);
+            w.Image(TRect{100, 100 + 50 * static_cast<int>(i), 140, 130 + 50 * static_cast<int>(i)}, images[i]);
         w.EndPage();
     }
     w.EndDoc();
@@ -492,13 +497,14 @@ TEST(PdfText, LinesComeBackPageByPageWithAccentsAndTypographicSigns)
     const QString path = dir.file(QStringLiteral("text.pdf"));
     const std::vector<std::vector<std::string>> pages = {
         {"RELAT\xD3RIO DE VENDAS", "Cliente: Jos\xE9 Concei\xE7\xE3o", "Total \x80 1.234,56 \x97 pago"},
-        {"\x93" "aspas\x94 \x91simples\x92 \x85 \x95 item", "\x8A\x9A\x8E\x9E \x9F \x99 \x84 \x86\x87 \x89"},
+        {"\x93"
+         "aspas\x94 \x91simples\x92 \x85 \x95 item",
+         "\x8A\x9A\x8E\x9E \x9F \x99 \x84 \x86\x87 \x89"},
         {"\xC0\xC1\xC2\xC3\xC7\xC9\xCA\xCD\xD3\xD4\xD5\xDA\xDC \xE0\xE1\xE2\xE3\xE7\xE9\xEA\xED\xF3\xF4\xF5\xFA\xFC"}};
-    const QStringList expected[] = {
-        {QStringLiteral("RELATÓRIO DE VENDAS"), QStringLiteral("Cliente: José Conceição"),
-         QStringLiteral("Total € 1.234,56 — pago")},
-        {QStringLiteral("“aspas” ‘simples’ … • item"), QStringLiteral("ŠšŽž Ÿ ™ „ †‡ ‰")},
-        {QStringLiteral("ÀÁÂÃÇÉÊÍÓÔÕÚÜ àáâãçéêíóôõúü")}};
+    const QStringList expected[] = {{QStringLiteral("RELATÓRIO DE VENDAS"), QStringLiteral("Cliente: José Conceição"),
+                                     QStringLiteral("Total € 1.234,56 — pago")},
+                                    {QStringLiteral("“aspas” ‘simples’ … • item"), QStringLiteral("ŠšŽž Ÿ ™ „ †‡ ‰")},
+                                    {QStringLiteral("ÀÁÂÃÇÉÊÍÓÔÕÚÜ àáâãçéêíóôõúü")}};
     TRLPDFWriter w;
     w.BeginDoc(path, kA4, plainInfo());
     const TFont font = courierNew(10);
@@ -531,7 +537,8 @@ TEST(PdfText, DelimitersBackslashAndTabAreEscaped)
         onePage(path, [](TRLPDFWriter &w) { textAt(w, 40, 40, "f(x) = C:\\temp\tend", courierNew()); });
     EXPECT_NE(pageContent(pdf).find("(f\\(x\\) = C:\\\\temp\\011end) Tj"), std::string::npos) << pageContent(pdf);
     EXPECT_TRUE(QpdfCheckClean(path));
-    EXPECT_TRUE(PdfTextPages(path).value(0).contains(QStringLiteral("f(x) = C:\\temp"))) << PdfTextPages(path).value(0).toStdString();
+    EXPECT_TRUE(PdfTextPages(path).value(0).contains(QStringLiteral("f(x) = C:\\temp")))
+        << PdfTextPages(path).value(0).toStdString();
 }
 
 TEST(PdfText, EmptyTextStillGivesItsTextObject)
@@ -539,8 +546,7 @@ TEST(PdfText, EmptyTextStillGivesItsTextObject)
     TempDir dir;
     const QString path = dir.file(QStringLiteral("emptytext.pdf"));
     const std::string content = pageContent(onePage(path, [](TRLPDFWriter &w) {
-        w.Text(TRect {10, 10, 100, 30}, TPoint {10, 10}, MetaTextAlignmentLeft, MetaTextLayoutTop, 0, "",
-               courierNew());
+        w.Text(TRect{10, 10, 100, 30}, TPoint{10, 10}, MetaTextAlignmentLeft, MetaTextLayoutTop, 0, "", courierNew());
     }));
     const QStringList lines = contentLines(content);
     const int bt = static_cast<int>(lines.indexOf(QStringLiteral("BT")));
@@ -638,14 +644,14 @@ TEST(PdfText, ClipIsWidenedByTheWidthOfOneOnTheSideTheTextRuns)
     const TFont font = courierNew(12);
     const int a = font.Resource().width(std::string_view("1"));
     ASSERT_GT(a, 0);
-    const TRect bounds {100, 200, 300, 220};
+    const TRect bounds{100, 200, 300, 220};
     auto clipOf = [&](TRLMetaTextAlignment alignment, TRLMetaTextFlags flags) {
         const std::string content = pageContent(onePage(dir.file(QStringLiteral("clip.pdf")), [&](TRLPDFWriter &w) {
-            w.Text(bounds, TPoint {100, 200}, alignment, MetaTextLayoutTop, flags, "text", font);
+            w.Text(bounds, TPoint{100, 200}, alignment, MetaTextLayoutTop, flags, "text", font);
         }));
         const QStringList lines = contentLines(content);
         const int wn = static_cast<int>(lines.indexOf(QStringLiteral("W n")));
-        return wn > 0 ? numbersOf(lines[wn - 1]) : std::vector<double> {};
+        return wn > 0 ? numbersOf(lines[wn - 1]) : std::vector<double>{};
     };
     const double h = pt(20), y = pt(kA4.Y - 220);
     auto expectClip = [&](const std::vector<double> &clip, double left, double right) {
@@ -672,12 +678,11 @@ TEST(PdfText, ReaderPlacesAlignedAndLaidOutTextsInsideTheirBounds)
     const TFont font = courierNew(10);
     const int a = font.Resource().width(std::string_view("1"));
     onePage(path, [&](TRLPDFWriter &w) {
-        w.Text(TRect {100, 100, 400, 160}, TPoint {110, 100}, MetaTextAlignmentLeft, MetaTextLayoutTop, 0, "Left",
+        w.Text(TRect{100, 100, 400, 160}, TPoint{110, 100}, MetaTextAlignmentLeft, MetaTextLayoutTop, 0, "Left", font);
+        w.Text(TRect{100, 200, 400, 260}, TPoint{100, 200}, MetaTextAlignmentRight, MetaTextLayoutBottom, 0, "Right",
                font);
-        w.Text(TRect {100, 200, 400, 260}, TPoint {100, 200}, MetaTextAlignmentRight, MetaTextLayoutBottom, 0,
-               "Right", font);
-        w.Text(TRect {100, 300, 400, 360}, TPoint {100, 300}, MetaTextAlignmentCenter, MetaTextLayoutCenter, 0,
-               "Centre", font);
+        w.Text(TRect{100, 300, 400, 360}, TPoint{100, 300}, MetaTextAlignmentCenter, MetaTextLayoutCenter, 0, "Centre",
+               font);
     });
     EXPECT_TRUE(QpdfCheckClean(path));
     const QList<PdfWord> words = PdfWords(path);
@@ -715,26 +720,26 @@ TEST(PdfShapes, RenderedShapesFollowPenAndBrush)
 {
     TempDir dir;
     const QString path = dir.file(QStringLiteral("shapes.pdf"));
-    const TRLMetaColor red {255, 0, 0}, blue {0, 0, 255}, green {0, 160, 0}, black {0, 0, 0};
+    const TRLMetaColor red{255, 0, 0}, blue{0, 0, 255}, green{0, 160, 0}, black{0, 0, 0};
     onePage(path, [&](TRLPDFWriter &w) {
         // A frame: black pen, clear brush, the inside stays paper.
-        w.Rectangle(TRect {50, 50, 150, 150}, pen(MetaPenStyleSolid, 3), brush(MetaBrushStyleClear, black));
+        w.Rectangle(TRect{50, 50, 150, 150}, pen(MetaPenStyleSolid, 3), brush(MetaBrushStyleClear, black));
         // A filled box without a frame.
-        w.Rectangle(TRect {200, 50, 300, 150}, pen(MetaPenStyleClear, 1), brush(MetaBrushStyleSolid, red));
-        w.FillRect(TRect {350, 50, 450, 150}, brush(MetaBrushStyleSolid, blue));
-        w.Ellipse(TRect {50, 200, 250, 300}, pen(MetaPenStyleSolid, 1, black), brush(MetaBrushStyleSolid, green));
+        w.Rectangle(TRect{200, 50, 300, 150}, pen(MetaPenStyleClear, 1), brush(MetaBrushStyleSolid, red));
+        w.FillRect(TRect{350, 50, 450, 150}, brush(MetaBrushStyleSolid, blue));
+        w.Ellipse(TRect{50, 200, 250, 300}, pen(MetaPenStyleSolid, 1, black), brush(MetaBrushStyleSolid, green));
         const TPoint triangle[] = {{300, 300}, {400, 300}, {350, 200}};
         w.Polygon(triangle, pen(MetaPenStyleClear, 0), brush(MetaBrushStyleSolid, blue));
-        w.Line(TPoint {50, 400}, TPoint {450, 400}, pen(MetaPenStyleSolid, 4, red));
+        w.Line(TPoint{50, 400}, TPoint{450, 400}, pen(MetaPenStyleSolid, 4, red));
         const TPoint zigzag[] = {{50, 450}, {100, 500}, {150, 450}};
         w.Polyline(zigzag, pen(MetaPenStyleSolid, 4, blue));
-        w.Pixel(TRect {600, 600, 600, 600}, red); // no size: still one pixel
+        w.Pixel(TRect{600, 600, 600, 600}, red); // no size: still one pixel
         // Clipped: only the part inside 500..550 shows.
-        w.SetClipRect(TRect {500, 50, 550, 150});
-        w.FillRect(TRect {450, 50, 700, 150}, brush(MetaBrushStyleSolid, red));
+        w.SetClipRect(TRect{500, 50, 550, 150});
+        w.FillRect(TRect{450, 50, 700, 150}, brush(MetaBrushStyleSolid, red));
         w.ResetClipRect();
         // Drawn with a clear pen: nothing.
-        w.Line(TPoint {50, 700}, TPoint {450, 700}, pen(MetaPenStyleClear, 4));
+        w.Line(TPoint{50, 700}, TPoint{450, 700}, pen(MetaPenStyleClear, 4));
     });
     EXPECT_TRUE(QpdfCheckClean(path));
     const QImage page = RenderPage(path, 1);
@@ -761,21 +766,22 @@ TEST(PdfShapes, PenOperatorsByStyle)
 {
     TempDir dir;
     const std::pair<TRLMetaPenStyle, const char *> styles[] = {
-        {MetaPenStyleSolid, "[] 0 d"},          {MetaPenStyleDash, "[3] 0 d"},     {MetaPenStyleDot, "[1] 0 d"},
-        {MetaPenStyleDashDot, "[2 1] 0 d"},     {MetaPenStyleDashDotDot, "[3 5] 6 d"},
-        {MetaPenStyleInsideFrame, "[] 0 d"}};
+        {MetaPenStyleSolid, "[] 0 d"},      {MetaPenStyleDash, "[3] 0 d"},         {MetaPenStyleDot, "[1] 0 d"},
+        {MetaPenStyleDashDot, "[2 1] 0 d"}, {MetaPenStyleDashDotDot, "[3 5] 6 d"}, {MetaPenStyleInsideFrame, "[] 0 d"}};
     for (const auto &[style, dash] : styles) {
-        const QStringList lines = contentLines(pageContent(onePage(dir.file(QStringLiteral("pen.pdf")), [&](TRLPDFWriter &w) {
-            w.Line(TPoint {0, 0}, TPoint {96, 96}, pen(style, 2, {255, 128, 0}));
-        })));
-        EXPECT_EQ(lines, (QStringList {QStringLiteral("1.5 w"), QStringLiteral("0 J"), QString::fromLatin1(dash),
-                                       QStringLiteral("1 0.502 0 RG"), QStringLiteral("0 842.25 m"),
-                                       QStringLiteral("72 770.25 l"), QStringLiteral("S")}))
+        const QStringList lines =
+            contentLines(pageContent(onePage(dir.file(QStringLiteral("pen.pdf")), [&](TRLPDFWriter &w) {
+                w.Line(TPoint{0, 0}, TPoint{96, 96}, pen(style, 2, {255, 128, 0}));
+            })));
+        EXPECT_EQ(lines, (QStringList{QStringLiteral("1.5 w"), QStringLiteral("0 J"), QString::fromLatin1(dash),
+                                      QStringLiteral("1 0.502 0 RG"), QStringLiteral("0 842.25 m"),
+                                      QStringLiteral("72 770.25 l"), QStringLiteral("S")}))
             << "style " << int(style);
     }
-    const QStringList clear = contentLines(pageContent(onePage(dir.file(QStringLiteral("pen.pdf")), [&](TRLPDFWriter &w) {
-        w.Line(TPoint {0, 0}, TPoint {96, 96}, pen(MetaPenStyleClear, 2));
-    })));
+    const QStringList clear =
+        contentLines(pageContent(onePage(dir.file(QStringLiteral("pen.pdf")), [&](TRLPDFWriter &w) {
+            w.Line(TPoint{0, 0}, TPoint{96, 96}, pen(MetaPenStyleClear, 2));
+        })));
     EXPECT_EQ(clear.value(0), QStringLiteral("0 w"));
     EXPECT_FALSE(clear.value(2).endsWith(QStringLiteral(" d")));
     EXPECT_EQ(clear.last(), QStringLiteral("n"));
@@ -785,7 +791,7 @@ TEST(PdfShapes, EllipseIsThirtySixPointsOnOneLine)
 {
     TempDir dir;
     const QStringList lines = contentLines(pageContent(onePage(dir.file(QStringLiteral("e.pdf")), [](TRLPDFWriter &w) {
-        w.Ellipse(TRect {0, 0, 96, 48}, pen(MetaPenStyleSolid, 1), brush(MetaBrushStyleSolid, {255, 255, 255}));
+        w.Ellipse(TRect{0, 0, 96, 48}, pen(MetaPenStyleSolid, 1), brush(MetaBrushStyleSolid, {255, 255, 255}));
     })));
     ASSERT_EQ(lines.size(), 7);
     const QString path = lines[5];
@@ -802,10 +808,10 @@ TEST(PdfShapes, UnbalancedClipsAreBalancedAndEmptyClipsClipNothing)
     TempDir dir;
     const QString path = dir.file(QStringLiteral("clips.pdf"));
     const std::string content = pageContent(onePage(path, [](TRLPDFWriter &w) {
-        w.ResetClipRect(); // nothing to reset
-        w.SetClipRect(TRect {10, 10, 10, 50}); // no width: no clipping
-        w.FillRect(TRect {0, 0, 200, 200}, brush(MetaBrushStyleSolid, {0, 0, 255}));
-        w.SetClipRect(TRect {10, 10, 20, 20}); // never reset
+        w.ResetClipRect();                    // nothing to reset
+        w.SetClipRect(TRect{10, 10, 10, 50}); // no width: no clipping
+        w.FillRect(TRect{0, 0, 200, 200}, brush(MetaBrushStyleSolid, {0, 0, 255}));
+        w.SetClipRect(TRect{10, 10, 20, 20}); // never reset
     }));
     const QStringList lines = contentLines(content);
     EXPECT_EQ(lines.count(QStringLiteral("q")), lines.count(QStringLiteral("Q")));
@@ -821,8 +827,8 @@ TEST(PdfImages, JpegByDefaultBitmapAsHexAndBothRender)
 {
     TempDir dir;
     for (const auto format : {TRLPDFFilterImageFormat::ifJPeg, TRLPDFFilterImageFormat::ifBitmap}) {
-        const QString path = dir.file(format == TRLPDFFilterImageFormat::ifJPeg ? QStringLiteral("j.pdf")
-                                                                                : QStringLiteral("b.pdf"));
+        const QString path =
+            dir.file(format == TRLPDFFilterImageFormat::ifJPeg ? QStringLiteral("j.pdf") : QStringLiteral("b.pdf"));
         TRLPDFWriter w;
         EXPECT_EQ(w.ImageFormat(), TRLPDFFilterImageFormat::ifJPeg);
         w.SetImageFormat(format);
@@ -834,7 +840,7 @@ TEST(PdfImages, JpegByDefaultBitmapAsHexAndBothRender)
         const int n = w.WriteImage(img);
         EXPECT_EQ(n, 1);
         w.BeginPage(kA4.X, kA4.Y);
-        w.Image(TRect {100, 100, 180, 160}, n); // stretched to twice the size
+        w.Image(TRect{100, 100, 180, 160}, n); // stretched to twice the size
         w.EndPage();
         w.EndDoc();
         const std::string pdf = readFile(path);
@@ -851,10 +857,13 @@ TEST(PdfImages, JpegByDefaultBitmapAsHexAndBothRender)
             EXPECT_NE(pdf.find("/Filter [/ASCIIHexDecode]"), std::string::npos);
             // 14 pixels of 6 digits to a line, the last line short, then ">".
             const size_t data = pdf.find("stream\r\n", pdf.find("/ASCIIHexDecode")) + 8;
-            EXPECT_EQ(pdf.substr(data, 86), std::string("1428DC") + "1428DC1428DC1428DC1428DC1428DC1428DC1428DC1428DC1428DC1428DC1428DC1428DC1428DC\r\n");
+            EXPECT_EQ(pdf.substr(data, 86),
+                      std::string("1428DC") +
+                          "1428DC1428DC1428DC1428DC1428DC1428DC1428DC1428DC1428DC1428DC1428DC1428DC1428DC\r\n");
             const size_t end = pdf.find("endstream", data);
             EXPECT_EQ(pdf.substr(end - 3, 3), ">\r\n");
-            const QStringList hexLines = QString::fromStdString(pdf.substr(data, end - data - 3)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+            const QStringList hexLines = QString::fromStdString(pdf.substr(data, end - data - 3))
+                                             .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
             EXPECT_EQ(hexLines.size(), (40 * 30 + 13) / 14);
         }
         const QImage page = RenderPage(path, 1);
@@ -875,9 +884,9 @@ TEST(PdfImages, GreyPicturesAreGreyJpegsAndTransparencyIsPaper)
     const int g = w.WriteImage(grey);
     const int t = w.WriteImage(solidImage(20, 20, Qt::transparent, QImage::Format_ARGB32));
     w.BeginPage(kA4.X, kA4.Y);
-    w.FillRect(TRect {0, 0, 400, 400}, brush(MetaBrushStyleSolid, {0, 0, 0}));
-    w.Image(TRect {100, 100, 120, 120}, g);
-    w.Image(TRect {200, 200, 220, 220}, t);
+    w.FillRect(TRect{0, 0, 400, 400}, brush(MetaBrushStyleSolid, {0, 0, 0}));
+    w.Image(TRect{100, 100, 120, 120}, g);
+    w.Image(TRect{200, 200, 220, 220}, t);
     w.EndPage();
     w.EndDoc();
     const std::string pdf = readFile(path);
@@ -1024,7 +1033,7 @@ TEST(PdfFiles, FullDiskFailsAndKeepsTheEarlierFile)
         EXPECT_TRUE(e.message().contains(QStringLiteral("space"), Qt::CaseInsensitive)) << e.message().toStdString();
     }
     w.Abandon();
-    EXPECT_EQ(listFolder(small.path()), QStringList {QStringLiteral("report.pdf")});
+    EXPECT_EQ(listFolder(small.path()), QStringList{QStringLiteral("report.pdf")});
     EXPECT_EQ(readFile(path), before);
 }
 
@@ -1034,7 +1043,7 @@ TEST(PdfFiles, WriteFailureFromFileSizeLimitRemovesThePartialFile)
 {
     TempDir dir;
     const QString path = dir.file(QStringLiteral("limited.pdf"));
-    rlimit old {};
+    rlimit old{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
     auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     rlimit limited = old;
@@ -1084,7 +1093,7 @@ TEST(PdfFiles, ReplacesAnEarlierFileOnlyWhenCompleteAndKeepsItsPermissions)
     EXPECT_EQ(readFile(path).substr(0, 8), "%PDF-1.2");
     EXPECT_EQ(QFile::permissions(path) & (QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther),
               QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
-    EXPECT_EQ(listFolder(dir.path()), QStringList {QStringLiteral("r.pdf")});
+    EXPECT_EQ(listFolder(dir.path()), QStringList{QStringLiteral("r.pdf")});
 
     // Abandoned halfway: the complete file from before stays.
     const std::string complete = readFile(path);
@@ -1094,7 +1103,7 @@ TEST(PdfFiles, ReplacesAnEarlierFileOnlyWhenCompleteAndKeepsItsPermissions)
         w.BeginPage(0, 0);
     }
     EXPECT_EQ(readFile(path), complete);
-    EXPECT_EQ(listFolder(dir.path()), QStringList {QStringLiteral("r.pdf")});
+    EXPECT_EQ(listFolder(dir.path()), QStringList{QStringLiteral("r.pdf")});
 }
 
 // Font metrics are read at the end of the document; when that fails the

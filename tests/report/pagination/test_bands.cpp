@@ -5,15 +5,15 @@
 #include "data/dataset.h"
 #include "platform/canvas.h"
 #include "report/controls/RLLabel.h"
-#include "report/storage/RLGraphicStorage.h"
 #include "report/pagination/RLReport.h"
+#include "report/storage/RLGraphicStorage.h"
 #include "support/capture_filter.h"
 
 #include <gtest/gtest.h>
 
 using namespace prenso;
-using prenso::test::capturePage;
 using prenso::test::CapturedPage;
+using prenso::test::capturePage;
 
 namespace {
 
@@ -364,7 +364,8 @@ TEST(Completion, ABandThatRefusesToPrintEndsIt)
     f.report.SetMaxBands(5);
     f.report.SetMinBands(5);
     f.band->BeforePrintEvent = [&](TRLCustomControl *, bool &printIt) { printIt = !f.band->Completing(); };
-    for (TRLCompletionType c : {TRLCompletionType::ctFullPage, TRLCompletionType::ctMaxBands, TRLCompletionType::ctMinBands}) {
+    for (TRLCompletionType c :
+         {TRLCompletionType::ctFullPage, TRLCompletionType::ctMaxBands, TRLCompletionType::ctMinBands}) {
         f.band->SetCompletion(c);
         ASSERT_TRUE(f.report.Prepare());
         EXPECT_EQ(f.texts(), (Texts{{"l1", "l2"}}));

@@ -2,20 +2,20 @@
 // breaks by height, MaxBands, page numbers, splits at a free row,
 // cancelling and failures.
 #include "data/LineTable.h"
-#include "platform/errors.h"
 #include "platform/canvas.h"
+#include "platform/errors.h"
 #include "platform/messagebox.h"
-#include "report/controls/RLLabel.h"
 #include "report/RLConsts.h"
-#include "report/storage/RLGraphicStorage.h"
+#include "report/controls/RLLabel.h"
 #include "report/pagination/RLReport.h"
+#include "report/storage/RLGraphicStorage.h"
 #include "support/capture_filter.h"
 
 #include <gtest/gtest.h>
 
 using namespace prenso;
-using prenso::test::capturePage;
 using prenso::test::CapturedPage;
+using prenso::test::capturePage;
 
 namespace {
 

@@ -1,6 +1,5 @@
-#include "report/printing/RLPaperSizes.h"
-
 #include "report/RLUtils.h"
+#include "report/printing/RLPaperSizes.h"
 
 #include <gtest/gtest.h>
 
@@ -65,10 +64,10 @@ TEST(PaperTable, EmulatedRowsAreExactlyThoseWithoutCode)
 
 TEST(PaperLookup, FindsTheEarliestOfSameSizedPapers)
 {
-    EXPECT_EQ(PaperSizeBySize(210, 297), TRLPaperSize::fpA4); // not A4 Small nor A4 Transverse
+    EXPECT_EQ(PaperSizeBySize(210, 297), TRLPaperSize::fpA4);         // not A4 Small nor A4 Transverse
     EXPECT_EQ(PaperSizeBySize(215.9, 279.4), TRLPaperSize::fpLetter); // not Letter Transverse
     EXPECT_EQ(PaperSizeBySize(297, 420), TRLPaperSize::fpA3);
-    EXPECT_EQ(PaperSizeBySize(110, 220), TRLPaperSize::fpEnv_DL); // DLE has the size too, but is emulated
+    EXPECT_EQ(PaperSizeBySize(110, 220), TRLPaperSize::fpEnv_DL);    // DLE has the size too, but is emulated
     EXPECT_EQ(PaperSizeBySize(304.8, 279.4), TRLPaperSize::fp12x11); // before Note and Letter Small
 }
 
@@ -83,10 +82,10 @@ TEST(PaperLookup, ToleratesLessThanAHundredthInTotal)
 
 TEST(PaperLookup, NeverGivesEmulatedPapersOrTheTurnedSheet)
 {
-    EXPECT_EQ(PaperSizeBySize(841, 1189), TRLPaperSize::fpCustom);      // A0 is emulated
-    EXPECT_EQ(PaperSizeBySize(250, 354), TRLPaperSize::fpCustom);       // B4 JIS is emulated
-    EXPECT_EQ(PaperSizeBySize(297, 210), TRLPaperSize::fpCustom);       // A4 turned is no table size
-    EXPECT_EQ(PaperSizeBySize(0, 0), TRLPaperSize::fpCustom);           // custom's own 0 x 0 is left out
+    EXPECT_EQ(PaperSizeBySize(841, 1189), TRLPaperSize::fpCustom); // A0 is emulated
+    EXPECT_EQ(PaperSizeBySize(250, 354), TRLPaperSize::fpCustom);  // B4 JIS is emulated
+    EXPECT_EQ(PaperSizeBySize(297, 210), TRLPaperSize::fpCustom);  // A4 turned is no table size
+    EXPECT_EQ(PaperSizeBySize(0, 0), TRLPaperSize::fpCustom);      // custom's own 0 x 0 is left out
 }
 
 TEST(PaperLookup, ClosestOfTwoCandidatesWins)

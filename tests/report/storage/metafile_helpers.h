@@ -18,8 +18,16 @@ namespace prenso::test {
 // the code under test.
 class Bytes {
 public:
-    Bytes &raw(std::string_view s) { m_s.append(s); return *this; }
-    Bytes &u8(int v) { m_s.push_back(static_cast<char>(v)); return *this; }
+    Bytes &raw(std::string_view s)
+    {
+        m_s.append(s);
+        return *this;
+    }
+    Bytes &u8(int v)
+    {
+        m_s.push_back(static_cast<char>(v));
+        return *this;
+    }
     Bytes &u16(int v) { return u8(v & 255).u8((v >> 8) & 255); }
     Bytes &i32(std::int32_t v)
     {
@@ -27,7 +35,11 @@ public:
         return u8(u & 255).u8((u >> 8) & 255).u8((u >> 16) & 255).u8(u >> 24);
     }
     Bytes &str(std::string_view s) { return i32(static_cast<std::int32_t>(s.size())).raw(s); }
-    Bytes &zeros(size_t n) { m_s.append(n, '\0'); return *this; }
+    Bytes &zeros(size_t n)
+    {
+        m_s.append(n, '\0');
+        return *this;
+    }
     const std::string &s() const { return m_s; }
     size_t size() const { return m_s.size(); }
 

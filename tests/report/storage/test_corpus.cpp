@@ -2,12 +2,11 @@
 // are committed; this test proves they still read as what they claim to be,
 // and rewrites them when PRENSO_WRITE_CORPUS is set (after a format change).
 
-#include "metafile_helpers.h"
-
 #include "support/test_support.h"
 
-#include <QDir>
+#include "metafile_helpers.h"
 
+#include <QDir>
 #include <gtest/gtest.h>
 
 using namespace prenso;

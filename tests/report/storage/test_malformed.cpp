@@ -3,12 +3,11 @@
 // (or a harmless reading), never a crash, a hang or an allocation the file
 // could not back.
 
-#include "metafile_helpers.h"
-
 #include "platform/canvas.h"
 
-#include <QImage>
+#include "metafile_helpers.h"
 
+#include <QImage>
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -46,7 +45,7 @@ QString loadError(std::string_view bytes, TRLGraphicSurface &s)
 
 QString loadError(std::string_view bytes, TRLGraphicStorage &st)
 {
-    TMemoryStream m {std::string(bytes)};
+    TMemoryStream m{std::string(bytes)};
     try {
         st.LoadFromStream(m);
     } catch (const Exception &e) {
@@ -187,7 +186,7 @@ TEST(MalformedSurface, LongerPayloadIsReadUpToItsSize)
     TRLGraphicSurface s;
     EXPECT_TRUE(loadError(b.s(), s).isEmpty());
     ASSERT_EQ(s.ObjectCount(), 2);
-    EXPECT_EQ(s.Objects(1)->BoundsRect(), (TRect {1, 2, 3, 4}));
+    EXPECT_EQ(s.Objects(1)->BoundsRect(), (TRect{1, 2, 3, 4}));
 }
 
 // The text and point counts inside an object must fit inside that object's
@@ -239,7 +238,7 @@ TEST(MalformedSurface, ExtremeValuesPaint)
     TRLGraphicSurface s;
     s.SetWidth(1);
     s.SetHeight(1);
-    for (TRect r : {TRect {small, small, big, big}, TRect {big, big, small, small}, TRect {0, 0, big, 5}}) {
+    for (TRect r : {TRect{small, small, big, big}, TRect{big, big, small, small}, TRect{0, 0, big, 5}}) {
         auto *px = s.NewObject<TRLPixelObject>();
         px->SetBoundsRect(r);
         auto *rc = s.NewObject<TRLRectangleObject>();
@@ -379,14 +378,14 @@ TEST(MalformedLegacy, StringIndexOutOfRange)
 TEST(MalformedLegacy, ResetClipWithoutSetClip)
 {
     TRLGraphicStorage st;
-    ASSERT_TRUE(loadError(legacyStorage({}, {legacyRecord(12), legacyRecord(5), legacyRecord(11), legacyRecord(12)}),
-                          st)
-                    .isEmpty());
+    ASSERT_TRUE(
+        loadError(legacyStorage({}, {legacyRecord(12), legacyRecord(5), legacyRecord(11), legacyRecord(12)}), st)
+            .isEmpty());
     TRLGraphicSurface *p = st.Pages(0);
     ASSERT_NE(p, nullptr);
     ASSERT_EQ(p->ObjectCount(), 3);
     EXPECT_EQ(p->Objects(0)->Kind(), TRLGraphicKind::FillRect);
-    EXPECT_EQ(p->Objects(2)->BoundsRect(), (TRect {0, 0, 100, 100}));
+    EXPECT_EQ(p->Objects(2)->BoundsRect(), (TRect{0, 0, 100, 100}));
 }
 
 // Many records naming the same long string would blow a small file up into a
@@ -395,7 +394,8 @@ TEST(MalformedLegacy, OneStringUsedOverAndOver)
 {
     std::vector<Bytes> records(1000, legacyRecord(4, 0));
     TRLGraphicStorage st;
-    EXPECT_TRUE(loadError(legacyStorage({std::string(100000, 'x')}, records), st).contains(QStringLiteral("over and over")));
+    EXPECT_TRUE(
+        loadError(legacyStorage({std::string(100000, 'x')}, records), st).contains(QStringLiteral("over and over")));
 }
 
 // A record count larger than the bytes that follow.
@@ -418,7 +418,8 @@ TEST(MalformedLegacy, UnknownKindsCodesAndPictures)
     odd.raw(raw);
     Bytes img = legacyRecord(6, 0);
     TRLGraphicStorage st;
-    ASSERT_TRUE(loadError(legacyStorage({"not a bitmap"}, {legacyRecord(13), legacyRecord(255), odd, img}), st).isEmpty());
+    ASSERT_TRUE(
+        loadError(legacyStorage({"not a bitmap"}, {legacyRecord(13), legacyRecord(255), odd, img}), st).isEmpty());
     TRLGraphicSurface *p = st.Pages(0);
     ASSERT_EQ(p->ObjectCount(), 2);
     auto *r = static_cast<TRLRectangleObject *>(p->Objects(0));
@@ -463,6 +464,6 @@ TEST(FuzzFindings, ClipRectangleWiderThanAnInt)
     c->SetBoundsRect({31068919, 0, std::numeric_limits<int>::min(), 10});
     s.NewObject<TRLResetClipRectObject>();
     paintAll(s);
-    EXPECT_EQ((TRect {std::numeric_limits<int>::min(), 0, std::numeric_limits<int>::max(), 1}).Width(),
+    EXPECT_EQ((TRect{std::numeric_limits<int>::min(), 0, std::numeric_limits<int>::max(), 1}).Width(),
               std::numeric_limits<int>::max());
 }

@@ -2,15 +2,14 @@
 // file version, byte-exact streams checked against the format tables, the
 // page cache, macros and the recording operations.
 
-#include "metafile_helpers.h"
-
 #include "platform/canvas.h"
 #include "platform/files.h"
 #include "support/test_support.h"
 
+#include "metafile_helpers.h"
+
 #include <QDir>
 #include <QFile>
-
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -72,9 +71,9 @@ std::string describe(const TRLGraphicObject *o, bool withGroup = true)
     case TRLGraphicKind::Text: {
         auto *t = static_cast<const TRLTextObject *>(o);
         const TRLMetaFont &f = t->Font();
-        out << " '" << t->Text() << "' o" << t->Origin().X << "," << t->Origin().Y << " a"
-            << int(t->Alignment()) << " l" << int(t->Layout()) << " f" << t->TextFlags() << brush(t->Brush())
-            << " font[" << f.Name().toStdString() << " ppi" << f.PixelsPerInch() << " cs" << int(f.Charset()) << " "
+        out << " '" << t->Text() << "' o" << t->Origin().X << "," << t->Origin().Y << " a" << int(t->Alignment())
+            << " l" << int(t->Layout()) << " f" << t->TextFlags() << brush(t->Brush()) << " font["
+            << f.Name().toStdString() << " ppi" << f.PixelsPerInch() << " cs" << int(f.Charset()) << " "
             << col(f.Color()) << " h" << f.Height() << " p" << int(f.Pitch()) << " sz" << f.Size() << " st"
             << int(f.Style()) << "]";
         break;
@@ -282,9 +281,35 @@ std::string legacyPageBytes()
     fill.i32(1).i32(2).i32(3).i32(4).zeros(12).u8(5).zeros(23).u8(1).zeros(3).i32(255).u8(0).zeros(51).i32(-1).zeros(4);
     EXPECT_EQ(fill.size(), 120u);
     Bytes text;
-    text.i32(5).i32(6).i32(7).i32(8).i32(9).i32(10).zeros(4).u8(3).zeros(23).u8(1).zeros(3).i32(0).u8(1).zeros(3)
-        .u8(1).zeros(7).i32(1 + 2 * 256 + 3 * 65536).i32(-13).u8(0).zeros(11).u8(1).u8(0).zeros(10).i32(1).zeros(4)
-        .i32(0).u8(2).u8(1).zeros(2);
+    text.i32(5)
+        .i32(6)
+        .i32(7)
+        .i32(8)
+        .i32(9)
+        .i32(10)
+        .zeros(4)
+        .u8(3)
+        .zeros(23)
+        .u8(1)
+        .zeros(3)
+        .i32(0)
+        .u8(1)
+        .zeros(3)
+        .u8(1)
+        .zeros(7)
+        .i32(1 + 2 * 256 + 3 * 65536)
+        .i32(-13)
+        .u8(0)
+        .zeros(11)
+        .u8(1)
+        .u8(0)
+        .zeros(10)
+        .i32(1)
+        .zeros(4)
+        .i32(0)
+        .u8(2)
+        .u8(1)
+        .zeros(2);
     EXPECT_EQ(text.size(), 120u);
     return b.s() + fill.s() + text.s();
 }
@@ -390,7 +415,9 @@ TEST(Storage, UnknownHeaderIsReportedWithTheBytesRead)
 {
     TRLGraphicStorage st;
     st.SetTitle(QStringLiteral("kept?"));
-    TMemoryStream m(std::string("NotAReport\x1A" "rest", 15));
+    TMemoryStream m(std::string("NotAReport\x1A"
+                                "rest",
+                                15));
     try {
         st.LoadFromStream(m);
         FAIL() << "no error";
@@ -417,10 +444,10 @@ TEST(Storage, CacheKeepsTheLastFivePagesAndWritesBackModifiedOnes)
         page->TextOut(0, 0, "page " + std::to_string(i));
         st.Add(std::move(page));
     }
-    EXPECT_EQ(st.CachedPageIndexes(), (std::vector<int> {3, 4, 5, 6, 7}));
+    EXPECT_EQ(st.CachedPageIndexes(), (std::vector<int>{3, 4, 5, 6, 7}));
     for (int i = 0; i <= 5; ++i)
         ASSERT_NE(st.Pages(i), nullptr);
-    EXPECT_EQ(st.CachedPageIndexes(), (std::vector<int> {1, 2, 3, 4, 5}));
+    EXPECT_EQ(st.CachedPageIndexes(), (std::vector<int>{1, 2, 3, 4, 5}));
 
     // an unmodified page is dropped without a write
     const std::int64_t before = st.PageFileSize();
@@ -582,19 +609,19 @@ TEST(Recording, LinesPolygonsAndTextsGetTheirBounds)
     s.SetMargins({10, 20, 10, 10});
     s.LineTo(50, 5); // Open moves the pen to the margins first
     auto *line = static_cast<TRLLineObject *>(s.Objects(0));
-    EXPECT_EQ(line->FromPoint(), (TPoint {10, 20}));
-    EXPECT_EQ(line->BoundsRect(), (TRect {9, 4, 51, 21}));
-    EXPECT_EQ(s.PenPos(), (TPoint {50, 5}));
+    EXPECT_EQ(line->FromPoint(), (TPoint{10, 20}));
+    EXPECT_EQ(line->BoundsRect(), (TRect{9, 4, 51, 21}));
+    EXPECT_EQ(s.PenPos(), (TPoint{50, 5}));
 
     const TPoint pts[] = {{5, 7}, {30, 2}, {12, 40}};
     s.Polygon(pts);
-    EXPECT_EQ(s.Objects(1)->BoundsRect(), (TRect {4, 1, 31, 41}));
+    EXPECT_EQ(s.Objects(1)->BoundsRect(), (TRect{4, 1, 31, 41}));
 
     s.Font().SetName(QStringLiteral("Courier New"));
     s.Font().SetSize(10);
     s.TextOut(3, 4, "abcd");
     auto *t = static_cast<TRLTextObject *>(s.Objects(2));
-    EXPECT_EQ(t->BoundsRect(), (TRect {3, 4, 3 + 4 * 8, 4 + s.TextHeight("x")}));
+    EXPECT_EQ(t->BoundsRect(), (TRect{3, 4, 3 + 4 * 8, 4 + s.TextHeight("x")}));
     EXPECT_EQ(t->TextFlags(), MetaTextFlagAutoSize | MetaTextFlagNoSplit);
     EXPECT_EQ(t->Font().Name(), QStringLiteral("Courier New"));
     EXPECT_EQ(t->Font().Size(), 10);
@@ -609,9 +636,9 @@ TEST(Recording, WriteAndWritelnMoveThePen)
     s.Font().SetName(QStringLiteral("Courier New"));
     s.Font().SetSize(10);
     s.Write("ab");
-    EXPECT_EQ(s.PenPos(), (TPoint {7 + 16, 9}));
+    EXPECT_EQ(s.PenPos(), (TPoint{7 + 16, 9}));
     s.Writeln("c");
-    EXPECT_EQ(s.PenPos(), (TPoint {7, 9 + s.TextHeight("c")}));
+    EXPECT_EQ(s.PenPos(), (TPoint{7, 9 + s.TextHeight("c")}));
     EXPECT_EQ(s.ObjectCount(), 2);
     EXPECT_EQ(s.Objects(1)->BoundsRect().Left, 23);
 }
@@ -636,12 +663,12 @@ TEST(Recording, ClipRectanglesNest)
     s.SetHeight(80);
     s.SetClipRect({1, 1, 50, 50});
     s.SetClipRect({2, 2, 20, 20});
-    EXPECT_EQ(s.ClipRect(), (TRect {2, 2, 20, 20}));
+    EXPECT_EQ(s.ClipRect(), (TRect{2, 2, 20, 20}));
     s.ResetClipRect();
-    EXPECT_EQ(s.Objects(2)->BoundsRect(), (TRect {2, 2, 20, 20}));
-    EXPECT_EQ(s.ClipRect(), (TRect {1, 1, 50, 50}));
+    EXPECT_EQ(s.Objects(2)->BoundsRect(), (TRect{2, 2, 20, 20}));
+    EXPECT_EQ(s.ClipRect(), (TRect{1, 1, 50, 50}));
     s.ResetClipRect();
-    EXPECT_EQ(s.ClipRect(), (TRect {0, 0, 100, 80}));
+    EXPECT_EQ(s.ClipRect(), (TRect{0, 0, 100, 80}));
     EXPECT_THROW(s.ResetClipRect(), EListError);
     EXPECT_EQ(s.ObjectCount(), 4) << "a failed reset records nothing";
 }
@@ -658,7 +685,7 @@ TEST(Recording, DrawingAPageOntoAnotherClonesItsObjectsFontsAndMacros)
     page.Draw(10, 20, band);
     ASSERT_EQ(page.ObjectCount(), 2);
     auto *t = static_cast<TRLTextObject *>(page.Objects(1));
-    EXPECT_EQ(t->Origin(), (TPoint {11, 22}));
+    EXPECT_EQ(t->Origin(), (TPoint{11, 22}));
     EXPECT_EQ(t->Font().Name(), QStringLiteral("Courier New"));
     EXPECT_EQ(t->Font().NameId(), 1) << "the name is looked up in the new page's list";
     EXPECT_EQ(page.Macros().Value("PageNo"), "3");
@@ -681,9 +708,9 @@ TEST(Recording, CopyRectScalesAndMovesTheObjectsThatTouchTheSource)
     // set clip, the first rectangle, the line, reset clip
     ASSERT_EQ(dst.ObjectCount(), 4);
     EXPECT_EQ(dst.Objects(0)->Kind(), TRLGraphicKind::SetClipRect);
-    EXPECT_EQ(dst.Objects(1)->BoundsRect(), (TRect {120, 120, 140, 140}));
+    EXPECT_EQ(dst.Objects(1)->BoundsRect(), (TRect{120, 120, 140, 140}));
     auto *l = static_cast<TRLLineObject *>(dst.Objects(2));
-    EXPECT_EQ(l->ToPoint(), (TPoint {114, 118}));
+    EXPECT_EQ(l->ToPoint(), (TPoint{114, 118}));
     EXPECT_EQ(l->Pen().Width(), 6);
     EXPECT_EQ(dst.Objects(3)->Kind(), TRLGraphicKind::ResetClipRect);
     EXPECT_THROW(dst.CopyRect({0, 0, 10, 10}, src, {5, 5, 5, 50}), EZeroDivide);
@@ -726,7 +753,7 @@ TEST(Recording, TakingGivesThePageThatCopyingGives)
         makeBand(band);
         makePage(page);
         makePage(copied);
-        for (const TRect dest : {TRect {100, 100, 894, 1223}, TRect {0, 0, 397, 560}}) { // same size and halved
+        for (const TRect dest : {TRect{100, 100, 894, 1223}, TRect{0, 0, 397, 560}}) { // same size and halved
             TRLGraphicSurface again;
             makeBand(again);
             copied.CopyRect(dest, again, {0, 0, 794, 1123});
@@ -743,11 +770,11 @@ TEST(Recording, ScaleAndClipDrawFitTheSource)
     TBitmap bmp(40, 20);
     TRLGraphicSurface s;
     s.ScaleDraw({0, 0, 100, 100}, &bmp, true);
-    EXPECT_EQ(s.Objects(0)->BoundsRect(), (TRect {0, 25, 100, 75}));
+    EXPECT_EQ(s.Objects(0)->BoundsRect(), (TRect{0, 25, 100, 75}));
     s.ScaleDraw({0, 0, 100, 100}, &bmp, false);
-    EXPECT_EQ(s.Objects(1)->BoundsRect(), (TRect {0, 0, 100, 50}));
+    EXPECT_EQ(s.Objects(1)->BoundsRect(), (TRect{0, 0, 100, 50}));
     s.ClipDraw({10, 10, 30, 50}, &bmp, false);
-    EXPECT_EQ(s.Objects(2)->BoundsRect(), (TRect {10, 10, 30, 30}));
+    EXPECT_EQ(s.Objects(2)->BoundsRect(), (TRect{10, 10, 30, 30}));
     auto g = FromMetaGraphic(static_cast<TRLImageObject *>(s.Objects(2))->Data());
     ASSERT_NE(g, nullptr);
     EXPECT_EQ(g->Width(), 20);
@@ -807,7 +834,7 @@ TEST(Recording, InflateRoundsHalvesToEven)
     s.Rectangle(5, 7, 9, 11);
     TRLGraphicObject *o = s.Objects(0);
     o->Inflate(0.5, 0.5);
-    EXPECT_EQ(o->BoundsRect(), (TRect {2, 4, 4, 6})); // 2.5 -> 2, 3.5 -> 4, 4.5 -> 4, 5.5 -> 6
+    EXPECT_EQ(o->BoundsRect(), (TRect{2, 4, 4, 6})); // 2.5 -> 2, 3.5 -> 4, 4.5 -> 4, 5.5 -> 6
     TRLMetaPen p;
     p.SetWidth(1);
     p.Inflate(0.1);

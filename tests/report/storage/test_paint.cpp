@@ -2,12 +2,11 @@
 // text placement, justification, pictures with parity, wide dashed lines,
 // clipping, and fonts on a 600-dpi device.
 
-#include "metafile_helpers.h"
-
 #include "platform/canvas.h"
 
-#include <QImage>
+#include "metafile_helpers.h"
 
+#include <QImage>
 #include <gtest/gtest.h>
 
 using namespace prenso;
@@ -126,12 +125,9 @@ TEST(Painting, TextStartsHalfASpaceInAndRightAlignedTextEndsBeforeAHalfSpace)
     s.Font().SetName(QStringLiteral("Courier New"));
     s.Font().SetSize(10); // 8-pixel characters, half a space = 4
     s.Brush().Color = clRed;
-    s.TextRectEx({50, 10, 250, 30}, 50, 10, "abc", MetaTextAlignmentLeft, MetaTextLayoutTop,
-                 MetaTextFlagAutoSize);
-    s.TextRectEx({50, 40, 250, 60}, 50, 40, "abc", MetaTextAlignmentRight, MetaTextLayoutTop,
-                 MetaTextFlagAutoSize);
-    s.TextRectEx({50, 70, 250, 90}, 50, 70, "abc", MetaTextAlignmentCenter, MetaTextLayoutTop,
-                 MetaTextFlagAutoSize);
+    s.TextRectEx({50, 10, 250, 30}, 50, 10, "abc", MetaTextAlignmentLeft, MetaTextLayoutTop, MetaTextFlagAutoSize);
+    s.TextRectEx({50, 40, 250, 60}, 50, 40, "abc", MetaTextAlignmentRight, MetaTextLayoutTop, MetaTextFlagAutoSize);
+    s.TextRectEx({50, 70, 250, 90}, 50, 70, "abc", MetaTextAlignmentCenter, MetaTextLayoutTop, MetaTextFlagAutoSize);
     QImage img = page(300, 100);
     {
         TCanvas c(&img);
@@ -384,7 +380,7 @@ TEST(Painting, AFailingObjectLeavesTheCanvasUnclipped)
     TCanvas c(&img);
     EXPECT_THROW(s.PaintTo(c, {0, 0, 10, 10}), Exception);
     EXPECT_FALSE(c.Clipped());
-    EXPECT_EQ(s.ClipRect(), (TRect {0, 0, 10, 10}));
+    EXPECT_EQ(s.ClipRect(), (TRect{0, 0, 10, 10}));
 }
 
 TEST(Painting, FontsKeepTheirPointSizeOnA600DpiDevice)

@@ -8,8 +8,9 @@ namespace prenso {
 namespace {
 
 constexpr std::array<const char *, kDraftCommandCount> kCommandNames = {
-    "CR", "LF", "BS", "FF", "Reset", "MicroOn", "MicroOff", "Space", "CPP10", "CPP12", "CPP17", "CPP20",
-    "ExpandOn", "ExpandOff", "BoldOn", "BoldOff", "ItalicOn", "ItalicOff", "UnderlineOn", "UnderlineOff", "RAW"};
+    "CR",     "LF",      "BS",       "FF",        "Reset",       "MicroOn",      "MicroOff",
+    "Space",  "CPP10",   "CPP12",    "CPP17",     "CPP20",       "ExpandOn",     "ExpandOff",
+    "BoldOn", "BoldOff", "ItalicOn", "ItalicOff", "UnderlineOn", "UnderlineOff", "RAW"};
 
 bool isQuoted(const QString &token)
 {
@@ -48,7 +49,8 @@ QStringList DraftFamilyCommands(TRLPrinterFamily family)
         return {};
     // ESC/P 2 printers count fine feeds in 1/360 inch (ESC +), the older ones
     // in 1/72 inch (ESC A); everything else is shared.
-    const QString microOn = family == TRLPrinterFamily::fmESCP2 ? QStringLiteral("27,'+',#") : QStringLiteral("27,'A',#");
+    const QString microOn =
+        family == TRLPrinterFamily::fmESCP2 ? QStringLiteral("27,'+',#") : QStringLiteral("27,'A',#");
     return {
         QStringLiteral("CR=13"),
         QStringLiteral("LF=10"),
@@ -106,7 +108,8 @@ QString DraftCommandValue(const QStringList &commands, const QString &name)
     return QString();
 }
 
-TRLDraftCommandTable::TRLDraftCommandTable(const QStringList &commands) : FCommands(commands) {}
+TRLDraftCommandTable::TRLDraftCommandTable(const QStringList &commands) : FCommands(commands)
+{}
 
 const TRLDraftCommandTable::Compiled &TRLDraftCommandTable::compiled(TRLDraftCommand command)
 {

@@ -26,8 +26,27 @@ namespace prenso {
 
 // The commands the filter sends, in table order.
 enum class TRLDraftCommand {
-    CR, LF, BS, FF, Reset, MicroOn, MicroOff, Space, CPP10, CPP12, CPP17, CPP20,
-    ExpandOn, ExpandOff, BoldOn, BoldOff, ItalicOn, ItalicOff, UnderlineOn, UnderlineOff, RAW
+    CR,
+    LF,
+    BS,
+    FF,
+    Reset,
+    MicroOn,
+    MicroOff,
+    Space,
+    CPP10,
+    CPP12,
+    CPP17,
+    CPP20,
+    ExpandOn,
+    ExpandOff,
+    BoldOn,
+    BoldOff,
+    ItalicOn,
+    ItalicOff,
+    UnderlineOn,
+    UnderlineOff,
+    RAW
 };
 inline constexpr int kDraftCommandCount = 21;
 
@@ -69,7 +88,7 @@ private:
     };
     struct Compiled {
         std::vector<Piece> pieces;
-        bool constant = true;  // no parameter token: `bytes` of the single piece is all
+        bool constant = true; // no parameter token: `bytes` of the single piece is all
     };
     const Compiled &compiled(TRLDraftCommand command);
 

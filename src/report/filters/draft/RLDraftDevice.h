@@ -25,10 +25,10 @@ namespace prenso {
 
 struct TRLDraftDeviceTarget {
     TRLDeviceKind Kind = TRLDeviceKind::dkPrinterPort;
-    QString PrinterName;  // the selected queue
-    QString PrinterPort;  // its device URI
-    QString DevicePath;   // file name or command line
-    QString Title;        // the raw job's name
+    QString PrinterName; // the selected queue
+    QString PrinterPort; // its device URI
+    QString DevicePath;  // file name or command line
+    QString Title;       // the raw job's name
 };
 
 // A dkProgram command line made into a program and its arguments: split at

@@ -4,8 +4,8 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "report/RLConsts.h"
-#include "report/storage/RLGraphicStorage.h"
 #include "report/printing/RLPrinters.h"
+#include "report/storage/RLGraphicStorage.h"
 
 #include <QFile>
 
@@ -91,8 +91,8 @@ QString TRLDraftFilter::OptionsLabel() const
 QStringList TRLDraftFilter::Options() const
 {
     if (FOptions.isEmpty())
-        FOptions = QStringList {LS().LS_DefaultStr, QStringLiteral("80 ") + LS().LS_ColumnsStr,
-                                QStringLiteral("132 ") + LS().LS_ColumnsStr};
+        FOptions = QStringList{LS().LS_DefaultStr, QStringLiteral("80 ") + LS().LS_ColumnsStr,
+                               QStringLiteral("132 ") + LS().LS_ColumnsStr};
     return FOptions;
 }
 
@@ -104,16 +104,16 @@ void TRLDraftFilter::loadDriverFile()
         throw EFOpenError(QStringLiteral("The printer command file \"%1\" does not exist.").arg(FDriverName));
     QFile file(FDriverName);
     if (!file.open(QIODevice::ReadOnly))
-        throw EFOpenError(QStringLiteral("Cannot open the printer command file \"%1\". %2")
-                              .arg(FDriverName, file.errorString()));
+        throw EFOpenError(
+            QStringLiteral("Cannot open the printer command file \"%1\". %2").arg(FDriverName, file.errorString()));
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        throw EReadError(QStringLiteral("Cannot read the printer command file \"%1\". %2")
-                             .arg(FDriverName, file.errorString()));
+        throw EReadError(
+            QStringLiteral("Cannot read the printer command file \"%1\". %2").arg(FDriverName, file.errorString()));
     // One name=value line per line, in the system code page; CR LF and LF
     // line ends alike, and no empty entry for the end of the last line.
-    QStringList lines = cp1252::decode(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())))
-                            .split(u'\n');
+    QStringList lines =
+        cp1252::decode(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size()))).split(u'\n');
     if (!lines.isEmpty() && lines.back().isEmpty())
         lines.removeLast();
     for (QString &line : lines)
@@ -137,7 +137,7 @@ void TRLDraftFilter::InternalBeginDoc()
 
     // The unprintable margin, in page pixels: the printer's first column and
     // line are that far from the sheet's edge.
-    FPrintSize = TPoint {pages ? pages->OrientedWidth() : 0, pages ? pages->OrientedHeight() : 0};
+    FPrintSize = TPoint{pages ? pages->OrientedWidth() : 0, pages ? pages->OrientedHeight() : 0};
     FPrintCut.X = metrics.PhysicalWidth != 0
                       ? RoundCoord(static_cast<double>(FPrintSize.X) * metrics.MarginLeft / metrics.PhysicalWidth)
                       : 0;

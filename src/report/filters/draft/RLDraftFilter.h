@@ -9,12 +9,12 @@
 // Pages are repeated once per copy by the page loop, since the bytes never
 // pass a driver that could make copies.
 
+#include "report/filters/RLFilters.h"
 #include "report/filters/draft/RLDraftCommands.h"
 #include "report/filters/draft/RLDraftDevice.h"
 #include "report/filters/draft/RLDraftPage.h"
 #include "report/filters/draft/RLDraftStream.h"
 #include "report/filters/draft/RLDraftTypes.h"
-#include "report/filters/RLFilters.h"
 
 #include <QString>
 #include <QStringList>

@@ -62,9 +62,9 @@ bool darkEnough(const TRLMetaColor &c)
 }
 
 struct AccentTables {
-    std::array<char, 256> mark {};
-    std::array<char, 256> base {};
-    std::array<bool, 256> accented {};
+    std::array<char, 256> mark{};
+    std::array<char, 256> base{};
+    std::array<bool, 256> accented{};
 };
 
 const AccentTables &accentTables()
@@ -310,7 +310,8 @@ std::vector<TDraftStrip> DraftDitherImage(const QImage &source, TRLDitheringMeth
                 const int threshold =
                     method == TRLDitheringMethod::dmColorTable ? kDitherTable[y % 4][x % 4] : noise(random);
                 if (v < threshold)
-                    strip.Columns[static_cast<size_t>(x)] = static_cast<char>(strip.Columns[static_cast<size_t>(x)] | bit);
+                    strip.Columns[static_cast<size_t>(x)] =
+                        static_cast<char>(strip.Columns[static_cast<size_t>(x)] | bit);
             }
         }
         strips.push_back(std::move(strip));
@@ -320,7 +321,8 @@ std::vector<TDraftStrip> DraftDitherImage(const QImage &source, TRLDitheringMeth
 
 // ---------------------------------------------------------------------------
 
-TRLDraftPageBuilder::TRLDraftPageBuilder() : FRandom(std::random_device {}()) {}
+TRLDraftPageBuilder::TRLDraftPageBuilder() : FRandom(std::random_device{}())
+{}
 
 void TRLDraftPageBuilder::SetSettings(const TRLDraftPageSettings &settings)
 {
@@ -381,8 +383,8 @@ void TRLDraftPageBuilder::Build(const TRLGraphicSurface &page, TRLDraftPageList 
     // as on every other output; leaving it out also keeps a damaged page
     // from feeding the paper or moving the head without end.
     const TRLDraftUnits &u = FSettings.Units;
-    FLimit = TPoint {page.Width() > 0 ? u.Column(page.Width()) : INT_MAX,
-                      page.Height() > 0 ? u.Row(page.Height()) : INT_MAX};
+    FLimit =
+        TPoint{page.Width() > 0 ? u.Column(page.Width()) : INT_MAX, page.Height() > 0 ? u.Row(page.Height()) : INT_MAX};
     // Lines, ellipses, polygons, pixels and clipping have no draft form.
     struct Collect : TRLGraphicVisitor {
         TRLDraftPageBuilder &builder;
@@ -421,14 +423,16 @@ void TRLDraftPageBuilder::addText(const TRLTextObject &obj, TRLDraftPageList &li
     long long left;
     switch (obj.Alignment()) {
     case MetaTextAlignmentRight: left = u.Column(b.Right) - width; break;
-    case MetaTextAlignmentCenter: left = (static_cast<long long>(u.Column(b.Left)) + u.Column(b.Right) - width) / 2; break;
+    case MetaTextAlignmentCenter:
+        left = (static_cast<long long>(u.Column(b.Left)) + u.Column(b.Right) - width) / 2;
+        break;
     default: left = u.Column(obj.Origin().X); break;
     }
     const int top = u.Row(obj.Origin().Y);
-    item->PinBounds = TRect {static_cast<int>(std::clamp<long long>(left, INT_MIN, INT_MAX)), top,
-                             SatAdd(static_cast<int>(std::clamp<long long>(left, INT_MIN, INT_MAX)),
-                                    static_cast<int>(std::min<long long>(width, INT_MAX))),
-                             SatAdd(top, DraftVerticalUnit())};
+    item->PinBounds = TRect{static_cast<int>(std::clamp<long long>(left, INT_MIN, INT_MAX)), top,
+                            SatAdd(static_cast<int>(std::clamp<long long>(left, INT_MIN, INT_MAX)),
+                                   static_cast<int>(std::min<long long>(width, INT_MAX))),
+                            SatAdd(top, DraftVerticalUnit())};
     add(list, std::move(item));
 }
 
@@ -437,7 +441,7 @@ void TRLDraftPageBuilder::addChars(TRLDraftPageList &list, int cpp, char ch, int
     auto item = std::make_unique<TDraftText>();
     item->CPP = cpp;
     item->Text.assign(static_cast<size_t>(count), ch);
-    item->PinBounds = TRect {left, top, SatAdd(left, count * DraftCharWidth(cpp)), SatAdd(top, DraftVerticalUnit())};
+    item->PinBounds = TRect{left, top, SatAdd(left, count * DraftCharWidth(cpp)), SatAdd(top, DraftVerticalUnit())};
     add(list, std::move(item));
 }
 
@@ -509,7 +513,7 @@ void TRLDraftPageBuilder::addImage(const TRLImageObject &obj, TRLDraftPageList &
     if (w <= 0 || h <= 0 || w > 65535 || static_cast<long long>(w) * h > kMaxImageDots)
         return;
     TBitmap bitmap(w, h);
-    bitmap.Canvas().StretchDraw(TRect {0, 0, w, h}, *graphic);
+    bitmap.Canvas().StretchDraw(TRect{0, 0, w, h}, *graphic);
     const std::vector<TDraftStrip> strips = DraftDitherImage(bitmap.Image(), s.DitheringMethod, FRandom);
     const TRLDraftUnits &u = s.Units;
     const int left = u.Column(b.Left), right = u.Column(b.Right), top = u.Row(b.Top);
@@ -519,7 +523,7 @@ void TRLDraftPageBuilder::addImage(const TRLImageObject &obj, TRLDraftPageList &
         item->Columns = strip.Columns;
         item->Rows = strip.Rows;
         const int stripTop = SatAdd(top, rowsAbove);
-        item->PinBounds = TRect {left, stripTop, right, SatAdd(stripTop, strip.Rows)};
+        item->PinBounds = TRect{left, stripTop, right, SatAdd(stripTop, strip.Rows)};
         rowsAbove += strip.Rows;
         add(list, std::move(item));
     }

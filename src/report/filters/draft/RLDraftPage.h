@@ -98,7 +98,7 @@ class TDraftText : public TDraftObj {
 public:
     TDraftText() : TDraftObj(Kind::Text) {}
     int CPP = 10;
-    TRLMetaFontStyles Style = 0;  // bold, italic, underline bits of the page font
+    TRLMetaFontStyles Style = 0; // bold, italic, underline bits of the page font
     std::string Text;
 };
 
@@ -175,7 +175,7 @@ private:
     TRLDraftPageSettings FSettings;
     std::map<std::pair<QString, int>, int> FPitchCache;
     std::mt19937 FRandom;
-    TPoint FLimit;  // the sheet's right and bottom edges, in print units
+    TPoint FLimit; // the sheet's right and bottom edges, in print units
 };
 
 } // namespace prenso

@@ -7,7 +7,8 @@
 
 namespace prenso {
 
-TRLDraftStream::TRLDraftStream(TRLDraftCommandTable &commands, std::string &out) : FCommands(commands), FOut(out) {}
+TRLDraftStream::TRLDraftStream(TRLDraftCommandTable &commands, std::string &out) : FCommands(commands), FOut(out)
+{}
 
 void TRLDraftStream::BeginDocument()
 {

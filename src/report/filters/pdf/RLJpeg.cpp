@@ -34,7 +34,8 @@ extern "C" void jpegErrorExit(j_common_ptr cinfo)
 
 // Warnings (a truncated file, extraneous bytes) would go to stderr; a saved
 // PDF has nowhere to show them, and the picture is still used.
-extern "C" void jpegOutputMessage(j_common_ptr) {}
+extern "C" void jpegOutputMessage(j_common_ptr)
+{}
 
 void installErrorManager(j_common_ptr cinfo, JpegErrorManager &err)
 {
@@ -71,8 +72,7 @@ bool compressImage(jpeg_compress_struct *cinfo, JpegErrorManager *err, const QIm
     return true;
 }
 
-bool readHeader(jpeg_decompress_struct *cinfo, JpegErrorManager *err, const unsigned char *data,
-                unsigned long size)
+bool readHeader(jpeg_decompress_struct *cinfo, JpegErrorManager *err, const unsigned char *data, unsigned long size)
 {
     if (setjmp(err->jump))
         return false;
@@ -96,8 +96,8 @@ std::string JpegEncode(const QImage &image, int quality, bool greyscale)
     }
     source = source.convertToFormat(greyscale ? QImage::Format_Grayscale8 : QImage::Format_RGB888);
 
-    jpeg_compress_struct cinfo {};
-    JpegErrorManager err {};
+    jpeg_compress_struct cinfo{};
+    JpegErrorManager err{};
     installErrorManager(reinterpret_cast<j_common_ptr>(&cinfo), err);
     unsigned char *buffer = nullptr;
     unsigned long size = 0;
@@ -116,8 +116,8 @@ bool JpegReadInfo(std::string_view bytes, TRLJpegInfo &info)
 {
     if (!JpegLooksLikeJpeg(bytes))
         return false;
-    jpeg_decompress_struct cinfo {};
-    JpegErrorManager err {};
+    jpeg_decompress_struct cinfo{};
+    JpegErrorManager err{};
     installErrorManager(reinterpret_cast<j_common_ptr>(&cinfo), err);
     const bool ok = readHeader(&cinfo, &err, reinterpret_cast<const unsigned char *>(bytes.data()),
                                static_cast<unsigned long>(bytes.size()));

@@ -30,7 +30,7 @@ TRLPDFFilterPageSetup::TRLPDFFilterPageSetup()
 
 void TRLPDFFilterPageSetup::Assign(const TRLPDFFilterPageSetup *source)
 {
-    *this = source ? *source : TRLPDFFilterPageSetup(Cleared {});
+    *this = source ? *source : TRLPDFFilterPageSetup(Cleared{});
 }
 
 void TRLPDFFilterTextControl::Assign(const TRLPDFFilterTextControl *source)
@@ -81,11 +81,11 @@ void TRLPDFFilter::InternalBeginDoc()
     TRLGraphicStorage *storage = Pages();
     TPoint printSize;
     if (storage) {
-        printSize = TPoint {storage->OrientedWidth(), storage->OrientedHeight()};
+        printSize = TPoint{storage->OrientedWidth(), storage->OrientedHeight()};
         // A storage without paper sizes still has pages of a size.
         if ((printSize.X <= 0 || printSize.Y <= 0) && storage->PageCount() > 0)
             if (TRLGraphicSurface *first = storage->Pages(0))
-                printSize = TPoint {first->Width(), first->Height()};
+                printSize = TPoint{first->Width(), first->Height()};
     }
     FImageNumbers.clear();
     FWriter = std::make_unique<TRLPDFWriter>();
@@ -124,10 +124,7 @@ public:
 
     void VisitPixel(const TRLPixelObject &o) override { FWriter.Pixel(o.BoundsRect(), o.Color()); }
     void VisitLine(const TRLLineObject &o) override { FWriter.Line(o.FromPoint(), o.ToPoint(), o.Pen()); }
-    void VisitRectangle(const TRLRectangleObject &o) override
-    {
-        FWriter.Rectangle(o.BoundsRect(), o.Pen(), o.Brush());
-    }
+    void VisitRectangle(const TRLRectangleObject &o) override { FWriter.Rectangle(o.BoundsRect(), o.Pen(), o.Brush()); }
     void VisitText(const TRLTextObject &o) override
     {
         // Measured as on the screen: a 96-pixels-per-inch font. The last
@@ -171,9 +168,8 @@ void TRLPDFFilter::InternalDrawPage(TRLGraphicSurface *page)
         if (obj->Kind() != TRLGraphicKind::Image)
             continue;
         const std::string &data = static_cast<TRLImageObject *>(obj)->Data();
-        const QByteArray key =
-            QCryptographicHash::hash(QByteArrayView(data.data(), static_cast<qsizetype>(data.size())),
-                                     QCryptographicHash::Sha256);
+        const QByteArray key = QCryptographicHash::hash(
+            QByteArrayView(data.data(), static_cast<qsizetype>(data.size())), QCryptographicHash::Sha256);
         const auto known = FImageNumbers.find(key);
         if (known != FImageNumbers.end()) {
             obj->SetTag(known->second);

@@ -10,9 +10,8 @@
 #include "report/filters/RLFilters.h"
 #include "report/filters/pdf/RLPDFWriter.h"
 
-#include <QString>
-
 #include <QByteArray>
+#include <QString>
 
 #include <map>
 #include <memory>

@@ -49,8 +49,9 @@ public:
         if (info.exists() && !info.isWritable())
             fail(SystemErrorMessage(EACCES));
         for (int attempt = 0; attempt < 100; ++attempt) {
-            const QString candidate =
-                QStringLiteral("%1.%2.tmp").arg(info.absoluteFilePath()).arg(QRandomGenerator::global()->bounded(1000000000));
+            const QString candidate = QStringLiteral("%1.%2.tmp")
+                                          .arg(info.absoluteFilePath())
+                                          .arg(QRandomGenerator::global()->bounded(1000000000));
             if (QFileInfo::exists(candidate))
                 continue;
             FFile.setFileName(candidate);
@@ -255,7 +256,7 @@ namespace {
 // How each byte is written: 0 as it is, 1 after a backslash, 2 as an octal
 // escape.
 constexpr std::array<std::uint8_t, 256> kEscapes = [] {
-    std::array<std::uint8_t, 256> t {};
+    std::array<std::uint8_t, 256> t{};
     for (int c = 0; c < 256; ++c)
         t[static_cast<size_t>(c)] = c < 32 || (c >= 127 && c <= 159) ? 2 : (c == '(' || c == ')' || c == '\\') ? 1 : 0;
     return t;
@@ -298,20 +299,13 @@ std::string PDF_EncodeText(std::string_view text)
 std::string PDF_GetDashPattern(TRLPDFFilterDashPatternType pattern)
 {
     switch (pattern) {
-    case TRLPDFFilterDashPatternType::dpSolid:
-        return "[] 0 d";
-    case TRLPDFFilterDashPatternType::dp33:
-        return "[3] 0 d";
-    case TRLPDFFilterDashPatternType::dp1222:
-        return "[2] 0 d";
-    case TRLPDFFilterDashPatternType::dp2121:
-        return "[2 1] 0 d";
-    case TRLPDFFilterDashPatternType::dp23535:
-        return "[3 5] 6 d";
-    case TRLPDFFilterDashPatternType::dp13232:
-        return "[2 3] 11 d";
-    case TRLPDFFilterDashPatternType::dpRegular:
-        break;
+    case TRLPDFFilterDashPatternType::dpSolid: return "[] 0 d";
+    case TRLPDFFilterDashPatternType::dp33: return "[3] 0 d";
+    case TRLPDFFilterDashPatternType::dp1222: return "[2] 0 d";
+    case TRLPDFFilterDashPatternType::dp2121: return "[2 1] 0 d";
+    case TRLPDFFilterDashPatternType::dp23535: return "[3 5] 6 d";
+    case TRLPDFFilterDashPatternType::dp13232: return "[2 3] 11 d";
+    case TRLPDFFilterDashPatternType::dpRegular: break;
     }
     return std::string();
 }
@@ -327,9 +321,10 @@ namespace {
 
 // The 14 fonts every PDF reader has, in their own spelling.
 constexpr std::array<const char *, 14> kStandardFonts = {
-    "Courier", "Courier-Bold", "Courier-Oblique", "Courier-BoldOblique",
-    "Helvetica", "Helvetica-Bold", "Helvetica-Oblique", "Helvetica-BoldOblique",
-    "Symbol", "Times-Roman", "Times-Bold", "Times-Italic", "Times-BoldItalic", "ZapfDingbats"};
+    "Courier",          "Courier-Bold",   "Courier-Oblique",   "Courier-BoldOblique",
+    "Helvetica",        "Helvetica-Bold", "Helvetica-Oblique", "Helvetica-BoldOblique",
+    "Symbol",           "Times-Roman",    "Times-Bold",        "Times-Italic",
+    "Times-BoldItalic", "ZapfDingbats"};
 
 QString withoutSpaces(const QString &name)
 {
@@ -401,8 +396,8 @@ std::string infoString(const QString &value)
 TRLMetaColor metaColor(TColor color)
 {
     const TColor rgb = ColorToRGB(color);
-    return TRLMetaColor {static_cast<std::uint8_t>(GetRValue(rgb)), static_cast<std::uint8_t>(GetGValue(rgb)),
-                         static_cast<std::uint8_t>(GetBValue(rgb))};
+    return TRLMetaColor{static_cast<std::uint8_t>(GetRValue(rgb)), static_cast<std::uint8_t>(GetGValue(rgb)),
+                        static_cast<std::uint8_t>(GetBValue(rgb))};
 }
 
 // A picture on white paper, 8 bits per channel.
@@ -423,7 +418,8 @@ QImage onWhite(const QImage &image, QImage::Format format)
 // ---------------------------------------------------------------------------
 // Writer
 
-TRLPDFWriter::TRLPDFWriter() : FFontMetrics(GetMetaFontMetrics) {}
+TRLPDFWriter::TRLPDFWriter() : FFontMetrics(GetMetaFontMetrics)
+{}
 
 TRLPDFWriter::~TRLPDFWriter()
 {
@@ -573,17 +569,10 @@ char *formatPixels(char *p, long long pixels)
     }
     p = std::to_chars(p, p + 24, q / 4).ptr;
     switch (q % 4) {
-    case 1:
-        std::memcpy(p, ".25", 3);
-        return p + 3;
-    case 2:
-        std::memcpy(p, ".5", 2);
-        return p + 2;
-    case 3:
-        std::memcpy(p, ".75", 3);
-        return p + 3;
-    default:
-        return p;
+    case 1: std::memcpy(p, ".25", 3); return p + 3;
+    case 2: std::memcpy(p, ".5", 2); return p + 2;
+    case 3: std::memcpy(p, ".75", 3); return p + 3;
+    default: return p;
     }
 }
 
@@ -690,7 +679,7 @@ void TRLPDFWriter::BeginDoc(const QString &fileName, TPoint printSize, const TRL
         WriteLn("/CreationDate(" + (FDeterministic ? std::string(PDF_FixedDateTimeStr) : PDF_CurrentDateTimeStr()) +
                 ")");
         const std::pair<const char *, const QString *> fields[] = {
-            {"/Title", &info.Title()},     {"/Subject", &info.Subject()}, {"/Author", &info.Author()},
+            {"/Title", &info.Title()},       {"/Subject", &info.Subject()}, {"/Author", &info.Author()},
             {"/Keywords", &info.KeyWords()}, {"/Creator", &info.Creator()}, {"/Producer", &info.Producer()}};
         for (const auto &[key, value] : fields)
             if (!value->isEmpty())
@@ -717,17 +706,10 @@ int TRLPDFWriter::WriteImage(const QImage &image, std::string_view original)
         throw std::logic_error("TRLPDFWriter::WriteImage outside a document or inside a page");
     bool jpeg = false;
     switch (FImageFormat) {
-    case TRLPDFFilterImageFormat::ifJPeg:
-        jpeg = true;
-        break;
-    case TRLPDFFilterImageFormat::ifBitmap:
-        jpeg = false;
-        break;
-    case TRLPDFFilterImageFormat::ifOriginal:
-        jpeg = JpegLooksLikeJpeg(original);
-        break;
-    default:
-        throw Exception(QStringLiteral("Unknown imageformat"));
+    case TRLPDFFilterImageFormat::ifJPeg: jpeg = true; break;
+    case TRLPDFFilterImageFormat::ifBitmap: jpeg = false; break;
+    case TRLPDFFilterImageFormat::ifOriginal: jpeg = JpegLooksLikeJpeg(original); break;
+    default: throw Exception(QStringLiteral("Unknown imageformat"));
     }
     if (image.isNull() && !jpeg)
         throw Exception(QStringLiteral("Empty picture"));
@@ -812,7 +794,7 @@ void TRLPDFWriter::BeginPage(int width, int height)
 {
     if (!Active() || FInPage)
         throw std::logic_error("TRLPDFWriter::BeginPage outside a document or inside a page");
-    FPageSize = TPoint {width > 0 ? width : FPrintSize.X, height > 0 ? height : FPrintSize.Y};
+    FPageSize = TPoint{width > 0 ? width : FPrintSize.X, height > 0 ? height : FPrintSize.Y};
     const int page = AllocObjNumber();
     FPages.push_back(page);
     BeginDictionaryObj(page);
@@ -854,20 +836,11 @@ void TRLPDFWriter::WritePen(const TRLMetaPen &pen)
         WriteNumbers({PDF_PixelsToPoints(pen.Width())}, " w");
     WriteLn("0 J");
     switch (pen.Style()) {
-    case MetaPenStyleClear:
-        break;
-    case MetaPenStyleDash:
-        WriteLn("[3] 0 d");
-        break;
-    case MetaPenStyleDot:
-        WriteLn("[1] 0 d");
-        break;
-    case MetaPenStyleDashDot:
-        WriteLn("[2 1] 0 d");
-        break;
-    case MetaPenStyleDashDotDot:
-        WriteLn("[3 5] 6 d");
-        break;
+    case MetaPenStyleClear: break;
+    case MetaPenStyleDash: WriteLn("[3] 0 d"); break;
+    case MetaPenStyleDot: WriteLn("[1] 0 d"); break;
+    case MetaPenStyleDashDot: WriteLn("[2 1] 0 d"); break;
+    case MetaPenStyleDashDotDot: WriteLn("[3 5] 6 d"); break;
     default: // solid, inside frame, and codes this program does not know
         WriteLn("[] 0 d");
         break;
@@ -983,12 +956,12 @@ int TRLPDFWriter::RegisterFont(const QString &name, TFontStyles style)
     for (size_t i = 0; i < FFonts.size(); ++i)
         if (FFonts[i].Style == style && FFonts[i].Name.compare(key, Qt::CaseInsensitive) == 0)
             return static_cast<int>(i) + 1;
-    FFonts.push_back(FontEntry {key, style, ReserveObjNumber()});
+    FFonts.push_back(FontEntry{key, style, ReserveObjNumber()});
     return static_cast<int>(FFonts.size());
 }
 
-void TRLPDFWriter::Text(const TRect &bounds, TPoint origin, TRLMetaTextAlignment alignment,
-                        TRLMetaTextLayout layout, TRLMetaTextFlags flags, std::string_view text, const TFont &font)
+void TRLPDFWriter::Text(const TRect &bounds, TPoint origin, TRLMetaTextAlignment alignment, TRLMetaTextLayout layout,
+                        TRLMetaTextFlags flags, std::string_view text, const TFont &font)
 {
     RequirePage("Text");
     const FontResource &metrics = font.Resource();
@@ -1000,17 +973,13 @@ void TRLPDFWriter::Text(const TRect &bounds, TPoint origin, TRLMetaTextAlignment
         // a text measured a little narrower than a reader's font still shows.
         TRect clip = bounds;
         switch (alignment) {
-        case MetaTextAlignmentRight:
-            clip.Left -= a;
-            break;
+        case MetaTextAlignmentRight: clip.Left -= a; break;
         case MetaTextAlignmentCenter:
         case MetaTextAlignmentJustify:
             clip.Left -= a / 2;
             clip.Right += a / 2;
             break;
-        default:
-            clip.Right += a;
-            break;
+        default: clip.Right += a; break;
         }
         WriteRect(clip, " re");
         WriteLn("W n");
@@ -1019,27 +988,15 @@ void TRLPDFWriter::Text(const TRect &bounds, TPoint origin, TRLMetaTextAlignment
     const int th = metrics.height();
     int x;
     switch (alignment) {
-    case MetaTextAlignmentRight:
-        x = bounds.Right - tw - a;
-        break;
-    case MetaTextAlignmentCenter:
-        x = (bounds.Left + bounds.Right - tw) / 2;
-        break;
-    default:
-        x = origin.X;
-        break;
+    case MetaTextAlignmentRight: x = bounds.Right - tw - a; break;
+    case MetaTextAlignmentCenter: x = (bounds.Left + bounds.Right - tw) / 2; break;
+    default: x = origin.X; break;
     }
     int base;
     switch (layout) {
-    case MetaTextLayoutCenter:
-        base = FPageSize.Y - (th + (bounds.Top + bounds.Bottom - th) / 2);
-        break;
-    case MetaTextLayoutBottom:
-        base = FPageSize.Y - bounds.Bottom;
-        break;
-    default:
-        base = FPageSize.Y - bounds.Top - th;
-        break;
+    case MetaTextLayoutCenter: base = FPageSize.Y - (th + (bounds.Top + bounds.Bottom - th) / 2); break;
+    case MetaTextLayoutBottom: base = FPageSize.Y - bounds.Bottom; break;
+    default: base = FPageSize.Y - bounds.Top - th; break;
     }
     const int y = base + th / 4;
     const int fontNumber = RegisterFont(font.Name(), font.Style());

@@ -26,8 +26,8 @@
 #include <QString>
 
 #include <functional>
-#include <memory>
 #include <initializer_list>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
