@@ -1,0 +1,376 @@
+#include "report/windows/RLPrintDialog.h"
+
+#include "platform/errors.h"
+#include "platform/messagebox.h"
+#include "report/RLConsts.h"
+#include "report/filters/RLFilters.h"
+#include "report/printing/RLPrinters.h"
+#include "report/windows/RLDialogUtils.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScopeGuard>
+
+namespace prenso {
+
+using dialogs::named;
+using dialogs::numberOf;
+using dialogs::numberText;
+using dialogs::placeText;
+
+namespace {
+
+// The window's controls sit inside a border of this width.
+constexpr int kBorderWidth = 8;
+constexpr int kClientWidth = 561;
+constexpr int kClientHeight = 291;
+
+QComboBox *dropDownList(QWidget *parent, const char *name, int left, int top, int width)
+{
+    auto *list = named(new QComboBox(parent), name);
+    list->setEditable(false);
+    list->setGeometry(left, top, width, 21);
+    return list;
+}
+
+QLineEdit *edit(QWidget *parent, const char *name, int left, int top, int width)
+{
+    auto *field = named(new QLineEdit(parent), name);
+    field->setGeometry(left, top, width, 21);
+    return field;
+}
+
+QLabel *label(QWidget *parent, const char *name, const QString &text, QWidget *buddy)
+{
+    auto *l = named(new QLabel(text, parent), name);
+    l->setBuddy(buddy);
+    return l;
+}
+
+int oddPagesItem(TRLPrintOddEvenPages oddEven)
+{
+    return oddEven == TRLPrintOddEvenPages::odOddPagesOnly    ? 0
+           : oddEven == TRLPrintOddEvenPages::odEvenPagesOnly ? 1
+                                                              : 2;
+}
+
+TRLPrintOddEvenPages oddEvenOfItem(int item)
+{
+    return item == 0   ? TRLPrintOddEvenPages::odOddPagesOnly
+           : item == 1 ? TRLPrintOddEvenPages::odEvenPagesOnly
+                       : TRLPrintOddEvenPages::odAllPages;
+}
+
+} // namespace
+
+TRLPrintDialog::TRLPrintDialog(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint),
+      FCopies(RLPrinter().Copies())
+{
+    setObjectName(QStringLiteral("RLPrintDialog"));
+    setWindowTitle(LS().LS_PrintStr);
+    setFixedSize(kClientWidth + 2 * kBorderWidth, kClientHeight + 2 * kBorderWidth);
+    dialogs::useDesignedFont(this);
+    BuildControls();
+    EditCopies->setText(numberText(RLPrinter().Copies()));
+    ComboBoxOddPages->setCurrentIndex(oddPagesItem(RLPrinter().OddEven()));
+    LabelOptions->hide();
+    ComboBoxOptions->hide();
+}
+
+TRLPrintDialog::~TRLPrintDialog() = default;
+
+void TRLPrintDialog::BuildControls()
+{
+    const TRLLocaleStrings &ls = LS();
+    const auto framed = [](const QString &text) { return u' ' + text + u' '; };
+
+    // Creation order is the tab order: the printer box, the pages box, the
+    // copies box, then OK and Cancel.
+    GroupBoxPrinter = named(new QGroupBox(framed(ls.LS_PrinterStr), this), "GroupBoxPrinter");
+    GroupBoxPrinter->setGeometry(kBorderWidth, kBorderWidth, 561, 105);
+    ComboBoxPrinterNames = dropDownList(GroupBoxPrinter, "ComboBoxPrinterNames", 68, 20, 365);
+    LabelPrinterName = label(GroupBoxPrinter, "LabelPrinterName", ls.LS_NameStr + u':', ComboBoxPrinterNames);
+    placeText(LabelPrinterName, 12, 24, 31, 13, ComboBoxPrinterNames);
+    ButtonPrinterSetup = named(new QPushButton(QStringLiteral("Propriedades"), GroupBoxPrinter), "ButtonPrinterSetup");
+    ButtonPrinterSetup->setGeometry(440, 20, 109, 21);
+    ButtonPrinterSetup->setFocusPolicy(Qt::ClickFocus);
+    ButtonPrinterSetup->setAutoDefault(false);
+    ComboBoxFilters = dropDownList(GroupBoxPrinter, "ComboBoxFilters", 68, 44, 365);
+    LabelFilterName = label(GroupBoxPrinter, "LabelFilterName", ls.LS_UseFilterStr + u':', ComboBoxFilters);
+    placeText(LabelFilterName, 12, 48, 47, 13, ComboBoxFilters);
+    CheckBoxPrintToFile = named(new QCheckBox(ls.LS_PrintToFileStr, GroupBoxPrinter), "CheckBoxPrintToFile");
+    placeText(CheckBoxPrintToFile, 440, 48, 113, 17);
+    CheckBoxPrintToFile->setFocusPolicy(Qt::ClickFocus);
+    ComboBoxOptions = dropDownList(GroupBoxPrinter, "ComboBoxOptions", 96, 68, 161);
+    LabelOptions = label(GroupBoxPrinter, "LabelOptions", QString(), ComboBoxOptions);
+    LabelOptions->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    GroupBoxPages = named(new QGroupBox(framed(ls.LS_PageRangeStr), this), "GroupBoxPages");
+    GroupBoxPages->setGeometry(kBorderWidth, kBorderWidth + 108, 261, 145);
+    RadioButtonPagesAll = named(new QRadioButton(ls.LS_AllStr, GroupBoxPages), "RadioButtonPagesAll");
+    placeText(RadioButtonPagesAll, 12, 24, 113, 17);
+    RadioButtonPagesAll->setChecked(true);
+    RadioButtonPagesInterval = named(new QRadioButton(ls.LS_PagesStr, GroupBoxPages), "RadioButtonPagesInterval");
+    placeText(RadioButtonPagesInterval, 12, 48, 81, 17);
+    EditFromPage = edit(GroupBoxPages, "EditFromPage", 116, 44, 49);
+    EditFromPage->setFocusPolicy(Qt::ClickFocus);
+    LabelFromPage = label(GroupBoxPages, "LabelFromPage", ls.LS_RangeFromStr + u':', EditFromPage);
+    placeText(LabelFromPage, 96, 48, 15, 13, EditFromPage);
+    EditToPage = edit(GroupBoxPages, "EditToPage", 196, 44, 49);
+    EditToPage->setFocusPolicy(Qt::ClickFocus);
+    LabelToPage = label(GroupBoxPages, "LabelToPage", ls.LS_RangeToStr + u':', EditToPage);
+    placeText(LabelToPage, 172, 48, 18, 13, EditToPage);
+    dialogs::makeRoom(RadioButtonPagesInterval, {LabelFromPage, EditFromPage, LabelToPage, EditToPage});
+    RadioButtonPagesSelect = named(new QRadioButton(ls.LS_SelectionStr, GroupBoxPages), "RadioButtonPagesSelect");
+    placeText(RadioButtonPagesSelect, 12, 72, 65, 17);
+    EditPageSelection = edit(GroupBoxPages, "EditPageSelection", 96, 68, 149);
+    LabelPageSelectionHint = named(new QLabel(ls.LS_PageSelectionHint, GroupBoxPages), "LabelPageSelectionHint");
+    dialogs::placeWrapped(LabelPageSelectionHint, 12, 96, 237, 41);
+
+    GroupBoxCopies = named(new QGroupBox(framed(ls.LS_CopiesStr), this), "GroupBoxCopies");
+    GroupBoxCopies->setGeometry(kBorderWidth + 268, kBorderWidth + 108, 293, 145);
+    EditCopies = edit(GroupBoxCopies, "EditCopies", 108, 20, 49);
+    LabelCopies = label(GroupBoxCopies, "LabelCopies", ls.LS_NumberOfCopiesStr + u':', EditCopies);
+    placeText(LabelCopies, 12, 24, 89, 13, EditCopies);
+    ComboBoxOddPages = dropDownList(GroupBoxCopies, "ComboBoxOddPages", 108, 44, 161);
+    ComboBoxOddPages->addItems({ls.LS_OddPagesOnly, ls.LS_EvenPagesOnly, ls.LS_AllOddAndEven});
+    LabelOddPages =
+        label(GroupBoxCopies, "LabelOddPages", ls.LS_OddPages + u'/' + ls.LS_EvenPages + u':', ComboBoxOddPages);
+    LabelOddPages->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    placeText(LabelOddPages, 28, 48, 73, 13, ComboBoxOddPages);
+
+    ButtonOk = named(new QPushButton(ls.LS_OkStr, this), "ButtonOk");
+    ButtonOk->setGeometry(kBorderWidth + 402, kBorderWidth + 266, 75, 25);
+    ButtonOk->setDefault(true);
+    ButtonCancel = named(new QPushButton(ls.LS_CancelStr, this), "ButtonCancel");
+    ButtonCancel->setGeometry(kBorderWidth + 486, kBorderWidth + 266, 75, 25);
+    ButtonCancel->setAutoDefault(false);
+
+    // Typing a page number or a page list chooses the range it belongs to.
+    for (QLineEdit *field : {EditFromPage, EditToPage})
+        connect(field, &QLineEdit::textEdited, RadioButtonPagesInterval,
+                [this] { RadioButtonPagesInterval->setChecked(true); });
+    connect(EditPageSelection, &QLineEdit::textEdited, RadioButtonPagesSelect,
+            [this] { RadioButtonPagesSelect->setChecked(true); });
+    connect(ComboBoxPrinterNames, &QComboBox::activated, this, [this] { PrinterChosen(); });
+    connect(ComboBoxFilters, &QComboBox::activated, this, [this] { ShowFilterOptions(); });
+    connect(ButtonPrinterSetup, &QPushButton::clicked, this, [this] { ButtonPrinterSetupClick(); });
+    connect(ButtonOk, &QPushButton::clicked, this, &QDialog::accept);
+    connect(ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TRLPrintDialog::SetMaxPage(int value)
+{
+    if (FToPage == FMaxPage)
+        FToPage = value;
+    FMaxPage = value;
+}
+
+void TRLPrintDialog::SetHelpContext(int value)
+{
+    FHelpContext = value;
+    if (value != 0)
+        FOptions.include(TRLPrintDialogOption::rpoHelp);
+}
+
+bool TRLPrintDialog::Execute()
+{
+    FillPrinterList();
+    FillFilterList();
+    FieldsToControls();
+    dialogs::centerOnScreen(this);
+    ComboBoxPrinterNames->setFocus();
+    if (dialogsAutomatic()) {
+        // Nobody is there to answer: the window's default button answers.
+        ControlsToFields();
+        return true;
+    }
+    if (exec() != QDialog::Accepted)
+        return false;
+    ControlsToFields();
+    return true;
+}
+
+void TRLPrintDialog::FillPrinterList()
+{
+    TRLPrinterWrapper &printer = RLPrinter();
+    printer.Refresh();
+    const QString current = printer.PrinterName();
+    const int count = static_cast<int>(printer.Printers().size());
+    ComboBoxPrinterNames->clear();
+    int selected = -1;
+    for (int i = 0; i < count; ++i) {
+        ComboBoxPrinterNames->addItem(printer.PrinterDisplayName(i));
+        // With two printers of one name the later one wins.
+        if (PrinterEntryName(printer.Printers()[i]) == current)
+            selected = i;
+    }
+    if (selected < 0 && count > 0)
+        selected = 0;
+    ComboBoxPrinterNames->setCurrentIndex(selected);
+    ButtonPrinterSetup->setEnabled(selected >= 0);
+}
+
+// The first entry stands for no filter (the printer driver prints); then the
+// print filters that have a label to show, the spool filter not among them.
+void TRLPrintDialog::FillFilterList()
+{
+    FFilterEntries.clear();
+    ComboBoxFilters->clear();
+    ComboBoxFilters->addItem(LS().LS_DefaultStr);
+    int selected = 0;
+    for (TRLCustomFilter *filter : ActiveFilters()) {
+        auto *printFilter = dynamic_cast<TRLCustomPrintFilter *>(filter);
+        if (!printFilter || printFilter->GetDisplayLabel().isEmpty())
+            continue;
+        FFilterEntries.push_back(printFilter);
+        ComboBoxFilters->addItem(printFilter->GetDisplayLabel());
+        if (printFilter == SelectedFilter())
+            selected = ComboBoxFilters->count() - 1;
+    }
+    ComboBoxFilters->setCurrentIndex(selected);
+    ComboBoxFilters->setEnabled(ComboBoxFilters->count() > 1);
+    ShowFilterOptions();
+}
+
+TRLCustomPrintFilter *TRLPrintDialog::FilterOfEntry(int index) const
+{
+    if (index < 1 || index > static_cast<int>(FFilterEntries.size()))
+        return nullptr;
+    return FFilterEntries[index - 1];
+}
+
+void TRLPrintDialog::ShowFilterOptions()
+{
+    TRLCustomPrintFilter *filter = FilterOfEntry(ComboBoxFilters->currentIndex());
+    const QStringList options = filter ? filter->Options() : QStringList();
+    ComboBoxOptions->clear();
+    if (options.isEmpty()) {
+        LabelOptions->hide();
+        ComboBoxOptions->hide();
+        return;
+    }
+    // The filter picks its preferred option for the pages' orientation.
+    filter->SetOrientation(FOrientation == TRLPageOrientation::poLandscape ? 1 : 0);
+    LabelOptions->setText(filter->OptionsLabel() + u':');
+    placeText(LabelOptions, 12, 72, 77, 13, ComboBoxOptions);
+    ComboBoxOptions->addItems(options);
+    ComboBoxOptions->setCurrentIndex(filter->OptionIndex());
+    LabelOptions->show();
+    ComboBoxOptions->show();
+}
+
+void TRLPrintDialog::FieldsToControls()
+{
+    using enum TRLPrintDialogOption;
+    RadioButtonPagesAll->setChecked(FPrintRange == TRLPrintRange::rprAllPages);
+    RadioButtonPagesSelect->setChecked(FPrintRange == TRLPrintRange::rprSelection);
+    RadioButtonPagesInterval->setChecked(FPrintRange == TRLPrintRange::rprPageNums);
+    EditFromPage->setText(numberText(FFromPage));
+    EditToPage->setText(numberText(FToPage));
+    EditCopies->setText(numberText(FCopies));
+    EditPageSelection->setText(FPageRanges);
+    ComboBoxOddPages->setCurrentIndex(oddPagesItem(RLPrinter().OddEven()));
+
+    CheckBoxPrintToFile->setVisible(FOptions.has(rpoPrintToFile));
+    CheckBoxPrintToFile->setEnabled(!FOptions.has(rpoDisablePrintToFile));
+    CheckBoxPrintToFile->setChecked(FPrintToFile);
+    RadioButtonPagesInterval->setEnabled(FOptions.has(rpoPageNums));
+    EditFromPage->setEnabled(FOptions.has(rpoPageNums));
+    EditToPage->setEnabled(FOptions.has(rpoPageNums));
+    RadioButtonPagesSelect->setEnabled(FOptions.has(rpoSelection));
+    EditPageSelection->setEnabled(FOptions.has(rpoSelection));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, FOptions.has(rpoHelp));
+}
+
+void TRLPrintDialog::ControlsToFields()
+{
+    if (RadioButtonPagesSelect->isChecked())
+        FPrintRange = TRLPrintRange::rprSelection;
+    else if (RadioButtonPagesInterval->isChecked())
+        FPrintRange = TRLPrintRange::rprPageNums;
+    else
+        FPrintRange = TRLPrintRange::rprAllPages;
+    switch (FPrintRange) {
+    case TRLPrintRange::rprSelection: FPageRanges = EditPageSelection->text(); [[fallthrough]];
+    case TRLPrintRange::rprAllPages:
+        FFromPage = FMinPage;
+        FToPage = FMaxPage;
+        break;
+    case TRLPrintRange::rprPageNums:
+        FFromPage = numberOf(EditFromPage->text());
+        FToPage = numberOf(EditToPage->text());
+        break;
+    }
+    FCopies = numberOf(EditCopies->text());
+    FPrintToFile = CheckBoxPrintToFile->isChecked();
+
+    TRLPrinterWrapper &printer = RLPrinter();
+    if (ComboBoxPrinterNames->currentIndex() >= 0)
+        printer.SetPrinterIndex(ComboBoxPrinterNames->currentIndex());
+    if (ComboBoxFilters->currentIndex() >= 0) {
+        TRLCustomPrintFilter *filter = FilterOfEntry(ComboBoxFilters->currentIndex());
+        SetSelectedFilter(filter);
+        if (filter)
+            filter->SetOptionIndex(ComboBoxOptions->currentIndex());
+    }
+    printer.SetCopies(FCopies);
+    printer.SetOddEven(oddEvenOfItem(ComboBoxOddPages->currentIndex()));
+}
+
+void TRLPrintDialog::PrinterChosen()
+{
+    const int index = ComboBoxPrinterNames->currentIndex();
+    RLPrinter().SetPrinterIndex(index);
+    ButtonPrinterSetup->setEnabled(index >= 0);
+}
+
+void TRLPrintDialog::ButtonPrinterSetupClick()
+{
+    // Reading the printer can take a moment. The hourglass is this window's
+    // own, so that the setup window over it keeps the ordinary pointer.
+    ButtonPrinterSetup->setEnabled(false);
+    setCursor(Qt::WaitCursor);
+    const auto restore = qScopeGuard([this] {
+        unsetCursor();
+        ButtonPrinterSetup->setEnabled(true);
+    });
+    // An error must not leave through the event loop: it is shown here, as
+    // the program shows any error of an event handler, and the dialog stays.
+    try {
+        if (!RLPrinter().ExecuteSetup())
+            showPlainMessage(LS().LS_PrintDialogError);
+    } catch (const SilentAbort &) {
+    } catch (const Exception &e) {
+        showErrorBox(e.message());
+    } catch (const std::exception &e) {
+        showErrorBox(QString::fromLocal8Bit(e.what()));
+    }
+}
+
+bool ExecutePrintDialog(TRLPrintDialogRequest &request, QWidget *parent)
+{
+    TRLPrintDialog dialog(parent);
+    if (request.MaxPage > 0)
+        dialog.SetMaxPage(request.MaxPage);
+    dialog.SetOrientation(request.Orientation);
+    dialog.SetCopies(request.Copies);
+    if (!dialog.Execute())
+        return false;
+    request.PrintRange = dialog.PrintRange();
+    request.FromPage = dialog.FromPage();
+    request.ToPage = dialog.ToPage();
+    request.PageRanges = dialog.PageRanges();
+    request.Copies = dialog.Copies();
+    request.PrintToFile = dialog.PrintToFile();
+    return true;
+}
+
+} // namespace prenso

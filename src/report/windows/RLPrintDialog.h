@@ -1,0 +1,165 @@
+#pragma once
+// The engine's print dialog: printer, print filter and its form option, the
+// pages, the number of copies and odd or even pages, asked for before a
+// report or the preview prints.
+//
+// The dialog is made for one use: the caller sets the fields, calls Execute
+// and reads the fields back. What it writes into the printer wrapper (printer,
+// copies, odd/even) and into SelectedFilter outlives it, as the later prints
+// of the program expect.
+
+#include "report/controls/RLTypes.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace prenso {
+
+class TRLCustomPrintFilter;
+
+enum class TRLPrintDialogOption : std::uint8_t {
+    rpoPrintToFile,
+    rpoPageNums,
+    rpoSelection,
+    rpoWarning,
+    rpoHelp,
+    rpoDisablePrintToFile
+};
+using TRLPrintDialogOptions = TSet<TRLPrintDialogOption>;
+
+enum class TRLPrintRange : std::uint8_t { rprAllPages, rprSelection, rprPageNums };
+
+class TRLPrintDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit TRLPrintDialog(QWidget *parent = nullptr);
+    ~TRLPrintDialog() override;
+
+    // Fills the printer and filter lists, shows the fields and waits for the
+    // operator. On OK the controls are read back into the fields, the printer
+    // wrapper and SelectedFilter; the result is whether OK closed the window.
+    // When dialogs run unattended the window takes its default answer, OK.
+    bool Execute();
+
+    // Writing MaxPage drags ToPage along while ToPage still is the last page.
+    int MaxPage() const { return FMaxPage; }
+    void SetMaxPage(int value);
+    int MinPage() const { return FMinPage; }
+    void SetMinPage(int value) { FMinPage = value; }
+    int FromPage() const { return FFromPage; }
+    void SetFromPage(int value) { FFromPage = value; }
+    int ToPage() const { return FToPage; }
+    void SetToPage(int value) { FToPage = value; }
+    TRLPrintDialogOptions Options() const { return FOptions; }
+    void SetOptions(TRLPrintDialogOptions value) { FOptions = value; }
+    TRLPrintRange PrintRange() const { return FPrintRange; }
+    void SetPrintRange(TRLPrintRange value) { FPrintRange = value; }
+    // A page list such as 1;3;5-12;4, for the selection range.
+    const QString &PageRanges() const { return FPageRanges; }
+    void SetPageRanges(const QString &value) { FPageRanges = value; }
+    int Copies() const { return FCopies; }
+    void SetCopies(int value) { FCopies = value; }
+    bool PrintToFile() const { return FPrintToFile; }
+    void SetPrintToFile(bool value) { FPrintToFile = value; }
+    const QString &FileName() const { return FFileName; }
+    void SetFileName(const QString &value) { FFileName = value; }
+    // The orientation of the pages to print; a filter with form options
+    // preselects its option by it.
+    TRLPageOrientation Orientation() const { return FOrientation; }
+    void SetOrientation(TRLPageOrientation value) { FOrientation = value; }
+    // A help context other than 0 puts the help button on the title bar.
+    int HelpContext() const { return FHelpContext; }
+    void SetHelpContext(int value);
+
+    // The controls, owned by the window; each carries its name as objectName.
+    QGroupBox *GroupBoxPrinter = nullptr;
+    QLabel *LabelPrinterName = nullptr;
+    QComboBox *ComboBoxPrinterNames = nullptr;
+    QPushButton *ButtonPrinterSetup = nullptr;
+    QLabel *LabelFilterName = nullptr;
+    QComboBox *ComboBoxFilters = nullptr;
+    QCheckBox *CheckBoxPrintToFile = nullptr;
+    QLabel *LabelOptions = nullptr;
+    QComboBox *ComboBoxOptions = nullptr;
+    QGroupBox *GroupBoxPages = nullptr;
+    QRadioButton *RadioButtonPagesAll = nullptr;
+    QRadioButton *RadioButtonPagesInterval = nullptr;
+    QLabel *LabelFromPage = nullptr;
+    QLineEdit *EditFromPage = nullptr;
+    QLabel *LabelToPage = nullptr;
+    QLineEdit *EditToPage = nullptr;
+    QRadioButton *RadioButtonPagesSelect = nullptr;
+    QLineEdit *EditPageSelection = nullptr;
+    QLabel *LabelPageSelectionHint = nullptr;
+    QGroupBox *GroupBoxCopies = nullptr;
+    QLabel *LabelCopies = nullptr;
+    QLineEdit *EditCopies = nullptr;
+    QLabel *LabelOddPages = nullptr;
+    QComboBox *ComboBoxOddPages = nullptr;
+    QPushButton *ButtonOk = nullptr;
+    QPushButton *ButtonCancel = nullptr;
+
+private:
+    void BuildControls();
+    void FillPrinterList();
+    void FillFilterList();
+    void ShowFilterOptions();
+    void FieldsToControls();
+    void ControlsToFields();
+    void PrinterChosen();
+    void ButtonPrinterSetupClick();
+    TRLCustomPrintFilter *FilterOfEntry(int index) const;
+
+    int FMaxPage = 9999;
+    int FToPage = 9999;
+    int FMinPage = 1;
+    int FFromPage = 1;
+    TRLPrintDialogOptions FOptions{TRLPrintDialogOption::rpoPrintToFile, TRLPrintDialogOption::rpoPageNums,
+                                   TRLPrintDialogOption::rpoSelection, TRLPrintDialogOption::rpoWarning,
+                                   TRLPrintDialogOption::rpoDisablePrintToFile};
+    TRLPrintRange FPrintRange = TRLPrintRange::rprAllPages;
+    QString FPageRanges;
+    int FCopies;
+    bool FPrintToFile = false;
+    QString FFileName;
+    TRLPageOrientation FOrientation = TRLPageOrientation::poPortrait;
+    int FHelpContext = 0;
+    // The filters behind the entries of ComboBoxFilters after the first.
+    std::vector<TRLCustomPrintFilter *> FFilterEntries;
+};
+
+// What a report or the preview asks of the print dialog, and what the
+// operator answered. The dialog also leaves its choices of printer, copies,
+// odd/even pages and print filter in the printer wrapper and SelectedFilter,
+// where the printing that follows takes them from.
+struct TRLPrintDialogRequest {
+    // Asked: the number of pages (0 when the report is not prepared yet and
+    // the count is unknown), their orientation and the copies to offer.
+    int MaxPage = 0;
+    TRLPageOrientation Orientation = TRLPageOrientation::poPortrait;
+    int Copies = 1;
+    // Answered on OK. FromPage..ToPage is 1..MaxPage for all pages and for a
+    // page list; the fields as typed for a range (0 where not a number).
+    TRLPrintRange PrintRange = TRLPrintRange::rprAllPages;
+    int FromPage = 1;
+    int ToPage = 9999;
+    QString PageRanges;
+    bool PrintToFile = false;
+};
+
+// Shows the print dialog for `request`. False when the operator cancelled;
+// the request is then left as it was.
+bool ExecutePrintDialog(TRLPrintDialogRequest &request, QWidget *parent = nullptr);
+
+} // namespace prenso
