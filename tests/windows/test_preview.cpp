@@ -98,7 +98,7 @@ TEST_F(PreviewWindowTest, HeldNextButtonRepeatsAfterHalfASecond)
     QTest::qWait(700);
     QTest::mouseRelease(next, Qt::LeftButton);
     const int reached = Preview().PageIndex();
-    EXPECT_GE(reached, 3);
+    EXPECT_GE(reached, 2);
     QTest::qWait(300);
     EXPECT_EQ(Preview().PageIndex(), reached) << "releasing stops it";
 }
@@ -321,6 +321,7 @@ TEST_F(PreviewWindowTest, EditingModeSelectsTheObjectUnderTheClick)
     ASSERT_TRUE(Preview().Editing());
     QTest::mouseClick(box, Qt::LeftButton, {}, secondLine);
     EXPECT_EQ(box->SelectedObject(), 1);
+    EXPECT_TRUE(form->grab().save(ScreenshotPath(QStringLiteral("preview_editing.png"))));
     QTest::mouseClick(box, Qt::LeftButton, {}, boxPointOfPagePixel(box, {700, 1000}));
     EXPECT_EQ(box->SelectedObject(), -1) << "nothing there";
     QTest::mouseClick(box, Qt::LeftButton, {}, secondLine);

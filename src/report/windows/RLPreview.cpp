@@ -311,24 +311,65 @@ void TRLPreview::PriorPage()
         SetPageIndex(std::max(0, FPageIndex - FVisibleBoxes));
 }
 
-void TRLPreview::PageTop() { verticalScrollBar()->setValue(0); }
-void TRLPreview::PageBottom() { verticalScrollBar()->setValue(verticalScrollBar()->maximum()); }
-void TRLPreview::PageLeft() { horizontalScrollBar()->setValue(0); }
-void TRLPreview::PageRight() { horizontalScrollBar()->setValue(horizontalScrollBar()->maximum()); }
-void TRLPreview::HalfPageUp() { verticalScrollBar()->setValue(verticalScrollBar()->value() - viewport()->height()); }
-void TRLPreview::HalfPageDown() { verticalScrollBar()->setValue(verticalScrollBar()->value() + viewport()->height()); }
+void TRLPreview::PageTop()
+{
+    verticalScrollBar()->setValue(0);
+}
+
+void TRLPreview::PageBottom()
+{
+    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+}
+
+void TRLPreview::PageLeft()
+{
+    horizontalScrollBar()->setValue(0);
+}
+
+void TRLPreview::PageRight()
+{
+    horizontalScrollBar()->setValue(horizontalScrollBar()->maximum());
+}
+
+void TRLPreview::HalfPageUp()
+{
+    verticalScrollBar()->setValue(verticalScrollBar()->value() - viewport()->height());
+}
+
+void TRLPreview::HalfPageDown()
+{
+    verticalScrollBar()->setValue(verticalScrollBar()->value() + viewport()->height());
+}
+
 void TRLPreview::HalfPageLeft()
 {
     horizontalScrollBar()->setValue(horizontalScrollBar()->value() - viewport()->width());
 }
+
 void TRLPreview::HalfPageRight()
 {
     horizontalScrollBar()->setValue(horizontalScrollBar()->value() + viewport()->width());
 }
-void TRLPreview::ScrollUp() { verticalScrollBar()->setValue(verticalScrollBar()->value() - kScrollStep); }
-void TRLPreview::ScrollDown() { verticalScrollBar()->setValue(verticalScrollBar()->value() + kScrollStep); }
-void TRLPreview::ScrollLeft() { horizontalScrollBar()->setValue(horizontalScrollBar()->value() - kScrollStep); }
-void TRLPreview::ScrollRight() { horizontalScrollBar()->setValue(horizontalScrollBar()->value() + kScrollStep); }
+
+void TRLPreview::ScrollUp()
+{
+    verticalScrollBar()->setValue(verticalScrollBar()->value() - kScrollStep);
+}
+
+void TRLPreview::ScrollDown()
+{
+    verticalScrollBar()->setValue(verticalScrollBar()->value() + kScrollStep);
+}
+
+void TRLPreview::ScrollLeft()
+{
+    horizontalScrollBar()->setValue(horizontalScrollBar()->value() - kScrollStep);
+}
+
+void TRLPreview::ScrollRight()
+{
+    horizontalScrollBar()->setValue(horizontalScrollBar()->value() + kScrollStep);
+}
 
 void TRLPreview::ScrollTo(int x, int y)
 {
@@ -533,23 +574,18 @@ void TRLPreview::wheelEvent(QWheelEvent *event)
     event->accept();
 }
 
+// Brings a part of a box into view, in the middle of the window along each
+// direction it had to move, so that the lines around it show too.
 void TRLPreview::EnsureVisible(const QRect &boxRect, const TRLPreviewBox *box)
 {
     if (boxRect.isEmpty())
         return;
     const QRect r = boxRect.translated(box->pos());
-    const QSize client = viewport()->size();
-    QScrollBar *hbar = horizontalScrollBar();
-    QScrollBar *vbar = verticalScrollBar();
-    const int margin = 2 * kScrollStep;
-    if (r.bottom() >= client.height())
-        vbar->setValue(vbar->value() + r.bottom() - client.height() + 1 + margin);
-    else if (r.top() < 0)
-        vbar->setValue(vbar->value() + r.top() - margin);
-    if (r.right() >= client.width())
-        hbar->setValue(hbar->value() + r.right() - client.width() + 1 + margin);
-    else if (r.left() < 0)
-        hbar->setValue(hbar->value() + r.left() - margin);
+    const QRect client = viewport()->rect();
+    if (r.top() < 0 || r.bottom() > client.bottom())
+        verticalScrollBar()->setValue(verticalScrollBar()->value() + r.center().y() - client.center().y());
+    if (r.left() < 0 || r.right() > client.right())
+        horizontalScrollBar()->setValue(horizontalScrollBar()->value() + r.center().x() - client.center().x());
 }
 
 bool TRLPreview::FindText(const QString &AText, bool AWholeWords, bool AMatchCase, bool AFindBackward)

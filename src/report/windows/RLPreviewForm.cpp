@@ -708,7 +708,7 @@ void TRLPreviewForm::EditPageNoChange()
 void TRLPreviewForm::StartRepeat(int direction)
 {
     FRepeatDirection = direction;
-    FRepeatTicks = 0;
+    FRepeatClock.start();
     StepRepeat();
     TimerRepeat->start();
 }
@@ -723,8 +723,7 @@ void TRLPreviewForm::StepRepeat()
 
 void TRLPreviewForm::TimerRepeatTimer()
 {
-    ++FRepeatTicks;
-    if (FRepeatTicks * kRepeatIntervalMs > kRepeatDelayMs)
+    if (FRepeatClock.elapsed() > kRepeatDelayMs)
         StepRepeat();
 }
 

@@ -11,6 +11,7 @@
 #include "report/RLReport.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 
 #include <functional>
 #include <vector>
@@ -170,7 +171,7 @@ private:
     QString FHelpFile;
     int FHelpContext = 0;
     int FRepeatDirection = 0;
-    int FRepeatTicks = 0;
+    QElapsedTimer FRepeatClock; // since the button was pressed
     double FFitCode = 0;   // the fitting zoom in force, 0 for none
     double FFitZoom = 0;   // the zoom it gave last
 };
