@@ -138,6 +138,17 @@ TEST_F(PreviewWindowTest, ZoomBoxTakesRowsAndTypedValues)
         {QStringLiteral("5"), [](TRLPreview &p) { EXPECT_DOUBLE_EQ(p.ZoomFactor(), 100) << "no row chosen"; }},
         {QStringLiteral("x"), [](TRLPreview &p) { EXPECT_DOUBLE_EQ(p.ZoomFactor(), 100); }},
         {QStringLiteral("50%"), [](TRLPreview &p) { EXPECT_DOUBLE_EQ(p.ZoomFactor(), 50); }},
+        {QStringLiteral("500%"),
+         [](TRLPreview &p) {
+             // Too large to keep whole: painted part by part, still with its text.
+             EXPECT_DOUBLE_EQ(p.ZoomFactor(), 500);
+             const QImage shown = p.viewport()->grab().toImage();
+             int dark = 0;
+             for (int y = 10; y < shown.height(); y += 2) // inside the page's frame
+                 for (int x = 10; x < shown.width(); x += 2)
+                     dark += qGray(shown.pixel(x, y)) < 100;
+             EXPECT_GT(dark, 200) << "the first line, five times its size";
+         }},
         {QStringLiteral("Largura da página"),
          [](TRLPreview &p) {
              EXPECT_FALSE(p.MultipleMode());
