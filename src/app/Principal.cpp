@@ -1,9 +1,9 @@
 #include "app/Principal.h"
 
-#include "app/RadioGroup.h"
 #include "app/TextUtils.h"
 #include "platform/errors.h"
 #include "platform/messagebox.h"
+#include "platform/widgets/radiogroup.h"
 #include "report/controls/RLLabel.h"
 #include "report/filters/draft/RLDraftFilter.h"
 #include "report/filters/pdf/RLPDFFilter.h"

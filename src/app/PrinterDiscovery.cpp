@@ -1,7 +1,7 @@
 #include "app/Principal.h"
-#include "app/RadioGroup.h"
 #include "app/TextUtils.h"
 #include "platform/printers.h"
+#include "platform/widgets/radiogroup.h"
 
 namespace prenso {
 

@@ -3,7 +3,7 @@
 // print server (and, where the server cannot make the case, a list of names
 // handed in directly).
 #include "app/Principal.h"
-#include "app/RadioGroup.h"
+#include "platform/widgets/radiogroup.h"
 #include "report/printing/RLPrinters.h"
 #include "support/test_support.h"
 

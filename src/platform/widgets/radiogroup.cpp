@@ -1,4 +1,4 @@
-#include "app/RadioGroup.h"
+#include "platform/widgets/radiogroup.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>

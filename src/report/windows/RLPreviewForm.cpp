@@ -1,0 +1,820 @@
+#include "report/windows/RLPreviewForm.h"
+
+#include "platform/errors.h"
+#include "platform/messagebox.h"
+#include "report/RLConsts.h"
+#include "report/storage/RLGraphicStorage.h"
+#include "report/windows/RLFindDialog.h"
+#include "report/windows/RLPreview.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPointer>
+#include <QScreen>
+#include <QSplitter>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <array>
+
+#ifndef PRENSO_VERSION
+#error "PRENSO_VERSION is set by the build from the project version"
+#endif
+
+namespace prenso {
+namespace {
+
+constexpr int kRepeatIntervalMs = 100;
+constexpr int kRepeatDelayMs = 500;
+constexpr double kZoomStep = 10;
+constexpr int kSplitterWidth = 3;
+// The window codes of the preview options.
+constexpr int kWindowStateMinimized = 1;
+constexpr int kWindowStateMaximized = 2;
+constexpr int kPositionScreenCenter = 0;
+constexpr int kBorderIconSystemMenu = 1;
+constexpr int kBorderIconMinimize = 2;
+constexpr int kBorderIconMaximize = 4;
+constexpr int kBorderIconHelp = 8;
+constexpr int kFormStyleNormal = 0;
+
+const std::array<double, 8> kZoomRows = {500, 200, 150, 100, 75, 50, 25, 10};
+constexpr int kRowFullWidth = 8;
+constexpr int kRowFullPage = 9;
+constexpr int kRowMultiplePages = 10;
+
+std::vector<TRLPreviewForm *> &openForms()
+{
+    static std::vector<TRLPreviewForm *> forms;
+    return forms;
+}
+
+enum class Glyph : std::uint8_t {
+    First,
+    Prior,
+    Next,
+    Last,
+    ZoomDown,
+    ZoomUp,
+    Views,
+    Edit,
+    Print,
+    Save,
+    Send,
+    Close,
+    About
+};
+
+// The toolbar's small pictures, drawn rather than shipped so that they stay
+// sharp at any pixel density.
+QIcon glyphIcon(Glyph glyph)
+{
+    constexpr int size = 16, scale = 3;
+    QPixmap pixmap(size * scale, size * scale);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(scale, scale);
+    const QColor ink(48, 48, 48), accent(30, 90, 170);
+    auto triangle = [&](QPointF a, QPointF b, QPointF c) {
+        QPainterPath path;
+        path.moveTo(a);
+        path.lineTo(b);
+        path.lineTo(c);
+        path.closeSubpath();
+        p.fillPath(path, accent);
+    };
+    auto magnifier = [&](bool plus) {
+        p.setPen(QPen(ink, 1.5));
+        p.setBrush(Qt::white);
+        p.drawEllipse(QPointF(6.5, 6.5), 4.5, 4.5);
+        p.setPen(QPen(ink, 2.5, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(10, 10), QPointF(14, 14));
+        p.setPen(QPen(accent, 1.5));
+        p.drawLine(QPointF(4.5, 6.5), QPointF(8.5, 6.5));
+        if (plus)
+            p.drawLine(QPointF(6.5, 4.5), QPointF(6.5, 8.5));
+    };
+    switch (glyph) {
+    case Glyph::First:
+        p.fillRect(QRectF(3, 3, 2, 10), accent);
+        triangle({12, 3}, {12, 13}, {6, 8});
+        break;
+    case Glyph::Prior: triangle({11, 3}, {11, 13}, {5, 8}); break;
+    case Glyph::Next: triangle({5, 3}, {5, 13}, {11, 8}); break;
+    case Glyph::Last:
+        triangle({4, 3}, {4, 13}, {10, 8});
+        p.fillRect(QRectF(11, 3, 2, 10), accent);
+        break;
+    case Glyph::ZoomDown: magnifier(false); break;
+    case Glyph::ZoomUp: magnifier(true); break;
+    case Glyph::Views:
+        p.setPen(QPen(ink, 1));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(2.5, 2.5, 11, 5));
+        p.drawRect(QRectF(2.5, 9.5, 11, 5));
+        break;
+    case Glyph::Edit: {
+        QPainterPath arrow;
+        arrow.moveTo(4, 2);
+        arrow.lineTo(4, 13);
+        arrow.lineTo(7, 10);
+        arrow.lineTo(9.5, 14.5);
+        arrow.lineTo(11, 13.5);
+        arrow.lineTo(8.5, 9.5);
+        arrow.lineTo(12, 9.5);
+        arrow.closeSubpath();
+        p.setPen(QPen(ink, 1));
+        p.setBrush(Qt::white);
+        p.drawPath(arrow);
+        break;
+    }
+    case Glyph::Print:
+        p.setPen(QPen(ink, 1));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(4.5, 1.5, 7, 5));
+        p.setBrush(QColor(200, 200, 200));
+        p.drawRect(QRectF(1.5, 6.5, 13, 6));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(4.5, 10.5, 7, 4));
+        break;
+    case Glyph::Save:
+        p.setPen(QPen(ink, 1));
+        p.setBrush(accent);
+        p.drawRect(QRectF(2.5, 2.5, 11, 11));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(4.5, 2.5, 7, 4));
+        p.drawRect(QRectF(5.5, 9.5, 5, 4));
+        break;
+    case Glyph::Send:
+        p.setPen(QPen(ink, 1));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(1.5, 4.5, 13, 8));
+        p.drawLine(QPointF(1.5, 4.5), QPointF(8, 9));
+        p.drawLine(QPointF(14.5, 4.5), QPointF(8, 9));
+        break;
+    case Glyph::Close:
+        p.setPen(QPen(QColor(170, 40, 40), 2, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(4, 4), QPointF(12, 12));
+        p.drawLine(QPointF(12, 4), QPointF(4, 12));
+        break;
+    case Glyph::About:
+        p.setPen(Qt::NoPen);
+        p.setBrush(accent);
+        p.drawEllipse(QPointF(8, 8), 6.5, 6.5);
+        p.fillRect(QRectF(7, 7, 2, 5), Qt::white);
+        p.fillRect(QRectF(7, 4, 2, 2), Qt::white);
+        break;
+    }
+    p.end();
+    return QIcon(pixmap);
+}
+
+QFrame *makeBevel(QWidget *parent, const char *name)
+{
+    auto *bevel = new QFrame(parent);
+    bevel->setObjectName(QLatin1String(name));
+    bevel->setFrameShape(QFrame::VLine);
+    bevel->setFrameShadow(QFrame::Sunken);
+    return bevel;
+}
+
+// The zoom as the box shows it: the number in the user's notation and "%".
+QString zoomText(double zoom)
+{
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale.toString(zoom, 'g', 6) + u'%';
+}
+
+// A typed zoom: without "%", with "," read as the decimal point; 0 when it
+// is no number.
+double parseZoom(QString text)
+{
+    text.remove(u'%');
+    text.replace(u',', u'.');
+    bool ok = false;
+    const double value = text.trimmed().toDouble(&ok);
+    return ok ? value : 0;
+}
+
+// Every captioned button gets an accelerator: the first character of its
+// caption whose upper case is a letter A-Z or a digit that no earlier button
+// took.
+void addAccelerators(const std::vector<QToolButton *> &buttons)
+{
+    QString taken;
+    for (QToolButton *button : buttons) {
+        const QString caption = button->text();
+        for (qsizetype i = 0; i < caption.size(); ++i) {
+            const QChar upper = caption[i].toUpper();
+            const bool eligible = (upper >= u'A' && upper <= u'Z') || (upper >= u'0' && upper <= u'9');
+            if (!eligible || taken.contains(upper))
+                continue;
+            taken += upper;
+            button->setText(caption.left(i) + u'&' + caption.mid(i));
+            break;
+        }
+    }
+}
+
+} // namespace
+
+TRLPreviewActions &PreviewActions()
+{
+    static TRLPreviewActions actions;
+    return actions;
+}
+
+TRLPreviewDefaults &PreviewDefaults()
+{
+    static TRLPreviewDefaults defaults;
+    return defaults;
+}
+
+const TRLPreviewOptions &ChosenPreviewOptions(const TRLPreviewOptions &reportOptions)
+{
+    return reportOptions.Defaults == TRLPreviewOptionsDefaults::pdIgnoreDefaults ? reportOptions
+                                                                                 : PreviewDefaults().Options;
+}
+
+bool PreviewPages(TRLGraphicStorage &pages, const TRLPreviewOptions &options, bool modal)
+{
+    const TRLPreviewOptions chosen = ChosenPreviewOptions(options);
+    auto *form = new TRLPreviewForm;
+    form->Preview()->SetPages(&pages);
+    form->ApplyZoom(PreviewDefaults().Zoom);
+    form->ShowZoom();
+    form->ApplyOptions(chosen);
+    if (modal) {
+        form->exec();
+        const bool printed = form->Printed();
+        delete form;
+        return printed;
+    }
+    form->setAttribute(Qt::WA_DeleteOnClose);
+    form->show();
+    form->raise();
+    form->activateWindow();
+    return false;
+}
+
+void ClosePreview(TRLGraphicStorage &pages)
+{
+    const std::vector<TRLPreviewForm *> forms = openForms();
+    for (TRLPreviewForm *form : forms) {
+        const auto &previews = form->Previews();
+        if (std::any_of(previews.begin(), previews.end(), [&](TRLPreview *p) { return p->Pages() == &pages; }))
+            form->close();
+    }
+}
+
+TRLPreviewForm::TRLPreviewForm(QWidget *parent) : QDialog(parent)
+{
+    openForms().push_back(this);
+    setObjectName(QStringLiteral("RLPreviewForm"));
+    setWindowTitle(QStringLiteral("Pré-visualização"));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                   Qt::WindowCloseButtonHint);
+    resize(815, 375);
+    setSizeGripEnabled(false);
+
+    BuildToolbar();
+    PanelContainer = new QWidget(this);
+    PanelContainer->setObjectName(QStringLiteral("PanelContainer"));
+    FSplitter = new QSplitter(Qt::Vertical, PanelContainer);
+    FSplitter->setHandleWidth(kSplitterWidth);
+    FSplitter->setChildrenCollapsible(false);
+    auto *containerLayout = new QVBoxLayout(PanelContainer);
+    containerLayout->setContentsMargins(0, 0, 0, 0);
+    containerLayout->addWidget(FSplitter);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(PanelTools);
+    layout->addWidget(PanelContainer, 1);
+
+    AddPreview();
+    Relabel();
+    SetPrintAction(PreviewActions().Print);
+    SetSaveAction(PreviewActions().Save);
+    // The window sees keys before its controls do.
+    qApp->installEventFilter(this);
+}
+
+TRLPreviewForm::~TRLPreviewForm()
+{
+    qApp->removeEventFilter(this);
+    // Hiding the window later takes the focus from its fields, which must
+    // not reach a window that is half destroyed.
+    for (QObject *child : findChildren<QObject *>())
+        QObject::disconnect(child, nullptr, this, nullptr);
+    auto &forms = openForms();
+    forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
+    for (TRLPreview *preview : FPreviewList)
+        preview->OnChangeView = nullptr;
+}
+
+const std::vector<TRLPreviewForm *> &TRLPreviewForm::OpenForms()
+{
+    return openForms();
+}
+
+void TRLPreviewForm::BuildToolbar()
+{
+    PanelTools = new QWidget(this);
+    PanelTools->setObjectName(QStringLiteral("PanelTools"));
+    auto *bar = new QHBoxLayout(PanelTools);
+    bar->setContentsMargins(4, 3, 4, 3);
+    bar->setSpacing(2);
+
+    auto button = [&](const char *name, Glyph glyph, const QString &caption = {}) {
+        auto *b = new QToolButton(PanelTools);
+        b->setObjectName(QLatin1String(name));
+        b->setIcon(glyphIcon(glyph));
+        b->setIconSize(QSize(16, 16));
+        b->setAutoRaise(true);
+        // Buttons never take the focus, so keys keep reaching the page.
+        b->setFocusPolicy(Qt::NoFocus);
+        if (!caption.isEmpty()) {
+            b->setText(caption);
+            b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+        }
+        return b;
+    };
+    SpeedButtonPrint = button("SpeedButtonPrint", Glyph::Print, QStringLiteral("Imprimir"));
+    SpeedButtonFirst = button("SpeedButtonFirst", Glyph::First);
+    SpeedButtonPrior = button("SpeedButtonPrior", Glyph::Prior);
+    SpeedButtonNext = button("SpeedButtonNext", Glyph::Next);
+    SpeedButtonLast = button("SpeedButtonLast", Glyph::Last);
+    SpeedButtonZoomDown = button("SpeedButtonZoomDown", Glyph::ZoomDown);
+    SpeedButtonZoomUp = button("SpeedButtonZoomUp", Glyph::ZoomUp);
+    SpeedButtonClose = button("SpeedButtonClose", Glyph::Close, QStringLiteral("Fechar"));
+    SpeedButtonSave = button("SpeedButtonSave", Glyph::Save, QStringLiteral("Salvar"));
+    SpeedButtonViews = button("SpeedButtonViews", Glyph::Views);
+    SpeedButtonEdit = button("SpeedButtonEdit", Glyph::Edit);
+    SpeedButtonEdit->setCheckable(true);
+    SpeedButtonSend = button("SpeedButtonSend", Glyph::Send, QStringLiteral("Enviar"));
+    // Sending is given to handlers that this program never sets: a button
+    // that can never work is left out rather than shown greyed.
+    SpeedButtonSend->setEnabled(false);
+    SpeedButtonSend->setVisible(false);
+    Bevel1 = makeBevel(PanelTools, "Bevel1");
+    Bevel3 = makeBevel(PanelTools, "Bevel3");
+    Bevel4 = makeBevel(PanelTools, "Bevel4");
+    Bevel5 = makeBevel(PanelTools, "Bevel5");
+    Bevel6 = makeBevel(PanelTools, "Bevel6");
+
+    PanelPages = new QWidget(PanelTools);
+    PanelPages->setObjectName(QStringLiteral("PanelPages"));
+    LabelPage = new QLabel(QStringLiteral("Página"), PanelPages);
+    LabelPage->setObjectName(QStringLiteral("LabelPage"));
+    EditPageNo = new QLineEdit(PanelPages);
+    EditPageNo->setObjectName(QStringLiteral("EditPageNo"));
+    EditPageNo->setFixedWidth(48);
+    EditPageNo->setAlignment(Qt::AlignRight);
+    LabelOf = new QLabel(QStringLiteral("de"), PanelPages);
+    LabelOf->setObjectName(QStringLiteral("LabelOf"));
+    PanelPageCount = new QLabel(QStringLiteral("99999"), PanelPages);
+    PanelPageCount->setObjectName(QStringLiteral("PanelPageCount"));
+    PanelPageCount->setFrameShape(QFrame::StyledPanel);
+    PanelPageCount->setFrameShadow(QFrame::Sunken);
+    PanelPageCount->setMinimumWidth(48);
+    PanelPageCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    auto *pages = new QHBoxLayout(PanelPages);
+    pages->setContentsMargins(4, 0, 4, 0);
+    for (QWidget *w : {static_cast<QWidget *>(LabelPage), static_cast<QWidget *>(EditPageNo),
+                       static_cast<QWidget *>(LabelOf), static_cast<QWidget *>(PanelPageCount)})
+        pages->addWidget(w);
+
+    PanelZoom = new QWidget(PanelTools);
+    PanelZoom->setObjectName(QStringLiteral("PanelZoom"));
+    ComboBoxZoom = new QComboBox(PanelZoom);
+    ComboBoxZoom->setObjectName(QStringLiteral("ComboBoxZoom"));
+    ComboBoxZoom->setEditable(true);
+    ComboBoxZoom->setInsertPolicy(QComboBox::NoInsert);
+    // Completing "5" to "500%" would turn a typed value into another.
+    ComboBoxZoom->setCompleter(nullptr);
+    ComboBoxZoom->setMaxVisibleItems(11);
+    ComboBoxZoom->setMinimumContentsLength(14);
+    for (double zoom : kZoomRows)
+        ComboBoxZoom->addItem(zoomText(zoom));
+    ComboBoxZoom->addItem(QStringLiteral("Largura da página"));
+    ComboBoxZoom->addItem(QStringLiteral("Página inteira"));
+    ComboBoxZoom->addItem(QStringLiteral("Várias páginas"));
+    auto *zoom = new QHBoxLayout(PanelZoom);
+    zoom->setContentsMargins(2, 0, 2, 0);
+    zoom->addWidget(ComboBoxZoom);
+
+    PanelAbout = new QWidget(PanelTools);
+    PanelAbout->setObjectName(QStringLiteral("PanelAbout"));
+    SpeedButtonAbout = button("SpeedButtonAbout", Glyph::About);
+    SpeedButtonAbout->setParent(PanelAbout);
+    SpeedButtonAbout->setToolTip(QStringLiteral("Prenso " PRENSO_VERSION));
+    auto *about = new QHBoxLayout(PanelAbout);
+    about->setContentsMargins(0, 0, 0, 0);
+    about->addWidget(SpeedButtonAbout);
+
+    for (QWidget *w : std::initializer_list<QWidget *>{
+             SpeedButtonPrint, SpeedButtonSave, SpeedButtonSend, Bevel1, SpeedButtonFirst, SpeedButtonPrior, PanelPages,
+             SpeedButtonNext, SpeedButtonLast, Bevel3, SpeedButtonZoomDown, PanelZoom, SpeedButtonZoomUp, Bevel4,
+             SpeedButtonViews, SpeedButtonEdit, Bevel5, SpeedButtonClose, Bevel6})
+        bar->addWidget(w);
+    bar->addStretch(1);
+    bar->addWidget(PanelAbout);
+
+    TimerRepeat = new QTimer(this);
+    TimerRepeat->setObjectName(QStringLiteral("TimerRepeat"));
+    TimerRepeat->setInterval(kRepeatIntervalMs);
+
+    connect(SpeedButtonPrint, &QToolButton::clicked, this, [this] { SpeedButtonPrintClick(); });
+    connect(SpeedButtonSave, &QToolButton::clicked, this, [this] { SpeedButtonSaveClick(); });
+    connect(SpeedButtonFirst, &QToolButton::clicked, this, [this] { Preview()->FirstPage(); });
+    connect(SpeedButtonLast, &QToolButton::clicked, this, [this] { Preview()->LastPage(); });
+    // Prior and next act on the press and repeat while the button is held.
+    connect(SpeedButtonPrior, &QToolButton::pressed, this, [this] { StartRepeat(-1); });
+    connect(SpeedButtonNext, &QToolButton::pressed, this, [this] { StartRepeat(+1); });
+    connect(SpeedButtonPrior, &QToolButton::released, TimerRepeat, &QTimer::stop);
+    connect(SpeedButtonNext, &QToolButton::released, TimerRepeat, &QTimer::stop);
+    connect(TimerRepeat, &QTimer::timeout, this, [this] { TimerRepeatTimer(); });
+    connect(SpeedButtonZoomDown, &QToolButton::clicked, this, [this] { SpeedButtonZoomDownClick(); });
+    connect(SpeedButtonZoomUp, &QToolButton::clicked, this, [this] { SpeedButtonZoomUpClick(); });
+    connect(SpeedButtonViews, &QToolButton::clicked, this, [this] { SpeedButtonViewsClick(); });
+    connect(SpeedButtonEdit, &QToolButton::clicked, this, [this] { SpeedButtonEditClick(); });
+    connect(SpeedButtonClose, &QToolButton::clicked, this, &QDialog::close);
+
+    // Typed values take effect on Enter or when the field is left, not at
+    // every keystroke (typing 150 would otherwise pass through 15 %).
+    connect(ComboBoxZoom->lineEdit(), &QLineEdit::textEdited, this, [this] { FEditingZoom = true; });
+    connect(ComboBoxZoom->lineEdit(), &QLineEdit::editingFinished, this, [this] {
+        if (FEditingZoom)
+            ComboBoxZoomChange();
+    });
+    connect(ComboBoxZoom, qOverload<int>(&QComboBox::activated), this, [this] { ComboBoxZoomChange(); });
+    connect(EditPageNo, &QLineEdit::textEdited, this, [this] { FEditingPageNo = true; });
+    connect(EditPageNo, &QLineEdit::editingFinished, this, [this] {
+        if (FEditingPageNo)
+            EditPageNoChange();
+    });
+}
+
+void TRLPreviewForm::Relabel()
+{
+    const TRLLocaleStrings &ls = LS();
+    setWindowTitle(ls.LS_PreviewStr);
+    SpeedButtonPrint->setText(ls.LS_PrintStr);
+    SpeedButtonPrint->setToolTip(ls.LS_PrintStr);
+    SpeedButtonFirst->setToolTip(ls.LS_FirstPageStr);
+    SpeedButtonPrior->setToolTip(ls.LS_PriorPageStr);
+    SpeedButtonNext->setToolTip(ls.LS_NextPageStr);
+    SpeedButtonLast->setToolTip(ls.LS_LastPageStr);
+    SpeedButtonZoomDown->setToolTip(ls.LS_ZoomOutStr);
+    SpeedButtonZoomUp->setToolTip(ls.LS_ZoomInStr);
+    SpeedButtonViews->setToolTip(ls.LS_DivideScreenStr);
+    SpeedButtonSave->setText(ls.LS_SaveStr);
+    SpeedButtonSave->setToolTip(ls.LS_SaveToFileStr);
+    SpeedButtonEdit->setToolTip(ls.LS_EditStr);
+    SpeedButtonSend->setText(ls.LS_SendStr);
+    SpeedButtonSend->setToolTip(ls.LS_SendToStr);
+    SpeedButtonClose->setText(ls.LS_CloseStr);
+    SpeedButtonClose->setToolTip(ls.LS_CloseStr);
+    LabelPage->setText(ls.LS_PageStr);
+    LabelOf->setText(ls.LS_OfStr);
+    PanelPageCount->setText(QStringLiteral("0"));
+    ComboBoxZoom->setItemText(kRowFullWidth, ls.LS_EntireWidthStr);
+    ComboBoxZoom->setItemText(kRowFullPage, ls.LS_EntirePageStr);
+    ComboBoxZoom->setItemText(kRowMultiplePages, ls.LS_MultiplePagesStr);
+    addAccelerators({SpeedButtonPrint, SpeedButtonFirst, SpeedButtonPrior, SpeedButtonNext, SpeedButtonLast,
+                     SpeedButtonZoomDown, SpeedButtonZoomUp, SpeedButtonClose, SpeedButtonSave, SpeedButtonViews,
+                     SpeedButtonEdit, SpeedButtonSend});
+}
+
+TRLPreview *TRLPreviewForm::AddPreview()
+{
+    auto *preview = new TRLPreview(FSplitter);
+    preview->setObjectName(QStringLiteral("Preview%1").arg(FPreviewList.size() + 1));
+    if (!FPreviewList.empty()) {
+        const TRLPreview *first = FPreviewList.front();
+        preview->SetPages(first->Pages());
+        preview->SetMultipleMode(first->MultipleMode());
+        preview->SetZoomFactor(first->ZoomFactor());
+        preview->SetPageIndex(first->PageIndex());
+    }
+    preview->OnChangeView = [this](TRLPreview &p) { PreviewChangeView(p); };
+    FSplitter->addWidget(preview);
+    FPreviewList.push_back(preview);
+    // Stacked with equal heights.
+    const int count = static_cast<int>(FPreviewList.size());
+    FSplitter->setSizes(QList<int>(count, std::max(1, FSplitter->height() / count)));
+    return preview;
+}
+
+void TRLPreviewForm::SetActivePreview(TRLPreview *preview)
+{
+    const auto it = std::find(FPreviewList.begin(), FPreviewList.end(), preview);
+    if (it == FPreviewList.end())
+        return;
+    FPreviewIndex = static_cast<int>(it - FPreviewList.begin());
+    SpeedButtonEdit->setChecked(preview->Editing());
+    PreviewChangeView(*preview);
+}
+
+void TRLPreviewForm::PreviewChangeView(TRLPreview &preview)
+{
+    if (&preview != Preview())
+        return;
+    // A fitting zoom follows the window's size until the user picks another.
+    if (FFitCode != 0) {
+        if (preview.ZoomFactor() == FFitZoom)
+            ApplyZoom(FFitCode);
+        else
+            FFitCode = 0;
+    }
+    PanelPageCount->setText(QString::number(preview.PageCount()));
+    if (!FEditingPageNo)
+        EditPageNo->setText(QString::number(preview.PageNumber()));
+    ShowZoom();
+}
+
+void TRLPreviewForm::ShowZoom()
+{
+    if (FEditingZoom)
+        return;
+    const QSignalBlocker block(ComboBoxZoom);
+    ComboBoxZoom->setCurrentIndex(-1);
+    ComboBoxZoom->setEditText(zoomText(Preview()->ZoomFactor()));
+}
+
+void TRLPreviewForm::ApplyZoom(double zoomOrCode)
+{
+    TRLPreview *preview = Preview();
+    // Cleared first: the layouts below would otherwise see a stale fit.
+    FFitCode = 0;
+    if (zoomOrCode == PreviewZoomFullWidth)
+        preview->ZoomFullWidth();
+    else if (zoomOrCode == PreviewZoomFullPage)
+        preview->ZoomFullPage();
+    else if (zoomOrCode == PreviewZoomMultiplePages)
+        preview->ZoomMultiplePages();
+    else if (zoomOrCode > 0)
+        preview->SetZoomFactor(zoomOrCode);
+    if (zoomOrCode < 0) {
+        FFitCode = zoomOrCode;
+        FFitZoom = preview->ZoomFactor();
+    }
+}
+
+void TRLPreviewForm::ApplyOptions(const TRLPreviewOptions &options)
+{
+    Qt::WindowFlags flags = Qt::Window | Qt::WindowTitleHint | Qt::CustomizeWindowHint;
+    if (options.BorderIcons & kBorderIconSystemMenu)
+        flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if (options.BorderIcons & kBorderIconMinimize)
+        flags |= Qt::WindowMinimizeButtonHint;
+    if (options.BorderIcons & kBorderIconMaximize)
+        flags |= Qt::WindowMaximizeButtonHint;
+    if (options.BorderIcons & kBorderIconHelp)
+        flags |= Qt::WindowContextHelpButtonHint;
+    if (options.FormStyle != kFormStyleNormal)
+        flags |= Qt::WindowStaysOnTopHint;
+    setWindowFlags(flags);
+    if (options.Position == kPositionScreenCenter)
+        if (const QScreen *screen = QGuiApplication::primaryScreen())
+            move(screen->availableGeometry().center() - rect().center());
+    if (options.WindowState == kWindowStateMaximized)
+        setWindowState(Qt::WindowMaximized);
+    else if (options.WindowState == kWindowStateMinimized)
+        setWindowState(Qt::WindowMinimized);
+    else
+        setWindowState(Qt::WindowNoState);
+    FHelpFile = options.HelpFile;
+    FHelpContext = options.HelpContext;
+    if (!options.Caption.isEmpty())
+        setWindowTitle(options.Caption);
+}
+
+void TRLPreviewForm::SetPrintAction(TRLPreviewAction action)
+{
+    FPrintAction = std::move(action);
+    SpeedButtonPrint->setEnabled(static_cast<bool>(FPrintAction));
+}
+
+void TRLPreviewForm::SetSaveAction(TRLPreviewAction action)
+{
+    FSaveAction = std::move(action);
+    SpeedButtonSave->setEnabled(static_cast<bool>(FSaveAction));
+}
+
+void TRLPreviewForm::RunAction(const TRLPreviewAction &action)
+{
+    if (!action)
+        return;
+    const QPointer<QWidget> focused = focusWidget();
+    auto restoreFocus = [&] {
+        if (focused)
+            focused->setFocus();
+        else
+            EditPageNo->setFocus();
+    };
+    // An error leaves the action as it leaves any command of the window:
+    // shown in a box, with the window still open.
+    try {
+        action(*this);
+    } catch (const SilentAbort &) {
+    } catch (const Exception &e) {
+        restoreFocus();
+        showErrorBox(e.message());
+        return;
+    } catch (const std::exception &e) {
+        restoreFocus();
+        showErrorBox(QString::fromLocal8Bit(e.what()));
+        return;
+    }
+    restoreFocus();
+}
+
+void TRLPreviewForm::SpeedButtonPrintClick()
+{
+    RunAction(FPrintAction);
+}
+
+void TRLPreviewForm::SpeedButtonSaveClick()
+{
+    RunAction(FSaveAction);
+}
+
+void TRLPreviewForm::SpeedButtonViewsClick()
+{
+    if (FPreviewList.size() == 1) {
+        AddPreview();
+        return;
+    }
+    TRLPreview *last = FPreviewList.back();
+    FPreviewList.pop_back();
+    last->OnChangeView = nullptr;
+    if (FPreviewIndex >= static_cast<int>(FPreviewList.size()))
+        SetActivePreview(FPreviewList.front());
+    delete last;
+}
+
+void TRLPreviewForm::SpeedButtonEditClick()
+{
+    Preview()->SetEditing(SpeedButtonEdit->isChecked());
+}
+
+void TRLPreviewForm::SpeedButtonZoomDownClick()
+{
+    Preview()->SetZoomFactor(std::max(Preview()->ZoomFactor() - kZoomStep, TRLPreview::MinZoom));
+    ShowZoom();
+}
+
+void TRLPreviewForm::SpeedButtonZoomUpClick()
+{
+    Preview()->SetZoomFactor(Preview()->ZoomFactor() + kZoomStep);
+    ShowZoom();
+}
+
+void TRLPreviewForm::ComboBoxZoomChange()
+{
+    const QString text = ComboBoxZoom->currentText();
+    int row = ComboBoxZoom->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (row < 0) {
+        const double typed = parseZoom(text);
+        if (typed >= TRLPreview::MinZoom) {
+            FFitCode = 0;
+            Preview()->SetZoomFactor(typed);
+        } else {
+            row = ComboBoxZoom->currentIndex();
+        }
+    }
+    if (row >= 0 && row < static_cast<int>(kZoomRows.size()))
+        ApplyZoom(kZoomRows[static_cast<size_t>(row)]);
+    else if (row == kRowFullWidth)
+        ApplyZoom(PreviewZoomFullWidth);
+    else if (row == kRowFullPage)
+        ApplyZoom(PreviewZoomFullPage);
+    else if (row == kRowMultiplePages)
+        ApplyZoom(PreviewZoomMultiplePages);
+    FEditingZoom = false;
+    ShowZoom();
+}
+
+void TRLPreviewForm::EditPageNoChange()
+{
+    bool ok = false;
+    const int number = EditPageNo->text().trimmed().toInt(&ok);
+    FEditingPageNo = false;
+    if (ok)
+        Preview()->SetPageIndex(number - 1);
+    EditPageNo->setText(QString::number(Preview()->PageNumber()));
+}
+
+void TRLPreviewForm::StartRepeat(int direction)
+{
+    FRepeatDirection = direction;
+    FRepeatClock.start();
+    StepRepeat();
+    TimerRepeat->start();
+}
+
+void TRLPreviewForm::StepRepeat()
+{
+    if (FRepeatDirection < 0)
+        Preview()->PriorPage();
+    else
+        Preview()->NextPage();
+}
+
+void TRLPreviewForm::TimerRepeatTimer()
+{
+    if (FRepeatClock.elapsed() > kRepeatDelayMs)
+        StepRepeat();
+}
+
+TfrmRLFindDialog *TRLPreviewForm::FindDialog()
+{
+    if (!FFindDialog) {
+        FFindDialog = new TfrmRLFindDialog(this);
+        FFindDialog->OnFind = [this](const QString &text, TRLFindOptions options) {
+            return Preview()->FindText(text, HasFindOption(options, TRLFindOption::foWholeWords),
+                                       HasFindOption(options, TRLFindOption::foMatchCase),
+                                       HasFindOption(options, TRLFindOption::foFindUp));
+        };
+    }
+    return FFindDialog;
+}
+
+void TRLPreviewForm::OpenFindDialog()
+{
+    FindDialog()->Open();
+}
+
+bool TRLPreviewForm::HandleKey(int key, Qt::KeyboardModifiers modifiers)
+{
+    TRLPreview *p = Preview();
+    const bool ctrl = modifiers & Qt::ControlModifier;
+    switch (key) {
+    case Qt::Key_Escape: close(); return true;
+    case Qt::Key_PageUp: ctrl ? p->PageTop() : p->PriorPage(); return true;
+    case Qt::Key_PageDown: ctrl ? p->PageBottom() : p->NextPage(); return true;
+    case Qt::Key_End: ctrl ? p->LastPage() : p->PageRight(); return true;
+    case Qt::Key_Home: ctrl ? p->FirstPage() : p->PageLeft(); return true;
+    case Qt::Key_Left: ctrl ? p->HalfPageLeft() : p->ScrollLeft(); return true;
+    case Qt::Key_Up: ctrl ? p->HalfPageUp() : p->ScrollUp(); return true;
+    case Qt::Key_Right: ctrl ? p->HalfPageRight() : p->ScrollRight(); return true;
+    case Qt::Key_Down: ctrl ? p->HalfPageDown() : p->ScrollDown(); return true;
+    case Qt::Key_F:
+    case Qt::Key_F3:
+        if (!ctrl)
+            return false;
+        OpenFindDialog();
+        return true;
+    default: return false;
+    }
+}
+
+bool TRLPreviewForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::FocusIn)
+        if (auto *preview = qobject_cast<TRLPreview *>(watched))
+            SetActivePreview(preview);
+    if (event->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(watched, event);
+    auto *widget = qobject_cast<QWidget *>(watched);
+    if (!widget || widget->window() != this)
+        return QDialog::eventFilter(watched, event);
+    const auto *key = static_cast<QKeyEvent *>(event);
+    // In the page field and the zoom box the plain caret keys edit the text.
+    const bool inField = widget == EditPageNo || widget == ComboBoxZoom->lineEdit();
+    const bool caretKey = key->key() == Qt::Key_Left || key->key() == Qt::Key_Right || key->key() == Qt::Key_Home ||
+                          key->key() == Qt::Key_End;
+    if (inField && caretKey && !(key->modifiers() & Qt::ControlModifier))
+        return false;
+    return HandleKey(key->key(), key->modifiers());
+}
+
+void TRLPreviewForm::closeEvent(QCloseEvent *event)
+{
+    TimerRepeat->stop();
+    const Qt::WindowStates state = windowState();
+    PreviewDefaults().Options.WindowState = state & Qt::WindowMaximized   ? kWindowStateMaximized
+                                            : state & Qt::WindowMinimized ? kWindowStateMinimized
+                                                                          : 0;
+    if (FFindDialog)
+        FFindDialog->close();
+    // Ends the loop of a modal window; one that is not modal frees itself.
+    QDialog::closeEvent(event);
+}
+
+} // namespace prenso
