@@ -340,10 +340,10 @@ void TCanvas::Rectangle(int left, int top, int right, int bottom)
         p.drawRect(QRect(l, t, r - l - 1, b - t - 1));
     } else {
         const double w = m_pen.Width;
-        QRectF box(l + 0.5, t + 0.5, r - l - 1, b - t - 1);
+        QRectF outline(l + 0.5, t + 0.5, r - l - 1, b - t - 1);
         if (m_pen.Style == TPenStyle::psInsideFrame)
-            box = QRectF(l + w / 2, t + w / 2, std::max(0.0, r - l - w), std::max(0.0, b - t - w));
-        p.drawRect(box);
+            outline = QRectF(l + w / 2, t + w / 2, std::max(0.0, r - l - w), std::max(0.0, b - t - w));
+        p.drawRect(outline);
     }
     finishShapeState();
 }

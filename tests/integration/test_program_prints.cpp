@@ -332,10 +332,10 @@ INSTANTIATE_TEST_SUITE_P(
                                  "Beta",
                                  false,
                                  {"SR(A). CÉLIA BRANDÃO", "SR(A). MÁRCIO ESTÊVÃO"}}),
-    [](const ::testing::TestParamInfo<SampleCase> &info) {
-        QString name = QString::fromLatin1(info.param.name).section(u'.', 0, 0) + u'_' +
-                       (info.param.landscape ? QStringLiteral("landscape") : QStringLiteral("portrait")) + u'_' +
-                       QString::fromLatin1(info.param.queue);
+    [](const ::testing::TestParamInfo<SampleCase> &param) {
+        QString name = QString::fromLatin1(param.param.name).section(u'.', 0, 0) + u'_' +
+                       (param.param.landscape ? QStringLiteral("landscape") : QStringLiteral("portrait")) + u'_' +
+                       QString::fromLatin1(param.param.queue);
         return name.toStdString();
     });
 

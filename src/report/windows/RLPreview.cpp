@@ -660,7 +660,7 @@ void TRLPreview::CopyAsMetafile(int pageIndex)
     if (!page)
         return;
     const QSize size(std::max(1, page->Width()), std::max(1, page->Height()));
-    auto *data = new QMimeData;
+    auto *mime = new QMimeData;
     {
         QBuffer pdf;
         pdf.open(QIODevice::WriteOnly);
@@ -670,7 +670,7 @@ void TRLPreview::CopyAsMetafile(int pageIndex)
         writer.setPageMargins(QMarginsF(0, 0, 0, 0));
         writer.setCreator(QApplication::applicationName());
         paintPageOnto(writer, *page);
-        data->setData(QStringLiteral("application/pdf"), pdf.data());
+        mime->setData(QStringLiteral("application/pdf"), pdf.data());
     }
     {
         QBuffer svg;
@@ -681,9 +681,9 @@ void TRLPreview::CopyAsMetafile(int pageIndex)
         generator.setViewBox(QRect(QPoint(0, 0), size));
         generator.setResolution(96);
         paintPageOnto(generator, *page);
-        data->setData(QStringLiteral("image/svg+xml"), svg.data());
+        mime->setData(QStringLiteral("image/svg+xml"), svg.data());
     }
-    QApplication::clipboard()->setMimeData(data);
+    QApplication::clipboard()->setMimeData(mime);
 }
 
 } // namespace prenso

@@ -438,7 +438,7 @@ TEST(PdfStructure, DeterministicOutputRepeatsByteForByte)
         TRLPDFWriter w;
         w.SetDeterministic(true);
         return onePage(
-            dir.file(name), [](TRLPDFWriter &w) { textAt(w, 10, 10, "same", courierNew()); }, &w);
+            dir.file(name), [](TRLPDFWriter &page) { textAt(page, 10, 10, "same", courierNew()); }, &w);
     };
     const std::string a = write(QStringLiteral("a.pdf"));
     const std::string b = write(QStringLiteral("b.pdf"));
