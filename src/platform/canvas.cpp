@@ -138,7 +138,7 @@ std::shared_ptr<FontResource> build(const QString &name, int height, TFontStyles
 
 int FontResource::width(const QString &text) const
 {
-    int w = 0;
+    long long w = 0;
     for (QChar ch : text) {
         const char16_t u = ch.unicode();
         if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) { // most characters: no table search
@@ -152,11 +152,10 @@ int FontResource::width(const QString &text) const
         } else if (rawFont.isValid()) {
             const QList<quint32> g = rawFont.glyphIndexesForString(QString(ch));
             if (!g.isEmpty())
-                w += static_cast<int>(
-                    std::lround(rawFont.advancesForGlyphIndexes(g, QRawFont::UseDesignMetrics).value(0).x()));
+                w += std::lround(rawFont.advancesForGlyphIndexes(g, QRawFont::UseDesignMetrics).value(0).x());
         }
     }
-    return w;
+    return w > 2147483647LL ? 2147483647 : static_cast<int>(w);
 }
 
 std::shared_ptr<const FontResource> FontResource::get(const QString &name, int height, TFontStyles style,
@@ -483,13 +482,13 @@ void TCanvas::drawText(int x, int y, const QString *wide, std::string_view bytes
 void TCanvas::TextOut(int x, int y, std::string_view text)
 {
     drawText(x, y, nullptr, text, nullptr);
-    m_penPos = {x + TextWidth(text), y};
+    m_penPos = {SatAdd(x, TextWidth(text)), y};
 }
 
 void TCanvas::TextOut(int x, int y, const QString &text)
 {
     drawText(x, y, &text, {}, nullptr);
-    m_penPos = {x + TextWidth(text), y};
+    m_penPos = {SatAdd(x, TextWidth(text)), y};
 }
 
 void TCanvas::TextRect(const TRect &r, int x, int y, std::string_view text)

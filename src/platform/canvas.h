@@ -47,12 +47,14 @@ public:
     std::array<quint32, 256> glyphs{}; // glyph index by byte, 0 = none
 
     int height() const { return ascent + descent; }
+    // Saturates at the largest int: a stored text can be long enough to
+    // overflow a plain sum.
     int width(std::string_view bytes) const
     {
-        int w = 0;
+        long long w = 0;
         for (unsigned char c : bytes)
             w += advances[c];
-        return w;
+        return w > 2147483647LL ? 2147483647 : static_cast<int>(w);
     }
     int width(const QString &text) const;
 

@@ -117,6 +117,22 @@ TEST(Canvas, MeasuredWidthIsDrawnWidth)
     EXPECT_EQ(c.TextWidth(QString::fromUtf8("impressão")), c.TextWidth(std::string_view("impress\xe3o")));
 }
 
+// A stored text may start near the largest coordinate (a damaged or hostile
+// page file, found by fuzzing): the pen position after it saturates instead
+// of overflowing.
+TEST(Canvas, TextAtTheLargestCoordinateSaturates)
+{
+    QImage img(10, 10, QImage::Format_RGB32);
+    TCanvas c(&img);
+    constexpr int kMax = 2147483647;
+    for (const int x : {kMax, kMax - 3}) {
+        c.TextOut(x, 0, std::string_view("abc"));
+        EXPECT_EQ(c.PenPos().X, kMax) << x;
+        c.TextOut(x, 0, QStringLiteral("abc"));
+        EXPECT_EQ(c.PenPos().X, kMax) << x;
+    }
+}
+
 TEST(Canvas, LinesLeaveOutTheirEndPointAndFillsCoverTheirRectangle)
 {
     QImage img(20, 20, QImage::Format_RGB32);
