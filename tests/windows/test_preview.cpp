@@ -234,7 +234,7 @@ TEST_F(PreviewWindowTest, KeyboardTable)
     Open(numberedPages(5));
     Preview().SetZoomFactor(200);
     for (const Case &c : cases) {
-        SCOPED_TRACE(QTest::toString(QKeySequence(c.key | c.modifiers)));
+        SCOPED_TRACE(QKeySequence(c.key | c.modifiers).toString().toStdString());
         Preview().SetPageIndex(2);
         Preview().horizontalScrollBar()->setValue(50);
         Preview().verticalScrollBar()->setValue(50);

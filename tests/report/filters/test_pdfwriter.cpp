@@ -769,9 +769,12 @@ TEST(PdfShapes, PenOperatorsByStyle)
         {MetaPenStyleSolid, "[] 0 d"},      {MetaPenStyleDash, "[3] 0 d"},         {MetaPenStyleDot, "[1] 0 d"},
         {MetaPenStyleDashDot, "[2 1] 0 d"}, {MetaPenStyleDashDotDot, "[3 5] 6 d"}, {MetaPenStyleInsideFrame, "[] 0 d"}};
     for (const auto &[style, dash] : styles) {
+        // Structured bindings are not captured by lambdas before C++20's
+        // later fix, which not every compiler has.
+        const TRLMetaPenStyle lineStyle = style;
         const QStringList lines =
             contentLines(pageContent(onePage(dir.file(QStringLiteral("pen.pdf")), [&](TRLPDFWriter &w) {
-                w.Line(TPoint{0, 0}, TPoint{96, 96}, pen(style, 2, {255, 128, 0}));
+                w.Line(TPoint{0, 0}, TPoint{96, 96}, pen(lineStyle, 2, {255, 128, 0}));
             })));
         EXPECT_EQ(lines, (QStringList{QStringLiteral("1.5 w"), QStringLiteral("0 J"), QString::fromLatin1(dash),
                                       QStringLiteral("1 0.502 0 RG"), QStringLiteral("0 842.25 m"),
