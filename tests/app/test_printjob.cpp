@@ -54,7 +54,12 @@ protected:
         return *form_;
     }
 
-    static std::string lineOf(int length) { return std::string(static_cast<size_t>(length), 'x') + "\r\n"; }
+    static std::string lineOf(int length)
+    {
+        std::string line(static_cast<size_t>(length), 'x');
+        line.append("\r\n");
+        return line;
+    }
 
     int fontSize(const TfrmPrincipal &p) const
     {

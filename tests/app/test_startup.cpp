@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 using namespace prenso;
+using namespace prenso::test;
 
 namespace {
 
@@ -63,10 +64,9 @@ TEST(Startup, LaterSwitchWinsAndAccentsStay)
 TEST(Startup, BadIntegerStopsReadingAndShowsTheBox)
 {
     QString text;
-    setMessageBoxHook([&](BoxKind, const QString &, const QString &t) { text = t; });
+    ScopedMessageBoxHook hook([&](BoxKind, const QString &, const QString &t) { text = t; });
     TfrmPrincipal p(QStringList{QStringLiteral("Prenso"), QStringLiteral("/FOS=abc"), QStringLiteral("/ORI=PAISAGEM"),
                                 QStringLiteral("/ARQ=/nonexistent/form.txt")});
-    setMessageBoxHook(nullptr);
     EXPECT_EQ(text, QStringLiteral("''abc'' is not a valid integer value."));
     // Later switches were not read, and nothing was printed.
     EXPECT_EQ(p.sPbOrientacao, QStringLiteral("RETRATO"));

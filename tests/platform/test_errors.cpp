@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 using namespace prenso;
+using namespace prenso::test;
 
 TEST(StrToInt, AcceptsSignedDecimalOnly)
 {
@@ -45,13 +46,14 @@ TEST(ErrorBox, ShowsTitleAndIcon)
 {
     BoxKind kind{};
     QString caption, text;
-    setMessageBoxHook([&](BoxKind k, const QString &c, const QString &t) {
-        kind = k;
-        caption = c;
-        text = t;
-    });
-    showErrorBox(QStringLiteral("Arquivo não encontrado"));
-    setMessageBoxHook(nullptr);
+    {
+        ScopedMessageBoxHook hook([&](BoxKind k, const QString &c, const QString &t) {
+            kind = k;
+            caption = c;
+            text = t;
+        });
+        showErrorBox(QStringLiteral("Arquivo não encontrado"));
+    }
     EXPECT_EQ(kind, BoxKind::Error);
     EXPECT_EQ(caption, QStringLiteral("test_platform"));
     EXPECT_EQ(text, QStringLiteral("Arquivo não encontrado."));

@@ -1,4 +1,5 @@
 #include "report/RLConsts.h"
+#include "support/test_support.h"
 
 #include <QSet>
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <string>
 
 using namespace prenso;
+using namespace prenso::test;
 
 namespace {
 
@@ -245,13 +247,12 @@ TEST(EngineTexts, DefaultJobTitleTakesOneTextArgument)
         EXPECT_EQ(format.count(QStringLiteral("\"%s\"")), 1) << languageName(language);
     }
 
-    SetActiveLocaleForTesting(TRLLanguage::Portuguese);
+    ScopedLanguage language(TRLLanguage::Portuguese);
     EXPECT_EQ(FormatDefaultJobTitle(QStringLiteral("rlrRetrato")), QStringLiteral("Relatório \"rlrRetrato\""));
     EXPECT_EQ(FormatDefaultJobTitle(QString()), QStringLiteral("Relatório \"\""));
     // The argument is text, never a format of its own.
     EXPECT_EQ(FormatDefaultJobTitle(QStringLiteral("100% %s %1")), QStringLiteral("Relatório \"100% %s %1\""));
 
-    SetActiveLocaleForTesting(TRLLanguage::English);
+    language.Set(TRLLanguage::English);
     EXPECT_EQ(FormatDefaultJobTitle(QStringLiteral("Vendas")), QStringLiteral("Report \"Vendas\""));
-    SetActiveLocaleForTesting(std::nullopt);
 }

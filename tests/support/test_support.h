@@ -1,6 +1,9 @@
 #pragma once
 // Small helpers shared by the tests.
 
+#include "platform/messagebox.h"
+#include "report/RLConsts.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -45,6 +48,27 @@ QStringList listFolder(const QString &path);
 
 // Path of a bundled sample form.
 QString samplePath(const QString &name);
+
+// Guards for process-wide settings a test changes: each puts the setting
+// back when it goes out of scope, also when a failed assertion ends the test
+// early, so that no later test inherits it.
+class ScopedMessageBoxHook {
+public:
+    explicit ScopedMessageBoxHook(MessageBoxHook hook) { setMessageBoxHook(std::move(hook)); }
+    ~ScopedMessageBoxHook() { setMessageBoxHook(nullptr); }
+    ScopedMessageBoxHook(const ScopedMessageBoxHook &) = delete;
+    ScopedMessageBoxHook &operator=(const ScopedMessageBoxHook &) = delete;
+};
+
+// The engine texts of `language` until the guard goes; then the user's own.
+class ScopedLanguage {
+public:
+    explicit ScopedLanguage(TRLLanguage language) { SetActiveLocaleForTesting(language); }
+    void Set(TRLLanguage language) { SetActiveLocaleForTesting(language); }
+    ~ScopedLanguage() { SetActiveLocaleForTesting(std::nullopt); }
+    ScopedLanguage(const ScopedLanguage &) = delete;
+    ScopedLanguage &operator=(const ScopedLanguage &) = delete;
+};
 
 // A service the whole test program shares, started before the application
 // object and stopped after the last test. A test program registers it from a

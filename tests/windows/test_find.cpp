@@ -175,9 +175,12 @@ TEST_F(FindTest, OutlineSurroundsTheMatchedCharacters)
 TEST_F(FindTest, ScreenshotOfAFoundText)
 {
     std::vector<std::string> lines;
-    for (int i = 0; i < 40; ++i)
-        lines.push_back(std::to_string(4000 + i) + "  CLIENTE JOS\xC9 DA CONCEI\xC7\xC3O   PARCELA " +
-                        std::to_string(i % 12 + 1) + "/12   R$ " + std::to_string(100 + i * 13) + ",00");
+    for (int i = 0; i < 40; ++i) {
+        std::string line = std::to_string(4000 + i);
+        line.append("  CLIENTE JOS\xC9 DA CONCEI\xC7\xC3O   PARCELA ").append(std::to_string(i % 12 + 1));
+        line.append("/12   R$ ").append(std::to_string(100 + i * 13)).append(",00");
+        lines.push_back(std::move(line));
+    }
     lines.push_back("TOTAL DA P\xC1GINA   R$ 9.876,00");
     Open({lines, lines}, QSize(1000, 720));
     Preview().SetZoomFactor(150);

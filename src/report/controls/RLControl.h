@@ -27,7 +27,7 @@ class TCanvas;
 class TRLCustomControl : public TComponent {
 public:
     explicit TRLCustomControl(TRLCustomSite *parent);
-    virtual ~TRLCustomControl();
+    ~TRLCustomControl() override;
     TRLCustomControl(const TRLCustomControl &) = delete;
     TRLCustomControl &operator=(const TRLCustomControl &) = delete;
 

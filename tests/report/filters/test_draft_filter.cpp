@@ -30,6 +30,7 @@
 #include <functional>
 
 using namespace prenso;
+using namespace prenso::test;
 using namespace prenso::test::escp;
 using prenso::test::EscpReader;
 using prenso::test::hexDiff;
@@ -209,19 +210,18 @@ TEST(DraftFilterProperties, FormFollowsOrientationOrTheChoice)
 
 TEST(DraftFilterProperties, OptionsInTheUsersLanguage)
 {
+    ScopedLanguage active(TRLLanguage::English);
     for (TRLLanguage language : {TRLLanguage::English, TRLLanguage::Portuguese}) {
-        SetActiveLocaleForTesting(language);
+        active.Set(language);
         TRLDraftFilter f;
         const TRLLocaleStrings &table = LocaleTable(language);
         EXPECT_EQ(f.OptionsLabel(), table.LS_FormStr);
         EXPECT_EQ(f.Options(), (QStringList{table.LS_DefaultStr, QStringLiteral("80 ") + table.LS_ColumnsStr,
                                             QStringLiteral("132 ") + table.LS_ColumnsStr}));
     }
-    SetActiveLocaleForTesting(std::nullopt);
-    SetActiveLocaleForTesting(TRLLanguage::English);
+    active.Set(TRLLanguage::English);
     TRLDraftFilter f;
     EXPECT_EQ(f.Options().value(2), QStringLiteral("132 Columns"));
-    SetActiveLocaleForTesting(std::nullopt);
 }
 
 // ---------------------------------------------------------------------------

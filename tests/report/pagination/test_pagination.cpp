@@ -10,10 +10,12 @@
 #include "report/pagination/RLReport.h"
 #include "report/storage/RLGraphicStorage.h"
 #include "support/capture_filter.h"
+#include "support/test_support.h"
 
 #include <gtest/gtest.h>
 
 using namespace prenso;
+using namespace prenso::test;
 using prenso::test::CapturedPage;
 using prenso::test::capturePage;
 
@@ -204,9 +206,10 @@ TEST_F(Pagination, CancelStopsAfterTheCurrentRecordAndShowsNothing)
             report.Cancel();
     };
     int boxes = 0;
-    setMessageBoxHook([&](BoxKind, const QString &, const QString &) { ++boxes; });
-    EXPECT_FALSE(report.Prepare());
-    setMessageBoxHook(nullptr);
+    {
+        ScopedMessageBoxHook hook([&](BoxKind, const QString &, const QString &) { ++boxes; });
+        EXPECT_FALSE(report.Prepare());
+    }
     EXPECT_EQ(boxes, 0);
     EXPECT_EQ(calls, 10);
     EXPECT_EQ(report.ReportState(), TRLReportState::rsAbout);
@@ -222,9 +225,10 @@ TEST_F(Pagination, FailureIsShownWithTheReportNameAndKind)
             throw EConvertError(QStringLiteral("ruim"));
     };
     QString shown;
-    setMessageBoxHook([&](BoxKind, const QString &, const QString &t) { shown = t; });
-    EXPECT_FALSE(report.Prepare());
-    setMessageBoxHook(nullptr);
+    {
+        ScopedMessageBoxHook hook([&](BoxKind, const QString &, const QString &t) { shown = t; });
+        EXPECT_FALSE(report.Prepare());
+    }
     EXPECT_EQ(shown, QStringLiteral("rep: ") + LS().LS_PrepareErrorStr + QStringLiteral("\nEConvertError(ruim)"));
     EXPECT_EQ(report.ReportState(), TRLReportState::rsAbout);
     // The report prepares again from scratch afterwards.
