@@ -10,8 +10,6 @@
 
 #include <QDateTime>
 
-#include <cstdio>
-
 namespace prenso {
 namespace {
 
@@ -104,11 +102,6 @@ void TfrmPrincipal::ExecutaImpressao()
     RLPrinter().SetPrinterIndex(iPbImpressora);
     if (sPbVisualizar == QLatin1String("SIM")) {
         report->PreviewModal();
-        // The preview window is not part of this build yet: say so plainly.
-        std::fprintf(stderr,
-                     "Prenso: %d página(s) preparada(s); a visualização ainda não está disponível "
-                     "nesta versão.\n",
-                     report->Pages().PageCount());
     } else {
         report->Print();
     }

@@ -3,6 +3,7 @@
 namespace prenso {
 
 TRLProgress::~TRLProgress() = default;
+TRLPreviewTarget::~TRLPreviewTarget() = default;
 
 TRLUserInterface &RLUserInterface()
 {

@@ -15,6 +15,9 @@ class QPrinter;
 
 namespace prenso {
 
+class TRLGraphicStorage;
+struct TRLPreviewOptions;
+
 // A running operation's side of its progress window.
 class TRLProgress {
 public:
@@ -30,6 +33,14 @@ public:
     virtual void NextLevel() = 0;
 };
 
+// Something that shows pages on screen and can take a report's pages: the
+// preview control a program places on a window of its own.
+class TRLPreviewTarget {
+public:
+    virtual ~TRLPreviewTarget();
+    virtual void ShowPages(TRLGraphicStorage &pages) = 0;
+};
+
 struct TRLUserInterface {
     // Shows a progress window titled `title` with `levels` levels (a stage
     // bar from two on); `onCancel` runs when the user cancels.
@@ -38,6 +49,12 @@ struct TRLUserInterface {
     // Shows the setup dialog of the printer whose settings `printer` carries;
     // true once it has been shown.
     std::function<bool(QPrinter &printer)> ExecutePrinterSetup;
+    // Opens the preview window on `pages` with a report's preview options,
+    // modal when `modal` is true or the options chosen say so; a modal
+    // window returns when it is closed.
+    std::function<void(TRLGraphicStorage &pages, const TRLPreviewOptions &options, bool modal)> PreviewPages;
+    // Closes every preview window showing `pages`.
+    std::function<void(TRLGraphicStorage &pages)> ClosePreview;
 };
 
 // The program's one set of windows (empty until the windows are installed).

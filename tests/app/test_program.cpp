@@ -64,12 +64,14 @@ protected:
 
 } // namespace
 
-TEST_F(Program, PreviewPreparesTheSampleForm)
+// Run unattended, the preview opens on the prepared pages and is closed at
+// once; nothing is printed and nothing is said.
+TEST_F(Program, PreviewOpensAndClosesUnattended)
 {
     const Result r = runProgram(
         {QStringLiteral("/ARQ=") + test::samplePath(QStringLiteral("nota.txt")), QStringLiteral("/VIS=SIM")});
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_TRUE(r.err.contains(QStringLiteral("3 página(s) preparada(s)"))) << r.err.toStdString();
+    EXPECT_FALSE(r.err.contains(QStringLiteral("Prenso:"))) << "no box was shown: " << r.err.toStdString();
 }
 
 TEST_F(Program, NoPrinterAtAllIsAClearError)
@@ -141,7 +143,6 @@ TEST_F(Program, ReadOnlyProgramFolderFailsAtTheScratchFileAfterTheWork)
     }
     const Result r = runProgram({QStringLiteral("/ARQ=") + form, QStringLiteral("/VIS=SIM")}, exe, prefix);
     ::chmod(home.path().toLocal8Bit().constData(), 0755);
-    EXPECT_TRUE(r.err.contains(QStringLiteral("1 página(s) preparada(s)"))) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains(QStringLiteral("Cannot create file \"%1/R").arg(home.path()))) << r.err.toStdString();
     EXPECT_EQ(test::listFolder(home.path()), (QStringList{QStringLiteral("Prenso"), QStringLiteral("form.txt")}));
 }

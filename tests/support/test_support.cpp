@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <cstdlib>
 #include <stdexcept>
 
 namespace prenso::test {
@@ -68,6 +69,18 @@ bool setRunWideService(RunWideService service)
 {
     theService() = service;
     return true;
+}
+
+ScopedEnv::ScopedEnv(const char *name, const char *value) : FName(name)
+{
+    if (const char *old = std::getenv(name))
+        FSaved = old;
+    value ? ::setenv(name, value, 1) : ::unsetenv(name);
+}
+
+ScopedEnv::~ScopedEnv()
+{
+    FSaved ? ::setenv(FName.c_str(), FSaved->c_str(), 1) : ::unsetenv(FName.c_str());
 }
 
 } // namespace prenso::test

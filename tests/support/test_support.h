@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -68,6 +69,19 @@ public:
     ~ScopedLanguage() { SetActiveLocaleForTesting(std::nullopt); }
     ScopedLanguage(const ScopedLanguage &) = delete;
     ScopedLanguage &operator=(const ScopedLanguage &) = delete;
+};
+
+// An environment variable set (or, with nullptr, unset) until the guard goes.
+class ScopedEnv {
+public:
+    ScopedEnv(const char *name, const char *value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv &) = delete;
+    ScopedEnv &operator=(const ScopedEnv &) = delete;
+
+private:
+    std::string FName;
+    std::optional<std::string> FSaved;
 };
 
 // A service the whole test program shares, started before the application

@@ -477,17 +477,39 @@ void TRLCustomReport::Print()
     ApplyFilter(FPages, filter, FDialogParams.FromPage, FDialogParams.ToPage, QString(), parity);
 }
 
-bool TRLCustomReport::PreviewModal()
+bool TRLCustomReport::preparePreview()
 {
     if (FForcePrepare)
         Clear();
     if (FDefaultFilter)
         SetSelectedFilter(FDefaultFilter);
-    if (FReportState == TRLReportState::rsAbout && !Prepare())
+    return FReportState != TRLReportState::rsAbout || Prepare();
+}
+
+bool TRLCustomReport::PreviewModal()
+{
+    if (!preparePreview())
         return false;
-    if (PreviewHook)
-        PreviewHook(*this);
+    if (const auto &preview = RLUserInterface().PreviewPages)
+        preview(*FPages, FPreviewOptions, true);
     return true;
+}
+
+bool TRLCustomReport::Preview(TRLPreviewTarget *dest)
+{
+    if (!preparePreview())
+        return false;
+    if (dest)
+        dest->ShowPages(*FPages);
+    else if (const auto &preview = RLUserInterface().PreviewPages)
+        preview(*FPages, FPreviewOptions, false);
+    return true;
+}
+
+void TRLCustomReport::ClosePreview()
+{
+    if (const auto &close = RLUserInterface().ClosePreview)
+        close(*FPages);
 }
 
 void TRLCustomReport::SaveToFile(const QString &fileName)

@@ -18,6 +18,7 @@ class TRLGraphicStorage;
 class TStream;
 class TRLCustomPrintFilter;
 class TRLProgress;
+class TRLPreviewTarget;
 
 struct TRLPreviewOptions {
     TRLPreviewOptionsDefaults Defaults = TRLPreviewOptionsDefaults::pdUseDefaults;
@@ -102,7 +103,14 @@ public:
     // Entry points.
     bool Prepare();
     void Print();
+    // Prepares when needed (always with ForcePrepare) and shows the pages in
+    // the modal preview window; false when the preparation failed.
     bool PreviewModal();
+    // The same, handing the pages to `dest` when given, or else opening the
+    // preview window, modal only when the preview options say so.
+    bool Preview(TRLPreviewTarget *dest = nullptr);
+    // Closes the preview windows showing this report's pages.
+    void ClosePreview();
     void Clear();
     void Cancel() { FCanceled = true; }
     void SaveToFile(const QString &fileName);
@@ -114,10 +122,9 @@ public:
     void StepProgress(int step = 1);
     void LoadPrinterMetrics();
 
-    // The print dialog and the preview window are not built yet; these hooks
-    // let the program decide what happens in their place.
+    // The print dialog is not built yet; this hook lets the program decide
+    // what happens in its place.
     std::function<bool(TRLCustomReport &)> ShowPrintDialogHook;
-    std::function<void(TRLCustomReport &)> PreviewHook;
 
     // Pixels of the oriented paper.
     int PaperPixelWidth() const;
@@ -149,6 +156,8 @@ public:
 
 private:
     bool prepareOne();
+    // The steps a preview takes before it shows the pages.
+    bool preparePreview();
     void storePageDescription();
     QString defaultJobTitle() const;
     void closeProgress();

@@ -7,6 +7,7 @@
 // screen. The control registers itself with the storage while it shows it.
 
 #include "platform/component.h"
+#include "report/RLUserInterface.h"
 
 #include <QAbstractScrollArea>
 
@@ -31,7 +32,7 @@ struct TRLFindPosition {
     int TextLength = 0;
 };
 
-class TRLPreview : public QAbstractScrollArea, public TComponent {
+class TRLPreview : public QAbstractScrollArea, public TComponent, public TRLPreviewTarget {
     Q_OBJECT
 public:
     static constexpr int BoxCount = 3;
@@ -42,6 +43,7 @@ public:
 
     TRLGraphicStorage *Pages() const { return FPages; }
     void SetPages(TRLGraphicStorage *pages);
+    void ShowPages(TRLGraphicStorage &pages) override { SetPages(&pages); }
     int PageCount() const;
     int PageIndex() const { return FPageIndex; }
     void SetPageIndex(int index);

@@ -258,7 +258,14 @@ bool PreviewPages(TRLGraphicStorage &pages, const TRLPreviewOptions &options, bo
     form->ShowZoom();
     form->ApplyOptions(chosen);
     if (modal) {
-        form->exec();
+        if (dialogsAutomatic()) {
+            // Nobody is there to close it: shown, then closed as if at once.
+            form->show();
+            QCoreApplication::processEvents();
+            form->close();
+        } else {
+            form->exec();
+        }
         const bool printed = form->Printed();
         delete form;
         return printed;

@@ -3,6 +3,8 @@
 #include "platform/messagebox.h"
 #include "report/RLUserInterface.h"
 #include "report/windows/RLFeedBack.h"
+#include "report/windows/RLPreviewActions.h"
+#include "report/windows/RLPreviewForm.h"
 
 #include <QCoreApplication>
 #include <QPageSetupDialog>
@@ -48,6 +50,12 @@ void InstallRLWindows()
     TRLUserInterface &ui = RLUserInterface();
     ui.OpenProgress = openProgress;
     ui.ExecutePrinterSetup = executePrinterSetup;
+    ui.PreviewPages = [](TRLGraphicStorage &pages, const TRLPreviewOptions &options, bool modal) {
+        PreviewPages(pages, options, modal || ChosenPreviewOptions(options).ShowModal);
+    };
+    ui.ClosePreview = [](TRLGraphicStorage &pages) { ClosePreview(pages); };
+    PreviewActions().Print = PrintFromPreview;
+    PreviewActions().Save = SaveFromPreview;
 }
 
 } // namespace prenso
