@@ -41,6 +41,9 @@ inline void addPages(TRLGraphicStorage &storage, const PageTexts &pages)
         auto page = std::make_unique<TRLGraphicSurface>();
         page->SetWidth(794);
         page->SetHeight(1123);
+        page->SetOrientation(MetaOrientationPortrait);
+        page->SetPaperWidth(210);
+        page->SetPaperHeight(297);
         page->Font().SetName(QStringLiteral("Courier New"));
         page->Font().SetSize(10);
         page->Open();
