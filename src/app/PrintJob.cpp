@@ -2,6 +2,7 @@
 #include "app/TextUtils.h"
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/messagebox.h"
 #include "report/controls/RLLabel.h"
 #include "report/filters/RLFilters.h"
 #include "report/pagination/RLReport.h"
@@ -9,6 +10,7 @@
 #include "report/storage/RLGraphicStorage.h"
 
 #include <QDateTime>
+#include <QScopeGuard>
 
 #include <cstdio>
 
@@ -42,11 +44,29 @@ constexpr int kScratchNameLimit = 300;
 
 } // namespace
 
+bool TfrmPrincipal::withPrintDialog() const
+{
+    // Upper-casing leaves accented letters alone, so "não" arrives as "NãO".
+    return sPbDialogo != QLatin1String("NAO") && sPbDialogo != QStringLiteral("NÃO") &&
+           sPbDialogo != QStringLiteral("NãO");
+}
+
 // The print job: reads the form into the line table, decides orientation and
 // font size, binds filter, font and printer to the chosen report and prints or
 // previews it, then closes the table and removes its scratch file.
 void TfrmPrincipal::ExecutaImpressao()
 {
+    // Without a display nobody can answer the print dialog or close the
+    // preview: say so before any work instead of waiting for ever.
+    if (dialogsAutomatic()) {
+        if (sPbVisualizar == QLatin1String("SIM"))
+            throw ENoOperator(QStringLiteral("Não há tela para mostrar a visualização. Para imprimir sem ela, "
+                                             "deixe de lado /VIS=SIM e use /DLG=NAO"));
+        if (withPrintDialog())
+            throw ENoOperator(QStringLiteral("Não há tela para mostrar o diálogo de impressão. Para imprimir "
+                                             "sem ele, use /DLG=NAO"));
+    }
+
     cdsLinhaRelatorio.Close();
 
     QString stamp = DataHoraParaTexto(QDateTime::currentDateTime());
@@ -56,6 +76,19 @@ void TfrmPrincipal::ExecutaImpressao()
     cdsLinhaRelatorio.SetFileName(scratch);
     if (files::fileExists(scratch))
         files::deleteFile(scratch);
+
+    // A job that fails or is cancelled leaves nothing behind: the form file
+    // is closed, the table dropped unwritten and its scratch file removed, so
+    // that the next job starts clean.
+    bool finished = false;
+    const auto cleanUp = qScopeGuard([&] {
+        if (finished)
+            return;
+        FArquivo.close();
+        cdsLinhaRelatorio.CloseWithoutWriting();
+        if (files::fileExists(scratch))
+            files::deleteFile(scratch);
+    });
 
     cdsLinhaRelatorio.CreateDataSet();
     cdsLinhaRelatorio.SetIndexFieldNames(QStringLiteral("INDICE"));
@@ -102,6 +135,7 @@ void TfrmPrincipal::ExecutaImpressao()
     text->SetFontName(sPbFontName);
     text->SetFontSize(iPbFontSize);
     RLPrinter().SetPrinterIndex(iPbImpressora);
+    report->SetPrintDialog(withPrintDialog());
     if (sPbVisualizar == QLatin1String("SIM")) {
         report->PreviewModal();
         // The preview window is not part of this build yet: say so plainly.
@@ -117,6 +151,7 @@ void TfrmPrincipal::ExecutaImpressao()
     cdsLinhaRelatorio.Close();
     if (files::fileExists(scratch))
         files::deleteFile(scratch);
+    finished = true;
 }
 
 } // namespace prenso

@@ -48,6 +48,12 @@ struct EReadError : Exception {
     explicit EReadError(QString m) : Exception(std::move(m), "EReadError") {}
 };
 
+// A window that needs the operator's answer was asked for where nobody can
+// answer it (no display, or an unattended run).
+struct ENoOperator : Exception {
+    explicit ENoOperator(QString m) : Exception(std::move(m), "ENoOperator") {}
+};
+
 // The operator cancelled: end the operation and show nothing.
 class SilentAbort : public std::exception {
 public:

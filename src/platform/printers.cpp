@@ -321,6 +321,7 @@ bool PlatformPrinter::select(int index)
         return false;
     m_index = index;
     m_paper = PaperSetting();
+    m_operatorLayout = false;
     if (index < 0) {
         m_settingsValid = false;
         return true;
@@ -349,7 +350,7 @@ bool PlatformPrinter::hasDeviceSettings() const
 
 void PlatformPrinter::setPaper(int code, int widthTenths, int lengthTenths, QSizeF sizeMM)
 {
-    if (!hasDeviceSettings())
+    if (!hasDeviceSettings() || m_operatorLayout)
         return;
     m_paper.code = code;
     QPageSize pageSize;
@@ -377,6 +378,23 @@ void PlatformPrinter::setPaper(int code, int widthTenths, int lengthTenths, QSiz
     }
 }
 
+void PlatformPrinter::keepOperatorLayout()
+{
+    if (!hasDeviceSettings())
+        return;
+    fitMarginsToPrintableArea();
+    const QPageSize pageSize = m_printer->pageLayout().pageSize();
+    const int code = pageSize.windowsId();
+    // A paper the driver has no code for is user-defined (code 256).
+    if (pageSize.id() == QPageSize::Custom || code <= 0 || code == 256) {
+        const QSizeF mm = pageSize.size(QPageSize::Millimeter);
+        m_paper = PaperSetting{256, roundHalfEven(mm.width() * 10), roundHalfEven(mm.height() * 10)};
+    } else {
+        m_paper = PaperSetting{code, 0, 0};
+    }
+    m_operatorLayout = true;
+}
+
 bool PlatformPrinter::landscape() const
 {
     if (!m_printer)
@@ -386,6 +404,8 @@ bool PlatformPrinter::landscape() const
 
 void PlatformPrinter::setLandscape(bool landscape)
 {
+    if (m_operatorLayout)
+        return;
     if (!m_printer) {
         m_landscape = landscape;
         return;

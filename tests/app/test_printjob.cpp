@@ -42,14 +42,16 @@ protected:
         EXPECT_EQ(tmpAfter, tmpBefore);
     }
 
-    // Runs a job on a form with the given content and extra switches.
+    // Runs a job on a form with the given content and extra switches, without
+    // the print dialog (nobody answers it here).
     TfrmPrincipal &run(const std::string &content, QStringList switches = {})
     {
         const QString form = dir.file(QStringLiteral("form.txt"));
         test::writeFile(form, content);
-        form_ = std::make_unique<TfrmPrincipal>(TfrmPrincipal::NoCreate{},
-                                                QStringList{QStringLiteral("Prenso"), QStringLiteral("/ARQ=") + form} +
-                                                    switches);
+        form_ = std::make_unique<TfrmPrincipal>(
+            TfrmPrincipal::NoCreate{},
+            QStringList{QStringLiteral("Prenso"), QStringLiteral("/ARQ=") + form, QStringLiteral("/DLG=NAO")} +
+                switches);
         form_->FormCreate();
         return *form_;
     }
@@ -120,8 +122,40 @@ TEST_F(PrintJob, OtherOrientationTextsUseLandscapeWithoutLadder)
     EXPECT_EQ(p.lastReport(), p.rlrPaisagem);
 }
 
+// "/DLG=NAO" prints without the dialog, however it is written; anything else
+// asks for the dialog, which nobody here can answer.
+TEST_F(PrintJob, NoDialogSwitchInItsSpellings)
+{
+    struct Case {
+        QString argument;
+        bool prints;
+    };
+    const std::vector<Case> cases = {
+        {"/DLG=NAO", true},   {"/dlg=nao", true},   {"/DLG=NÃO", true},      {"/Dlg=não", true},
+        {"/DLG=NAO ", true},  {"/DLG=SIM", false},  {"/DLG=NO", false},      {"/DLG=", false},
+        {" /DLG=NAO", false}, {"/DLG=NAO=1", true}, {"/DIALOGO=NAO", false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.argument.toStdString());
+        capture.pages.clear();
+        test::writeFile(dir.file("f.txt"), "linha\n");
+        form_ = std::make_unique<TfrmPrincipal>(
+            TfrmPrincipal::NoCreate{},
+            QStringList{QStringLiteral("Prenso"), QStringLiteral("/ARQ=") + dir.file("f.txt"), c.argument});
+        if (c.prints) {
+            form_->FormCreate();
+            EXPECT_EQ(capture.pages.size(), 1u);
+        } else {
+            EXPECT_THROW(form_->FormCreate(), ENoOperator);
+            EXPECT_TRUE(capture.pages.empty());
+        }
+    }
+}
+
 TEST_F(PrintJob, DefaultFontAndPreviewAndPrinter)
 {
+    // The preview is for someone at the screen: the test stands in.
+    const test::Attended attended;
     TfrmPrincipal &p = run("a\n", {QStringLiteral("/VIS=SIM")});
     EXPECT_EQ(p.sPbFontName, QStringLiteral("Courier New"));
     EXPECT_EQ(p.rldbtxtLinha->Font().Name(), QStringLiteral("Courier New"));
@@ -170,8 +204,8 @@ TEST_F(PrintJob, BinaryFileAndHugeLine)
 TEST_F(PrintJob, MissingFileOrFolderFailsBeforeAnyRecord)
 {
     form_ = std::make_unique<TfrmPrincipal>(
-        TfrmPrincipal::NoCreate{},
-        QStringList{QStringLiteral("Prenso"), QStringLiteral("/ARQ=") + dir.file("none.txt")});
+        TfrmPrincipal::NoCreate{}, QStringList{QStringLiteral("Prenso"), QStringLiteral("/ARQ=") + dir.file("none.txt"),
+                                               QStringLiteral("/DLG=NAO")});
     EXPECT_THROW(form_->FormCreate(), EInOutError);
     EXPECT_TRUE(capture.pages.empty());
     // The table stays open (as after any failed job) and is closed, writing its
@@ -180,7 +214,8 @@ TEST_F(PrintJob, MissingFileOrFolderFailsBeforeAnyRecord)
     form_->cdsLinhaRelatorio.Close();
 
     form_ = std::make_unique<TfrmPrincipal>(
-        TfrmPrincipal::NoCreate{}, QStringList{QStringLiteral("Prenso"), QStringLiteral("/ARQ=") + dir.path()});
+        TfrmPrincipal::NoCreate{},
+        QStringList{QStringLiteral("Prenso"), QStringLiteral("/ARQ=") + dir.path(), QStringLiteral("/DLG=NAO")});
     EXPECT_THROW(form_->FormCreate(), EInOutError);
     form_->cdsLinhaRelatorio.SetFileName(QString());
     form_->cdsLinhaRelatorio.Close();
@@ -201,6 +236,7 @@ TEST_F(PrintJob, FilterSwitchMustNameAPrintFilter)
     test::writeFile(dir.file("f.txt"), "a\n");
     p.sPbArquivo = dir.file("f.txt");
     p.sPbOrientacao = QStringLiteral("RETRATO");
+    p.sPbDialogo = QStringLiteral("NAO");
     p.sPbMatricial = QStringLiteral("CDSTHING");
     try {
         p.ExecutaImpressao();

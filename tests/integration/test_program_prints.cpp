@@ -18,10 +18,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 
 #include <chrono>
 #include <csignal>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace prenso;
 using namespace prenso::test;
@@ -226,7 +229,9 @@ TEST_P(SampleForms, ArriveWithThePagesTheLayoutPromises)
 {
     const SampleCase &c = GetParam();
     const QString form = samplePath(QString::fromLatin1(c.name));
-    const QStringList switches = QStringList{QStringLiteral("/ARQ=") + form} + c.extraSwitches;
+    // Unattended, as the business system prints from its server.
+    const QStringList switches =
+        QStringList{QStringLiteral("/ARQ=") + form, QStringLiteral("/DLG=NAO")} + c.extraSwitches;
 
     const ProgramResult r = run(switches);
     EXPECT_EQ(r.exitCode, 0);
@@ -340,6 +345,48 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 // ---------------------------------------------------------------------------
+// Where the program is installed.
+
+// The program copied into a folder it may not write to, as where programs
+// are installed. Root writes anywhere, so as root the copy runs as an
+// unprivileged user.
+TEST_F(ProgramPrints, ReadOnlyProgramFolderFailsAtTheScratchFileAfterTheWork)
+{
+    TempDir home;
+    ::chmod(home.path().toLocal8Bit().constData(), 0755);
+    const QString exe = home.file(QStringLiteral("Prenso"));
+    ASSERT_TRUE(QFile::copy(programPath(), exe));
+    ::chmod(exe.toLocal8Bit().constData(), 0755);
+    const QString form = home.file(QStringLiteral("form.txt"));
+    writeFile(form, "linha 1\r\nlinha 2\r\n");
+    ::chmod(form.toLocal8Bit().constData(), 0644);
+    ::chmod(home.path().toLocal8Bit().constData(), 0555);
+    ::chmod(tmp.path().toLocal8Bit().constData(), 0777);
+    ProgramOptions options;
+    options.tmpDir = tmp.path();
+    options.program = exe;
+    if (::geteuid() == 0) {
+        const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+        if (setpriv.isEmpty())
+            GTEST_SKIP() << "setpriv is needed to run as an unprivileged user";
+        options.prefix = {setpriv, QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                          QStringLiteral("--clear-groups"), QStringLiteral("--")};
+    }
+    const ProgramResult r = runProgram(
+        {QStringLiteral("/ARQ=") + form, QStringLiteral("/IMPS=ALPHA"), QStringLiteral("/DLG=NAO")}, options);
+    ::chmod(home.path().toLocal8Bit().constData(), 0755);
+    EXPECT_TRUE(r.finished);
+    EXPECT_EQ(alpha.waitForJobs(1).size(), 1u) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Cannot create file \"%1/R").arg(home.path()))) << r.err.toStdString();
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(listFolder(home.path()), (QStringList{QStringLiteral("Prenso"), QStringLiteral("form.txt")}));
+    // Qt's own runtime folder of the other user is no leftover of ours.
+    for (const QString &n : listFolder(tmp.path()))
+        if (n.startsWith(QStringLiteral("runtime-")))
+            QDir(tmp.file(n)).removeRecursively();
+}
+
+// ---------------------------------------------------------------------------
 // Printing goes wrong.
 
 // Runs `action` once while the program is between the start and the end of
@@ -374,10 +421,11 @@ TEST_F(ProgramPrints, QueueThatStopsAcceptingMidJobIsAClearError)
                           << out.toStdString();
                   }};
     const ProgramResult r =
-        run({QStringLiteral("/ARQ=") + longForm(6000), QStringLiteral("/IMPS=Alpha")}, std::ref(midJob));
+        run({QStringLiteral("/ARQ=") + longForm(6000), QStringLiteral("/IMPS=Alpha"), QStringLiteral("/DLG=NAO")},
+            std::ref(midJob));
     ASSERT_TRUE(midJob.done) << "the program never started printing; stderr: " << r.err.toStdString();
     ASSERT_TRUE(midJob.stillPrinting);
-    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("Prenso: Printer driver error: the print server did not take the "
                                               "document")))
         << r.err.toStdString();
@@ -396,10 +444,11 @@ TEST_F(ProgramPrints, DISABLED_ServerStoppedMidJobIsAClearError)
 {
     MidJob midJob{this, [this] { cupsd->stop(); }};
     const ProgramResult r =
-        run({QStringLiteral("/ARQ=") + longForm(6000), QStringLiteral("/IMPS=Beta")}, std::ref(midJob));
+        run({QStringLiteral("/ARQ=") + longForm(6000), QStringLiteral("/IMPS=Beta"), QStringLiteral("/DLG=NAO")},
+            std::ref(midJob));
     ASSERT_TRUE(midJob.done) << "the program never started printing; stderr: " << r.err.toStdString();
     ASSERT_TRUE(midJob.stillPrinting);
-    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("Prenso: Printer driver error: the print server did not take the "
                                               "document")))
         << r.err.toStdString();
@@ -418,7 +467,8 @@ TEST_F(ProgramPrints, DISABLED_PrinterThatDropsTheLineLeavesTheJobToTheServer)
 {
     SocketListener cut(8192);
     cupsd->addRawQueue(QStringLiteral("Cut"), cut.port());
-    const ProgramResult r = run({QStringLiteral("/ARQ=") + longForm(12000), QStringLiteral("/IMPS=Cut")});
+    const ProgramResult r =
+        run({QStringLiteral("/ARQ=") + longForm(12000), QStringLiteral("/IMPS=Cut"), QStringLiteral("/DLG=NAO")});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.err, QString());
 
@@ -449,9 +499,10 @@ TEST_F(ProgramPrints, NoPrintServerIsAClearError)
 {
     QProcessEnvironment extra;
     extra.insert(QStringLiteral("CUPS_SERVER"), forms.file(QStringLiteral("nobody-listens.sock")));
-    const ProgramResult r = run(
-        {QStringLiteral("/ARQ=") + samplePath(QStringLiteral("nota.txt")), QStringLiteral("/IMPS=Alpha")}, {}, extra);
-    EXPECT_EQ(r.exitCode, 0);
+    const ProgramResult r = run({QStringLiteral("/ARQ=") + samplePath(QStringLiteral("nota.txt")),
+                                 QStringLiteral("/IMPS=Alpha"), QStringLiteral("/DLG=NAO")},
+                                {}, extra);
+    EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("Prenso: Printer not found."))) << r.err.toStdString();
     EXPECT_LT(r.elapsedMs, 30000);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));

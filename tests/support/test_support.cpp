@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <cstdlib>
 #include <stdexcept>
 
 namespace prenso::test {
@@ -68,6 +69,26 @@ bool setRunWideService(RunWideService service)
 {
     theService() = service;
     return true;
+}
+
+ScopedEnv::ScopedEnv(const char *name, const char *value) : m_name(name)
+{
+    if (const char *old = std::getenv(name)) {
+        m_had = true;
+        m_old = old;
+    }
+    if (value)
+        ::setenv(name, value, 1);
+    else
+        ::unsetenv(name);
+}
+
+ScopedEnv::~ScopedEnv()
+{
+    if (m_had)
+        ::setenv(m_name.c_str(), m_old.c_str(), 1);
+    else
+        ::unsetenv(m_name.c_str());
 }
 
 } // namespace prenso::test

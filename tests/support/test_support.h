@@ -70,6 +70,27 @@ public:
     ScopedLanguage &operator=(const ScopedLanguage &) = delete;
 };
 
+// Sets an environment variable for the life of the object (unsets it for a
+// null value) and puts back what was there before.
+class ScopedEnv {
+public:
+    ScopedEnv(const char *name, const char *value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv &) = delete;
+    ScopedEnv &operator=(const ScopedEnv &) = delete;
+
+private:
+    std::string m_name;
+    bool m_had = false;
+    std::string m_old;
+};
+
+// Windows are answered by the test itself, although the offscreen platform
+// shows them to nobody.
+struct Attended : ScopedEnv {
+    Attended() : ScopedEnv("PRENSO_DIALOGS", "attended") {}
+};
+
 // A service the whole test program shares, started before the application
 // object and stopped after the last test. A test program registers it from a
 // static initialiser of its own.

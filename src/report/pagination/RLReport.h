@@ -41,6 +41,8 @@ struct TRLPrintDialogParams {
     int FromPage = 1;
     int ToPage = 2147483647;
     bool Selection = false;
+    // The page list typed in the print dialog (Selection), such as 1;3;5-12.
+    QString PageRanges;
 };
 
 class TRLCustomReport : public TRLCustomSkipper {
@@ -114,9 +116,8 @@ public:
     void StepProgress(int step = 1);
     void LoadPrinterMetrics();
 
-    // The print dialog and the preview window are not built yet; these hooks
-    // let the program decide what happens in their place.
-    std::function<bool(TRLCustomReport &)> ShowPrintDialogHook;
+    // The preview window is not built yet; this hook lets the program decide
+    // what happens in its place.
     std::function<void(TRLCustomReport &)> PreviewHook;
 
     // Pixels of the oriented paper.
@@ -154,6 +155,7 @@ private:
     void closeProgress();
     int chainPosition() const;
     void closeAllSurfaces();
+    void askPrintDialog();
 
     QString FOwnerName;
     bool FCanceled = false;
