@@ -301,6 +301,7 @@ const QStringList &PlatformPrinter::printers()
 
 void PlatformPrinter::refreshPrinters()
 {
+    m_defaultPageSizes.clear();
     m_names = installedPrinterNames();
     m_listRead = true;
     if (m_index >= m_names.size()) {
@@ -333,7 +334,7 @@ bool PlatformPrinter::select(int index)
     m_settingsValid = m_printer->printerName() == name && m_printer->isValid();
     if (!m_settingsValid)
         return true;
-    QPageSize pageSize = QPrinterInfo::printerInfo(name).defaultPageSize();
+    QPageSize pageSize = defaultPageSizeOf(name);
     if (!pageSize.isValid())
         pageSize = localeDefaultPageSize();
     m_printer->setPageOrientation(QPageLayout::Portrait);
@@ -341,6 +342,20 @@ bool PlatformPrinter::select(int index)
     m_printer->setCopyCount(1);
     fitMarginsToPrintableArea();
     return true;
+}
+
+// Asking the print server for a printer's default paper takes a round trip,
+// and a job selects its printer several times (the engine returns to a
+// printer's defaults by selecting it again): the answer is kept as long as
+// the list of printers it came with.
+QPageSize PlatformPrinter::defaultPageSizeOf(const QString &name)
+{
+    const auto known = m_defaultPageSizes.constFind(name);
+    if (known != m_defaultPageSizes.constEnd())
+        return *known;
+    const QPageSize pageSize = QPrinterInfo::printerInfo(name).defaultPageSize();
+    m_defaultPageSizes.insert(name, pageSize);
+    return pageSize;
 }
 
 bool PlatformPrinter::hasDeviceSettings() const

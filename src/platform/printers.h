@@ -3,6 +3,8 @@
 // printer, and the one printer object of the program: the selected printer
 // with its page layout, copies, metrics and the document being printed.
 
+#include <QHash>
+#include <QPageSize>
 #include <QRect>
 #include <QSizeF>
 #include <QString>
@@ -140,9 +142,11 @@ public:
 
 private:
     void fitMarginsToPrintableArea();
+    QPageSize defaultPageSizeOf(const QString &name);
 
     QStringList m_names;
     bool m_listRead = false;
+    QHash<QString, QPageSize> m_defaultPageSizes;
     int m_index = -1;
     bool m_settingsValid = false;
     PaperSetting m_paper;
