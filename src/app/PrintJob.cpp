@@ -101,10 +101,13 @@ void TfrmPrincipal::ExecutaImpressao()
     int longest = 0;
     int32_t counter = 0;
     std::string line;
-    while (FArquivo.readLine(line)) {
+    uint64_t lineLength = 0;
+    // Only the table's 250 characters of a line are kept; the rest is only
+    // counted, so a line without end cannot fill the memory.
+    while (FArquivo.readLine(line, lineLength, TLineTable::kLinhaSize)) {
         // Every byte is one character of the code page, so the byte count is
         // the length in characters.
-        const int length = line.size() > static_cast<size_t>(INT32_MAX) ? INT32_MAX : static_cast<int>(line.size());
+        const int length = lineLength > static_cast<uint64_t>(INT32_MAX) ? INT32_MAX : static_cast<int>(lineLength);
         if (length > longest)
             longest = length;
         ++counter;

@@ -14,6 +14,10 @@
 #include <QDir>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
 using namespace prenso;
 using prenso::test::TempDir;
 
@@ -199,6 +203,29 @@ TEST_F(PrintJob, BinaryFileAndHugeLine)
     EXPECT_EQ(q.lastLongestLine(), 1 << 20);
     EXPECT_EQ(q.sPbOrientacao, QStringLiteral("PAISAGEM"));
     EXPECT_EQ(q.iPbFontSize, 5);
+}
+
+// A form whose only line has no end and a gigabyte (a file of zeros here):
+// the job measures the whole line and keeps its 250 characters, and its
+// memory does not grow with the line.
+TEST_F(PrintJob, LineWithoutEndOfAGigabyte)
+{
+    const QString path = dir.file(QStringLiteral("form.txt"));
+    const int fd = ::open(path.toLocal8Bit().constData(), O_WRONLY | O_CREAT, 0600);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::ftruncate(fd, off_t(1) << 30), 0);
+    ::close(fd);
+    rusage before{}, after{};
+    getrusage(RUSAGE_SELF, &before);
+    form_ = std::make_unique<TfrmPrincipal>(
+        TfrmPrincipal::NoCreate{},
+        QStringList{QStringLiteral("Prenso"), QStringLiteral("/ARQ=") + path, QStringLiteral("/DLG=NAO")});
+    form_->FormCreate();
+    getrusage(RUSAGE_SELF, &after);
+    EXPECT_EQ(form_->lastLongestLine(), 1 << 30);
+    EXPECT_EQ(form_->sPbOrientacao, QStringLiteral("PAISAGEM"));
+    EXPECT_EQ(capture.pages.size(), 1u);
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 64 * 1024) << "kB more at the peak: the line was held";
 }
 
 TEST_F(PrintJob, MissingFileOrFolderFailsBeforeAnyRecord)
