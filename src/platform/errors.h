@@ -62,7 +62,7 @@ public:
 
 // Integer conversion as the user knows it: leading blanks, an optional sign and
 // decimal digits ("$" for hexadecimal); trailing blanks are not accepted. Raises EConvertError with
-// "''%s'' is not a valid integer value".
+// "'%s' is not a valid integer value".
 int StrToInt(const QString &text);
 // The same without raising: returns false when the text is not an integer.
 bool TryStrToInt(const QString &text, int &value);

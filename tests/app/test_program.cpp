@@ -114,14 +114,14 @@ TEST_F(Program, BadInputGivesAClearMessage)
     const std::vector<Case> cases = {
         {{QStringLiteral("/ARQ=") + missing}, QStringLiteral("Cannot open file \"%1\".").arg(missing)},
         {{QStringLiteral("/ARQ=") + forms.path()}, QStringLiteral("Cannot open file \"%1\".").arg(forms.path())},
-        {{QStringLiteral("/FOS=abc"), QStringLiteral("/ARQ=x")},
-         QStringLiteral("''abc'' is not a valid integer value.")},
-        {{QStringLiteral("/IMPI="), QStringLiteral("/ARQ=x")}, QStringLiteral("'''' is not a valid integer value.")},
+        {{QStringLiteral("/FOS=abc"), QStringLiteral("/ARQ=x")}, QStringLiteral("'abc' is not a valid integer value.")},
+        {{QStringLiteral("/IMPI="), QStringLiteral("/ARQ=x")}, QStringLiteral("'' is not a valid integer value.")},
     };
     for (const Case &c : cases) {
         const Result r = runProgram(c.args + QStringList{QStringLiteral("/DLG=NAO")});
         EXPECT_EQ(r.exitCode, 1);
-        EXPECT_TRUE(r.err.contains(c.message)) << r.err.toStdString() << " / expected " << c.message.toStdString();
+        EXPECT_TRUE(r.err.contains(QStringLiteral("Prenso: ") + c.message))
+            << r.err.toStdString() << " / expected " << c.message.toStdString();
     }
 }
 
@@ -153,8 +153,7 @@ TEST_F(Program, NobodyAtTheScreenIsAnErrorNotAWait)
         const Result r = runProgram(c.args, QString(), {}, c.mode);
         EXPECT_LT(clock.elapsed(), 15000);
         EXPECT_EQ(r.exitCode, 1);
-        EXPECT_TRUE(r.err.contains(QStringLiteral("Prenso: ") + c.message) || r.err.contains(c.message))
-            << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(c.message)) << r.err.toStdString();
     }
 }
 
