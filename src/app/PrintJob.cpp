@@ -139,6 +139,9 @@ void TfrmPrincipal::ExecutaImpressao()
     text->SetFontSize(iPbFontSize);
     RLPrinter().SetPrinterIndex(iPbImpressora);
     report->SetPrintDialog(withPrintDialog());
+    // The report is ready from an earlier job (the setup screen runs several
+    // in one process): this job's lines and font are laid out afresh.
+    report->Clear();
     if (sPbVisualizar == QLatin1String("SIM")) {
         report->PreviewModal();
         // The preview window is not part of this build yet: say so plainly.

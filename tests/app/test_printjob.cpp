@@ -228,6 +228,30 @@ TEST_F(PrintJob, LineWithoutEndOfAGigabyte)
     EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 64 * 1024) << "kB more at the peak: the line was held";
 }
 
+// The setup screen runs several jobs in one process: each prints its own
+// form in its own font, never the pages of the job before.
+TEST_F(PrintJob, EachJobLaysOutItsOwnForm)
+{
+    TfrmPrincipal &p = run("primeiro formulario\r\n", {QStringLiteral("/FOS=8")});
+    ASSERT_EQ(capture.pages.size(), 1u);
+    ASSERT_EQ(capture.pages[0].texts.size(), 1u);
+    const test::CapturedText first = capture.pages[0].texts[0];
+
+    test::writeFile(dir.file("segundo.txt"), "segundo 1\r\nsegundo 2\r\n");
+    capture.pages.clear();
+    p.sPbArquivo = dir.file("segundo.txt");
+    p.sPbFontName = QStringLiteral("Arial");
+    p.iPbFontSize = 14;
+    p.ExecutaImpressao();
+    ASSERT_EQ(capture.pages.size(), 1u);
+    std::vector<std::string> texts;
+    for (const test::CapturedText &t : capture.pages[0].texts)
+        texts.push_back(t.text);
+    EXPECT_EQ(texts, (std::vector<std::string>{"segundo 1", "segundo 2"}));
+    EXPECT_GT(capture.pages[0].texts[0].bottom - capture.pages[0].texts[0].top, first.bottom - first.top)
+        << "the second job's larger font did not reach its pages";
+}
+
 TEST_F(PrintJob, MissingFileOrFolderFailsBeforeAnyRecord)
 {
     form_ = std::make_unique<TfrmPrincipal>(
