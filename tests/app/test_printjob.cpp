@@ -252,6 +252,26 @@ TEST_F(PrintJob, EachJobLaysOutItsOwnForm)
         << "the second job's larger font did not reach its pages";
 }
 
+// A job that fails once its lines are read (here: a switch naming a
+// component that is no print filter) leaves nothing behind: the table is
+// closed unwritten and no scratch file stays beside the program, neither
+// then nor after the next job, which prints.
+TEST_F(PrintJob, AFailedJobLeavesNoScratchFileForTheNext)
+{
+    const QStringList before = test::listFolder(files::executableFolder());
+    test::writeFile(dir.file("f.txt"), "linha\n");
+    form_ = std::make_unique<TfrmPrincipal>(
+        TfrmPrincipal::NoCreate{}, QStringList{QStringLiteral("Prenso"), QStringLiteral("/ARQ=") + dir.file("f.txt"),
+                                               QStringLiteral("/MAT=RLPDFLTR1"), QStringLiteral("/DLG=NAO")});
+    EXPECT_THROW(form_->FormCreate(), EInvalidCast);
+    EXPECT_FALSE(form_->cdsLinhaRelatorio.Active());
+    EXPECT_EQ(test::listFolder(files::executableFolder()), before);
+    form_->sPbMatricial.clear();
+    form_->ExecutaImpressao();
+    EXPECT_EQ(capture.pages.size(), 1u);
+    EXPECT_EQ(test::listFolder(files::executableFolder()), before);
+}
+
 TEST_F(PrintJob, MissingFileOrFolderFailsBeforeAnyRecord)
 {
     form_ = std::make_unique<TfrmPrincipal>(
@@ -259,17 +279,13 @@ TEST_F(PrintJob, MissingFileOrFolderFailsBeforeAnyRecord)
                                                QStringLiteral("/DLG=NAO")});
     EXPECT_THROW(form_->FormCreate(), EInOutError);
     EXPECT_TRUE(capture.pages.empty());
-    // The table stays open (as after any failed job) and is closed, writing its
-    // scratch file, by the next job's first step; close it here so that no file stays.
-    form_->cdsLinhaRelatorio.SetFileName(QString());
-    form_->cdsLinhaRelatorio.Close();
+    EXPECT_FALSE(form_->cdsLinhaRelatorio.Active());
 
     form_ = std::make_unique<TfrmPrincipal>(
         TfrmPrincipal::NoCreate{},
         QStringList{QStringLiteral("Prenso"), QStringLiteral("/ARQ=") + dir.path(), QStringLiteral("/DLG=NAO")});
     EXPECT_THROW(form_->FormCreate(), EInOutError);
-    form_->cdsLinhaRelatorio.SetFileName(QString());
-    form_->cdsLinhaRelatorio.Close();
+    EXPECT_FALSE(form_->cdsLinhaRelatorio.Active());
 }
 
 TEST_F(PrintJob, FilterSwitchMustNameAPrintFilter)
@@ -295,8 +311,6 @@ TEST_F(PrintJob, FilterSwitchMustNameAPrintFilter)
     } catch (const EInvalidCast &e) {
         EXPECT_EQ(e.message(), QStringLiteral("Invalid class typecast"));
     }
-    p.cdsLinhaRelatorio.SetFileName(QString());
-    p.cdsLinhaRelatorio.Close();
     p.sPbMatricial = QStringLiteral("CAPTUREFILTER1");
     p.ExecutaImpressao();
     EXPECT_EQ(p.rlrRetrato->DefaultFilter(), &filter);
@@ -305,12 +319,8 @@ TEST_F(PrintJob, FilterSwitchMustNameAPrintFilter)
     // save format.
     p.sPbMatricial = QStringLiteral("RLRRETRATO");
     EXPECT_THROW(p.ExecutaImpressao(), EInvalidCast);
-    p.cdsLinhaRelatorio.SetFileName(QString());
-    p.cdsLinhaRelatorio.Close();
     p.sPbMatricial = QStringLiteral("RLPDFLTR1");
     EXPECT_THROW(p.ExecutaImpressao(), EInvalidCast);
-    p.cdsLinhaRelatorio.SetFileName(QString());
-    p.cdsLinhaRelatorio.Close();
     p.sPbMatricial = QStringLiteral("NOSUCHTHING");
     p.rlrRetrato->SetDefaultFilter(nullptr);
     SetSelectedFilter(&capture);
