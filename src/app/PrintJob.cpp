@@ -12,6 +12,7 @@
 #include <QDateTime>
 #include <QScopeGuard>
 
+#include <cerrno>
 #include <cstdio>
 
 namespace prenso {
@@ -42,6 +43,31 @@ int landscapeSize(int longest)
 // The scratch file name holds at most 300 characters.
 constexpr int kScratchNameLimit = 300;
 
+// The scratch file goes beside the program, as it always has. Where programs
+// are installed on this platform that folder is not the user's to write, and
+// the job would print and then fail over a file nobody reads: there the
+// user's temporary folder takes its place, under the same name. An older
+// file of the name is deleted first; the file is then created exclusively,
+// so that in a shared folder nobody else's file or link is written through.
+QString createScratchFile(const QString &name)
+{
+    QString firstTried;
+    int firstError = 0;
+    for (const QString &folder : {files::executableFolder(), files::tempFolder()}) {
+        const QString path = (folder + name).left(kScratchNameLimit);
+        if (files::fileExists(path))
+            files::deleteFile(path);
+        if (files::createNewFile(path))
+            return path;
+        if (firstTried.isEmpty()) {
+            firstTried = path;
+            firstError = errno;
+        }
+    }
+    throw EFCreateError(
+        QStringLiteral("Cannot create file \"%1\". %2").arg(firstTried, SystemErrorMessage(firstError)));
+}
+
 } // namespace
 
 bool TfrmPrincipal::withPrintDialog() const
@@ -71,11 +97,8 @@ void TfrmPrincipal::ExecutaImpressao()
 
     QString stamp = DataHoraParaTexto(QDateTime::currentDateTime());
     stamp.remove(u'/').remove(u':').remove(u' ');
-    const QString scratch =
-        (files::executableFolder() + QStringLiteral("R") + stamp + QStringLiteral(".XML")).left(kScratchNameLimit);
+    const QString scratch = createScratchFile(QStringLiteral("R") + stamp + QStringLiteral(".XML"));
     cdsLinhaRelatorio.SetFileName(scratch);
-    if (files::fileExists(scratch))
-        files::deleteFile(scratch);
 
     // A job that fails or is cancelled leaves nothing behind: the form file
     // is closed, the table dropped unwritten and its scratch file removed, so
