@@ -231,6 +231,7 @@ void TfrmPrincipal::FormCreate()
             sPbOrientacao = UpperAscii(value);
         } else if (key == QLatin1String("/IMPI")) {
             iPbImpressora = StrToInt(value);
+            FPrinterIndexGiven = true;
         } else if (key == QLatin1String("/FOS")) {
             iPbFontSize = StrToInt(value);
         } else if (key == QLatin1String("/FON")) {

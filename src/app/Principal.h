@@ -123,6 +123,10 @@ private:
     QStringList FArguments;
     bool FClosing = false;
     bool FAborted = false;
+    // Whether the last discovery found the printer sPbImpressora names, and
+    // whether the command line gave an index.
+    bool FPrinterMatched = false;
+    bool FPrinterIndexGiven = false;
     bool FShownOnce = false;
     int FLongest = 0;
     TRLReport *FLastReport = nullptr;

@@ -3,6 +3,7 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/messagebox.h"
+#include "report/RLConsts.h"
 #include "report/controls/RLLabel.h"
 #include "report/filters/RLFilters.h"
 #include "report/pagination/RLReport.h"
@@ -91,6 +92,17 @@ void TfrmPrincipal::ExecutaImpressao()
         if (withPrintDialog())
             throw ENoOperator(QStringLiteral("Não há tela para mostrar o diálogo de impressão. Para imprimir "
                                              "sem ele, use /DLG=NAO"));
+    }
+
+    // With the dialog the operator sees which printer a name that matched
+    // nothing, or an index past the list, fell back to; unattended nobody
+    // would, and the form would come out on another printer.
+    if (!withPrintDialog()) {
+        const bool nameMissed = !sPbImpressora.isEmpty() && !FPrinterMatched;
+        const bool indexMissed =
+            FPrinterIndexGiven && (iPbImpressora < 0 || iPbImpressora >= RLPrinter().Printers().size());
+        if (nameMissed || indexMissed)
+            throw Exception(LS().LS_PrinterNotFoundStr);
     }
 
     cdsLinhaRelatorio.Close();

@@ -513,6 +513,37 @@ TEST_F(ProgramPrints, DISABLED_PrinterThatDropsTheLineLeavesTheJobToTheServer)
         << "the server never gave up on the job (state " << states[0] << ")";
 }
 
+// Unattended, a printer the switches name that is not there is an error:
+// the form never comes out on another printer, where nobody would look.
+TEST_F(ProgramPrints, UnattendedPrinterNotFoundPrintsNowhere)
+{
+    struct Case {
+        QStringList switches;
+        int exitCode;
+        const char *queue; // where the form arrives, or nullptr
+    };
+    const std::vector<Case> cases = {
+        {{"/IMPS=GAMMA"}, 1, nullptr}, {{"/IMPS=GAMMA", "/IMPI=1"}, 1, nullptr}, {{"/IMPI=2"}, 1, nullptr},
+        {{"/IMPI=-1"}, 1, nullptr},    {{"/IMPS=BETA", "/IMPI=7"}, 0, "Beta"},   {{"/IMPI=1"}, 0, "Beta"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.switches.join(u' ').toStdString());
+        alpha.clear();
+        beta.clear();
+        const ProgramResult r = run(
+            QStringList{QStringLiteral("/ARQ=") + samplePath(QStringLiteral("nota.txt")), QStringLiteral("/DLG=NAO")} +
+            c.switches);
+        EXPECT_EQ(r.exitCode, c.exitCode) << r.err.toStdString();
+        EXPECT_EQ(r.err.contains(QStringLiteral("Prenso: Printer not found.")), c.queue == nullptr)
+            << r.err.toStdString();
+        const size_t wanted = c.queue ? 1 : 0;
+        SocketListener &target = c.queue && QByteArray(c.queue) == "Alpha" ? alpha : beta;
+        SocketListener &other = &target == &alpha ? beta : alpha;
+        EXPECT_EQ(target.waitForJobs(wanted, wanted ? 30000 : 500).size(), wanted);
+        EXPECT_TRUE(other.jobs().empty());
+    }
+}
+
 // No print server at all: the printer named cannot be found, said plainly and
 // at once.
 TEST_F(ProgramPrints, NoPrintServerIsAClearError)
