@@ -157,11 +157,21 @@ TEST_F(Program, NobodyAtTheScreenIsAnErrorNotAWait)
     }
 }
 
+// Switches without /ARQ: nothing to print, so nothing is tried and nothing
+// said (a job would fail here, where there is neither a file nor a printer),
+// and the program ends at once.
 TEST_F(Program, NoArqPrintsNothingAndEnds)
 {
-    const Result r = runProgram({QStringLiteral("/ORI=PAISAGEM"), QStringLiteral("/XYZ=1")});
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_FALSE(r.err.contains(QStringLiteral("linha(s)")));
+    for (const QStringList &args : {QStringList{"/ORI=PAISAGEM", "/XYZ=1"},
+                                    QStringList{"/DLG=NAO", "/IMPI=3", "/FOS=9"}, QStringList{"palavra"}}) {
+        SCOPED_TRACE(args.join(u' ').toStdString());
+        QElapsedTimer clock;
+        clock.start();
+        const Result r = runProgram(args);
+        EXPECT_LT(clock.elapsed(), 15000);
+        EXPECT_EQ(r.exitCode, 0);
+        EXPECT_FALSE(r.err.contains(QStringLiteral("Prenso:"))) << r.err.toStdString();
+    }
 }
 
 TEST_F(Program, UnreadableFormIsAClearError)
