@@ -74,6 +74,7 @@ TEST_F(DialogLook, TextsFitAndNothingOverlaps)
 {
     for (const auto &[language, tag] : {std::pair{TRLLanguage::Portuguese, "pt"}, {TRLLanguage::English, "en"}}) {
         SCOPED_TRACE(tag);
+        const QString suffix = QString::fromLatin1(tag);
         SetActiveLocaleForTesting(language);
         TRLDraftFilter draft; // chosen, so that its forms show too
         draft.SetName("RLDraftFilter1");
@@ -81,13 +82,14 @@ TEST_F(DialogLook, TextsFitAndNothingOverlaps)
         TRLPrintDialog print;
         print.SetMaxPage(12);
         EXPECT_FALSE(
-            execute(print, print.ButtonCancel, [&] { expectTidy(print, QStringLiteral("print_dialog_") + tag); }));
+            execute(print, print.ButtonCancel, [&] { expectTidy(print, QStringLiteral("print_dialog_") + suffix); }));
 
         TRLPDFFilter pdf;
         SetSelectedFilter(&pdf);
         TRLSaveDialog save;
         save.SetFileName("relatorio");
-        EXPECT_FALSE(execute(save, save.ButtonCancel, [&] { expectTidy(save, QStringLiteral("save_dialog_") + tag); }));
+        EXPECT_FALSE(
+            execute(save, save.ButtonCancel, [&] { expectTidy(save, QStringLiteral("save_dialog_") + suffix); }));
     }
 }
 
