@@ -24,7 +24,7 @@ const QString TfrmPrincipal::kTestFilePath = QStringLiteral("C:\\Projetos\\Vanto
 TfrmPrincipal::TfrmPrincipal(const QStringList &arguments, QWidget *parent)
     : TfrmPrincipal(NoCreate{}, arguments, parent)
 {
-    runCreate();
+    RunFormCreate();
 }
 
 TfrmPrincipal::TfrmPrincipal(NoCreate, const QStringList &arguments, QWidget *parent)
@@ -185,13 +185,14 @@ void TfrmPrincipal::buildScreen()
     btnTeste->setGeometry(336, 337, 169, 25);
 }
 
-void TfrmPrincipal::runCreate()
+void TfrmPrincipal::RunFormCreate()
 {
     // An error that leaves the creation handler is shown as the event loop
     // shows errors; a silent abort shows nothing. Creation then goes on.
     try {
         FormCreate();
     } catch (const SilentAbort &) {
+        FAborted = true;
     } catch (const Exception &e) {
         showErrorBox(e.message());
     } catch (const std::exception &e) {
@@ -206,6 +207,7 @@ void TfrmPrincipal::FormCreate()
     iPbFontSize = 0;
     sPbFontName.clear();
     sPbVisualizar.clear();
+    sPbDialogo.clear();
     bool autoPrint = false;
 
     if (argumentCount() <= 0) {
@@ -229,6 +231,7 @@ void TfrmPrincipal::FormCreate()
             sPbOrientacao = UpperAscii(value);
         } else if (key == QLatin1String("/IMPI")) {
             iPbImpressora = StrToInt(value);
+            FPrinterIndexGiven = true;
         } else if (key == QLatin1String("/FOS")) {
             iPbFontSize = StrToInt(value);
         } else if (key == QLatin1String("/FON")) {
@@ -239,6 +242,8 @@ void TfrmPrincipal::FormCreate()
             sPbMatricial = UpperAscii(value);
         } else if (key == QLatin1String("/VIS")) {
             sPbVisualizar = UpperAscii(value);
+        } else if (key == QLatin1String("/DLG")) {
+            sPbDialogo = UpperAscii(value);
         }
     }
 

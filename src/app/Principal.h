@@ -53,13 +53,22 @@ public:
     QString sPbImpressora;
     QString sPbVisualizar;
     QString sPbMatricial;
+    // "NAO" (or "NÃO"): print without the print dialog, as if it had been
+    // confirmed with all pages and one copy. Anything else shows the dialog.
+    QString sPbDialogo;
 
     void FormCreate();
+    // Runs FormCreate and shows what escapes it as the event loop would: an
+    // error in a box, a silent abort not at all (aborted() tells).
+    void RunFormCreate();
     void BuscaImpressora();
     void ExecutaImpressao();
 
     // True once FormShow decided to close the window (command-line mode).
     bool closing() const { return FClosing; }
+    // True when the command line's job ended in a silent abort (the operator
+    // cancelled the print dialog).
+    bool aborted() const { return FAborted; }
     int argumentCount() const { return static_cast<int>(FArguments.size()) - 1; }
 
     // Components the job drives.
@@ -107,11 +116,17 @@ private:
     void buildScreen();
     void buildReports();
     void FormShow();
-    // Runs FormCreate's steps and shows what escapes them as the event loop would.
-    void runCreate();
+
+    // Whether the run settings ask for the print dialog.
+    bool withPrintDialog() const;
 
     QStringList FArguments;
     bool FClosing = false;
+    bool FAborted = false;
+    // Whether the last discovery found the printer sPbImpressora names, and
+    // whether the command line gave an index.
+    bool FPrinterMatched = false;
+    bool FPrinterIndexGiven = false;
     bool FShownOnce = false;
     int FLongest = 0;
     TRLReport *FLastReport = nullptr;

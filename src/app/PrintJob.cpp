@@ -2,6 +2,8 @@
 #include "app/TextUtils.h"
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/messagebox.h"
+#include "report/RLConsts.h"
 #include "report/controls/RLLabel.h"
 #include "report/filters/RLFilters.h"
 #include "report/pagination/RLReport.h"
@@ -9,6 +11,10 @@
 #include "report/storage/RLGraphicStorage.h"
 
 #include <QDateTime>
+#include <QScopeGuard>
+
+#include <cerrno>
+#include <cstdio>
 
 namespace prenso {
 namespace {
@@ -38,22 +44,86 @@ int landscapeSize(int longest)
 // The scratch file name holds at most 300 characters.
 constexpr int kScratchNameLimit = 300;
 
+// The scratch file goes beside the program, as it always has. Where programs
+// are installed on this platform that folder is not the user's to write, and
+// the job would print and then fail over a file nobody reads: there the
+// user's temporary folder takes its place, under the same name. An older
+// file of the name is deleted first; the file is then created exclusively,
+// so that in a shared folder nobody else's file or link is written through.
+QString createScratchFile(const QString &name)
+{
+    QString firstTried;
+    int firstError = 0;
+    for (const QString &folder : {files::executableFolder(), files::tempFolder()}) {
+        const QString path = (folder + name).left(kScratchNameLimit);
+        if (files::fileExists(path))
+            files::deleteFile(path);
+        if (files::createNewFile(path))
+            return path;
+        if (firstTried.isEmpty()) {
+            firstTried = path;
+            firstError = errno;
+        }
+    }
+    throw EFCreateError(
+        QStringLiteral("Cannot create file \"%1\". %2").arg(firstTried, SystemErrorMessage(firstError)));
+}
+
 } // namespace
+
+bool TfrmPrincipal::withPrintDialog() const
+{
+    // Upper-casing leaves accented letters alone, so "não" arrives as "NãO".
+    return sPbDialogo != QLatin1String("NAO") && sPbDialogo != QStringLiteral("NÃO") &&
+           sPbDialogo != QStringLiteral("NãO");
+}
 
 // The print job: reads the form into the line table, decides orientation and
 // font size, binds filter, font and printer to the chosen report and prints or
 // previews it, then closes the table and removes its scratch file.
 void TfrmPrincipal::ExecutaImpressao()
 {
+    // Without a display nobody can answer the print dialog or close the
+    // preview: say so before any work instead of waiting for ever.
+    if (dialogsAutomatic()) {
+        if (sPbVisualizar == QLatin1String("SIM"))
+            throw ENoOperator(QStringLiteral("Não há tela para mostrar a visualização. Para imprimir sem ela, "
+                                             "deixe de lado /VIS=SIM e use /DLG=NAO"));
+        if (withPrintDialog())
+            throw ENoOperator(QStringLiteral("Não há tela para mostrar o diálogo de impressão. Para imprimir "
+                                             "sem ele, use /DLG=NAO"));
+    }
+
+    // With the dialog the operator sees which printer a name that matched
+    // nothing, or an index past the list, fell back to; unattended nobody
+    // would, and the form would come out on another printer.
+    if (!withPrintDialog()) {
+        const bool nameMissed = !sPbImpressora.isEmpty() && !FPrinterMatched;
+        const bool indexMissed =
+            FPrinterIndexGiven && (iPbImpressora < 0 || iPbImpressora >= RLPrinter().Printers().size());
+        if (nameMissed || indexMissed)
+            throw Exception(LS().LS_PrinterNotFoundStr);
+    }
+
     cdsLinhaRelatorio.Close();
 
     QString stamp = DataHoraParaTexto(QDateTime::currentDateTime());
     stamp.remove(u'/').remove(u':').remove(u' ');
-    const QString scratch =
-        (files::executableFolder() + QStringLiteral("R") + stamp + QStringLiteral(".XML")).left(kScratchNameLimit);
+    const QString scratch = createScratchFile(QStringLiteral("R") + stamp + QStringLiteral(".XML"));
     cdsLinhaRelatorio.SetFileName(scratch);
-    if (files::fileExists(scratch))
-        files::deleteFile(scratch);
+
+    // A job that fails or is cancelled leaves nothing behind: the form file
+    // is closed, the table dropped unwritten and its scratch file removed, so
+    // that the next job starts clean.
+    bool finished = false;
+    const auto cleanUp = qScopeGuard([&] {
+        if (finished)
+            return;
+        FArquivo.close();
+        cdsLinhaRelatorio.CloseWithoutWriting();
+        if (files::fileExists(scratch))
+            files::deleteFile(scratch);
+    });
 
     cdsLinhaRelatorio.CreateDataSet();
     cdsLinhaRelatorio.SetIndexFieldNames(QStringLiteral("INDICE"));
@@ -66,10 +136,13 @@ void TfrmPrincipal::ExecutaImpressao()
     int longest = 0;
     int32_t counter = 0;
     std::string line;
-    while (FArquivo.readLine(line)) {
+    uint64_t lineLength = 0;
+    // Only the table's 250 characters of a line are kept; the rest is only
+    // counted, so a line without end cannot fill the memory.
+    while (FArquivo.readLine(line, lineLength, TLineTable::kLinhaSize)) {
         // Every byte is one character of the code page, so the byte count is
         // the length in characters.
-        const int length = line.size() > static_cast<size_t>(INT32_MAX) ? INT32_MAX : static_cast<int>(line.size());
+        const int length = lineLength > static_cast<uint64_t>(INT32_MAX) ? INT32_MAX : static_cast<int>(lineLength);
         if (length > longest)
             longest = length;
         ++counter;
@@ -100,6 +173,10 @@ void TfrmPrincipal::ExecutaImpressao()
     text->SetFontName(sPbFontName);
     text->SetFontSize(iPbFontSize);
     RLPrinter().SetPrinterIndex(iPbImpressora);
+    report->SetPrintDialog(withPrintDialog());
+    // The report is ready from an earlier job (the setup screen runs several
+    // in one process): this job's lines and font are laid out afresh.
+    report->Clear();
     if (sPbVisualizar == QLatin1String("SIM")) {
         report->PreviewModal();
     } else {
@@ -110,6 +187,7 @@ void TfrmPrincipal::ExecutaImpressao()
     cdsLinhaRelatorio.Close();
     if (files::fileExists(scratch))
         files::deleteFile(scratch);
+    finished = true;
 }
 
 } // namespace prenso

@@ -13,33 +13,40 @@ constexpr int kDeviceNameLength = 255;
 
 } // namespace
 
-// Walks the installed printers once, in the platform's order: selects each in
-// the printer object, takes it as the printer the run settings name when its
-// trimmed, upper-cased name matches (a later match overrides an earlier one),
-// lists it on the setup screen, and makes it the user's default printer, so
-// that after the walk the last printer is both selected and the default.
+// Walks the installed printers once, in the platform's order: takes each as
+// the printer the run settings name when its trimmed, upper-cased name
+// matches (a later match overrides an earlier one) and lists it on the setup
+// screen. The list gives the names; selecting every printer on the way would
+// only ask the print server about each in turn, so only the last one is
+// selected, at the end, where the walk has always left the printer object.
+//
+// The printer that a name asked for and found becomes the user's default
+// printer, and no other: every queue in turn would leave the last one as the
+// default of every program on the desktop, whatever was asked for.
 void TfrmPrincipal::BuscaImpressora()
 {
     printing::PlatformPrinter &printer = printing::thePrinter();
-    const int count = static_cast<int>(printer.printers().size());
+    const QStringList names = printer.printers();
+    const int count = static_cast<int>(names.size());
+    QString matched;
     for (int i = 0; i < count; ++i) {
-        printer.select(i);
-        const QString device = printer.selectedName().left(kDeviceNameLength);
-
+        const QString device = names[i].left(kDeviceNameLength);
         const QString trimmed = TrimControl(device);
-        if (!sPbImpressora.isEmpty() && sPbImpressora == UpperAscii(trimmed))
+        if (!sPbImpressora.isEmpty() && sPbImpressora == UpperAscii(trimmed)) {
             iPbImpressora = i;
-
+            matched = device;
+        }
         rgpImpressora->AddItem(trimmed);
-
-        // The user's own default destination, never the system-wide one
-        // (not even as root); whether the write worked does not matter here.
-        printing::setUserDefaultPrinter(device);
-
-        // There is no settings-changed broadcast to send: no program on this
-        // platform listens for one. Others read the user's default
-        // destination when they next ask for it.
     }
+    if (count > 0)
+        printer.select(count - 1);
+    FPrinterMatched = !matched.isEmpty();
+    // The user's own default destination, never the system-wide one (not
+    // even as root); whether the write worked does not matter here. There is
+    // no settings-changed broadcast to send: no program on this platform
+    // listens for one; others read the default when they next ask for it.
+    if (FPrinterMatched)
+        printing::setUserDefaultPrinter(matched);
 }
 
 } // namespace prenso

@@ -58,39 +58,4 @@ QString TrimControl(const QString &text)
     return text.mid(begin, end - begin);
 }
 
-QStringList SplitCommandLine(const QString &line)
-{
-    QStringList args;
-    const qsizetype n = line.size();
-    qsizetype i = 0;
-    auto isSeparator = [](QChar c) { return c.unicode() >= 1 && c.unicode() <= 32; };
-    for (;;) {
-        // Leading separators, and pairs of double quotes at the start of an argument, are skipped.
-        for (;;) {
-            while (i < n && isSeparator(line[i]))
-                ++i;
-            if (i + 1 < n && line[i] == u'"' && line[i + 1] == u'"')
-                i += 2;
-            else
-                break;
-        }
-        if (i >= n || line[i].unicode() == 0)
-            break;
-        QString arg;
-        while (i < n && line[i].unicode() != 0 && !isSeparator(line[i])) {
-            if (line[i] == u'"') {
-                ++i;
-                while (i < n && line[i] != u'"' && line[i].unicode() != 0)
-                    arg += line[i++];
-                if (i < n && line[i] == u'"')
-                    ++i;
-            } else {
-                arg += line[i++];
-            }
-        }
-        args << arg;
-    }
-    return args;
-}
-
 } // namespace prenso

@@ -3,7 +3,6 @@
 
 #include <QDateTime>
 #include <QString>
-#include <QStringList>
 
 namespace prenso {
 
@@ -22,10 +21,5 @@ QString UpperAscii(const QString &text);
 // Trimming of the application: every leading and trailing character with a
 // code of 32 or less goes.
 QString TrimControl(const QString &text);
-
-// Splits a command line into arguments by the platform's rule: characters
-// 1 to 32 separate arguments; a double quote opens a quoted stretch that runs
-// to the next double quote or the end; the quotes themselves are dropped.
-QStringList SplitCommandLine(const QString &line);
 
 } // namespace prenso

@@ -1,23 +1,69 @@
 // Prenso: prints the plain-text forms of the business system.
+//
+// Exit status: 0 when the job was done (or there was none), 1 after an
+// error box, 2 when the operator cancelled the print dialog.
 #include "app/Principal.h"
 #include "platform/files.h"
+#include "platform/messagebox.h"
 #include "report/RLConsts.h"
 
 #include <QApplication>
 
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+// Qt gives up (and takes the process down) when its platform cannot reach a
+// display. Without one, or when the one named does not answer, the program
+// draws into memory instead, and nothing waits for a click.
+std::vector<char *> withPlatformFallback(int argc, char **argv)
+{
+    std::vector<char *> args(argv, argv + argc);
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        return args;
+    static char option[] = "-platform";
+    static char offscreen[] = "offscreen";
+    static char x11[] = "xcb;offscreen";
+    static char wayland[] = "wayland;xcb;offscreen";
+    char *platform = offscreen;
+    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        platform = wayland;
+    else if (!qEnvironmentVariableIsEmpty("DISPLAY"))
+        platform = x11;
+    args.push_back(option);
+    args.push_back(platform);
+    return args;
+}
+
+} // namespace
+
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
+    std::vector<char *> args = withPlatformFallback(argc, argv);
+    int count = static_cast<int>(args.size());
+    args.push_back(nullptr);
+    QApplication app(count, args.data());
     // The engine's texts follow the user's language as it is now, before any
     // report or engine window exists.
     prenso::InitLocaleStrings();
-    int rc = 0;
+    bool aborted = false;
     {
         prenso::TfrmPrincipal form(QCoreApplication::arguments());
         form.show();
-        if (!form.closing())
-            rc = app.exec();
+        if (!form.closing()) {
+            // The setup screen waits for its operator; without a display
+            // there is none.
+            if (prenso::dialogsAutomatic())
+                prenso::showErrorBox(QStringLiteral("Não há tela para mostrar a tela de configuração. Para "
+                                                    "imprimir um formulário, use /ARQ=arquivo /DLG=NAO"));
+            else
+                app.exec();
+        }
+        aborted = form.aborted();
     }
     prenso::files::deleteRegisteredTempFiles();
-    return rc;
+    if (prenso::errorBoxCount() > 0)
+        return 1;
+    return aborted ? 2 : 0;
 }

@@ -59,10 +59,13 @@ void TLineTable::Close()
         finishWriteAhead();
         if (!FAheadOk || !files::renameFile(FAheadName, FFileName))
             writeFile(); // again here, so that a failure is told with the scratch file's own name
-        dropWriteAhead();
-    } else {
-        dropWriteAhead();
     }
+    CloseWithoutWriting();
+}
+
+void TLineTable::CloseWithoutWriting()
+{
+    dropWriteAhead();
     FRecords.clear();
     FRecords.shrink_to_fit();
     FCursor = 0;

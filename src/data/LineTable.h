@@ -34,7 +34,10 @@ public:
     QString Name;
 
     // Life cycle, in the order a print job uses it.
-    void Close();      // writes the scratch file when due
+    void Close(); // writes the scratch file when due
+    // Ends the open state without writing: a job that failed or was
+    // cancelled has nothing to keep. A file being written ahead goes too.
+    void CloseWithoutWriting();
     void WriteAhead(); // starts writing it now (see above)
     void SetFileName(const QString &name);
     const QString &FileName() const { return FFileName; }

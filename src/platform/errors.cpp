@@ -63,7 +63,7 @@ int StrToInt(const QString &text)
 {
     int value = 0;
     if (!TryStrToInt(text, value))
-        throw EConvertError(QStringLiteral("''%1'' is not a valid integer value").arg(text));
+        throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(text));
     return value;
 }
 

@@ -48,6 +48,12 @@ struct EReadError : Exception {
     explicit EReadError(QString m) : Exception(std::move(m), "EReadError") {}
 };
 
+// A window that needs the operator's answer was asked for where nobody can
+// answer it (no display, or an unattended run).
+struct ENoOperator : Exception {
+    explicit ENoOperator(QString m) : Exception(std::move(m), "ENoOperator") {}
+};
+
 // The operator cancelled: end the operation and show nothing.
 class SilentAbort : public std::exception {
 public:
@@ -56,7 +62,7 @@ public:
 
 // Integer conversion as the user knows it: leading blanks, an optional sign and
 // decimal digits ("$" for hexadecimal); trailing blanks are not accepted. Raises EConvertError with
-// "''%s'' is not a valid integer value".
+// "'%s' is not a valid integer value".
 int StrToInt(const QString &text);
 // The same without raising: returns false when the text is not an integer.
 bool TryStrToInt(const QString &text, int &value);

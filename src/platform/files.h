@@ -24,6 +24,11 @@ bool deleteFile(const QString &path);
 // has that name. Returns whether it worked; errno holds the reason.
 bool renameFile(const QString &from, const QString &to);
 
+// Creates `path` as a new, empty file that only its owner may read,
+// exclusively: an existing entry of that name, a symbolic link included, is
+// an error. Returns whether it worked; errno holds the reason.
+bool createNewFile(const QString &path);
+
 // The system's temporary folder, with a trailing separator.
 QString tempFolder();
 

@@ -6,8 +6,8 @@
 #include <QFileInfo>
 #include <QMessageBox>
 
+#include <atomic>
 #include <cstdio>
-#include <cstdlib>
 
 namespace prenso {
 namespace {
@@ -18,9 +18,13 @@ MessageBoxHook &hook()
     return h;
 }
 
+std::atomic<int> errorBoxes{0};
+
 void show(BoxKind kind, const QString &text)
 {
     const QString caption = applicationTitle();
+    if (kind == BoxKind::Error)
+        ++errorBoxes;
     if (hook()) {
         hook()(kind, caption, text);
         return;
@@ -50,8 +54,21 @@ QString withFullStop(const QString &message)
 
 bool dialogsAutomatic()
 {
-    const char *v = std::getenv("PRENSO_DIALOGS");
-    return v && QByteArray(v) == "auto";
+    const QByteArray setting = qgetenv("PRENSO_DIALOGS");
+    if (setting == "auto")
+        return true;
+    if (setting == "attended")
+        return false;
+    if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
+        return true;
+    // These platforms draw into memory: no one sees the window.
+    const QString platform = QGuiApplication::platformName();
+    return platform == u"offscreen" || platform == u"minimal" || platform == u"minimalegl";
+}
+
+int errorBoxCount()
+{
+    return errorBoxes.load();
 }
 
 void showErrorBox(const QString &message)

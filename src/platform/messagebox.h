@@ -4,9 +4,14 @@
 // stop appended unless the message already ends in a character whose code is
 // that of the full stop or lower.
 //
-// When PRENSO_DIALOGS=auto is set in the environment (automated runs and tests),
-// boxes are not shown: their caption and text go to standard error instead, and
-// dialogs that would wait for the operator take their default answer.
+// A box is only shown when someone can answer it. Nobody can when the program
+// runs without a display (Qt's offscreen or minimal platform, which the
+// program takes when there is no display to connect to) or when
+// PRENSO_DIALOGS=auto is set (automated runs): then the caption and text go to
+// standard error instead, and a dialog that needs the operator's choice is an
+// error (ENoOperator) rather than a wait that would never end.
+// PRENSO_DIALOGS=attended says the opposite: someone answers even on the
+// offscreen platform (the tests that press the buttons themselves).
 
 #include <QString>
 
@@ -26,8 +31,13 @@ void showErrorMessage(const QString &text);
 // A plain box with one OK button and no icon.
 void showPlainMessage(const QString &text);
 
-// True when dialogs must not wait for an operator (PRENSO_DIALOGS=auto).
+// True when nobody can answer a window: no display to show it on, or
+// PRENSO_DIALOGS=auto. Nothing may then wait for a click.
 bool dialogsAutomatic();
+
+// How many error boxes the program has shown (or written to standard error)
+// so far: a run that showed one ends with a failure status.
+int errorBoxCount();
 
 // Tests may catch every box instead of showing it: (icon kind, caption, text).
 enum class BoxKind { Error, Plain };

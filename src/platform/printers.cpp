@@ -301,6 +301,7 @@ const QStringList &PlatformPrinter::printers()
 
 void PlatformPrinter::refreshPrinters()
 {
+    m_defaultPageSizes.clear();
     m_names = installedPrinterNames();
     m_listRead = true;
     if (m_index >= m_names.size()) {
@@ -321,6 +322,7 @@ bool PlatformPrinter::select(int index)
         return false;
     m_index = index;
     m_paper = PaperSetting();
+    m_operatorLayout = false;
     if (index < 0) {
         m_settingsValid = false;
         return true;
@@ -332,7 +334,7 @@ bool PlatformPrinter::select(int index)
     m_settingsValid = m_printer->printerName() == name && m_printer->isValid();
     if (!m_settingsValid)
         return true;
-    QPageSize pageSize = QPrinterInfo::printerInfo(name).defaultPageSize();
+    QPageSize pageSize = defaultPageSizeOf(name);
     if (!pageSize.isValid())
         pageSize = localeDefaultPageSize();
     m_printer->setPageOrientation(QPageLayout::Portrait);
@@ -342,6 +344,20 @@ bool PlatformPrinter::select(int index)
     return true;
 }
 
+// Asking the print server for a printer's default paper takes a round trip,
+// and a job selects its printer several times (the engine returns to a
+// printer's defaults by selecting it again): the answer is kept as long as
+// the list of printers it came with.
+QPageSize PlatformPrinter::defaultPageSizeOf(const QString &name)
+{
+    const auto known = m_defaultPageSizes.constFind(name);
+    if (known != m_defaultPageSizes.constEnd())
+        return *known;
+    const QPageSize pageSize = QPrinterInfo::printerInfo(name).defaultPageSize();
+    m_defaultPageSizes.insert(name, pageSize);
+    return pageSize;
+}
+
 bool PlatformPrinter::hasDeviceSettings() const
 {
     return m_index >= 0 && m_settingsValid;
@@ -349,7 +365,7 @@ bool PlatformPrinter::hasDeviceSettings() const
 
 void PlatformPrinter::setPaper(int code, int widthTenths, int lengthTenths, QSizeF sizeMM)
 {
-    if (!hasDeviceSettings())
+    if (!hasDeviceSettings() || m_operatorLayout)
         return;
     m_paper.code = code;
     QPageSize pageSize;
@@ -377,6 +393,23 @@ void PlatformPrinter::setPaper(int code, int widthTenths, int lengthTenths, QSiz
     }
 }
 
+void PlatformPrinter::keepOperatorLayout()
+{
+    if (!hasDeviceSettings())
+        return;
+    fitMarginsToPrintableArea();
+    const QPageSize pageSize = m_printer->pageLayout().pageSize();
+    const int code = pageSize.windowsId();
+    // A paper the driver has no code for is user-defined (code 256).
+    if (pageSize.id() == QPageSize::Custom || code <= 0 || code == 256) {
+        const QSizeF mm = pageSize.size(QPageSize::Millimeter);
+        m_paper = PaperSetting{256, roundHalfEven(mm.width() * 10), roundHalfEven(mm.height() * 10)};
+    } else {
+        m_paper = PaperSetting{code, 0, 0};
+    }
+    m_operatorLayout = true;
+}
+
 bool PlatformPrinter::landscape() const
 {
     if (!m_printer)
@@ -386,6 +419,8 @@ bool PlatformPrinter::landscape() const
 
 void PlatformPrinter::setLandscape(bool landscape)
 {
+    if (m_operatorLayout)
+        return;
     if (!m_printer) {
         m_landscape = landscape;
         return;

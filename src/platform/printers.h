@@ -3,6 +3,8 @@
 // printer, and the one printer object of the program: the selected printer
 // with its page layout, copies, metrics and the document being printed.
 
+#include <QHash>
+#include <QPageSize>
 #include <QRect>
 #include <QSizeF>
 #include <QString>
@@ -103,6 +105,15 @@ public:
     void setPaper(int code, int widthTenths, int lengthTenths, QSizeF sizeMM);
     PaperSetting paper() const { return m_paper; }
 
+    // What the operator chose in the printer's setup dialog, which wrote it
+    // into qprinter(), becomes the selected printer's settings: the paper
+    // record follows it, and setPaper and setLandscape leave paper and
+    // orientation alone until a printer is selected again (which brings back
+    // its defaults). Margins stay the unprintable ones: the pages bring their
+    // own.
+    void keepOperatorLayout();
+    bool hasOperatorLayout() const { return m_operatorLayout; }
+
     // Orientation and copies live here even with no printer selected.
     bool landscape() const;
     void setLandscape(bool landscape);
@@ -131,12 +142,15 @@ public:
 
 private:
     void fitMarginsToPrintableArea();
+    QPageSize defaultPageSizeOf(const QString &name);
 
     QStringList m_names;
     bool m_listRead = false;
+    QHash<QString, QPageSize> m_defaultPageSizes;
     int m_index = -1;
     bool m_settingsValid = false;
     PaperSetting m_paper;
+    bool m_operatorLayout = false;
     bool m_landscape = false; // until the QPrinter is made
     int m_copies = 1;
     mutable std::unique_ptr<QPrinter> m_printer;

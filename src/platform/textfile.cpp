@@ -4,6 +4,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -83,7 +84,14 @@ int TextFileReader::peekByte()
 
 bool TextFileReader::readLine(std::string &line)
 {
+    uint64_t length = 0;
+    return readLine(line, length, std::string::npos);
+}
+
+bool TextFileReader::readLine(std::string &line, uint64_t &length, size_t keep)
+{
     line.clear();
+    length = 0;
     if (m_ended || m_fd < 0)
         return false;
     const int first = peekByte();
@@ -100,8 +108,11 @@ bool TextFileReader::readLine(std::string &line)
         const char *p = start;
         while (p < end && *p != '\n' && *p != '\r' && *p != kCtrlZ)
             ++p;
-        line.append(start, static_cast<size_t>(p - start));
-        m_pos += static_cast<size_t>(p - start);
+        const size_t run = static_cast<size_t>(p - start);
+        if (line.size() < keep)
+            line.append(start, std::min(run, keep - line.size()));
+        length += run;
+        m_pos += run;
         if (p == end)
             continue;
         const char c = *p;

@@ -9,6 +9,8 @@
 
 #include <QString>
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace prenso {
@@ -27,6 +29,10 @@ public:
 
     // Reads the next line into `line`; false at the end of the file.
     bool readLine(std::string &line);
+    // The same, keeping only the first `keep` bytes of the line in `line`;
+    // `length` is the whole line's length. A line without end (a file of
+    // gigabytes without a line feed) is counted, never held.
+    bool readLine(std::string &line, uint64_t &length, size_t keep);
 
 private:
     bool fill();    // refills the buffer; false at end of file

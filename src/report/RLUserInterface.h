@@ -1,13 +1,16 @@
 #pragma once
 // What the engine asks of the person at the screen without drawing a window
-// itself: the progress of a long operation with its cancel button, and the
-// printer's own setup dialog. The engine's windows fill these in when the
-// program starts (InstallRLWindows); without them (tools, the engine's own
-// tests) long operations run without a progress window and the printer setup
-// says it cannot be shown.
+// itself: the progress of a long operation with its cancel button, the print
+// dialog, and the printer's own setup dialog. The engine's windows fill these
+// in when the program starts (InstallRLWindows); without them (tools, the
+// engine's own tests) long operations run without a progress window, a report
+// prints without asking, and the printer setup says it cannot be shown.
+
+#include "report/controls/RLTypes.h"
 
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -33,6 +36,34 @@ public:
     virtual void NextLevel() = 0;
 };
 
+enum class TRLPrintRange : std::uint8_t { rprAllPages, rprSelection, rprPageNums };
+
+// What a report or the preview asks of the print dialog, and what the
+// operator answered. The dialog also leaves its choices of printer, copies,
+// odd/even pages and print filter in the printer wrapper and SelectedFilter,
+// where the printing that follows takes them from.
+struct TRLPrintDialogRequest {
+    // Asked: the number of pages (0 when the report is not prepared yet and
+    // the count is unknown), their orientation and the copies to offer.
+    int MaxPage = 0;
+    TRLPageOrientation Orientation = TRLPageOrientation::poPortrait;
+    int Copies = 1;
+    // Answered on OK. FromPage..ToPage is 1..MaxPage for all pages and for a
+    // page list; the fields as typed for a range (0 where not a number).
+    TRLPrintRange PrintRange = TRLPrintRange::rprAllPages;
+    int FromPage = 1;
+    int ToPage = 9999;
+    QString PageRanges;
+    bool PrintToFile = false;
+};
+
+// How the printer's setup dialog went.
+enum class TRLSetupOutcome : std::uint8_t {
+    soNotShown, // it could not be shown
+    soCanceled, // shown and closed without a choice
+    soAccepted  // the choice is in the printer's settings
+};
+
 // Something that shows pages on screen and can take a report's pages: the
 // preview control a program places on a window of its own.
 class TRLPreviewTarget {
@@ -46,9 +77,12 @@ struct TRLUserInterface {
     // bar from two on); `onCancel` runs when the user cancels.
     std::function<std::unique_ptr<TRLProgress>(const QString &title, int levels, std::function<void()> onCancel)>
         OpenProgress;
-    // Shows the setup dialog of the printer whose settings `printer` carries;
-    // true once it has been shown.
-    std::function<bool(QPrinter &printer)> ExecutePrinterSetup;
+    // Shows the print dialog; false when the operator cancelled. Raises
+    // ENoOperator when nobody can answer it.
+    std::function<bool(TRLPrintDialogRequest &request)> ExecutePrintDialog;
+    // Shows the setup dialog on the settings of `printer`; on acceptance the
+    // choice is written into them.
+    std::function<TRLSetupOutcome(QPrinter &printer)> ExecutePrinterSetup;
     // Opens the preview window on `pages` with a report's preview options,
     // modal when `modal` is true or the options chosen say so; a modal
     // window returns when it is closed.

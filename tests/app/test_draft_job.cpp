@@ -45,10 +45,10 @@ protected:
     // command line, as the business system does.
     std::string print(const QString &formFile, const QStringList &switches = {})
     {
-        form = std::make_unique<TfrmPrincipal>(TfrmPrincipal::NoCreate{},
-                                               QStringList{QStringLiteral("Prenso"), QStringLiteral("/ARQ=") + formFile,
-                                                           QStringLiteral("/MAT=RLDraftFilter1")} +
-                                                   switches);
+        form = std::make_unique<TfrmPrincipal>(
+            TfrmPrincipal::NoCreate{}, QStringList{QStringLiteral("Prenso"), QStringLiteral("/ARQ=") + formFile,
+                                                   QStringLiteral("/MAT=RLDraftFilter1"), QStringLiteral("/DLG=NAO")} +
+                                           switches);
         // The form's own draft filter when it carries one, else one put on it.
         TRLDraftFilter *draft = dynamic_cast<TRLDraftFilter *>(form->FindComponent(QStringLiteral("RLDraftFilter1")));
         if (!draft) {

@@ -52,9 +52,10 @@ protected:
 
     TfrmPrincipal &run(const QString &form, QStringList switches = {})
     {
-        form_ = std::make_unique<TfrmPrincipal>(TfrmPrincipal::NoCreate{},
-                                                QStringList{QStringLiteral("Prenso"), QStringLiteral("/ARQ=") + form} +
-                                                    switches);
+        form_ = std::make_unique<TfrmPrincipal>(
+            TfrmPrincipal::NoCreate{},
+            QStringList{QStringLiteral("Prenso"), QStringLiteral("/ARQ=") + form, QStringLiteral("/DLG=NAO")} +
+                switches);
         for (TRLReport *r : {form_->rlrRetrato, form_->rlrPaisagem})
             r->SetShowProgress(false);
         form_->FormCreate();

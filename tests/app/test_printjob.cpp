@@ -8,11 +8,17 @@
 #include "report/filters/draft/RLDraftFilter.h"
 #include "report/pagination/RLReport.h"
 #include "report/storage/RLGraphicStorage.h"
+#include "report/windows/RLPreviewForm.h"
 #include "support/capture_filter.h"
+#include "support/operator.h"
 #include "support/test_support.h"
 
 #include <QDir>
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 using namespace prenso;
 using prenso::test::TempDir;
@@ -42,14 +48,16 @@ protected:
         EXPECT_EQ(tmpAfter, tmpBefore);
     }
 
-    // Runs a job on a form with the given content and extra switches.
+    // Runs a job on a form with the given content and extra switches, without
+    // the print dialog (nobody answers it here).
     TfrmPrincipal &run(const std::string &content, QStringList switches = {})
     {
         const QString form = dir.file(QStringLiteral("form.txt"));
         test::writeFile(form, content);
-        form_ = std::make_unique<TfrmPrincipal>(TfrmPrincipal::NoCreate{},
-                                                QStringList{QStringLiteral("Prenso"), QStringLiteral("/ARQ=") + form} +
-                                                    switches);
+        form_ = std::make_unique<TfrmPrincipal>(
+            TfrmPrincipal::NoCreate{},
+            QStringList{QStringLiteral("Prenso"), QStringLiteral("/ARQ=") + form, QStringLiteral("/DLG=NAO")} +
+                switches);
         form_->FormCreate();
         return *form_;
     }
@@ -120,8 +128,41 @@ TEST_F(PrintJob, OtherOrientationTextsUseLandscapeWithoutLadder)
     EXPECT_EQ(p.lastReport(), p.rlrPaisagem);
 }
 
+// "/DLG=NAO" prints without the dialog, however it is written; anything else
+// asks for the dialog, which nobody here can answer.
+TEST_F(PrintJob, NoDialogSwitchInItsSpellings)
+{
+    struct Case {
+        QString argument;
+        bool prints;
+    };
+    const std::vector<Case> cases = {
+        {"/DLG=NAO", true},   {"/dlg=nao", true},   {"/DLG=NÃO", true},      {"/Dlg=não", true},
+        {"/DLG=NAO ", true},  {"/DLG=SIM", false},  {"/DLG=NO", false},      {"/DLG=", false},
+        {" /DLG=NAO", false}, {"/DLG=NAO=1", true}, {"/DIALOGO=NAO", false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.argument.toStdString());
+        capture.pages.clear();
+        test::writeFile(dir.file("f.txt"), "linha\n");
+        form_ = std::make_unique<TfrmPrincipal>(
+            TfrmPrincipal::NoCreate{},
+            QStringList{QStringLiteral("Prenso"), QStringLiteral("/ARQ=") + dir.file("f.txt"), c.argument});
+        if (c.prints) {
+            form_->FormCreate();
+            EXPECT_EQ(capture.pages.size(), 1u);
+        } else {
+            EXPECT_THROW(form_->FormCreate(), ENoOperator);
+            EXPECT_TRUE(capture.pages.empty());
+        }
+    }
+}
+
 TEST_F(PrintJob, DefaultFontAndPreviewAndPrinter)
 {
+    // The preview is for someone at the screen: the test stands in and closes it.
+    const test::Attended attended;
+    const test::AnswerWhenOpen<TRLPreviewForm> closer([](TRLPreviewForm &preview) { preview.close(); });
     TfrmPrincipal &p = run("a\n", {QStringLiteral("/VIS=SIM")});
     EXPECT_EQ(p.sPbFontName, QStringLiteral("Courier New"));
     EXPECT_EQ(p.rldbtxtLinha->Font().Name(), QStringLiteral("Courier New"));
@@ -167,23 +208,87 @@ TEST_F(PrintJob, BinaryFileAndHugeLine)
     EXPECT_EQ(q.iPbFontSize, 5);
 }
 
+// A form whose only line has no end and a gigabyte (a file of zeros here):
+// the job measures the whole line and keeps its 250 characters, and its
+// memory does not grow with the line.
+TEST_F(PrintJob, LineWithoutEndOfAGigabyte)
+{
+    const QString path = dir.file(QStringLiteral("form.txt"));
+    const int fd = ::open(path.toLocal8Bit().constData(), O_WRONLY | O_CREAT, 0600);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::ftruncate(fd, off_t(1) << 30), 0);
+    ::close(fd);
+    rusage before{}, after{};
+    getrusage(RUSAGE_SELF, &before);
+    form_ = std::make_unique<TfrmPrincipal>(
+        TfrmPrincipal::NoCreate{},
+        QStringList{QStringLiteral("Prenso"), QStringLiteral("/ARQ=") + path, QStringLiteral("/DLG=NAO")});
+    form_->FormCreate();
+    getrusage(RUSAGE_SELF, &after);
+    EXPECT_EQ(form_->lastLongestLine(), 1 << 30);
+    EXPECT_EQ(form_->sPbOrientacao, QStringLiteral("PAISAGEM"));
+    EXPECT_EQ(capture.pages.size(), 1u);
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 64 * 1024) << "kB more at the peak: the line was held";
+}
+
+// The setup screen runs several jobs in one process: each prints its own
+// form in its own font, never the pages of the job before.
+TEST_F(PrintJob, EachJobLaysOutItsOwnForm)
+{
+    TfrmPrincipal &p = run("primeiro formulario\r\n", {QStringLiteral("/FOS=8")});
+    ASSERT_EQ(capture.pages.size(), 1u);
+    ASSERT_EQ(capture.pages[0].texts.size(), 1u);
+    const test::CapturedText first = capture.pages[0].texts[0];
+
+    test::writeFile(dir.file("segundo.txt"), "segundo 1\r\nsegundo 2\r\n");
+    capture.pages.clear();
+    p.sPbArquivo = dir.file("segundo.txt");
+    p.sPbFontName = QStringLiteral("Arial");
+    p.iPbFontSize = 14;
+    p.ExecutaImpressao();
+    ASSERT_EQ(capture.pages.size(), 1u);
+    std::vector<std::string> texts;
+    for (const test::CapturedText &t : capture.pages[0].texts)
+        texts.push_back(t.text);
+    EXPECT_EQ(texts, (std::vector<std::string>{"segundo 1", "segundo 2"}));
+    EXPECT_GT(capture.pages[0].texts[0].bottom - capture.pages[0].texts[0].top, first.bottom - first.top)
+        << "the second job's larger font did not reach its pages";
+}
+
+// A job that fails once its lines are read (here: a switch naming a
+// component that is no print filter) leaves nothing behind: the table is
+// closed unwritten and no scratch file stays beside the program, neither
+// then nor after the next job, which prints.
+TEST_F(PrintJob, AFailedJobLeavesNoScratchFileForTheNext)
+{
+    const QStringList before = test::listFolder(files::executableFolder());
+    test::writeFile(dir.file("f.txt"), "linha\n");
+    form_ = std::make_unique<TfrmPrincipal>(
+        TfrmPrincipal::NoCreate{}, QStringList{QStringLiteral("Prenso"), QStringLiteral("/ARQ=") + dir.file("f.txt"),
+                                               QStringLiteral("/MAT=RLPDFLTR1"), QStringLiteral("/DLG=NAO")});
+    EXPECT_THROW(form_->FormCreate(), EInvalidCast);
+    EXPECT_FALSE(form_->cdsLinhaRelatorio.Active());
+    EXPECT_EQ(test::listFolder(files::executableFolder()), before);
+    form_->sPbMatricial.clear();
+    form_->ExecutaImpressao();
+    EXPECT_EQ(capture.pages.size(), 1u);
+    EXPECT_EQ(test::listFolder(files::executableFolder()), before);
+}
+
 TEST_F(PrintJob, MissingFileOrFolderFailsBeforeAnyRecord)
 {
     form_ = std::make_unique<TfrmPrincipal>(
-        TfrmPrincipal::NoCreate{},
-        QStringList{QStringLiteral("Prenso"), QStringLiteral("/ARQ=") + dir.file("none.txt")});
+        TfrmPrincipal::NoCreate{}, QStringList{QStringLiteral("Prenso"), QStringLiteral("/ARQ=") + dir.file("none.txt"),
+                                               QStringLiteral("/DLG=NAO")});
     EXPECT_THROW(form_->FormCreate(), EInOutError);
     EXPECT_TRUE(capture.pages.empty());
-    // The table stays open (as after any failed job) and is closed, writing its
-    // scratch file, by the next job's first step; close it here so that no file stays.
-    form_->cdsLinhaRelatorio.SetFileName(QString());
-    form_->cdsLinhaRelatorio.Close();
+    EXPECT_FALSE(form_->cdsLinhaRelatorio.Active());
 
     form_ = std::make_unique<TfrmPrincipal>(
-        TfrmPrincipal::NoCreate{}, QStringList{QStringLiteral("Prenso"), QStringLiteral("/ARQ=") + dir.path()});
+        TfrmPrincipal::NoCreate{},
+        QStringList{QStringLiteral("Prenso"), QStringLiteral("/ARQ=") + dir.path(), QStringLiteral("/DLG=NAO")});
     EXPECT_THROW(form_->FormCreate(), EInOutError);
-    form_->cdsLinhaRelatorio.SetFileName(QString());
-    form_->cdsLinhaRelatorio.Close();
+    EXPECT_FALSE(form_->cdsLinhaRelatorio.Active());
 }
 
 TEST_F(PrintJob, FilterSwitchMustNameAPrintFilter)
@@ -201,6 +306,7 @@ TEST_F(PrintJob, FilterSwitchMustNameAPrintFilter)
     test::writeFile(dir.file("f.txt"), "a\n");
     p.sPbArquivo = dir.file("f.txt");
     p.sPbOrientacao = QStringLiteral("RETRATO");
+    p.sPbDialogo = QStringLiteral("NAO");
     p.sPbMatricial = QStringLiteral("CDSTHING");
     try {
         p.ExecutaImpressao();
@@ -208,8 +314,6 @@ TEST_F(PrintJob, FilterSwitchMustNameAPrintFilter)
     } catch (const EInvalidCast &e) {
         EXPECT_EQ(e.message(), QStringLiteral("Invalid class typecast"));
     }
-    p.cdsLinhaRelatorio.SetFileName(QString());
-    p.cdsLinhaRelatorio.Close();
     p.sPbMatricial = QStringLiteral("CAPTUREFILTER1");
     p.ExecutaImpressao();
     EXPECT_EQ(p.rlrRetrato->DefaultFilter(), &filter);
@@ -218,12 +322,8 @@ TEST_F(PrintJob, FilterSwitchMustNameAPrintFilter)
     // save format.
     p.sPbMatricial = QStringLiteral("RLRRETRATO");
     EXPECT_THROW(p.ExecutaImpressao(), EInvalidCast);
-    p.cdsLinhaRelatorio.SetFileName(QString());
-    p.cdsLinhaRelatorio.Close();
     p.sPbMatricial = QStringLiteral("RLPDFLTR1");
     EXPECT_THROW(p.ExecutaImpressao(), EInvalidCast);
-    p.cdsLinhaRelatorio.SetFileName(QString());
-    p.cdsLinhaRelatorio.Close();
     p.sPbMatricial = QStringLiteral("NOSUCHTHING");
     p.rlrRetrato->SetDefaultFilter(nullptr);
     SetSelectedFilter(&capture);

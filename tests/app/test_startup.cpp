@@ -67,7 +67,7 @@ TEST(Startup, BadIntegerStopsReadingAndShowsTheBox)
     ScopedMessageBoxHook hook([&](BoxKind, const QString &, const QString &t) { text = t; });
     TfrmPrincipal p(QStringList{QStringLiteral("Prenso"), QStringLiteral("/FOS=abc"), QStringLiteral("/ORI=PAISAGEM"),
                                 QStringLiteral("/ARQ=/nonexistent/form.txt")});
-    EXPECT_EQ(text, QStringLiteral("''abc'' is not a valid integer value."));
+    EXPECT_EQ(text, QStringLiteral("'abc' is not a valid integer value."));
     // Later switches were not read, and nothing was printed.
     EXPECT_EQ(p.sPbOrientacao, QStringLiteral("RETRATO"));
     EXPECT_TRUE(p.sPbArquivo.isEmpty());

@@ -37,18 +37,3 @@ TEST(TextCase, OnlyAsciiLettersChange)
     EXPECT_EQ(TrimControl(QStringLiteral("\t\f HP 1 \r\n")), QStringLiteral("HP 1"));
     EXPECT_EQ(TrimControl(QStringLiteral("   ")), QString());
 }
-
-TEST(SplitCommandLine, QuotesAndBlanks)
-{
-    EXPECT_EQ(SplitCommandLine(QStringLiteral("Prenso /ARQ=a.txt /IMPS=\"HP LaserJet 4\" /FOS=10")),
-              (QStringList{"Prenso", "/ARQ=a.txt", "/IMPS=HP LaserJet 4", "/FOS=10"}));
-    // A quoted stretch runs to the end of the line when it is not closed.
-    EXPECT_EQ(SplitCommandLine(QStringLiteral("a /FON=\"Courier New")), (QStringList{"a", "/FON=Courier New"}));
-    // Quotes in the middle of an argument join their blanks to it; pairs at the start are skipped.
-    EXPECT_EQ(SplitCommandLine(QStringLiteral("x a\" b\"c \"\"d")), (QStringList{"x", "a bc", "d"}));
-    EXPECT_EQ(SplitCommandLine(QStringLiteral("  \t ")), QStringList{});
-    // The launcher line the setup screen writes, with the form's path in place of %1.
-    EXPECT_EQ(SplitCommandLine(
-                  QStringLiteral("Prenso /ARQ=/tmp/f.txt /ORI=Retrato /IMPI=1 /MAT=\"RLDraftFilter1\" /VIS=\"SIM\"")),
-              (QStringList{"Prenso", "/ARQ=/tmp/f.txt", "/ORI=Retrato", "/IMPI=1", "/MAT=RLDraftFilter1", "/VIS=SIM"}));
-}

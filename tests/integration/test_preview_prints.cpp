@@ -90,7 +90,7 @@ protected:
         return firsts;
     }
 
-    ScopedEnv interactive{"PRENSO_DIALOGS", nullptr}; // the dialogs wait for the operator
+    Attended attended; // the dialogs wait for the operator
     ScopedMessageBoxHook boxes{[this](BoxKind, const QString &, const QString &t) { shown << t; }};
     QStringList shown;
     SocketListener plain;

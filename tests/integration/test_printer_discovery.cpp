@@ -156,23 +156,38 @@ TEST_F(Discovery, AccentedNamesMatchOnlyTheSameAccentedLetters)
     EXPECT_EQ(form->rgpImpressora->Items(), QStringList{QStringLiteral("Impressão")});
 }
 
-TEST_F(Discovery, LastPrinterBecomesTheUsersDefault)
+// Only a printer that a name asked for and found becomes the user's default;
+// the setup screen's walk and a name that matches nothing leave the user's
+// default alone. The user's other option lines survive either way.
+TEST_F(Discovery, OnlyTheNamedPrinterBecomesTheUsersDefault)
 {
     SocketListener a, b, c;
     cupsd->addRawQueue(QStringLiteral("Alpha"), a.port());
     cupsd->addRawQueue(QStringLiteral("Beta"), b.port());
     cupsd->addRawQueue(QStringLiteral("Gamma"), c.port());
-    // The user's own option lines survive discovery.
-    QDir().mkpath(QFileInfo(cupsd->userOptionsFile()).absolutePath());
-    writeFile(cupsd->userOptionsFile(), "Dest Beta media=A4\n");
-
-    discover();
-    EXPECT_EQ(readFile(cupsd->userOptionsFile()), "Dest Beta media=A4\nDest Alpha\nDefault Gamma\n");
-    EXPECT_EQ(QPrinterInfo::defaultPrinterName(), QStringLiteral("Gamma"));
-    // Nothing went to the options file the printing library writes for root.
-    EXPECT_FALSE(QFile::exists(cupsd->clientRoot() + QStringLiteral("/lpoptions")));
-    // The radio group is filled once per run: three printers, three items.
-    EXPECT_EQ(form->rgpImpressora->Items().size(), 3);
+    struct Case {
+        const char *name; // sPbImpressora; empty in setup mode
+        std::string options;
+        const char *defaultPrinter;
+    };
+    const std::string own = "Dest Beta media=A4\nDefault Alpha\n";
+    for (const Case &k : {Case{"", own, "Alpha"}, Case{"DELTA", own, "Alpha"},
+                          Case{"GAMMA", "Dest Beta media=A4\nDest Alpha\nDefault Gamma\n", "Gamma"},
+                          Case{"BETA", "Default Beta media=A4\nDest Alpha\n", "Beta"}}) {
+        SCOPED_TRACE(k.name);
+        QDir().mkpath(QFileInfo(cupsd->userOptionsFile()).absolutePath());
+        writeFile(cupsd->userOptionsFile(), own);
+        form->rgpImpressora->ClearItems();
+        form->sPbImpressora = QString::fromLatin1(k.name);
+        discover();
+        EXPECT_EQ(readFile(cupsd->userOptionsFile()), k.options);
+        EXPECT_EQ(QPrinterInfo::defaultPrinterName(), QString::fromLatin1(k.defaultPrinter));
+        // Nothing went to the options file the printing library writes for root.
+        EXPECT_FALSE(QFile::exists(cupsd->clientRoot() + QStringLiteral("/lpoptions")));
+        // Every printer is listed all the same, and the walk ends on the last.
+        EXPECT_EQ(form->rgpImpressora->Items().size(), 3);
+        EXPECT_EQ(printing::thePrinter().index(), 2);
+    }
 }
 
 TEST_F(Discovery, WithoutPrintersNothingIsWritten)

@@ -4,16 +4,20 @@
 #include "platform/errors.h"
 #include "report/RLConsts.h"
 #include "report/windows/RLWindows.h"
+#include "support/operator.h"
 #include "support/pdf_probe.h"
 #include "support/test_support.h"
 
 #include "integration/printer_server_test.h"
 
+#include <QComboBox>
 #include <QPageLayout>
+#include <QPageSetupDialog>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
+#include <QRadioButton>
 
 #include <cmath>
 
@@ -346,14 +350,73 @@ TEST_F(WrapperWithPrinters, EndDocReportsAQueueThatRefusesTheJob)
     EXPECT_TRUE(alpha.jobs().empty());
 }
 
-TEST_F(WrapperWithPrinters, SetupDialogIsShownForTheSelectedPrinter)
+// The setup dialog works on the selected printer's own settings: what the
+// operator chooses there is what the next document is printed with, whatever
+// paper the report asks for meanwhile; the document after it is back on the
+// printer's defaults and the report's paper. After Cancel the report's paper
+// holds.
+TEST_F(WrapperWithPrinters, SetupChoiceReachesTheNextDocument)
 {
     InstallRLWindows(); // the dialog is one of the engine's windows
+    const Attended attended;
+    struct Case {
+        const char *what;
+        std::function<void(QPageSetupDialog &)> answer;
+        bool accept;
+        int paperCode; // after the dialog (0: the printer's defaults)
+        QSizeF sheet;  // points, as the next document arrives
+    };
+    const auto letter = [](QPageSetupDialog &d) {
+        auto *sizes = d.findChild<QComboBox *>(QStringLiteral("pageSizeCombo"));
+        ASSERT_NE(sizes, nullptr);
+        sizes->setCurrentIndex(sizes->findText(QStringLiteral("Letter"), Qt::MatchStartsWith));
+    };
+    const auto turned = [](QPageSetupDialog &d) {
+        auto *landscape = d.findChild<QRadioButton *>(QStringLiteral("landscape"));
+        ASSERT_NE(landscape, nullptr);
+        landscape->click();
+    };
+    const std::vector<Case> cases = {
+        {"Letter", letter, true, 1, {612, 792}},
+        {"landscape", turned, true, 9, {842, 595}},
+        {"Letter, cancelled", letter, false, 0, {595, 842}},
+    };
     TRLPrinterWrapper &printer = RLPrinter();
     printer.SetPrinterIndex(2);
-    printer.SetPaperSize(211, 297, false, false, true);
-    EXPECT_TRUE(printer.ExecuteSetup());
-    EXPECT_EQ(printer.PrinterIndex(), 2);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        printer.SetPaperSize(210, 297, false, false, true);
+        {
+            const AnswerWhenOpen<QPageSetupDialog> operatorAnswers([&](QPageSetupDialog &d) {
+                c.answer(d);
+                c.accept ? d.accept() : d.reject();
+            });
+            EXPECT_TRUE(printer.ExecuteSetup());
+        }
+        EXPECT_EQ(printer.PrinterIndex(), 2);
+        EXPECT_EQ(printer.LayoutChosenInSetup(), c.accept);
+        EXPECT_EQ(printing::thePrinter().paper().code, c.paperCode);
+        // The report asks for its own paper again before printing.
+        printer.SetPaperSize(210, 297, false, false, true);
+        EXPECT_EQ(printing::thePrinter().paper().code, c.accept ? c.paperCode : 9);
+        TRLPrinterMetrics metrics;
+        printer.LoadMetrics(metrics);
+        EXPECT_EQ(metrics.MarginLeft, 0) << "the pages bring their own margins";
+        for (const QSizeF &sheet : {c.sheet, QSizeF(595, 842)}) {
+            printer.BeginDoc(QString::fromLatin1(c.what));
+            printer.Painter()->drawText(QPointF(300, 300), QStringLiteral("folha"));
+            printer.EndDoc();
+            const std::vector<std::string> jobs = zeta.waitForJobs(1);
+            ASSERT_EQ(jobs.size(), 1u);
+            const std::vector<QSizeF> sizes = pdfPageSizes(jobs[0]);
+            ASSERT_EQ(sizes.size(), 1u);
+            EXPECT_NEAR(sizes[0].width(), sheet.width(), 1);
+            EXPECT_NEAR(sizes[0].height(), sheet.height(), 1);
+            zeta.clear();
+            printer.SetPaperSize(210, 297, false, false, true);
+        }
+        EXPECT_FALSE(printer.LayoutChosenInSetup());
+    }
 }
 
 // ---------------------------------------------------------------------------

@@ -18,10 +18,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 
 #include <chrono>
 #include <csignal>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace prenso;
 using namespace prenso::test;
@@ -226,7 +229,9 @@ TEST_P(SampleForms, ArriveWithThePagesTheLayoutPromises)
 {
     const SampleCase &c = GetParam();
     const QString form = samplePath(QString::fromLatin1(c.name));
-    const QStringList switches = QStringList{QStringLiteral("/ARQ=") + form} + c.extraSwitches;
+    // Unattended, as the business system prints from its server.
+    const QStringList switches =
+        QStringList{QStringLiteral("/ARQ=") + form, QStringLiteral("/DLG=NAO")} + c.extraSwitches;
 
     const ProgramResult r = run(switches);
     EXPECT_EQ(r.exitCode, 0);
@@ -340,6 +345,68 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 // ---------------------------------------------------------------------------
+// Where the program is installed.
+
+// The program copied into a folder it may not write to, as where programs
+// are installed: the job's scratch file goes to the user's temporary folder
+// instead, the form prints and nothing is said. Only when the temporary
+// folder refuses too is it an error, before anything is printed. Root writes
+// anywhere, so as root the copy runs as an unprivileged user.
+TEST_F(ProgramPrints, ReadOnlyProgramFolderPrintsAndReportsNothing)
+{
+    TempDir home;
+    ::chmod(home.path().toLocal8Bit().constData(), 0755);
+    const QString exe = home.file(QStringLiteral("Prenso"));
+    ASSERT_TRUE(QFile::copy(programPath(), exe));
+    ::chmod(exe.toLocal8Bit().constData(), 0755);
+    const QString form = home.file(QStringLiteral("form.txt"));
+    writeFile(form, "linha 1\r\nlinha 2\r\n");
+    ::chmod(form.toLocal8Bit().constData(), 0644);
+    ::chmod(home.path().toLocal8Bit().constData(), 0555);
+    struct Case {
+        mode_t tmpMode;
+        int exitCode;
+        size_t jobs;
+    };
+    for (const Case &c : {Case{0777, 0, 1}, Case{0555, 1, 0}}) {
+        SCOPED_TRACE(c.tmpMode == 0777 ? "temporary folder writable" : "temporary folder read-only too");
+        alpha.clear();
+        ::chmod(tmp.path().toLocal8Bit().constData(), c.tmpMode);
+        ProgramOptions options;
+        options.tmpDir = tmp.path();
+        options.program = exe;
+        // Qt's runtime folder must be the user's own; without one it makes
+        // one in the temporary folder.
+        options.extra.insert(QStringLiteral("XDG_RUNTIME_DIR"), QString());
+        if (::geteuid() == 0) {
+            const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+            if (setpriv.isEmpty())
+                GTEST_SKIP() << "setpriv is needed to run as an unprivileged user";
+            options.prefix = {setpriv, QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                              QStringLiteral("--clear-groups"), QStringLiteral("--")};
+        }
+        const ProgramResult r = runProgram(
+            {QStringLiteral("/ARQ=") + form, QStringLiteral("/IMPS=ALPHA"), QStringLiteral("/DLG=NAO")}, options);
+        EXPECT_TRUE(r.finished);
+        EXPECT_EQ(r.exitCode, c.exitCode) << r.err.toStdString();
+        EXPECT_EQ(alpha.waitForJobs(c.jobs, c.jobs ? 30000 : 1000).size(), c.jobs) << r.err.toStdString();
+        EXPECT_EQ(r.err.contains(QStringLiteral("Prenso:")), c.exitCode != 0) << r.err.toStdString();
+        if (c.exitCode != 0) {
+            EXPECT_TRUE(r.err.contains(QStringLiteral("Cannot create file \"%1/R").arg(home.path())))
+                << r.err.toStdString();
+        }
+        EXPECT_EQ(listFolder(home.path()), (QStringList{QStringLiteral("Prenso"), QStringLiteral("form.txt")}));
+        ::chmod(tmp.path().toLocal8Bit().constData(), 0777);
+        // Qt's own runtime folder of the other user is no leftover of ours.
+        for (const QString &n : listFolder(tmp.path()))
+            if (n.startsWith(QStringLiteral("runtime-")))
+                QDir(tmp.file(n)).removeRecursively();
+        EXPECT_EQ(listFolder(tmp.path()), QStringList()) << "left in the temporary folder";
+    }
+    ::chmod(home.path().toLocal8Bit().constData(), 0755);
+}
+
+// ---------------------------------------------------------------------------
 // Printing goes wrong.
 
 // Runs `action` once while the program is between the start and the end of
@@ -374,10 +441,11 @@ TEST_F(ProgramPrints, QueueThatStopsAcceptingMidJobIsAClearError)
                           << out.toStdString();
                   }};
     const ProgramResult r =
-        run({QStringLiteral("/ARQ=") + longForm(6000), QStringLiteral("/IMPS=Alpha")}, std::ref(midJob));
+        run({QStringLiteral("/ARQ=") + longForm(6000), QStringLiteral("/IMPS=Alpha"), QStringLiteral("/DLG=NAO")},
+            std::ref(midJob));
     ASSERT_TRUE(midJob.done) << "the program never started printing; stderr: " << r.err.toStdString();
     ASSERT_TRUE(midJob.stillPrinting);
-    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("Prenso: Printer driver error: the print server did not take the "
                                               "document")))
         << r.err.toStdString();
@@ -396,10 +464,11 @@ TEST_F(ProgramPrints, DISABLED_ServerStoppedMidJobIsAClearError)
 {
     MidJob midJob{this, [this] { cupsd->stop(); }};
     const ProgramResult r =
-        run({QStringLiteral("/ARQ=") + longForm(6000), QStringLiteral("/IMPS=Beta")}, std::ref(midJob));
+        run({QStringLiteral("/ARQ=") + longForm(6000), QStringLiteral("/IMPS=Beta"), QStringLiteral("/DLG=NAO")},
+            std::ref(midJob));
     ASSERT_TRUE(midJob.done) << "the program never started printing; stderr: " << r.err.toStdString();
     ASSERT_TRUE(midJob.stillPrinting);
-    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("Prenso: Printer driver error: the print server did not take the "
                                               "document")))
         << r.err.toStdString();
@@ -418,7 +487,8 @@ TEST_F(ProgramPrints, DISABLED_PrinterThatDropsTheLineLeavesTheJobToTheServer)
 {
     SocketListener cut(8192);
     cupsd->addRawQueue(QStringLiteral("Cut"), cut.port());
-    const ProgramResult r = run({QStringLiteral("/ARQ=") + longForm(12000), QStringLiteral("/IMPS=Cut")});
+    const ProgramResult r =
+        run({QStringLiteral("/ARQ=") + longForm(12000), QStringLiteral("/IMPS=Cut"), QStringLiteral("/DLG=NAO")});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.err, QString());
 
@@ -443,15 +513,47 @@ TEST_F(ProgramPrints, DISABLED_PrinterThatDropsTheLineLeavesTheJobToTheServer)
         << "the server never gave up on the job (state " << states[0] << ")";
 }
 
+// Unattended, a printer the switches name that is not there is an error:
+// the form never comes out on another printer, where nobody would look.
+TEST_F(ProgramPrints, UnattendedPrinterNotFoundPrintsNowhere)
+{
+    struct Case {
+        QStringList switches;
+        int exitCode;
+        const char *queue; // where the form arrives, or nullptr
+    };
+    const std::vector<Case> cases = {
+        {{"/IMPS=GAMMA"}, 1, nullptr}, {{"/IMPS=GAMMA", "/IMPI=1"}, 1, nullptr}, {{"/IMPI=2"}, 1, nullptr},
+        {{"/IMPI=-1"}, 1, nullptr},    {{"/IMPS=BETA", "/IMPI=7"}, 0, "Beta"},   {{"/IMPI=1"}, 0, "Beta"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.switches.join(u' ').toStdString());
+        alpha.clear();
+        beta.clear();
+        const ProgramResult r = run(
+            QStringList{QStringLiteral("/ARQ=") + samplePath(QStringLiteral("nota.txt")), QStringLiteral("/DLG=NAO")} +
+            c.switches);
+        EXPECT_EQ(r.exitCode, c.exitCode) << r.err.toStdString();
+        EXPECT_EQ(r.err.contains(QStringLiteral("Prenso: Printer not found.")), c.queue == nullptr)
+            << r.err.toStdString();
+        const size_t wanted = c.queue ? 1 : 0;
+        SocketListener &target = c.queue && QByteArray(c.queue) == "Alpha" ? alpha : beta;
+        SocketListener &other = &target == &alpha ? beta : alpha;
+        EXPECT_EQ(target.waitForJobs(wanted, wanted ? 30000 : 500).size(), wanted);
+        EXPECT_TRUE(other.jobs().empty());
+    }
+}
+
 // No print server at all: the printer named cannot be found, said plainly and
 // at once.
 TEST_F(ProgramPrints, NoPrintServerIsAClearError)
 {
     QProcessEnvironment extra;
     extra.insert(QStringLiteral("CUPS_SERVER"), forms.file(QStringLiteral("nobody-listens.sock")));
-    const ProgramResult r = run(
-        {QStringLiteral("/ARQ=") + samplePath(QStringLiteral("nota.txt")), QStringLiteral("/IMPS=Alpha")}, {}, extra);
-    EXPECT_EQ(r.exitCode, 0);
+    const ProgramResult r = run({QStringLiteral("/ARQ=") + samplePath(QStringLiteral("nota.txt")),
+                                 QStringLiteral("/IMPS=Alpha"), QStringLiteral("/DLG=NAO")},
+                                {}, extra);
+    EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("Prenso: Printer not found."))) << r.err.toStdString();
     EXPECT_LT(r.elapsedMs, 30000);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));

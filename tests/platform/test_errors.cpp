@@ -26,7 +26,7 @@ TEST(StrToInt, AcceptsSignedDecimalOnly)
             StrToInt(QString::fromLatin1(bad));
             ADD_FAILURE() << "accepted " << bad;
         } catch (const EConvertError &e) {
-            EXPECT_EQ(e.message(), QStringLiteral("''%1'' is not a valid integer value").arg(QLatin1String(bad)));
+            EXPECT_EQ(e.message(), QStringLiteral("'%1' is not a valid integer value").arg(QLatin1String(bad)));
         }
     }
 }

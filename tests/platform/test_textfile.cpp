@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -99,5 +102,66 @@ TEST(TextFileReader, OpenErrors)
         test::writeFile(locked, "x\n");
         ::chmod(locked.toLocal8Bit().constData(), 0);
         EXPECT_THROW(reader.open(locked), EInOutError);
+    }
+}
+
+namespace {
+
+// The largest resident size the process has had so far, in kilobytes.
+long peakKilobytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+} // namespace
+
+// A line without end (a file of a gigabyte without a line feed, or a pipe
+// that goes on and on) is counted to its last byte while only the bytes
+// asked for are kept: the memory does not grow with the line.
+TEST(TextFileReader, LineWithoutEndIsCountedNotHeld)
+{
+    struct Case {
+        const char *what;
+        uint64_t bytes;
+        bool pipe;
+    };
+    for (const Case &c : {Case{"sparse file", 1ull << 30, false}, Case{"pipe", 256ull << 20, true}}) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        const QString path = dir.file(QStringLiteral("form.txt"));
+        const QByteArray native = path.toLocal8Bit();
+        std::thread writer;
+        if (c.pipe) {
+            ASSERT_EQ(::mkfifo(native.constData(), 0600), 0);
+            writer = std::thread([&] {
+                const int fd = ::open(native.constData(), O_WRONLY);
+                const std::string chunk(1 << 16, 'x');
+                for (uint64_t sent = 0; fd >= 0 && sent < c.bytes; sent += chunk.size())
+                    if (::write(fd, chunk.data(), chunk.size()) != static_cast<ssize_t>(chunk.size()))
+                        break;
+                ::close(fd);
+            });
+        } else {
+            const int fd = ::open(native.constData(), O_WRONLY | O_CREAT, 0600);
+            ASSERT_GE(fd, 0);
+            ASSERT_EQ(::ftruncate(fd, static_cast<off_t>(c.bytes)), 0);
+            ::close(fd);
+        }
+        const long before = peakKilobytes();
+        TextFileReader reader;
+        reader.open(path);
+        std::string line;
+        uint64_t length = 0;
+        EXPECT_TRUE(reader.readLine(line, length, 250));
+        EXPECT_EQ(length, c.bytes);
+        EXPECT_EQ(line.size(), 250u);
+        EXPECT_LT(line.capacity(), 4096u);
+        EXPECT_FALSE(reader.readLine(line, length, 250));
+        reader.close();
+        if (writer.joinable())
+            writer.join();
+        EXPECT_LT(peakKilobytes() - before, 32 * 1024) << "the line was held in memory";
     }
 }

@@ -32,6 +32,9 @@ public:
     int beginDocs = 0, endDocs = 0, newPages = 0;
     // Cancels the run after this many pages (0: never).
     int cancelAfter = 0;
+    // Makes the copies itself, as filters whose output passes no printer
+    // driver do.
+    void emulateCopies(bool on) { SetEmulateCopies(on); }
 
 protected:
     void InternalBeginDoc() override { ++beginDocs; }

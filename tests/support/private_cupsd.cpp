@@ -440,6 +440,12 @@ std::vector<std::string> SocketListener::jobs() const
     return m_jobs;
 }
 
+void SocketListener::clear()
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    m_jobs.clear();
+}
+
 std::vector<std::string> SocketListener::waitForJobs(size_t count, int timeoutMs) const
 {
     std::unique_lock<std::mutex> lock(m_mutex);

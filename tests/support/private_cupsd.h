@@ -110,6 +110,8 @@ public:
     // Waits until at least `count` jobs have arrived or the time is up; gives
     // the jobs received by then.
     std::vector<std::string> waitForJobs(size_t count, int timeoutMs = 30000) const;
+    // Forgets the jobs received so far.
+    void clear();
 
 private:
     void run();

@@ -17,8 +17,15 @@ ProgramResult runProgram(const QStringList &arguments, const ProgramOptions &opt
     // the program's TMPDIR, where every file is a leftover.
     const QTemporaryDir runtime;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("PRENSO_DIALOGS"), QStringLiteral("auto"));
+    if (options.display.isEmpty()) {
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("PRENSO_DIALOGS"), QStringLiteral("auto"));
+    } else {
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        env.remove(QStringLiteral("PRENSO_DIALOGS"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        env.insert(QStringLiteral("DISPLAY"), options.display);
+    }
     env.insert(QStringLiteral("TMPDIR"), options.tmpDir);
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
     // The engine's messages in their first language, whatever the machine's.
@@ -32,7 +39,11 @@ ProgramResult runProgram(const QStringList &arguments, const ProgramOptions &opt
     process.setProcessChannelMode(QProcess::SeparateChannels);
     QElapsedTimer clock;
     clock.start();
-    process.start(programPath(), arguments);
+    const QString program = options.program.isEmpty() ? programPath() : options.program;
+    if (options.prefix.isEmpty())
+        process.start(program, arguments);
+    else
+        process.start(options.prefix.first(), options.prefix.mid(1) + QStringList{program} + arguments);
     ProgramResult result;
     if (!process.waitForStarted(10000)) {
         result.err = QStringLiteral("(the program did not start: %1)").arg(process.errorString());

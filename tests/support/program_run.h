@@ -26,6 +26,15 @@ struct ProgramOptions {
     // Variables set or replaced on top of this process's environment.
     QProcessEnvironment extra;
     int timeoutMs = 60000;
+    // Another copy of the program to run, and a command to run it under (for
+    // example one that changes the user), with its arguments.
+    QString program;
+    QStringList prefix;
+    // An X display to show the windows on (":N"), as a user at a screen sees
+    // them: the program picks its platform itself and its windows wait for
+    // their answers. Without one, the program runs on the offscreen platform
+    // with nobody at the screen.
+    QString display;
     // Called about every 10 ms with the program's process id while it runs,
     // for tests that act in the middle of a job (a test may hold the program
     // still meanwhile with SIGSTOP, and must let it go on with SIGCONT).

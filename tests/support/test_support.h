@@ -84,6 +84,12 @@ private:
     std::optional<std::string> FSaved;
 };
 
+// Windows are answered by the test itself, although the offscreen platform
+// shows them to nobody.
+struct Attended : ScopedEnv {
+    Attended() : ScopedEnv("PRENSO_DIALOGS", "attended") {}
+};
+
 // A service the whole test program shares, started before the application
 // object and stopped after the last test. A test program registers it from a
 // static initialiser of its own.

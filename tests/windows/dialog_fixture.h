@@ -7,6 +7,7 @@
 #include "report/RLConsts.h"
 #include "report/filters/RLFilters.h"
 #include "report/printing/RLPrinters.h"
+#include "support/operator.h"
 #include "support/test_support.h"
 
 #include <QAbstractButton>
@@ -46,9 +47,12 @@ protected:
         setMessageBoxHook([this](BoxKind kind, const QString &, const QString &text) {
             boxes << (kind == BoxKind::Plain ? "plain: " : "error: ") + text;
         });
-        ::unsetenv("PRENSO_DIALOGS"); // Execute waits for a press, as it does for the user
+        attended(); // Execute waits for a press, as it does for the user
     }
 
+    // Someone answers the windows (the test, pressing their buttons), although
+    // the offscreen platform shows them to nobody.
+    static void attended() { ::setenv("PRENSO_DIALOGS", "attended", 1); }
     static void unattended() { ::setenv("PRENSO_DIALOGS", "auto", 1); }
     static void usePrinters(const QStringList &names)
     {
@@ -77,27 +81,11 @@ protected:
         return result;
     }
 
-    // The operator replaces a field's text by typing.
-    static void type(QLineEdit *field, const QString &text)
-    {
-        field->selectAll();
-        QTest::keyClick(field, Qt::Key_Backspace);
-        QTest::keyClicks(field, text);
-    }
-    // The operator picks entry `index` of a drop-down list with the keyboard.
-    static void choose(QComboBox *list, int index)
-    {
-        QTest::keyClick(list, Qt::Key_Home);
-        for (int i = 0; i < index; ++i)
-            QTest::keyClick(list, Qt::Key_Down);
-    }
-    static QStringList items(const QComboBox *list)
-    {
-        QStringList texts;
-        for (int i = 0; i < list->count(); ++i)
-            texts << list->itemText(i);
-        return texts;
-    }
+    // The operator replaces a field's text by typing, picks list entries with
+    // the keyboard.
+    static void type(QLineEdit *field, const QString &text) { test::type(field, text); }
+    static void choose(QComboBox *list, int index) { test::choose(list, index); }
+    static QStringList items(const QComboBox *list) { return test::items(list); }
 
     QStringList boxes; // the message boxes shown, as kind: text
 };

@@ -467,7 +467,7 @@ TEST_F(PreviewWindowTest, CopyMenuPutsThePageOnTheClipboard)
 
 TEST_F(PreviewWindowTest, PreviewPagesOpensTheWindowAReportAsksFor)
 {
-    test::ScopedEnv interactive("PRENSO_DIALOGS", nullptr); // the window waits to be closed, as for the user
+    const test::Attended attended; // the window waits to be closed, as for the user
     MakePages(numberedPages(3));
     TRLPreviewOptions options;
     options.Defaults = TRLPreviewOptionsDefaults::pdIgnoreDefaults;

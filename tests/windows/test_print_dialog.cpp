@@ -154,42 +154,39 @@ TEST_F(PrintDialog, FiltersAndTheirForms)
 // set up.
 TEST_F(PrintDialog, PrinterSetup)
 {
-    unattended();
     for (const QStringList &printers : {QStringList{"Alpha"}, QStringList{}}) {
         usePrinters(printers);
         boxes.clear();
         TRLPrintDialog dialog;
-        ASSERT_TRUE(dialog.Execute());
-        dialog.show();
-        QTest::mouseClick(dialog.ButtonPrinterSetup, Qt::LeftButton);
-        EXPECT_EQ(boxes, QStringList(printers.isEmpty() ? 0 : 1, "plain: Problemas com o diálogo da impressora"));
-        EXPECT_TRUE(dialog.isVisible());
-        EXPECT_EQ(dialog.ButtonPrinterSetup->isEnabled(), !printers.isEmpty());
+        EXPECT_FALSE(execute(dialog, dialog.ButtonCancel, [&] {
+            EXPECT_EQ(dialog.ButtonPrinterSetup->isEnabled(), !printers.isEmpty());
+            QTest::mouseClick(dialog.ButtonPrinterSetup, Qt::LeftButton);
+            EXPECT_EQ(boxes, QStringList(printers.isEmpty() ? 0 : 1, "plain: Problemas com o diálogo da impressora"));
+            EXPECT_TRUE(dialog.isVisible());
+            EXPECT_EQ(dialog.ButtonPrinterSetup->isEnabled(), !printers.isEmpty());
+        }));
     }
 }
 
-// Unattended, both dialogs answer with their default button and what the
-// caller asked for; a file name without an extension gets the chosen format's.
-TEST_F(PrintDialog, UnattendedRequestsTakeTheDefaults)
+// Where nobody can answer, neither dialog waits: each is an error that says
+// why, and the request is left as it was.
+TEST_F(PrintDialog, UnattendedDialogsRefuseToWait)
 {
     unattended();
     TRLPrintDialogRequest print{.MaxPage = 7, .Copies = 2, .PageRanges = "stale"};
-    ASSERT_TRUE(ExecutePrintDialog(print));
-    EXPECT_EQ(print.PrintRange, TRLPrintRange::rprAllPages);
-    EXPECT_EQ(print.ToPage, 7);
-    EXPECT_EQ(print.Copies, 2);
-    EXPECT_EQ(RLPrinter().Copies(), 2);
-    EXPECT_TRUE(print.PageRanges.isEmpty());
-
-    TRLPDFFilter pdf;
-    SetSelectedFilter(&pdf);
-    for (const auto &[name, want] : {std::pair{"relatorio", "relatorio.pdf"}, {"relatorio.txt", "relatorio.txt"}}) {
-        TRLSaveDialogRequest save{.MaxPage = 3, .FileName = name};
-        ASSERT_TRUE(ExecuteSaveDialog(save));
-        EXPECT_EQ(save.FileName, want);
-        EXPECT_EQ(save.ToPage, 3);
-        EXPECT_EQ(SelectedFilter(), &pdf);
+    try {
+        ExecutePrintDialog(print);
+        ADD_FAILURE() << "the print dialog did not refuse";
+    } catch (const ENoOperator &e) {
+        EXPECT_TRUE(e.message().contains("no display")) << e.message().toStdString();
     }
+    EXPECT_EQ(print.PageRanges, "stale");
+    EXPECT_EQ(print.ToPage, 9999);
+
+    TRLSaveDialogRequest save{.MaxPage = 3, .FileName = "relatorio"};
+    EXPECT_THROW(ExecuteSaveDialog(save), ENoOperator);
+    EXPECT_EQ(save.FileName, "relatorio");
+    EXPECT_TRUE(boxes.isEmpty());
 }
 
 } // namespace

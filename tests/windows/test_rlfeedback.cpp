@@ -58,7 +58,7 @@ protected:
             ::unsetenv("PRENSO_DIALOGS");
     }
     // Finish waits for a real press, as it does for the user.
-    static void attendedDialogs() { ::unsetenv("PRENSO_DIALOGS"); }
+    static void attendedDialogs() { ::setenv("PRENSO_DIALOGS", "attended", 1); }
     static void unattendedDialogs() { ::setenv("PRENSO_DIALOGS", "auto", 1); }
 
     std::optional<std::string> savedDialogs;

@@ -4,7 +4,27 @@
 #include "report/printing/RLPrinters.h"
 #include "report/storage/RLGraphicStorage.h"
 
+#include <algorithm>
+
 namespace prenso {
+namespace {
+
+// The operator may have chosen a paper in the printer's setup dialog that is
+// smaller than the page (or turned it): the page is then shrunk, keeping its
+// proportions, until it fits on the sheet, so that nothing is cut off. A page
+// that fits, give or take a millimetre, keeps its size.
+double fitOnSheet(const TRLPrinterMetrics &m, double widthMM, double heightMM)
+{
+    if (m.PPIX <= 0 || m.PPIY <= 0 || widthMM <= 0 || heightMM <= 0)
+        return 1.0;
+    const double sheetWidthMM = m.PhysicalWidth * 25.4 / m.PPIX;
+    const double sheetHeightMM = m.PhysicalHeight * 25.4 / m.PPIY;
+    if (widthMM <= sheetWidthMM + 1 && heightMM <= sheetHeightMM + 1)
+        return 1.0;
+    return std::min(sheetWidthMM / widthMM, sheetHeightMM / heightMM);
+}
+
+} // namespace
 
 TRLSpoolFilter::TRLSpoolFilter() = default;
 
@@ -30,10 +50,11 @@ void TRLSpoolFilter::SetPageSize(int orientation, double paperWidth, double pape
     printer.LoadMetrics(m);
     const double w = orientation == 2 ? paperHeight : paperWidth;
     const double h = orientation == 2 ? paperWidth : paperHeight;
+    const double scale = printer.LayoutChosenInSetup() ? fitOnSheet(m, w, h) : 1.0;
     // The stored page's origin is the corner of the sheet, not of the
     // printable area: whatever lies in the unprintable margin is cut off.
-    FPrinterRect = TRect{-m.MarginLeft, -m.MarginTop, RoundCoord(m.PPIX * w / 25.4) - m.MarginLeft,
-                         RoundCoord(m.PPIY * h / 25.4) - m.MarginTop};
+    FPrinterRect = TRect{-m.MarginLeft, -m.MarginTop, RoundCoord(m.PPIX * w * scale / 25.4) - m.MarginLeft,
+                         RoundCoord(m.PPIY * h * scale / 25.4) - m.MarginTop};
     QString title;
     if (TRLGraphicStorage *pages = Pages()) {
         title = pages->JobTitle();

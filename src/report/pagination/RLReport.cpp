@@ -459,14 +459,16 @@ void TRLCustomReport::Print()
     FDialogParams = TRLPrintDialogParams{};
     printer.SetOddEven(TRLPrintOddEvenPages::odAllPages);
     printer.SetCopies(1);
-    if (FPrintDialog && ShowPrintDialogHook && !ShowPrintDialogHook(*this)) {
-        FCanceled = true;
-        throw SilentAbort();
-    }
+    if (FPrintDialog && RLUserInterface().ExecutePrintDialog)
+        askPrintDialog();
     if (FReportState == TRLReportState::rsAbout && !Prepare())
         return;
     FDialogParams.FromPage = std::max(1, FDialogParams.FromPage);
     FDialogParams.ToPage = std::min(FPages->PageCount(), FDialogParams.ToPage);
+    // A copies field left empty (or not a number) reads as 0 copies; the
+    // operator who pressed OK meant one.
+    if (printer.Copies() < 1)
+        printer.SetCopies(1);
     TRLCustomFilter *filter = SelectedFilter();
     if (!filter)
         filter = SpoolFilterInstance();
@@ -474,7 +476,30 @@ void TRLCustomReport::Print()
     const int parity = printer.OddEven() == TRLPrintOddEvenPages::odOddPagesOnly    ? 1
                        : printer.OddEven() == TRLPrintOddEvenPages::odEvenPagesOnly ? 2
                                                                                     : 0;
-    ApplyFilter(FPages, filter, FDialogParams.FromPage, FDialogParams.ToPage, QString(), parity);
+    ApplyFilter(FPages, filter, FDialogParams.FromPage, FDialogParams.ToPage,
+                FDialogParams.Selection ? FDialogParams.PageRanges : QString(), parity);
+}
+
+// The print dialog with the page count (when the pages are there already),
+// the orientation and one copy. The page list typed there is printed as
+// typed, not only its first and last page; a range whose last page was left
+// empty runs to the end.
+void TRLCustomReport::askPrintDialog()
+{
+    TRLPrintDialogRequest request;
+    request.MaxPage = FReportState == TRLReportState::rsReady ? FPages->PageCount() : 0;
+    request.Orientation = FPageSetup.Orientation();
+    request.Copies = 1;
+    if (!RLUserInterface().ExecutePrintDialog(request)) {
+        FCanceled = true;
+        throw SilentAbort();
+    }
+    FDialogParams.FromPage = request.FromPage;
+    FDialogParams.ToPage = request.ToPage;
+    if (request.PrintRange == TRLPrintRange::rprPageNums && request.ToPage == 0)
+        FDialogParams.ToPage = 2147483647;
+    FDialogParams.Selection = request.PrintRange == TRLPrintRange::rprSelection;
+    FDialogParams.PageRanges = request.PageRanges;
 }
 
 bool TRLCustomReport::preparePreview()

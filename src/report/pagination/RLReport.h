@@ -42,6 +42,8 @@ struct TRLPrintDialogParams {
     int FromPage = 1;
     int ToPage = 2147483647;
     bool Selection = false;
+    // The page list typed in the print dialog (Selection), such as 1;3;5-12.
+    QString PageRanges;
 };
 
 class TRLCustomReport : public TRLCustomSkipper {
@@ -122,9 +124,6 @@ public:
     void StepProgress(int step = 1);
     void LoadPrinterMetrics();
 
-    // The print dialog is not built yet; this hook lets the program decide
-    // what happens in its place.
-    std::function<bool(TRLCustomReport &)> ShowPrintDialogHook;
 
     // Pixels of the oriented paper.
     int PaperPixelWidth() const;
@@ -163,6 +162,7 @@ private:
     void closeProgress();
     int chainPosition() const;
     void closeAllSurfaces();
+    void askPrintDialog();
 
     QString FOwnerName;
     bool FCanceled = false;

@@ -192,17 +192,32 @@ void TRLPrinterWrapper::Refresh()
 
 bool TRLPrinterWrapper::ExecuteSetup()
 {
-    Refresh();
+    printing::PlatformPrinter &printer = printing::thePrinter();
+    // A second look starts from what the operator chose the first time.
+    if (!printer.hasOperatorLayout())
+        Refresh();
     if (!EnsureSelection())
         return false;
-    printing::PlatformPrinter &printer = printing::thePrinter();
     try {
         printing::readPrinterInformation(printer.selectedName());
     } catch (const Exception &) {
         return false;
     }
     const auto &setup = RLUserInterface().ExecutePrinterSetup;
-    return setup && setup(printer.qprinter());
+    if (!setup || !printer.hasDeviceSettings())
+        return false;
+    switch (setup(printer.qprinter())) {
+    case TRLSetupOutcome::soNotShown: return false;
+    case TRLSetupOutcome::soCanceled: return true;
+    case TRLSetupOutcome::soAccepted: break;
+    }
+    printer.keepOperatorLayout();
+    return true;
+}
+
+bool TRLPrinterWrapper::LayoutChosenInSetup() const
+{
+    return printing::thePrinter().hasOperatorLayout();
 }
 
 void TRLPrinterWrapper::SetPaperSize(double paperWidthMM, double paperHeightMM, bool orientationLandscape,

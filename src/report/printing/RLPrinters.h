@@ -93,8 +93,14 @@ public:
 
     bool SetupEnabled() const { return true; }
     // Shows the page-setup dialog for the selected printer; true once shown.
-    // What is chosen there does not change the printer or the job.
+    // What the operator chooses there (paper, orientation, pages per sheet)
+    // is what the next document of that printer is printed with: until the
+    // printer is selected again (EndDoc does so), SetPaperSize leaves paper
+    // and orientation as chosen.
     bool ExecuteSetup();
+    // Whether paper and orientation are the operator's choice from the setup
+    // dialog rather than what the report asked for.
+    bool LayoutChosenInSetup() const;
 
     // Writes paper and orientation into the selected printer's settings: a
     // known paper by its code, any other size as user-defined in tenths of a

@@ -52,6 +52,14 @@ QLabel *label(QWidget *parent, const char *name, const QString &text, QWidget *b
     return l;
 }
 
+// Selecting a printer brings back its default settings; the printer that is
+// selected already keeps what the operator chose for it under "Propriedades".
+void selectPrinter(int index)
+{
+    if (index >= 0 && index != RLPrinter().PrinterIndex())
+        RLPrinter().SetPrinterIndex(index);
+}
+
 int oddPagesItem(TRLPrintOddEvenPages oddEven)
 {
     return oddEven == TRLPrintOddEvenPages::odOddPagesOnly    ? 0
@@ -187,11 +195,10 @@ bool TRLPrintDialog::Execute()
     FieldsToControls();
     dialogs::centerOnScreen(this);
     ComboBoxPrinterNames->setFocus();
-    if (dialogsAutomatic()) {
-        // Nobody is there to answer: the window's default button answers.
-        ControlsToFields();
-        return true;
-    }
+    // A window nobody can see or answer would wait for ever.
+    if (dialogsAutomatic())
+        throw ENoOperator(QStringLiteral("The print dialog needs someone to answer it, and there is no display to "
+                                         "show it on"));
     if (exec() != QDialog::Accepted)
         return false;
     ControlsToFields();
@@ -313,8 +320,7 @@ void TRLPrintDialog::ControlsToFields()
     FPrintToFile = CheckBoxPrintToFile->isChecked();
 
     TRLPrinterWrapper &printer = RLPrinter();
-    if (ComboBoxPrinterNames->currentIndex() >= 0)
-        printer.SetPrinterIndex(ComboBoxPrinterNames->currentIndex());
+    selectPrinter(ComboBoxPrinterNames->currentIndex());
     if (ComboBoxFilters->currentIndex() >= 0) {
         TRLCustomPrintFilter *filter = FilterOfEntry(ComboBoxFilters->currentIndex());
         SetSelectedFilter(filter);
@@ -328,7 +334,7 @@ void TRLPrintDialog::ControlsToFields()
 void TRLPrintDialog::PrinterChosen()
 {
     const int index = ComboBoxPrinterNames->currentIndex();
-    RLPrinter().SetPrinterIndex(index);
+    selectPrinter(index);
     ButtonPrinterSetup->setEnabled(index >= 0);
 }
 

@@ -8,6 +8,7 @@
 // copies, odd/even) and into SelectedFilter outlives it, as the later prints
 // of the program expect.
 
+#include "report/RLUserInterface.h"
 #include "report/controls/RLTypes.h"
 
 #include <QDialog>
@@ -38,8 +39,6 @@ enum class TRLPrintDialogOption : std::uint8_t {
 };
 using TRLPrintDialogOptions = TSet<TRLPrintDialogOption>;
 
-enum class TRLPrintRange : std::uint8_t { rprAllPages, rprSelection, rprPageNums };
-
 class TRLPrintDialog : public QDialog {
     Q_OBJECT
 public:
@@ -49,7 +48,8 @@ public:
     // Fills the printer and filter lists, shows the fields and waits for the
     // operator. On OK the controls are read back into the fields, the printer
     // wrapper and SelectedFilter; the result is whether OK closed the window.
-    // When dialogs run unattended the window takes its default answer, OK.
+    // Where nobody can answer (no display, an unattended run) it raises
+    // ENoOperator instead of waiting.
     bool Execute();
 
     // Writing MaxPage drags ToPage along while ToPage still is the last page.
@@ -139,27 +139,9 @@ private:
     std::vector<TRLCustomPrintFilter *> FFilterEntries;
 };
 
-// What a report or the preview asks of the print dialog, and what the
-// operator answered. The dialog also leaves its choices of printer, copies,
-// odd/even pages and print filter in the printer wrapper and SelectedFilter,
-// where the printing that follows takes them from.
-struct TRLPrintDialogRequest {
-    // Asked: the number of pages (0 when the report is not prepared yet and
-    // the count is unknown), their orientation and the copies to offer.
-    int MaxPage = 0;
-    TRLPageOrientation Orientation = TRLPageOrientation::poPortrait;
-    int Copies = 1;
-    // Answered on OK. FromPage..ToPage is 1..MaxPage for all pages and for a
-    // page list; the fields as typed for a range (0 where not a number).
-    TRLPrintRange PrintRange = TRLPrintRange::rprAllPages;
-    int FromPage = 1;
-    int ToPage = 9999;
-    QString PageRanges;
-    bool PrintToFile = false;
-};
-
-// Shows the print dialog for `request`. False when the operator cancelled;
-// the request is then left as it was.
+// Shows the print dialog for `request` (TRLPrintDialogRequest lives with the
+// engine's user-interface hooks). False when the operator cancelled; the
+// request is then left as it was.
 bool ExecutePrintDialog(TRLPrintDialogRequest &request, QWidget *parent = nullptr);
 
 } // namespace prenso

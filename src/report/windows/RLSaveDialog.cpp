@@ -141,11 +141,10 @@ bool TRLSaveDialog::Execute()
     FieldsToControls();
     dialogs::centerOnScreen(this);
     ComboBoxFilters->setFocus();
-    if (dialogsAutomatic()) {
-        // Nobody is there to answer: the window's default button answers.
-        ControlsToFields();
-        return true;
-    }
+    // A window nobody can see or answer would wait for ever.
+    if (dialogsAutomatic())
+        throw ENoOperator(QStringLiteral("The save dialog needs someone to answer it, and there is no display to "
+                                         "show it on"));
     if (exec() != QDialog::Accepted)
         return false;
     ControlsToFields();

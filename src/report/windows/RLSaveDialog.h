@@ -35,8 +35,8 @@ public:
 
     // Fills the format list, shows the fields and waits for the operator. On
     // OK the controls are read back into the fields and SelectedFilter; the
-    // result is whether OK closed the window. When dialogs run unattended the
-    // window takes its default answer, Save.
+    // result is whether OK closed the window. Where nobody can answer (no
+    // display, an unattended run) it raises ENoOperator instead of waiting.
     bool Execute();
 
     // Gives `fileName` the extension of the chosen format, replacing the one

@@ -5,8 +5,8 @@
 #include "report/windows/RLFeedBack.h"
 #include "report/windows/RLPreviewActions.h"
 #include "report/windows/RLPreviewForm.h"
+#include "report/windows/RLPrintDialog.h"
 
-#include <QCoreApplication>
 #include <QPageSetupDialog>
 #include <QPrinter>
 
@@ -25,22 +25,16 @@ std::unique_ptr<TRLProgress> openProgress(const QString &title, int levels, std:
     return form;
 }
 
-bool executePrinterSetup(QPrinter &printer)
+// The dialog works on the printer's own settings: what the operator picks
+// there (paper, orientation, pages per sheet) is what the next document is
+// printed with. Qt writes the choice into the printer only on OK.
+TRLSetupOutcome executePrinterSetup(QPrinter &printer)
 {
-    // The dialog works on a copy of the printer's settings: what the user
-    // picks there is not carried into the printer or the job.
-    QPrinter scratch(QPrinter::HighResolution);
-    scratch.setPrinterName(printer.printerName());
-    scratch.setPageLayout(printer.pageLayout());
-    QPageSetupDialog dialog(&scratch);
-    if (dialogsAutomatic()) {
-        dialog.show();
-        QCoreApplication::processEvents();
-        dialog.reject();
-    } else {
-        dialog.exec();
-    }
-    return true;
+    if (dialogsAutomatic())
+        return TRLSetupOutcome::soNotShown;
+    QPageSetupDialog dialog(&printer);
+    dialog.setObjectName(QStringLiteral("RLPrinterSetup"));
+    return dialog.exec() == QDialog::Accepted ? TRLSetupOutcome::soAccepted : TRLSetupOutcome::soCanceled;
 }
 
 } // namespace
@@ -49,6 +43,7 @@ void InstallRLWindows()
 {
     TRLUserInterface &ui = RLUserInterface();
     ui.OpenProgress = openProgress;
+    ui.ExecutePrintDialog = [](TRLPrintDialogRequest &request) { return ExecutePrintDialog(request); };
     ui.ExecutePrinterSetup = executePrinterSetup;
     ui.PreviewPages = [](TRLGraphicStorage &pages, const TRLPreviewOptions &options, bool modal) {
         PreviewPages(pages, options, modal || ChosenPreviewOptions(options).ShowModal);

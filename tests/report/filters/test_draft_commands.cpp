@@ -101,7 +101,7 @@ TEST(DraftCommands, ABadTokenIsTheConversionError)
             ExpandDraftCommand(QStringLiteral("27,") + QString::fromLatin1(bad));
             ADD_FAILURE() << "accepted";
         } catch (const EConvertError &e) {
-            EXPECT_EQ(e.message(), QStringLiteral("''%1'' is not a valid integer value").arg(QLatin1String(bad)));
+            EXPECT_EQ(e.message(), QStringLiteral("'%1' is not a valid integer value").arg(QLatin1String(bad)));
         }
     }
 }

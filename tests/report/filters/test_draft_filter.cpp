@@ -512,7 +512,7 @@ TEST_F(DraftFilter, BadTokenEndsTheRunAndNoTemporaryFileIsLeft)
         run();
         FAIL() << "no error";
     } catch (const EConvertError &e) {
-        EXPECT_EQ(e.message(), QStringLiteral("''G'' is not a valid integer value"));
+        EXPECT_EQ(e.message(), QStringLiteral("'G' is not a valid integer value"));
     }
     process::waitForStartedPrograms();
     EXPECT_EQ(tempFolderListing(), before);

@@ -1,0 +1,160 @@
+// The program on a real X server, as an operator at a screen meets it: the
+// print dialog shows, Enter confirms it and the form reaches the print
+// server; Escape cancels it and the program ends with status 2, nothing
+// printed and nothing left behind. The keys are pressed from outside the
+// program, as a keyboard would.
+#include "support/program_run.h"
+#include "support/test_support.h"
+
+#include "integration/printer_server_test.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QThread>
+
+#include <csignal>
+#include <sys/prctl.h>
+
+using namespace prenso;
+using namespace prenso::test;
+
+namespace {
+
+// An X server of the test's own on a display number nobody uses, gone with
+// the object (and with this process, should it die first).
+class VirtualDisplay {
+public:
+    VirtualDisplay()
+    {
+        const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+        if (xvfb.isEmpty()) {
+            m_error = QStringLiteral("Xvfb is not installed");
+            return;
+        }
+        for (int number = 90; number < 200 && m_name.isEmpty(); ++number) {
+            const QString socket = QStringLiteral("/tmp/.X11-unix/X%1").arg(number);
+            if (QFile::exists(socket) || QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(number)))
+                continue;
+            m_server.setProgram(xvfb);
+            m_server.setArguments({QStringLiteral(":%1").arg(number), QStringLiteral("-screen"), QStringLiteral("0"),
+                                   QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+            m_server.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+            m_server.setProcessChannelMode(QProcess::MergedChannels);
+            m_server.start();
+            if (!m_server.waitForStarted(5000))
+                break;
+            for (int i = 0; i < 100 && m_server.state() == QProcess::Running; ++i) {
+                if (QFile::exists(socket)) {
+                    m_name = QStringLiteral(":%1").arg(number);
+                    break;
+                }
+                QThread::msleep(50);
+            }
+            if (m_name.isEmpty())
+                stop(); // taken meanwhile, or it failed: try the next number
+        }
+        if (m_name.isEmpty())
+            m_error = QStringLiteral("Xvfb did not start: %1").arg(QString::fromLocal8Bit(m_server.readAll()));
+    }
+    ~VirtualDisplay() { stop(); }
+
+    const QString &name() const { return m_name; }
+    const QString &error() const { return m_error; }
+
+private:
+    void stop()
+    {
+        if (m_server.state() != QProcess::NotRunning) {
+            m_server.terminate();
+            if (!m_server.waitForFinished(5000)) {
+                m_server.kill();
+                m_server.waitForFinished(5000);
+            }
+        }
+    }
+
+    QProcess m_server;
+    QString m_name;
+    QString m_error;
+};
+
+class OnDisplay : public PrinterServerTest {
+protected:
+    void SetUp() override
+    {
+        PrinterServerTest::SetUp();
+        if (IsSkipped())
+            return;
+        if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+            GTEST_SKIP() << "xdotool is not installed (scripts/install-deps installs it)";
+        display = std::make_unique<VirtualDisplay>();
+        if (display->name().isEmpty())
+            GTEST_SKIP() << "no X server for this test: " << display->error().toStdString();
+        cupsd->addRawQueue(QStringLiteral("Alpha"), alpha.port());
+        binBefore = listFolder(QStringLiteral(PRENSO_BINARY_DIR "/bin"));
+    }
+    void TearDown() override
+    {
+        if (!IsSkipped()) {
+            EXPECT_EQ(listFolder(QStringLiteral(PRENSO_BINARY_DIR "/bin")), binBefore) << "left beside the program";
+            EXPECT_EQ(listFolder(tmp.path()), QStringList()) << "left in the program's TMPDIR";
+        }
+        display.reset();
+        PrinterServerTest::TearDown();
+    }
+
+    // Presses `key` on the print dialog once it shows, from outside the
+    // program. Bounded: gives up after 30 seconds.
+    void pressOnPrintDialog(QProcess &keyboard, const QString &key)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), display->name());
+        keyboard.setProcessEnvironment(env);
+        keyboard.setProcessChannelMode(QProcess::MergedChannels);
+        // The dialog's title is the engine's "Print" (the program runs in English).
+        keyboard.start(
+            QStringLiteral("timeout"),
+            {QStringLiteral("30"), QStringLiteral("sh"), QStringLiteral("-c"),
+             QStringLiteral("xdotool search --sync --name '^Print$' windowfocus --sync && xdotool key %1").arg(key)});
+        ASSERT_TRUE(keyboard.waitForStarted(5000));
+    }
+
+    std::unique_ptr<VirtualDisplay> display;
+    SocketListener alpha;
+    TempDir tmp;
+    QStringList binBefore;
+};
+
+TEST_F(OnDisplay, EnterPrintsEscapeCancels)
+{
+    struct Case {
+        const char *key;
+        int exitCode;
+        size_t jobs;
+    };
+    for (const Case &c : {Case{"Return", 0, 1}, Case{"Escape", 2, 0}}) {
+        SCOPED_TRACE(c.key);
+        alpha.clear();
+        QProcess keyboard;
+        pressOnPrintDialog(keyboard, QString::fromLatin1(c.key));
+        ProgramOptions options;
+        options.tmpDir = tmp.path();
+        options.display = display->name();
+        options.timeoutMs = 60000;
+        const ProgramResult r = runProgram(
+            {QStringLiteral("/ARQ=") + samplePath(QStringLiteral("nota.txt")), QStringLiteral("/IMPS=ALPHA")}, options);
+        keyboard.waitForFinished(35000);
+        EXPECT_EQ(keyboard.exitCode(), 0) << "the keys were not pressed: " << keyboard.readAll().toStdString();
+        ASSERT_TRUE(r.finished) << "the program was still waiting; stderr: " << r.err.toStdString();
+        EXPECT_FALSE(r.crashed);
+        EXPECT_EQ(r.exitCode, c.exitCode) << r.err.toStdString();
+        EXPECT_EQ(alpha.waitForJobs(c.jobs, c.jobs ? 30000 : 1000).size(), c.jobs);
+        if (c.jobs) {
+            EXPECT_EQ(alpha.jobs().front().substr(0, 5), "%PDF-");
+        }
+    }
+}
+
+} // namespace
