@@ -461,6 +461,35 @@ TEST(PdfFilter, AnErrorInAPageLeavesNoFileAndKeepsTheEarlierOne)
     EXPECT_EQ(listFolder(dir.path()), QStringList{QStringLiteral("report.pdf")});
 }
 
+// A page the page file can no longer give back (the file damaged in the
+// middle of a run) is an error that names it; a PDF of the pages before it
+// would pass for the whole report.
+TEST(PdfFilter, APageThatCannotBeReadLeavesNoFile)
+{
+    TempDir dir;
+    StorageHolder h;
+    addTextPages(*h.storage, {{"one"}, {"two"}, {"three"}, {"four"}, {"five"}, {"six"}, {"seven"}});
+    {
+        // Pages 1 and 2 are only in the page file now: cut it inside page 2.
+        QFile file(h.storage->TempFileName());
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.resize(file.size() / 5));
+    }
+    const QString path = dir.file(QStringLiteral("whole.pdf"));
+    writeFile(path, "the earlier report");
+    TRLPDFFilter filter;
+    filter.SetShowProgress(false);
+    filter.SetFileName(path);
+    try {
+        filter.FilterPages(h.storage);
+        FAIL() << "a PDF without a page passed for the whole report";
+    } catch (const EReadError &e) {
+        EXPECT_TRUE(e.message().startsWith(QStringLiteral("Page 2 cannot be read"))) << e.message().toStdString();
+    }
+    EXPECT_EQ(readFile(path), "the earlier report");
+    EXPECT_EQ(listFolder(dir.path()), QStringList{QStringLiteral("whole.pdf")});
+}
+
 TEST(PdfFilter, FontMetricsFailureAtTheEndLeavesNoFile)
 {
     TempDir dir;
