@@ -445,7 +445,16 @@ bool PlatformPrinter::beginDocument(const QString &title)
 
 bool PlatformPrinter::newPage()
 {
-    return printing() && m_printer->newPage();
+    m_lastError.clear();
+    if (!printing()) {
+        m_lastError = QStringLiteral("no document is open for a new page");
+        return false;
+    }
+    if (!m_printer->newPage()) {
+        m_lastError = QStringLiteral("the printer could not start a new page");
+        return false;
+    }
+    return true;
 }
 
 bool PlatformPrinter::endDocument()
