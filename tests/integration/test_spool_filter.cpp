@@ -231,10 +231,9 @@ TEST_F(SpoolFilterOnPrinter, EveryChangeOfOrientationStartsAJobOfTheSameTitle)
         bool blankInside = false;
         EXPECT_EQ(inkedPages(jobs[j], blankInside), texts[j]);
         EXPECT_FALSE(blankInside);
-        // The page break the page loop gave before the change belongs to the
-        // earlier job; on this platform it may show as a blank last sheet.
-        const int extra = pdfPageCount(jobs[j]) - static_cast<int>(texts[j].size());
-        EXPECT_TRUE(extra == 0 || (extra == 1 && j + 1 < jobs.size())) << pdfPageCount(jobs[j]) << " pages";
+        // The page break the page loop gives before a change of paper is not
+        // made on the job that ends there: no blank sheet after its pages.
+        EXPECT_EQ(pdfPageCount(jobs[j]), static_cast<int>(texts[j].size()));
         for (const QSizeF &size : pdfPageSizes(jobs[j]))
             EXPECT_EQ(size.width() > size.height(), landscape[j]) << size.width() << " x " << size.height();
     }

@@ -13,10 +13,10 @@ TRLSpoolFilter::~TRLSpoolFilter()
     BeginDestroy();
 }
 
-void TRLSpoolFilter::SetPageSize(int orientation, double paperWidth, double paperHeight)
+bool TRLSpoolFilter::SetPageSize(int orientation, double paperWidth, double paperHeight)
 {
     if (FDocStarted && orientation == FOrientation && paperWidth == FPaperWidth && paperHeight == FPaperHeight)
-        return;
+        return false;
     FOrientation = orientation;
     FPaperWidth = paperWidth;
     FPaperHeight = paperHeight;
@@ -44,11 +44,13 @@ void TRLSpoolFilter::SetPageSize(int orientation, double paperWidth, double pape
         title = QStringLiteral("Sem título");
     printer.BeginDoc(title);
     FDocStarted = true;
+    return true;
 }
 
 void TRLSpoolFilter::InternalBeginDoc()
 {
     FDocStarted = false;
+    FPageBreakPending = false;
     TRLGraphicStorage *pages = Pages();
     SetPageSize(pages ? pages->Orientation() : 1, pages ? pages->PaperWidth() : 210,
                 pages ? pages->PaperHeight() : 297);
@@ -56,18 +58,27 @@ void TRLSpoolFilter::InternalBeginDoc()
 
 void TRLSpoolFilter::InternalNewPage()
 {
-    RLPrinter().NewPage();
+    FPageBreakPending = true;
 }
 
 void TRLSpoolFilter::InternalEndDoc()
 {
     FDocStarted = false;
+    FPageBreakPending = false;
     RLPrinter().EndDoc();
 }
 
 void TRLSpoolFilter::InternalDrawPage(TRLGraphicSurface *page)
 {
-    SetPageSize(page->Orientation(), page->PaperWidth(), page->PaperHeight());
+    // A page of another size starts a job of its own, which begins on a
+    // fresh sheet: the break asked for before it would only have left a
+    // blank sheet at the end of the job before.
+    if (SetPageSize(page->Orientation(), page->PaperWidth(), page->PaperHeight()))
+        FPageBreakPending = false;
+    if (FPageBreakPending) {
+        FPageBreakPending = false;
+        RLPrinter().NewPage();
+    }
     TCanvas *printerCanvas = RLPrinter().Canvas();
     if (!printerCanvas)
         throw Exception(QStringLiteral("The printer has no open document to draw on."));
