@@ -362,6 +362,41 @@ TEST_F(SpoolFilterOnPrinter, SizesAtThePrintersResolution)
     EXPECT_NEAR(withoutParity.width(), 95, 1);
 }
 
+// Clips on the printer: an ordinary clip cuts what lies outside it, and a
+// clip without width or height clips nothing, as on the screen and in a PDF
+// (made one printer pixel wide, it used to hide the whole page).
+TEST_F(SpoolFilterOnPrinter, ClipsCutOrLeaveThePageAsOnTheScreen)
+{
+    select(QStringLiteral("Plain"));
+    auto page = a4Page(kPortrait);
+    auto clip = [&](const TRect &r) { page->NewObject<TRLSetClipRectObject>()->SetBoundsRect(r); };
+    auto reset = [&] { page->NewObject<TRLResetClipRectObject>(); };
+    clip({100, 100, 100, 300}); // no width
+    addBlackFill(*page, {150, 150, 200, 200});
+    reset();
+    clip({100, 400, 300, 400}); // no height
+    addBlackFill(*page, {150, 450, 200, 500});
+    reset();
+    clip({100, 700, 200, 800}); // an ordinary clip: the right half is cut off
+    addBlackFill(*page, {150, 720, 250, 760});
+    reset();
+    std::vector<std::unique_ptr<TRLGraphicSurface>> pages;
+    pages.push_back(std::move(page));
+    spool.FilterPages(storage(QStringLiteral("recortes"), QString(), std::move(pages)));
+
+    const std::vector<std::string> jobs = plain.waitForJobs(1);
+    ASSERT_EQ(jobs.size(), 1u);
+    // Read back at 96 dots per inch: one dot is one stored pixel.
+    const Ink noWidth = inkOf(pdfRegion(jobs[0], 1, 96, 140, 140, 70, 70));
+    EXPECT_EQ(noWidth.width(), 50);
+    EXPECT_EQ(noWidth.height(), 50);
+    const Ink noHeight = inkOf(pdfRegion(jobs[0], 1, 96, 140, 440, 70, 70));
+    EXPECT_EQ(noHeight.width(), 50);
+    const Ink cut = inkOf(pdfRegion(jobs[0], 1, 96, 140, 710, 130, 60));
+    EXPECT_NEAR(cut.width(), 50, 1);
+    EXPECT_NEAR(cut.height(), 40, 1);
+}
+
 TEST_F(SpoolFilterOnPrinter, RangeEndingBeforeItStartsIsAnEmptyJob)
 {
     select(QStringLiteral("Plain"));

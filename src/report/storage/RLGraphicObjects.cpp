@@ -534,7 +534,9 @@ void TRLImageObject::Assign(const TRLGraphicObject &other)
 
 void TRLSetClipRectObject::PaintTo(TCanvas &canvas, const TRLPaintContext &s)
 {
-    FSurface->PushClipRect(s.Box(FBoundsRect));
+    // A clip without width or height clips nothing, on every device: made
+    // one pixel wide for a printer, it would hide the whole page there.
+    FSurface->PushClipRect(s.Rect(FBoundsRect));
     CanvasSetClipRect(canvas, FSurface->ClipRect());
 }
 
