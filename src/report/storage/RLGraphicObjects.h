@@ -255,8 +255,13 @@ public:
     TRLMetaTextFlags TextFlags() const { return FTextFlags; }
     void SetTextFlags(TRLMetaTextFlags f) { FTextFlags = f; }
     // Text with {name} macros replaced from the surface's, then the storage's
-    // macros.
+    // macros. Bounded whatever a file holds: at most kMaxMacroLookups names
+    // are looked up (the rest stays as stored), and a text that grows past
+    // kMaxDisplayTextLength bytes (or its own length, when that is more) is
+    // cut there. No line of a printed page comes anywhere near either.
     std::string DisplayText() const;
+    static constexpr size_t kMaxDisplayTextLength = 65536;
+    static constexpr int kMaxMacroLookups = 256;
 
     void SaveToStream(TRLStreamWriter &w) const override;
     void LoadFromStream(TRLStreamReader &r) override;

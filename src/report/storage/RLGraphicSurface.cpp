@@ -606,7 +606,8 @@ void TRLGraphicSurface::load(TRLStreamReader &r)
         TRLStreamReader::Fail(QStringLiteral("File is corrupted!"));
     FWidth = r.I32("the page size");
     FHeight = r.I32("the page size");
-    const std::int32_t macroCount = r.Count(4, "the macro list");
+    const std::int32_t macroCount =
+        TRLStreamReader::AtMost(r.Count(4, "the macro list"), TRLMacroList::kMaxStoredCount, "the macro list");
     for (std::int32_t i = 0; i < macroCount; ++i)
         FMacros.Add(r.String("a macro"));
     const std::int32_t fontCount = r.Count(4, "the font list");

@@ -12,6 +12,7 @@
 #include "support/test_support.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
@@ -488,6 +489,25 @@ TEST(PdfFilter, APageThatCannotBeReadLeavesNoFile)
     }
     EXPECT_EQ(readFile(path), "the earlier report");
     EXPECT_EQ(listFolder(dir.path()), QStringList{QStringLiteral("whole.pdf")});
+}
+
+// A text that names a long macro value thousands of times is written cut to
+// the bounded length of a displayed text, not as megabytes per text.
+TEST(PdfFilter, AMacroBombStaysSmall)
+{
+    TempDir dir;
+    StorageHolder h;
+    h.storage->Macros().SetValue("m", std::string(10000, 'v'));
+    std::string bomb;
+    for (int i = 0; i < 5000; ++i)
+        bomb += "{m}";
+    addTextPages(*h.storage, {{bomb}});
+    TRLPDFFilter filter;
+    filter.SetShowProgress(false);
+    filter.SetFileName(dir.file(QStringLiteral("bomb.pdf")));
+    filter.FilterPages(h.storage);
+    EXPECT_LT(QFileInfo(filter.FileName()).size(), 4 * static_cast<qint64>(TRLTextObject::kMaxDisplayTextLength));
+    EXPECT_TRUE(QpdfCheckClean(filter.FileName()));
 }
 
 TEST(PdfFilter, FontMetricsFailureAtTheEndLeavesNoFile)
