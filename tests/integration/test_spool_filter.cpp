@@ -397,6 +397,32 @@ TEST_F(SpoolFilterOnPrinter, ClipsCutOrLeaveThePageAsOnTheScreen)
     EXPECT_NEAR(cut.height(), 40, 1);
 }
 
+// A saved report can claim any paper size. The printer rectangle worked out
+// from it saturates instead of wrapping around: a sheet of a negative width
+// must not turn into one of almost the whole int range.
+TEST_F(SpoolFilterOnPrinter, PrinterRectangleOfAnyStoredPaperSize)
+{
+    select(QStringLiteral("Margins"));
+    const struct {
+        double width;
+        bool positive;
+    } cases[] = {{-1e300, false}, {1e300, true}, {-1e12, false}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.width);
+        auto page = a4Page(kPortrait);
+        page->SetPaperWidth(c.width);
+        addText(*page, 100, 100, "x");
+        std::vector<std::unique_ptr<TRLGraphicSurface>> pages;
+        pages.push_back(std::move(page));
+        TRLGraphicStorage *st = storage(QStringLiteral("papel"), QString(), std::move(pages));
+        st->SetPaperWidth(c.width);
+        EXPECT_NO_THROW(spool.FilterPages(st));
+        const TRect r = spool.PrinterRect();
+        EXPECT_EQ(r.Right > r.Left, c.positive) << r.Left << " .. " << r.Right;
+    }
+    EXPECT_EQ(margins.waitForJobs(3).size(), 3u);
+}
+
 TEST_F(SpoolFilterOnPrinter, RangeEndingBeforeItStartsIsAnEmptyJob)
 {
     select(QStringLiteral("Plain"));

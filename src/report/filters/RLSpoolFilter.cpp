@@ -4,6 +4,8 @@
 #include "report/printing/RLPrinters.h"
 #include "report/storage/RLGraphicStorage.h"
 
+#include <climits>
+
 namespace prenso {
 
 TRLSpoolFilter::TRLSpoolFilter() = default;
@@ -32,8 +34,12 @@ bool TRLSpoolFilter::SetPageSize(int orientation, double paperWidth, double pape
     const double h = orientation == 2 ? paperWidth : paperHeight;
     // The stored page's origin is the corner of the sheet, not of the
     // printable area: whatever lies in the unprintable margin is cut off.
-    FPrinterRect = TRect{-m.MarginLeft, -m.MarginTop, RoundCoord(m.PPIX * w / 25.4) - m.MarginLeft,
-                         RoundCoord(m.PPIY * h / 25.4) - m.MarginTop};
+    // A stored paper size can be anything a file says; the sums saturate.
+    auto negated = [](int v) { return v == INT_MIN ? INT_MAX : -v; };
+    const int left = negated(m.MarginLeft);
+    const int top = negated(m.MarginTop);
+    FPrinterRect =
+        TRect{left, top, SatAdd(RoundCoord(m.PPIX * w / 25.4), left), SatAdd(RoundCoord(m.PPIY * h / 25.4), top)};
     QString title;
     if (TRLGraphicStorage *pages = Pages()) {
         title = pages->JobTitle();

@@ -2,6 +2,7 @@
 
 #include "platform/canvas.h"
 #include "platform/errors.h"
+#include "platform/graphics.h"
 #include "platform/messagebox.h"
 #include "platform/printers.h"
 #include "report/RLConsts.h"
@@ -27,9 +28,10 @@ QString cutAtOn(const QString &name)
     return on < 0 ? name : name.left(on);
 }
 
+// Saturated: a paper size read from a file may be any number.
 int tenthsOfMillimetre(double mm)
 {
-    return static_cast<int>(std::nearbyint(mm * 10.0));
+    return RoundCoord(mm * 10.0);
 }
 
 } // namespace

@@ -555,8 +555,9 @@ bool TRLGraphicSurface::FindFreeRow(int nearRow, int &row) const
 
 void TRLGraphicSurface::PaintTo(TCanvas &canvas, const TRect &r, TRLPaintOptions options)
 {
-    const double xf = FWidth != 0 ? static_cast<double>(r.Right - r.Left) / FWidth : 1.0;
-    const double yf = FHeight != 0 ? static_cast<double>(r.Bottom - r.Top) / FHeight : 1.0;
+    // In doubles: the target may span more than the int range.
+    const double xf = FWidth != 0 ? (static_cast<double>(r.Right) - r.Left) / FWidth : 1.0;
+    const double yf = FHeight != 0 ? (static_cast<double>(r.Bottom) - r.Top) / FHeight : 1.0;
     FClipStack.clear();
     FClipRect = r;
     FPaintRect = r;

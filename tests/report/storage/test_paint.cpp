@@ -317,6 +317,27 @@ TEST(Painting, DashesOfAHugeLineAreOnlyWalkedWhereVisible)
     EXPECT_LT(qGray(img.pixel(4, 10)), 128);
 }
 
+// A target rectangle wider than the int range: the scale is worked out in
+// doubles, so the page still lands where the rectangle says, on the screen
+// and on the printer alike.
+TEST(Painting, TargetWiderThanTheIntRange)
+{
+    TRLGraphicSurface s;
+    s.SetWidth(2147483000);
+    s.SetHeight(100);
+    s.Brush().Color = clRed;
+    s.FillRect({1073741500, 10, 1073741550, 20}); // the middle of the page: x 0 to 100 on the device
+    for (const TRLPaintOptions options : {TRLPaintOptions{}, kPrinterPaintOptions}) {
+        QImage img = page(200, 50);
+        {
+            TCanvas c(&img);
+            s.PaintTo(c, {-2147483000, 0, 2147483000, 100}, options);
+        }
+        EXPECT_TRUE(isColor(img, 50, 15, 0xFF0000));
+        EXPECT_EQ(span(img, 15, 0xFF0000), std::make_pair(0, 99));
+    }
+}
+
 TEST(Painting, AZeroWidthClipRectangleRemovesClipping)
 {
     TRLGraphicSurface s;

@@ -869,8 +869,8 @@ void TRLPDFWriter::Pixel(const TRect &bounds, const TRLMetaColor &color)
     RequirePage("Pixel");
     // A pixel covers at least one pixel, as on the canvas.
     TRect r = bounds;
-    r.Right = std::max(r.Left + 1, r.Right);
-    r.Bottom = std::max(r.Top + 1, r.Bottom);
+    r.Right = std::max(SatAdd(r.Left, 1), r.Right);
+    r.Bottom = std::max(SatAdd(r.Top, 1), r.Bottom);
     WriteLn("0 w");
     WriteLn("0 J");
     WriteColor(color, " rg");
@@ -910,10 +910,10 @@ void TRLPDFWriter::Ellipse(const TRect &bounds, const TRLMetaPen &pen, const TRL
     RequirePage("Ellipse");
     WritePen(pen);
     WriteColor(brush.Color(), " rg");
-    const double cx = (bounds.Left + bounds.Right) / 2.0;
-    const double cy = (bounds.Top + bounds.Bottom) / 2.0;
-    const double rx = (bounds.Right - bounds.Left) / 2.0;
-    const double ry = (bounds.Bottom - bounds.Top) / 2.0;
+    const double cx = (static_cast<double>(bounds.Left) + bounds.Right) / 2.0;
+    const double cy = (static_cast<double>(bounds.Top) + bounds.Bottom) / 2.0;
+    const double rx = (static_cast<double>(bounds.Right) - bounds.Left) / 2.0;
+    const double ry = (static_cast<double>(bounds.Bottom) - bounds.Top) / 2.0;
     std::string path;
     for (int k = 0; k < 36; ++k) {
         const double angle = k * 2.0 * std::numbers::pi / 36.0;
@@ -968,37 +968,42 @@ void TRLPDFWriter::Text(const TRect &bounds, TPoint origin, TRLMetaTextAlignment
     const int a = metrics.width(std::string_view("1"));
     WriteLn("q");
     WriteColor(metaColor(font.Color()), " rg");
+    // Bounds may lie anywhere in the int range (a damaged page, a text
+    // "to the right edge" of INT_MAX): positions are worked out in 64 bits
+    // and written as they come, like every other coordinate of the page.
+    const long long left = bounds.Left, top = bounds.Top, right = bounds.Right, bottom = bounds.Bottom;
+    const long long pageHeight = FPageSize.Y;
     if (!(flags & MetaTextFlagAutoSize)) {
         // The clip is one digit wider on the side the text runs to, so that
         // a text measured a little narrower than a reader's font still shows.
-        TRect clip = bounds;
+        long long clipLeft = left, clipRight = right;
         switch (alignment) {
-        case MetaTextAlignmentRight: clip.Left -= a; break;
+        case MetaTextAlignmentRight: clipLeft -= a; break;
         case MetaTextAlignmentCenter:
         case MetaTextAlignmentJustify:
-            clip.Left -= a / 2;
-            clip.Right += a / 2;
+            clipLeft -= a / 2;
+            clipRight += a / 2;
             break;
-        default: clip.Right += a; break;
+        default: clipRight += a; break;
         }
-        WriteRect(clip, " re");
+        WritePixels({clipLeft, pageHeight - bottom, clipRight - clipLeft, bottom - top}, " re");
         WriteLn("W n");
     }
-    const int tw = metrics.width(text);
-    const int th = metrics.height();
-    int x;
+    const long long tw = metrics.width(text);
+    const long long th = metrics.height();
+    long long x;
     switch (alignment) {
-    case MetaTextAlignmentRight: x = bounds.Right - tw - a; break;
-    case MetaTextAlignmentCenter: x = (bounds.Left + bounds.Right - tw) / 2; break;
+    case MetaTextAlignmentRight: x = right - tw - a; break;
+    case MetaTextAlignmentCenter: x = (left + right - tw) / 2; break;
     default: x = origin.X; break;
     }
-    int base;
+    long long base;
     switch (layout) {
-    case MetaTextLayoutCenter: base = FPageSize.Y - (th + (bounds.Top + bounds.Bottom - th) / 2); break;
-    case MetaTextLayoutBottom: base = FPageSize.Y - bounds.Bottom; break;
-    default: base = FPageSize.Y - bounds.Top - th; break;
+    case MetaTextLayoutCenter: base = pageHeight - (th + (top + bottom - th) / 2); break;
+    case MetaTextLayoutBottom: base = pageHeight - bottom; break;
+    default: base = pageHeight - top - th; break;
     }
-    const int y = base + th / 4;
+    const long long y = base + th / 4;
     const int fontNumber = RegisterFont(font.Name(), font.Style());
     WriteLn("BT");
     Write("/F");
@@ -1020,10 +1025,10 @@ void TRLPDFWriter::Image(const TRect &bounds, int imageNumber)
     if (imageNumber < 1 || imageNumber > static_cast<int>(FImages.size()))
         return;
     WriteLn("q");
-    WriteLn("1 0 0 1 " + PDF_FloatToStr(PDF_PixelsToPoints(bounds.Left)) + ' ' +
-            PDF_FloatToStr(PDF_PixelsToPoints(FPageSize.Y - bounds.Bottom)) + " cm");
-    WriteLn(PDF_FloatToStr(PDF_PixelsToPoints(bounds.Right - bounds.Left)) + " 0 0 " +
-            PDF_FloatToStr(PDF_PixelsToPoints(bounds.Bottom - bounds.Top)) + " 0 0 cm");
+    WriteLn("1 0 0 1 " + PDF_PixelsToStr(bounds.Left) + ' ' +
+            PDF_PixelsToStr(static_cast<long long>(FPageSize.Y) - bounds.Bottom) + " cm");
+    WriteLn(PDF_PixelsToStr(static_cast<long long>(bounds.Right) - bounds.Left) + " 0 0 " +
+            PDF_PixelsToStr(static_cast<long long>(bounds.Bottom) - bounds.Top) + " 0 0 cm");
     WriteLn("/Image" + std::to_string(imageNumber) + " Do");
     WriteLn("Q");
 }
