@@ -242,6 +242,24 @@ TEST_F(DraftFilter, TwoCopiesEachPageEndingInAFormFeed)
     EXPECT_EQ(r.formFeeds(), 4);
 }
 
+// Into a buffer the same bytes come out as into a file; a run that fails
+// takes back what it put there.
+TEST_F(DraftFilter, IntoABufferAsIntoAFile)
+{
+    addPage([](TRLGraphicSurface &p) { text(p, "um", 24, 24); });
+    addPage([](TRLGraphicSurface &p) { text(p, "dois", 24, 24); });
+    run();
+    std::string buffer = "kept";
+    filter.SetOutputBuffer(&buffer);
+    run();
+    EXPECT_BYTES("kept" + output(), buffer);
+    filter.SetCommands(QStringList{QStringLiteral("Reset=nonsense")});
+    filter.SetPrinterFamily(TRLPrinterFamily::fmCustom);
+    EXPECT_THROW(run(), Exception);
+    EXPECT_BYTES("kept" + output(), buffer);
+    filter.SetOutputBuffer(nullptr);
+}
+
 TEST_F(DraftFilter, EveryDocumentBeginsWithOneReset)
 {
     addPage([](TRLGraphicSurface &p) { text(p, "a", 24, 24); });

@@ -363,6 +363,16 @@ TEST(PdfFilter, EveryObjectKindMatchesTheGoldenFile)
         ADD_FAILURE() << "differs from " << golden.toStdString() << " at byte " << at << ":\n  got      "
                       << pdf.substr(at, 60) << "\n  expected " << expected.substr(at, 60);
     }
+
+    // Into memory the same document comes out, after what the buffer held;
+    // a failed run takes back what it put there.
+    std::string memory = "kept";
+    filter.SetOutputBuffer(&memory);
+    filter.FilterPages(h.storage);
+    EXPECT_TRUE(memory == "kept" + pdf);
+    filter.SetImageFormat(static_cast<TRLPDFFilterImageFormat>(9));
+    EXPECT_THROW(filter.FilterPages(h.storage), Exception);
+    EXPECT_TRUE(memory == "kept" + pdf);
 }
 
 // Pictures are written before their page and the page draws them by the

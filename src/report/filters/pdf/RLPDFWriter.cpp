@@ -34,6 +34,10 @@ namespace prenso {
 
 class TRLPDFWriter::Output {
 public:
+    // Into memory: the document is appended to `memory` as it is written;
+    // abandoned, it takes back what it appended.
+    explicit Output(std::string *memory) : FMemory(memory), FMemoryStart(memory->size()) {}
+
     explicit Output(const QString &target) : FTarget(target)
     {
         if (target.isEmpty())
@@ -89,6 +93,11 @@ public:
     {
         if (FUsed == 0)
             return;
+        if (FMemory) {
+            FMemory->append(FBuffer.data(), FUsed);
+            FUsed = 0;
+            return;
+        }
         // A write that stops short is tried again for the rest: the second
         // attempt is the one that reports why (a full disk, say).
         const char *data = FBuffer.data();
@@ -106,6 +115,10 @@ public:
     void Commit()
     {
         Flush();
+        if (FMemory) {
+            FMemory = nullptr; // complete: it stays
+            return;
+        }
         FFile.close();
         if (FFile.error() != QFileDevice::NoError)
             throw EWriteError(QStringLiteral("Cannot write file \"%1\". %2").arg(FTarget, FFile.errorString()));
@@ -120,6 +133,11 @@ public:
 
     void Discard()
     {
+        if (FMemory) {
+            FMemory->resize(FMemoryStart);
+            FMemory = nullptr;
+            return;
+        }
         if (FTemp.isEmpty())
             return;
         FFile.close();
@@ -138,6 +156,8 @@ private:
     QString FTarget;
     QString FTemp;
     QFile FFile;
+    std::string *FMemory = nullptr;
+    size_t FMemoryStart = 0;
     std::vector<char> FBuffer = std::vector<char>(kFlushSize);
     size_t FUsed = 0;
 };
@@ -654,6 +674,17 @@ void TRLPDFWriter::WriteColor(const TRLMetaColor &c, std::string_view tail)
 void TRLPDFWriter::BeginDoc(const QString &fileName, TPoint printSize, const TRLPDFFilterDocumentInfo &info)
 {
     Abandon();
+    beginDoc(std::make_unique<Output>(fileName), printSize, info);
+}
+
+void TRLPDFWriter::BeginDoc(std::string &memory, TPoint printSize, const TRLPDFFilterDocumentInfo &info)
+{
+    Abandon();
+    beginDoc(std::make_unique<Output>(&memory), printSize, info);
+}
+
+void TRLPDFWriter::beginDoc(std::unique_ptr<Output> output, TPoint printSize, const TRLPDFFilterDocumentInfo &info)
+{
     FWritePos = 0;
     FLastByte = 0;
     FObjects.clear();
@@ -667,7 +698,7 @@ void TRLPDFWriter::BeginDoc(const QString &fileName, TPoint printSize, const TRL
     FClipDepth = 0;
     FPrintSize = printSize;
     FPageSize = printSize;
-    FOutputStream = std::make_unique<Output>(fileName);
+    FOutputStream = std::move(output);
     try {
         WriteLn("%PDF-1.2");
         // A comment of bytes above 127 tells transfer programs that the file
