@@ -10,6 +10,7 @@
 #include "report/windows/RLFeedBack.h"
 #include "report/windows/RLWindows.h"
 #include "support/capture_filter.h"
+#include "support/test_support.h"
 
 #include <QApplication>
 #include <QProgressBar>
@@ -46,7 +47,7 @@ TEST(ProgressWindowOfAPreparation, ItsCancelButtonStopsTheReportWithNothingPrint
     test::CaptureFilter capture;
     report.SetDefaultFilter(&capture);
     int boxes = 0;
-    setMessageBoxHook([&](BoxKind, const QString &, const QString &) { ++boxes; });
+    test::ScopedMessageBoxHook hook([&](BoxKind, const QString &, const QString &) { ++boxes; });
 
     // The click comes as the user's would: on the visible window's button,
     // once the bar shows the preparation well under way, delivered when the
@@ -69,8 +70,6 @@ TEST(ProgressWindowOfAPreparation, ItsCancelButtonStopsTheReportWithNothingPrint
     };
     QTimer::singleShot(0, clickWhenUnderWay);
     report.Print();
-    setMessageBoxHook(nullptr);
-    SetSelectedFilter(nullptr);
 
     ASSERT_NE(window, nullptr) << "the preparation ended before its window was seen";
     EXPECT_TRUE(report.Canceled());
