@@ -16,7 +16,9 @@
 #include <QUrl>
 #include <cups/cups.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cmath>
 #include <pwd.h>
 #include <unistd.h>
@@ -270,9 +272,12 @@ QPageSize localeDefaultPageSize()
     return QPageSize(system == QLocale::ImperialUSSystem ? QPageSize::Letter : QPageSize::A4);
 }
 
+// Saturated at the int range, NaN as 0: a paper of any size stays a rectangle.
 int roundHalfEven(double v)
 {
-    return static_cast<int>(std::nearbyint(v));
+    if (std::isnan(v))
+        return 0;
+    return static_cast<int>(std::clamp(std::nearbyint(v), static_cast<double>(INT_MIN), static_cast<double>(INT_MAX)));
 }
 
 QRect roundRect(const QRectF &r)
@@ -480,7 +485,16 @@ bool PlatformPrinter::beginDocument(const QString &title)
 
 bool PlatformPrinter::newPage()
 {
-    return printing() && m_printer->newPage();
+    m_lastError.clear();
+    if (!printing()) {
+        m_lastError = QStringLiteral("no document is open for a new page");
+        return false;
+    }
+    if (!m_printer->newPage()) {
+        m_lastError = QStringLiteral("the printer could not start a new page");
+        return false;
+    }
+    return true;
 }
 
 bool PlatformPrinter::endDocument()

@@ -126,9 +126,11 @@ public:
 
     // Document control. beginDocument gives false when the printer cannot
     // start a document; painting goes through painter() until endDocument.
-    // endDocument gives false when no document was open or when the print
-    // server did not take the finished one; lastError() then says why
-    // (empty when there was nothing to end).
+    // newPage gives false when no document is open or the sheet could not
+    // be started, and lastError() says which. endDocument gives false when
+    // no document was open or when the print server did not take the
+    // finished one; lastError() then says why (empty when there was nothing
+    // to end).
     bool beginDocument(const QString &title);
     bool newPage();
     bool endDocument();

@@ -1,12 +1,15 @@
 #include "fuzz_common.h"
 
 #include "platform/files.h"
+#include "platform/printers.h"
+#include "report/storage/RLGraphicStorage.h"
 
 #include <QDir>
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QtGlobal>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace prenso::fuzz {
@@ -32,6 +35,18 @@ void initialise()
     const QString dir = QDir::tempPath() + QStringLiteral("/prenso-fuzz");
     QDir().mkpath(dir);
     ::setenv("TMPDIR", QFile::encodeName(dir).constData(), 1);
+    printing::setPrinterListSourceForTesting([] { return QStringList(); });
+}
+
+int pagesWorthFiltering(TRLGraphicStorage &storage)
+{
+    const int most = std::min(storage.PageCount(), 16);
+    for (int i = 0; i < most; ++i) {
+        const TRLGraphicSurface *page = storage.Pages(i);
+        if (page && page->ObjectCount() > 2000)
+            return i;
+    }
+    return most;
 }
 
 } // namespace prenso::fuzz

@@ -227,13 +227,22 @@ TEST_F(WrapperWithPrinters, PaperByCodeOrUserDefinedInTenths)
     EXPECT_EQ(platform.paper().lengthTenths, 1500);
 }
 
-TEST_F(WrapperWithPrinters, SettingsOfAQueueThatWentAwayEndInASilentAbort)
+// The queue went away after the list was read: printing on it must say so
+// (a silent abort would end the print with nothing printed and nothing said).
+TEST_F(WrapperWithPrinters, SettingsOfAQueueThatWentAwayAreAClearError)
 {
     TRLPrinterWrapper &printer = RLPrinter();
     ASSERT_EQ(printer.Printers().size(), 3);
     cupsd->removeQueue(QStringLiteral("Mid"));
     printer.SetPrinterIndex(1);
-    EXPECT_THROW(printer.SetPaperSize(210, 297, false, false, true), SilentAbort);
+    try {
+        printer.SetPaperSize(210, 297, false, false, true);
+        ADD_FAILURE() << "no error for a printer whose settings cannot be had";
+    } catch (const Exception &e) {
+        EXPECT_EQ(e.message(), LS().LS_PrinterNotFoundStr + QStringLiteral(": Mid"));
+    } catch (const SilentAbort &) {
+        ADD_FAILURE() << "a silent abort: nothing printed and nothing said";
+    }
     TRLPrinterMetrics metrics;
     printer.LoadMetrics(metrics);
     EXPECT_EQ(metrics, kFallbackPrinterMetrics);
@@ -283,6 +292,54 @@ TEST_F(WrapperWithPrinters, DocumentArrivesAsOneJobWithItsTitleAndPages)
     EXPECT_TRUE(text.contains(QStringLiteral("page two"))) << text.toStdString();
     EXPECT_TRUE(alpha.jobs().empty());
     EXPECT_TRUE(zeta.jobs().empty());
+}
+
+// A page break that does not happen would draw the next page over the last.
+TEST_F(WrapperWithPrinters, APageBreakOutsideADocumentIsAnError)
+{
+    TRLPrinterWrapper &printer = RLPrinter();
+    printer.SetPrinterIndex(1);
+    for (const char *when : {"before the document", "after the document"}) {
+        SCOPED_TRACE(when);
+        try {
+            printer.NewPage();
+            ADD_FAILURE() << "a break that did not happen passed for done";
+        } catch (const Exception &e) {
+            EXPECT_TRUE(e.message().startsWith(LS().LS_PrinterDriverErrorStr + QStringLiteral(": ")))
+                << e.message().toStdString();
+        }
+        printer.BeginDoc(QStringLiteral("quebra"));
+        EXPECT_NO_THROW(printer.NewPage());
+        printer.EndDoc();
+    }
+    EXPECT_EQ(mid.waitForJobs(2).size(), 2u);
+}
+
+// What the print dialog and the report set (copies, orientation, paper)
+// lasts beyond a document: a report whose paper changes prints in two jobs,
+// and the second must not fall back to the printer's defaults.
+TEST_F(WrapperWithPrinters, CopiesOrientationAndPaperOutliveTheDocument)
+{
+    TRLPrinterWrapper &printer = RLPrinter();
+    printer.SetPrinterIndex(1);
+    printer.SetPaperSize(215.9, 279.4, true, false, true); // Letter, landscape
+    printer.SetCopies(3);
+    for (int job = 1; job <= 2; ++job) {
+        SCOPED_TRACE(job);
+        printer.BeginDoc(QStringLiteral("persistente"));
+        printer.EndDoc();
+        EXPECT_EQ(printer.PrinterIndex(), 1);
+        EXPECT_EQ(printer.Copies(), 3);
+        EXPECT_TRUE(printing::thePrinter().landscape());
+        EXPECT_EQ(printer.Printer().pageLayout().pageSize().id(), QPageSize::Letter);
+        EXPECT_EQ(printing::thePrinter().paper().code, 1);
+    }
+    const std::vector<std::string> jobs = mid.waitForJobs(2);
+    ASSERT_EQ(jobs.size(), 2u);
+    for (const QSizeF &size : pdfPageSizes(jobs[1])) {
+        EXPECT_NEAR(size.width(), 792, 1) << "the second job is on landscape Letter";
+        EXPECT_NEAR(size.height(), 612, 1);
+    }
 }
 
 // The canvas of a document lives from BeginDoc to EndDoc, across pages, and
@@ -351,9 +408,9 @@ TEST_F(WrapperWithPrinters, EndDocReportsAQueueThatRefusesTheJob)
 }
 
 // The setup dialog works on the selected printer's own settings: what the
-// operator chooses there is what the next document is printed with, whatever
-// paper the report asks for meanwhile; the document after it is back on the
-// printer's defaults and the report's paper. After Cancel the report's paper
+// operator chooses there is what the following documents are printed with,
+// whatever paper the report asks for meanwhile, until the printer is selected
+// again, which brings back its defaults. After Cancel the report's paper
 // holds.
 TEST_F(WrapperWithPrinters, SetupChoiceReachesTheNextDocument)
 {
@@ -402,7 +459,8 @@ TEST_F(WrapperWithPrinters, SetupChoiceReachesTheNextDocument)
         TRLPrinterMetrics metrics;
         printer.LoadMetrics(metrics);
         EXPECT_EQ(metrics.MarginLeft, 0) << "the pages bring their own margins";
-        for (const QSizeF &sheet : {c.sheet, QSizeF(595, 842)}) {
+        for (int document = 0; document < 2; ++document) {
+            const QSizeF sheet = c.sheet;
             printer.BeginDoc(QString::fromLatin1(c.what));
             printer.Painter()->drawText(QPointF(300, 300), QStringLiteral("folha"));
             printer.EndDoc();
@@ -415,6 +473,8 @@ TEST_F(WrapperWithPrinters, SetupChoiceReachesTheNextDocument)
             zeta.clear();
             printer.SetPaperSize(210, 297, false, false, true);
         }
+        EXPECT_EQ(printer.LayoutChosenInSetup(), c.accept);
+        printer.SetPrinterIndex(2);
         EXPECT_FALSE(printer.LayoutChosenInSetup());
     }
 }

@@ -130,9 +130,11 @@ void TRLCustomFilter::FilterPages(TRLGraphicStorage *pages, int firstPage, int l
             if (drawn)
                 NewPage();
             drawn = true;
-            TRLGraphicSurface *page = pages ? pages->Pages(n - 1) : nullptr;
+            // A page of the list that cannot be read is an error, never a
+            // quietly shorter job; only a page past the list ends the pass.
+            TRLGraphicSurface *page = pages ? pages->ReadPage(n - 1) : nullptr;
             if (!page)
-                break; // this copy's pass ends
+                break;
             DrawPage(page);
             if (FShowProgress && FProgress)
                 FProgress->Tick();

@@ -5,6 +5,7 @@
 #include "report/storage/RLGraphicStorage.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace prenso {
 namespace {
@@ -33,10 +34,10 @@ TRLSpoolFilter::~TRLSpoolFilter()
     BeginDestroy();
 }
 
-void TRLSpoolFilter::SetPageSize(int orientation, double paperWidth, double paperHeight)
+bool TRLSpoolFilter::SetPageSize(int orientation, double paperWidth, double paperHeight)
 {
     if (FDocStarted && orientation == FOrientation && paperWidth == FPaperWidth && paperHeight == FPaperHeight)
-        return;
+        return false;
     FOrientation = orientation;
     FPaperWidth = paperWidth;
     FPaperHeight = paperHeight;
@@ -53,8 +54,12 @@ void TRLSpoolFilter::SetPageSize(int orientation, double paperWidth, double pape
     const double scale = printer.LayoutChosenInSetup() ? fitOnSheet(m, w, h) : 1.0;
     // The stored page's origin is the corner of the sheet, not of the
     // printable area: whatever lies in the unprintable margin is cut off.
-    FPrinterRect = TRect{-m.MarginLeft, -m.MarginTop, RoundCoord(m.PPIX * w * scale / 25.4) - m.MarginLeft,
-                         RoundCoord(m.PPIY * h * scale / 25.4) - m.MarginTop};
+    // A stored paper size can be anything a file says; the sums saturate.
+    auto negated = [](int v) { return v == INT_MIN ? INT_MAX : -v; };
+    const int left = negated(m.MarginLeft);
+    const int top = negated(m.MarginTop);
+    FPrinterRect = TRect{left, top, SatAdd(RoundCoord(m.PPIX * w * scale / 25.4), left),
+                         SatAdd(RoundCoord(m.PPIY * h * scale / 25.4), top)};
     QString title;
     if (TRLGraphicStorage *pages = Pages()) {
         title = pages->JobTitle();
@@ -65,11 +70,13 @@ void TRLSpoolFilter::SetPageSize(int orientation, double paperWidth, double pape
         title = QStringLiteral("Sem título");
     printer.BeginDoc(title);
     FDocStarted = true;
+    return true;
 }
 
 void TRLSpoolFilter::InternalBeginDoc()
 {
     FDocStarted = false;
+    FPageBreakPending = false;
     TRLGraphicStorage *pages = Pages();
     SetPageSize(pages ? pages->Orientation() : 1, pages ? pages->PaperWidth() : 210,
                 pages ? pages->PaperHeight() : 297);
@@ -77,18 +84,27 @@ void TRLSpoolFilter::InternalBeginDoc()
 
 void TRLSpoolFilter::InternalNewPage()
 {
-    RLPrinter().NewPage();
+    FPageBreakPending = true;
 }
 
 void TRLSpoolFilter::InternalEndDoc()
 {
     FDocStarted = false;
+    FPageBreakPending = false;
     RLPrinter().EndDoc();
 }
 
 void TRLSpoolFilter::InternalDrawPage(TRLGraphicSurface *page)
 {
-    SetPageSize(page->Orientation(), page->PaperWidth(), page->PaperHeight());
+    // A page of another size starts a job of its own, which begins on a
+    // fresh sheet: the break asked for before it would only have left a
+    // blank sheet at the end of the job before.
+    if (SetPageSize(page->Orientation(), page->PaperWidth(), page->PaperHeight()))
+        FPageBreakPending = false;
+    if (FPageBreakPending) {
+        FPageBreakPending = false;
+        RLPrinter().NewPage();
+    }
     TCanvas *printerCanvas = RLPrinter().Canvas();
     if (!printerCanvas)
         throw Exception(QStringLiteral("The printer has no open document to draw on."));

@@ -382,8 +382,13 @@ bool TRLCustomReport::Prepare()
         bool printIt = true;
         if (BeforePrint)
             BeforePrint(this, printIt);
-        if (!printIt)
-            return false; // refused by the report's own handler: the state stays as it is
+        // Refused by the report's own handler: nothing was prepared, and the
+        // report must not stay "writing" (captions would show the preparing
+        // text, and a later Print would neither prepare nor print).
+        if (!printIt) {
+            FReportState = TRLReportState::rsAbout;
+            return false;
+        }
         resetNumber();
         SortBands();
         LoadPrinterMetrics();

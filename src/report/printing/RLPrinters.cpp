@@ -2,6 +2,7 @@
 
 #include "platform/canvas.h"
 #include "platform/errors.h"
+#include "platform/graphics.h"
 #include "platform/messagebox.h"
 #include "platform/printers.h"
 #include "report/RLConsts.h"
@@ -27,9 +28,10 @@ QString cutAtOn(const QString &name)
     return on < 0 ? name : name.left(on);
 }
 
+// Saturated: a paper size read from a file may be any number.
 int tenthsOfMillimetre(double mm)
 {
-    return static_cast<int>(std::nearbyint(mm * 10.0));
+    return RoundCoord(mm * 10.0);
 }
 
 } // namespace
@@ -151,17 +153,21 @@ void TRLPrinterWrapper::BeginDoc(const QString &title)
 
 void TRLPrinterWrapper::NewPage()
 {
-    printing::thePrinter().newPage();
+    // A break that did not happen would draw the next page over this one.
+    printing::PlatformPrinter &printer = printing::thePrinter();
+    if (!printer.newPage())
+        throw Exception(LS().LS_PrinterDriverErrorStr + QStringLiteral(": ") + printer.lastError());
 }
 
 void TRLPrinterWrapper::EndDoc()
 {
     FCanvas.reset();
     printing::PlatformPrinter &printer = printing::thePrinter();
-    const int index = printer.index();
     const bool handedOver = printer.endDocument();
     const QString refusal = printer.lastError();
-    printer.select(index);
+    // The same printer stays selected as it is: selecting it again would
+    // load its defaults and lose the copies, orientation and paper that the
+    // next job (the rest of a report after a change of paper) still needs.
     if (!handedOver && !refusal.isEmpty())
         throw Exception(LS().LS_PrinterDriverErrorStr + QStringLiteral(": ") + refusal);
 }
@@ -228,8 +234,10 @@ void TRLPrinterWrapper::SetPaperSize(double paperWidthMM, double paperHeightMM, 
     if (EnsureSelection()) {
         if (!printer.hasDeviceSettings())
             printer.reselectWithDefaults();
+        // The queue went away since the list was read: say so, rather than
+        // ending the print with nothing printed and nothing said.
         if (!printer.hasDeviceSettings())
-            throw SilentAbort();
+            throw Exception(LS().LS_PrinterNotFoundStr + QStringLiteral(": ") + printer.selectedName());
         const bool custom = request.PaperCode == kUserDefinedPaperCode;
         printer.setPaper(request.PaperCode, custom ? tenthsOfMillimetre(request.Width) : 0,
                          custom ? tenthsOfMillimetre(request.Height) : 0, QSizeF(request.Width, request.Height));

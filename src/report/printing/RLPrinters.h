@@ -75,8 +75,10 @@ public:
     void SetOddEven(TRLPrintOddEvenPages value) { FOddEven = value; }
 
     // Documents: BeginDoc raises an Exception when the printer cannot start
-    // one; EndDoc leaves the same printer selected and raises an Exception
-    // when the finished document could not be handed to the print server.
+    // one; NewPage when the printer cannot start the next sheet; EndDoc
+    // leaves the same printer selected with its copies, orientation and
+    // paper, and raises an Exception when the finished document could not
+    // be handed to the print server.
     void BeginDoc(const QString &title);
     void NewPage();
     void EndDoc();
@@ -104,8 +106,9 @@ public:
 
     // Writes paper and orientation into the selected printer's settings: a
     // known paper by its code, any other size as user-defined in tenths of a
-    // millimetre. Ends in a SilentAbort when the printer's settings cannot be
-    // had. `forceEmulation` and `setPaperBin` play no part on this platform.
+    // millimetre. Raises an Exception naming the printer when its settings
+    // cannot be had (the queue is gone). `forceEmulation` and `setPaperBin`
+    // play no part on this platform.
     void SetPaperSize(double paperWidthMM, double paperHeightMM, bool orientationLandscape, bool forceEmulation,
                       bool setPaperBin);
     double CustomWidth() const { return FCustomWidth; }

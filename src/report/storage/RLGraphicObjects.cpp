@@ -306,13 +306,18 @@ std::string TRLTextObject::DisplayText() const
         return FText;
     std::string s = FText;
     const TRLGraphicStorage *storage = FSurface ? FSurface->Storage() : nullptr;
+    // A small file can name a long value many times over; the text may grow
+    // to kMaxDisplayTextLength (or its own length, when longer) and no more.
+    // What lies past the limit is never expanded.
+    const size_t limit = std::max(FText.size(), kMaxDisplayTextLength);
+    int lookups = 0;
     size_t i = 0;
-    for (;;) {
+    while (i < limit) {
         const size_t open = s.find('{', i);
         if (open == std::string::npos)
             break;
         const size_t close = s.find('}', open + 1);
-        if (close == std::string::npos)
+        if (close == std::string::npos || ++lookups > kMaxMacroLookups)
             break;
         const std::string_view name(s.data() + open + 1, close - open - 1);
         std::string_view value;
@@ -327,6 +332,8 @@ std::string TRLTextObject::DisplayText() const
             i = close + 1;
         }
     }
+    if (s.size() > limit)
+        s.resize(limit);
     return s;
 }
 
@@ -534,7 +541,9 @@ void TRLImageObject::Assign(const TRLGraphicObject &other)
 
 void TRLSetClipRectObject::PaintTo(TCanvas &canvas, const TRLPaintContext &s)
 {
-    FSurface->PushClipRect(s.Box(FBoundsRect));
+    // A clip without width or height clips nothing, on every device: made
+    // one pixel wide for a printer, it would hide the whole page there.
+    FSurface->PushClipRect(s.Rect(FBoundsRect));
     CanvasSetClipRect(canvas, FSurface->ClipRect());
 }
 

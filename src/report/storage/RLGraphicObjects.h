@@ -48,8 +48,9 @@ public:
 // cover at least one of its pixels, however thin, and its pictures as 8-bit
 // palette pictures (kPrinterPaintOptions).
 struct TRLPaintOptions {
-    // Every box (shapes, texts, pictures, clips) covers at least one device
-    // pixel. Pixels and rectangles always do.
+    // Every box (shapes, texts, pictures) covers at least one device pixel.
+    // Pixels and rectangles always do; clips never are made bigger (a clip
+    // without width or height means no clipping).
     bool MinimumPixel = false;
     // Pictures are reduced to 256 colours before they are drawn.
     bool PalettePictures = false;
@@ -72,7 +73,7 @@ public:
     TRect Rect(const TRect &r) const { return TRect{X(r.Left), Y(r.Top), X(r.Right), Y(r.Bottom)}; }
     // At least one pixel wide and high however small the scale.
     TRect MinRect(const TRect &r) const;
-    // The box of a shape, text, picture or clip as the device wants it.
+    // The box of a shape, text or picture as the device wants it.
     TRect Box(const TRect &r) const { return FOptions.MinimumPixel ? MinRect(r) : Rect(r); }
 
 private:
@@ -254,8 +255,13 @@ public:
     TRLMetaTextFlags TextFlags() const { return FTextFlags; }
     void SetTextFlags(TRLMetaTextFlags f) { FTextFlags = f; }
     // Text with {name} macros replaced from the surface's, then the storage's
-    // macros.
+    // macros. Bounded whatever a file holds: at most kMaxMacroLookups names
+    // are looked up (the rest stays as stored), and a text that grows past
+    // kMaxDisplayTextLength bytes (or its own length, when that is more) is
+    // cut there. No line of a printed page comes anywhere near either.
     std::string DisplayText() const;
+    static constexpr size_t kMaxDisplayTextLength = 65536;
+    static constexpr int kMaxMacroLookups = 256;
 
     void SaveToStream(TRLStreamWriter &w) const override;
     void LoadFromStream(TRLStreamReader &r) override;

@@ -1,11 +1,13 @@
 #include "report/storage/RLGraphicStorage.h"
 
+#include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/streams.h"
 #include "report/storage/RLStorageFormats.h"
 
 #include <algorithm>
 #include <limits>
+#include <new>
 
 namespace prenso {
 
@@ -136,9 +138,9 @@ std::unique_ptr<TRLGraphicSurface> TRLGraphicStorage::LoadPage(int index)
     surface->SetPageIndex(index);
     try {
         RetrievePage(surface.get());
-    } catch (const std::exception &) {
+    } catch (...) {
         surface->FStorage = nullptr;
-        return nullptr;
+        throw;
     }
     return surface;
 }
@@ -206,16 +208,42 @@ void TRLGraphicStorage::Update(TRLGraphicSurface *surface)
     surface->SetModified(false);
 }
 
-TRLGraphicSurface *TRLGraphicStorage::Pages(int index)
+TRLGraphicSurface *TRLGraphicStorage::cachePage(std::unique_ptr<TRLGraphicSurface> page)
 {
-    if (TRLGraphicSurface *cached = CacheFind(index))
-        return cached;
-    std::unique_ptr<TRLGraphicSurface> page = LoadPage(index);
     if (!page)
         return nullptr;
     TRLGraphicSurface *raw = page.get();
     CacheAdd(std::move(page));
     return raw;
+}
+
+TRLGraphicSurface *TRLGraphicStorage::Pages(int index)
+{
+    if (TRLGraphicSurface *cached = CacheFind(index))
+        return cached;
+    std::unique_ptr<TRLGraphicSurface> page;
+    try {
+        page = LoadPage(index);
+    } catch (const std::exception &) {
+        return nullptr;
+    }
+    return cachePage(std::move(page));
+}
+
+TRLGraphicSurface *TRLGraphicStorage::ReadPage(int index)
+{
+    if (TRLGraphicSurface *cached = CacheFind(index))
+        return cached;
+    std::unique_ptr<TRLGraphicSurface> page;
+    const QString what = QStringLiteral("Page %1 cannot be read from the page file: ").arg(index + 1);
+    try {
+        page = LoadPage(index);
+    } catch (const Exception &e) {
+        throw EReadError(what + e.message());
+    } catch (const std::bad_alloc &) {
+        throw EReadError(what + QStringLiteral("it does not fit in memory"));
+    }
+    return cachePage(std::move(page));
 }
 
 void TRLGraphicStorage::Clear()

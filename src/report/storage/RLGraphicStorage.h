@@ -43,7 +43,13 @@ public:
     void Update(TRLGraphicSurface *surface);
     // A page, 0-based; nullptr when out of range or unreadable. The storage
     // keeps it and may free it once five other pages have been used since.
+    // For looking at pages (the preview): a page that cannot be read shows
+    // as no page.
     TRLGraphicSurface *Pages(int index);
+    // The same for output, where a missing page would make a short print or
+    // file: nullptr only past the list; a page of the list that cannot be
+    // read raises an EReadError that names it (1-based) and says why.
+    TRLGraphicSurface *ReadPage(int index);
     int PageCount() const { return static_cast<int>(FPageAllocation.size()); }
     void Clear();
     // Writes back every modified cached page.
@@ -102,7 +108,9 @@ protected:
 private:
     void StorePage(TRLGraphicSurface *surface);
     void RetrievePage(TRLGraphicSurface *surface);
+    // Raises whatever reading the page raised; nullptr past the list.
     std::unique_ptr<TRLGraphicSurface> LoadPage(int index);
+    TRLGraphicSurface *cachePage(std::unique_ptr<TRLGraphicSurface> page);
     void CacheAdd(std::unique_ptr<TRLGraphicSurface> surface);
     TRLGraphicSurface *CacheFind(int index) const;
     std::vector<std::unique_ptr<TRLGraphicSurface>> FPageCache;

@@ -555,8 +555,9 @@ bool TRLGraphicSurface::FindFreeRow(int nearRow, int &row) const
 
 void TRLGraphicSurface::PaintTo(TCanvas &canvas, const TRect &r, TRLPaintOptions options)
 {
-    const double xf = FWidth != 0 ? static_cast<double>(r.Right - r.Left) / FWidth : 1.0;
-    const double yf = FHeight != 0 ? static_cast<double>(r.Bottom - r.Top) / FHeight : 1.0;
+    // In doubles: the target may span more than the int range.
+    const double xf = FWidth != 0 ? (static_cast<double>(r.Right) - r.Left) / FWidth : 1.0;
+    const double yf = FHeight != 0 ? (static_cast<double>(r.Bottom) - r.Top) / FHeight : 1.0;
     FClipStack.clear();
     FClipRect = r;
     FPaintRect = r;
@@ -606,7 +607,8 @@ void TRLGraphicSurface::load(TRLStreamReader &r)
         TRLStreamReader::Fail(QStringLiteral("File is corrupted!"));
     FWidth = r.I32("the page size");
     FHeight = r.I32("the page size");
-    const std::int32_t macroCount = r.Count(4, "the macro list");
+    const std::int32_t macroCount =
+        TRLStreamReader::AtMost(r.Count(4, "the macro list"), TRLMacroList::kMaxStoredCount, "the macro list");
     for (std::int32_t i = 0; i < macroCount; ++i)
         FMacros.Add(r.String("a macro"));
     const std::int32_t fontCount = r.Count(4, "the font list");

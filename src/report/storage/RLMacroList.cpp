@@ -88,10 +88,15 @@ void TRLMacroList::AddStrings(const TRLMacroList &other)
 
 int TRLMacroList::IndexOfName(std::string_view name) const
 {
+    // A line names `name` when its first "=" follows it. Looking at the byte
+    // after the name first costs the same for every line, however long: a
+    // page's texts look names up far more often than lines are added.
+    if (name.find('=') != std::string_view::npos)
+        return -1;
+    const size_t n = name.size();
     for (size_t i = 0; i < FLines.size(); ++i) {
         const std::string &line = FLines[i];
-        const size_t eq = line.find('=');
-        if (eq != std::string::npos && SameMacroText(std::string_view(line).substr(0, eq), name))
+        if (line.size() > n && line[n] == '=' && SameMacroText(std::string_view(line).substr(0, n), name))
             return static_cast<int>(i);
     }
     return -1;

@@ -14,6 +14,11 @@ namespace prenso {
 // values are Windows-1252 bytes like the page texts they expand into.
 class TRLMacroList {
 public:
+    // The most lines a list read from a file may have. Pages and storages
+    // carry a handful ("PageNo", "Title", the paper); every text looks its
+    // names up in the lists, so a file may not make them arbitrarily long.
+    static constexpr int kMaxStoredCount = 4096;
+
     int Count() const { return static_cast<int>(FLines.size()); }
     const std::string &Strings(int index) const { return FLines.at(static_cast<size_t>(index)); }
     const std::vector<std::string> &Lines() const { return FLines; }

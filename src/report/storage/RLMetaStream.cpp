@@ -35,6 +35,16 @@ void TRLStreamReader::FailPastEnd(const char *what)
     Fail(QStringLiteral("File is corrupted: %1 runs past the end of the data").arg(QLatin1String(what)));
 }
 
+std::int32_t TRLStreamReader::AtMost(std::int32_t count, std::int32_t limit, const char *what)
+{
+    if (count > limit)
+        Fail(QStringLiteral("File is corrupted: %1 claims %2 entries, more than the %3 allowed")
+                 .arg(QLatin1String(what))
+                 .arg(count)
+                 .arg(limit));
+    return count;
+}
+
 std::string TRLStreamReader::String(const char *what)
 {
     const std::int32_t n = I32(what);

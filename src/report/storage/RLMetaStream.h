@@ -112,6 +112,8 @@ public:
     static std::int32_t GetI32(const char *p) { return TRLStreamReader(std::string_view(p, 4)).I32("a record"); }
     [[noreturn]] static void Fail(const QString &message);
     [[noreturn]] static void FailPastEnd(const char *what);
+    // `count`, when it is at most `limit`; more is an error.
+    static std::int32_t AtMost(std::int32_t count, std::int32_t limit, const char *what);
 
 private:
     std::string_view FData;

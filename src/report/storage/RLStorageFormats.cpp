@@ -83,7 +83,8 @@ void saveCurrent(TRLGraphicStorage &st, TStream &stream)
 void loadCurrent(TRLGraphicStorage &st, TStream &stream)
 {
     TRLStreamIn in(stream);
-    const std::int32_t macroCount = in.Count(4, "the macro list");
+    const std::int32_t macroCount =
+        TRLStreamReader::AtMost(in.Count(4, "the macro list"), TRLMacroList::kMaxStoredCount, "the macro list");
     for (std::int32_t i = 0; i < macroCount; ++i)
         st.Macros().Add(in.String("a macro"));
     const std::int32_t pageCount = in.Count(4, "the page table");
@@ -462,7 +463,8 @@ void loadLegacy(TRLGraphicStorage &st, TStream &stream, int version)
 {
     TRLStreamIn in(stream);
     if (version == 2) {
-        const std::int32_t macroCount = in.Count(4, "the macro list");
+        const std::int32_t macroCount =
+            TRLStreamReader::AtMost(in.Count(4, "the macro list"), TRLMacroList::kMaxStoredCount, "the macro list");
         for (std::int32_t i = 0; i < macroCount; ++i)
             st.Macros().Add(shiftOrientation(in.String("a macro"), 1, 0));
     }

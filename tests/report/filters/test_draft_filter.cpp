@@ -242,6 +242,24 @@ TEST_F(DraftFilter, TwoCopiesEachPageEndingInAFormFeed)
     EXPECT_EQ(r.formFeeds(), 4);
 }
 
+// Into a buffer the same bytes come out as into a file; a run that fails
+// takes back what it put there.
+TEST_F(DraftFilter, IntoABufferAsIntoAFile)
+{
+    addPage([](TRLGraphicSurface &p) { text(p, "um", 24, 24); });
+    addPage([](TRLGraphicSurface &p) { text(p, "dois", 24, 24); });
+    run();
+    std::string buffer = "kept";
+    filter.SetOutputBuffer(&buffer);
+    run();
+    EXPECT_BYTES("kept" + output(), buffer);
+    filter.SetCommands(QStringList{QStringLiteral("Reset=nonsense")});
+    filter.SetPrinterFamily(TRLPrinterFamily::fmCustom);
+    EXPECT_THROW(run(), Exception);
+    EXPECT_BYTES("kept" + output(), buffer);
+    filter.SetOutputBuffer(nullptr);
+}
+
 TEST_F(DraftFilter, EveryDocumentBeginsWithOneReset)
 {
     addPage([](TRLGraphicSurface &p) { text(p, "a", 24, 24); });
@@ -429,6 +447,43 @@ TEST_F(DraftFilter, ESCP2CountsRowsInThreeHundredSixtieths)
     filter.SetPrinterFamily(TRLPrinterFamily::fmEpsonLike);
     run();
     EXPECT_EQ(DraftVerticalUnit(), 12);
+}
+
+// A picture taller than one strip: each strip goes one strip's height (8 dot
+// rows of 1/72 inch) below the one before, counted in the family's own row
+// unit, so that strips meet without overlapping or leaving gaps.
+TEST_F(DraftFilter, PictureStripsFollowEachOtherInEveryFamily)
+{
+    QImage img(8, 16, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    for (int i = 0; i < 8; ++i) {
+        img.setPixel(i, i, qRgb(0, 0, 0));
+        img.setPixel(7 - i, 8 + i, qRgb(0, 0, 0));
+    }
+    TBitmap bmp;
+    bmp.SetImage(img);
+    const std::string data = ToMetaGraphic(&bmp);
+    addPage([&](TRLGraphicSurface &p) {
+        // 6 × 22 page pixels make 8 × 16 dots: two strips.
+        auto *pic = p.NewObject<TRLImageObject>();
+        pic->SetBoundsRect(TRect{24, 24, 30, 46});
+        pic->SetData(data);
+    });
+    const std::string upper("\x80\x40\x20\x10\x08\x04\x02\x01", 8);
+    const std::string lower("\x01\x02\x04\x08\x10\x20\x40\x80", 8);
+    const struct {
+        TRLPrinterFamily family;
+        std::string feed; // 8/72 inch down
+    } families[] = {
+        {TRLPrinterFamily::fmEpsonLike, MicroOn(8) + CRLF + MicroOff},
+        {TRLPrinterFamily::fmESCP2, MicroOn2(40) + CRLF + MicroOff},
+    };
+    for (const auto &f : families) {
+        SCOPED_TRACE(static_cast<int>(f.family));
+        filter.SetPrinterFamily(f.family);
+        run();
+        EXPECT_BYTES(Reset + CPP10 + Raw(8) + upper + f.feed + Raw(8) + lower + FF, output());
+    }
 }
 
 // ---------------------------------------------------------------------------

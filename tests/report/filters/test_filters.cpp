@@ -6,7 +6,10 @@
 #include "report/printing/RLPrinters.h"
 #include "report/storage/RLGraphicStorage.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using namespace prenso;
 
@@ -163,6 +166,45 @@ TEST_F(FilterLoop, AMissingPageEndsThatCopysPass)
     copier.FilterPages(pages, 0, 3, QString(), 0);
     RLPrinter().SetCopies(1);
     EXPECT_EQ(copier.calls, "BNE");
+}
+
+// Pages that the storage no longer holds in memory come back from its page
+// file; a page file damaged in the middle of a run (a disk error, a clean-up
+// of the temporary folder) must stop the run with an error naming the page,
+// not end it early as if the report were shorter.
+TEST_F(FilterLoop, APageThatCannotBeReadIsAnErrorNamingIt)
+{
+    struct Damage {
+        const char *name;
+        std::function<void(QFile &)> apply;
+        const char *reason;
+    };
+    const Damage damages[] = {
+        {"cut short", [](QFile &f) { f.resize(10); }, "File is corrupted"},
+        {"overwritten", [](QFile &f) { f.write("garbage garbage garbage"); }, "File is corrupted"},
+    };
+    for (const Damage &d : damages) {
+        SCOPED_TRACE(d.name);
+        TComponent owner;
+        TRLGraphicStorage *seven = makePages(owner, 7); // pages 1 and 2 leave the cache
+        QFile file(seven->TempFileName());
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        d.apply(file);
+        file.close();
+        filter.calls.clear();
+        try {
+            filter.FilterPages(seven);
+            ADD_FAILURE() << "the run ended without an error: " << filter.calls;
+        } catch (const EReadError &e) {
+            EXPECT_TRUE(e.message().startsWith(QStringLiteral("Page 1 cannot be read"))) << e.message().toStdString();
+            EXPECT_TRUE(e.message().contains(QLatin1String(d.reason))) << e.message().toStdString();
+        }
+        EXPECT_EQ(filter.calls, "BE");
+        EXPECT_EQ(seven->ReferenceCount(), 1);
+        // Looking at pages (the preview) still just shows none.
+        EXPECT_EQ(seven->Pages(0), nullptr);
+        EXPECT_NE(seven->Pages(6), nullptr);
+    }
 }
 
 TEST_F(FilterLoop, AFailureStillEndsTheDocumentAndUnlinksThePages)

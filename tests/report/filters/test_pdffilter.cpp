@@ -12,6 +12,7 @@
 #include "support/test_support.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
@@ -362,6 +363,16 @@ TEST(PdfFilter, EveryObjectKindMatchesTheGoldenFile)
         ADD_FAILURE() << "differs from " << golden.toStdString() << " at byte " << at << ":\n  got      "
                       << pdf.substr(at, 60) << "\n  expected " << expected.substr(at, 60);
     }
+
+    // Into memory the same document comes out, after what the buffer held;
+    // a failed run takes back what it put there.
+    std::string memory = "kept";
+    filter.SetOutputBuffer(&memory);
+    filter.FilterPages(h.storage);
+    EXPECT_TRUE(memory == "kept" + pdf);
+    filter.SetImageFormat(static_cast<TRLPDFFilterImageFormat>(9));
+    EXPECT_THROW(filter.FilterPages(h.storage), Exception);
+    EXPECT_TRUE(memory == "kept" + pdf);
 }
 
 // Pictures are written before their page and the page draws them by the
@@ -459,6 +470,54 @@ TEST(PdfFilter, AnErrorInAPageLeavesNoFileAndKeepsTheEarlierOne)
     }
     EXPECT_EQ(readFile(path), "the earlier report");
     EXPECT_EQ(listFolder(dir.path()), QStringList{QStringLiteral("report.pdf")});
+}
+
+// A page the page file can no longer give back (the file damaged in the
+// middle of a run) is an error that names it; a PDF of the pages before it
+// would pass for the whole report.
+TEST(PdfFilter, APageThatCannotBeReadLeavesNoFile)
+{
+    TempDir dir;
+    StorageHolder h;
+    addTextPages(*h.storage, {{"one"}, {"two"}, {"three"}, {"four"}, {"five"}, {"six"}, {"seven"}});
+    {
+        // Pages 1 and 2 are only in the page file now: cut it inside page 2.
+        QFile file(h.storage->TempFileName());
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.resize(file.size() / 5));
+    }
+    const QString path = dir.file(QStringLiteral("whole.pdf"));
+    writeFile(path, "the earlier report");
+    TRLPDFFilter filter;
+    filter.SetShowProgress(false);
+    filter.SetFileName(path);
+    try {
+        filter.FilterPages(h.storage);
+        FAIL() << "a PDF without a page passed for the whole report";
+    } catch (const EReadError &e) {
+        EXPECT_TRUE(e.message().startsWith(QStringLiteral("Page 2 cannot be read"))) << e.message().toStdString();
+    }
+    EXPECT_EQ(readFile(path), "the earlier report");
+    EXPECT_EQ(listFolder(dir.path()), QStringList{QStringLiteral("whole.pdf")});
+}
+
+// A text that names a long macro value thousands of times is written cut to
+// the bounded length of a displayed text, not as megabytes per text.
+TEST(PdfFilter, AMacroBombStaysSmall)
+{
+    TempDir dir;
+    StorageHolder h;
+    h.storage->Macros().SetValue("m", std::string(10000, 'v'));
+    std::string bomb;
+    for (int i = 0; i < 5000; ++i)
+        bomb += "{m}";
+    addTextPages(*h.storage, {{bomb}});
+    TRLPDFFilter filter;
+    filter.SetShowProgress(false);
+    filter.SetFileName(dir.file(QStringLiteral("bomb.pdf")));
+    filter.FilterPages(h.storage);
+    EXPECT_LT(QFileInfo(filter.FileName()).size(), 4 * static_cast<qint64>(TRLTextObject::kMaxDisplayTextLength));
+    EXPECT_TRUE(QpdfCheckClean(filter.FileName()));
 }
 
 TEST(PdfFilter, FontMetricsFailureAtTheEndLeavesNoFile)

@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <charconv>
+#include <climits>
 #include <csignal>
 #include <iomanip>
 #include <random>
@@ -699,6 +700,35 @@ TEST(PdfText, ReaderPlacesAlignedAndLaidOutTextsInsideTheirBounds)
     // Centre, centre.
     EXPECT_NEAR((words[2].xMin + words[2].xMax) / 2, pt(250), pt(1));
     EXPECT_NEAR((words[2].yMin + words[2].yMax) / 2, pt(330), pt(th) / 2);
+}
+
+// Bounds at the ends of the int range (a text "to the right edge" stored as
+// INT_MAX, or a damaged page): the clip widened by a digit must not wrap
+// around and hide the text it belongs to.
+TEST(PdfText, TextsWithBoundsAtTheEndsOfTheIntRangeStillShow)
+{
+    TempDir dir;
+    const QString path = dir.file(QStringLiteral("extreme.pdf"));
+    const TFont font = courierNew(14);
+    const int top[] = {100, 300, 500};
+    onePage(path, [&](TRLPDFWriter &w) {
+        w.Text(TRect{100, top[0], INT_MAX, top[0] + 30}, TPoint{100, top[0]}, MetaTextAlignmentLeft, MetaTextLayoutTop,
+               0, "WWWW", font);
+        w.Text(TRect{INT_MIN, top[1], 400, top[1] + 30}, TPoint{0, top[1]}, MetaTextAlignmentRight, MetaTextLayoutTop,
+               0, "WWWW", font);
+        w.Text(TRect{INT_MIN + 10, top[2], INT_MAX - 10, top[2] + 30}, TPoint{0, top[2]}, MetaTextAlignmentJustify,
+               MetaTextLayoutTop, 0, "WWWW", font);
+    });
+    EXPECT_TRUE(QpdfCheckClean(path));
+    const QImage page = RenderPage(path, 1);
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        int dark = 0;
+        for (int y = top[i]; y < top[i] + 30; ++y)
+            for (int x = 0; x < page.width(); ++x)
+                dark += qGray(page.pixel(x, y)) < 128;
+        EXPECT_GT(dark, 20) << "the text was clipped away";
+    }
 }
 
 TEST(PdfText, FontColourAndSize)

@@ -237,6 +237,29 @@ TEST_F(Pagination, FailureIsShownWithTheReportNameAndKind)
     EXPECT_EQ(counts(), std::vector<int>{3});
 }
 
+// The report's own BeforePrint may refuse: nothing is prepared, and the
+// report is idle again, as after any preparation that did not finish.
+TEST_F(Pagination, ARefusalByTheReportsBeforePrintLeavesItIdle)
+{
+    addLines(3);
+    text->SetCaption(QStringLiteral("design"));
+    ASSERT_TRUE(report.Prepare()); // the preparing caption is now the last line
+    report.BeforePrint = [](TRLCustomControl *, bool &printIt) { printIt = false; };
+    EXPECT_FALSE(report.Prepare());
+    EXPECT_EQ(report.ReportState(), TRLReportState::rsAbout);
+    EXPECT_EQ(report.Pages().PageCount(), 0);
+    EXPECT_EQ(text->Caption(), QStringLiteral("design")) << "the caption of a report being prepared";
+
+    // Once the handler agrees, printing prepares and prints.
+    report.BeforePrint = nullptr;
+    test::CaptureFilter capture;
+    report.SetDefaultFilter(&capture);
+    report.Print();
+    SetSelectedFilter(nullptr);
+    ASSERT_EQ(capture.pages.size(), 1u);
+    EXPECT_EQ(capture.pages[0].texts.size(), 3u);
+}
+
 TEST_F(Pagination, BreakBeforeAndAfterPrint)
 {
     addLines(4);

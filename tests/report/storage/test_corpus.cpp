@@ -33,11 +33,19 @@ std::unique_ptr<TRLGraphicStorage> seedStorage(int pages)
     return st;
 }
 
+// Seeds of the filters' fuzzers by their settings byte: JPEG, bitmap and
+// original pictures; an 80-column ESC/P page with line and fill letters, the
+// same on ESC/P 2, and a landscape ESC/P 2 page with graphic characters.
+const std::pair<const char *, int> kFilterSeeds[] = {{"pdf", 0x00},   {"pdf", 0x01},   {"pdf", 0x02},
+                                                     {"draft", 0x2A}, {"draft", 0x2B}, {"draft", 0xAB}};
+
 } // namespace
 
 TEST(FuzzCorpus, SeedsAreValidFilesOfEveryVersion)
 {
     if (qEnvironmentVariableIsSet("PRENSO_WRITE_CORPUS")) {
+        for (const char *which : {"storage", "surface", "pdf", "draft"})
+            QDir().mkpath(corpusDir(which));
         for (int version = 1; version <= 3; ++version)
             for (int pages : {0, 1, 2}) {
                 auto st = seedStorage(pages);
@@ -49,6 +57,12 @@ TEST(FuzzCorpus, SeedsAreValidFilesOfEveryVersion)
         test::writeFile(corpusDir("surface") + QStringLiteral("/every-kind.bin"), test::surfaceBytes(every));
         TRLGraphicSurface empty;
         test::writeFile(corpusDir("surface") + QStringLiteral("/empty.bin"), test::surfaceBytes(empty));
+        // The filters' fuzzers read a saved report whose last byte also picks
+        // their settings (picture format; family, dithering, characters, form).
+        const std::string report = test::storageBytes(*seedStorage(2), 3);
+        for (const auto &[which, settings] : kFilterSeeds)
+            test::writeFile(corpusDir(which) + QStringLiteral("/v3-2pages-%1.bin").arg(settings, 2, 16, QChar(u'0')),
+                            report + static_cast<char>(settings));
     }
 
     const QStringList storages = test::listFolder(corpusDir("storage"));
@@ -62,6 +76,16 @@ TEST(FuzzCorpus, SeedsAreValidFilesOfEveryVersion)
         for (int i = 0; i < st.PageCount(); ++i) {
             ASSERT_NE(st.Pages(i), nullptr);
             EXPECT_EQ(st.Pages(i)->ObjectCount(), 11);
+        }
+    }
+    for (const char *which : {"pdf", "draft"}) {
+        const QStringList reports = test::listFolder(corpusDir(which));
+        ASSERT_EQ(reports.size(), 3) << which;
+        for (const QString &name : reports) {
+            TRLGraphicStorage st;
+            TMemoryStream m(test::readFile(corpusDir(which) + u'/' + name));
+            st.LoadFromStream(m);
+            EXPECT_EQ(st.PageCount(), 2) << name.toStdString();
         }
     }
     const QStringList surfaces = test::listFolder(corpusDir("surface"));

@@ -435,6 +435,76 @@ TEST(MalformedLegacy, UnknownKindsCodesAndPictures)
 
 // A text whose stored font size is the most negative integer: the size
 // became a font height by negating it.
+// A few kilobytes of file can name a long macro value thousands of times:
+// expanded, that is gigabytes for every painter, the draft and PDF writers.
+// Texts grow to a bounded length, look up a bounded number of names, and
+// files hold bounded macro lists.
+TEST(MalformedMacros, ExpansionIsBounded)
+{
+    const std::string value(1000, 'v');
+    std::string bomb;
+    for (int i = 0; i < 2000; ++i)
+        bomb += "{m}";
+    std::string many;
+    for (int i = 0; i < 300; ++i)
+        many += "{a}";
+    const std::string plain(100000, 'p'); // longer than the limit, but stored so
+    const struct {
+        const char *name;
+        std::string text;
+        std::string expected;
+    } cases[] = {
+        {"a long value named many times", bomb, std::string(TRLTextObject::kMaxDisplayTextLength, 'v')},
+        {"more names than are looked up", many, std::string(256, 'x') + many.substr(256 * 3)},
+        {"a long text of its own", plain + "{a}", plain + "x"},
+        {"an equals sign in the name", "{m=v}", "{m=v}"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        TRLGraphicStorage st;
+        st.Macros().SetValue("m", value);
+        TRLGraphicSurface *p = st.Add(std::make_unique<TRLGraphicSurface>());
+        p->Macros().SetValue("a", "x");
+        p->TextOut(0, 0, c.text);
+        const std::string shown = static_cast<TRLTextObject *>(p->Objects(0))->DisplayText();
+        EXPECT_EQ(shown.size(), c.expected.size());
+        EXPECT_TRUE(shown == c.expected);
+    }
+}
+
+TEST(MalformedMacros, LongerListsThanAPageCarriesAreRefused)
+{
+    const int tooMany = TRLMacroList::kMaxStoredCount + 1;
+    Bytes page;
+    page.raw(kMagic).i32(100).i32(100).i32(tooMany);
+    for (int i = 0; i < tooMany; ++i)
+        page.str("n" + std::to_string(i) + "=v");
+    page.i32(0).i32(0);
+    TRLGraphicSurface s;
+    EXPECT_EQ(loadError(page.s(), s), QStringLiteral("File is corrupted: the macro list claims 4097 entries, "
+                                                     "more than the 4096 allowed"));
+
+    for (std::string_view header : {kV3, kV2}) {
+        Bytes storage;
+        storage.raw(header).i32(tooMany);
+        for (int i = 0; i < tooMany; ++i)
+            storage.str("n" + std::to_string(i) + "=v");
+        storage.i32(0);
+        TRLGraphicStorage st;
+        EXPECT_TRUE(loadError(storage.s(), st).contains(QLatin1String("more than the 4096 allowed")));
+        EXPECT_EQ(st.Macros().Count(), 0);
+    }
+
+    // As many as allowed still load.
+    Bytes most;
+    most.raw(kMagic).i32(100).i32(100).i32(TRLMacroList::kMaxStoredCount);
+    for (int i = 0; i < TRLMacroList::kMaxStoredCount; ++i)
+        most.str("n" + std::to_string(i) + "=v");
+    most.i32(0).i32(0);
+    EXPECT_EQ(loadError(most.s(), s), QString());
+    EXPECT_EQ(s.Macros().Count(), TRLMacroList::kMaxStoredCount);
+}
+
 TEST(FuzzFindings, MostNegativeFontSize)
 {
     TRLGraphicSurface s;

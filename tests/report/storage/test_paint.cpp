@@ -317,6 +317,27 @@ TEST(Painting, DashesOfAHugeLineAreOnlyWalkedWhereVisible)
     EXPECT_LT(qGray(img.pixel(4, 10)), 128);
 }
 
+// A target rectangle wider than the int range: the scale is worked out in
+// doubles, so the page still lands where the rectangle says, on the screen
+// and on the printer alike.
+TEST(Painting, TargetWiderThanTheIntRange)
+{
+    TRLGraphicSurface s;
+    s.SetWidth(2147483000);
+    s.SetHeight(100);
+    s.Brush().Color = clRed;
+    s.FillRect({1073741500, 10, 1073741550, 20}); // the middle of the page: x 0 to 100 on the device
+    for (const TRLPaintOptions options : {TRLPaintOptions{}, kPrinterPaintOptions}) {
+        QImage img = page(200, 50);
+        {
+            TCanvas c(&img);
+            s.PaintTo(c, {-2147483000, 0, 2147483000, 100}, options);
+        }
+        EXPECT_TRUE(isColor(img, 50, 15, 0xFF0000));
+        EXPECT_EQ(span(img, 15, 0xFF0000), std::make_pair(0, 99));
+    }
+}
+
 TEST(Painting, AZeroWidthClipRectangleRemovesClipping)
 {
     TRLGraphicSurface s;
@@ -337,6 +358,56 @@ TEST(Painting, AZeroWidthClipRectangleRemovesClipping)
     }
     EXPECT_FALSE(isColor(img, 25, 25, 0xFF0000));
     EXPECT_TRUE(isColor(img, 45, 45, 0xFF0000));
+}
+
+// Clipping as the screen and the printer paint it: the printer's one-pixel
+// minimum for boxes must not turn a clip without width or height (which
+// means no clipping) into a one-pixel window that hides the page.
+TEST(Painting, ClipsOnScreenAndPrinterAlike)
+{
+    struct Case {
+        const char *name;
+        TRect clip;
+        bool insideShows, outsideShows; // a fill inside the clip, one outside it
+    };
+    const Case cases[] = {
+        {"ordinary clip", {10, 10, 30, 30}, true, false},
+        {"zero width", {10, 10, 10, 30}, true, true},
+        {"zero height", {10, 10, 30, 10}, true, true},
+        {"zero size at the origin", {0, 0, 0, 0}, true, true},
+    };
+    const struct {
+        const char *name;
+        TRLPaintOptions options;
+    } devices[] = {{"screen", TRLPaintOptions{}}, {"printer", kPrinterPaintOptions}};
+    for (const auto &device : devices)
+        for (const Case &c : cases) {
+            SCOPED_TRACE(std::string(device.name) + ", " + c.name);
+            TRLGraphicSurface s;
+            s.SetWidth(100);
+            s.SetHeight(100);
+            s.Brush().Color = clRed;
+            s.SetClipRect(c.clip);
+            s.FillRect({12, 12, 16, 16});
+            s.FillRect({60, 60, 70, 70});
+            s.SetClipRect({50, 0, 100, 100}); // nested: replaces, then gives back the outer clip
+            s.FillRect({80, 80, 90, 90});
+            s.ResetClipRect();
+            s.FillRect({40, 80, 45, 85});
+            s.ResetClipRect();
+            s.FillRect({95, 5, 99, 9}); // after the last reset: the page's own clip only
+            QImage img = page(200, 200);
+            {
+                TCanvas canvas(&img);
+                s.PaintTo(canvas, {0, 0, 200, 200}, device.options);
+                EXPECT_FALSE(canvas.Clipped());
+            }
+            EXPECT_EQ(isColor(img, 28, 28, 0xFF0000), c.insideShows);
+            EXPECT_EQ(isColor(img, 130, 130, 0xFF0000), c.outsideShows);
+            EXPECT_TRUE(isColor(img, 170, 170, 0xFF0000));
+            EXPECT_EQ(isColor(img, 84, 164, 0xFF0000), c.outsideShows) << "the outer clip is back";
+            EXPECT_TRUE(isColor(img, 194, 14, 0xFF0000));
+        }
 }
 
 TEST(Painting, AResetWithoutASetGoesBackToThePageClip)

@@ -166,6 +166,11 @@ void TRLDraftFilter::InternalBeginDoc()
     FStream->TextStyles = FTextStyles;
     FStream->BeginDocument();
 
+    if (FOutputBuffer) {
+        FOutputBufferStart = FOutputBuffer->size();
+        FDocOpen = true;
+        return;
+    }
     TRLDraftDeviceTarget target;
     target.Kind = FDeviceKind;
     target.DevicePath = FDevicePath;
@@ -183,7 +188,10 @@ void TRLDraftFilter::flush()
 {
     if (FOut.empty())
         return;
-    FDevice.Write(FOut);
+    if (FOutputBuffer)
+        FOutputBuffer->append(FOut);
+    else
+        FDevice.Write(FOut);
     FOut.clear();
 }
 
@@ -213,6 +221,15 @@ void TRLDraftFilter::InternalNewPage()
     }
 }
 
+void TRLDraftFilter::abandon()
+{
+    FOut.clear();
+    if (FOutputBuffer)
+        FOutputBuffer->resize(FOutputBufferStart);
+    else
+        FDevice.Abort();
+}
+
 void TRLDraftFilter::InternalEndDoc()
 {
     if (!FDocOpen)
@@ -221,18 +238,17 @@ void TRLDraftFilter::InternalEndDoc()
     // Ended on the way out of an error: what was sent must not print as if
     // the document were whole, and no program gets a half-written file.
     if (FDocFailed || std::uncaught_exceptions() > 0) {
-        FOut.clear();
-        FDevice.Abort();
+        abandon();
         return;
     }
     try {
         // The last page is ejected like every other one.
         NewPage();
         flush();
-        FDevice.Close();
+        if (!FOutputBuffer)
+            FDevice.Close();
     } catch (...) {
-        FOut.clear();
-        FDevice.Abort();
+        abandon();
         throw;
     }
 }

@@ -93,6 +93,10 @@ public:
     // The file the last document was written to (a port, a temporary file
     // or DevicePath); empty for a raw job on a queue.
     const QString &DeviceFileName() const { return FDevice.DeviceFileName(); }
+    // The bytes go into this buffer instead of the device (nullptr: to the
+    // device). A run that fails leaves the buffer as it was. The buffer
+    // must outlive the runs.
+    void SetOutputBuffer(std::string *buffer) { FOutputBuffer = buffer; }
 
 protected:
     void InternalBeginDoc() override;
@@ -103,6 +107,10 @@ protected:
 private:
     void loadDriverFile();
     void flush();
+    // Nothing of the document is handed on: a raw job is cancelled, a
+    // program's temporary file goes (the program is not started), the
+    // buffer loses what this document put there.
+    void abandon();
     void applyFormSelection();
 
     QStringList FCommands;
@@ -135,6 +143,8 @@ private:
     TRLDraftPageBuilder FBuilder;
     TRLDraftPageList FList;
     TRLDraftDevice FDevice;
+    std::string *FOutputBuffer = nullptr;
+    size_t FOutputBufferStart = 0;
     bool FDocOpen = false;
     bool FDocFailed = false;
 };

@@ -517,14 +517,18 @@ void TRLDraftPageBuilder::addImage(const TRLImageObject &obj, TRLDraftPageList &
     const std::vector<TDraftStrip> strips = DraftDitherImage(bitmap.Image(), s.DitheringMethod, FRandom);
     const TRLDraftUnits &u = s.Units;
     const int left = u.Column(b.Left), right = u.Column(b.Right), top = u.Row(b.Top);
-    int rowsAbove = 0;
+    // A dot row is 1/72 inch, whatever the family counts rows in: five rows
+    // of 1/360 inch on ESC/P 2. Strips placed a dot row per unit there would
+    // print over each other.
+    const int unitsPerDotRow = std::max(1, DraftVerticalUnit() / 12);
+    int dotRowsAbove = 0;
     for (const TDraftStrip &strip : strips) {
         auto item = std::make_unique<TDraftImage>();
         item->Columns = strip.Columns;
         item->Rows = strip.Rows;
-        const int stripTop = SatAdd(top, rowsAbove);
-        item->PinBounds = TRect{left, stripTop, right, SatAdd(stripTop, strip.Rows)};
-        rowsAbove += strip.Rows;
+        const int stripTop = SatAdd(top, dotRowsAbove * unitsPerDotRow);
+        item->PinBounds = TRect{left, stripTop, right, SatAdd(stripTop, strip.Rows * unitsPerDotRow)};
+        dotRowsAbove += strip.Rows;
         add(list, std::move(item));
     }
 }

@@ -93,7 +93,10 @@ void TRLPDFFilter::InternalBeginDoc()
     FWriter->SetDeterministic(FDeterministic);
     if (FFontMetrics)
         FWriter->SetFontMetricsProvider(FFontMetrics);
-    FWriter->BeginDoc(FileName(), printSize, FDocumentInfo);
+    if (FOutputBuffer)
+        FWriter->BeginDoc(*FOutputBuffer, printSize, FDocumentInfo);
+    else
+        FWriter->BeginDoc(FileName(), printSize, FDocumentInfo);
 }
 
 void TRLPDFFilter::InternalEndDoc()

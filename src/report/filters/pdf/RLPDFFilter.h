@@ -147,6 +147,10 @@ public:
     void SetDeterministic(bool value) { FDeterministic = value; }
     // Replaces how TrueType font metrics are read (tests make it fail).
     void SetFontMetricsProvider(TRLPDFWriter::FontMetricsProvider provider) { FFontMetrics = std::move(provider); }
+    // The document goes into this buffer instead of FileName (nullptr: to
+    // the file). A run that fails or is cancelled leaves the buffer as it
+    // was. The buffer must outlive the runs.
+    void SetOutputBuffer(std::string *buffer) { FOutputBuffer = buffer; }
 
 protected:
     // Creates the file (under a temporary name until it is complete).
@@ -166,6 +170,7 @@ private:
     bool FDeterministic = false;
     TRLPDFWriter::FontMetricsProvider FFontMetrics;
     std::unique_ptr<TRLPDFWriter> FWriter;
+    std::string *FOutputBuffer = nullptr;
     // Picture number by the digest of the stored picture data, per document.
     std::map<QByteArray, int> FImageNumbers;
     // The font of the last text written: a page holds mostly texts in one

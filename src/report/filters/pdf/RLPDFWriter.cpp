@@ -34,6 +34,10 @@ namespace prenso {
 
 class TRLPDFWriter::Output {
 public:
+    // Into memory: the document is appended to `memory` as it is written;
+    // abandoned, it takes back what it appended.
+    explicit Output(std::string *memory) : FMemory(memory), FMemoryStart(memory->size()) {}
+
     explicit Output(const QString &target) : FTarget(target)
     {
         if (target.isEmpty())
@@ -89,6 +93,11 @@ public:
     {
         if (FUsed == 0)
             return;
+        if (FMemory) {
+            FMemory->append(FBuffer.data(), FUsed);
+            FUsed = 0;
+            return;
+        }
         // A write that stops short is tried again for the rest: the second
         // attempt is the one that reports why (a full disk, say).
         const char *data = FBuffer.data();
@@ -106,6 +115,10 @@ public:
     void Commit()
     {
         Flush();
+        if (FMemory) {
+            FMemory = nullptr; // complete: it stays
+            return;
+        }
         FFile.close();
         if (FFile.error() != QFileDevice::NoError)
             throw EWriteError(QStringLiteral("Cannot write file \"%1\". %2").arg(FTarget, FFile.errorString()));
@@ -120,6 +133,11 @@ public:
 
     void Discard()
     {
+        if (FMemory) {
+            FMemory->resize(FMemoryStart);
+            FMemory = nullptr;
+            return;
+        }
         if (FTemp.isEmpty())
             return;
         FFile.close();
@@ -138,6 +156,8 @@ private:
     QString FTarget;
     QString FTemp;
     QFile FFile;
+    std::string *FMemory = nullptr;
+    size_t FMemoryStart = 0;
     std::vector<char> FBuffer = std::vector<char>(kFlushSize);
     size_t FUsed = 0;
 };
@@ -654,6 +674,17 @@ void TRLPDFWriter::WriteColor(const TRLMetaColor &c, std::string_view tail)
 void TRLPDFWriter::BeginDoc(const QString &fileName, TPoint printSize, const TRLPDFFilterDocumentInfo &info)
 {
     Abandon();
+    beginDoc(std::make_unique<Output>(fileName), printSize, info);
+}
+
+void TRLPDFWriter::BeginDoc(std::string &memory, TPoint printSize, const TRLPDFFilterDocumentInfo &info)
+{
+    Abandon();
+    beginDoc(std::make_unique<Output>(&memory), printSize, info);
+}
+
+void TRLPDFWriter::beginDoc(std::unique_ptr<Output> output, TPoint printSize, const TRLPDFFilterDocumentInfo &info)
+{
     FWritePos = 0;
     FLastByte = 0;
     FObjects.clear();
@@ -667,7 +698,7 @@ void TRLPDFWriter::BeginDoc(const QString &fileName, TPoint printSize, const TRL
     FClipDepth = 0;
     FPrintSize = printSize;
     FPageSize = printSize;
-    FOutputStream = std::make_unique<Output>(fileName);
+    FOutputStream = std::move(output);
     try {
         WriteLn("%PDF-1.2");
         // A comment of bytes above 127 tells transfer programs that the file
@@ -869,8 +900,8 @@ void TRLPDFWriter::Pixel(const TRect &bounds, const TRLMetaColor &color)
     RequirePage("Pixel");
     // A pixel covers at least one pixel, as on the canvas.
     TRect r = bounds;
-    r.Right = std::max(r.Left + 1, r.Right);
-    r.Bottom = std::max(r.Top + 1, r.Bottom);
+    r.Right = std::max(SatAdd(r.Left, 1), r.Right);
+    r.Bottom = std::max(SatAdd(r.Top, 1), r.Bottom);
     WriteLn("0 w");
     WriteLn("0 J");
     WriteColor(color, " rg");
@@ -910,10 +941,10 @@ void TRLPDFWriter::Ellipse(const TRect &bounds, const TRLMetaPen &pen, const TRL
     RequirePage("Ellipse");
     WritePen(pen);
     WriteColor(brush.Color(), " rg");
-    const double cx = (bounds.Left + bounds.Right) / 2.0;
-    const double cy = (bounds.Top + bounds.Bottom) / 2.0;
-    const double rx = (bounds.Right - bounds.Left) / 2.0;
-    const double ry = (bounds.Bottom - bounds.Top) / 2.0;
+    const double cx = (static_cast<double>(bounds.Left) + bounds.Right) / 2.0;
+    const double cy = (static_cast<double>(bounds.Top) + bounds.Bottom) / 2.0;
+    const double rx = (static_cast<double>(bounds.Right) - bounds.Left) / 2.0;
+    const double ry = (static_cast<double>(bounds.Bottom) - bounds.Top) / 2.0;
     std::string path;
     for (int k = 0; k < 36; ++k) {
         const double angle = k * 2.0 * std::numbers::pi / 36.0;
@@ -968,37 +999,42 @@ void TRLPDFWriter::Text(const TRect &bounds, TPoint origin, TRLMetaTextAlignment
     const int a = metrics.width(std::string_view("1"));
     WriteLn("q");
     WriteColor(metaColor(font.Color()), " rg");
+    // Bounds may lie anywhere in the int range (a damaged page, a text
+    // "to the right edge" of INT_MAX): positions are worked out in 64 bits
+    // and written as they come, like every other coordinate of the page.
+    const long long left = bounds.Left, top = bounds.Top, right = bounds.Right, bottom = bounds.Bottom;
+    const long long pageHeight = FPageSize.Y;
     if (!(flags & MetaTextFlagAutoSize)) {
         // The clip is one digit wider on the side the text runs to, so that
         // a text measured a little narrower than a reader's font still shows.
-        TRect clip = bounds;
+        long long clipLeft = left, clipRight = right;
         switch (alignment) {
-        case MetaTextAlignmentRight: clip.Left -= a; break;
+        case MetaTextAlignmentRight: clipLeft -= a; break;
         case MetaTextAlignmentCenter:
         case MetaTextAlignmentJustify:
-            clip.Left -= a / 2;
-            clip.Right += a / 2;
+            clipLeft -= a / 2;
+            clipRight += a / 2;
             break;
-        default: clip.Right += a; break;
+        default: clipRight += a; break;
         }
-        WriteRect(clip, " re");
+        WritePixels({clipLeft, pageHeight - bottom, clipRight - clipLeft, bottom - top}, " re");
         WriteLn("W n");
     }
-    const int tw = metrics.width(text);
-    const int th = metrics.height();
-    int x;
+    const long long tw = metrics.width(text);
+    const long long th = metrics.height();
+    long long x;
     switch (alignment) {
-    case MetaTextAlignmentRight: x = bounds.Right - tw - a; break;
-    case MetaTextAlignmentCenter: x = (bounds.Left + bounds.Right - tw) / 2; break;
+    case MetaTextAlignmentRight: x = right - tw - a; break;
+    case MetaTextAlignmentCenter: x = (left + right - tw) / 2; break;
     default: x = origin.X; break;
     }
-    int base;
+    long long base;
     switch (layout) {
-    case MetaTextLayoutCenter: base = FPageSize.Y - (th + (bounds.Top + bounds.Bottom - th) / 2); break;
-    case MetaTextLayoutBottom: base = FPageSize.Y - bounds.Bottom; break;
-    default: base = FPageSize.Y - bounds.Top - th; break;
+    case MetaTextLayoutCenter: base = pageHeight - (th + (top + bottom - th) / 2); break;
+    case MetaTextLayoutBottom: base = pageHeight - bottom; break;
+    default: base = pageHeight - top - th; break;
     }
-    const int y = base + th / 4;
+    const long long y = base + th / 4;
     const int fontNumber = RegisterFont(font.Name(), font.Style());
     WriteLn("BT");
     Write("/F");
@@ -1020,10 +1056,10 @@ void TRLPDFWriter::Image(const TRect &bounds, int imageNumber)
     if (imageNumber < 1 || imageNumber > static_cast<int>(FImages.size()))
         return;
     WriteLn("q");
-    WriteLn("1 0 0 1 " + PDF_FloatToStr(PDF_PixelsToPoints(bounds.Left)) + ' ' +
-            PDF_FloatToStr(PDF_PixelsToPoints(FPageSize.Y - bounds.Bottom)) + " cm");
-    WriteLn(PDF_FloatToStr(PDF_PixelsToPoints(bounds.Right - bounds.Left)) + " 0 0 " +
-            PDF_FloatToStr(PDF_PixelsToPoints(bounds.Bottom - bounds.Top)) + " 0 0 cm");
+    WriteLn("1 0 0 1 " + PDF_PixelsToStr(bounds.Left) + ' ' +
+            PDF_PixelsToStr(static_cast<long long>(FPageSize.Y) - bounds.Bottom) + " cm");
+    WriteLn(PDF_PixelsToStr(static_cast<long long>(bounds.Right) - bounds.Left) + " 0 0 " +
+            PDF_PixelsToStr(static_cast<long long>(bounds.Bottom) - bounds.Top) + " 0 0 cm");
     WriteLn("/Image" + std::to_string(imageNumber) + " Do");
     WriteLn("Q");
 }

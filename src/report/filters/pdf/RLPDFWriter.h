@@ -132,6 +132,9 @@ public:
     // is the page size in pixels as oriented; pages without a size of their
     // own get it. Raises EFCreateError when the file cannot be created.
     void BeginDoc(const QString &fileName, TPoint printSize, const TRLPDFFilterDocumentInfo &info);
+    // The same into memory: the document is appended to `memory` (which
+    // must outlive it); an abandoned document takes its bytes back out.
+    void BeginDoc(std::string &memory, TPoint printSize, const TRLPDFFilterDocumentInfo &info);
     // Writes a picture for the next page and returns its 1-based number.
     // `original` may hold the picture's own file bytes: a JPEG file is then
     // copied as it is (JPEG and original formats). Raises "Unknown
@@ -180,6 +183,7 @@ private:
         int ObjectNumber = 0;
     };
 
+    void beginDoc(std::unique_ptr<Output> output, TPoint printSize, const TRLPDFFilterDocumentInfo &info);
     int ReserveObjNumber();
     int AllocObjNumber();
     // Records the offset of object `number` (0 allocates one) and returns it.
