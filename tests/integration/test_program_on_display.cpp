@@ -1,8 +1,9 @@
 // The program on a real X server, as an operator at a screen meets it: the
 // print dialog shows, Enter confirms it and the form reaches the print
 // server; Escape cancels it and the program ends with status 2, nothing
-// printed and nothing left behind. The keys are pressed from outside the
-// program, as a keyboard would.
+// printed and nothing left behind. /VIS=SIM shows the preview, where Ctrl+F
+// opens the find dialog; Escape closes each and the program ends with 0.
+// The keys are pressed from outside the program, as a keyboard would.
 #include "support/program_run.h"
 #include "support/test_support.h"
 
@@ -105,20 +106,34 @@ protected:
         PrinterServerTest::TearDown();
     }
 
-    // Presses `key` on the print dialog once it shows, from outside the
-    // program. Bounded: gives up after 30 seconds.
-    void pressOnPrintDialog(QProcess &keyboard, const QString &key)
+    // Plays the keyboard from outside the program: runs the xdotool `script`
+    // (a shell script) against the test's display. Bounded: gives up after
+    // 30 seconds. Window titles are the engine's English texts (the program
+    // runs in English).
+    void typeOnDisplay(QProcess &keyboard, const QString &script)
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("DISPLAY"), display->name());
         keyboard.setProcessEnvironment(env);
         keyboard.setProcessChannelMode(QProcess::MergedChannels);
-        // The dialog's title is the engine's "Print" (the program runs in English).
-        keyboard.start(
-            QStringLiteral("timeout"),
-            {QStringLiteral("30"), QStringLiteral("sh"), QStringLiteral("-c"),
-             QStringLiteral("xdotool search --sync --name '^Print$' windowfocus --sync && xdotool key %1").arg(key)});
+        keyboard.start(QStringLiteral("timeout"),
+                       {QStringLiteral("30"), QStringLiteral("sh"), QStringLiteral("-ec"), script});
         ASSERT_TRUE(keyboard.waitForStarted(5000));
+    }
+
+    ProgramResult runOnDisplay(const QStringList &arguments)
+    {
+        ProgramOptions options;
+        options.tmpDir = tmp.path();
+        options.display = display->name();
+        options.timeoutMs = 60000;
+        return runProgram(arguments, options);
+    }
+
+    static void expectKeysPressed(QProcess &keyboard)
+    {
+        keyboard.waitForFinished(35000);
+        EXPECT_EQ(keyboard.exitCode(), 0) << "the keys were not pressed: " << keyboard.readAll().toStdString();
     }
 
     std::unique_ptr<VirtualDisplay> display;
@@ -138,15 +153,12 @@ TEST_F(OnDisplay, EnterPrintsEscapeCancels)
         SCOPED_TRACE(c.key);
         alpha.clear();
         QProcess keyboard;
-        pressOnPrintDialog(keyboard, QString::fromLatin1(c.key));
-        ProgramOptions options;
-        options.tmpDir = tmp.path();
-        options.display = display->name();
-        options.timeoutMs = 60000;
-        const ProgramResult r = runProgram(
-            {QStringLiteral("/ARQ=") + samplePath(QStringLiteral("nota.txt")), QStringLiteral("/IMPS=ALPHA")}, options);
-        keyboard.waitForFinished(35000);
-        EXPECT_EQ(keyboard.exitCode(), 0) << "the keys were not pressed: " << keyboard.readAll().toStdString();
+        typeOnDisplay(keyboard,
+                      QStringLiteral("xdotool search --sync --name '^Print$' windowfocus --sync; xdotool key %1")
+                          .arg(QString::fromLatin1(c.key)));
+        const ProgramResult r = runOnDisplay(
+            {QStringLiteral("/ARQ=") + samplePath(QStringLiteral("nota.txt")), QStringLiteral("/IMPS=ALPHA")});
+        expectKeysPressed(keyboard);
         ASSERT_TRUE(r.finished) << "the program was still waiting; stderr: " << r.err.toStdString();
         EXPECT_FALSE(r.crashed);
         EXPECT_EQ(r.exitCode, c.exitCode) << r.err.toStdString();
@@ -155,6 +167,29 @@ TEST_F(OnDisplay, EnterPrintsEscapeCancels)
             EXPECT_EQ(alpha.jobs().front().substr(0, 5), "%PDF-");
         }
     }
+}
+
+TEST_F(OnDisplay, PreviewFindsAndClosesWithTheKeyboard)
+{
+    QProcess keyboard;
+    // The find dialog must show and go again before the preview is closed.
+    typeOnDisplay(keyboard, QStringLiteral(R"(
+        preview=$(xdotool search --sync --onlyvisible --name '^Preview$' | head -n 1)
+        xdotool windowfocus --sync "$preview" key ctrl+f
+        find=$(xdotool search --sync --onlyvisible --name '^Find$' | head -n 1)
+        xdotool windowfocus --sync "$find" type TOSCANA
+        xdotool key Return Escape
+        while xdotool search --onlyvisible --name '^Find$' >/dev/null; do sleep 0.1; done
+        xdotool windowfocus --sync "$preview" key Escape
+    )"));
+    const ProgramResult r =
+        runOnDisplay({QStringLiteral("/ARQ=") + samplePath(QStringLiteral("nota.txt")), QStringLiteral("/VIS=SIM")});
+    expectKeysPressed(keyboard);
+    ASSERT_TRUE(r.finished) << "the preview was still open; stderr: " << r.err.toStdString();
+    EXPECT_FALSE(r.crashed);
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.err, QString());
+    EXPECT_TRUE(alpha.waitForJobs(0, 500).empty()) << "a preview prints nothing";
 }
 
 } // namespace
