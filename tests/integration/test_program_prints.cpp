@@ -455,22 +455,30 @@ TEST_F(ProgramPrints, QueueThatStopsAcceptingMidJobIsAClearError)
     EXPECT_TRUE(alpha.jobs().empty());
 }
 
-// The print server goes away while the pages are being painted.
-// Disabled: in about one run of four the hand-over of the document to a
-// server that has gone reports no error back, so the program ends silently.
-// Known gap, to be closed at the printing layer; the test stays as its
-// reproducer (run it with --gtest_also_run_disabled_tests).
-TEST_F(ProgramPrints, DISABLED_ServerStoppedMidJobIsAClearError)
+// The print server goes away while the program prints. Depending on how far
+// the program had come, the next thing it asks of the server is the printer's
+// settings or the hand-over of the document: either way the operator hears of
+// it and nothing reaches the printer. (The server may go away just after the
+// document was handed over; then the run proves nothing and is repeated.)
+TEST_F(ProgramPrints, ServerStoppedMidJobIsAClearError)
 {
-    MidJob midJob{this, [this] { cupsd->stop(); }};
-    const ProgramResult r =
-        run({QStringLiteral("/ARQ=") + longForm(6000), QStringLiteral("/IMPS=Beta"), QStringLiteral("/DLG=NAO")},
-            std::ref(midJob));
-    ASSERT_TRUE(midJob.done) << "the program never started printing; stderr: " << r.err.toStdString();
-    ASSERT_TRUE(midJob.stillPrinting);
+    ProgramResult r;
+    bool stillPrinting = false;
+    for (int attempt = 0; attempt < 3 && !stillPrinting; ++attempt) {
+        if (attempt > 0) {
+            ASSERT_TRUE(cupsd->start()) << cupsd->error().toStdString();
+        }
+        MidJob midJob{this, [this] { cupsd->stop(); }};
+        r = run({QStringLiteral("/ARQ=") + longForm(6000), QStringLiteral("/IMPS=Beta"), QStringLiteral("/DLG=NAO")},
+                std::ref(midJob));
+        ASSERT_TRUE(midJob.done) << "the program never started printing; stderr: " << r.err.toStdString();
+        stillPrinting = midJob.stillPrinting;
+    }
+    ASSERT_TRUE(stillPrinting) << "the server never went away before the hand-over";
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("Prenso: Printer driver error: the print server did not take the "
-                                              "document")))
+                                              "document")) ||
+                r.err.contains(QStringLiteral("Prenso: Printer not found: Beta.")))
         << r.err.toStdString();
     EXPECT_LT(r.elapsedMs, 60000);
     EXPECT_TRUE(beta.jobs().empty());
