@@ -12,10 +12,10 @@
 #include "windows/preview_fixture.h"
 
 #include <QComboBox>
-#include <QToolButton>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <QToolButton>
 
 using namespace prenso;
 using namespace prenso::test;

@@ -124,7 +124,6 @@ public:
     void StepProgress(int step = 1);
     void LoadPrinterMetrics();
 
-
     // Pixels of the oriented paper.
     int PaperPixelWidth() const;
     int PaperPixelHeight() const;
