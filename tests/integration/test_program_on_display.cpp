@@ -157,4 +157,33 @@ TEST_F(OnDisplay, EnterPrintsEscapeCancels)
     }
 }
 
+// Without arguments the setup screen waits for its operator; Alt+F4 closes
+// it like any window, and closing it is a normal end.
+TEST_F(OnDisplay, SetupScreenShowsAndClosesWithAltF4)
+{
+    QProcess keyboard;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), display->name());
+    keyboard.setProcessEnvironment(env);
+    keyboard.setProcessChannelMode(QProcess::MergedChannels);
+    keyboard.start(QStringLiteral("timeout"),
+                   {QStringLiteral("30"), QStringLiteral("sh"), QStringLiteral("-c"),
+                    QStringLiteral("xdotool search --sync --name 'Sistema Vantor$' windowfocus --sync "
+                                   "&& xdotool getwindowfocus getwindowname && xdotool key alt+F4")});
+    ASSERT_TRUE(keyboard.waitForStarted(5000));
+    ProgramOptions options;
+    options.tmpDir = tmp.path();
+    options.display = display->name();
+    options.timeoutMs = 60000;
+    const ProgramResult r = runProgram({}, options);
+    keyboard.waitForFinished(35000);
+    const QString typed = QString::fromLocal8Bit(keyboard.readAll());
+    EXPECT_EQ(keyboard.exitCode(), 0) << "the keys were not pressed: " << typed.toStdString();
+    EXPECT_TRUE(typed.contains(QStringLiteral("Impressão de Formulários do Sistema Vantor"))) << typed.toStdString();
+    ASSERT_TRUE(r.finished) << "the setup screen did not close; stderr: " << r.err.toStdString();
+    EXPECT_FALSE(r.crashed);
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(alpha.jobs().empty());
+}
+
 } // namespace
