@@ -2,20 +2,15 @@
 
 #include "app/TextUtils.h"
 #include "platform/errors.h"
+#include "platform/files.h"
 #include "platform/messagebox.h"
-#include "platform/widgets/radiogroup.h"
 #include "report/controls/RLLabel.h"
 #include "report/filters/draft/RLDraftFilter.h"
 #include "report/filters/pdf/RLPDFFilter.h"
 #include "report/pagination/RLReport.h"
 #include "report/windows/RLWindows.h"
 
-#include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTabWidget>
-#include <QToolButton>
 
 namespace prenso {
 
@@ -38,8 +33,10 @@ TfrmPrincipal::TfrmPrincipal(NoCreate, const QStringList &arguments, QWidget *pa
     dtsLinhaRelatorio.SetDataSet(&cdsLinhaRelatorio);
     if (FArguments.isEmpty())
         FArguments << QString();
+    FLauncherProgram = files::executablePath();
     buildScreen();
     buildReports();
+    showReportLayouts();
 }
 
 TfrmPrincipal::~TfrmPrincipal()
@@ -117,72 +114,6 @@ void TfrmPrincipal::rldbtxtLinhaPBeforePrint(TRLCustomControl *, QString &text, 
         text.remove(0, 1);
         rlrPaisagem->NewPage();
     }
-}
-
-void TfrmPrincipal::buildScreen()
-{
-    setWindowTitle(QStringLiteral("Impressão de Formulários do Sistema Vantor"));
-    setFixedSize(733, 481);
-    move(477, 195);
-
-    pgcPrincipal = new QTabWidget(this);
-    pgcPrincipal->setGeometry(0, 0, 733, 481);
-    auto *tabImpressora = new QWidget;
-    pgcPrincipal->addTab(tabImpressora, QStringLiteral("Impressora"));
-    pgcPrincipal->addTab(new QWidget, QStringLiteral("Retrato"));
-    pgcPrincipal->addTab(new QWidget, QStringLiteral("Paisagem"));
-    pgcPrincipal->setCurrentIndex(0);
-
-    rgpImpressora = new TRadioGroup(QStringLiteral("Impressoras Disponíveis"), tabImpressora);
-    rgpImpressora->setGeometry(8, 8, 305, 433);
-
-    auto label = [tabImpressora](const QString &text, int x, int y) {
-        auto *l = new QLabel(text, tabImpressora);
-        l->move(x, y);
-        return l;
-    };
-    auto button = [tabImpressora](const QString &hint, int x, int y, int w, int h) {
-        auto *b = new QToolButton(tabImpressora);
-        b->setGeometry(x, y, w, h);
-        b->setToolTip(hint);
-        return b;
-    };
-    label(QStringLiteral("Arquivo em lote a ser Gravado"), 336, 8);
-    edtArquivo = new QLineEdit(tabImpressora);
-    edtArquivo->setGeometry(336, 24, 297, 24);
-    btnAbrir = button(QStringLiteral("Abrir"), 647, 24, 25, 25);
-    btnSalvar = button(QStringLiteral("Salvar"), 680, 24, 25, 25);
-
-    rgpOrientacao = new TRadioGroup(QStringLiteral("Orientação"), tabImpressora);
-    rgpOrientacao->setGeometry(336, 48, 297, 57);
-    rgpOrientacao->SetColumns(2);
-    rgpOrientacao->AddItem(QStringLiteral("Retrato"));
-    rgpOrientacao->AddItem(QStringLiteral("Paisagem"));
-    rgpOrientacao->SetItemIndex(0);
-
-    label(QStringLiteral("Tamanho da Fonte"), 336, 112);
-    edtFonteSize = new QLineEdit(tabImpressora);
-    edtFonteSize->setGeometry(336, 128, 89, 21);
-    edtFonteSize->setReadOnly(true);
-    label(QStringLiteral("Tipo da Fonte"), 512, 112);
-    edtFonte = new QLineEdit(tabImpressora);
-    edtFonte->setGeometry(512, 128, 89, 21);
-    edtFonte->setReadOnly(true);
-    SpeedButton1 = button(QStringLiteral("Selecionar Fonte"), 608, 126, 25, 25);
-
-    ckbSalvaNomeImpressora = new QCheckBox(QStringLiteral("Salvar o nome da impressora"), tabImpressora);
-    ckbSalvaNomeImpressora->setGeometry(336, 168, 209, 17);
-    ckbImpressoraMatricial = new QCheckBox(QStringLiteral("Impressora matricial"), tabImpressora);
-    ckbImpressoraMatricial->setGeometry(336, 200, 153, 17);
-    chkVisualiza = new QCheckBox(QStringLiteral("Visualizar Antes de Imprimir"), tabImpressora);
-    chkVisualiza->setGeometry(336, 240, 193, 17);
-
-    label(QStringLiteral("Arquivo para Teste"), 336, 274);
-    edtArquivoTeste = new QLineEdit(tabImpressora);
-    edtArquivoTeste->setGeometry(336, 292, 297, 24);
-    btnAbrirTeste = button(QStringLiteral("Abrir"), 647, 292, 25, 27);
-    btnTeste = new QPushButton(QStringLiteral("Visualiza Arquivo Teste"), tabImpressora);
-    btnTeste->setGeometry(336, 337, 169, 25);
 }
 
 void TfrmPrincipal::RunFormCreate()
@@ -270,6 +201,8 @@ void TfrmPrincipal::FormShow()
     }
     pgcPrincipal->setTabVisible(1, false);
     pgcPrincipal->setTabVisible(2, false);
+    // Discovery has put the printers on the screen by now.
+    applyTabOrder();
 }
 
 } // namespace prenso

@@ -18,6 +18,8 @@ class QCheckBox;
 class QLabel;
 class QPushButton;
 class QToolButton;
+class QFileDialog;
+class QFontDialog;
 
 namespace prenso {
 
@@ -98,11 +100,28 @@ public:
     QCheckBox *ckbSalvaNomeImpressora = nullptr;
     QCheckBox *ckbImpressoraMatricial = nullptr;
     QCheckBox *chkVisualiza = nullptr;
+    // Unticked: the launcher prints with the print dialog, as it always has.
+    QCheckBox *ckbImprimirSemDialogo = nullptr;
     QToolButton *btnAbrir = nullptr;
     QToolButton *btnSalvar = nullptr;
     QToolButton *SpeedButton1 = nullptr;
     QToolButton *btnAbrirTeste = nullptr;
     QPushButton *btnTeste = nullptr;
+    QFileDialog *odArquivo = nullptr;   // shared by both "Abrir" buttons
+    QFontDialog *FontDialog1 = nullptr; // made on first use
+
+    // The setup screen's handlers. They raise their errors; a click on the
+    // screen shows what escapes them in a box, and the screen stays open.
+    void btnAbrirClick();
+    void btnAbrirTesteClick();
+    void SpeedButton1Click();
+    void btnTesteClick();
+    void btnSalvarClick();
+
+    // The program a shell launcher starts: this running program, unless a
+    // test names the built one.
+    QString LauncherProgram() const { return FLauncherProgram; }
+    void SetLauncherProgram(const QString &path) { FLauncherProgram = path; }
 
     // What the last job read (for tests and the benchmark).
     int lastLongestLine() const { return FLongest; }
@@ -115,6 +134,13 @@ protected:
 private:
     void buildScreen();
     void buildReports();
+    void showReportLayouts();
+    void applyTabOrder();
+    // Runs an event handler, showing what escapes it as the event loop would.
+    static void runHandler(void (TfrmPrincipal::*handler)(), TfrmPrincipal *form);
+    // The open dialog on the executable's folder; the full path chosen, or
+    // an empty text when the operator cancelled.
+    QString chooseFile();
     void FormShow();
 
     // Whether the run settings ask for the print dialog.
@@ -135,6 +161,7 @@ private:
     std::unique_ptr<TRLPDFFilter> FPdf;
     std::unique_ptr<TRLDraftFilter> FDraft;
     TextFileReader FArquivo; // the form file of the running job
+    QString FLauncherProgram;
 };
 
 } // namespace prenso

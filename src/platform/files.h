@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <string_view>
+
 namespace prenso::files {
 
 // The folder of the running executable, with a trailing separator.
@@ -28,6 +30,16 @@ bool renameFile(const QString &from, const QString &to);
 // exclusively: an existing entry of that name, a symbolic link included, is
 // an error. Returns whether it worked; errno holds the reason.
 bool createNewFile(const QString &path);
+
+// Replaces the file `path` with `bytes` so that it is never seen half
+// written: the bytes go into a new file beside it (created exclusively, on the
+// list of temporary files), which is flushed to disk and then renamed over
+// the target. Any failure removes the new file and leaves an earlier file of
+// that name as it was; a read-only earlier file is not replaced. The new file
+// takes the earlier file's permissions, or those of a newly created file;
+// `executable` adds the right to run it wherever reading is allowed.
+// Raises EFCreateError ("Cannot create file ...") or EInOutError.
+void replaceFile(const QString &path, std::string_view bytes, bool executable = false);
 
 // The system's temporary folder, with a trailing separator.
 QString tempFolder();

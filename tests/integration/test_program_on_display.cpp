@@ -3,7 +3,8 @@
 // server; Escape cancels it and the program ends with status 2, nothing
 // printed and nothing left behind. /VIS=SIM shows the preview, where Ctrl+F
 // opens the find dialog; Escape closes each and the program ends with 0.
-// The keys are pressed from outside the program, as a keyboard would.
+// Without arguments the setup screen shows and closes with Alt+F4. The keys
+// are pressed from outside the program, as a keyboard would.
 #include "support/program_run.h"
 #include "support/test_support.h"
 
@@ -190,6 +191,24 @@ TEST_F(OnDisplay, PreviewFindsAndClosesWithTheKeyboard)
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(r.err, QString());
     EXPECT_TRUE(alpha.waitForJobs(0, 500).empty()) << "a preview prints nothing";
+}
+
+// Without arguments the setup screen waits for its operator; Alt+F4 closes
+// it like any window, and closing it is a normal end.
+TEST_F(OnDisplay, SetupScreenShowsAndClosesWithAltF4)
+{
+    QProcess keyboard;
+    typeOnDisplay(keyboard, QStringLiteral("xdotool search --sync --name 'Sistema Vantor$' windowfocus --sync; "
+                                           "xdotool getwindowfocus getwindowname; xdotool key alt+F4"));
+    const ProgramResult r = runOnDisplay({});
+    keyboard.waitForFinished(35000);
+    const QString typed = QString::fromLocal8Bit(keyboard.readAll());
+    EXPECT_EQ(keyboard.exitCode(), 0) << "the keys were not pressed: " << typed.toStdString();
+    EXPECT_TRUE(typed.contains(QStringLiteral("Impressão de Formulários do Sistema Vantor"))) << typed.toStdString();
+    ASSERT_TRUE(r.finished) << "the setup screen did not close; stderr: " << r.err.toStdString();
+    EXPECT_FALSE(r.crashed);
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(alpha.jobs().empty());
 }
 
 } // namespace

@@ -1,0 +1,320 @@
+// The setup screen: the tab "Impressora" with its controls and handlers, and
+// the two hidden tabs that show the report layouts.
+#include "app/Launcher.h"
+#include "app/Principal.h"
+#include "app/TextUtils.h"
+#include "platform/canvas.h"
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "platform/messagebox.h"
+#include "platform/widgets/radiogroup.h"
+#include "report/pagination/RLReport.h"
+
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QShortcut>
+#include <QStyle>
+#include <QTabWidget>
+#include <QToolButton>
+
+namespace prenso {
+namespace {
+
+// A report's layout as a designer shows it, painted when the tab is first
+// looked at: the tabs are hidden, and nobody should wait for it at start.
+class TReportLayoutView : public QWidget {
+public:
+    explicit TReportLayoutView(TRLReport *report) : FReport(report) { setFixedSize(report->Width(), report->Height()); }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        if (FImage.isNull()) {
+            FImage = QImage(size(), QImage::Format_RGB32);
+            FImage.fill(Qt::white);
+            TCanvas canvas(&FImage, 96);
+            FReport->PaintDesign(canvas);
+        }
+        QPainter(this).drawImage(0, 0, FImage);
+    }
+
+private:
+    TRLReport *FReport;
+    QImage FImage;
+};
+
+// The font button's picture: a letter A over a line, as font pickers show.
+QIcon fontIcon()
+{
+    QPixmap picture(16, 16);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QFont letter(QStringLiteral("Serif"));
+    letter.setPixelSize(14);
+    letter.setBold(true);
+    painter.setFont(letter);
+    painter.setPen(QColor(0, 0, 128));
+    painter.drawText(QRect(0, -1, 16, 14), Qt::AlignCenter, QStringLiteral("A"));
+    painter.fillRect(2, 14, 12, 2, QColor(128, 0, 0));
+    return QIcon(picture);
+}
+
+} // namespace
+
+void TfrmPrincipal::buildScreen()
+{
+    setWindowTitle(QStringLiteral("Impressão de Formulários do Sistema Vantor"));
+    setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    setFixedSize(733, 481);
+    move(477, 195);
+
+    pgcPrincipal = new QTabWidget(this);
+    pgcPrincipal->setObjectName(QStringLiteral("pgcPrincipal"));
+    pgcPrincipal->setGeometry(0, 0, 733, 481);
+    auto *tabImpressora = new QWidget;
+    pgcPrincipal->addTab(tabImpressora, QStringLiteral("Impressora"));
+    pgcPrincipal->addTab(new QWidget, QStringLiteral("Retrato"));
+    pgcPrincipal->addTab(new QWidget, QStringLiteral("Paisagem"));
+    pgcPrincipal->setCurrentIndex(0);
+
+    const auto named = [](QWidget *widget, const char *name) {
+        widget->setObjectName(QLatin1String(name));
+        return widget;
+    };
+    const auto label = [&](const char *name, const QString &text, int x, int y) {
+        auto *l = new QLabel(text, tabImpressora);
+        named(l, name);
+        l->move(x, y);
+        l->adjustSize();
+    };
+    const auto edit = [&](const char *name, int x, int y, int w, int h) {
+        auto *e = new QLineEdit(tabImpressora);
+        named(e, name);
+        e->setGeometry(x, y, w, h);
+        return e;
+    };
+    const auto imageButton = [&](const char *name, const QIcon &picture, const QString &hint, int x, int y, int w,
+                                 int h) {
+        auto *b = new QToolButton(tabImpressora);
+        named(b, name);
+        b->setGeometry(x, y, w, h);
+        b->setIcon(picture);
+        b->setIconSize(QSize(16, 16));
+        b->setToolTip(hint);
+        return b;
+    };
+    const auto checkBox = [&](const char *name, const QString &text, int x, int y, int w, int h) {
+        auto *c = new QCheckBox(text, tabImpressora);
+        named(c, name);
+        c->setGeometry(x, y, w, h);
+        return c;
+    };
+    const QIcon openPicture = style()->standardIcon(QStyle::SP_DialogOpenButton);
+
+    rgpImpressora = new TRadioGroup(QStringLiteral("Impressoras Disponíveis"), tabImpressora);
+    named(rgpImpressora, "rgpImpressora");
+    rgpImpressora->setGeometry(8, 8, 305, 433);
+
+    label("Label1", QStringLiteral("Arquivo em lote a ser Gravado"), 336, 8);
+    edtArquivo = edit("edtArquivo", 336, 24, 297, 24);
+    btnAbrir = imageButton("btnAbrir", openPicture, QStringLiteral("Abrir"), 647, 24, 25, 25);
+    btnSalvar = imageButton("btnSalvar", style()->standardIcon(QStyle::SP_DialogSaveButton), QStringLiteral("Salvar"),
+                            680, 24, 25, 25);
+
+    rgpOrientacao = new TRadioGroup(QStringLiteral("Orientação"), tabImpressora);
+    named(rgpOrientacao, "rgpOrientacao");
+    rgpOrientacao->setGeometry(336, 48, 297, 57);
+    rgpOrientacao->SetColumns(2);
+    rgpOrientacao->AddItem(QStringLiteral("Retrato"));
+    rgpOrientacao->AddItem(QStringLiteral("Paisagem"));
+    rgpOrientacao->SetItemIndex(0);
+
+    // Only the font dialog fills the two font fields.
+    const QFont fieldFont(QStringLiteral("MS Sans Serif"), 8);
+    label("Label2", QStringLiteral("Tamanho da Fonte"), 336, 112);
+    edtFonteSize = edit("edtFonteSize", 336, 128, 89, 21);
+    edtFonteSize->setReadOnly(true);
+    edtFonteSize->setFont(fieldFont);
+    label("Label3", QStringLiteral("Tipo da Fonte"), 512, 112);
+    edtFonte = edit("edtFonte", 512, 128, 89, 21);
+    edtFonte->setReadOnly(true);
+    edtFonte->setFont(fieldFont);
+    SpeedButton1 = imageButton("SpeedButton1", fontIcon(), QStringLiteral("Selecionar Fonte"), 608, 126, 25, 25);
+    // A speed button never takes the focus.
+    SpeedButton1->setFocusPolicy(Qt::NoFocus);
+
+    ckbSalvaNomeImpressora =
+        checkBox("ckbSalvaNomeImpressora", QStringLiteral("Salvar o nome da impressora"), 336, 168, 209, 17);
+    ckbImpressoraMatricial =
+        checkBox("ckbImpressoraMatricial", QStringLiteral("Impressora matricial"), 336, 200, 153, 17);
+    chkVisualiza = checkBox("chkVisualiza", QStringLiteral("Visualizar Antes de Imprimir"), 336, 240, 193, 17);
+    ckbImprimirSemDialogo =
+        checkBox("ckbImprimirSemDialogo", QStringLiteral("Imprimir sem diálogo"), 336, 257, 193, 17);
+
+    label("lbl1", QStringLiteral("Arquivo para Teste"), 336, 274);
+    edtArquivoTeste = edit("edtArquivoTeste", 336, 292, 297, 24);
+    btnAbrirTeste = imageButton("btnAbrirTeste", openPicture, QStringLiteral("Abrir"), 647, 292, 25, 27);
+    btnTeste = new QPushButton(QStringLiteral("Visualiza Arquivo Teste"), tabImpressora);
+    named(btnTeste, "btnTeste");
+    btnTeste->setGeometry(336, 337, 169, 25);
+
+    const auto onClick = [this](QAbstractButton *button, void (TfrmPrincipal::*handler)()) {
+        connect(button, &QAbstractButton::clicked, this, [this, handler] { runHandler(handler, this); });
+    };
+    onClick(btnAbrir, &TfrmPrincipal::btnAbrirClick);
+    onClick(btnSalvar, &TfrmPrincipal::btnSalvarClick);
+    onClick(SpeedButton1, &TfrmPrincipal::SpeedButton1Click);
+    onClick(btnAbrirTeste, &TfrmPrincipal::btnAbrirTesteClick);
+    onClick(btnTeste, &TfrmPrincipal::btnTesteClick);
+
+    // Alt+F4 closes the window, as the system does for every window where the
+    // program comes from; on a screen without a window manager (a terminal
+    // of the business system, a virtual display) nothing else would.
+    auto *closeKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_F4), this);
+    connect(closeKey, &QShortcut::activated, this, &QWidget::close);
+}
+
+void TfrmPrincipal::showReportLayouts()
+{
+    for (auto [tab, report] : {std::pair{1, rlrRetrato}, std::pair{2, rlrPaisagem}}) {
+        auto *scroll = new QScrollArea;
+        scroll->setWidget(new TReportLayoutView(report));
+        QWidget *page = pgcPrincipal->widget(tab);
+        scroll->setParent(page);
+        scroll->setGeometry(page->rect());
+        scroll->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+        page->setObjectName(QStringLiteral("ts") + report->Name().mid(3));
+    }
+}
+
+// Tab follows the table of the screen, top to bottom; the printers' buttons
+// come from discovery, after everything else was made, and would otherwise
+// be last.
+void TfrmPrincipal::applyTabOrder()
+{
+    QList<QWidget *> chain;
+    const auto group = [&chain](TRadioGroup *g) {
+        for (QRadioButton *b : g->findChildren<QRadioButton *>(Qt::FindDirectChildrenOnly))
+            chain << b;
+    };
+    group(rgpImpressora);
+    chain << edtArquivo << btnAbrir << btnSalvar;
+    group(rgpOrientacao);
+    chain << edtFonteSize << edtFonte << ckbSalvaNomeImpressora << ckbImpressoraMatricial << chkVisualiza
+          << ckbImprimirSemDialogo << edtArquivoTeste << btnAbrirTeste << btnTeste;
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        setTabOrder(chain[i - 1], chain[i]);
+}
+
+void TfrmPrincipal::runHandler(void (TfrmPrincipal::*handler)(), TfrmPrincipal *form)
+{
+    try {
+        (form->*handler)();
+    } catch (const SilentAbort &) {
+    } catch (const Exception &e) {
+        showErrorBox(e.message());
+    } catch (const std::exception &e) {
+        showErrorBox(QString::fromLocal8Bit(e.what()));
+    }
+}
+
+QString TfrmPrincipal::chooseFile()
+{
+    if (dialogsAutomatic())
+        throw ENoOperator(QStringLiteral("Não há tela para mostrar o diálogo de abrir arquivo"));
+    if (!odArquivo) {
+        odArquivo = new QFileDialog(this);
+        odArquivo->setObjectName(QStringLiteral("odArquivo"));
+        // A launcher that does not exist yet is what the operator usually names.
+        odArquivo->setFileMode(QFileDialog::AnyFile);
+        odArquivo->setAcceptMode(QFileDialog::AcceptOpen);
+        odArquivo->setNameFilters({QStringLiteral("Arquivo em lote (*.bat *.cmd)"),
+                                   QStringLiteral("Script de shell (*.sh)"), QStringLiteral("Todos os arquivos (*)")});
+    }
+    odArquivo->setDirectory(files::executableFolder());
+    odArquivo->selectFile(QString());
+    if (odArquivo->exec() != QDialog::Accepted || odArquivo->selectedFiles().isEmpty())
+        return QString();
+    return QFileInfo(odArquivo->selectedFiles().constFirst()).absoluteFilePath();
+}
+
+void TfrmPrincipal::btnAbrirClick()
+{
+    const QString path = chooseFile();
+    if (!path.isEmpty())
+        edtArquivo->setText(path);
+}
+
+void TfrmPrincipal::btnAbrirTesteClick()
+{
+    const QString path = chooseFile();
+    if (!path.isEmpty())
+        edtArquivoTeste->setText(path);
+}
+
+void TfrmPrincipal::SpeedButton1Click()
+{
+    if (dialogsAutomatic())
+        throw ENoOperator(QStringLiteral("Não há tela para mostrar o diálogo de fontes"));
+    if (!FontDialog1) {
+        FontDialog1 = new QFontDialog(this);
+        FontDialog1->setObjectName(QStringLiteral("FontDialog1"));
+    }
+    if (!edtFonte->text().isEmpty()) {
+        int size = 0;
+        QFont current(edtFonte->text());
+        if (TryStrToInt(edtFonteSize->text(), size) && size > 0)
+            current.setPointSize(size);
+        FontDialog1->setCurrentFont(current);
+    }
+    if (FontDialog1->exec() != QDialog::Accepted)
+        return;
+    const QFont chosen = FontDialog1->selectedFont();
+    const int points = chosen.pointSize() > 0 ? chosen.pointSize() : qRound(chosen.pointSizeF());
+    edtFonteSize->setText(QString::number(points));
+    edtFonte->setText(chosen.family());
+}
+
+// Runs the settings on the screen with the test file, always in the preview.
+// The printer, the dot-matrix filter and the check boxes play no part: the
+// test shows how the form is laid out, not where it would go.
+void TfrmPrincipal::btnTesteClick()
+{
+    sPbArquivo = edtArquivoTeste->text();
+    sPbOrientacao = rgpOrientacao->ItemIndex() == 0 ? QStringLiteral("RETRATO") : QStringLiteral("PAISAGEM");
+    sPbFontName = UpperAscii(edtFonte->text());
+    iPbFontSize = edtFonteSize->text().isEmpty() ? 0 : StrToInt(edtFonteSize->text());
+    sPbVisualizar = QStringLiteral("SIM");
+    ExecutaImpressao();
+}
+
+void TfrmPrincipal::btnSalvarClick()
+{
+    const int printer = rgpImpressora->ItemIndex();
+    if (printer < 0) {
+        showErrorMessage(QStringLiteral("Selecione uma impressora para a impressão do formulário."));
+        return;
+    }
+    TLauncherSettings settings;
+    settings.Orientacao = rgpOrientacao->Items().value(rgpOrientacao->ItemIndex());
+    settings.Impressora = rgpImpressora->Items().value(printer);
+    settings.IndiceImpressora = printer;
+    settings.SalvaNome = ckbSalvaNomeImpressora->isChecked();
+    settings.FonteSize = edtFonteSize->text();
+    settings.Fonte = edtFonte->text();
+    settings.Matricial = ckbImpressoraMatricial->isChecked();
+    settings.Visualiza = chkVisualiza->isChecked();
+    settings.SemDialogo = ckbImprimirSemDialogo->isChecked();
+    const QString path = edtArquivo->text();
+    files::replaceFile(path, ConteudoLancador(path, settings, FLauncherProgram), !IsBatchFileName(path));
+}
+
+} // namespace prenso
