@@ -22,6 +22,7 @@
 #include "support/test_support.h"
 
 #include "draft_bytes.h"
+#include "draft_pictures.h"
 
 #include <QFile>
 #include <QImage>
@@ -454,15 +455,7 @@ TEST_F(DraftFilter, ESCP2CountsRowsInThreeHundredSixtieths)
 // unit, so that strips meet without overlapping or leaving gaps.
 TEST_F(DraftFilter, PictureStripsFollowEachOtherInEveryFamily)
 {
-    QImage img(8, 16, QImage::Format_RGB32);
-    img.fill(Qt::white);
-    for (int i = 0; i < 8; ++i) {
-        img.setPixel(i, i, qRgb(0, 0, 0));
-        img.setPixel(7 - i, 8 + i, qRgb(0, 0, 0));
-    }
-    TBitmap bmp;
-    bmp.SetImage(img);
-    const std::string data = ToMetaGraphic(&bmp);
+    const std::string data = test::twoStripPicture();
     addPage([&](TRLGraphicSurface &p) {
         // 6 × 22 page pixels make 8 × 16 dots: two strips.
         auto *pic = p.NewObject<TRLImageObject>();

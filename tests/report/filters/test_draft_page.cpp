@@ -7,6 +7,8 @@
 #include "report/storage/RLGraphicStorage.h"
 #include "report/storage/RLMetaVCL.h"
 
+#include "draft_pictures.h"
+
 #include <QImage>
 #include <gtest/gtest.h>
 
@@ -579,17 +581,9 @@ TEST_F(DraftBuild, PicturesBecomeStripsOfDots)
 {
     // An 8 × 16 picture with a black diagonal in each half, in bounds that
     // make exactly 8 × 16 dots: round(1.26 × 6) = 8, round(0.72 × 22) = 16.
-    QImage img(8, 16, QImage::Format_RGB32);
-    img.fill(Qt::white);
-    for (int i = 0; i < 8; ++i) {
-        img.setPixel(i, i, qRgb(0, 0, 0));
-        img.setPixel(7 - i, 8 + i, qRgb(0, 0, 0));
-    }
-    TBitmap bmp;
-    bmp.SetImage(img);
     auto *pic = page.NewObject<TRLImageObject>();
     pic->SetBoundsRect(TRect{96, 96, 102, 118});
-    pic->SetData(ToMetaGraphic(&bmp));
+    pic->SetData(test::twoStripPicture());
     rebuild();
     ASSERT_EQ(list.Count(), 2);
     const auto &a = static_cast<const TDraftImage &>(*list.Items()[0]);
