@@ -32,6 +32,8 @@ int main(int argc, char **argv)
         report->SetShowProgress(false);
     form.sPbArquivo = QString::fromLocal8Bit(argv[1]);
     form.sPbOrientacao = QStringLiteral("RETRATO");
+    // Nobody answers a print dialog here: the job runs as /DLG=NAO runs it.
+    form.sPbDialogo = QStringLiteral("NAO");
     try {
         form.ExecutaImpressao();
     } catch (const Exception &e) {
