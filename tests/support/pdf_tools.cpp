@@ -115,6 +115,32 @@ QList<PdfWord> PdfWords(const QString &pdf, int page)
     return words;
 }
 
+QList<PdfFontInfo> PdfFonts(const QString &pdf)
+{
+    // The columns are fixed by the header's dashes: name, type, encoding,
+    // emb, sub, uni, object ID.
+    const ToolRun run = runTool(QStringLiteral("pdffonts"), {pdf});
+    const QStringList lines = QString::fromUtf8(run.out).split(u'\n', Qt::SkipEmptyParts);
+    QList<PdfFontInfo> fonts;
+    if (lines.size() < 2)
+        return fonts;
+    QList<qsizetype> starts{0};
+    for (qsizetype i = 1; i < lines[1].size(); ++i)
+        if (lines[1][i] == u'-' && lines[1][i - 1] == u' ')
+            starts.append(i);
+    if (starts.size() < 5)
+        return fonts;
+    for (qsizetype l = 2; l < lines.size(); ++l) {
+        const QString &line = lines[l];
+        auto column = [&](int c) {
+            return line.mid(starts[c], starts.value(c + 1, line.size()) - starts[c]).trimmed();
+        };
+        fonts.append(
+            PdfFontInfo{column(0), column(1), column(3) == QLatin1String("yes"), column(4) == QLatin1String("yes")});
+    }
+    return fonts;
+}
+
 ScopedTmpfs::ScopedTmpfs(const QString &folder, int kilobytes, bool readOnly) : m_folder(folder)
 {
     QDir().mkpath(folder);

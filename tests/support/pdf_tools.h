@@ -47,6 +47,15 @@ struct PdfWord {
 };
 QList<PdfWord> PdfWords(const QString &pdf, int page = 1);
 
+// The fonts `pdffonts` lists, one entry per font object.
+struct PdfFontInfo {
+    QString name; // with its subset prefix
+    QString type; // "TrueType", "Type 1C", "Type 1", …
+    bool embedded = false;
+    bool subset = false;
+};
+QList<PdfFontInfo> PdfFonts(const QString &pdf);
+
 // A small tmpfs mounted on a fresh folder for the life of the object, to
 // give a real full disk or a real read-only folder. Needs root; ok() tells
 // whether the mount worked.

@@ -2,6 +2,7 @@
 // files are judged by qpdf, pdfinfo, pdftotext and pdftoppm.
 
 #include "platform/canvas.h"
+#include "platform/codepage.h"
 #include "platform/errors.h"
 #include "platform/streams.h"
 #include "report/filters/pdf/RLJpeg.h"
@@ -13,7 +14,10 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QGlyphRun>
 #include <QImage>
+#include <QPainter>
+#include <QRawFont>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
@@ -175,6 +179,12 @@ std::string onePage(const QString &path, Draw draw, TRLPDFWriter *writer = nullp
     return readFile(path);
 }
 
+// Fonts as references and widths only: the file's own structure, as the
+// tests of its layout read it.
+struct PlainFontsWriter : TRLPDFWriter {
+    PlainFontsWriter() { SetEmbedFonts(false); }
+};
+
 bool near(QRgb pixel, QColor expected, int tolerance = 40)
 {
     return std::abs(qRed(pixel) - expected.red()) <= tolerance &&
@@ -310,8 +320,9 @@ TEST(PdfStructure, OnePageOneStandardFontHasTheReservedObjectOrder)
 {
     TempDir dir;
     const QString path = dir.file(QStringLiteral("one.pdf"));
-    const std::string pdf =
-        onePage(path, [](TRLPDFWriter &w) { textAt(w, 40, 40, "Hello", makeFont(QStringLiteral("Helvetica"), 12)); });
+    PlainFontsWriter plain;
+    const std::string pdf = onePage(
+        path, [](TRLPDFWriter &w) { textAt(w, 40, 40, "Hello", makeFont(QStringLiteral("Helvetica"), 12)); }, &plain);
     EXPECT_EQ(objectOrder(pdf), (std::vector<int>{1, 2, 5, 6, 7, 8, 4, 3}));
     EXPECT_EQ(lineAfter(pdf, "xref"), "0 9");
     EXPECT_NE(pdf.find("/Type/Font/Subtype/Type1/Name/F1/BaseFont/Helvetica/Encoding/WinAnsiEncoding"),
@@ -330,7 +341,7 @@ TEST(PdfStructure, CrossReferenceOffsetsAndStreamLengthsAreExact)
 {
     TempDir dir;
     const QString path = dir.file(QStringLiteral("xref.pdf"));
-    TRLPDFWriter w;
+    PlainFontsWriter w;
     w.SetImageFormat(TRLPDFFilterImageFormat::ifBitmap);
     w.BeginDoc(path, kA4, plainInfo());
     for (int p = 0; p < 3; ++p) {
@@ -564,7 +575,9 @@ TEST(PdfText, CourierNewIsTrueTypeWithWidthsAndItsOwnDescriptor)
 {
     TempDir dir;
     const QString path = dir.file(QStringLiteral("cn.pdf"));
-    const std::string pdf = onePage(path, [](TRLPDFWriter &w) { textAt(w, 40, 40, "Mono", courierNew()); });
+    PlainFontsWriter plain;
+    const std::string pdf = onePage(
+        path, [](TRLPDFWriter &w) { textAt(w, 40, 40, "Mono", courierNew()); }, &plain);
     const size_t font = pdf.find("/Type/Font/Subtype/TrueType/Name/F1/BaseFont/CourierNew\r\n");
     ASSERT_NE(font, std::string::npos);
     TRLMetaFontMetrics m;
@@ -596,7 +609,7 @@ TEST(PdfText, OneFontInTwoStylesGivesTwoFontsAndRepeatsReuseThem)
 {
     TempDir dir;
     const QString path = dir.file(QStringLiteral("styles.pdf"));
-    TRLPDFWriter w;
+    PlainFontsWriter w;
     w.BeginDoc(path, kA4, plainInfo());
     for (int page = 0; page < 2; ++page) {
         w.BeginPage(kA4.X, kA4.Y);
@@ -621,13 +634,17 @@ TEST(PdfText, StandardFontsByNameAndStyle)
 {
     TempDir dir;
     const QString path = dir.file(QStringLiteral("std.pdf"));
-    const std::string pdf = onePage(path, [](TRLPDFWriter &w) {
-        textAt(w, 40, 40, "a", makeFont(QStringLiteral("courier"), 10));
-        textAt(w, 40, 60, "b", makeFont(QStringLiteral("Courier"), 10, fsBold | fsItalic));
-        textAt(w, 40, 80, "c", makeFont(QStringLiteral("Times-Roman"), 10, fsItalic));
-        textAt(w, 40, 100, "d", makeFont(QStringLiteral("Helvetica-Bold"), 10));
-        textAt(w, 40, 120, "e", makeFont(QStringLiteral("Zapf Dingbats"), 10));
-    });
+    PlainFontsWriter plain;
+    const std::string pdf = onePage(
+        path,
+        [](TRLPDFWriter &w) {
+            textAt(w, 40, 40, "a", makeFont(QStringLiteral("courier"), 10));
+            textAt(w, 40, 60, "b", makeFont(QStringLiteral("Courier"), 10, fsBold | fsItalic));
+            textAt(w, 40, 80, "c", makeFont(QStringLiteral("Times-Roman"), 10, fsItalic));
+            textAt(w, 40, 100, "d", makeFont(QStringLiteral("Helvetica-Bold"), 10));
+            textAt(w, 40, 120, "e", makeFont(QStringLiteral("Zapf Dingbats"), 10));
+        },
+        &plain);
     EXPECT_NE(pdf.find("/Name/F1/BaseFont/Courier/"), std::string::npos);
     EXPECT_NE(pdf.find("/Name/F2/BaseFont/Courier-BoldOblique/"), std::string::npos);
     EXPECT_NE(pdf.find("/Name/F3/BaseFont/Times-Italic/"), std::string::npos);
@@ -728,6 +745,108 @@ TEST(PdfText, TextsWithBoundsAtTheEndsOfTheIntRangeStillShow)
             for (int x = 0; x < page.width(); ++x)
                 dark += qGray(page.pixel(x, y)) < 128;
         EXPECT_GT(dark, 20) << "the text was clipped away";
+    }
+}
+
+// Dark pixels of an image, and of two images laid over each other the
+// fewest that only one of them has, the second moved by up to `shift`
+// pixels each way (a reader and the screen may place a text a pixel apart).
+int inkOf(const QImage &image)
+{
+    int ink = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            ink += qGray(image.pixel(x, y)) < 128;
+    return ink;
+}
+
+int inkDifference(const QImage &a, const QImage &b, int shift)
+{
+    int best = INT_MAX;
+    for (int dy = -shift; dy <= shift; ++dy)
+        for (int dx = -shift; dx <= shift; ++dx) {
+            int differ = 0;
+            for (int y = shift; y < a.height() - shift; ++y)
+                for (int x = shift; x < a.width() - shift; ++x)
+                    differ += (qGray(a.pixel(x, y)) < 128) != (qGray(b.pixel(x + dx, y + dy)) < 128);
+            best = std::min(best, differ);
+        }
+    return best;
+}
+
+// An embedded font is the face the pages were measured with, cut down to
+// the characters shown: the reader needs no font of its own, finds the
+// text, and draws the glyphs the screen draws (a wrong glyph or another
+// face shows as a large difference). The standard names embed their face
+// too.
+TEST(PdfText, EmbeddedFontsAreSubsetsOfTheFaceThatDrawTheSameGlyphs)
+{
+    struct Row {
+        const char *name;
+        TFontStyles style;
+    };
+    const Row rows[] = {
+        {"Courier New", 0},
+        {"Arial", fsBold},
+        {"Times New Roman", fsItalic | fsUnderline},
+        {"Courier", 0},
+    };
+    const std::string text = "A\xE7\xE3o \x97 \x80 \x93ok\x94 1234";
+    TempDir dir;
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        const TFont font = makeFont(QString::fromLatin1(row.name), 20, row.style);
+        const QString path = dir.file(QStringLiteral("embedded.pdf"));
+        onePage(path, [&](TRLPDFWriter &w) { textAt(w, 40, 40, text, font); });
+
+        EXPECT_TRUE(QpdfCheckClean(path));
+        const QList<PdfFontInfo> fonts = PdfFonts(path);
+        ASSERT_EQ(fonts.size(), 1);
+        EXPECT_TRUE(fonts[0].embedded);
+        EXPECT_TRUE(fonts[0].subset);
+        EXPECT_TRUE(QRegularExpression(QStringLiteral("^[A-Z]{6}\\+\\S+$")).match(fonts[0].name).hasMatch())
+            << fonts[0].name.toStdString();
+        EXPECT_EQ(NonBlankLines(PdfTextPages(path).value(0)), QStringList{QStringLiteral("Ação — € “ok” 1234")});
+
+        // The face's own glyphs at the size and places the file gives them:
+        // the point size, the design advances, the baseline a quarter of the
+        // text's height above its bottom.
+        QImage face(500, 80, QImage::Format_RGB32);
+        face.fill(Qt::white);
+        {
+            QRawFont raw = font.Resource().rawFont;
+            raw.setPixelSize(20 * 96.0 / 72.0);
+            const QList<quint32> glyphs = raw.glyphIndexesForString(cp1252::decode(text));
+            const QList<QPointF> advances = raw.advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics);
+            const int th = font.Resource().height();
+            QList<QPointF> positions;
+            QPointF at(20, 20 + th - th / 4);
+            for (const QPointF &advance : advances) {
+                positions.append(at);
+                at += advance;
+            }
+            QGlyphRun run;
+            run.setRawFont(raw);
+            run.setGlyphIndexes(glyphs);
+            run.setPositions(positions);
+            QPainter painter(&face);
+            painter.drawGlyphRun(QPointF(0, 0), run);
+        }
+        const QImage page = RenderPage(path, 1, 96).copy(20, 20, 500, 80);
+        const int ink = inkOf(face);
+        EXPECT_GT(ink, 300);
+        if (!(row.style & fsUnderline)) {
+            EXPECT_LT(inkDifference(face, page, 2), ink / 5) << "of " << ink << " inked pixels";
+            continue;
+        }
+        // A PDF font has no underline: the line under the text is drawn.
+        int longest = 0;
+        for (int y = 0; y < page.height(); ++y)
+            for (int x = 0, run = 0; x < page.width(); ++x) {
+                run = qGray(page.pixel(x, y)) < 128 ? run + 1 : 0;
+                longest = std::max(longest, run);
+            }
+        EXPECT_GT(longest, font.Resource().width(text) * 9 / 10);
     }
 }
 

@@ -91,6 +91,7 @@ void TRLPDFFilter::InternalBeginDoc()
     FWriter = std::make_unique<TRLPDFWriter>();
     FWriter->SetImageFormat(FImageFormat);
     FWriter->SetDeterministic(FDeterministic);
+    FWriter->SetEmbedFonts(FEmbedFonts);
     if (FFontMetrics)
         FWriter->SetFontMetricsProvider(FFontMetrics);
     if (FOutputBuffer)

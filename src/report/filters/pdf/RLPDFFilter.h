@@ -145,6 +145,10 @@ public:
     // For tests.
     bool Deterministic() const { return FDeterministic; }
     void SetDeterministic(bool value) { FDeterministic = value; }
+    // Whether fonts carry their face's program (TRLPDFWriter::EmbedFonts):
+    // on by default.
+    bool EmbedFonts() const { return FEmbedFonts; }
+    void SetEmbedFonts(bool value) { FEmbedFonts = value; }
     // Replaces how TrueType font metrics are read (tests make it fail).
     void SetFontMetricsProvider(TRLPDFWriter::FontMetricsProvider provider) { FFontMetrics = std::move(provider); }
     // The document goes into this buffer instead of FileName (nullptr: to
@@ -168,6 +172,7 @@ private:
     TRLPDFFilterPageSetup FPageSetup;
     TRLPDFFilterTextControl FTextControl;
     bool FDeterministic = false;
+    bool FEmbedFonts = true;
     TRLPDFWriter::FontMetricsProvider FFontMetrics;
     std::unique_ptr<TRLPDFWriter> FWriter;
     std::string *FOutputBuffer = nullptr;

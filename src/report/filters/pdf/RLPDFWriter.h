@@ -14,19 +14,19 @@
 // are report pixels (96 per inch, origin at the top left); the writer turns
 // them into points with the origin at the bottom left.
 //
-// The file is never written in place. It is built under a temporary name
-// beside the target, created exclusively, and renamed over the target only
-// once complete; an error or an abandoned document removes the temporary
-// file and leaves any earlier file of that name as it was.
+// Where the bytes go (a file written safely, memory, a print job) is
+// RLPDFOutput's business; the file's object structure RLPDFFile's; fonts,
+// pictures and number formats have files of their own.
 
 #include "platform/graphics.h"
+#include "report/filters/pdf/RLPDFFonts.h"
+#include "report/filters/pdf/RLPDFFormat.h"
+#include "report/filters/pdf/RLPDFImages.h"
 #include "report/storage/RLGraphicStorage.h"
 
 #include <QImage>
 #include <QString>
 
-#include <functional>
-#include <initializer_list>
 #include <memory>
 #include <span>
 #include <string>
@@ -35,14 +35,9 @@
 
 namespace prenso {
 
-struct TRLMetaFontMetrics;
-
-// ---------------------------------------------------------------------------
-// Settings shared by the filter and the writer
-
-enum class TRLPDFFilterImageFormat { ifBitmap, ifJPeg, ifOriginal };
-
-enum class TRLPDFFilterDashPatternType { dpRegular, dpSolid, dp33, dp1222, dp2121, dp23535, dp13232 };
+class TRLPDFFile;
+class TRLPDFOutput;
+class TRLPDFSink;
 
 // The document information dictionary.
 class TRLPDFFilterDocumentInfo {
@@ -74,42 +69,12 @@ private:
     QString FProducer;
 };
 
-// ---------------------------------------------------------------------------
-// Number and text formats
-
-// (pixels / 96) × 72.
-double PDF_PixelsToPoints(double pixels);
-// Fixed notation with at most 4 decimals, no trailing zeros and no trailing
-// point: 0 -> "0", 2.5 -> "2.5", 2 -> "2". Independent of the locale.
-std::string PDF_FloatToStr(double value);
-// A length in pixels as points, written as PDF_FloatToStr(PDF_PixelsToPoints(pixels)) is.
-std::string PDF_PixelsToStr(long long pixels);
-// Decimal digits left-padded with zeros to `width`.
-std::string PDF_Zeros(long long value, int width);
-// "n 0 R".
-std::string PDF_IndirectObjStr(int objectNumber);
-// "D:YYYYMMDDHHmmSS" in local time, no time zone.
-std::string PDF_CurrentDateTimeStr();
-// A Windows-1252 text for a PDF literal string: "(", ")" and backslash get a
-// backslash; bytes below 32, 127 and 128 to 159 become a backslash and three
-// octal digits (128 to 159 are the typographic signs of Windows-1252, which a
-// WinAnsi font shows from that byte); other bytes stay as they are.
-std::string PDF_EncodeText(std::string_view text);
-// The dash operator for a border dash pattern; empty for dpRegular.
-std::string PDF_GetDashPattern(TRLPDFFilterDashPatternType pattern);
-// round(size × 14.5 / 12), a size of 0 counting as 10.
-int PDF_CalcTextLeadingPointSize(int fontSize);
-
-// The creation date written when output is deterministic.
-inline constexpr const char *PDF_FixedDateTimeStr = "D:20000101000000";
-
-// ---------------------------------------------------------------------------
-
 class TRLPDFWriter {
 public:
-    // Fills metrics for a font that is not one of the 14 standard fonts.
-    // GetMetaFontMetrics unless replaced.
-    using FontMetricsProvider = std::function<void(const QString &name, TFontStyles style, TRLMetaFontMetrics &)>;
+    // Fills the widths and descriptor of every font written with them (all
+    // embedded fonts; without embedding, those not among the 14 standard
+    // fonts). GetMetaFontMetrics unless replaced.
+    using FontMetricsProvider = TRLPDFFonts::FontMetricsProvider;
 
     TRLPDFWriter();
     // Abandons an unfinished document.
@@ -124,6 +89,12 @@ public:
     bool Deterministic() const { return FDeterministic; }
     void SetDeterministic(bool value) { FDeterministic = value; }
     void SetFontMetricsProvider(FontMetricsProvider provider) { FFontMetrics = std::move(provider); }
+    // Whether fonts carry the program of their face (cut down to the
+    // characters shown), so that the document shows the same everywhere:
+    // on by default. Off, the 14 standard names stay references to the
+    // reader's own fonts and other fonts are widths and a descriptor.
+    bool EmbedFonts() const { return FEmbedFonts; }
+    void SetEmbedFonts(bool value) { FEmbedFonts = value; }
     // The quality of pictures compressed to JPEG (1..100).
     int JpegQuality() const { return FJpegQuality; }
     void SetJpegQuality(int quality) { FJpegQuality = quality; }
@@ -135,6 +106,10 @@ public:
     // The same into memory: the document is appended to `memory` (which
     // must outlive it); an abandoned document takes its bytes back out.
     void BeginDoc(std::string &memory, TPoint printSize, const TRLPDFFilterDocumentInfo &info);
+    // The same into a sink that takes the bytes as they come (a print job).
+    // The sink must outlive the document; an abandoned document is the
+    // sink owner's to cancel.
+    void BeginDoc(TRLPDFSink &sink, TPoint printSize, const TRLPDFFilterDocumentInfo &info);
     // Writes a picture for the next page and returns its 1-based number.
     // `original` may hold the picture's own file bytes: a JPEG file is then
     // copied as it is (JPEG and original formats). Raises "Unknown
@@ -166,72 +141,30 @@ public:
     void EndDoc();
     // Drops the document: the temporary file is removed, the target untouched.
     void Abandon();
-    bool Active() const { return FOutputStream != nullptr; }
+    bool Active() const { return FFile != nullptr; }
 
     int PageCount() const { return static_cast<int>(FPages.size()); }
-    int FontCount() const { return static_cast<int>(FFonts.size()); }
+    int FontCount() const { return FFonts.Count(); }
     int ImageCount() const { return static_cast<int>(FImages.size()); }
     // The temporary file being written, empty when none (for tests).
     QString TemporaryFileName() const;
 
-    class Output;
-
 private:
-    struct FontEntry {
-        QString Name; // at most 127 characters
-        TFontStyles Style = 0;
-        int ObjectNumber = 0;
-    };
-
-    void beginDoc(std::unique_ptr<Output> output, TPoint printSize, const TRLPDFFilterDocumentInfo &info);
-    int ReserveObjNumber();
-    int AllocObjNumber();
-    // Records the offset of object `number` (0 allocates one) and returns it.
-    int StartObj(int number);
-    void BeginDictionaryObj(int number);
-    void EndDictionaryObj();
-    void BeginPlainObj(int number);
-    void EndPlainObj();
-    void BeginStream();
-    std::int64_t EndStream();
-    void WriteLengthObj(int number, std::int64_t length);
-
-    void Write(std::string_view bytes);
-    // Formatting in place: Room gives space for n bytes in the output
-    // buffer, Advance takes what was put between start and end.
-    char *Room(size_t n);
-    void Advance(const char *end, const char *start);
-    void WriteLn(std::string_view line);
-    // Numbers in the PDF_FloatToStr form separated by spaces, then `tail`
-    // and the end of line.
-    void WriteNumbers(std::initializer_list<double> values, std::string_view tail);
-    // The same for lengths in pixels, written in points.
-    void WritePixels(std::initializer_list<long long> pixels, std::string_view tail);
+    void beginDoc(std::unique_ptr<TRLPDFOutput> output, TPoint printSize, const TRLPDFFilterDocumentInfo &info);
     void WritePoint(int x, int y, std::string_view tail);
     void WriteRect(const TRect &r, std::string_view tail);
     void WriteColor(const TRLMetaColor &c, std::string_view tail);
-    void WriteInt(long long value);
-    void WriteEncodedText(std::string_view text);
     void WritePen(const TRLMetaPen &pen);
     void WritePaint(bool close, const TRLMetaPen &pen, const TRLMetaBrush &brush);
-    int RegisterFont(const QString &name, TFontStyles style);
-    void WriteFont(int index);
+    void WriteTextLines(const TFont &font, long long x, long long baseline, long long width);
     void RequirePage(const char *operation) const;
 
-    std::unique_ptr<Output> FOutputStream;
-    std::int64_t FWritePos = 0;
-    char FLastByte = 0;
-    std::vector<std::int64_t> FObjects; // offset by object number - 1; -1 until written
-    int FObjectCount = 0;
-    std::vector<int> FReserveds;
-    int FMaxReserved = 0;
-    std::vector<FontEntry> FFonts;
+    std::unique_ptr<TRLPDFFile> FFile;
+    TRLPDFFonts FFonts;
     std::vector<int> FImages;
     std::vector<int> FPages;
     TPoint FPrintSize;
     TPoint FPageSize;
-    std::int64_t FXRefOfs = 0;
-    std::int64_t FStreamStart = 0;
     int FContentsObjAt = 0;
     int FLengthObjAt = 0;
     int FPageTreeObjAt = 0;
@@ -242,6 +175,7 @@ private:
     bool FInPage = false;
     TRLPDFFilterImageFormat FImageFormat = TRLPDFFilterImageFormat::ifJPeg;
     bool FDeterministic = false;
+    bool FEmbedFonts = true;
     int FJpegQuality = 90;
     FontMetricsProvider FFontMetrics;
     bool FColorCached = false;
