@@ -34,9 +34,14 @@ TfrmPrincipal::TfrmPrincipal(NoCreate, const QStringList &arguments, QWidget *pa
     if (FArguments.isEmpty())
         FArguments << QString();
     FLauncherProgram = files::executablePath();
-    buildScreen();
+    // With switches the program prints and ends: the setup screen is never
+    // seen, and building it would cost more than printing a short form.
+    const bool setupMode = argumentCount() <= 0;
+    if (setupMode)
+        buildScreen();
     buildReports();
-    showReportLayouts();
+    if (setupMode)
+        showReportLayouts();
 }
 
 TfrmPrincipal::~TfrmPrincipal()
@@ -199,6 +204,8 @@ void TfrmPrincipal::FormShow()
         FClosing = true;
         close();
     }
+    if (!pgcPrincipal)
+        return;
     pgcPrincipal->setTabVisible(1, false);
     pgcPrincipal->setTabVisible(2, false);
     // Discovery has put the printers on the screen by now.

@@ -16,9 +16,9 @@ constexpr int kDeviceNameLength = 255;
 // Walks the installed printers once, in the platform's order: takes each as
 // the printer the run settings name when its trimmed, upper-cased name
 // matches (a later match overrides an earlier one) and lists it on the setup
-// screen. The list gives the names; selecting every printer on the way would
-// only ask the print server about each in turn, so only the last one is
-// selected, at the end, where the walk has always left the printer object.
+// screen (when there is one: a run with switches has none). The list gives the names; selecting every printer on the
+// way would only ask the print server about each in turn, so only the last one is selected, at the end, where the walk
+// has always left the printer object.
 //
 // The printer that a name asked for and found becomes the user's default
 // printer, and no other: every queue in turn would leave the last one as the
@@ -36,7 +36,8 @@ void TfrmPrincipal::BuscaImpressora()
             iPbImpressora = i;
             matched = device;
         }
-        rgpImpressora->AddItem(trimmed);
+        if (rgpImpressora)
+            rgpImpressora->AddItem(trimmed);
     }
     if (count > 0)
         printer.select(count - 1);

@@ -9,6 +9,7 @@
 #include <QLocale>
 #include <QPageLayout>
 #include <QPainter>
+#include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QSaveFile>
@@ -471,6 +472,72 @@ bool PlatformPrinter::readMetrics(DeviceMetrics &metrics) const
         return false;
     metrics = m;
     return true;
+}
+
+bool PlatformPrinter::printsThroughServer() const
+{
+    return hasDeviceSettings() && m_printer->outputFormat() == QPrinter::NativeFormat &&
+           m_printer->outputFileName().isEmpty();
+}
+
+namespace {
+
+// A paper by its size as the print server names it: the standard name when
+// there is one for the size, else a self-describing custom size.
+QByteArray mediaName(const QSizeF &mm)
+{
+    const int width = roundHalfEven(mm.width() * 100);
+    const int length = roundHalfEven(mm.height() * 100);
+    if (pwg_media_t *media = pwgMediaForSize(width, length))
+        return QByteArray(media->pwg);
+    char name[128];
+    if (!pwgFormatSizeName(name, sizeof name, "custom", nullptr, width, length, nullptr))
+        return QByteArray();
+    return QByteArray(name);
+}
+
+} // namespace
+
+std::vector<JobOption> PlatformPrinter::documentOptions() const
+{
+    std::vector<JobOption> options;
+    if (!hasDeviceSettings())
+        return options;
+    const QPageLayout layout = m_printer->pageLayout();
+    const QByteArray media = mediaName(layout.pageSize().size(QPageSize::Millimeter));
+    if (!media.isEmpty())
+        options.push_back({"media", media});
+    const bool landscape = layout.orientation() == QPageLayout::Landscape;
+    if (landscape)
+        options.push_back({"orientation-requested", "4"});
+    const int copies = m_printer->copyCount();
+    if (copies > 1) {
+        options.push_back({"copies", QByteArray::number(copies)});
+        if (m_printer->collateCopies())
+            options.push_back({"multiple-document-handling", "separate-documents-collated-copies"});
+    }
+    switch (m_printer->duplex()) {
+    case QPrinter::DuplexNone: options.push_back({"sides", "one-sided"}); break;
+    case QPrinter::DuplexLongSide: options.push_back({"sides", "two-sided-long-edge"}); break;
+    case QPrinter::DuplexShortSide: options.push_back({"sides", "two-sided-short-edge"}); break;
+    case QPrinter::DuplexAuto:
+        options.push_back({"sides", landscape ? "two-sided-short-edge" : "two-sided-long-edge"});
+        break;
+    }
+    // What the setup dialog added (pages per sheet, page border …), as
+    // name and value pairs.
+    constexpr auto kCupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+    const QStringList extra = m_printer->printEngine()->property(kCupsOptions).toStringList();
+    for (qsizetype i = 0; i + 1 < extra.size(); i += 2) {
+        const QByteArray name = extra[i].toUtf8();
+        const auto known =
+            std::find_if(options.begin(), options.end(), [&](const JobOption &o) { return o.name == name; });
+        if (known != options.end())
+            known->value = extra[i + 1].toUtf8();
+        else
+            options.push_back({name, extra[i + 1].toUtf8()});
+    }
+    return options;
 }
 
 bool PlatformPrinter::beginDocument(const QString &title)

@@ -3,6 +3,8 @@
 // printer, and the one printer object of the program: the selected printer
 // with its page layout, copies, metrics and the document being printed.
 
+#include "platform/printjob.h"
+
 #include <QHash>
 #include <QPageSize>
 #include <QRect>
@@ -12,6 +14,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QPainter;
 class QPrinter;
@@ -123,6 +126,17 @@ public:
     // False when no printer's settings are at hand or the printer reports
     // nothing usable.
     bool readMetrics(DeviceMetrics &metrics) const;
+
+    // Whether a document for the selected printer goes to a queue of the
+    // print server (not into a file), so that the program can hand the
+    // server a document of its own making instead of painting on qprinter().
+    bool printsThroughServer() const;
+    // The selected printer's settings as the options of such a job, by their
+    // IPP names: the paper ("media"), the orientation, the copies (collated),
+    // the sides, and what the operator chose in the setup dialog.
+    std::vector<JobOption> documentOptions() const;
+    // The selected printer's queue, as the print server names it.
+    QString queueName() const { return selectedName(); }
 
     // Document control. beginDocument gives false when the printer cannot
     // start a document; painting goes through painter() until endDocument.

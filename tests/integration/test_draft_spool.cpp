@@ -2,7 +2,7 @@
 // the filter's bytes to the printer at the end of the queue, and a queue
 // that refuses work gives an error instead of a silent loss.
 #include "platform/errors.h"
-#include "platform/rawspool.h"
+#include "platform/printjob.h"
 #include "report/filters/draft/RLDraftFilter.h"
 #include "report/printing/RLPrinters.h"
 #include "report/storage/RLGraphicStorage.h"
@@ -168,7 +168,7 @@ TEST_F(DraftSpool, ServerGoingAwayMidJobIsAnError)
 {
     // A raw job whose server stops while bytes are still being sent: the
     // writes (or the finish) fail and say so; nothing is lost silently.
-    printing::RawPrintJob job;
+    printing::PrintServerJob job;
     job.start(QStringLiteral("Matrix"), QStringLiteral("QuortaReport"));
     ASSERT_TRUE(job.active());
     job.write("first bytes");

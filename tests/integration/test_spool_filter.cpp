@@ -120,7 +120,7 @@ protected:
     }
 };
 
-class SpoolFilterOnPrinter : public PrinterServerTest {
+class SpoolFilterOnQueue : public PrinterServerTest {
 protected:
     void SetUp() override
     {
@@ -130,6 +130,17 @@ protected:
         cupsd->addRawQueue(QStringLiteral("Plain"), plain.port());
         cupsd->addMarginQueue(QStringLiteral("Margins"), margins.port());
         spool.SetShowProgress(false);
+    }
+
+    // A filter that fails before page `page` (0-based) with `action`.
+    std::unique_ptr<InterruptedSpoolFilter> failingBefore(int page, std::function<void()> action)
+    {
+        auto failing = std::make_unique<InterruptedSpoolFilter>();
+        failing->SetShowProgress(false);
+        failing->SetHandsOverDocuments(spool.HandsOverDocuments());
+        failing->failBeforePage = page;
+        failing->action = std::move(action);
+        return failing;
     }
 
     // A storage that the holder keeps alive (a filter only links it while it
@@ -172,6 +183,19 @@ protected:
     SocketListener plain, margins;
 };
 
+// Every case runs both ways a printer can get its pages: as a document the
+// engine writes (a queue of the print server takes one) and painted on the
+// printer's canvas.
+class SpoolFilterOnPrinter : public SpoolFilterOnQueue, public ::testing::WithParamInterface<bool> {
+protected:
+    void SetUp() override
+    {
+        SpoolFilterOnQueue::SetUp();
+        spool.SetHandsOverDocuments(GetParam());
+    }
+    bool handsOverDocuments() const { return GetParam(); }
+};
+
 std::vector<std::unique_ptr<TRLGraphicSurface>> pagesOf(std::initializer_list<std::pair<int, const char *>> wanted)
 {
     std::vector<std::unique_ptr<TRLGraphicSurface>> pages;
@@ -203,7 +227,7 @@ QStringList inkedPages(const std::string &pdf, bool &blankInside)
 
 // ---------------------------------------------------------------------------
 
-TEST_F(SpoolFilterOnPrinter, EveryChangeOfOrientationStartsAJobOfTheSameTitle)
+TEST_P(SpoolFilterOnPrinter, EveryChangeOfOrientationStartsAJobOfTheSameTitle)
 {
     select(QStringLiteral("Plain"));
     const QString title = QStringLiteral("Faturas — março");
@@ -239,7 +263,7 @@ TEST_F(SpoolFilterOnPrinter, EveryChangeOfOrientationStartsAJobOfTheSameTitle)
     }
 }
 
-TEST_F(SpoolFilterOnPrinter, JobTitleFallsBackToTitleThenToSemTitulo)
+TEST_P(SpoolFilterOnPrinter, JobTitleFallsBackToTitleThenToSemTitulo)
 {
     select(QStringLiteral("Plain"));
     const struct {
@@ -261,7 +285,7 @@ TEST_F(SpoolFilterOnPrinter, JobTitleFallsBackToTitleThenToSemTitulo)
 // cannot print near the edges starts drawing at its printable area, so the
 // filter moves everything back by those margins: text lands on the sheet
 // where it lands on a printer without margins.
-TEST_F(SpoolFilterOnPrinter, StoredPageLandsOnTheSheetNotOnThePrintableArea)
+TEST_P(SpoolFilterOnPrinter, StoredPageLandsOnTheSheetNotOnThePrintableArea)
 {
     auto onePage = [] {
         auto page = a4Page(kPortrait);
@@ -310,7 +334,7 @@ TEST_F(SpoolFilterOnPrinter, StoredPageLandsOnTheSheetNotOnThePrintableArea)
 
 // Drawn with the scale 1:1 (a stored page exactly as wide and high as the
 // printer's sheet in its pixels), then read back at the printer's resolution.
-TEST_F(SpoolFilterOnPrinter, SizesAtThePrintersResolution)
+TEST_P(SpoolFilterOnPrinter, SizesAtThePrintersResolution)
 {
     select(QStringLiteral("Plain"));
     const TRLPrinterMetrics m = metricsFor(kPortrait);
@@ -365,7 +389,7 @@ TEST_F(SpoolFilterOnPrinter, SizesAtThePrintersResolution)
 // Clips on the printer: an ordinary clip cuts what lies outside it, and a
 // clip without width or height clips nothing, as on the screen and in a PDF
 // (made one printer pixel wide, it used to hide the whole page).
-TEST_F(SpoolFilterOnPrinter, ClipsCutOrLeaveThePageAsOnTheScreen)
+TEST_P(SpoolFilterOnPrinter, ClipsCutOrLeaveThePageAsOnTheScreen)
 {
     select(QStringLiteral("Plain"));
     auto page = a4Page(kPortrait);
@@ -400,7 +424,7 @@ TEST_F(SpoolFilterOnPrinter, ClipsCutOrLeaveThePageAsOnTheScreen)
 // A saved report can claim any paper size. The printer rectangle worked out
 // from it saturates instead of wrapping around: a sheet of a negative width
 // must not turn into one of almost the whole int range.
-TEST_F(SpoolFilterOnPrinter, PrinterRectangleOfAnyStoredPaperSize)
+TEST_P(SpoolFilterOnPrinter, PrinterRectangleOfAnyStoredPaperSize)
 {
     select(QStringLiteral("Margins"));
     const struct {
@@ -423,13 +447,20 @@ TEST_F(SpoolFilterOnPrinter, PrinterRectangleOfAnyStoredPaperSize)
     EXPECT_EQ(margins.waitForJobs(3).size(), 3u);
 }
 
-TEST_F(SpoolFilterOnPrinter, RangeEndingBeforeItStartsIsAnEmptyJob)
+// An empty job prints nothing: painted, the toolkit still sends one blank
+// page; as a document of no pages, the job is dropped before anything
+// reaches the printer.
+TEST_P(SpoolFilterOnPrinter, RangeEndingBeforeItStartsIsAnEmptyJob)
 {
     select(QStringLiteral("Plain"));
     spool.FilterPages(storage(QStringLiteral("vazio"), QString(),
                               pagesOf({{kPortrait, "um"}, {kPortrait, "dois"}, {kPortrait, "tres"}})),
                       3, 2, QString(), 0);
     EXPECT_FALSE(spool.DocStarted());
+    if (handsOverDocuments()) {
+        EXPECT_TRUE(plain.waitForJobs(1, 1500).empty());
+        return;
+    }
     const std::vector<std::string> jobs = plain.waitForJobs(1);
     ASSERT_EQ(jobs.size(), 1u) << "the job is still started and ended";
     EXPECT_EQ(pdfInfoField(jobs[0], QStringLiteral("Title")), QStringLiteral("vazio"));
@@ -439,13 +470,11 @@ TEST_F(SpoolFilterOnPrinter, RangeEndingBeforeItStartsIsAnEmptyJob)
 // An error while drawing page 2: the job is ended all the same (what was
 // drawn reaches the printer), the storage is let go, and the error reaches
 // the caller.
-TEST_F(SpoolFilterOnPrinter, ErrorWhileDrawingStillEndsTheJob)
+TEST_P(SpoolFilterOnPrinter, ErrorWhileDrawingStillEndsTheJob)
 {
     select(QStringLiteral("Plain"));
-    InterruptedSpoolFilter failing;
-    failing.SetShowProgress(false);
-    failing.failBeforePage = 1;
-    failing.action = [] { throw Exception(QStringLiteral("papel preso")); };
+    auto owned = failingBefore(1, [] { throw Exception(QStringLiteral("papel preso")); });
+    InterruptedSpoolFilter &failing = *owned;
     TRLGraphicStorage *st =
         storage(QStringLiteral("interrompido"), QString(), pagesOf({{kPortrait, "primeira"}, {kPortrait, "segunda"}}));
     try {
@@ -471,13 +500,11 @@ TEST_F(SpoolFilterOnPrinter, ErrorWhileDrawingStillEndsTheJob)
 // The queue goes away in the middle of a run that changes orientation: the
 // first job cannot be handed over when it ends, and that is an error the
 // caller hears of, not a silently lost job. The run still ends cleanly.
-TEST_F(SpoolFilterOnPrinter, QueueGoneBeforeAChangeOfOrientationIsAnError)
+TEST_P(SpoolFilterOnPrinter, QueueGoneBeforeAChangeOfOrientationIsAnError)
 {
     select(QStringLiteral("Plain"));
-    InterruptedSpoolFilter failing;
-    failing.SetShowProgress(false);
-    failing.failBeforePage = 1;
-    failing.action = [this] { cupsd->removeQueue(QStringLiteral("Plain")); };
+    auto owned = failingBefore(1, [this] { cupsd->removeQueue(QStringLiteral("Plain")); });
+    InterruptedSpoolFilter &failing = *owned;
     TRLGraphicStorage *st =
         storage(QStringLiteral("sem fila"), QString(), pagesOf({{kPortrait, "primeira"}, {kLandscape, "segunda"}}));
     try {
@@ -495,13 +522,11 @@ TEST_F(SpoolFilterOnPrinter, QueueGoneBeforeAChangeOfOrientationIsAnError)
 
 // The print server stops while the last page is being drawn: the end of the
 // document is where that shows, and it must show.
-TEST_F(SpoolFilterOnPrinter, ServerStoppedDuringARunIsAnError)
+TEST_P(SpoolFilterOnPrinter, ServerStoppedDuringARunIsAnError)
 {
     select(QStringLiteral("Plain"));
-    InterruptedSpoolFilter failing;
-    failing.SetShowProgress(false);
-    failing.failBeforePage = 1;
-    failing.action = [this] { cupsd->stop(); };
+    auto owned = failingBefore(1, [this] { cupsd->stop(); });
+    InterruptedSpoolFilter &failing = *owned;
     TRLGraphicStorage *st =
         storage(QStringLiteral("sem servidor"), QString(), pagesOf({{kPortrait, "primeira"}, {kPortrait, "segunda"}}));
     EXPECT_THROW(failing.FilterPages(st), Exception);
@@ -510,5 +535,92 @@ TEST_F(SpoolFilterOnPrinter, ServerStoppedDuringARunIsAnError)
     EXPECT_EQ(RLPrinter().Painter(), nullptr);
     EXPECT_TRUE(plain.jobs().empty());
 }
+
+// The document a queue gets shows what the painted pages show. Read back at
+// 150 dots per inch without smoothing: rules, boxes and pictures cover the
+// very same pixels; texts sit in the same places (moving one drawing by a
+// pixel only makes them differ more), their edges differing a little since
+// the two documents carry the face's glyphs in programs of their own.
+TEST_F(SpoolFilterOnQueue, DocumentShowsWhatThePaintedPagesShow)
+{
+    select(QStringLiteral("Plain"));
+    auto page = [] {
+        auto p = a4Page(kPortrait);
+        for (int i = 0; i < 12; ++i)
+            addText(*p, 40 + 7 * i, 60 + 22 * i,
+                    "NOTA FISCAL N\xBA 4711 \x96 A\xC7\xDA"
+                    "CAR \x80 12,50");
+        addText(*p, 300, 340, "VALOR TOTAL 8.070,56");
+        auto *right = static_cast<TRLTextObject *>(p->Objects(p->ObjectCount() - 1));
+        right->SetBoundsRect({300, 340, 700, 360});
+        right->SetAlignment(MetaTextAlignmentRight);
+        right->SetTextFlags(MetaTextFlagNoSplit);
+        addBlackFill(*p, {40, 460, 700, 462});
+        addBlackFill(*p, {100, 500, 180, 560});
+        auto *picture = p->NewObject<TRLImageObject>();
+        picture->SetBoundsRect({400, 500, 480, 540});
+        picture->SetData(blackBitmap(8, 4));
+        std::vector<std::unique_ptr<TRLGraphicSurface>> pages;
+        pages.push_back(std::move(p));
+        return pages;
+    };
+    for (const bool document : {false, true}) {
+        spool.SetHandsOverDocuments(document);
+        spool.FilterPages(storage(QStringLiteral("igual"), QString(), page()));
+    }
+    const std::vector<std::string> jobs = plain.waitForJobs(2);
+    ASSERT_EQ(jobs.size(), 2u);
+    // Dark pixels in rows [top, bottom) of one and not the other, the
+    // second drawing moved by (dx, dy).
+    const QImage painted = pdfRegion(jobs[0], 1, 150, 0, 0, 1240, 1240);
+    const QImage written = pdfRegion(jobs[1], 1, 150, 0, 0, 1240, 1240);
+    ASSERT_EQ(painted.size(), written.size());
+    auto differ = [&](int top, int bottom, int dx, int dy) {
+        int n = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = 1; x < painted.width() - 1; ++x)
+                n += (qGray(painted.pixel(x, y)) < 128) != (qGray(written.pixel(x + dx, y + dy)) < 128);
+        return n;
+    };
+    int textInk = 0;
+    for (int y = 1; y < 700; ++y)
+        for (int x = 0; x < painted.width(); ++x)
+            textInk += qGray(painted.pixel(x, y)) < 128;
+    ASSERT_GT(textInk, 5000);
+    EXPECT_EQ(differ(700, 1239, 0, 0), 0) << "rules, boxes and pictures";
+    const int inPlace = differ(1, 700, 0, 0);
+    EXPECT_LT(inPlace, textInk / 8) << "of " << textInk << " inked pixels of text";
+    for (const auto &[dx, dy] : {std::pair{1, 0}, std::pair{-1, 0}, std::pair{0, 1}, std::pair{0, -1}})
+        EXPECT_LT(inPlace, differ(2, 699, dx, dy)) << "moved by " << dx << ", " << dy;
+}
+
+// What the printer's settings say reaches the print server with the document
+// as the job's options, by their IPP names: copies (collated), the paper,
+// the orientation, one side.
+TEST_F(SpoolFilterOnQueue, PrinterSettingsGoWithTheDocumentAsJobOptions)
+{
+    select(QStringLiteral("Plain"));
+    RLPrinter().SetCopies(2);
+    const auto oneCopy = qScopeGuard([] { RLPrinter().SetCopies(1); });
+    spool.FilterPages(storage(QStringLiteral("opções"), QString(), pagesOf({{kLandscape, "paisagem"}})));
+    ASSERT_EQ(plain.waitForJobs(1).size(), 1u);
+    const std::map<std::string, std::string> job = cupsd->lastJobAttributes(QStringLiteral("Plain"));
+    EXPECT_EQ(job.count("job-name") ? job.at("job-name") : "", "opções");
+    const std::pair<const char *, const char *> expected[] = {
+        {"copies", "2"},
+        {"multiple-document-handling", "separate-documents-collated-copies"},
+        {"media", "iso_a4_210x297mm"},
+        {"orientation-requested", "landscape"},
+        {"sides", "one-sided"},
+        {"document-format-supplied", "application/pdf"},
+    };
+    for (const auto &[name, value] : expected)
+        EXPECT_EQ(job.count(name) ? job.at(name) : "<none>", value) << name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, SpoolFilterOnPrinter, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool> &path) {
+                             return path.param ? "Document" : "Painted";
+                         });
 
 } // namespace

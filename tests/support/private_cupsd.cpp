@@ -310,6 +310,34 @@ std::vector<int> PrivateCupsd::jobStates(const QString &queue) const
     return states;
 }
 
+std::map<std::string, std::string> PrivateCupsd::lastJobAttributes(const QString &queue) const
+{
+    std::map<std::string, std::string> attributes;
+    cups_job_t *jobs = nullptr;
+    const QByteArray name = queue.toUtf8();
+    const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, name.constData(), 0, CUPS_WHICHJOBS_ALL);
+    int newest = 0;
+    for (int i = 0; i < count; ++i)
+        newest = std::max(newest, jobs[i].id);
+    cupsFreeJobs(count, jobs);
+    if (newest == 0)
+        return attributes;
+    ipp_t *request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+    const std::string uri = "ipp://localhost/jobs/" + std::to_string(newest);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr, uri.c_str());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr, "all");
+    ipp_t *response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+    for (ipp_attribute_t *a = ippFirstAttribute(response); a; a = ippNextAttribute(response)) {
+        if (!ippGetName(a))
+            continue;
+        char value[1024];
+        ippAttributeString(a, value, sizeof value);
+        attributes[ippGetName(a)] = value;
+    }
+    ippDelete(response);
+    return attributes;
+}
+
 void PrivateCupsd::addRawQueue(const QString &name, int port)
 {
     QString out;

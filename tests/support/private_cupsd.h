@@ -24,6 +24,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <map>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -80,6 +81,9 @@ public:
     // The states of the jobs of a queue, oldest first, as the server reports
     // them (the IPP job-state values: 3 pending ... 9 completed).
     std::vector<int> jobStates(const QString &queue) const;
+    // The attributes of the newest job of a queue as the server keeps them
+    // ("copies" -> "2", "media" -> "iso_a4_210x297mm", …); empty without one.
+    std::map<std::string, std::string> lastJobAttributes(const QString &queue) const;
 
     // Runs a printing command-line tool (lpadmin, lpstat, lpoptions, lp)
     // against this server; returns its exit code and puts its output in `output`.

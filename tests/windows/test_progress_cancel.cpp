@@ -25,6 +25,7 @@ using namespace prenso;
 
 TEST(ProgressWindowOfAPreparation, ItsCancelButtonStopsTheReportWithNothingPrinted)
 {
+    const test::Attended attended; // the test is the operator who clicks
     InstallRLWindows();
     TLineTable table;
     TDataSource source(&table);

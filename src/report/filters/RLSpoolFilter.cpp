@@ -1,11 +1,17 @@
 #include "report/filters/RLSpoolFilter.h"
 
 #include "platform/canvas.h"
+#include "platform/printjob.h"
+#include "report/RLConsts.h"
+#include "report/filters/pdf/RLPDFFilter.h"
+#include "report/filters/pdf/RLPDFOutput.h"
+#include "report/filters/pdf/RLPDFWriter.h"
 #include "report/printing/RLPrinters.h"
 #include "report/storage/RLGraphicStorage.h"
 
 #include <algorithm>
 #include <climits>
+#include <exception>
 
 namespace prenso {
 namespace {
@@ -25,13 +31,36 @@ double fitOnSheet(const TRLPrinterMetrics &m, double widthMM, double heightMM)
     return std::min(sheetWidthMM / widthMM, sheetHeightMM / heightMM);
 }
 
+QString driverError(const QString &words)
+{
+    return LS().LS_PrinterDriverErrorStr + QStringLiteral(": ") + words;
+}
+
 } // namespace
+
+// The writer's bytes go into the print server's job as they come.
+class TRLSpoolFilter::JobSink : public TRLPDFSink {
+public:
+    explicit JobSink(printing::PrintServerJob &job) : FJob(job) {}
+    void Write(std::string_view bytes) override
+    {
+        try {
+            FJob.write(bytes);
+        } catch (const Exception &e) {
+            throw Exception(driverError(e.message()));
+        }
+    }
+
+private:
+    printing::PrintServerJob &FJob;
+};
 
 TRLSpoolFilter::TRLSpoolFilter() = default;
 
 TRLSpoolFilter::~TRLSpoolFilter()
 {
     BeginDestroy();
+    DropJob();
 }
 
 bool TRLSpoolFilter::SetPageSize(int orientation, double paperWidth, double paperHeight)
@@ -44,7 +73,7 @@ bool TRLSpoolFilter::SetPageSize(int orientation, double paperWidth, double pape
     TRLPrinterWrapper &printer = RLPrinter();
     if (FDocStarted) {
         FDocStarted = false;
-        printer.EndDoc();
+        EndJob();
     }
     printer.SetPaperSize(paperWidth, paperHeight, orientation == 2, false, true);
     TRLPrinterMetrics m;
@@ -68,9 +97,79 @@ bool TRLSpoolFilter::SetPageSize(int orientation, double paperWidth, double pape
     }
     if (title.isEmpty())
         title = QStringLiteral("Sem título");
-    printer.BeginDoc(title);
+    if (FHandsOverDocuments && printer.TakesDocuments())
+        StartJob(title, m);
+    else
+        printer.BeginDoc(title);
     FDocStarted = true;
     return true;
+}
+
+void TRLSpoolFilter::StartJob(const QString &title, const TRLPrinterMetrics &m)
+{
+    FDevice.Sheet = TPoint{m.PhysicalWidth, m.PhysicalHeight};
+    FDevice.PixelsPerInchX = m.PPIX > 0 ? m.PPIX : 96;
+    FDevice.PixelsPerInchY = m.PPIY > 0 ? m.PPIY : 96;
+    FJob = RLPrinter().StartDocument(title, printing::kPdfFormat);
+    FSink = std::make_unique<JobSink>(*FJob);
+    FWriter = std::make_unique<TRLPDFWriter>();
+    FPagePainter = std::make_unique<TRLPDFPagePainter>(*FWriter);
+    TRLPDFFilterDocumentInfo info;
+    info.Assign(&DefaultDocumentInfo());
+    info.SetTitle(title);
+    try {
+        FWriter->BeginDoc(*FSink,
+                          TPoint{RoundCoord(FDevice.Sheet.X * 96.0 / FDevice.PixelsPerInchX),
+                                 RoundCoord(FDevice.Sheet.Y * 96.0 / FDevice.PixelsPerInchY)},
+                          info);
+    } catch (...) {
+        DropJob();
+        throw;
+    }
+}
+
+void TRLSpoolFilter::EndJob()
+{
+    if (!FJob) {
+        RLPrinter().EndDoc();
+        return;
+    }
+    const bool errorInFlight = std::uncaught_exceptions() > 0;
+    // A document without pages (a range that ends before it starts) would
+    // only feed the printer a blank sheet, or make its filters fail: the job
+    // goes, as an empty job prints nothing.
+    if (FWriter->PageCount() == 0) {
+        DropJob();
+        return;
+    }
+    try {
+        FWriter->EndDoc();
+        FJob->finish();
+    } catch (const Exception &e) {
+        DropJob();
+        if (errorInFlight)
+            return;
+        throw Exception(e.message().startsWith(LS().LS_PrinterDriverErrorStr) ? e.message() : driverError(e.message()));
+    } catch (...) {
+        DropJob();
+        if (errorInFlight)
+            return;
+        throw;
+    }
+    FPagePainter.reset();
+    FWriter.reset();
+    FSink.reset();
+    FJob.reset();
+}
+
+void TRLSpoolFilter::DropJob() noexcept
+{
+    FPagePainter.reset();
+    FWriter.reset();
+    if (FJob)
+        FJob->cancel();
+    FSink.reset();
+    FJob.reset();
 }
 
 void TRLSpoolFilter::InternalBeginDoc()
@@ -91,7 +190,7 @@ void TRLSpoolFilter::InternalEndDoc()
 {
     FDocStarted = false;
     FPageBreakPending = false;
-    RLPrinter().EndDoc();
+    EndJob();
 }
 
 void TRLSpoolFilter::InternalDrawPage(TRLGraphicSurface *page)
@@ -101,6 +200,23 @@ void TRLSpoolFilter::InternalDrawPage(TRLGraphicSurface *page)
     // blank sheet at the end of the job before.
     if (SetPageSize(page->Orientation(), page->PaperWidth(), page->PaperHeight()))
         FPageBreakPending = false;
+    if (FJob) {
+        // Each page of the document is a sheet of its own.
+        FPageBreakPending = false;
+        const TRect &r = FPrinterRect;
+        const double xf = page->Width() != 0 ? (static_cast<double>(r.Right) - r.Left) / page->Width() : 1.0;
+        const double yf = page->Height() != 0 ? (static_cast<double>(r.Bottom) - r.Top) / page->Height() : 1.0;
+        // The printer rectangle starts at the sheet's corner, which is the
+        // document page's origin.
+        auto extent = [](int from, int to) {
+            return static_cast<int>(
+                std::clamp(static_cast<long long>(to) - from, 0LL, static_cast<long long>(INT_MAX)));
+        };
+        FDevice.Context = TRLPaintContext(xf, yf, 0, 0, kPrinterPaintOptions);
+        FDevice.Clip = TRect{0, 0, extent(r.Left, r.Right), extent(r.Top, r.Bottom)};
+        FPagePainter->DrawPage(*page, FDevice);
+        return;
+    }
     if (FPageBreakPending) {
         FPageBreakPending = false;
         RLPrinter().NewPage();

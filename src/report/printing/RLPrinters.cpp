@@ -151,6 +151,25 @@ void TRLPrinterWrapper::BeginDoc(const QString &title)
     FCanvas = std::make_unique<TCanvas>(*printer.painter(), ppi);
 }
 
+bool TRLPrinterWrapper::TakesDocuments()
+{
+    return EnsureSelection() && printing::thePrinter().printsThroughServer();
+}
+
+std::unique_ptr<printing::PrintServerJob> TRLPrinterWrapper::StartDocument(const QString &title, const char *format)
+{
+    if (!EnsureSelection())
+        throw Exception(LS().LS_PrinterNotFoundStr);
+    printing::PlatformPrinter &printer = printing::thePrinter();
+    auto job = std::make_unique<printing::PrintServerJob>();
+    try {
+        job->start(printer.queueName(), title, format, printer.documentOptions());
+    } catch (const Exception &e) {
+        throw Exception(LS().LS_PrinterDriverErrorStr + QStringLiteral(": ") + e.message());
+    }
+    return job;
+}
+
 void TRLPrinterWrapper::NewPage()
 {
     // A break that did not happen would draw the next page over this one.

@@ -7,6 +7,8 @@
 // There is one wrapper per program (RLPrinter()). The selection itself lives
 // in the platform's printer object; the wrapper keeps no index of its own.
 
+#include "platform/printjob.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -82,6 +84,15 @@ public:
     void BeginDoc(const QString &title);
     void NewPage();
     void EndDoc();
+    // Whether the selected printer takes a document the engine writes itself
+    // (a queue of the print server), instead of pages painted on its canvas.
+    bool TakesDocuments();
+    // Starts a job with one document in `format` on the selected printer;
+    // the printer's settings (paper, orientation, copies, what the operator
+    // chose in its setup dialog) go with it as job options. Raises the
+    // engine's "printer not found" text without a printer and its driver
+    // error with the print server's words when the server refuses.
+    std::unique_ptr<printing::PrintServerJob> StartDocument(const QString &title, const char *format);
     // The canvas of the open document, from BeginDoc to EndDoc (nullptr
     // outside a document); its fonts take the printer's vertical resolution.
     TCanvas *Canvas() const { return FCanvas.get(); }

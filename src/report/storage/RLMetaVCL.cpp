@@ -220,12 +220,17 @@ constexpr long long kMaxJustifySpaces = 65536;
 
 std::string CanvasJustifyText(const TCanvas &canvas, std::string_view text, int maxWidth)
 {
+    return CanvasJustifyText(canvas.Font().Resource(), text, maxWidth);
+}
+
+std::string CanvasJustifyText(const FontResource &font, std::string_view text, int maxWidth)
+{
     // Widths add up character by character, so the number of spaces the
     // one-at-a-time loop would insert is known in advance: each adds the width
     // of a space while the text plus one space still fits.
     std::string s(text);
-    const long long spaceWidth = canvas.TextWidth(std::string_view(" "));
-    const long long width = static_cast<long long>(canvas.TextWidth(s)) + spaceWidth;
+    const long long spaceWidth = font.width(std::string_view(" "));
+    const long long width = static_cast<long long>(font.width(s)) + spaceWidth;
     if (width > maxWidth)
         return s;
     // Gaps are runs of separators followed by a word; they take spaces from
@@ -263,12 +268,13 @@ std::string CanvasJustifyText(const TCanvas &canvas, std::string_view text, int 
     return out;
 }
 
-void CanvasTextRectEx(TCanvas &canvas, const TRect &r, int left, int top, std::string_view text,
-                      TRLMetaTextAlignment alignment, TRLMetaTextLayout layout, TRLMetaTextFlags flags)
+TRLTextPlacement CanvasTextPlacement(const FontResource &font, const TRect &r, int left, int top, std::string_view text,
+                                     TRLMetaTextAlignment alignment, TRLMetaTextLayout layout)
 {
-    const int half = canvas.TextWidth(std::string_view(" ")) / 2;
-    const long long w = static_cast<long long>(canvas.TextWidth(text)) + canvas.TextWidth(std::string_view(" "));
-    const long long h = canvas.TextHeight(text);
+    const int space = font.width(std::string_view(" "));
+    const int half = space / 2;
+    const long long w = static_cast<long long>(font.width(text)) + space;
+    const long long h = font.height();
     long long x;
     switch (alignment) {
     case MetaTextAlignmentRight: x = r.Right - w + half; break;
@@ -281,16 +287,24 @@ void CanvasTextRectEx(TCanvas &canvas, const TRect &r, int left, int top, std::s
     case MetaTextLayoutCenter: y = (static_cast<long long>(r.Top) + r.Bottom - h) / 2; break;
     default: y = top; break;
     }
-    const int xi = clampInt(x), yi = clampInt(y);
-    std::string justified;
+    TRLTextPlacement placement{clampInt(x), clampInt(y), {}, false};
     if (alignment == MetaTextAlignmentJustify) {
-        justified = CanvasJustifyText(canvas, text, clampInt(static_cast<long long>(r.Right) - xi));
-        text = justified;
+        placement.Justified = CanvasJustifyText(font, text, clampInt(static_cast<long long>(r.Right) - placement.X));
+        placement.IsJustified = true;
     }
+    return placement;
+}
+
+void CanvasTextRectEx(TCanvas &canvas, const TRect &r, int left, int top, std::string_view text,
+                      TRLMetaTextAlignment alignment, TRLMetaTextLayout layout, TRLMetaTextFlags flags)
+{
+    const TRLTextPlacement at = CanvasTextPlacement(canvas.Font().Resource(), r, left, top, text, alignment, layout);
+    if (at.IsJustified)
+        text = at.Justified;
     if (flags & MetaTextFlagAutoSize)
-        canvas.TextOut(xi, yi, text);
+        canvas.TextOut(at.X, at.Y, text);
     else
-        canvas.TextRect(r, xi, yi, text);
+        canvas.TextRect(r, at.X, at.Y, text);
 }
 
 void CanvasStretchDraw(TCanvas &canvas, const TRect &r, std::string_view data, bool parity, bool palette)

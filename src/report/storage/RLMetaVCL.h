@@ -16,6 +16,7 @@
 
 namespace prenso {
 
+class FontResource;
 class TCanvas;
 class TGraphic;
 
@@ -57,6 +58,19 @@ void CanvasTextRectEx(TCanvas &canvas, const TRect &r, int left, int top, std::s
                       TRLMetaTextAlignment alignment, TRLMetaTextLayout layout, TRLMetaTextFlags flags);
 // The text as CanvasTextRectEx would justify it for `maxWidth` pixels of room.
 std::string CanvasJustifyText(const TCanvas &canvas, std::string_view text, int maxWidth);
+std::string CanvasJustifyText(const FontResource &font, std::string_view text, int maxWidth);
+
+// Where CanvasTextRectEx puts a text in `font`: the top left corner of its
+// cell, and for justified texts the text with the spaces it gains. Outputs
+// that draw texts themselves (the printer's PDF) place them so too.
+struct TRLTextPlacement {
+    int X = 0;
+    int Y = 0;
+    std::string Justified;
+    bool IsJustified = false;
+};
+TRLTextPlacement CanvasTextPlacement(const FontResource &font, const TRect &r, int left, int top, std::string_view text,
+                                     TRLMetaTextAlignment alignment, TRLMetaTextLayout layout);
 // Draws stored picture data stretched into r; with parity the drawn width is
 // a whole multiple of the picture's width plus one pixel. With `palette` the
 // picture is reduced to 256 colours first, as printers take pictures.

@@ -13,8 +13,12 @@
 namespace prenso {
 namespace {
 
+// A run without an operator goes without a progress window: nobody would
+// see it, and drawing it cost as much as printing a short form.
 std::unique_ptr<TRLProgress> openProgress(const QString &title, int levels, std::function<void()> onCancel)
 {
+    if (dialogsAutomatic())
+        return nullptr;
     auto form = std::make_unique<TfrmRLFeedBack>(title, levels);
     form->show();
     form->setFocus();

@@ -13,6 +13,7 @@
 // is started.
 
 #include "platform/outputfile.h"
+#include "platform/printjob.h"
 #include "platform/rawspool.h"
 #include "report/filters/draft/RLDraftTypes.h"
 
@@ -69,7 +70,7 @@ public:
 private:
     TRLDraftDeviceTarget FTarget;
     files::OutputFile FFile;
-    printing::RawPrintJob FJob;
+    printing::PrintServerJob FJob;
     QString FDeviceFileName;
     bool FOpen = false;
     bool FRaw = false;

@@ -13,12 +13,12 @@
 #include <QByteArray>
 #include <QString>
 
-#include <map>
 #include <memory>
 
 namespace prenso {
 
 class TRLGraphicSurface;
+class TRLPDFPagePainter;
 
 enum class TRLPDFFilterColumnBorderType { cbRegular, cbSplitter, cbBorder };
 
@@ -175,12 +175,8 @@ private:
     bool FEmbedFonts = true;
     TRLPDFWriter::FontMetricsProvider FFontMetrics;
     std::unique_ptr<TRLPDFWriter> FWriter;
+    std::unique_ptr<TRLPDFPagePainter> FPagePainter;
     std::string *FOutputBuffer = nullptr;
-    // Picture number by the digest of the stored picture data, per document.
-    std::map<QByteArray, int> FImageNumbers;
-    // The font of the last text written: a page holds mostly texts in one
-    // font, and its measuring data is built once instead of once per text.
-    TFont FLastTextFont;
 };
 
 } // namespace prenso

@@ -164,19 +164,22 @@ void TRLPDFWriter::RequirePage(const char *operation) const
         throw std::logic_error(std::string("TRLPDFWriter::") + operation + " outside a page");
 }
 
-void TRLPDFWriter::BeginPage(int width, int height)
+void TRLPDFWriter::BeginPage(int width, int height, double unitX, double unitY)
 {
     if (!Active() || FInPage)
         throw std::logic_error("TRLPDFWriter::BeginPage outside a document or inside a page");
+    if (!(unitX > 0) || !(unitY > 0))
+        throw std::logic_error("TRLPDFWriter::BeginPage with a unit of no size");
     FPageSize = TPoint{width > 0 ? width : FPrintSize.X, height > 0 ? height : FPrintSize.Y};
+    FUnitY = unitY;
     const int page = FFile->AllocObjNumber();
     FPages.push_back(page);
     FFile->BeginDictionaryObj(page);
     FFile->WriteLn("/Type/Page");
     FFile->WriteLn("/Parent " + PDF_IndirectObjStr(FPageTreeObjAt));
     FFile->WriteLn("/Resources " + PDF_IndirectObjStr(FResourcesObjAt));
-    FFile->WriteLn("/MediaBox [ 0 0 " + PDF_FloatToStr(PDF_PixelsToPoints(FPageSize.X)) + ' ' +
-                   PDF_FloatToStr(PDF_PixelsToPoints(FPageSize.Y)) + " ]");
+    FFile->WriteLn("/MediaBox [ 0 0 " + PDF_FloatToStr(PDF_PixelsToPoints(FPageSize.X * unitX)) + ' ' +
+                   PDF_FloatToStr(PDF_PixelsToPoints(FPageSize.Y * unitY)) + " ]");
     FContentsObjAt = FFile->ReserveObjNumber();
     FFile->WriteLn("/Contents " + PDF_IndirectObjStr(FContentsObjAt));
     FFile->EndDictionaryObj();
@@ -185,6 +188,8 @@ void TRLPDFWriter::BeginPage(int width, int height)
     FFile->BeginDictionaryObj(FContentsObjAt);
     FFile->WriteLn("/Length " + PDF_IndirectObjStr(FLengthObjAt));
     FFile->BeginStream();
+    if (unitX != 1 || unitY != 1)
+        FFile->WriteNumbers({unitX, 0, 0, unitY, 0, 0}, " cm");
     FInPage = true;
     FClipDepth = 0;
 }
@@ -366,23 +371,58 @@ void TRLPDFWriter::Text(const TRect &bounds, TPoint origin, TRLMetaTextAlignment
     case MetaTextLayoutBottom: base = pageHeight - bottom; break;
     default: base = pageHeight - top - th; break;
     }
-    const long long y = base + th / 4;
-    const int fontNumber = FFonts.Register(*FFile, font.Name(), font.Style(), metrics.rawFont);
+    WriteTextRun(font, x, base + th / 4, text, tw);
+    FFile->WriteLn("Q");
+}
+
+void TRLPDFWriter::DeviceText(const TRect *clip, int x, int y, std::string_view text, const TFont &font,
+                              const TRLMetaBrush &brush)
+{
+    RequirePage("DeviceText");
+    const FontResource &metrics = font.Resource();
+    const long long tw = metrics.width(text);
+    FFile->WriteLn("q");
+    const bool fill = brush.Style() == MetaBrushStyleSolid;
+    if (clip) {
+        WriteRect(*clip, " re");
+        FFile->WriteLn("W n");
+    }
+    if (fill) {
+        WriteColor(brush.Color(), " rg");
+        if (clip)
+            WriteRect(*clip, " re");
+        else
+            FFile->WritePixels({x, static_cast<long long>(FPageSize.Y) - y - metrics.height(), tw, metrics.height()},
+                               " re");
+        FFile->WriteLn("f");
+    }
+    WriteColor(metaColor(font.Color()), " rg");
+    WriteTextRun(font, x, static_cast<long long>(FPageSize.Y) - y - metrics.ascent, text, tw);
+    FFile->WriteLn("Q");
+}
+
+void TRLPDFWriter::WriteTextRun(const TFont &font, long long x, long long baseline, std::string_view text,
+                                long long width)
+{
+    const int fontNumber = FFonts.Register(*FFile, font.Name(), font.Style(), font.Resource().rawFont);
     FFonts.NoteShown(fontNumber, text);
     FFile->WriteLn("BT");
     FFile->Write("/F");
     FFile->WriteInt(fontNumber);
     FFile->Write(" ");
-    FFile->WriteInt(font.Size());
-    FFile->WriteLn(" Tf");
-    FFile->WritePixels({x, y}, " Td");
+    if (FUnitY == 1) {
+        FFile->WriteInt(font.Size());
+        FFile->WriteLn(" Tf");
+    } else {
+        FFile->WriteNumbers({font.Size() / FUnitY}, " Tf");
+    }
+    FFile->WritePixels({x, baseline}, " Td");
     FFile->Write("(");
     FFile->WriteEncodedText(text);
     FFile->WriteLn(") Tj");
     FFile->WriteLn("ET");
     if (font.Style() & (fsUnderline | fsStrikeOut))
-        WriteTextLines(font, x, y, tw);
-    FFile->WriteLn("Q");
+        WriteTextLines(font, x, baseline, width);
 }
 
 // A font's underline and strike-out are lines the canvas draws with the

@@ -116,8 +116,11 @@ public:
     // imageformat" for a format value outside the three.
     int WriteImage(const QImage &image, std::string_view original = {});
 
-    // One page of `width` × `height` pixels (0 takes the print size).
-    void BeginPage(int width, int height);
+    // One page of `width` × `height` pixels (0 takes the print size). The
+    // pixels are report pixels unless `unitX` and `unitY` say how many report
+    // pixels one of them is (a printer's pixels at 1200 per inch are 0.08):
+    // then every coordinate, length and text of the page is in those units.
+    void BeginPage(int width, int height, double unitX = 1, double unitY = 1);
     void Pixel(const TRect &bounds, const TRLMetaColor &color);
     void Line(TPoint from, TPoint to, const TRLMetaPen &pen);
     void Rectangle(const TRect &bounds, const TRLMetaPen &pen, const TRLMetaBrush &brush);
@@ -129,6 +132,12 @@ public:
     // a 96-pixels-per-inch font with the text's name, size, style and colour.
     void Text(const TRect &bounds, TPoint origin, TRLMetaTextAlignment alignment, TRLMetaTextLayout layout,
               TRLMetaTextFlags flags, std::string_view text, const TFont &font);
+    // A text as the canvas draws it (the printer's pages): the top left
+    // corner of its cell at (x, y), its baseline the font's ascent below,
+    // cut at `clip` when one is given, on the box a solid brush fills (the
+    // clip, else the text's cell).
+    void DeviceText(const TRect *clip, int x, int y, std::string_view text, const TFont &font,
+                    const TRLMetaBrush &brush);
     // A picture written by WriteImage, stretched into `bounds`.
     void Image(const TRect &bounds, int imageNumber);
     void SetClipRect(const TRect &bounds);
@@ -156,6 +165,9 @@ private:
     void WriteColor(const TRLMetaColor &c, std::string_view tail);
     void WritePen(const TRLMetaPen &pen);
     void WritePaint(bool close, const TRLMetaPen &pen, const TRLMetaBrush &brush);
+    // Font, position and text of a text object, then its underline and
+    // strike-out.
+    void WriteTextRun(const TFont &font, long long x, long long baseline, std::string_view text, long long width);
     void WriteTextLines(const TFont &font, long long x, long long baseline, long long width);
     void RequirePage(const char *operation) const;
 
@@ -172,6 +184,7 @@ private:
     int FCatalogObjAt = 0;
     int FInfoObjAt = 0;
     int FClipDepth = 0;
+    double FUnitY = 1;
     bool FInPage = false;
     TRLPDFFilterImageFormat FImageFormat = TRLPDFFilterImageFormat::ifJPeg;
     bool FDeterministic = false;

@@ -1,0 +1,149 @@
+#include "platform/printjob.h"
+
+#include "platform/errors.h"
+
+#include <cups/cups.h>
+
+namespace prenso::printing {
+
+const char *const kRawFormat = CUPS_FORMAT_RAW;
+const char *const kPdfFormat = CUPS_FORMAT_PDF;
+
+namespace {
+
+constexpr int kConnectMs = 30000;
+
+QString serverWords()
+{
+    const char *text = cupsLastErrorString();
+    return text && *text ? QString::fromUtf8(text) : QStringLiteral("the print server gave no reason");
+}
+
+// The queue is the print server's (a queue of another server too: the
+// server passes the job on), so every request goes to the server the
+// program prints through, on a connection of the job's own.
+http_t *connectToServer()
+{
+    return httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, kConnectMs, nullptr);
+}
+
+} // namespace
+
+PrintServerJob::PrintServerJob() = default;
+
+PrintServerJob::~PrintServerJob()
+{
+    cancel();
+}
+
+void PrintServerJob::close() noexcept
+{
+    if (m_http)
+        httpClose(static_cast<http_t *>(m_http));
+    m_http = nullptr;
+    if (m_info)
+        cupsFreeDestInfo(static_cast<cups_dinfo_t *>(m_info));
+    m_info = nullptr;
+    if (m_dest)
+        cupsFreeDests(1, static_cast<cups_dest_t *>(m_dest));
+    m_dest = nullptr;
+}
+
+void PrintServerJob::start(const QString &queue, const QString &title, const char *format,
+                           const std::vector<JobOption> &options)
+{
+    cancel();
+    const QString name = queue.section(u'/', 0, 0);
+    const QString instance = queue.section(u'/', 1);
+    if (name.isEmpty())
+        throw Exception(QStringLiteral("No printer is selected for the print job."));
+    m_queue = name.toUtf8();
+    const QByteArray instanceBytes = instance.toUtf8();
+    auto *dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, m_queue.constData(),
+                                  instance.isEmpty() ? nullptr : instanceBytes.constData());
+    if (!dest)
+        throw Exception(QStringLiteral("The printer \"%1\" is not on the print server: %2").arg(name, serverWords()));
+    m_dest = dest;
+    auto *http = connectToServer();
+    if (!http) {
+        const QString words = serverWords();
+        close();
+        throw Exception(QStringLiteral("Cannot reach the print server to print on \"%1\": %2").arg(name, words));
+    }
+    m_http = http;
+    auto *info = cupsCopyDestInfo(http, dest);
+    if (!info) {
+        const QString words = serverWords();
+        close();
+        throw Exception(QStringLiteral("The print server does not describe the printer \"%1\": %2").arg(name, words));
+    }
+    m_info = info;
+
+    std::vector<cups_option_t> cupsOptions;
+    cupsOptions.reserve(options.size());
+    for (const JobOption &o : options)
+        cupsOptions.push_back(
+            cups_option_t{const_cast<char *>(o.name.constData()), const_cast<char *>(o.value.constData())});
+    const QByteArray jobTitle = title.toUtf8();
+    int job = 0;
+    if (cupsCreateDestJob(http, dest, info, &job, jobTitle.constData(), static_cast<int>(cupsOptions.size()),
+                          cupsOptions.data()) > IPP_STATUS_OK_CONFLICTING ||
+        job <= 0) {
+        const QString words = serverWords();
+        close();
+        throw Exception(QStringLiteral("The printer \"%1\" refused the print job: %2").arg(name, words));
+    }
+    m_job = job;
+    if (cupsStartDestDocument(http, dest, info, job, jobTitle.constData(), format, 0, nullptr, 1) !=
+        HTTP_STATUS_CONTINUE)
+        fail(QStringLiteral("The printer \"%1\" refused the document: %2"));
+}
+
+void PrintServerJob::write(std::string_view bytes)
+{
+    if (bytes.empty())
+        return;
+    if (m_job <= 0)
+        throw Exception(QStringLiteral("No print job is open."));
+    if (cupsWriteRequestData(static_cast<http_t *>(m_http), bytes.data(), bytes.size()) != HTTP_STATUS_CONTINUE)
+        fail(QStringLiteral("Sending to the printer \"%1\" failed: %2"));
+}
+
+void PrintServerJob::finish()
+{
+    if (m_job <= 0)
+        throw Exception(QStringLiteral("No print job is open."));
+    const ipp_status_t status = cupsFinishDestDocument(
+        static_cast<http_t *>(m_http), static_cast<cups_dest_t *>(m_dest), static_cast<cups_dinfo_t *>(m_info));
+    if (status > IPP_STATUS_OK_CONFLICTING)
+        fail(QStringLiteral("The printer \"%1\" did not accept the finished document: %2"));
+    m_job = 0;
+    close();
+}
+
+void PrintServerJob::fail(const QString &what)
+{
+    const QString message = what.arg(QString::fromUtf8(m_queue), serverWords());
+    cancel();
+    throw Exception(message);
+}
+
+void PrintServerJob::cancel() noexcept
+{
+    if (m_job > 0 && m_dest) {
+        // The connection may be in the middle of a request that failed: the
+        // job is cancelled on a fresh one.
+        if (m_http)
+            httpClose(static_cast<http_t *>(m_http));
+        m_http = nullptr;
+        auto *dest = static_cast<cups_dest_t *>(m_dest);
+        if (http_t *http = connectToServer()) {
+            cupsCancelDestJob(http, dest, m_job);
+            httpClose(http);
+        }
+    }
+    m_job = 0;
+    close();
+}
+
+} // namespace prenso::printing
