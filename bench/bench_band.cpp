@@ -6,6 +6,8 @@
 #include "report/controls/RLLabel.h"
 #include "report/pagination/RLReport.h"
 
+#include "smoke.h"
+
 #include <QApplication>
 #include <benchmark/benchmark.h>
 
@@ -67,7 +69,7 @@ void BM_BandRecord(benchmark::State &state)
         state.SkipWithError("the report did not start preparing");
     state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(BM_BandRecord)->Iterations(100000)->Unit(benchmark::kNanosecond);
+BENCHMARK(BM_BandRecord)->Iterations(bench::Iterations(100000))->Unit(benchmark::kNanosecond);
 
 // The same caption changes outside preparation (design captions).
 void BM_BandCaption(benchmark::State &state)
@@ -80,7 +82,7 @@ void BM_BandCaption(benchmark::State &state)
     }
     state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(BM_BandCaption)->Iterations(100000)->Unit(benchmark::kNanosecond);
+BENCHMARK(BM_BandCaption)->Iterations(bench::Iterations(100000))->Unit(benchmark::kNanosecond);
 
 } // namespace
 
@@ -88,8 +90,6 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    bench::RunBenchmarks(argc, argv);
     return 0;
 }

@@ -7,6 +7,8 @@
 #include "report/printing/RLPrinters.h"
 #include "report/storage/RLGraphicStorage.h"
 
+#include "smoke.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -19,7 +21,7 @@ using namespace prenso;
 
 namespace {
 
-constexpr int kPages = 1500;
+const int kPages = bench::Size(1500);
 constexpr int kLines = 66;
 
 // A letter page of form lines in 10-point Courier New, one line every 15
@@ -78,7 +80,7 @@ void BM_DraftFilterToFile(benchmark::State &state)
     QFile::remove(out);
     printing::setPrinterListSourceForTesting({});
 }
-BENCHMARK(BM_DraftFilterToFile)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_DraftFilterToFile)->Unit(benchmark::kMillisecond)->MinTime(bench::MinTime(2.0));
 
 } // namespace
 
@@ -86,8 +88,6 @@ int main(int argc, char **argv)
 {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    bench::RunBenchmarks(argc, argv);
     return 0;
 }

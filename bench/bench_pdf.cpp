@@ -14,6 +14,7 @@
 #include "report/storage/RLGraphicStorage.h"
 
 #include "forms_gen.h"
+#include "smoke.h"
 
 #include <QApplication>
 #include <QDir>
@@ -99,7 +100,12 @@ static void BM_PdfFilterPages(benchmark::State &state)
     state.counters["peak_MB"] = peakMegabytes();
     QFile::remove(path);
 }
-BENCHMARK(BM_PdfFilterPages)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_PdfFilterPages)
+    ->Arg(bench::Size(100))
+    ->Arg(bench::Size(1000))
+    ->Arg(bench::Size(10000))
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 static void BM_FormToPdf(benchmark::State &state)
 {
@@ -116,6 +122,7 @@ static void BM_FormToPdf(benchmark::State &state)
     for (auto _ : state) {
         form.sPbArquivo = formPath;
         form.sPbOrientacao = QStringLiteral("RETRATO");
+        form.sPbDialogo = QStringLiteral("NAO"); // nobody answers a print dialog here
         form.iPbFontSize = 0;
         form.ExecutaImpressao();
         pages = form.lastReport()->Pages().PageCount();
@@ -128,14 +135,12 @@ static void BM_FormToPdf(benchmark::State &state)
     state.counters["peak_MB"] = peakMegabytes();
     QFile::remove(path);
 }
-BENCHMARK(BM_FormToPdf)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_FormToPdf)->Arg(bench::Size(100000))->Unit(benchmark::kMillisecond)->Iterations(1);
 
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    bench::RunBenchmarks(argc, argv);
     return 0;
 }

@@ -8,6 +8,7 @@
 #include "report/storage/RLGraphicStorage.h"
 
 #include "forms_gen.h"
+#include "smoke.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>
@@ -45,14 +46,16 @@ static void BM_Prepare(benchmark::State &state)
     state.counters["pages_per_s"] = benchmark::Counter(double(pages) * state.iterations(), benchmark::Counter::kIsRate);
     state.SetItemsProcessed(state.iterations() * lines);
 }
-BENCHMARK(BM_Prepare)->Args({10000, 0})->Args({100000, 0})->Args({100000, 1})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Prepare)
+    ->Args({bench::Size(10000), 0})
+    ->Args({bench::Size(100000), 0})
+    ->Args({bench::Size(100000), 1})
+    ->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    bench::RunBenchmarks(argc, argv);
     return 0;
 }

@@ -13,6 +13,7 @@
 #include "report/windows/RLPreviewForm.h"
 
 #include "forms_gen.h"
+#include "smoke.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>
@@ -26,7 +27,7 @@ using namespace prenso;
 
 namespace {
 
-constexpr int kLines = 100000;
+const int kLines = bench::Size(100000);
 const QSize kWindow(1000, 750);
 
 double residentMegabytes()
@@ -99,7 +100,7 @@ static void BM_FirstPagePaint(benchmark::State &state)
     }
     state.counters["pages"] = pages.PageCount();
 }
-BENCHMARK(BM_FirstPagePaint)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_FirstPagePaint)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(bench::Iterations(20));
 
 // One page on: the page read from the page file, laid out and painted.
 static void BM_PageTurn(benchmark::State &state)
@@ -162,8 +163,6 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("PRENSO_DIALOGS", "auto");
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    bench::RunBenchmarks(argc, argv);
     return 0;
 }

@@ -14,6 +14,7 @@
 #include "support/private_cupsd.h"
 
 #include "forms_gen.h"
+#include "smoke.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>
@@ -71,7 +72,11 @@ static void BM_SpoolToPrinter(benchmark::State &state)
     const std::vector<std::string> jobs = g_printer->waitForJobs(state.iterations(), 120000);
     state.counters["document_MB"] = jobs.empty() ? 0.0 : double(jobs.back().size()) / (1024.0 * 1024.0);
 }
-BENCHMARK(BM_SpoolToPrinter)->Arg(100000)->Iterations(2)->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK(BM_SpoolToPrinter)
+    ->Arg(bench::Size(100000))
+    ->Iterations(bench::Iterations(2))
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime();
 
 int main(int argc, char **argv)
 {
@@ -85,9 +90,7 @@ int main(int argc, char **argv)
     int rc = 0;
     {
         QApplication app(argc, argv);
-        benchmark::Initialize(&argc, argv);
-        benchmark::RunSpecifiedBenchmarks();
-        benchmark::Shutdown();
+        bench::RunBenchmarks(argc, argv);
     }
     g_printer.reset();
     g_cupsd.reset();

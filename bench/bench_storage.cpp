@@ -10,6 +10,7 @@
 #include "report/storage/RLGraphicStorage.h"
 
 #include "forms_gen.h"
+#include "smoke.h"
 
 #include <QGuiApplication>
 #include <benchmark/benchmark.h>
@@ -120,17 +121,19 @@ void BM_SaveAndReadFile(benchmark::State &state)
 
 } // namespace
 
-BENCHMARK(BM_Store)->Arg(500)->Arg(1000)->Arg(2000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_LoadInOrder)->Arg(500)->Arg(2000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_LoadRandom)->Arg(500)->Arg(2000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SaveAndReadFile)->Arg(2000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Store)
+    ->Arg(bench::Size(500))
+    ->Arg(bench::Size(1000))
+    ->Arg(bench::Size(2000))
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadInOrder)->Arg(bench::Size(500))->Arg(bench::Size(2000))->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadRandom)->Arg(bench::Size(500))->Arg(bench::Size(2000))->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveAndReadFile)->Arg(bench::Size(2000))->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv); // fonts are measured while recording
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    bench::RunBenchmarks(argc, argv);
     return 0;
 }

@@ -113,6 +113,9 @@ void installCleanupOnce()
 {
     static std::once_flag once;
     std::call_once(once, [] {
+        // The list is made before the handler is registered, so that it is
+        // destroyed after the handler has run at exit, not before.
+        registry();
         std::atexit(deleteRegisteredTempFiles);
         for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
             struct sigaction old {};
