@@ -123,6 +123,20 @@ TEST(StartProgram, FinishedProgramsFilesGoWithoutWaiting)
     EXPECT_FALSE(QFile::exists(file));
 }
 
+// A temporary file still listed when the program returns from main is
+// removed at exit, and the removal finds its list still there.
+TEST(StartProgram, TemporaryFilesLeftAtTheEndGoAtExit)
+{
+    QProcess helper;
+    helper.start(QStringLiteral(PRENSO_BINARY_DIR "/bin/program_end_helper"), {QStringLiteral("--leave")});
+    ASSERT_TRUE(helper.waitForFinished(20000));
+    EXPECT_EQ(helper.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(helper.exitCode(), 0) << helper.readAllStandardError().toStdString();
+    const QString left = QString::fromLocal8Bit(helper.readAllStandardOutput()).trimmed();
+    ASSERT_FALSE(left.isEmpty());
+    EXPECT_FALSE(QFile::exists(left)) << left.toStdString();
+}
+
 TEST(StartProgram, ProgramEndWaitsForProgramsStillReading)
 {
     // A helper program hands a file to a program that reads it half a second

@@ -1,11 +1,14 @@
 // Test helper: hands a temporary file to a program that reads it only after
 // this program has returned from main, then ends. Prints the file's name.
+// With "--leave" it only makes a temporary file and returns from main with
+// the file still listed, for the clean-up at exit to remove.
 #include "platform/files.h"
 #include "platform/process.h"
 
 #include <QString>
 
 #include <cstdio>
+#include <string_view>
 #include <unistd.h>
 
 int main(int argc, char **argv)
@@ -15,6 +18,11 @@ int main(int argc, char **argv)
     using namespace prenso;
     QString path;
     const int fd = files::createTempFile(QStringLiteral("~qr"), QStringLiteral(".tmp"), path);
+    if (std::string_view(argv[1]) == "--leave") {
+        ::close(fd);
+        std::printf("%s\n", path.toLocal8Bit().constData());
+        return 0;
+    }
     const char text[] = "handed to a program at the very end";
     if (::write(fd, text, sizeof text - 1) != static_cast<ssize_t>(sizeof text - 1))
         return 3;
