@@ -5,10 +5,13 @@
 #include "platform/files.h"
 
 #include <QFile>
-#include <QXmlStreamWriter>
 
 #include <algorithm>
+#include <array>
+#include <charconv>
+#include <cstdint>
 #include <cstring>
+#include <string>
 #include <system_error>
 
 namespace prenso {
@@ -268,43 +271,80 @@ void TLineTable::dropWriteAhead()
     FAheadOk = false;
 }
 
+namespace {
+
+// Each Windows-1252 byte as it stands in an attribute value of the packet:
+// UTF-8, the delimiters as entities, tab, line feed and carriage return as
+// character references (an attribute would turn them into spaces). XML 1.0
+// cannot carry the other control characters, not even as references; they
+// are written as the private-use characters U+E000 + code so that the packet
+// stays well formed and no line is lost.
+struct XmlByte {
+    char text[7];
+    std::uint8_t size;
+};
+
+std::array<XmlByte, 256> xmlBytes()
+{
+    std::array<XmlByte, 256> table{};
+    for (int b = 0; b < 256; ++b) {
+        char16_t u = cp1252::toUnicode(static_cast<unsigned char>(b));
+        std::string s;
+        switch (u) {
+        case u'&': s = "&amp;"; break;
+        case u'<': s = "&lt;"; break;
+        case u'>': s = "&gt;"; break;
+        case u'"': s = "&quot;"; break;
+        case u'\t': s = "&#9;"; break;
+        case u'\n': s = "&#10;"; break;
+        case u'\r': s = "&#13;"; break;
+        default:
+            if (u < 0x20)
+                u = static_cast<char16_t>(0xE000 + u);
+            s = QString(QChar(u)).toUtf8().toStdString();
+        }
+        XmlByte &x = table[static_cast<size_t>(b)];
+        std::memcpy(x.text, s.data(), s.size());
+        x.size = static_cast<std::uint8_t>(s.size());
+    }
+    return table;
+}
+
+} // namespace
+
+// The packet is made straight from the bytes of the records: the scratch
+// file of a long form is written while the report lays out its pages, and a
+// general XML writer cost as much as the layout itself.
 void TLineTable::writeXml(QIODevice &out) const
 {
-    // XML 1.0 cannot carry most control characters, not even as references;
-    // they are written as the private-use characters U+E000 + code so that the
-    // packet stays well formed and no line is lost.
-    auto xmlText = [](const std::string &bytes) {
-        QString s = cp1252::decode(bytes);
-        for (QChar &c : s)
-            if (c.unicode() < 0x20 && c != u'\t' && c != u'\n' && c != u'\r')
-                c = QChar(0xE000 + c.unicode());
-        return s;
+    static const std::array<XmlByte, 256> bytes = xmlBytes();
+    std::string buffer;
+    buffer.reserve(1 << 16);
+    auto flush = [&] {
+        out.write(buffer.data(), static_cast<qint64>(buffer.size()));
+        buffer.clear();
     };
-    QXmlStreamWriter xml(&out);
-    xml.writeStartDocument(QStringLiteral("1.0"), true);
-    xml.writeStartElement(QStringLiteral("DATAPACKET"));
-    xml.writeAttribute(QStringLiteral("Version"), QStringLiteral("2.0"));
-    xml.writeStartElement(QStringLiteral("METADATA"));
-    xml.writeStartElement(QStringLiteral("FIELDS"));
-    xml.writeEmptyElement(QStringLiteral("FIELD"));
-    xml.writeAttribute(QStringLiteral("attrname"), QStringLiteral("INDICE"));
-    xml.writeAttribute(QStringLiteral("fieldtype"), QStringLiteral("i4"));
-    xml.writeEmptyElement(QStringLiteral("FIELD"));
-    xml.writeAttribute(QStringLiteral("attrname"), QStringLiteral("LINHA"));
-    xml.writeAttribute(QStringLiteral("fieldtype"), QStringLiteral("string"));
-    xml.writeAttribute(QStringLiteral("WIDTH"), QString::number(kLinhaSize));
-    xml.writeEndElement(); // FIELDS
-    xml.writeEmptyElement(QStringLiteral("PARAMS"));
-    xml.writeEndElement(); // METADATA
-    xml.writeStartElement(QStringLiteral("ROWDATA"));
+    buffer += "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"
+              "<DATAPACKET Version=\"2.0\"><METADATA><FIELDS>"
+              "<FIELD attrname=\"INDICE\" fieldtype=\"i4\"/>"
+              "<FIELD attrname=\"LINHA\" fieldtype=\"string\" WIDTH=\"";
+    buffer += std::to_string(kLinhaSize);
+    buffer += "\"/></FIELDS><PARAMS/></METADATA><ROWDATA>";
+    char digits[16];
     for (const Record &r : FRecords) {
-        xml.writeEmptyElement(QStringLiteral("ROW"));
-        xml.writeAttribute(QStringLiteral("INDICE"), QString::number(r.indice));
-        xml.writeAttribute(QStringLiteral("LINHA"), xmlText(r.linha));
+        buffer += "<ROW INDICE=\"";
+        buffer.append(digits, std::to_chars(digits, digits + sizeof digits, r.indice).ptr);
+        buffer += "\" LINHA=\"";
+        for (const unsigned char c : r.linha) {
+            const XmlByte &x = bytes[c];
+            buffer.append(x.text, x.size);
+        }
+        buffer += "\"/>";
+        if (buffer.size() >= (1 << 16) - 2048)
+            flush();
     }
-    xml.writeEndElement(); // ROWDATA
-    xml.writeEndElement(); // DATAPACKET
-    xml.writeEndDocument();
+    buffer += "</ROWDATA></DATAPACKET>\n";
+    flush();
 }
 
 void TLineTable::writeCompact(QIODevice &out) const

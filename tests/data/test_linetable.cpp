@@ -95,6 +95,40 @@ TEST(LineTable, CloseWritesAnXmlPacketThatReadsBack)
     EXPECT_EQ(doc.elementsByTagName(QStringLiteral("FIELD")).size(), 2);
 }
 
+// Every byte a line can hold comes back from the packet as its character,
+// read by an XML parser of its own: the delimiters, tab, line feed and
+// carriage return (which an attribute would otherwise turn into blanks), the
+// typographic signs; control characters, which XML cannot carry, as U+E000
+// plus their code.
+TEST(LineTable, EveryByteComesBackFromThePacket)
+{
+    TempDir dir;
+    const QString name = dir.file(QStringLiteral("R2.XML"));
+    TLineTable t;
+    t.SetFileName(name);
+    t.CreateDataSet();
+    std::string all;
+    for (int b = 1; b < 256; ++b)
+        all += static_cast<char>(b);
+    t.AppendLine(1, all.substr(0, 128));
+    t.AppendLine(2, all.substr(128));
+    t.Close();
+    QFile f(name);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    QDomDocument doc;
+    ASSERT_TRUE(doc.setContent(&f));
+    const auto rows = doc.elementsByTagName(QStringLiteral("ROW"));
+    ASSERT_EQ(rows.size(), 2);
+    for (int r = 0; r < 2; ++r) {
+        QString expected = cp1252::decode(r == 0 ? all.substr(0, 128) : all.substr(128));
+        for (QChar &c : expected)
+            if (c.unicode() < 0x20 && c != u'\t' && c != u'\n' && c != u'\r')
+                c = QChar(0xE000 + c.unicode());
+        EXPECT_EQ(rows.at(r).toElement().attribute(QStringLiteral("LINHA")), expected) << "row " << r;
+        EXPECT_EQ(rows.at(r).toElement().attribute(QStringLiteral("INDICE")), QString::number(r + 1));
+    }
+}
+
 TEST(LineTable, CloseRules)
 {
     TempDir dir;
