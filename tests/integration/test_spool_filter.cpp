@@ -594,6 +594,37 @@ TEST_F(SpoolFilterOnQueue, DocumentShowsWhatThePaintedPagesShow)
         EXPECT_LT(inPlace, differ(2, 699, dx, dy)) << "moved by " << dx << ", " << dy;
 }
 
+// Whatever face the canvas draws a text with prints: one with TrueType
+// outlines, one the machine has only as a Type 1 face (it has no outline
+// tables to measure or embed: the printer's own copy of it draws it), a bold
+// one. The toolkit's printer leaves a Type 1 face out altogether, which is
+// one more reason the printer gets the engine's own document.
+TEST_P(SpoolFilterOnPrinter, EveryFaceTheCanvasDrawsPrints)
+{
+    select(QStringLiteral("Plain"));
+    auto p = a4Page(kPortrait);
+    const char *faces[] = {"Courier New", "Nimbus Sans", "Arial"};
+    for (int i = 0; i < 3; ++i) {
+        addText(*p, 100, 100 + 40 * i, "Fatura n\xBA " + std::to_string(i + 1));
+        auto *t = static_cast<TRLTextObject *>(p->Objects(p->ObjectCount() - 1));
+        t->Font().SetName(QString::fromLatin1(faces[i]));
+        t->Font().SetStyle(i == 2 ? fsBold : 0);
+    }
+    std::vector<std::unique_ptr<TRLGraphicSurface>> pages;
+    pages.push_back(std::move(p));
+    EXPECT_NO_THROW(spool.FilterPages(storage(QStringLiteral("faces"), QString(), std::move(pages))));
+    const std::vector<std::string> jobs = plain.waitForJobs(1);
+    ASSERT_EQ(jobs.size(), 1u);
+    const QString text = pdfText(jobs[0]);
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(faces[i]);
+        if (!handsOverDocuments() && i == 1)
+            continue;
+        EXPECT_GT(inkOf(pdfRegion(jobs[0], 1, 96, 100, 100 + 40 * i, 200, 20)).width(), 60);
+        EXPECT_TRUE(text.contains(QStringLiteral("Fatura nº %1").arg(i + 1))) << text.toStdString();
+    }
+}
+
 // What the printer's settings say reaches the print server with the document
 // as the job's options, by their IPP names: copies (collated), the paper,
 // the orientation, one side.

@@ -8,6 +8,7 @@
 #include "report/filters/pdf/RLPDFWriter.h"
 #include "report/printing/RLPrinters.h"
 #include "report/storage/RLGraphicStorage.h"
+#include "report/storage/RLMetaVCL.h"
 
 #include <algorithm>
 #include <climits>
@@ -113,6 +114,8 @@ void TRLSpoolFilter::StartJob(const QString &title, const TRLPrinterMetrics &m)
     FJob = RLPrinter().StartDocument(title, printing::kPdfFormat);
     FSink = std::make_unique<JobSink>(*FJob);
     FWriter = std::make_unique<TRLPDFWriter>();
+    // The printer prints every face the canvas can draw, with outlines or not.
+    FWriter->SetFontMetricsProvider(GetCanvasFontMetrics);
     FPagePainter = std::make_unique<TRLPDFPagePainter>(*FWriter);
     TRLPDFFilterDocumentInfo info;
     info.Assign(&DefaultDocumentInfo());

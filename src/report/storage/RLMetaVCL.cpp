@@ -501,4 +501,44 @@ void GetMetaFontMetrics(const QString &fontName, TFontStyles fontStyle, TRLMetaF
     d.AvgWidth = om.avgWidth;
 }
 
+void GetCanvasFontMetrics(const QString &fontName, TFontStyles fontStyle, TRLMetaFontMetrics &metrics)
+{
+    try {
+        GetMetaFontMetrics(fontName, fontStyle, metrics);
+        return;
+    } catch (const Exception &) {
+        // A face without outline tables: what the canvas measures it with.
+    }
+    TFont font;
+    font.SetPixelsPerInch(96);
+    font.SetName(fontName);
+    font.SetStyle(fontStyle);
+    font.SetSize(750);
+    const FontResource &res = font.Resource();
+    const std::string name = cp1252::encode(fontName);
+    metrics = TRLMetaFontMetrics();
+    metrics.BaseFont = name;
+    metrics.FirstChar = 32;
+    metrics.LastChar = 255;
+    int widest = 0;
+    long long sum = 0;
+    for (int code = metrics.FirstChar; code <= metrics.LastChar; ++code) {
+        const int w = res.advances[static_cast<size_t>(code)];
+        metrics.Widths[static_cast<size_t>(code)] = w;
+        widest = std::max(widest, w);
+        sum += w;
+    }
+    TRLMetaFontDescriptor &d = metrics.FontDescriptor;
+    d.Name = name;
+    d.Flags = 32;
+    d.FontBBox = TRect{0, res.ascent, widest, -res.descent};
+    d.CapHeight = res.ascent * 7 / 10;
+    d.XHeight = res.ascent / 2;
+    d.Ascent = res.ascent;
+    d.Descent = res.descent;
+    d.Leading = std::max(0, res.height() - res.emPixels);
+    d.MaxWidth = widest;
+    d.AvgWidth = static_cast<int>(sum / (metrics.LastChar - metrics.FirstChar + 1));
+}
+
 } // namespace prenso

@@ -111,5 +111,9 @@ struct TRLMetaFontMetrics {
 // for a font without outlines and "GetOutlineTextMetrics failed" when its
 // tables cannot be read.
 void GetMetaFontMetrics(const QString &fontName, TFontStyles fontStyle, TRLMetaFontMetrics &metrics);
+// The same, and for a face without outline tables (a Type 1 face) what the
+// canvas measures it with, so that an output that must not fail over a font
+// (a printer) still has its widths.
+void GetCanvasFontMetrics(const QString &fontName, TFontStyles fontStyle, TRLMetaFontMetrics &metrics);
 
 } // namespace prenso
