@@ -12,7 +12,9 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <system_error>
+#include <vector>
 
 namespace prenso {
 
@@ -280,7 +282,7 @@ namespace {
 // are written as the private-use characters U+E000 + code so that the packet
 // stays well formed and no line is lost.
 struct XmlByte {
-    char text[7];
+    char text[8];
     std::uint8_t size;
 };
 
@@ -318,32 +320,45 @@ std::array<XmlByte, 256> xmlBytes()
 void TLineTable::writeXml(QIODevice &out) const
 {
     static const std::array<XmlByte, 256> bytes = xmlBytes();
-    std::string buffer;
-    buffer.reserve(1 << 16);
+    static constexpr std::string_view head = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"
+                                             "<DATAPACKET Version=\"2.0\"><METADATA><FIELDS>"
+                                             "<FIELD attrname=\"INDICE\" fieldtype=\"i4\"/>"
+                                             "<FIELD attrname=\"LINHA\" fieldtype=\"string\" WIDTH=\"";
+    static constexpr std::string_view rowStart = "<ROW INDICE=\"";
+    static constexpr std::string_view between = "\" LINHA=\"";
+    static constexpr std::string_view rowEnd = "\"/>";
+    // Rows are written in place into a buffer with room for the longest row
+    // past the point where it is handed on.
+    constexpr size_t kFlushAt = 1 << 16;
+    constexpr size_t kLongestRow = rowStart.size() + 12 + between.size() + kLinhaSize * sizeof(XmlByte::text) + 16;
+    std::vector<char> buffer(kFlushAt + kLongestRow);
+    char *const start = buffer.data();
+    char *p = start;
     auto flush = [&] {
-        out.write(buffer.data(), static_cast<qint64>(buffer.size()));
-        buffer.clear();
+        out.write(start, static_cast<qint64>(p - start));
+        p = start;
     };
-    buffer += "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"
-              "<DATAPACKET Version=\"2.0\"><METADATA><FIELDS>"
-              "<FIELD attrname=\"INDICE\" fieldtype=\"i4\"/>"
-              "<FIELD attrname=\"LINHA\" fieldtype=\"string\" WIDTH=\"";
-    buffer += std::to_string(kLinhaSize);
-    buffer += "\"/></FIELDS><PARAMS/></METADATA><ROWDATA>";
-    char digits[16];
+    auto put = [&p](std::string_view text) { p = std::copy(text.begin(), text.end(), p); };
+    put(head);
+    p = std::to_chars(p, p + 12, kLinhaSize).ptr;
+    put("\"/></FIELDS><PARAMS/></METADATA><ROWDATA>");
     for (const Record &r : FRecords) {
-        buffer += "<ROW INDICE=\"";
-        buffer.append(digits, std::to_chars(digits, digits + sizeof digits, r.indice).ptr);
-        buffer += "\" LINHA=\"";
-        for (const unsigned char c : r.linha) {
+        put(rowStart);
+        p = std::to_chars(p, p + 12, r.indice).ptr;
+        put(between);
+        // A record holds at most kLinhaSize bytes; a longer one is cut, as
+        // the table itself would cut it.
+        const std::string_view linha(r.linha.data(), std::min<size_t>(r.linha.size(), kLinhaSize));
+        for (const unsigned char c : linha) {
             const XmlByte &x = bytes[c];
-            buffer.append(x.text, x.size);
+            std::memcpy(p, x.text, sizeof x.text);
+            p += x.size;
         }
-        buffer += "\"/>";
-        if (buffer.size() >= (1 << 16) - 2048)
+        put(rowEnd);
+        if (static_cast<size_t>(p - start) >= kFlushAt)
             flush();
     }
-    buffer += "</ROWDATA></DATAPACKET>\n";
+    put("</ROWDATA></DATAPACKET>\n");
     flush();
 }
 
