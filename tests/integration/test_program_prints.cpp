@@ -11,6 +11,7 @@
 #include "report/filters/RLFilters.h"
 #include "support/capture_filter.h"
 #include "support/pdf_probe.h"
+#include "support/pdf_tools.h"
 #include "support/program_run.h"
 #include "support/test_support.h"
 
@@ -238,6 +239,15 @@ TEST_P(SampleForms, ArriveWithThePagesTheLayoutPromises)
     const std::string &pdf = jobs[0];
     ASSERT_EQ(pdf.substr(0, 5), "%PDF-");
     EXPECT_TRUE(other.jobs().empty()) << "the other queue printed too";
+    // A sound file whose every font travels with it.
+    TempDir arrived;
+    const QString file = arrived.file(QStringLiteral("job.pdf"));
+    writeFile(file, pdf);
+    EXPECT_TRUE(QpdfCheckClean(file));
+    const QList<PdfFontInfo> fonts = PdfFonts(file);
+    EXPECT_FALSE(fonts.isEmpty());
+    for (const PdfFontInfo &f : fonts)
+        EXPECT_TRUE(f.embedded && f.subset) << f.name.toStdString();
 
     // The same switches in this process: the pages the layout promises.
     const std::vector<CapturedPage> promised = pagesInProcess(switches);
