@@ -371,6 +371,52 @@ TEST_F(DraftFilter, AccentsUnderEachMethod)
     }
 }
 
+// The bytes a text-mode printer takes for commands never reach it in a
+// text, whatever the accent method: the typographic signs print as their
+// look-alikes, control bytes as blanks, one column each, and the rest of
+// the form prints where it belongs.
+TEST_F(DraftFilter, TypographicSignsAndControlBytesPrintAsPlainCharacters)
+{
+    std::string signs;
+    for (int c = 128; c <= 159; ++c)
+        signs += static_cast<char>(c);
+    std::string controls;
+    for (int c = 1; c < 32; ++c)
+        if (c != 12)
+            controls += static_cast<char>(c);
+    controls += '\x7F';
+    addPage([&](TRLGraphicSurface &p) {
+        text(p, "R$ " + signs + " fim", 24, 24);
+        text(p, "<" + controls + ">", 24, 40);
+        text(p,
+             "\x93"
+             "Ol\xE1\x94 \x96 ok",
+             24, 56);
+    });
+    const std::string lookAlikes = "E ,f\".++^%S<O Z  ''\"\"*--~Ts>o zY";
+    for (const TRLDraftAccentMethod method :
+         {TRLDraftAccentMethod::amOverwrite, TRLDraftAccentMethod::amTakeOut, TRLDraftAccentMethod::amSustain}) {
+        SCOPED_TRACE(static_cast<int>(method));
+        filter.SetAccentMethod(method);
+        run();
+        const test::EscpReader reader(output());
+        EXPECT_TRUE(reader.errors().empty()) << reader.errors().front();
+        ASSERT_EQ(reader.pages().size(), 2u); // the form feed starts an empty second page
+        for (const test::EscpChar &c : reader.pages()[0].chars)
+            for (const char b : c.strokes)
+                EXPECT_FALSE(static_cast<unsigned char>(b) < 32 ||
+                             (static_cast<unsigned char>(b) >= 127 && static_cast<unsigned char>(b) <= 159))
+                    << "byte " << int(static_cast<unsigned char>(b)) << " printed at " << c.x;
+        const std::vector<std::string> lines = reader.grid(0);
+        ASSERT_EQ(lines.size(), 3u);
+        EXPECT_EQ(lines[0].substr(lines[0].find('R')), "R$ " + lookAlikes + " fim");
+        const std::string blanks(controls.size(), ' ');
+        EXPECT_EQ(lines[1].substr(lines[1].find('<')), "<" + blanks + ">");
+        const bool accentKept = method != TRLDraftAccentMethod::amTakeOut;
+        EXPECT_EQ(lines[2].substr(lines[2].find('"')), accentKept ? "\"Ol\xE1\" - ok" : "\"Ola\" - ok");
+    }
+}
+
 TEST_F(DraftFilter, StylesAsTheDecorationAllows)
 {
     addPage([](TRLGraphicSurface &p) {

@@ -210,6 +210,23 @@ std::string DraftJustifyText(std::string_view text, int n)
     return out;
 }
 
+std::string DraftPrintableText(std::string_view text)
+{
+    // 128 to 159 in Windows-1252:  € . ‚ ƒ „ … † ‡ ˆ ‰ Š ‹ Œ . Ž . . ‘ ’ “ ” • – — ˜ ™ š › œ . ž Ÿ
+    // (the five unassigned bytes shown as ".") and what the printer gets for each:
+    static constexpr std::string_view kHigh = "E ,f\".++^%S<O Z  ''\"\"*--~Ts>o zY";
+    static_assert(kHigh.size() == 32);
+    std::string out(text);
+    for (char &ch : out) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 32 || c == 127)
+            ch = ' ';
+        else if (c >= 128 && c <= 159)
+            ch = kHigh[c - 128];
+    }
+    return out;
+}
+
 std::string DraftApplyAccents(std::string_view text, TRLDraftAccentMethod method, std::string_view backspace)
 {
     if (method == TRLDraftAccentMethod::amSustain)

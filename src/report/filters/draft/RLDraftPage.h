@@ -73,6 +73,13 @@ std::string DraftJustifyText(std::string_view text, int n);
 // Accented letters for printers without them: amOverwrite prints the mark,
 // `backspace` and the base letter; amTakeOut keeps the base letter only.
 std::string DraftApplyAccents(std::string_view text, TRLDraftAccentMethod method, std::string_view backspace);
+// The text as a dot-matrix printer may be sent it: in text mode the printer
+// takes the bytes below 32, 127 and 128 to 159 for commands (147 is DC3 with
+// the high bit, which deselects many printers, and the rest of the form is
+// lost), so each of them becomes one printable character: the typographic
+// signs of Windows-1252 their ASCII look-alike, the rest a blank. One byte
+// for one, so the columns after them stay where the layout put them.
+std::string DraftPrintableText(std::string_view text);
 
 // Characters that draw frames and bars.
 char DraftHorizontalFrameChar(TRLLineDrawMethod method, int penWidth);

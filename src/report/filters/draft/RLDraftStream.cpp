@@ -96,15 +96,16 @@ void TRLDraftStream::SendText(const TDraftText &text)
 {
     SelectPitch(text.CPP, false);
     MoveHead(std::max(text.PinBounds.Top, FRow), text.PinBounds.Left);
+    const std::string printable = DraftPrintableText(text.Text);
     if (AccentMethod == TRLDraftAccentMethod::amSustain) {
         SelectStyles(text.Style);
-        FOut += text.Text;
+        FOut += printable;
     } else {
         if (!FBackspaceKnown && AccentMethod == TRLDraftAccentMethod::amOverwrite) {
             FBackspace = FCommands.Expand(TRLDraftCommand::BS);
             FBackspaceKnown = true;
         }
-        const std::string printed = DraftApplyAccents(text.Text, AccentMethod, FBackspace);
+        const std::string printed = DraftApplyAccents(printable, AccentMethod, FBackspace);
         SelectStyles(text.Style);
         FOut += printed;
     }
