@@ -1,5 +1,6 @@
 #include "app/Principal.h"
 #include "app/TextUtils.h"
+#include "platform/canvas.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/messagebox.h"
@@ -13,6 +14,7 @@
 #include <QDateTime>
 #include <QScopeGuard>
 
+#include <array>
 #include <cerrno>
 #include <cstdio>
 
@@ -67,6 +69,27 @@ QString createScratchFile(const QString &name)
     }
     throw EFCreateError(
         QStringLiteral("Cannot create file \"%1\". %2").arg(firstTried, SystemErrorMessage(firstError)));
+}
+
+// Whether the widest character the form shows fits across the line's band
+// and one line's height down the page, in the line control's font.
+bool characterFits(const TRLDBText &text, const std::array<bool, 256> &shown)
+{
+    const TRLCustomControl *band = text.Parent();
+    const TRLCustomControl *page = band ? band->Parent() : nullptr;
+    if (!band || !page)
+        return true;
+    TFont font;
+    font.SetPixelsPerInch(96);
+    font.SetName(text.Font().Name());
+    font.SetStyle(text.Font().Style());
+    font.SetSize(text.Font().Size());
+    const FontResource &res = font.Resource();
+    int widest = 0;
+    for (int c = 33; c < 256; ++c)
+        if (shown[static_cast<size_t>(c)])
+            widest = std::max(widest, res.advances[static_cast<size_t>(c)]);
+    return widest <= band->ClientWidth() - text.Left() && res.height() <= page->ClientHeight();
 }
 
 } // namespace
@@ -137,6 +160,7 @@ void TfrmPrincipal::ExecutaImpressao()
     int32_t counter = 0;
     std::string line;
     uint64_t lineLength = 0;
+    std::array<bool, 256> shown{};
     // Only the table's 250 characters of a line are kept; the rest is only
     // counted, so a line without end cannot fill the memory.
     while (FArquivo.readLine(line, lineLength, TLineTable::kLinhaSize)) {
@@ -146,6 +170,8 @@ void TfrmPrincipal::ExecutaImpressao()
         if (length > longest)
             longest = length;
         ++counter;
+        for (const unsigned char c : line)
+            shown[c] = true;
         cdsLinhaRelatorio.AppendLine(counter, line);
     }
     FLongest = longest;
@@ -170,8 +196,17 @@ void TfrmPrincipal::ExecutaImpressao()
             throw EInvalidCast();
         report->SetDefaultFilter(static_cast<TRLCustomPrintFilter *>(component));
     }
+    // A size in points is not negative (the engine would measure and draw
+    // such a size apart), and a size so large that not one character of a
+    // line fits would print blank pages: either would pass for a printed form.
+    if (iPbFontSize < 0)
+        throw Exception(QStringLiteral("O tamanho de fonte /FOS=%1 não é um tamanho em pontos").arg(iPbFontSize));
     text->SetFontName(sPbFontName);
     text->SetFontSize(iPbFontSize);
+    if (!characterFits(*text, shown))
+        throw Exception(QStringLiteral("O tamanho de fonte /FOS=%1 é grande demais: nenhum caractere das linhas "
+                                       "cabe na página")
+                            .arg(iPbFontSize));
     RLPrinter().SetPrinterIndex(iPbImpressora);
     report->SetPrintDialog(withPrintDialog());
     // The report is ready from an earlier job (the setup screen runs several
