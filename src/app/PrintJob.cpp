@@ -12,6 +12,7 @@
 #include "report/storage/RLGraphicStorage.h"
 
 #include <QDateTime>
+#include <QFileInfo>
 #include <QScopeGuard>
 
 #include <array>
@@ -139,7 +140,10 @@ void TfrmPrincipal::ExecutaImpressao()
     // is closed, the table dropped unwritten and its scratch file removed, so
     // that the next job starts clean.
     bool finished = false;
+    // The print queue shows the job under the form's name.
+    RLPrinter().SetQueueName(QFileInfo(sPbArquivo).fileName());
     const auto cleanUp = qScopeGuard([&] {
+        RLPrinter().SetQueueName(QString());
         if (finished)
             return;
         FArquivo.close();

@@ -465,6 +465,30 @@ TEST_F(ProgramPrints, QueueThatStopsAcceptingRefusesNewJobsOnly)
     EXPECT_TRUE(pages.back().contains(QStringLiteral("Linha 60000 "))) << "the form was cut short";
 }
 
+// The print queue shows each job under its form's file name, as the print
+// system's own commands name theirs, for a document and for a dot-matrix
+// printer's raw job alike; the document keeps its own title.
+TEST_F(ProgramPrints, JobsAreNamedAfterTheirForms)
+{
+    const QString form = forms.file(QStringLiteral("nota fiscal 1.txt"));
+    writeFile(form, "NOTA FISCAL 1\r\n");
+    for (const QStringList &extra : {QStringList(), QStringList{QStringLiteral("/MAT=RLDraftFilter1")}}) {
+        SCOPED_TRACE(extra.join(u' ').toStdString());
+        alpha.clear();
+        const ProgramResult r =
+            run(QStringList{QStringLiteral("/ARQ=") + form, QStringLiteral("/IMPS=Alpha"), QStringLiteral("/DLG=NAO")} +
+                extra);
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        const std::vector<std::string> jobs = alpha.waitForJobs(1);
+        ASSERT_EQ(jobs.size(), 1u);
+        const std::map<std::string, std::string> job = cupsd->lastJobAttributes(QStringLiteral("Alpha"));
+        EXPECT_EQ(job.count("job-name") ? job.at("job-name") : "<none>", "nota fiscal 1.txt");
+        if (extra.isEmpty()) {
+            EXPECT_TRUE(pdfInfoField(jobs[0], QStringLiteral("Title")).endsWith(QStringLiteral("rlrRetrato\"")));
+        }
+    }
+}
+
 // The print server goes away while the program sends its document: the
 // operator hears of it, the run ends with status 1 and nothing reaches the
 // printer.

@@ -111,7 +111,8 @@ void TRLSpoolFilter::StartJob(const QString &title, const TRLPrinterMetrics &m)
     FDevice.Sheet = TPoint{m.PhysicalWidth, m.PhysicalHeight};
     FDevice.PixelsPerInchX = m.PPIX > 0 ? m.PPIX : 96;
     FDevice.PixelsPerInchY = m.PPIY > 0 ? m.PPIY : 96;
-    FJob = RLPrinter().StartDocument(title, printing::kPdfFormat);
+    const QString &queueName = RLPrinter().QueueName();
+    FJob = RLPrinter().StartDocument(queueName.isEmpty() ? title : queueName, printing::kPdfFormat);
     FSink = std::make_unique<JobSink>(*FJob);
     FWriter = std::make_unique<TRLPDFWriter>();
     // The printer prints every face the canvas can draw, with outlines or not.

@@ -84,6 +84,12 @@ public:
     void BeginDoc(const QString &title);
     void NewPage();
     void EndDoc();
+    // What the print queue calls the jobs that follow (the program prints a
+    // form under its file name, as the print system's own commands do);
+    // empty, a job is called by its document's title.
+    const QString &QueueName() const { return FQueueName; }
+    void SetQueueName(const QString &name) { FQueueName = name; }
+
     // Whether the selected printer takes a document the engine writes itself
     // (a queue of the print server), instead of pages painted on its canvas.
     bool TakesDocuments();
@@ -142,6 +148,7 @@ private:
     std::unique_ptr<TCanvas> FCanvas;
     double FCustomWidth = 0;
     double FCustomHeight = 0;
+    QString FQueueName;
     TRLPrintOddEvenPages FOddEven = TRLPrintOddEvenPages::odAllPages;
 };
 

@@ -174,7 +174,7 @@ void TRLDraftFilter::InternalBeginDoc()
     TRLDraftDeviceTarget target;
     target.Kind = FDeviceKind;
     target.DevicePath = FDevicePath;
-    target.Title = QStringLiteral("QuortaReport");
+    target.Title = RLPrinter().QueueName().isEmpty() ? QStringLiteral("QuortaReport") : RLPrinter().QueueName();
     if (FDeviceKind == TRLDeviceKind::dkPrinter || FDeviceKind == TRLDeviceKind::dkPrinterPort ||
         FDeviceKind == TRLDeviceKind::dkProgram)
         target.PrinterName = printer.PrinterName();
