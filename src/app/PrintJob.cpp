@@ -134,6 +134,8 @@ void TfrmPrincipal::ExecutaImpressao()
     QString stamp = DataHoraParaTexto(QDateTime::currentDateTime());
     stamp.remove(u'/').remove(u':').remove(u' ');
     const QString scratch = createScratchFile(QStringLiteral("R") + stamp + QStringLiteral(".XML"));
+    // Listed while the job runs, so that a job stopped halfway leaves it not.
+    files::registerTempFile(scratch);
     cdsLinhaRelatorio.SetFileName(scratch);
 
     // A job that fails or is cancelled leaves nothing behind: the form file
@@ -150,6 +152,7 @@ void TfrmPrincipal::ExecutaImpressao()
         cdsLinhaRelatorio.CloseWithoutWriting();
         if (files::fileExists(scratch))
             files::deleteFile(scratch);
+        files::unregisterTempFile(scratch);
     });
 
     cdsLinhaRelatorio.CreateDataSet();
@@ -226,6 +229,7 @@ void TfrmPrincipal::ExecutaImpressao()
     cdsLinhaRelatorio.Close();
     if (files::fileExists(scratch))
         files::deleteFile(scratch);
+    files::unregisterTempFile(scratch);
     finished = true;
 }
 

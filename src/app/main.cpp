@@ -5,6 +5,7 @@
 #include "app/Principal.h"
 #include "platform/files.h"
 #include "platform/messagebox.h"
+#include "platform/stop.h"
 #include "report/RLConsts.h"
 
 #include <QApplication>
@@ -40,6 +41,9 @@ std::vector<char *> withPlatformFallback(int argc, char **argv)
 
 int main(int argc, char **argv)
 {
+    // Before any thread: a caller that stops the program finds nothing of its
+    // job left behind, neither files nor half a job in the print queue.
+    prenso::stop::handleStopSignals();
     std::vector<char *> args = withPlatformFallback(argc, argv);
     int count = static_cast<int>(args.size());
     args.push_back(nullptr);

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -90,7 +91,7 @@ namespace {
 // The list is kept as plain C strings in a fixed table as well, so that the
 // signal handler can unlink without touching the heap.
 constexpr int kMaxSignalSafe = 256;
-constexpr int kMaxPath = 1024;
+constexpr int kMaxPath = PATH_MAX;
 char g_signalNames[kMaxSignalSafe][kMaxPath];
 volatile sig_atomic_t g_signalUsed[kMaxSignalSafe];
 
@@ -102,9 +103,7 @@ std::vector<QString> &registry()
 
 void signalCleanup(int sig)
 {
-    for (int i = 0; i < kMaxSignalSafe; ++i)
-        if (g_signalUsed[i])
-            ::unlink(g_signalNames[i]);
+    deleteTempFilesAtStop();
     ::signal(sig, SIG_DFL);
     ::raise(sig);
 }
@@ -165,6 +164,13 @@ void unregisterTempFile(const QString &path)
             forgetForSignals(QFile::encodeName(path));
             return;
         }
+}
+
+void deleteTempFilesAtStop() noexcept
+{
+    for (int i = 0; i < kMaxSignalSafe; ++i)
+        if (g_signalUsed[i])
+            ::unlink(g_signalNames[i]);
 }
 
 void deleteRegisteredTempFiles()

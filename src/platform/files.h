@@ -58,6 +58,9 @@ void registerTempFile(const QString &path);
 void unregisterTempFile(const QString &path);
 // Deletes every listed file and empties the list.
 void deleteRegisteredTempFiles();
+// Deletes every listed file without touching the list or the heap: for the
+// moment the program is told to stop, from any thread or a signal handler.
+void deleteTempFilesAtStop() noexcept;
 int registeredTempFileCount();
 // Makes sure the end-of-program removal of the listed files is in place.
 // Code with its own end-of-program work that must come first (waiting for a

@@ -1,6 +1,7 @@
 #include "platform/printjob.h"
 
 #include "platform/errors.h"
+#include "platform/stop.h"
 
 #include <cups/cups.h>
 
@@ -38,6 +39,10 @@ PrintServerJob::~PrintServerJob()
 
 void PrintServerJob::close() noexcept
 {
+    if (m_ticket) {
+        stop::forgetJob(m_ticket);
+        m_ticket = 0;
+    }
     if (m_http)
         httpClose(static_cast<http_t *>(m_http));
     m_http = nullptr;
@@ -94,6 +99,7 @@ void PrintServerJob::start(const QString &queue, const QString &title, const cha
         throw Exception(QStringLiteral("The printer \"%1\" refused the print job: %2").arg(name, words));
     }
     m_job = job;
+    m_ticket = stop::rememberJob(m_queue, job);
     if (cupsStartDestDocument(http, dest, info, job, jobTitle.constData(), format, 0, nullptr, 1) !=
         HTTP_STATUS_CONTINUE)
         fail(QStringLiteral("The printer \"%1\" refused the document: %2"));

@@ -64,6 +64,7 @@ private:
     void *m_http = nullptr;
     QByteArray m_queue;
     int m_job = 0;
+    int m_ticket = 0; // while the job may be cancelled when the program is told to stop
 };
 
 } // namespace prenso::printing

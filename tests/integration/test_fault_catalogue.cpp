@@ -9,6 +9,7 @@
 
 #include "integration/printer_server_test.h"
 
+#include <csignal>
 #include <functional>
 
 using namespace prenso;
@@ -103,5 +104,102 @@ std::string caseName(const ::testing::TestParamInfo<Fault> &fault)
     return fault.param.name;
 }
 INSTANTIATE_TEST_SUITE_P(FontSizes, FaultCatalogue, ::testing::ValuesIn(kFontSizes), caseName);
+
+// ---------------------------------------------------------------------------
+// Told to stop: a caller's time-out, Ctrl+C, the end of a session, while the
+// program lays out the pages or while it sends them. Whatever the moment,
+// the run ends with 128 + the signal's number, nothing of it stays beside the
+// program, in its temporary folder or in the print queue, and nothing prints.
+
+enum class Moment { LayingOut, Sending };
+
+struct Stop {
+    int signal;
+    Moment moment;
+};
+
+class StopCatalogue : public PrinterServerTest, public ::testing::WithParamInterface<Stop> {
+protected:
+    void SetUp() override
+    {
+        PrinterServerTest::SetUp();
+        if (IsSkipped())
+            return;
+        cupsd->addRawQueue(QStringLiteral("Fila"), printer.port());
+        before = listFolder(programFolder());
+        form = forms.file(QStringLiteral("longo.txt"));
+        std::string text;
+        for (int i = 1; i <= 60000; ++i)
+            text += "Linha " + std::to_string(i) +
+                    " do relat\xF3rio de cobran\xE7"
+                    "a\r\n";
+        writeFile(form, text);
+    }
+
+    void TearDown() override
+    {
+        if (!IsSkipped()) {
+            QStringList now = listFolder(programFolder());
+            now.removeIf([&](const QString &n) { return before.contains(n); });
+            EXPECT_EQ(now, QStringList()) << "left beside the program";
+            EXPECT_EQ(listFolder(tmp.path()), QStringList()) << "left in the program's TMPDIR";
+        }
+        PrinterServerTest::TearDown();
+    }
+
+    // The job has files of its own (the line table's scratch file, page
+    // files) but nothing on the print server yet.
+    bool layingOut() const
+    {
+        QStringList now = listFolder(programFolder());
+        now.removeIf([&](const QString &n) { return before.contains(n); });
+        return (!now.isEmpty() || !listFolder(tmp.path()).isEmpty()) &&
+               cupsd->jobStates(QStringLiteral("Fila")).empty();
+    }
+    bool sending() const
+    {
+        const std::vector<int> states = cupsd->jobStates(QStringLiteral("Fila"));
+        return !states.empty() && states.back() < 7;
+    }
+
+    TempDir tmp, forms;
+    QString form;
+    QStringList before;
+    SocketListener printer;
+};
+
+TEST_P(StopCatalogue, LeavesNothingAndEndsWithTheSignalsStatus)
+{
+    const Stop &s = GetParam();
+    bool sent = false;
+    ProgramOptions options;
+    options.tmpDir = tmp.path();
+    options.whileRunning = [&](qint64 pid) {
+        if (!sent && (s.moment == Moment::LayingOut ? layingOut() : sending())) {
+            ::kill(static_cast<pid_t>(pid), s.signal);
+            sent = true;
+        }
+    };
+    const ProgramResult r =
+        runProgram({QStringLiteral("/ARQ=") + form, QStringLiteral("/IMPS=Fila"), QStringLiteral("/DLG=NAO")}, options);
+    ASSERT_TRUE(sent) << "the moment never came; stderr: " << r.err.toStdString();
+    ASSERT_TRUE(r.finished) << "hung after the signal";
+    EXPECT_FALSE(r.crashed);
+    EXPECT_EQ(r.exitCode, 128 + s.signal) << r.err.toStdString();
+    for (const int state : cupsd->jobStates(QStringLiteral("Fila")))
+        EXPECT_GE(state, 7) << "a job stayed in the queue";
+    EXPECT_TRUE(printer.waitForJobs(1, 1000).empty()) << "something printed";
+}
+
+std::string stopName(const ::testing::TestParamInfo<Stop> &stop)
+{
+    const char *signal = stop.param.signal == SIGTERM ? "term" : stop.param.signal == SIGINT ? "int" : "hup";
+    return std::string(signal) + (stop.param.moment == Moment::LayingOut ? "_laying_out" : "_sending");
+}
+INSTANTIATE_TEST_SUITE_P(Signals, StopCatalogue,
+                         ::testing::Values(Stop{SIGTERM, Moment::LayingOut}, Stop{SIGTERM, Moment::Sending},
+                                           Stop{SIGINT, Moment::LayingOut}, Stop{SIGINT, Moment::Sending},
+                                           Stop{SIGHUP, Moment::LayingOut}, Stop{SIGHUP, Moment::Sending}),
+                         stopName);
 
 } // namespace

@@ -1,0 +1,107 @@
+#include "platform/stop.h"
+
+#include "platform/files.h"
+
+#include <cups/cups.h>
+
+#include <csignal>
+#include <mutex>
+#include <pthread.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace prenso::stop {
+namespace {
+
+struct Job {
+    int ticket;
+    QByteArray queue;
+    int id;
+};
+
+std::mutex &jobsMutex()
+{
+    static std::mutex m;
+    return m;
+}
+
+std::vector<Job> &jobs()
+{
+    static std::vector<Job> list;
+    return list;
+}
+
+int g_nextTicket = 1;
+
+// A job whose document is still coming stays in the queue, waiting for the
+// rest, when the program goes away: it is cancelled on a connection of its
+// own, as the program has not handed it over.
+void cancelJobs()
+{
+    std::vector<Job> open;
+    {
+        const std::lock_guard<std::mutex> lock(jobsMutex());
+        open = jobs();
+    }
+    for (const Job &job : open) {
+        http_t *http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, 5000, nullptr);
+        if (!http)
+            continue;
+        httpSetTimeout(http, 5.0, nullptr, nullptr);
+        if (cups_dest_t *dest = cupsGetNamedDest(http, job.queue.constData(), nullptr)) {
+            cupsCancelDestJob(http, dest, job.id);
+            cupsFreeDests(1, dest);
+        }
+        httpClose(http);
+    }
+}
+
+sigset_t stopSignals()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGHUP);
+    return set;
+}
+
+} // namespace
+
+void handleStopSignals()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        // A write past the file size limit fails with EFBIG and is reported
+        // as any failed write; the signal would end the process halfway.
+        ::signal(SIGXFSZ, SIG_IGN);
+        files::ensureTempCleanupInstalled();
+        const sigset_t set = stopSignals();
+        pthread_sigmask(SIG_BLOCK, &set, nullptr);
+        std::thread([set] {
+            int sig = 0;
+            while (sigwait(&set, &sig) != 0) {
+            }
+            cancelJobs();
+            files::deleteTempFilesAtStop();
+            ::_exit(128 + sig);
+        }).detach();
+    });
+}
+
+int rememberJob(const QByteArray &queue, int jobId)
+{
+    const std::lock_guard<std::mutex> lock(jobsMutex());
+    const int ticket = g_nextTicket++;
+    jobs().push_back(Job{ticket, queue, jobId});
+    return ticket;
+}
+
+void forgetJob(int ticket)
+{
+    const std::lock_guard<std::mutex> lock(jobsMutex());
+    std::erase_if(jobs(), [ticket](const Job &j) { return j.ticket == ticket; });
+}
+
+} // namespace prenso::stop
