@@ -4,6 +4,7 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/messagebox.h"
+#include "platform/streams.h"
 #include "report/RLConsts.h"
 #include "report/controls/RLLabel.h"
 #include "report/filters/RLFilters.h"
@@ -50,22 +51,33 @@ constexpr int kScratchNameLimit = 300;
 // The scratch file goes beside the program, as it always has. Where programs
 // are installed on this platform that folder is not the user's to write, and
 // the job would print and then fail over a file nobody reads: there the
-// user's temporary folder takes its place, under the same name. An older
-// file of the name is deleted first; the file is then created exclusively,
-// so that in a shared folder nobody else's file or link is written through.
-QString createScratchFile(const QString &name)
+// user's temporary folder takes its place, under the same name; so does a
+// program folder whose path leaves no room for the name (cutting the path
+// would name another file, maybe someone else's). The file is created
+// exclusively, so that in a shared folder nobody else's file or link is
+// written through, and a file of that name that is there already is never
+// touched: the job takes the next free name ("R…-2.XML") instead, so that
+// no file the program did not make is ever deleted.
+QString createScratchFile(const QString &name, const QStringList &folders)
 {
     QString firstTried;
     int firstError = 0;
-    for (const QString &folder : {files::executableFolder(), files::tempFolder()}) {
-        const QString path = (folder + name).left(kScratchNameLimit);
-        if (files::fileExists(path))
-            files::deleteFile(path);
-        if (files::createNewFile(path))
-            return path;
-        if (firstTried.isEmpty()) {
-            firstTried = path;
-            firstError = errno;
+    const QString stem = name.chopped(4), extension = name.right(4);
+    for (const QString &folder : folders) {
+        for (int n = 1; n <= 100; ++n) {
+            const QString path = folder + (n == 1 ? name : stem + u'-' + QString::number(n) + extension);
+            int error = ENAMETOOLONG;
+            if (path.size() <= kScratchNameLimit) {
+                if (files::createNewFile(path))
+                    return path;
+                error = errno;
+            }
+            if (firstTried.isEmpty()) {
+                firstTried = path;
+                firstError = error;
+            }
+            if (error != EEXIST)
+                break;
         }
     }
     throw EFCreateError(
@@ -133,7 +145,8 @@ void TfrmPrincipal::ExecutaImpressao()
 
     QString stamp = DataHoraParaTexto(QDateTime::currentDateTime());
     stamp.remove(u'/').remove(u':').remove(u' ');
-    const QString scratch = createScratchFile(QStringLiteral("R") + stamp + QStringLiteral(".XML"));
+    const QString scratchName = QStringLiteral("R") + stamp + QStringLiteral(".XML");
+    QString scratch = createScratchFile(scratchName, {files::executableFolder(), files::tempFolder()});
     // Listed while the job runs, so that a job stopped halfway leaves it not.
     files::registerTempFile(scratch);
     cdsLinhaRelatorio.SetFileName(scratch);
@@ -183,8 +196,26 @@ void TfrmPrincipal::ExecutaImpressao()
     }
     FLongest = longest;
     // The table is complete: its scratch file can be written while the
-    // pages are laid out.
+    // pages are laid out. Its room on the disk is taken first: a folder that
+    // has none (a full disk, a file size limit) is found out before anything
+    // prints; the temporary folder takes the file's place then, as it does
+    // for a folder the program cannot write to.
     cdsLinhaRelatorio.WriteAhead();
+    QString noRoom;
+    if (!cdsLinhaRelatorio.HasRoom(&noRoom)) {
+        const bool inTemp = QFileInfo(scratch).absolutePath() == QFileInfo(files::tempFolder()).absoluteFilePath();
+        if (!inTemp) {
+            const QString moved = createScratchFile(scratchName, {files::tempFolder()});
+            files::deleteFile(scratch);
+            files::unregisterTempFile(scratch);
+            scratch = moved;
+            files::registerTempFile(scratch);
+            cdsLinhaRelatorio.SetFileName(scratch);
+            cdsLinhaRelatorio.WriteAhead();
+        }
+        if (inTemp || !cdsLinhaRelatorio.HasRoom(&noRoom))
+            throw EWriteError(QStringLiteral("Cannot write file \"%1\". %2").arg(scratch, noRoom));
+    }
 
     if (longest > 200)
         sPbOrientacao = QStringLiteral("PAISAGEM");
@@ -226,7 +257,16 @@ void TfrmPrincipal::ExecutaImpressao()
     }
 
     FArquivo.close();
-    cdsLinhaRelatorio.Close();
+    // The pages have reached the printer: a scratch file that could still
+    // not be written (its room was taken before printing) must not make the
+    // run look failed, or a business system that retries prints the form
+    // twice. It is told on standard error, where such a system logs.
+    try {
+        cdsLinhaRelatorio.Close();
+    } catch (const Exception &e) {
+        cdsLinhaRelatorio.CloseWithoutWriting();
+        std::fprintf(stderr, "Prenso: %s (o formulário foi impresso)\n", e.message().toLocal8Bit().constData());
+    }
     if (files::fileExists(scratch))
         files::deleteFile(scratch);
     files::unregisterTempFile(scratch);

@@ -206,10 +206,12 @@ void TLineTable::writeFile() const
         throw EFCreateError(QStringLiteral("Cannot create file \"%1\". %2").arg(FFileName, reason));
 }
 
-bool TLineTable::writeTo(const QString &path, QString *reason) const
+bool TLineTable::writeTo(const QString &path, QString *reason, bool inPlace) const
 {
+    // In place, the file keeps the room taken for it and is cut to what was
+    // written at the end.
     QFile out(path);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    if (!out.open(inPlace ? QIODevice::ReadWrite : QIODevice::WriteOnly | QIODevice::Truncate)) {
         *reason = out.errorString();
         return false;
     }
@@ -217,6 +219,8 @@ bool TLineTable::writeTo(const QString &path, QString *reason) const
         writeXml(out);
     else
         writeCompact(out);
+    if (inPlace && out.error() == QFileDevice::NoError)
+        out.resize(out.pos());
     if (!out.flush() || out.error() != QFileDevice::NoError) {
         *reason = out.errorString();
         out.close();
@@ -229,6 +233,8 @@ bool TLineTable::writeTo(const QString &path, QString *reason) const
 void TLineTable::WriteAhead()
 {
     dropWriteAhead();
+    FReserveFailed = false;
+    FReserveError.clear();
     if (!FActive || FFileName.isEmpty())
         return;
     // A name of our own beside the scratch file (a rename never crosses
@@ -243,12 +249,20 @@ void TLineTable::WriteAhead()
     if (FAheadName.isEmpty())
         return;
     files::registerTempFile(FAheadName);
+    // The room for the whole packet is taken now, before the job prints: a
+    // disk or a file size limit that has no room for it is found out while
+    // nothing has been printed, and the writer cannot run short later.
+    if (!files::reserveFileSpace(FAheadName, packetSize(), &FReserveError)) {
+        dropWriteAhead();
+        FReserveFailed = true;
+        return;
+    }
     // The records do not change while the writer runs: every change first
     // waits for it (dropWriteAhead).
     try {
         FWriter = std::thread([this] {
             QString reason;
-            FAheadOk = writeTo(FAheadName, &reason);
+            FAheadOk = writeTo(FAheadName, &reason, /*inPlace=*/true);
         });
     } catch (const std::system_error &) {
         dropWriteAhead(); // no thread to be had: Close writes as it always did
@@ -312,7 +326,44 @@ std::array<XmlByte, 256> xmlBytes()
     return table;
 }
 
+// The packet's fixed parts, around the rows.
+constexpr std::string_view kXmlHead = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"
+                                      "<DATAPACKET Version=\"2.0\"><METADATA><FIELDS>"
+                                      "<FIELD attrname=\"INDICE\" fieldtype=\"i4\"/>"
+                                      "<FIELD attrname=\"LINHA\" fieldtype=\"string\" WIDTH=\"";
+constexpr std::string_view kXmlFields = "\"/></FIELDS><PARAMS/></METADATA><ROWDATA>";
+constexpr std::string_view kRowStart = "<ROW INDICE=\"";
+constexpr std::string_view kRowBetween = "\" LINHA=\"";
+constexpr std::string_view kRowEnd = "\"/>";
+constexpr std::string_view kXmlTail = "</ROWDATA></DATAPACKET>\n";
+
+size_t digitsOf(long long value)
+{
+    char digits[24];
+    return static_cast<size_t>(std::to_chars(digits, digits + sizeof digits, value).ptr - digits);
+}
+
 } // namespace
+
+// The size of the packet Close writes, to the byte.
+std::uint64_t TLineTable::packetSize() const
+{
+    std::uint64_t size = 0;
+    if (!FFileName.endsWith(QLatin1String(".xml"), Qt::CaseInsensitive)) {
+        size = 8;
+        for (const Record &r : FRecords)
+            size += 8 + r.linha.size();
+        return size;
+    }
+    static const std::array<XmlByte, 256> bytes = xmlBytes();
+    size = kXmlHead.size() + digitsOf(kLinhaSize) + kXmlFields.size() + kXmlTail.size();
+    for (const Record &r : FRecords) {
+        size += kRowStart.size() + digitsOf(r.indice) + kRowBetween.size() + kRowEnd.size();
+        for (const unsigned char c : std::string_view(r.linha).substr(0, kLinhaSize))
+            size += bytes[c].size;
+    }
+    return size;
+}
 
 // The packet is made straight from the bytes of the records: the scratch
 // file of a long form is written while the report lays out its pages, and a
@@ -320,17 +371,11 @@ std::array<XmlByte, 256> xmlBytes()
 void TLineTable::writeXml(QIODevice &out) const
 {
     static const std::array<XmlByte, 256> bytes = xmlBytes();
-    static constexpr std::string_view head = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"
-                                             "<DATAPACKET Version=\"2.0\"><METADATA><FIELDS>"
-                                             "<FIELD attrname=\"INDICE\" fieldtype=\"i4\"/>"
-                                             "<FIELD attrname=\"LINHA\" fieldtype=\"string\" WIDTH=\"";
-    static constexpr std::string_view rowStart = "<ROW INDICE=\"";
-    static constexpr std::string_view between = "\" LINHA=\"";
-    static constexpr std::string_view rowEnd = "\"/>";
     // Rows are written in place into a buffer with room for the longest row
     // past the point where it is handed on.
     constexpr size_t kFlushAt = 1 << 16;
-    constexpr size_t kLongestRow = rowStart.size() + 12 + between.size() + kLinhaSize * sizeof(XmlByte::text) + 16;
+    constexpr size_t kLongestRow =
+        kRowStart.size() + 12 + kRowBetween.size() + kLinhaSize * sizeof(XmlByte::text) + kRowEnd.size();
     std::vector<char> buffer(kFlushAt + kLongestRow);
     char *const start = buffer.data();
     char *p = start;
@@ -339,13 +384,13 @@ void TLineTable::writeXml(QIODevice &out) const
         p = start;
     };
     auto put = [&p](std::string_view text) { p = std::copy(text.begin(), text.end(), p); };
-    put(head);
+    put(kXmlHead);
     p = std::to_chars(p, p + 12, kLinhaSize).ptr;
-    put("\"/></FIELDS><PARAMS/></METADATA><ROWDATA>");
+    put(kXmlFields);
     for (const Record &r : FRecords) {
-        put(rowStart);
+        put(kRowStart);
         p = std::to_chars(p, p + 12, r.indice).ptr;
-        put(between);
+        put(kRowBetween);
         // A record holds at most kLinhaSize bytes; a longer one is cut, as
         // the table itself would cut it.
         const std::string_view linha(r.linha.data(), std::min<size_t>(r.linha.size(), kLinhaSize));
@@ -354,11 +399,11 @@ void TLineTable::writeXml(QIODevice &out) const
             std::memcpy(p, x.text, sizeof x.text);
             p += x.size;
         }
-        put(rowEnd);
+        put(kRowEnd);
         if (static_cast<size_t>(p - start) >= kFlushAt)
             flush();
     }
-    put("</ROWDATA></DATAPACKET>\n");
+    put(kXmlTail);
     flush();
 }
 

@@ -39,6 +39,15 @@ public:
     // cancelled has nothing to keep. A file being written ahead goes too.
     void CloseWithoutWriting();
     void WriteAhead(); // starts writing it now (see above)
+    // Whether WriteAhead found room for the whole scratch file (on the disk
+    // and within the file size limit); when not, `reason` says why and Close
+    // would fail to write it.
+    bool HasRoom(QString *reason = nullptr) const
+    {
+        if (reason)
+            *reason = FReserveError;
+        return !FReserveFailed;
+    }
     void SetFileName(const QString &name);
     const QString &FileName() const { return FFileName; }
     void CreateDataSet(); // new, empty and open
@@ -78,8 +87,10 @@ private:
     class Field;
 
     void writeFile() const;
-    // Writes the packet to `path`; false (and no file) when that fails.
-    bool writeTo(const QString &path, QString *reason) const;
+    // Writes the packet to `path` (in place: over the room taken for it);
+    // false (and no file) when that fails.
+    bool writeTo(const QString &path, QString *reason, bool inPlace = false) const;
+    std::uint64_t packetSize() const;
     void writeXml(QIODevice &out) const;
     void writeCompact(QIODevice &out) const;
     static std::string cut(std::string_view bytes);
@@ -101,6 +112,8 @@ private:
     std::thread FWriter;
     QString FAheadName;
     bool FAheadOk = false;
+    bool FReserveFailed = false;
+    QString FReserveError;
 };
 
 } // namespace prenso

@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -80,7 +81,13 @@ bool createNewFile(const QString &path)
 
 QString tempFolder()
 {
-    QString dir = QDir::tempPath();
+    // The folder TMPDIR names, as it names it: the toolkit's own answer is
+    // empty for a folder that does not exist, which made the temporary files
+    // land in the root folder. Then the files cannot be made there, and the
+    // error says which folder and why.
+    QString dir = qEnvironmentVariable("TMPDIR");
+    if (dir.isEmpty())
+        dir = QStringLiteral("/tmp");
     if (!dir.endsWith(u'/'))
         dir += u'/';
     return dir;
@@ -164,6 +171,26 @@ void unregisterTempFile(const QString &path)
             forgetForSignals(QFile::encodeName(path));
             return;
         }
+}
+
+bool reserveFileSpace(const QString &path, std::uint64_t bytes, QString *reason)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) {
+        *reason = SystemErrorMessage(errno);
+        return false;
+    }
+    int error = 0;
+    if (bytes > 0) {
+        if (bytes > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max()))
+            error = EFBIG;
+        else
+            error = ::posix_fallocate(fd, 0, static_cast<off_t>(bytes));
+    }
+    ::close(fd);
+    if (error != 0)
+        *reason = SystemErrorMessage(error);
+    return error == 0;
 }
 
 void deleteTempFilesAtStop() noexcept

@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <string_view>
 
 namespace prenso::files {
@@ -50,6 +51,12 @@ QString tempFolder();
 // The name is put on the process-wide list of temporary files.
 // Raises EFCreateError when the folder cannot take a new file.
 int createTempFile(const QString &prefix, const QString &suffix, QString &path);
+
+// Takes room for `bytes` bytes on the disk for the existing file at `path`,
+// so that writing that much into it cannot fail for want of room. False, with
+// the system's reason in `reason`, when the disk, a quota or the file size
+// limit has not that much room.
+bool reserveFileSpace(const QString &path, std::uint64_t bytes, QString *reason);
 
 // The process-wide list of temporary files: everything still listed is
 // deleted when the program ends (normally, after an error, or on SIGINT,

@@ -24,14 +24,20 @@ std::int64_t TStream::Size()
 
 void TStream::ReadBuffer(void *buffer, std::int64_t count)
 {
-    if (count != 0 && Read(buffer, count) != count)
-        throw EReadError(QStringLiteral("Stream read error"));
+    if (count != 0 && Read(buffer, count) != count) {
+        const QString detail = FailureDetail();
+        throw EReadError(QStringLiteral("Stream read error") +
+                         (detail.isEmpty() ? QString() : QStringLiteral(": ") + detail));
+    }
 }
 
 void TStream::WriteBuffer(const void *buffer, std::int64_t count)
 {
-    if (count != 0 && Write(buffer, count) != count)
-        throw EWriteError(QStringLiteral("Stream write error"));
+    if (count != 0 && Write(buffer, count) != count) {
+        const QString detail = FailureDetail();
+        throw EWriteError(QStringLiteral("Stream write error") +
+                          (detail.isEmpty() ? QString() : QStringLiteral(": ") + detail));
+    }
 }
 
 void TStream::CopyFrom(TStream &source, std::int64_t count)
@@ -95,7 +101,7 @@ std::string TMemoryStream::TakeData()
 
 // ---------------------------------------------------------------------------
 
-TFileStream::TFileStream(const QString &path, Mode mode)
+TFileStream::TFileStream(const QString &path, Mode mode) : m_path(path)
 {
     const QByteArray native = QFile::encodeName(path);
     int flags = O_CLOEXEC;
@@ -124,8 +130,17 @@ TFileStream::TFileStream(const QString &path, Mode mode)
     }
 }
 
-TFileStream::TFileStream(int fd) : m_fd(fd)
+TFileStream::TFileStream(int fd, const QString &path) : m_fd(fd), m_path(path)
 {}
+
+QString TFileStream::FailureDetail() const
+{
+    // A read that met the end of the file has no reason of the system's.
+    if (m_lastError == 0)
+        return m_path;
+    const QString reason = SystemErrorMessage(m_lastError);
+    return m_path.isEmpty() ? reason : m_path + QStringLiteral(": ") + reason;
+}
 
 TFileStream::~TFileStream()
 {
@@ -141,8 +156,10 @@ std::int64_t TFileStream::Read(void *buffer, std::int64_t count)
         const ssize_t n = ::read(m_fd, p + done, static_cast<size_t>(std::min<std::int64_t>(count - done, 1 << 30)));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
+        if (n <= 0) {
+            m_lastError = n < 0 ? errno : 0;
             break;
+        }
         done += n;
     }
     return done;
@@ -156,8 +173,10 @@ std::int64_t TFileStream::Write(const void *buffer, std::int64_t count)
         const ssize_t n = ::write(m_fd, p + done, static_cast<size_t>(std::min<std::int64_t>(count - done, 1 << 30)));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
+        if (n <= 0) {
+            m_lastError = n < 0 ? errno : ENOSPC;
             break;
+        }
         done += n;
     }
     return done;

@@ -31,12 +31,18 @@ public:
     std::int64_t Position() { return Seek(0, Origin::soCurrent); }
     void SetPosition(std::int64_t pos) { Seek(pos, Origin::soBeginning); }
 
-    // Raise EReadError "Stream read error" / EWriteError "Stream write error".
+    // Raise EReadError "Stream read error" / EWriteError "Stream write error",
+    // followed by what the stream can tell of the failure (a file's name and
+    // the system's reason).
     void ReadBuffer(void *buffer, std::int64_t count);
     void WriteBuffer(const void *buffer, std::int64_t count);
     void WriteBuffer(std::string_view bytes) { WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size())); }
     // Copies `count` bytes from `source`'s position into this one.
     void CopyFrom(TStream &source, std::int64_t count);
+
+protected:
+    // What went wrong with the last short read or write; empty by default.
+    virtual QString FailureDetail() const { return QString(); }
 };
 
 class TMemoryStream : public TStream {
@@ -65,7 +71,8 @@ public:
         fmOpenReadWrite,
     };
     TFileStream(const QString &path, Mode mode); // raises EFCreateError / EFOpenError
-    explicit TFileStream(int fd);
+    // `path` names the file in error messages.
+    explicit TFileStream(int fd, const QString &path = QString());
     ~TFileStream() override;
     TFileStream(const TFileStream &) = delete;
     TFileStream &operator=(const TFileStream &) = delete;
@@ -77,8 +84,13 @@ public:
     void SetSize(std::int64_t size) override;
     int Handle() const { return m_fd; }
 
+protected:
+    QString FailureDetail() const override;
+
 private:
     int m_fd = -1;
+    QString m_path;
+    int m_lastError = 0;
 };
 
 } // namespace prenso

@@ -4,13 +4,18 @@
 // it says), whether the form reaches the printer, and, for every case, that
 // nothing is left beside the program or in its temporary folder.
 #include "support/pdf_probe.h"
+#include "support/pdf_tools.h"
 #include "support/program_run.h"
 #include "support/test_support.h"
 
 #include "integration/printer_server_test.h"
 
+#include <QDir>
+#include <QFile>
+
 #include <csignal>
 #include <functional>
+#include <memory>
 
 using namespace prenso;
 using namespace prenso::test;
@@ -22,12 +27,22 @@ QString programFolder()
     return QStringLiteral(PRENSO_BINARY_DIR "/bin");
 }
 
+class FaultCatalogue;
+
+// Where the program runs: besides the built program and its temporary
+// folder, a copy of the program in a folder of the case's making, another
+// temporary folder, a command to run it under. Returns false (the case is
+// skipped) when the machine cannot make the place.
+using Place = std::function<bool(FaultCatalogue &, ProgramOptions &)>;
+
 struct Fault {
     const char *name;
     QStringList switches; // after /ARQ=FORM and /IMPS=Fila /DLG=NAO
     int status;           // how the run ends
     const char *says;     // a part of what it writes on standard error ("" for nothing)
     bool prints;          // whether the form reaches the printer
+    Place place = {};
+    int lines = 2; // the form's length
 };
 
 void PrintTo(const Fault &f, std::ostream *os)
@@ -45,9 +60,31 @@ protected:
         cupsd->addRawQueue(QStringLiteral("Fila"), printer.port());
         before = listFolder(programFolder());
         form = forms.file(QStringLiteral("nota fiscal.txt"));
-        writeFile(form, "NOTA FISCAL N\xBA 1\r\nA\xC7\xDA"
-                        "CAR CRISTAL 5KG      12,50\r\n");
+        std::string text = "NOTA FISCAL N\xBA 1\r\n";
+        for (int i = 2; i <= GetParam().lines; ++i)
+            text += "A\xC7\xDA"
+                    "CAR CRISTAL 5KG      12,50\r\n";
+        writeFile(form, text);
     }
+
+public:
+    // A copy of the program in `folder`, to be run instead of the built one.
+    QString copyProgramTo(const QString &folder, ProgramOptions &options)
+    {
+        QDir().mkpath(folder);
+        options.program = folder + QStringLiteral("/Prenso");
+        if (!QFile::copy(programPath(), options.program))
+            return QString();
+        QFile::setPermissions(options.program, QFile::permissions(programPath()));
+        programCopyFolder = folder;
+        return options.program;
+    }
+    // Beside the copy of the program, like beside the built one.
+    QString programCopyFolder;
+    // A file of the user's that the run must leave as it was.
+    QString victim;
+    std::unique_ptr<ScopedTmpfs> mounted, mountedTmp;
+    TempDir place;
 
     void TearDown() override
     {
@@ -56,10 +93,22 @@ protected:
             now.removeIf([&](const QString &n) { return before.contains(n); });
             EXPECT_EQ(now, QStringList()) << "left beside the program";
             EXPECT_EQ(listFolder(tmp.path()), QStringList()) << "left in the program's TMPDIR";
+            if (!programCopyFolder.isEmpty()) {
+                QStringList besideCopy = listFolder(programCopyFolder);
+                besideCopy.removeIf(
+                    [](const QString &n) { return n == u"Prenso" || n.startsWith(u"filler") || n == u"R"; });
+                EXPECT_EQ(besideCopy, QStringList()) << "left beside the program's copy";
+            }
         }
+        if (!victim.isEmpty()) {
+            EXPECT_EQ(readFile(victim), "a file of the user's") << "the program touched a file it did not make";
+        }
+        mounted.reset();
+        mountedTmp.reset();
         PrinterServerTest::TearDown();
     }
 
+protected:
     TempDir tmp, forms;
     QString form;
     QStringList before;
@@ -71,6 +120,8 @@ TEST_P(FaultCatalogue, EndsAsItMust)
     const Fault &f = GetParam();
     ProgramOptions options;
     options.tmpDir = tmp.path();
+    if (f.place && !f.place(*this, options))
+        GTEST_SKIP() << "this machine cannot make the place of the case (it needs root for a small disk)";
     const ProgramResult r = runProgram(
         QStringList{QStringLiteral("/ARQ=") + form, QStringLiteral("/IMPS=Fila"), QStringLiteral("/DLG=NAO")} +
             f.switches,
@@ -104,6 +155,93 @@ std::string caseName(const ::testing::TestParamInfo<Fault> &fault)
     return fault.param.name;
 }
 INSTANTIATE_TEST_SUITE_P(FontSizes, FaultCatalogue, ::testing::ValuesIn(kFontSizes), caseName);
+
+// Fills a small disk to its last byte.
+void fill(const QString &folder)
+{
+    QFile filler(folder + QStringLiteral("/filler"));
+    if (!filler.open(QIODevice::WriteOnly))
+        return;
+    const QByteArray block(4096, 'x');
+    while (filler.write(block) == block.size()) {
+    }
+    const QByteArray byte(1, 'x');
+    while (filler.write(byte) == 1) {
+    }
+}
+
+// A program folder of its own on a small disk, filled when `full`.
+Place programOnSmallDisk(bool full)
+{
+    return [full](FaultCatalogue &c, ProgramOptions &options) {
+        c.mounted = std::make_unique<ScopedTmpfs>(c.place.file(QStringLiteral("disk")), 64 * 1024);
+        if (!c.mounted->ok() || c.copyProgramTo(c.mounted->path(), options).isEmpty())
+            return false;
+        if (full)
+            fill(c.mounted->path());
+        return true;
+    };
+}
+
+// A temporary folder on a small disk, filled.
+bool fullTemporaryFolder(FaultCatalogue &c, ProgramOptions &options)
+{
+    c.mountedTmp = std::make_unique<ScopedTmpfs>(c.place.file(QStringLiteral("tmp")), 256);
+    if (!c.mountedTmp->ok())
+        return false;
+    fill(c.mountedTmp->path());
+    options.extra.insert(QStringLiteral("TMPDIR"), c.mountedTmp->path());
+    return true;
+}
+
+// The scratch file's folder and the temporary folder both full.
+bool everyFolderFull(FaultCatalogue &c, ProgramOptions &options)
+{
+    return programOnSmallDisk(true)(c, options) && fullTemporaryFolder(c, options);
+}
+
+// The program in a folder whose path leaves no room for the scratch file's
+// name within its 300 characters; a file of the user's named as that path
+// cut to 300 characters would be.
+bool programInALongFolder(FaultCatalogue &c, ProgramOptions &options)
+{
+    QString folder = c.place.path();
+    while (folder.size() < 298)
+        folder += QStringLiteral("/") + QString(std::min<qsizetype>(200, 298 - folder.size() - 1), u'p');
+    folder = folder.left(298);
+    if (c.copyProgramTo(folder, options).isEmpty())
+        return false;
+    c.victim = folder + QStringLiteral("/R");
+    writeFile(c.victim, "a file of the user's");
+    return true;
+}
+
+// A file size limit smaller than the job's scratch file.
+bool smallFileSizeLimit(FaultCatalogue &, ProgramOptions &options)
+{
+    options.prefix = {QStringLiteral("prlimit"), QStringLiteral("--fsize=4096"), QStringLiteral("--")};
+    return true;
+}
+
+bool missingTemporaryFolder(FaultCatalogue &c, ProgramOptions &options)
+{
+    options.extra.insert(QStringLiteral("TMPDIR"), c.place.file(QStringLiteral("gone")));
+    return true;
+}
+
+// Where the job's files go: a folder that cannot take them makes the job take
+// the next place or end, before anything prints, with a message that names
+// the file and the system's reason; never a cut path, never someone else's
+// file deleted, never half a run reported as failed after the form printed.
+const Fault kFiles[] = {
+    {"program_folder_full", {}, 0, "", true, programOnSmallDisk(true)},
+    {"program_and_temporary_folders_full", {}, 1, "No space left on device", false, everyFolderFull},
+    {"temporary_folder_full", {}, 1, "No space left on device", false, fullTemporaryFolder, 400},
+    {"temporary_folder_missing", {}, 1, "gone/~qr", false, missingTemporaryFolder},
+    {"program_folder_path_too_long", {}, 0, "", true, programInALongFolder},
+    {"file_size_limit", {}, 1, "File too large", false, smallFileSizeLimit, 400},
+};
+INSTANTIATE_TEST_SUITE_P(Files, FaultCatalogue, ::testing::ValuesIn(kFiles), caseName);
 
 // ---------------------------------------------------------------------------
 // Told to stop: a caller's time-out, Ctrl+C, the end of a session, while the

@@ -74,7 +74,7 @@ void TRLGraphicStorage::EnsureTempFile()
         return;
     QString path;
     const int fd = files::createTempFile(QStringLiteral("~qr"), QStringLiteral(".tmp"), path);
-    FTempStream = std::make_unique<TFileStream>(fd);
+    FTempStream = std::make_unique<TFileStream>(fd, path);
     FTempFileName = path;
 }
 
