@@ -324,7 +324,9 @@ void TRLCustomReport::DataFirst()
 void TRLCustomReport::DataNext()
 {
     StepProgress(1);
-    SetProgressPhase(LS().LS_PageStr + u' ' + QString::number(PageNumber()));
+    // The phase text is made for every record, so only when a window shows it.
+    if (MasterReport()->FProgressForm)
+        SetProgressPhase(LS().LS_PageStr + u' ' + QString::number(PageNumber()));
     TRLCustomSkipper::DataNext();
 }
 
