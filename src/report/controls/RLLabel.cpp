@@ -23,18 +23,14 @@ TRLCustomLabel::TRLCustomLabel(TRLCustomSite *parent) : TRLCustomControl(parent)
     SetAutoSize(true);
 }
 
-namespace {
-// Width of the caption as the page stores it (Windows-1252 bytes) followed by
-// one space, the way the engine has always measured captions; summed here
-// without making the bytes.
-int measuredWidth(const FontResource &font, const QString &caption)
+const std::string &TRLCustomLabel::encodedText(const QString &text)
 {
-    int width = font.advances[' '];
-    for (QChar ch : caption)
-        width += font.advances[cp1252::toByte(ch.unicode())];
-    return width;
+    if (text.constData() != FEncodedOf.constData() || text.size() != FEncodedOf.size()) {
+        FEncoded = cp1252::encode(text);
+        FEncodedOf = text;
+    }
+    return FEncoded;
 }
-} // namespace
 
 void TRLCustomLabel::CalcSize(int &width, int &height)
 {
@@ -45,8 +41,10 @@ void TRLCustomLabel::CalcSize(int &width, int &height)
     QString text = Caption();
     if (text.isEmpty() && !IsPreparing())
         text = Name();
+    // The caption is measured as the page will store it, followed by one
+    // space, the way the engine has always measured captions.
     const FontResource &font = Font().Resource();
-    width = measuredWidth(font, text);
+    width = SatAdd(font.advances[' '], font.width(encodedText(text)));
     height = font.height();
     const int bw = Borders().Width();
     if (bw > 0) {
@@ -69,7 +67,7 @@ void TRLCustomLabel::InternalPrint()
     surface->SetGeneratorId(this);
     NewGroupId();
     surface->SetFont(Font());
-    const std::string caption = cp1252::encode(Caption());
+    const std::string &caption = encodedText(Caption());
     const FontResource &font = Font().Resource();
     const int s = font.advances[' '];
     const TPoint origin = CaptionOrigin(r, font.width(caption) + s, font.height(), s);
