@@ -86,6 +86,7 @@ protected:
 
 private:
     void alignChildren();
+    void alignEdges(const TRect &r); // the steps that place one edge or one extent only
 
     std::vector<std::unique_ptr<TRLCustomControl>> FChildren;
     // The children by Align, kept between alignments to spare allocations.
