@@ -27,14 +27,13 @@ QString decode(std::string_view bytes)
 
 std::string encode(const QString &text)
 {
-    // Every text printed passes here: the common characters take the short
-    // way, only the rest searches the table.
+    // Every text printed passes here: the characters below U+0100 take the
+    // table, only the rest searches the code page's upper half.
     std::string out(static_cast<size_t>(text.size()), '\0');
     const char16_t *src = reinterpret_cast<const char16_t *>(text.constData());
     char *dst = out.data();
-    for (qsizetype i = 0; i < text.size(); ++i) {
+    for (qsizetype i = 0; i < text.size(); ++i)
         dst[i] = static_cast<char>(toByte(src[i]));
-    }
     return out;
 }
 
