@@ -362,10 +362,15 @@ void TRLTextObject::Assign(const TRLGraphicObject &other)
 
 void TRLTextObject::Rehome(TRLGraphicSurface &surface)
 {
-    // The font's name is an index into the surface's font table.
-    const QString name = FFont.Name();
+    // The font's name is an index into the surface's font table. The old
+    // surface still holds the name while the new one looks it up.
+    const TRLGraphicSurface *old = FSurface;
+    const int id = FFont.NameId();
     TRLGraphicObject::Rehome(surface);
-    FFont.SetName(name);
+    if (old && id >= 0 && id < static_cast<int>(old->Fonts().size()))
+        FFont.SetName(old->Fonts()[static_cast<size_t>(id)]);
+    else
+        FFont.SetName(QString());
 }
 
 void TRLTextObject::Offset(int dx, int dy)

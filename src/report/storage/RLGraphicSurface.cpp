@@ -346,9 +346,13 @@ void TRLGraphicSurface::DrawTaking(int x, int y, TRLGraphicSurface &surface)
     Open();
     FModified = true;
     FObjects.reserve(FObjects.size() + surface.FObjects.size());
+    // A report's surface goes onto its page where it stands (0, 0): every
+    // object of the page passes here, and moving by nothing changes nothing.
+    const bool moved = x != 0 || y != 0;
     for (auto &obj : surface.FObjects) {
         obj->Rehome(*this);
-        obj->Offset(x, y);
+        if (moved)
+            obj->Offset(x, y);
         FObjects.push_back(std::move(obj));
     }
     surface.FObjects.clear();
