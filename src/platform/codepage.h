@@ -58,5 +58,7 @@ inline unsigned char toByte(char16_t ch)
 
 QString decode(std::string_view bytes);
 std::string encode(const QString &text);
+// The same into `out`, replacing what it held and reusing its room.
+void encode(const QString &text, std::string &out);
 
 } // namespace prenso::cp1252
