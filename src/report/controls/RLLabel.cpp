@@ -26,10 +26,23 @@ TRLCustomLabel::TRLCustomLabel(TRLCustomSite *parent) : TRLCustomControl(parent)
 const std::string &TRLCustomLabel::encodedText(const QString &text)
 {
     if (text.constData() != FEncodedOf.constData() || text.size() != FEncodedOf.size()) {
-        FEncoded = cp1252::encode(text);
+        cp1252::encode(text, FEncoded);
         FEncodedOf = text;
+        FWidthKnown = false;
     }
     return FEncoded;
+}
+
+int TRLCustomLabel::encodedWidth(const QString &text)
+{
+    const std::string &bytes = encodedText(text);
+    // Fonts that compare equal are realised alike, so their widths are too.
+    if (!FWidthKnown || !(FMeasuredFont == Font())) {
+        FMeasuredWidth = Font().Resource().width(bytes);
+        FMeasuredFont = Font();
+        FWidthKnown = true;
+    }
+    return FMeasuredWidth;
 }
 
 void TRLCustomLabel::CalcSize(int &width, int &height)
@@ -44,7 +57,7 @@ void TRLCustomLabel::CalcSize(int &width, int &height)
     // The caption is measured as the page will store it, followed by one
     // space, the way the engine has always measured captions.
     const FontResource &font = Font().Resource();
-    width = SatAdd(font.advances[' '], font.width(encodedText(text)));
+    width = SatAdd(font.advances[' '], encodedWidth(text));
     height = font.height();
     const int bw = Borders().Width();
     if (bw > 0) {
@@ -67,10 +80,12 @@ void TRLCustomLabel::InternalPrint()
     surface->SetGeneratorId(this);
     NewGroupId();
     surface->SetFont(Font());
-    const std::string &caption = encodedText(Caption());
+    const QString text = Caption();
+    const int textWidth = encodedWidth(text);
+    const std::string &caption = encodedText(text);
     const FontResource &font = Font().Resource();
     const int s = font.advances[' '];
-    const TPoint origin = CaptionOrigin(r, font.width(caption) + s, font.height(), s);
+    const TPoint origin = CaptionOrigin(r, textWidth + s, font.height(), s);
     const int x = origin.X, y = origin.Y;
     static constexpr std::uint8_t kAlignment[] = {MetaTextAlignmentLeft, MetaTextAlignmentRight,
                                                   MetaTextAlignmentCenter, MetaTextAlignmentJustify};

@@ -32,8 +32,14 @@ private:
     // which therefore cannot change or be reused while its address and length
     // still match.
     const std::string &encodedText(const QString &text);
+    // The width of encodedText(text) in the control's font; kept with the
+    // bytes until they or the font change.
+    int encodedWidth(const QString &text);
     QString FEncodedOf;
     std::string FEncoded;
+    TFont FMeasuredFont;
+    int FMeasuredWidth = 0;
+    bool FWidthKnown = false; // measured since the bytes were made
 };
 
 class TRLCustomDBText : public TRLCustomLabel {
