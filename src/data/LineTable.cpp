@@ -174,11 +174,30 @@ bool TLineTable::Eof() const
     return !FActive || FCursor >= FRecords.size();
 }
 
+namespace {
+// Letter case ignored. A bound control asks for its field once per record:
+// an ASCII name is compared here, anything else by Qt's case folding.
+bool sameFieldName(const QString &name, QLatin1String field)
+{
+    if (name.size() != field.size())
+        return false;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const char16_t c = name[i].unicode();
+        if (c >= 0x80)
+            return name.compare(field, Qt::CaseInsensitive) == 0;
+        const char16_t upper = c >= u'a' && c <= u'z' ? char16_t(c - 32) : c;
+        if (upper != field[i].unicode())
+            return false;
+    }
+    return true;
+}
+} // namespace
+
 TField *TLineTable::FindField(const QString &name)
 {
-    if (name.compare(QLatin1String("LINHA"), Qt::CaseInsensitive) == 0)
+    if (sameFieldName(name, QLatin1String("LINHA")))
         return FFieldLinha.get();
-    if (name.compare(QLatin1String("INDICE"), Qt::CaseInsensitive) == 0)
+    if (sameFieldName(name, QLatin1String("INDICE")))
         return FFieldIndice.get();
     return nullptr;
 }
