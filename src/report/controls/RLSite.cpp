@@ -453,8 +453,11 @@ void TRLCustomSite::SurfaceOpening()
 void TRLCustomSite::SurfaceBeginDraw()
 {
     // Every plain control decides (its events fire and its text is measured),
-    // then those that will print draw themselves.
-    std::vector<TRLCustomControl *> controls;
+    // then those that will print draw themselves. The list is taken from the
+    // site while it is walked, so that a handler that opens this surface
+    // again (a page break from a header band) walks a list of its own.
+    std::vector<TRLCustomControl *> controls = std::move(FDrawList);
+    controls.clear();
     CollectControls(controls);
     for (TRLCustomControl *c : controls)
         c->CanPrint();
@@ -462,6 +465,7 @@ void TRLCustomSite::SurfaceBeginDraw()
         if (c->CouldPrint()) {
             c->Print();
         }
+    FDrawList = std::move(controls);
     // Panels inside print with their parent; bands and pagers print by the
     // pager's own rules.
     for (const auto &child : FChildren)

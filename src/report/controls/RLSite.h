@@ -91,6 +91,8 @@ private:
     std::vector<std::unique_ptr<TRLCustomControl>> FChildren;
     // The children by Align, kept between alignments to spare allocations.
     std::array<std::vector<TRLCustomControl *>, Ord(TRLControlAlign::faAlignCount)> FAlignLists;
+    // The plain controls SurfaceBeginDraw walks, kept for its room.
+    std::vector<TRLCustomControl *> FDrawList;
     std::uint32_t FAlignsUsed = 0; // bit per Align whose list is filled
     TRLMargins FMargins;
     TRLMargins FInsideMargins;
