@@ -67,6 +67,86 @@ TRect TRLPaintContext::MinRect(const TRect &r) const
     return out;
 }
 
+// ---------------------------------------------------------------------------
+// Object memory
+//
+// Every page of a long form makes a few hundred objects of a handful of sizes
+// and frees them once it is stored, and the next page makes as many again:
+// the memory of a freed object is kept for the next object of its size
+// instead of going back to the allocator, up to kKeptPerSize blocks of each
+// size (a few pages' worth), so what is kept is bounded whatever the page
+// count. Each thread keeps its own (a thread that ends leaves its blocks
+// behind). Built with AddressSanitizer nothing is kept, so that a freed
+// object that is used again is still caught.
+
+#if defined(__SANITIZE_ADDRESS__)
+#define PRENSO_KEEP_OBJECT_MEMORY 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define PRENSO_KEEP_OBJECT_MEMORY 0
+#endif
+#endif
+#ifndef PRENSO_KEEP_OBJECT_MEMORY
+#define PRENSO_KEEP_OBJECT_MEMORY 1
+#endif
+
+namespace {
+
+constexpr std::size_t kBlockGrain = 16;
+constexpr std::size_t kBlockSizes = 32; // blocks of up to 31 × 16 bytes are kept
+constexpr std::size_t kKeptPerSize = 4096;
+
+struct FreeBlock {
+    FreeBlock *next;
+};
+
+// Trivial, so that it can be used until the thread ends.
+struct KeptBlocks {
+    FreeBlock *head[kBlockSizes];
+    std::size_t count[kBlockSizes];
+};
+thread_local KeptBlocks t_kept;
+
+std::size_t blockSize(std::size_t size)
+{
+    return (size + kBlockGrain - 1) / kBlockGrain;
+}
+
+} // namespace
+
+void *TRLGraphicObject::operator new(std::size_t size)
+{
+    const std::size_t n = blockSize(size);
+    if (PRENSO_KEEP_OBJECT_MEMORY && n < kBlockSizes) {
+        if (FreeBlock *block = t_kept.head[n]) {
+            t_kept.head[n] = block->next;
+            --t_kept.count[n];
+            return block;
+        }
+        return ::operator new(n *kBlockGrain);
+    }
+    return ::operator new(size);
+}
+
+void TRLGraphicObject::operator delete(void *block, std::size_t size) noexcept
+{
+    if (!block)
+        return;
+    const std::size_t n = blockSize(size);
+    if (PRENSO_KEEP_OBJECT_MEMORY && n < kBlockSizes) {
+        if (t_kept.count[n] < kKeptPerSize) {
+            auto *kept = static_cast<FreeBlock *>(block);
+            kept->next = t_kept.head[n];
+            t_kept.head[n] = kept;
+            ++t_kept.count[n];
+            return;
+        }
+        ::operator delete(block, n *kBlockGrain);
+        return;
+    }
+    ::operator delete(block, size);
+}
+
 std::uint32_t NewGroupId()
 {
     return ++g_groupId;
@@ -84,9 +164,13 @@ TRLGraphicObject::~TRLGraphicObject() = default;
 
 void TRLGraphicObject::SaveToStream(TRLStreamWriter &w) const
 {
-    w.Rect(FBoundsRect);
-    w.U32(FGroupId);
-    w.U32(FGeneratorId);
+    char *p = w.Take(kBaseFieldsSize);
+    TRLStreamWriter::PutI32(p, FBoundsRect.Left);
+    TRLStreamWriter::PutI32(p + 4, FBoundsRect.Top);
+    TRLStreamWriter::PutI32(p + 8, FBoundsRect.Right);
+    TRLStreamWriter::PutI32(p + 12, FBoundsRect.Bottom);
+    TRLStreamWriter::PutI32(p + 16, static_cast<std::int32_t>(FGroupId));
+    TRLStreamWriter::PutI32(p + 20, static_cast<std::int32_t>(FGeneratorId));
 }
 
 void TRLGraphicObject::LoadFromStream(TRLStreamReader &r)
@@ -279,10 +363,12 @@ void TRLEllipseObject::PaintTo(TCanvas &canvas, const TRLPaintContext &s)
 void TRLTextObject::SaveToStream(TRLStreamWriter &w) const
 {
     TRLGraphicObject::SaveToStream(w);
-    w.U8(FAlignment);
-    w.U8(FLayout);
-    w.Point(FOrigin);
-    w.U16(FTextFlags);
+    char *p = w.Take(12);
+    p[0] = static_cast<char>(FAlignment);
+    p[1] = static_cast<char>(FLayout);
+    TRLStreamWriter::PutI32(p + 2, FOrigin.X);
+    TRLStreamWriter::PutI32(p + 6, FOrigin.Y);
+    TRLStreamWriter::PutU16(p + 10, FTextFlags);
     w.String(FText);
     FBrush.Save(w);
     FFont.Save(w);

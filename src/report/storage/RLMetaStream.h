@@ -67,8 +67,22 @@ public:
         PutI32(q, p.X);
         PutI32(q + 4, p.Y);
     }
+    // Room for the next n bytes, which the caller fills (with the Put
+    // functions): a record of fixed fields takes its room at once.
+    char *Take(size_t n) { return room(n); }
     size_t Position() const { return FPos; }
     void PatchI32(size_t at, std::int32_t v);
+    static void PutU16(char *p, std::uint16_t v)
+    {
+        p[0] = static_cast<char>(v & 255);
+        p[1] = static_cast<char>(v >> 8);
+    }
+    static void PutColor(char *p, const TRLMetaColor &c)
+    {
+        p[0] = static_cast<char>(c.Red);
+        p[1] = static_cast<char>(c.Green);
+        p[2] = static_cast<char>(c.Blue);
+    }
     // Writes v little-endian into the four bytes at p.
     static void PutI32(char *p, std::int32_t v)
     {
