@@ -107,7 +107,9 @@ struct KeptBlocks {
 };
 thread_local KeptBlocks t_kept;
 
-std::size_t blockSize(std::size_t size)
+// The list a block of `size` bytes is kept in; blocks are made in steps of
+// kBlockGrain bytes, so that all the blocks of one list are alike.
+std::size_t blockList(std::size_t size)
 {
     return (size + kBlockGrain - 1) / kBlockGrain;
 }
@@ -116,35 +118,31 @@ std::size_t blockSize(std::size_t size)
 
 void *TRLGraphicObject::operator new(std::size_t size)
 {
-    const std::size_t n = blockSize(size);
-    if (PRENSO_KEEP_OBJECT_MEMORY && n < kBlockSizes) {
-        if (FreeBlock *block = t_kept.head[n]) {
-            t_kept.head[n] = block->next;
-            --t_kept.count[n];
-            return block;
-        }
-        return ::operator new(n *kBlockGrain);
+    const std::size_t list = blockList(size);
+    if (!PRENSO_KEEP_OBJECT_MEMORY || list >= kBlockSizes)
+        return ::operator new(size);
+    if (FreeBlock *block = t_kept.head[list]) {
+        t_kept.head[list] = block->next;
+        --t_kept.count[list];
+        return block;
     }
-    return ::operator new(size);
+    const std::size_t bytes = list * kBlockGrain;
+    return ::operator new(bytes);
 }
 
 void TRLGraphicObject::operator delete(void *block, std::size_t size) noexcept
 {
     if (!block)
         return;
-    const std::size_t n = blockSize(size);
-    if (PRENSO_KEEP_OBJECT_MEMORY && n < kBlockSizes) {
-        if (t_kept.count[n] < kKeptPerSize) {
-            auto *kept = static_cast<FreeBlock *>(block);
-            kept->next = t_kept.head[n];
-            t_kept.head[n] = kept;
-            ++t_kept.count[n];
-            return;
-        }
-        ::operator delete(block, n *kBlockGrain);
+    const std::size_t list = blockList(size);
+    if (PRENSO_KEEP_OBJECT_MEMORY && list < kBlockSizes && t_kept.count[list] < kKeptPerSize) {
+        auto *kept = static_cast<FreeBlock *>(block);
+        kept->next = t_kept.head[list];
+        t_kept.head[list] = kept;
+        ++t_kept.count[list];
         return;
     }
-    ::operator delete(block, size);
+    ::operator delete(block);
 }
 
 std::uint32_t NewGroupId()
