@@ -208,7 +208,7 @@ bool TRLCustomControl::IsPreparing() const
     return state == TRLReportState::rsWriting || state == TRLReportState::rsClosing;
 }
 
-QString TRLCustomControl::Caption() const
+const QString &TRLCustomControl::Caption() const
 {
     return IsPreparing() ? FPreparingCaption : FCaption;
 }

@@ -130,7 +130,7 @@ public:
 
     // While the report prepares, the caption is the separate preparing
     // caption; otherwise it is the design caption.
-    QString Caption() const;
+    const QString &Caption() const;
     void SetCaption(const QString &caption);
     const QString &FriendlyName() const { return FFriendlyName; }
     void SetFriendlyName(const QString &n) { FFriendlyName = n; }

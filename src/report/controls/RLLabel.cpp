@@ -51,9 +51,8 @@ void TRLCustomLabel::CalcSize(int &width, int &height)
     height = Height();
     if (!AutoSize())
         return;
-    QString text = Caption();
-    if (text.isEmpty() && !IsPreparing())
-        text = Name();
+    const QString &caption = Caption();
+    const QString &text = caption.isEmpty() && !IsPreparing() ? Name() : caption;
     // The caption is measured as the page will store it, followed by one
     // space, the way the engine has always measured captions.
     const FontResource &font = Font().Resource();
@@ -80,7 +79,7 @@ void TRLCustomLabel::InternalPrint()
     surface->SetGeneratorId(this);
     NewGroupId();
     surface->SetFont(Font());
-    const QString text = Caption();
+    const QString &text = Caption();
     const int textWidth = encodedWidth(text);
     const std::string &caption = encodedText(text);
     const FontResource &font = Font().Resource();
@@ -167,7 +166,7 @@ void TRLCustomDBText::InternalMakeCaption(QString &text)
         fieldText = Name();
     }
     if (FText.isEmpty()) {
-        text = fieldText;
+        text = std::move(fieldText);
     } else {
         const qsizetype hash = FText.indexOf(u'#');
         text = hash >= 0 ? QString(FText).replace(hash, 1, fieldText) : FText + fieldText;
