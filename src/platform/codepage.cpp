@@ -8,15 +8,38 @@
 
 namespace prenso::cp1252 {
 
+namespace {
+// The bytes of the characters above U+00FF, which all lie in U+0100..U+02FF
+// and U+2000..U+21FF; 0 where the code page has none. A line with dashes or
+// euro signs looks each of them up.
+constexpr std::array<std::array<unsigned char, 512>, 2> kUpperBytes = [] {
+    std::array<std::array<unsigned char, 512>, 2> t{};
+    for (int i = 0; i < 32; ++i) {
+        const char16_t c = kHigh[static_cast<size_t>(i)];
+        if (c >= 0x100 && c < 0x300)
+            t[0][c - 0x100] = static_cast<unsigned char>(0x80 + i);
+        else if (c >= 0x2000 && c < 0x2200)
+            t[1][c - 0x2000] = static_cast<unsigned char>(0x80 + i);
+    }
+    return t;
+}();
+} // namespace
+
 unsigned char fromUnicode(char16_t ch, bool *ok)
 {
     if (ok)
         *ok = true;
-    if (ch < 0x80 || (ch >= 0xA0 && ch <= 0xFF))
-        return static_cast<unsigned char>(ch);
-    for (int i = 0; i < 32; ++i)
-        if (kHigh[i] == ch)
-            return static_cast<unsigned char>(0x80 + i);
+    if (ch < 0x100 && kLowToByte[ch] != '?')
+        return kLowToByte[ch];
+    if (ch == u'?')
+        return '?';
+    unsigned char b = 0;
+    if (ch >= 0x100 && ch < 0x300)
+        b = kUpperBytes[0][ch - 0x100];
+    else if (ch >= 0x2000 && ch < 0x2200)
+        b = kUpperBytes[1][ch - 0x2000];
+    if (b != 0)
+        return b;
     if (ok)
         *ok = false;
     return '?';
