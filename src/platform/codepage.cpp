@@ -3,6 +3,7 @@
 #include <bit>
 
 #if defined(__SSE2__) || defined(_M_X64)
+#define PRENSO_CP1252_BLOCKS 1
 #include <emmintrin.h>
 #endif
 
@@ -52,9 +53,7 @@ namespace {
 // sixteen are converted at a time as if they all were, and then only those
 // that are not (0x80..0x9F, or characters at U+0100 and above) are taken
 // again through the tables.
-#if defined(__SSE2__) || defined(_M_X64)
-constexpr bool kBlocks = true;
-
+#ifdef PRENSO_CP1252_BLOCKS
 inline void decodeBlock(const unsigned char *src, char16_t *dst)
 {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src));
@@ -86,12 +85,6 @@ inline void encodeBlock(const char16_t *src, char *dst)
         dst[k] = static_cast<char>(toByte(src[k]));
     }
 }
-#else
-constexpr bool kBlocks = false;
-inline void decodeBlock(const unsigned char *, char16_t *)
-{}
-inline void encodeBlock(const char16_t *, char *)
-{}
 #endif
 
 } // namespace
@@ -103,9 +96,10 @@ QString decode(std::string_view bytes)
     char16_t *dst = reinterpret_cast<char16_t *>(out.data());
     const auto *src = reinterpret_cast<const unsigned char *>(bytes.data());
     size_t i = 0;
-    if constexpr (kBlocks)
-        for (; i + 16 <= n; i += 16)
-            decodeBlock(src + i, dst + i);
+#ifdef PRENSO_CP1252_BLOCKS
+    for (; i + 16 <= n; i += 16)
+        decodeBlock(src + i, dst + i);
+#endif
     for (; i < n; ++i)
         dst[i] = toUnicode(src[i]);
     return out;
@@ -113,16 +107,16 @@ QString decode(std::string_view bytes)
 
 void encode(const QString &text, std::string &out)
 {
-    // The characters below U+0100 take the table, only the rest searches the
-    // code page's upper half.
+    // Characters below U+0100 take the low table, the others the upper ones.
     const size_t n = static_cast<size_t>(text.size());
     out.resize(n);
     const char16_t *src = reinterpret_cast<const char16_t *>(text.constData());
     char *dst = out.data();
     size_t i = 0;
-    if constexpr (kBlocks)
-        for (; i + 16 <= n; i += 16)
-            encodeBlock(src + i, dst + i);
+#ifdef PRENSO_CP1252_BLOCKS
+    for (; i + 16 <= n; i += 16)
+        encodeBlock(src + i, dst + i);
+#endif
     for (; i < n; ++i)
         dst[i] = static_cast<char>(toByte(src[i]));
 }
