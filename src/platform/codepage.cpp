@@ -99,6 +99,11 @@ QString decode(std::string_view bytes)
 #ifdef PRENSO_CP1252_BLOCKS
     for (; i + 16 <= n; i += 16)
         decodeBlock(src + i, dst + i);
+    // The tail as the last sixteen, overlapping what is done already.
+    if (i < n && n >= 16) {
+        decodeBlock(src + n - 16, dst + n - 16);
+        i = n;
+    }
 #endif
     for (; i < n; ++i)
         dst[i] = toUnicode(src[i]);
@@ -116,6 +121,10 @@ void encode(const QString &text, std::string &out)
 #ifdef PRENSO_CP1252_BLOCKS
     for (; i + 16 <= n; i += 16)
         encodeBlock(src + i, dst + i);
+    if (i < n && n >= 16) {
+        encodeBlock(src + n - 16, dst + n - 16);
+        i = n;
+    }
 #endif
     for (; i < n; ++i)
         dst[i] = static_cast<char>(toByte(src[i]));
