@@ -66,6 +66,7 @@ void TRLBorders::PaintTo(TCanvas &canvas, const TRect &r) const
 
 void TRLBorders::changed()
 {
+    TRLCustomControl::NonClientChanged();
     if (FParent)
         FParent->AdjustBounds();
 }
@@ -129,6 +130,7 @@ void TRLMargins::Assign(const TRLMargins &source)
 
 void TRLMargins::changed()
 {
+    TRLCustomControl::NonClientChanged();
     if (FParent) {
         FParent->AdjustBounds();
         FParent->RealignControls();

@@ -323,9 +323,22 @@ TRect TRLCustomControl::CalcNonClientRect() const
     return r;
 }
 
+namespace {
+std::uint64_t g_nonClientSerial = 1;
+} // namespace
+
+void TRLCustomControl::NonClientChanged()
+{
+    ++g_nonClientSerial;
+}
+
 TRect TRLCustomControl::ClientRect() const
 {
-    const TRect nc = CalcNonClientRect();
+    if (FNonClientSerial != g_nonClientSerial) {
+        FNonClient = CalcNonClientRect();
+        FNonClientSerial = g_nonClientSerial;
+    }
+    const TRect &nc = FNonClient;
     return TRect{nc.Left, nc.Top, FWidth - nc.Right, FHeight - nc.Bottom};
 }
 

@@ -157,6 +157,11 @@ public:
     virtual void RealignControls() {}
     void Realign();
     TRect ClientRect() const;
+    // Whatever the widths around a client area depend on has changed
+    // somewhere: margins, borders, the master report's print quality or
+    // chain, the printer's margins. Client rectangles ask at every layout
+    // step, so each control keeps its widths until this is called.
+    static void NonClientChanged();
     int ClientWidth() const { return ClientRect().Width(); }
     int ClientHeight() const { return ClientRect().Height(); }
 
@@ -238,6 +243,8 @@ private:
     void releaseHolds();
 
     TRLCustomSite *FParent;
+    mutable TRect FNonClient;                   // CalcNonClientRect, kept
+    mutable std::uint64_t FNonClientSerial = 0; // as of NonClientChanged's count then
     int FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
     bool FVisible = true;
     bool FEnabled = true;

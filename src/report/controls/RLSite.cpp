@@ -43,10 +43,14 @@ constexpr std::uint32_t kCenterAligns =
 
 TRLCustomSite::TRLCustomSite(TRLCustomSite *parent)
     : TRLCustomControl(parent), FMargins(this), FInsideMargins(this), FSurface(std::make_unique<TRLGraphicSurface>())
-{}
+{
+    // Widths kept while this was a plain control are a plain control's.
+    NonClientChanged();
+}
 
 TRLCustomSite::~TRLCustomSite()
 {
+    NonClientChanged();
     // Children go first, while this site is still whole.
     while (!FChildren.empty())
         FChildren.pop_back();

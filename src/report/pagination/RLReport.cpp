@@ -25,6 +25,7 @@ namespace prenso {
 TRLCustomReport::TRLCustomReport(const QString &ownerName)
     : TRLCustomSkipper(nullptr), FOwnerName(ownerName), FPageSetup(this)
 {
+    NonClientChanged(); // a report's margins take the printer's into account
     FPages = new TRLGraphicStorage(this);
     Margins().SetLeftMargin(10);
     Margins().SetTopMargin(10);
@@ -45,6 +46,7 @@ TRLCustomReport::TRLCustomReport(const QString &ownerName)
 
 TRLCustomReport::~TRLCustomReport()
 {
+    NonClientChanged();
     SetNextReport(nullptr);
     SetPriorReport(nullptr);
     closeProgress();
@@ -76,6 +78,7 @@ void TRLCustomReport::PageSetupChanged()
 void TRLCustomReport::LoadPrinterMetrics()
 {
     RLPrinter().LoadMetrics(FPrinterMetrics);
+    NonClientChanged();
 }
 
 void TRLCustomReport::SetBounds(int left, int top, int, int)
@@ -127,6 +130,7 @@ void TRLCustomReport::SetAdjustableMargins(bool v)
     if (v == FAdjustableMargins)
         return;
     FAdjustableMargins = v;
+    NonClientChanged();
     AdjustBounds();
     RealignControls();
 }
@@ -147,6 +151,7 @@ void TRLCustomReport::SetNextReport(TRLCustomReport *r)
 {
     if (r == this || r == FNextReport)
         return;
+    NonClientChanged(); // the master report, whose print quality borders follow, may change
     TRLCustomReport *old = FNextReport;
     FNextReport = r;
     if (old && old->FPriorReport == this)
