@@ -11,6 +11,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <vector>
 
 namespace prenso {

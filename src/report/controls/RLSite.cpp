@@ -44,7 +44,8 @@ constexpr std::uint32_t kCenterAligns =
 TRLCustomSite::TRLCustomSite(TRLCustomSite *parent)
     : TRLCustomControl(parent), FMargins(this), FInsideMargins(this), FSurface(std::make_unique<TRLGraphicSurface>())
 {
-    // Widths kept while this was a plain control are a plain control's.
+    // Widths measured while the control part was being made are a plain
+    // control's: a site measures its own.
     NonClientChanged();
 }
 
