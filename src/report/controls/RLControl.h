@@ -33,7 +33,7 @@ public:
     TRLCustomControl &operator=(const TRLCustomControl &) = delete;
 
     TRLCustomSite *Parent() const { return FParent; }
-    virtual bool IsSite() const { return false; }
+    bool IsSite() const { return (FKinds & kKindSite) != 0; }
     // The control as a band, pager or report, or nullptr: the ancestor
     // look-ups run for every control of every record.
     virtual TRLCustomBand *AsBand() { return nullptr; }
@@ -210,6 +210,12 @@ public:
 
 protected:
     friend class TRLCustomSite;
+    // What the control is, as IsSite and the As... functions say: the
+    // ancestor look-ups, which every record makes by the dozen, test these
+    // instead of asking each ancestor by a virtual call. Each class's
+    // constructor adds its own; a site being destroyed is a site only.
+    enum : std::uint8_t { kKindSite = 1, kKindBand = 2, kKindPager = 4, kKindSkipper = 8, kKindReport = 16 };
+    std::uint8_t FKinds = 0;
     void ExpandParentSite(int oldWidth, int oldHeight);
     void DrawBoundsFrame(TRLGraphicSurface &surface, const TRect &rect);
     void setBoundsRaw(int l, int t, int w, int h);

@@ -44,6 +44,7 @@ constexpr std::uint32_t kCenterAligns =
 TRLCustomSite::TRLCustomSite(TRLCustomSite *parent)
     : TRLCustomControl(parent), FMargins(this), FInsideMargins(this), FSurface(std::make_unique<TRLGraphicSurface>())
 {
+    FKinds |= kKindSite;
     // Widths measured while the control part was being made are a plain
     // control's: a site measures its own.
     NonClientChanged();
@@ -51,6 +52,7 @@ TRLCustomSite::TRLCustomSite(TRLCustomSite *parent)
 
 TRLCustomSite::~TRLCustomSite()
 {
+    FKinds = kKindSite;
     NonClientChanged();
     // Children go first, while this site is still whole.
     while (!FChildren.empty())

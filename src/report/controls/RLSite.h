@@ -17,8 +17,6 @@ public:
     explicit TRLCustomSite(TRLCustomSite *parent);
     ~TRLCustomSite() override;
 
-    bool IsSite() const override { return true; }
-
     // Children, in creation order; the site owns them.
     template <typename T, typename... Args>
     T *AddChild(Args &&...args)

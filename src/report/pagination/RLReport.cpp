@@ -25,6 +25,7 @@ namespace prenso {
 TRLCustomReport::TRLCustomReport(const QString &ownerName)
     : TRLCustomSkipper(nullptr), FOwnerName(ownerName), FPageSetup(this)
 {
+    FKinds |= kKindReport;
     NonClientChanged(); // a report's margins take the printer's into account
     FPages = new TRLGraphicStorage(this);
     Margins().SetLeftMargin(10);
@@ -55,6 +56,7 @@ TRLCustomReport::~TRLCustomReport()
     if (FPages)
         FPages->Unlink(this);
     FPages = nullptr;
+    FKinds &= ~kKindReport;
 }
 
 int TRLCustomReport::PaperPixelWidth() const
