@@ -68,8 +68,13 @@ QString createScratchFile(const QString &name, const QStringList &folders)
             const QString path = folder + (n == 1 ? name : stem + u'-' + QString::number(n) + extension);
             int error = ENAMETOOLONG;
             if (path.size() <= kScratchNameLimit) {
-                if (files::createNewFile(path))
+                // Listed while its job runs, so that a job stopped halfway
+                // leaves it not; a stop waits until it is.
+                const files::TempFileCreation creating;
+                if (files::createNewFile(path)) {
+                    files::registerTempFile(path);
                     return path;
+                }
                 error = errno;
             }
             if (firstTried.isEmpty()) {
@@ -147,8 +152,6 @@ void TfrmPrincipal::ExecutaImpressao()
     stamp.remove(u'/').remove(u':').remove(u' ');
     const QString scratchName = QStringLiteral("R") + stamp + QStringLiteral(".XML");
     QString scratch = createScratchFile(scratchName, {files::executableFolder(), files::tempFolder()});
-    // Listed while the job runs, so that a job stopped halfway leaves it not.
-    files::registerTempFile(scratch);
     cdsLinhaRelatorio.SetFileName(scratch);
 
     // A job that fails or is cancelled leaves nothing behind: the form file
@@ -209,7 +212,6 @@ void TfrmPrincipal::ExecutaImpressao()
             files::deleteFile(scratch);
             files::unregisterTempFile(scratch);
             scratch = moved;
-            files::registerTempFile(scratch);
             cdsLinhaRelatorio.SetFileName(scratch);
             cdsLinhaRelatorio.WriteAhead();
         }

@@ -179,11 +179,30 @@ bool TLineTable::Eof() const
     return !FActive || FCursor >= FRecords.size();
 }
 
+namespace {
+// Letter case ignored. A bound control asks for its field once per record:
+// an ASCII name is compared here, anything else by Qt's case folding.
+bool sameFieldName(const QString &name, QLatin1String field)
+{
+    if (name.size() != field.size())
+        return false;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const char16_t c = name[i].unicode();
+        if (c >= 0x80)
+            return name.compare(field, Qt::CaseInsensitive) == 0;
+        const char16_t upper = c >= u'a' && c <= u'z' ? char16_t(c - 32) : c;
+        if (upper != field[i].unicode())
+            return false;
+    }
+    return true;
+}
+} // namespace
+
 TField *TLineTable::FindField(const QString &name)
 {
-    if (name.compare(QLatin1String("LINHA"), Qt::CaseInsensitive) == 0)
+    if (sameFieldName(name, QLatin1String("LINHA")))
         return FFieldLinha.get();
-    if (name.compare(QLatin1String("INDICE"), Qt::CaseInsensitive) == 0)
+    if (sameFieldName(name, QLatin1String("INDICE")))
         return FFieldIndice.get();
     return nullptr;
 }
@@ -240,15 +259,18 @@ void TLineTable::WriteAhead()
     // A name of our own beside the scratch file (a rename never crosses
     // file systems then), created exclusively; without one Close writes as
     // usual.
-    for (int attempt = 0; attempt < 10 && FAheadName.isEmpty(); ++attempt) {
-        const QString candidate = FFileName + QStringLiteral(".~%1").arg(attempt);
-        QFile probe(candidate);
-        if (probe.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-            FAheadName = candidate;
+    {
+        const files::TempFileCreation creating;
+        for (int attempt = 0; attempt < 10 && FAheadName.isEmpty(); ++attempt) {
+            const QString candidate = FFileName + QStringLiteral(".~%1").arg(attempt);
+            QFile probe(candidate);
+            if (probe.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+                FAheadName = candidate;
+        }
+        if (FAheadName.isEmpty())
+            return;
+        files::registerTempFile(FAheadName);
     }
-    if (FAheadName.isEmpty())
-        return;
-    files::registerTempFile(FAheadName);
     // The room for the whole packet is taken now, before the job prints: a
     // disk or a file size limit that has no room for it is found out while
     // nothing has been printed, and the writer cannot run short later.

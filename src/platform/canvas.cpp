@@ -131,6 +131,9 @@ std::shared_ptr<FontResource> build(const QString &name, int height, TFontStyles
         for (int b = 0; b < 256; ++b)
             res->advances[b] = fm.horizontalAdvance(all[b]);
     }
+    if (std::all_of(res->advances.begin(), res->advances.end(),
+                    [&](int advance) { return advance == res->advances[0]; }))
+        res->uniformAdvance = res->advances[0];
     return res;
 }
 

@@ -45,15 +45,34 @@ public:
     int descent = 0;
     std::array<int, 256> advances{};   // by Windows-1252 byte
     std::array<quint32, 256> glyphs{}; // glyph index by byte, 0 = none
+    // The advance of every byte when all 256 are alike (a fixed-pitch face
+    // such as the forms' Courier New), else -1.
+    int uniformAdvance = -1;
 
     int height() const { return ascent + descent; }
     // Saturates at the largest int: a stored text can be long enough to
     // overflow a plain sum.
     int width(std::string_view bytes) const
     {
-        long long w = 0;
-        for (unsigned char c : bytes)
-            w += advances[c];
+        // Every line is measured as it is laid out: with one advance for all
+        // bytes by a product, otherwise four bytes a step into separate sums.
+        const size_t n = bytes.size();
+        if (uniformAdvance >= 0) {
+            const long long w = static_cast<long long>(n) * uniformAdvance;
+            return w > 2147483647LL ? 2147483647 : static_cast<int>(w);
+        }
+        const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
+        long long w0 = 0, w1 = 0, w2 = 0, w3 = 0;
+        size_t i = 0;
+        for (; i + 4 <= n; i += 4) {
+            w0 += advances[p[i]];
+            w1 += advances[p[i + 1]];
+            w2 += advances[p[i + 2]];
+            w3 += advances[p[i + 3]];
+        }
+        for (; i < n; ++i)
+            w0 += advances[p[i]];
+        const long long w = w0 + w1 + w2 + w3;
         return w > 2147483647LL ? 2147483647 : static_cast<int>(w);
     }
     int width(const QString &text) const;

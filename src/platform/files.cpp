@@ -173,6 +173,26 @@ void unregisterTempFile(const QString &path)
         }
 }
 
+namespace {
+
+std::mutex &creationMutex()
+{
+    static std::mutex m;
+    return m;
+}
+
+} // namespace
+
+TempFileCreation::TempFileCreation()
+{
+    creationMutex().lock();
+}
+
+TempFileCreation::~TempFileCreation()
+{
+    creationMutex().unlock();
+}
+
 bool reserveFileSpace(const QString &path, std::uint64_t bytes, QString *reason)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
@@ -228,6 +248,7 @@ int createTempFile(const QString &prefix, const QString &suffix, QString &path)
         const quint32 number = QRandomGenerator::global()->bounded(2147483647u);
         const QString candidate = folder + prefix + QString::number(number) + suffix;
         const QByteArray native = QFile::encodeName(candidate);
+        const TempFileCreation creating;
         const int fd = ::open(native.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd >= 0) {
             path = candidate;
@@ -290,6 +311,7 @@ void replaceFile(const QString &path, std::string_view bytes, bool executable)
 
     QString temp;
     int fd = -1;
+    std::unique_lock<std::mutex> creating(creationMutex());
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
         temp = QStringLiteral("%1.%2.tmp").arg(path).arg(QRandomGenerator::global()->bounded(1000000000));
         fd = ::open(QFile::encodeName(temp).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
@@ -299,6 +321,7 @@ void replaceFile(const QString &path, std::string_view bytes, bool executable)
     if (fd < 0)
         cannotCreate(path, EEXIST);
     registerTempFile(temp);
+    creating.unlock();
     const auto fail = [&](int err) {
         if (fd >= 0)
             ::close(fd);

@@ -65,6 +65,16 @@ void registerTempFile(const QString &path);
 void unregisterTempFile(const QString &path);
 // Deletes every listed file and empties the list.
 void deleteRegisteredTempFiles();
+// Held while a file is made and put on the list: a stop that comes meanwhile
+// waits for it, so that the new file goes with the others.
+class TempFileCreation {
+public:
+    TempFileCreation();
+    ~TempFileCreation();
+    TempFileCreation(const TempFileCreation &) = delete;
+    TempFileCreation &operator=(const TempFileCreation &) = delete;
+};
+
 // Deletes every listed file without touching the list or the heap: for the
 // moment the program is told to stop, from any thread or a signal handler.
 void deleteTempFilesAtStop() noexcept;

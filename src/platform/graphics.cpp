@@ -12,19 +12,6 @@
 
 namespace prenso {
 
-bool IntersectRect(TRect &result, const TRect &a, const TRect &b)
-{
-    result.Left = std::max(a.Left, b.Left);
-    result.Top = std::max(a.Top, b.Top);
-    result.Right = std::min(a.Right, b.Right);
-    result.Bottom = std::min(a.Bottom, b.Bottom);
-    if (result.Right <= result.Left || result.Bottom <= result.Top) {
-        result = TRect{};
-        return false;
-    }
-    return true;
-}
-
 int RoundCoord(double value)
 {
     if (std::isnan(value))
@@ -35,11 +22,6 @@ int RoundCoord(double value)
     if (r <= static_cast<double>(std::numeric_limits<int>::min()))
         return std::numeric_limits<int>::min();
     return static_cast<int>(r);
-}
-
-TRect OffsetRect(const TRect &r, int dx, int dy)
-{
-    return TRect{SatAdd(r.Left, dx), SatAdd(r.Top, dy), SatAdd(r.Right, dx), SatAdd(r.Bottom, dy)};
 }
 
 TRect PointsBounds(std::span<const TPoint> points)
@@ -54,12 +36,6 @@ TRect PointsBounds(std::span<const TPoint> points)
         b.Bottom = std::max(b.Bottom, p.Y);
     }
     return b;
-}
-
-int SatAdd(int a, int b)
-{
-    const long long s = static_cast<long long>(a) + b;
-    return static_cast<int>(std::clamp<long long>(s, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 int MulDiv(int a, int b, int c)

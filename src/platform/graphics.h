@@ -40,12 +40,34 @@ private:
     }
 };
 
+// a + b, saturated to the int range. Inline with the two below: every
+// object of every page is moved and clipped through them.
+inline int SatAdd(int a, int b)
+{
+    const long long s = static_cast<long long>(a) + b;
+    return static_cast<int>(s < -2147483647LL - 1 ? -2147483647LL - 1 : s > 2147483647LL ? 2147483647LL : s);
+}
+
 // Overlap of two rectangles; false (and an all-zero result) when they do not
 // overlap, as the platform's IntersectRect.
-bool IntersectRect(TRect &result, const TRect &a, const TRect &b);
+inline bool IntersectRect(TRect &result, const TRect &a, const TRect &b)
+{
+    result.Left = a.Left > b.Left ? a.Left : b.Left;
+    result.Top = a.Top > b.Top ? a.Top : b.Top;
+    result.Right = a.Right < b.Right ? a.Right : b.Right;
+    result.Bottom = a.Bottom < b.Bottom ? a.Bottom : b.Bottom;
+    if (result.Right <= result.Left || result.Bottom <= result.Top) {
+        result = TRect{};
+        return false;
+    }
+    return true;
+}
 
 // r moved by (dx, dy), saturated.
-TRect OffsetRect(const TRect &r, int dx, int dy);
+inline TRect OffsetRect(const TRect &r, int dx, int dy)
+{
+    return TRect{SatAdd(r.Left, dx), SatAdd(r.Top, dy), SatAdd(r.Right, dx), SatAdd(r.Bottom, dy)};
+}
 // The smallest rectangle whose corners are the extreme points (right and
 // bottom included, as for the points of a line); all zero for no points.
 TRect PointsBounds(std::span<const TPoint> points);
@@ -54,8 +76,6 @@ TRect PointsBounds(std::span<const TPoint> points);
 // Values outside the int range saturate and NaN gives 0, so scaled
 // coordinates from a damaged file can never overflow.
 int RoundCoord(double value);
-// a + b, saturated to the int range.
-int SatAdd(int a, int b);
 // a * b / c rounded half away from zero, as the platform's MulDiv; c == 0 gives
 // -1 like the platform. The result saturates at ±INT_MAX.
 int MulDiv(int a, int b, int c);

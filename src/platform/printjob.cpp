@@ -91,6 +91,8 @@ void PrintServerJob::start(const QString &queue, const QString &title, const cha
             cups_option_t{const_cast<char *>(o.name.constData()), const_cast<char *>(o.value.constData())});
     const QByteArray jobTitle = title.toUtf8();
     int job = 0;
+    // A stop that comes while the job is made waits until it is remembered.
+    const stop::JobCreation creating;
     if (cupsCreateDestJob(http, dest, info, &job, jobTitle.constData(), static_cast<int>(cupsOptions.size()),
                           cupsOptions.data()) > IPP_STATUS_OK_CONFLICTING ||
         job <= 0) {

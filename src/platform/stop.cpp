@@ -34,11 +34,18 @@ std::vector<Job> &jobs()
 
 int g_nextTicket = 1;
 
+std::mutex &creationMutex()
+{
+    static std::mutex m;
+    return m;
+}
+
 // A job whose document is still coming stays in the queue, waiting for the
 // rest, when the program goes away: it is cancelled on a connection of its
 // own, as the program has not handed it over.
 void cancelJobs()
 {
+    const std::lock_guard<std::mutex> creating(creationMutex());
     std::vector<Job> open;
     {
         const std::lock_guard<std::mutex> lock(jobsMutex());
@@ -84,10 +91,22 @@ void handleStopSignals()
             while (sigwait(&set, &sig) != 0) {
             }
             cancelJobs();
+            // A file being made now is on the list before it is removed.
+            const files::TempFileCreation creating;
             files::deleteTempFilesAtStop();
             ::_exit(128 + sig);
         }).detach();
     });
+}
+
+JobCreation::JobCreation()
+{
+    creationMutex().lock();
+}
+
+JobCreation::~JobCreation()
+{
+    creationMutex().unlock();
 }
 
 int rememberJob(const QByteArray &queue, int jobId)

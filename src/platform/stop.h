@@ -16,6 +16,17 @@ namespace prenso::stop {
 // the end of the process. Call first thing in main, before any thread starts.
 void handleStopSignals();
 
+// Held while a job is being created on the server and until it is
+// remembered: a stop that comes meanwhile waits, so that the job it must
+// cancel is known to it.
+class JobCreation {
+public:
+    JobCreation();
+    ~JobCreation();
+    JobCreation(const JobCreation &) = delete;
+    JobCreation &operator=(const JobCreation &) = delete;
+};
+
 // A print job on the server that is still being sent: cancelled if the
 // program is told to stop before it is handed over. Returns a ticket for
 // forgetJob.

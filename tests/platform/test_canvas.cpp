@@ -84,6 +84,10 @@ TEST(Fonts, OfficeNamesResolveToMetricCompatibleFaces)
     arial.SetHeight(-1000);
     EXPECT_EQ(arial.Resource().width(std::string_view("A")), 667);
     EXPECT_EQ(arial.Resource().width(std::string_view("i")), 222);
+    // A text is the sum of its bytes, by one advance for a fixed-pitch face
+    // and byte by byte for any other, a tail of fewer than four bytes too.
+    EXPECT_EQ(r.width(std::string_view("iW\xe7 \x80")), 3000);
+    EXPECT_EQ(arial.Resource().width(std::string_view("AiAiAiA")), 4 * 667 + 3 * 222);
     EXPECT_EQ(arial.Resource().ascent, 905);
     EXPECT_EQ(arial.Resource().descent, 212);
 }

@@ -20,6 +20,7 @@ void TRLCustomBand::Initialize()
 
 TRLCustomBand::TRLCustomBand(TRLCustomSite *parent) : TRLCustomBandSet(parent)
 {
+    FKinds |= kKindBand;
     setBoundsRaw(0, 0, 185, 16);
     FPrintSize = TPoint{185, 16};
     SetAutoExpand(true);

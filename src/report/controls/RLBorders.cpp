@@ -22,31 +22,10 @@ void TRLBorders::SetSides(TRLBorderSides sides)
     changed();
 }
 
-bool TRLBorders::canDraw(bool draw, bool fixed) const
+bool TRLBorders::fullFeature() const
 {
-    if (!draw)
-        return false;
-    if (fixed)
-        return true;
     const TRLCustomReport *master = FParent ? FParent->MasterReport() : nullptr;
     return master && master->PrintQuality() == TRLPrintQuality::pqFullFeature;
-}
-
-bool TRLBorders::CanDrawLeft() const
-{
-    return canDraw(FDrawLeft, FFixedLeft);
-}
-bool TRLBorders::CanDrawTop() const
-{
-    return canDraw(FDrawTop, FFixedTop);
-}
-bool TRLBorders::CanDrawRight() const
-{
-    return canDraw(FDrawRight, FFixedRight);
-}
-bool TRLBorders::CanDrawBottom() const
-{
-    return canDraw(FDrawBottom, FFixedBottom);
 }
 
 // Pages and canvases take the same pen, brush and rectangles.
@@ -87,6 +66,7 @@ void TRLBorders::PaintTo(TCanvas &canvas, const TRect &r) const
 
 void TRLBorders::changed()
 {
+    TRLCustomControl::NonClientChanged();
     if (FParent)
         FParent->AdjustBounds();
 }
@@ -150,6 +130,7 @@ void TRLMargins::Assign(const TRLMargins &source)
 
 void TRLMargins::changed()
 {
+    TRLCustomControl::NonClientChanged();
     if (FParent) {
         FParent->AdjustBounds();
         FParent->RealignControls();

@@ -78,10 +78,11 @@ public:
 
     // A side is drawn when its flag is set and it is fixed or the master
     // report prints with full features.
-    bool CanDrawLeft() const;
-    bool CanDrawTop() const;
-    bool CanDrawRight() const;
-    bool CanDrawBottom() const;
+    // Inline: client rectangles ask at every layout step.
+    bool CanDrawLeft() const { return FDrawLeft && (FFixedLeft || fullFeature()); }
+    bool CanDrawTop() const { return FDrawTop && (FFixedTop || fullFeature()); }
+    bool CanDrawRight() const { return FDrawRight && (FFixedRight || fullFeature()); }
+    bool CanDrawBottom() const { return FDrawBottom && (FFixedBottom || fullFeature()); }
     bool Visible() const { return FWidth > 0 && (CanDrawLeft() || CanDrawTop() || CanDrawRight() || CanDrawBottom()); }
 
     void PaintTo(TRLGraphicSurface &surface, const TRect &rect) const;
@@ -90,7 +91,7 @@ public:
 private:
     template <class Target>
     void paint(Target &target, const TRect &rect) const;
-    bool canDraw(bool draw, bool fixed) const;
+    bool fullFeature() const; // the master report prints with full features
     void changed();
 
     TRLCustomControl *FParent;

@@ -208,7 +208,7 @@ bool TRLCustomControl::IsPreparing() const
     return state == TRLReportState::rsWriting || state == TRLReportState::rsClosing;
 }
 
-QString TRLCustomControl::Caption() const
+const QString &TRLCustomControl::Caption() const
 {
     return IsPreparing() ? FPreparingCaption : FCaption;
 }
@@ -323,9 +323,22 @@ TRect TRLCustomControl::CalcNonClientRect() const
     return r;
 }
 
+namespace {
+std::uint64_t g_nonClientSerial = 1;
+} // namespace
+
+void TRLCustomControl::NonClientChanged()
+{
+    ++g_nonClientSerial;
+}
+
 TRect TRLCustomControl::ClientRect() const
 {
-    const TRect nc = CalcNonClientRect();
+    if (FNonClientSerial != g_nonClientSerial) {
+        FNonClient = CalcNonClientRect();
+        FNonClientSerial = g_nonClientSerial;
+    }
+    const TRect &nc = FNonClient;
     return TRect{nc.Left, nc.Top, FWidth - nc.Right, FHeight - nc.Bottom};
 }
 
@@ -435,8 +448,8 @@ TRLCustomSite *TRLCustomControl::FindParentSite() const
 TRLCustomBand *TRLCustomControl::FindParentBand() const
 {
     for (TRLCustomSite *s = FParent; s; s = s->Parent())
-        if (TRLCustomBand *b = s->AsBand())
-            return b;
+        if (s->FKinds & kKindBand)
+            return static_cast<TRLCustomBand *>(s);
     return nullptr;
 }
 
@@ -445,7 +458,7 @@ TRLCustomGroup *TRLCustomControl::FindParentGroup() const
     for (TRLCustomSite *s = FParent; s; s = s->Parent()) {
         if (auto *g = dynamic_cast<TRLCustomGroup *>(s))
             return g;
-        if (s->AsPager())
+        if (s->FKinds & kKindPager)
             return nullptr;
     }
     return nullptr;
@@ -454,26 +467,26 @@ TRLCustomGroup *TRLCustomControl::FindParentGroup() const
 TRLCustomPager *TRLCustomControl::FindParentPager() const
 {
     for (TRLCustomSite *s = FParent; s; s = s->Parent())
-        if (TRLCustomPager *p = s->AsPager())
-            return p;
+        if (s->FKinds & kKindPager)
+            return static_cast<TRLCustomPager *>(s);
     return nullptr;
 }
 
 TRLCustomSkipper *TRLCustomControl::FindParentSkipper() const
 {
-    for (TRLCustomControl *c = const_cast<TRLCustomControl *>(this); c; c = c->FParent)
-        if (TRLCustomSkipper *k = c->AsSkipper())
-            return k;
+    for (const TRLCustomControl *c = this; c; c = c->FParent)
+        if (c->FKinds & kKindSkipper)
+            return static_cast<TRLCustomSkipper *>(const_cast<TRLCustomControl *>(c));
     return nullptr;
 }
 
 TRLCustomReport *TRLCustomControl::FindParentReport() const
 {
     // Reports are never placed inside other controls: the report is the root.
-    TRLCustomControl *c = const_cast<TRLCustomControl *>(this);
+    const TRLCustomControl *c = this;
     while (c->FParent)
         c = c->FParent;
-    return c->AsReport();
+    return c->FKinds & kKindReport ? static_cast<TRLCustomReport *>(const_cast<TRLCustomControl *>(c)) : nullptr;
 }
 
 namespace {

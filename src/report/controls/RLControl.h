@@ -11,6 +11,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <vector>
 
 namespace prenso {
@@ -32,7 +33,7 @@ public:
     TRLCustomControl &operator=(const TRLCustomControl &) = delete;
 
     TRLCustomSite *Parent() const { return FParent; }
-    virtual bool IsSite() const { return false; }
+    bool IsSite() const { return (FKinds & kKindSite) != 0; }
     // The control as a band, pager or report, or nullptr: the ancestor
     // look-ups run for every control of every record.
     virtual TRLCustomBand *AsBand() { return nullptr; }
@@ -130,7 +131,7 @@ public:
 
     // While the report prepares, the caption is the separate preparing
     // caption; otherwise it is the design caption.
-    QString Caption() const;
+    const QString &Caption() const;
     void SetCaption(const QString &caption);
     const QString &FriendlyName() const { return FFriendlyName; }
     void SetFriendlyName(const QString &n) { FFriendlyName = n; }
@@ -157,6 +158,11 @@ public:
     virtual void RealignControls() {}
     void Realign();
     TRect ClientRect() const;
+    // Whatever the widths around a client area depend on has changed
+    // somewhere: margins, borders, the master report's print quality or
+    // chain, the printer's margins. Client rectangles ask at every layout
+    // step, so each control keeps its widths until this is called.
+    static void NonClientChanged();
     int ClientWidth() const { return ClientRect().Width(); }
     int ClientHeight() const { return ClientRect().Height(); }
 
@@ -204,6 +210,12 @@ public:
 
 protected:
     friend class TRLCustomSite;
+    // What the control is, as IsSite and the As... functions say: the
+    // ancestor look-ups, which every record makes by the dozen, test these
+    // instead of asking each ancestor by a virtual call. Each class's
+    // constructor adds its own; a site being destroyed is a site only.
+    enum : std::uint8_t { kKindSite = 1, kKindBand = 2, kKindPager = 4, kKindSkipper = 8, kKindReport = 16 };
+    std::uint8_t FKinds = 0;
     void ExpandParentSite(int oldWidth, int oldHeight);
     void DrawBoundsFrame(TRLGraphicSurface &surface, const TRect &rect);
     void setBoundsRaw(int l, int t, int w, int h);
@@ -238,6 +250,8 @@ private:
     void releaseHolds();
 
     TRLCustomSite *FParent;
+    mutable TRect FNonClient;                   // CalcNonClientRect, kept
+    mutable std::uint64_t FNonClientSerial = 0; // as of NonClientChanged's count then
     int FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
     bool FVisible = true;
     bool FEnabled = true;

@@ -23,18 +23,27 @@ TRLCustomLabel::TRLCustomLabel(TRLCustomSite *parent) : TRLCustomControl(parent)
     SetAutoSize(true);
 }
 
-namespace {
-// Width of the caption as the page stores it (Windows-1252 bytes) followed by
-// one space, the way the engine has always measured captions; summed here
-// without making the bytes.
-int measuredWidth(const FontResource &font, const QString &caption)
+const std::string &TRLCustomLabel::encodedText(const QString &text)
 {
-    int width = font.advances[' '];
-    for (QChar ch : caption)
-        width += font.advances[cp1252::toByte(ch.unicode())];
-    return width;
+    if (text.constData() != FEncodedOf.constData() || text.size() != FEncodedOf.size()) {
+        cp1252::encode(text, FEncoded);
+        FEncodedOf = text;
+        FWidthKnown = false;
+    }
+    return FEncoded;
 }
-} // namespace
+
+int TRLCustomLabel::encodedWidth(const QString &text)
+{
+    const std::string &bytes = encodedText(text);
+    // Fonts that compare equal are realised alike, so their widths are too.
+    if (!FWidthKnown || !(FMeasuredFont == Font())) {
+        FMeasuredWidth = Font().Resource().width(bytes);
+        FMeasuredFont = Font();
+        FWidthKnown = true;
+    }
+    return FMeasuredWidth;
+}
 
 void TRLCustomLabel::CalcSize(int &width, int &height)
 {
@@ -42,11 +51,12 @@ void TRLCustomLabel::CalcSize(int &width, int &height)
     height = Height();
     if (!AutoSize())
         return;
-    QString text = Caption();
-    if (text.isEmpty() && !IsPreparing())
-        text = Name();
+    const QString &caption = Caption();
+    const QString &text = caption.isEmpty() && !IsPreparing() ? Name() : caption;
+    // The caption is measured as the page will store it, followed by one
+    // space, the way the engine has always measured captions.
     const FontResource &font = Font().Resource();
-    width = measuredWidth(font, text);
+    width = SatAdd(font.advances[' '], encodedWidth(text));
     height = font.height();
     const int bw = Borders().Width();
     if (bw > 0) {
@@ -69,10 +79,12 @@ void TRLCustomLabel::InternalPrint()
     surface->SetGeneratorId(this);
     NewGroupId();
     surface->SetFont(Font());
-    const std::string caption = cp1252::encode(Caption());
+    const QString &text = Caption();
+    const int textWidth = encodedWidth(text);
+    const std::string &caption = encodedText(text);
     const FontResource &font = Font().Resource();
     const int s = font.advances[' '];
-    const TPoint origin = CaptionOrigin(r, font.width(caption) + s, font.height(), s);
+    const TPoint origin = CaptionOrigin(r, textWidth + s, font.height(), s);
     const int x = origin.X, y = origin.Y;
     static constexpr std::uint8_t kAlignment[] = {MetaTextAlignmentLeft, MetaTextAlignmentRight,
                                                   MetaTextAlignmentCenter, MetaTextAlignmentJustify};
@@ -154,7 +166,7 @@ void TRLCustomDBText::InternalMakeCaption(QString &text)
         fieldText = Name();
     }
     if (FText.isEmpty()) {
-        text = fieldText;
+        text = std::move(fieldText);
     } else {
         const qsizetype hash = FText.indexOf(u'#');
         text = hash >= 0 ? QString(FText).replace(hash, 1, fieldText) : FText + fieldText;

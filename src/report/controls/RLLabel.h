@@ -4,6 +4,8 @@
 
 #include "report/controls/RLControl.h"
 
+#include <string>
+
 namespace prenso {
 
 class TDataSource;
@@ -22,6 +24,22 @@ protected:
     // rectangle, by Alignment and Layout; `space` is the font's space width
     // (captions are measured with one space after them).
     TPoint CaptionOrigin(const TRect &client, int width, int height, int space) const;
+
+private:
+    // `text` as the page stores it (Windows-1252 bytes). Measuring and
+    // printing a record both ask for the same caption, so the bytes are made
+    // once per caption: the copy kept of the text holds on to its characters,
+    // which therefore cannot change or be reused while its address and length
+    // still match.
+    const std::string &encodedText(const QString &text);
+    // The width of encodedText(text) in the control's font; kept with the
+    // bytes until they or the font change.
+    int encodedWidth(const QString &text);
+    QString FEncodedOf;
+    std::string FEncoded;
+    TFont FMeasuredFont;
+    int FMeasuredWidth = 0;
+    bool FWidthKnown = false; // measured since the bytes were made
 };
 
 class TRLCustomDBText : public TRLCustomLabel {

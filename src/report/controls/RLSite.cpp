@@ -14,15 +14,46 @@
 
 namespace prenso {
 
+namespace {
+constexpr std::uint32_t alignMask(std::initializer_list<TRLControlAlign> aligns)
+{
+    std::uint32_t mask = 0;
+    for (TRLControlAlign a : aligns)
+        mask |= 1u << Ord(a);
+    return mask;
+}
+// The groups of layout steps, by the aligns they place.
+constexpr std::uint32_t kStackAligns = alignMask(
+    {TRLControlAlign::faLeftMost, TRLControlAlign::faRightMost, TRLControlAlign::faTop, TRLControlAlign::faBottom,
+     TRLControlAlign::faLeft, TRLControlAlign::faRight, TRLControlAlign::faClient});
+constexpr std::uint32_t kEdgeRowAligns =
+    alignMask({TRLControlAlign::faLeftTop, TRLControlAlign::faRightTop, TRLControlAlign::faClientTop,
+               TRLControlAlign::faLeftBottom, TRLControlAlign::faRightBottom, TRLControlAlign::faClientBottom,
+               TRLControlAlign::faClientLeft, TRLControlAlign::faClientRight});
+constexpr std::uint32_t kEdgeAligns =
+    alignMask({TRLControlAlign::faLeftOnly, TRLControlAlign::faRightOnly, TRLControlAlign::faTopOnly,
+               TRLControlAlign::faBottomOnly, TRLControlAlign::faHeight, TRLControlAlign::faWidth});
+constexpr std::uint32_t kCenterAligns =
+    alignMask({TRLControlAlign::faCenterLeft, TRLControlAlign::faCenterTop, TRLControlAlign::faCenterRight,
+               TRLControlAlign::faCenterBottom, TRLControlAlign::faCenter});
+} // namespace
+
 // ---------------------------------------------------------------------------
 // Site
 
 TRLCustomSite::TRLCustomSite(TRLCustomSite *parent)
     : TRLCustomControl(parent), FMargins(this), FInsideMargins(this), FSurface(std::make_unique<TRLGraphicSurface>())
-{}
+{
+    FKinds |= kKindSite;
+    // Widths measured while the control part was being made are a plain
+    // control's: a site measures its own.
+    NonClientChanged();
+}
 
 TRLCustomSite::~TRLCustomSite()
 {
+    FKinds = kKindSite;
+    NonClientChanged();
     // Children go first, while this site is still whole.
     while (!FChildren.empty())
         FChildren.pop_back();
@@ -96,12 +127,9 @@ void TRLCustomSite::alignChildren()
             severalOfOne = severalOfOne || list.size() > 1;
         }
     FAlignsUsed = present;
-    auto any = [present](std::initializer_list<TRLControlAlign> aligns) {
-        for (TRLControlAlign a : aligns)
-            if (present & (1u << Ord(a)))
-                return true;
-        return false;
-    };
+    // Every layout step of a band runs this a few times per record: the
+    // aligns present are tested as one mask per group of steps.
+    auto any = [present](std::uint32_t mask) { return (present & mask) != 0; };
 
     // Bands stack by type first (header before title ... before footer), then group.
     auto bandKey = [](TRLCustomControl *c) {
@@ -139,9 +167,7 @@ void TRLCustomSite::alignChildren()
     }
 
     TRect r = client;
-    if (any({TRLControlAlign::faLeftMost, TRLControlAlign::faRightMost, TRLControlAlign::faTop,
-             TRLControlAlign::faBottom, TRLControlAlign::faLeft, TRLControlAlign::faRight,
-             TRLControlAlign::faClient})) {
+    if (any(kStackAligns)) {
         for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faLeftMost)]) {
             c->SetBounds(r.Left, r.Top, c->Width(), r.Height());
             r.Left += c->Width();
@@ -204,9 +230,7 @@ void TRLCustomSite::alignChildren()
         }
         return extent;
     };
-    if (any({TRLControlAlign::faLeftTop, TRLControlAlign::faRightTop, TRLControlAlign::faClientTop,
-             TRLControlAlign::faLeftBottom, TRLControlAlign::faRightBottom, TRLControlAlign::faClientBottom,
-             TRLControlAlign::faClientLeft, TRLControlAlign::faClientRight})) {
+    if (any(kEdgeRowAligns)) {
         const int topRow =
             edgeRow(TRLControlAlign::faLeftTop, TRLControlAlign::faRightTop, TRLControlAlign::faClientTop, true);
         const int bottomRow = edgeRow(TRLControlAlign::faLeftBottom, TRLControlAlign::faRightBottom,
@@ -229,21 +253,10 @@ void TRLCustomSite::alignChildren()
         edgeColumn(TRLControlAlign::faClientRight, false);
     }
 
-    for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faLeftOnly)])
-        c->SetBounds(r.Left, c->Top(), c->Width(), c->Height());
-    for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faRightOnly)])
-        c->SetBounds(r.Right - c->Width(), c->Top(), c->Width(), c->Height());
-    for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faTopOnly)])
-        c->SetBounds(c->Left(), r.Top, c->Width(), c->Height());
-    for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faBottomOnly)])
-        c->SetBounds(c->Left(), r.Bottom - c->Height(), c->Width(), c->Height());
-    for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faHeight)])
-        c->SetBounds(c->Left(), r.Top, c->Width(), r.Height());
-    for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faWidth)])
-        c->SetBounds(r.Left, c->Top(), r.Width(), c->Height());
+    if (any(kEdgeAligns))
+        alignEdges(r);
 
-    if (any({TRLControlAlign::faCenterLeft, TRLControlAlign::faCenterTop, TRLControlAlign::faCenterRight,
-             TRLControlAlign::faCenterBottom, TRLControlAlign::faCenter})) {
+    if (any(kCenterAligns)) {
         auto midX = [&](const TRLCustomControl *c) { return r.Left + (r.Width() - c->Width()) / 2; };
         auto midY = [&](const TRLCustomControl *c) { return r.Top + (r.Height() - c->Height()) / 2; };
         for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faCenterLeft)])
@@ -278,6 +291,23 @@ void TRLCustomSite::alignChildren()
             c->SetBounds(l, t, w, h);
         }
     }
+}
+
+void TRLCustomSite::alignEdges(const TRect &r)
+{
+    auto &lists = FAlignLists;
+    for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faLeftOnly)])
+        c->SetBounds(r.Left, c->Top(), c->Width(), c->Height());
+    for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faRightOnly)])
+        c->SetBounds(r.Right - c->Width(), c->Top(), c->Width(), c->Height());
+    for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faTopOnly)])
+        c->SetBounds(c->Left(), r.Top, c->Width(), c->Height());
+    for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faBottomOnly)])
+        c->SetBounds(c->Left(), r.Bottom - c->Height(), c->Width(), c->Height());
+    for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faHeight)])
+        c->SetBounds(c->Left(), r.Top, c->Width(), r.Height());
+    for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faWidth)])
+        c->SetBounds(r.Left, c->Top(), r.Width(), c->Height());
 }
 
 void TRLCustomSite::CalcSize(int &width, int &height)
@@ -430,8 +460,11 @@ void TRLCustomSite::SurfaceOpening()
 void TRLCustomSite::SurfaceBeginDraw()
 {
     // Every plain control decides (its events fire and its text is measured),
-    // then those that will print draw themselves.
-    std::vector<TRLCustomControl *> controls;
+    // then those that will print draw themselves. The list is taken from the
+    // site while it is walked, so that a handler that opens this surface
+    // again (a page break from a header band) walks a list of its own.
+    std::vector<TRLCustomControl *> controls = std::move(FDrawList);
+    controls.clear();
     CollectControls(controls);
     for (TRLCustomControl *c : controls)
         c->CanPrint();
@@ -439,6 +472,7 @@ void TRLCustomSite::SurfaceBeginDraw()
         if (c->CouldPrint()) {
             c->Print();
         }
+    FDrawList = std::move(controls);
     // Panels inside print with their parent; bands and pagers print by the
     // pager's own rules.
     for (const auto &child : FChildren)

@@ -17,8 +17,6 @@ public:
     explicit TRLCustomSite(TRLCustomSite *parent);
     ~TRLCustomSite() override;
 
-    bool IsSite() const override { return true; }
-
     // Children, in creation order; the site owns them.
     template <typename T, typename... Args>
     T *AddChild(Args &&...args)
@@ -86,10 +84,13 @@ protected:
 
 private:
     void alignChildren();
+    void alignEdges(const TRect &r); // the steps that place one edge or one extent only
 
     std::vector<std::unique_ptr<TRLCustomControl>> FChildren;
     // The children by Align, kept between alignments to spare allocations.
     std::array<std::vector<TRLCustomControl *>, Ord(TRLControlAlign::faAlignCount)> FAlignLists;
+    // The plain controls SurfaceBeginDraw walks, kept for its room.
+    std::vector<TRLCustomControl *> FDrawList;
     std::uint32_t FAlignsUsed = 0; // bit per Align whose list is filled
     TRLMargins FMargins;
     TRLMargins FInsideMargins;

@@ -41,6 +41,7 @@ void TRLSortedBands::ResetPrinted(bool keepTitle)
 
 TRLCustomPager::TRLCustomPager(TRLCustomSite *parent) : TRLCustomBandSet(parent)
 {
+    FKinds |= kKindPager;
     SetAutoSizeDir(TRLAutoSizeDirSet{TRLAutoSizeDirType::asHeightDir});
     if (parent)
         SetAlign(TRLControlAlign::faTop);

@@ -25,6 +25,8 @@ namespace prenso {
 TRLCustomReport::TRLCustomReport(const QString &ownerName)
     : TRLCustomSkipper(nullptr), FOwnerName(ownerName), FPageSetup(this)
 {
+    FKinds |= kKindReport;
+    NonClientChanged(); // a report's margins take the printer's into account
     FPages = new TRLGraphicStorage(this);
     Margins().SetLeftMargin(10);
     Margins().SetTopMargin(10);
@@ -45,6 +47,7 @@ TRLCustomReport::TRLCustomReport(const QString &ownerName)
 
 TRLCustomReport::~TRLCustomReport()
 {
+    NonClientChanged();
     SetNextReport(nullptr);
     SetPriorReport(nullptr);
     closeProgress();
@@ -53,6 +56,7 @@ TRLCustomReport::~TRLCustomReport()
     if (FPages)
         FPages->Unlink(this);
     FPages = nullptr;
+    FKinds &= ~kKindReport;
 }
 
 int TRLCustomReport::PaperPixelWidth() const
@@ -76,6 +80,7 @@ void TRLCustomReport::PageSetupChanged()
 void TRLCustomReport::LoadPrinterMetrics()
 {
     RLPrinter().LoadMetrics(FPrinterMetrics);
+    NonClientChanged();
 }
 
 void TRLCustomReport::SetBounds(int left, int top, int, int)
@@ -127,6 +132,7 @@ void TRLCustomReport::SetAdjustableMargins(bool v)
     if (v == FAdjustableMargins)
         return;
     FAdjustableMargins = v;
+    NonClientChanged();
     AdjustBounds();
     RealignControls();
 }
@@ -147,6 +153,7 @@ void TRLCustomReport::SetNextReport(TRLCustomReport *r)
 {
     if (r == this || r == FNextReport)
         return;
+    NonClientChanged(); // the master report, whose print quality borders follow, may change
     TRLCustomReport *old = FNextReport;
     FNextReport = r;
     if (old && old->FPriorReport == this)
@@ -324,7 +331,9 @@ void TRLCustomReport::DataFirst()
 void TRLCustomReport::DataNext()
 {
     StepProgress(1);
-    SetProgressPhase(LS().LS_PageStr + u' ' + QString::number(PageNumber()));
+    // The phase text is made for every record, so only when a window shows it.
+    if (MasterReport()->FProgressForm)
+        SetProgressPhase(LS().LS_PageStr + u' ' + QString::number(PageNumber()));
     TRLCustomSkipper::DataNext();
 }
 

@@ -78,7 +78,11 @@ public:
     bool ShowTracks() const { return FShowTracks; }
     void SetShowTracks(bool v) { FShowTracks = v; }
     TRLPrintQuality PrintQuality() const { return FPrintQuality; }
-    void SetPrintQuality(TRLPrintQuality q) { FPrintQuality = q; }
+    void SetPrintQuality(TRLPrintQuality q)
+    {
+        FPrintQuality = q;
+        NonClientChanged(); // borders that are not fixed follow it
+    }
     bool AdjustableMargins() const { return FAdjustableMargins; }
     void SetAdjustableMargins(bool v);
     const QString &Title() const { return FTitle; }

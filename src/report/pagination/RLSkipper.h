@@ -10,7 +10,7 @@ class TDataSource;
 
 class TRLCustomSkipper : public TRLCustomPager {
 public:
-    using TRLCustomPager::TRLCustomPager;
+    explicit TRLCustomSkipper(TRLCustomSite *parent) : TRLCustomPager(parent) { FKinds |= kKindSkipper; }
     TRLCustomSkipper *AsSkipper() override { return this; }
 
     TDataSource *DataSource() const { return FDataSource; }

@@ -67,6 +67,84 @@ TRect TRLPaintContext::MinRect(const TRect &r) const
     return out;
 }
 
+// ---------------------------------------------------------------------------
+// Object memory
+//
+// Every page of a long form makes a few hundred objects of a handful of sizes
+// and frees them once it is stored, and the next page makes as many again:
+// the memory of a freed object is kept for the next object of its size
+// instead of going back to the allocator, up to kKeptPerSize blocks of each
+// size (a few pages' worth), so what is kept is bounded whatever the page
+// count. Each thread keeps its own (a thread that ends leaves its blocks
+// behind). Built with AddressSanitizer nothing is kept, so that a freed
+// object that is used again is still caught.
+
+#if defined(__SANITIZE_ADDRESS__)
+#define PRENSO_KEEP_OBJECT_MEMORY 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define PRENSO_KEEP_OBJECT_MEMORY 0
+#endif
+#endif
+#ifndef PRENSO_KEEP_OBJECT_MEMORY
+#define PRENSO_KEEP_OBJECT_MEMORY 1
+#endif
+
+namespace {
+
+constexpr std::size_t kBlockGrain = 16;
+constexpr std::size_t kBlockSizes = 32; // blocks of up to 31 × 16 bytes are kept
+constexpr std::size_t kKeptPerSize = 4096;
+
+struct FreeBlock {
+    FreeBlock *next;
+};
+
+// Trivial, so that it can be used until the thread ends.
+struct KeptBlocks {
+    FreeBlock *head[kBlockSizes];
+    std::size_t count[kBlockSizes];
+};
+thread_local KeptBlocks t_kept;
+
+// The list a block of `size` bytes is kept in; blocks are made in steps of
+// kBlockGrain bytes, so that all the blocks of one list are alike.
+std::size_t blockList(std::size_t size)
+{
+    return (size + kBlockGrain - 1) / kBlockGrain;
+}
+
+} // namespace
+
+void *TRLGraphicObject::operator new(std::size_t size)
+{
+    const std::size_t list = blockList(size);
+    if (!PRENSO_KEEP_OBJECT_MEMORY || list >= kBlockSizes)
+        return ::operator new(size);
+    if (FreeBlock *block = t_kept.head[list]) {
+        t_kept.head[list] = block->next;
+        --t_kept.count[list];
+        return block;
+    }
+    const std::size_t bytes = list * kBlockGrain;
+    return ::operator new(bytes);
+}
+
+void TRLGraphicObject::operator delete(void *block, std::size_t size) noexcept
+{
+    if (!block)
+        return;
+    const std::size_t list = blockList(size);
+    if (PRENSO_KEEP_OBJECT_MEMORY && list < kBlockSizes && t_kept.count[list] < kKeptPerSize) {
+        auto *kept = static_cast<FreeBlock *>(block);
+        kept->next = t_kept.head[list];
+        t_kept.head[list] = kept;
+        ++t_kept.count[list];
+        return;
+    }
+    ::operator delete(block);
+}
+
 std::uint32_t NewGroupId()
 {
     return ++g_groupId;
@@ -84,9 +162,13 @@ TRLGraphicObject::~TRLGraphicObject() = default;
 
 void TRLGraphicObject::SaveToStream(TRLStreamWriter &w) const
 {
-    w.Rect(FBoundsRect);
-    w.U32(FGroupId);
-    w.U32(FGeneratorId);
+    char *p = w.Take(kBaseFieldsSize);
+    TRLStreamWriter::PutI32(p, FBoundsRect.Left);
+    TRLStreamWriter::PutI32(p + 4, FBoundsRect.Top);
+    TRLStreamWriter::PutI32(p + 8, FBoundsRect.Right);
+    TRLStreamWriter::PutI32(p + 12, FBoundsRect.Bottom);
+    TRLStreamWriter::PutI32(p + 16, static_cast<std::int32_t>(FGroupId));
+    TRLStreamWriter::PutI32(p + 20, static_cast<std::int32_t>(FGeneratorId));
 }
 
 void TRLGraphicObject::LoadFromStream(TRLStreamReader &r)
@@ -279,10 +361,12 @@ void TRLEllipseObject::PaintTo(TCanvas &canvas, const TRLPaintContext &s)
 void TRLTextObject::SaveToStream(TRLStreamWriter &w) const
 {
     TRLGraphicObject::SaveToStream(w);
-    w.U8(FAlignment);
-    w.U8(FLayout);
-    w.Point(FOrigin);
-    w.U16(FTextFlags);
+    char *p = w.Take(12);
+    p[0] = static_cast<char>(FAlignment);
+    p[1] = static_cast<char>(FLayout);
+    TRLStreamWriter::PutI32(p + 2, FOrigin.X);
+    TRLStreamWriter::PutI32(p + 6, FOrigin.Y);
+    TRLStreamWriter::PutU16(p + 10, FTextFlags);
     w.String(FText);
     FBrush.Save(w);
     FFont.Save(w);
@@ -362,10 +446,15 @@ void TRLTextObject::Assign(const TRLGraphicObject &other)
 
 void TRLTextObject::Rehome(TRLGraphicSurface &surface)
 {
-    // The font's name is an index into the surface's font table.
-    const QString name = FFont.Name();
+    // The font's name is an index into the surface's font table. The old
+    // surface still holds the name while the new one looks it up.
+    const TRLGraphicSurface *old = FSurface;
+    const int id = FFont.NameId();
     TRLGraphicObject::Rehome(surface);
-    FFont.SetName(name);
+    if (old && id >= 0 && id < static_cast<int>(old->Fonts().size()))
+        FFont.SetName(old->Fonts()[static_cast<size_t>(id)]);
+    else
+        FFont.SetName(QString());
 }
 
 void TRLTextObject::Offset(int dx, int dy)

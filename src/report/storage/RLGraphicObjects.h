@@ -5,6 +5,7 @@
 
 #include "report/storage/RLMetaRecords.h"
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -105,6 +106,9 @@ public:
     virtual ~TRLGraphicObject();
     TRLGraphicObject(const TRLGraphicObject &) = delete;
     TRLGraphicObject &operator=(const TRLGraphicObject &) = delete;
+    // The memory of objects is kept for the next ones (RLGraphicObjects.cpp).
+    static void *operator new(std::size_t size);
+    static void operator delete(void *block, std::size_t size) noexcept;
 
     virtual TRLGraphicKind Kind() const = 0;
     TRLGraphicSurface *Surface() const { return FSurface; }
@@ -118,6 +122,7 @@ public:
     void SetTag(std::int32_t v) { FTag = v; }
 
     // The kind's own fields follow the 24 bytes of base fields.
+    static constexpr size_t kBaseFieldsSize = 24;
     virtual void SaveToStream(TRLStreamWriter &w) const;
     virtual void LoadFromStream(TRLStreamReader &r);
     virtual void PaintTo(TCanvas &canvas, const TRLPaintContext &context) = 0;

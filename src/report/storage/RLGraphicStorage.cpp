@@ -96,8 +96,9 @@ void TRLGraphicStorage::StorePage(TRLGraphicSurface *surface)
 {
     EnsureTempFile();
     std::string record(4, '\0');
-    record.reserve(16384);
+    record.reserve(FLastRecordSize + FLastRecordSize / 8);
     surface->SaveToBytes(record);
+    FLastRecordSize = record.size();
     if (record.size() - 4 > static_cast<size_t>(std::numeric_limits<std::int32_t>::max()))
         throw EWriteError(QStringLiteral("A page is too large to be stored"));
     TRLStreamWriter::PutI32(record.data(), static_cast<std::int32_t>(record.size() - 4));

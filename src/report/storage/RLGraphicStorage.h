@@ -115,6 +115,9 @@ private:
     TRLGraphicSurface *CacheFind(int index) const;
     std::vector<std::unique_ptr<TRLGraphicSurface>> FPageCache;
     std::vector<std::int64_t> FPageAllocation;
+    // The size of the last page record written: the pages of one report are
+    // much alike, so the next record starts with room for as much.
+    size_t FLastRecordSize = 16384;
     std::unique_ptr<TStream> FTempStream;
     QString FTempFileName;
     int FFileVersion = 3;

@@ -144,10 +144,19 @@ int TRLGraphicSurface::OrientedHeight() const
     return Orientation() == MetaOrientationPortrait ? FHeight : FWidth;
 }
 
+namespace {
+// Equal texts; the names of a page's fonts are mostly copies of one string,
+// told apart from others without comparing their characters.
+bool sameName(const QString &a, const QString &b)
+{
+    return (a.constData() == b.constData() && a.size() == b.size()) || a == b;
+}
+} // namespace
+
 int TRLGraphicSurface::FontNameId(const QString &name)
 {
-    if (FLastFontId >= 0 && FLastFontId < static_cast<int>(FFonts.size()) && FLastFontName == name &&
-        FFonts[static_cast<size_t>(FLastFontId)] == name)
+    if (FLastFontId >= 0 && FLastFontId < static_cast<int>(FFonts.size()) && sameName(FLastFontName, name) &&
+        sameName(FFonts[static_cast<size_t>(FLastFontId)], name))
         return FLastFontId;
     int id = -1;
     for (size_t i = 0; i < FFonts.size(); ++i)
@@ -346,9 +355,13 @@ void TRLGraphicSurface::DrawTaking(int x, int y, TRLGraphicSurface &surface)
     Open();
     FModified = true;
     FObjects.reserve(FObjects.size() + surface.FObjects.size());
+    // A report's surface goes onto its page where it stands (0, 0): every
+    // object of the page passes here, and moving by nothing changes nothing.
+    const bool moved = x != 0 || y != 0;
     for (auto &obj : surface.FObjects) {
         obj->Rehome(*this);
-        obj->Offset(x, y);
+        if (moved)
+            obj->Offset(x, y);
         FObjects.push_back(std::move(obj));
     }
     surface.FObjects.clear();
@@ -486,8 +499,9 @@ void TRLGraphicSurface::CopyRectTaking(const TRect &dest, TRLGraphicSurface &sur
     const double xf = static_cast<double>(dest.Width()) / source.Width();
     const double yf = static_cast<double>(dest.Height()) / source.Height();
     const bool scaled = xf != 1.0 || yf != 1.0;
-    const int dx = SatAdd(dest.Left, -RoundCoord(source.Left * xf));
-    const int dy = SatAdd(dest.Top, -RoundCoord(source.Top * yf));
+    // A band placed whole is not scaled: its offsets need no rounding.
+    const int dx = SatAdd(dest.Left, -(xf == 1.0 ? source.Left : RoundCoord(source.Left * xf)));
+    const int dy = SatAdd(dest.Top, -(yf == 1.0 ? source.Top : RoundCoord(source.Top * yf)));
     SetClipRect(dest);
     FObjects.reserve(FObjects.size() + surface.FObjects.size() + 1); // nothing below may throw
     for (auto &obj : surface.FObjects) {
@@ -593,9 +607,9 @@ void TRLGraphicSurface::SaveToBytes(std::string &out) const
         w.String(cp1252::encode(name));
     w.I32(static_cast<std::int32_t>(FObjects.size()));
     for (const auto &obj : FObjects) {
-        w.U8(static_cast<std::uint8_t>(obj->Kind()));
-        const size_t sizeAt = w.Position();
-        w.I32(0);
+        // The kind, then the size of what follows, known once it is written.
+        w.Take(5)[0] = static_cast<char>(obj->Kind());
+        const size_t sizeAt = w.Position() - 4;
         obj->SaveToStream(w);
         w.PatchI32(sizeAt, static_cast<std::int32_t>(w.Position() - sizeAt - 4));
     }

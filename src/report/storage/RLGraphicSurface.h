@@ -74,7 +74,12 @@ public:
     TPen &Pen() { return FPen; }
     void SetPen(const TPen &p) { FPen = p; }
     TFont &Font() { return FFont; }
-    void SetFont(const TFont &f) { FFont.Assign(f); }
+    // Every text sets its font first, mostly the one already there.
+    void SetFont(const TFont &f)
+    {
+        if (!(FFont == f))
+            FFont.Assign(f);
+    }
 
     int Width() const { return FWidth; }
     void SetWidth(int w) { FWidth = w; }

@@ -31,8 +31,9 @@ void TRLMetaPen::Load(TRLStreamReader &r)
 
 void TRLMetaBrush::Save(TRLStreamWriter &w) const
 {
-    w.Color(FColor);
-    w.U8(FStyle);
+    char *p = w.Take(4);
+    TRLStreamWriter::PutColor(p, FColor);
+    p[3] = static_cast<char>(FStyle);
 }
 
 void TRLMetaBrush::Load(TRLStreamReader &r)
@@ -75,14 +76,15 @@ void TRLMetaFont::Assign(const TRLMetaFont &other)
 
 void TRLMetaFont::Save(TRLStreamWriter &w) const
 {
-    w.I32(FPixelsPerInch);
-    w.U8(FCharset);
-    w.Color(FColor);
-    w.I32(FHeight);
-    w.I32(FNameId);
-    w.U8(FPitch);
-    w.I32(FSize);
-    w.U16(FStyle);
+    char *p = w.Take(23);
+    TRLStreamWriter::PutI32(p, FPixelsPerInch);
+    p[4] = static_cast<char>(FCharset);
+    TRLStreamWriter::PutColor(p + 5, FColor);
+    TRLStreamWriter::PutI32(p + 8, FHeight);
+    TRLStreamWriter::PutI32(p + 12, FNameId);
+    p[16] = static_cast<char>(FPitch);
+    TRLStreamWriter::PutI32(p + 17, FSize);
+    TRLStreamWriter::PutU16(p + 21, FStyle);
 }
 
 void TRLMetaFont::Load(TRLStreamReader &r)

@@ -13,16 +13,19 @@ void TRLStreamWriter::String(std::string_view s)
     if (s.size() > static_cast<size_t>(std::numeric_limits<std::int32_t>::max()))
         throw EWriteError(QStringLiteral("A text is too long to be stored"));
     I32(static_cast<std::int32_t>(s.size()));
-    FOut.append(s);
+    Bytes(s);
 }
 
 void TRLStreamWriter::PatchI32(size_t at, std::int32_t v)
 {
-    const auto u = static_cast<std::uint32_t>(v);
-    FOut[at] = static_cast<char>(u & 255);
-    FOut[at + 1] = static_cast<char>((u >> 8) & 255);
-    FOut[at + 2] = static_cast<char>((u >> 16) & 255);
-    FOut[at + 3] = static_cast<char>(u >> 24);
+    PutI32(FOut.data() + at, v);
+}
+
+void TRLStreamWriter::grow(size_t n)
+{
+    // Room ahead in proportion to what was written: a page's writer grows
+    // its buffer a few times, a writer of one number by little more than it.
+    FOut.resize(FPos + std::max({n, FPos - FStart, size_t{64}}));
 }
 
 void TRLStreamReader::Fail(const QString &message)
@@ -88,15 +91,6 @@ std::int32_t TRLStreamReader::Count(size_t minItemSize, const char *what)
                  .arg(QLatin1String(what))
                  .arg(n));
     return n;
-}
-
-void TRLStreamWriter::PutI32(char *p, std::int32_t v)
-{
-    const auto u = static_cast<std::uint32_t>(v);
-    p[0] = static_cast<char>(u & 255);
-    p[1] = static_cast<char>((u >> 8) & 255);
-    p[2] = static_cast<char>((u >> 16) & 255);
-    p[3] = static_cast<char>(u >> 24);
 }
 
 TRLStreamIn::TRLStreamIn(TStream &s) : FStream(s), FSize(s.Size())

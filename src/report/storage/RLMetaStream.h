@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -17,52 +18,95 @@ namespace prenso {
 
 class TStream;
 
-// Little-endian writer into a growing byte buffer.
+// Little-endian writer at the end of a byte buffer. Every object of every
+// page passes here, a few bytes at a time: the buffer is grown ahead by as
+// much as the writer has written so far and the small writes go straight
+// into it; the writer cuts it back to what was written when it goes (which
+// cannot fail), so the buffer holds exactly the bytes written once the
+// writer is gone, and only then may it be read or changed otherwise.
 class TRLStreamWriter {
 public:
-    explicit TRLStreamWriter(std::string &out) : FOut(out) {}
-    // Every object of every page passes here: the small writes are inline.
-    void U8(std::uint8_t v) { FOut.push_back(static_cast<char>(v)); }
+    explicit TRLStreamWriter(std::string &out) : FOut(out), FStart(out.size()), FPos(out.size()) {}
+    ~TRLStreamWriter() { FOut.resize(FPos); }
+    TRLStreamWriter(const TRLStreamWriter &) = delete;
+    TRLStreamWriter &operator=(const TRLStreamWriter &) = delete;
+
+    void U8(std::uint8_t v) { *room(1) = static_cast<char>(v); }
     void U16(std::uint16_t v)
     {
-        const char b[2] = {static_cast<char>(v & 255), static_cast<char>(v >> 8)};
-        FOut.append(b, 2);
+        char *p = room(2);
+        p[0] = static_cast<char>(v & 255);
+        p[1] = static_cast<char>(v >> 8);
     }
-    void I32(std::int32_t v)
-    {
-        const auto u = static_cast<std::uint32_t>(v);
-        const char b[4] = {static_cast<char>(u & 255), static_cast<char>((u >> 8) & 255),
-                           static_cast<char>((u >> 16) & 255), static_cast<char>(u >> 24)};
-        FOut.append(b, 4);
-    }
+    void I32(std::int32_t v) { PutI32(room(4), v); }
     void U32(std::uint32_t v) { I32(static_cast<std::int32_t>(v)); }
-    void Bytes(std::string_view b) { FOut.append(b); }
+    void Bytes(std::string_view b)
+    {
+        if (!b.empty())
+            std::memcpy(room(b.size()), b.data(), b.size());
+    }
     void String(std::string_view s); // int32 byte count, then the bytes
     void Color(const TRLMetaColor &c)
     {
-        const char b[3] = {static_cast<char>(c.Red), static_cast<char>(c.Green), static_cast<char>(c.Blue)};
-        FOut.append(b, 3);
+        char *p = room(3);
+        p[0] = static_cast<char>(c.Red);
+        p[1] = static_cast<char>(c.Green);
+        p[2] = static_cast<char>(c.Blue);
     }
     void Rect(const TRLMetaRect &r)
     {
-        I32(r.Left);
-        I32(r.Top);
-        I32(r.Right);
-        I32(r.Bottom);
+        char *p = room(16);
+        PutI32(p, r.Left);
+        PutI32(p + 4, r.Top);
+        PutI32(p + 8, r.Right);
+        PutI32(p + 12, r.Bottom);
     }
     void Point(const TRLMetaPoint &p)
     {
-        I32(p.X);
-        I32(p.Y);
+        char *q = room(8);
+        PutI32(q, p.X);
+        PutI32(q + 4, p.Y);
     }
-    size_t Position() const { return FOut.size(); }
+    // Room for the next n bytes, which the caller fills (with the Put
+    // functions): a record of fixed fields takes its room at once.
+    char *Take(size_t n) { return room(n); }
+    size_t Position() const { return FPos; }
     void PatchI32(size_t at, std::int32_t v);
+    static void PutU16(char *p, std::uint16_t v)
+    {
+        p[0] = static_cast<char>(v & 255);
+        p[1] = static_cast<char>(v >> 8);
+    }
+    static void PutColor(char *p, const TRLMetaColor &c)
+    {
+        p[0] = static_cast<char>(c.Red);
+        p[1] = static_cast<char>(c.Green);
+        p[2] = static_cast<char>(c.Blue);
+    }
     // Writes v little-endian into the four bytes at p.
-    static void PutI32(char *p, std::int32_t v);
-    std::string &Buffer() { return FOut; }
+    static void PutI32(char *p, std::int32_t v)
+    {
+        const auto u = static_cast<std::uint32_t>(v);
+        p[0] = static_cast<char>(u & 255);
+        p[1] = static_cast<char>((u >> 8) & 255);
+        p[2] = static_cast<char>((u >> 16) & 255);
+        p[3] = static_cast<char>(u >> 24);
+    }
 
 private:
+    // Room for n more bytes at the end of what was written.
+    char *room(size_t n)
+    {
+        if (FOut.size() - FPos < n)
+            grow(n);
+        char *p = FOut.data() + FPos;
+        FPos += n;
+        return p;
+    }
+    void grow(size_t n);
     std::string &FOut;
+    size_t FStart; // where this writer began
+    size_t FPos;
 };
 
 // Bounds-checked little-endian reader over bytes in memory. Every read past

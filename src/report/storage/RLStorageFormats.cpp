@@ -424,18 +424,20 @@ void writeLegacyPage(const TRLGraphicSurface &surface, std::string &out)
 void saveLegacy(TRLGraphicStorage &st, TStream &stream, int version)
 {
     std::string head;
-    TRLStreamWriter w(head);
-    switch (version) {
-    case 1: w.Bytes(kHeaderV1); break;
-    case 2: w.Bytes(kHeaderV2); break;
-    default: throw Exception(QStringLiteral("Incorrect file version \"%1\"!").arg(version));
+    {
+        TRLStreamWriter w(head); // head is whole once the writer is gone
+        switch (version) {
+        case 1: w.Bytes(kHeaderV1); break;
+        case 2: w.Bytes(kHeaderV2); break;
+        default: throw Exception(QStringLiteral("Incorrect file version \"%1\"!").arg(version));
+        }
+        if (version == 2) {
+            w.I32(st.Macros().Count());
+            for (const std::string &line : st.Macros().Lines())
+                w.String(shiftOrientation(line, -1, 1));
+        }
+        w.I32(st.PageCount());
     }
-    if (version == 2) {
-        w.I32(st.Macros().Count());
-        for (const std::string &line : st.Macros().Lines())
-            w.String(shiftOrientation(line, -1, 1));
-    }
-    w.I32(st.PageCount());
     const std::int64_t tableAt = stream.Position() + static_cast<std::int64_t>(head.size());
     head.append(static_cast<size_t>(st.PageCount()) * 4, '\0');
     stream.WriteBuffer(head);

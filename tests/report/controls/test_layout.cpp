@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace prenso;
 
 namespace {
@@ -669,6 +671,46 @@ TEST_F(Layout, SiteClientRectangleIsMarginsThenBordersThenInsideMargins)
     c1->SetBounds(0, 0, 5, 5);
     c1->SetAlign(TRLControlAlign::faLeftOnly);
     EXPECT_EQ(c1->Left(), 12);
+}
+
+// Client rectangles are kept between layout steps: each change of what
+// surrounds a client area, made after it was asked for, shows at once.
+TEST_F(Layout, ClientRectanglesFollowEveryChangeAroundThem)
+{
+    band->Borders().SetWidth(2);
+    band->Borders().SetDrawLeft(true); // not fixed: drawn with full features only
+    TRLReport next;
+    next.SetName(QStringLiteral("next"));
+    TRLBand *nextBand = next.AddChild<TRLBand>();
+    nextBand->Borders().SetWidth(2);
+    nextBand->Borders().SetDrawLeft(true);
+    auto printerLeft = [&](TRLPageOrientation o) { return PrinterMarginPixels(report.PrinterMetrics(), o).Left; };
+    const struct {
+        const char *change;
+        std::function<void()> make;
+        const TRLCustomControl *control;
+        std::function<int()> left;
+    } steps[] = {
+        {"asked first", [] {}, band, [] { return 2; }},
+        {"fixed-only printing", [&] { report.SetPrintQuality(TRLPrintQuality::pqFixedOnly); }, band, [] { return 0; }},
+        {"the side fixed", [&] { band->Borders().SetFixedLeft(true); }, band, [] { return 2; }},
+        {"a margin", [&] { band->Margins().SetLeftMargin(1); }, band, [] { return 4 + 2; }},
+        {"an inside margin", [&] { band->InsideMargins().SetLeftMargin(1); }, band, [] { return 4 + 2 + 4; }},
+        {"another report on its own", [] {}, nextBand, [] { return 2; }},
+        {"chained after the fixed-only one", [&] { report.SetNextReport(&next); }, nextBand, [] { return 0; }},
+        {"full features again", [&] { report.SetPrintQuality(TRLPrintQuality::pqFullFeature); }, nextBand,
+         [] { return 2; }},
+        {"no margin of its own", [&] { report.Margins().SetLeftMargin(0); }, &report, [] { return 0; }},
+        {"the printer's margins", [&] { report.SetAdjustableMargins(true); }, &report,
+         [&] { return printerLeft(TRLPageOrientation::poPortrait); }},
+        {"the page turned", [&] { report.PageSetup().SetOrientation(TRLPageOrientation::poLandscape); }, &report,
+         [&] { return printerLeft(TRLPageOrientation::poLandscape); }},
+    };
+    for (const auto &step : steps) {
+        step.make();
+        EXPECT_EQ(step.control->ClientRect().Left, step.left()) << step.change;
+    }
+    report.SetNextReport(nullptr);
 }
 
 // ---------------------------------------------------------------------------

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <thread>
 
 using namespace prenso;
 using prenso::test::Bytes;
@@ -825,6 +826,30 @@ TEST(Recording, GroupIdsComeFromTheProcessCounter)
     TRLGraphicSurface s;
     s.FillRect({0, 0, 1, 1});
     EXPECT_EQ(s.Objects(0)->GroupId(), g + 1);
+}
+
+// Freed objects leave their memory to the next ones of their size: pages
+// made one after the other with every kind of object, sizes mixed, are each
+// stored byte for byte as the first, and so on a thread of their own.
+TEST(Recording, PagesMadeAfterFreedOnesAreStoredAlike)
+{
+    auto makePages = [] {
+        std::vector<std::string> stored;
+        for (int page = 0; page < 4; ++page) {
+            TRLGraphicSurface s;
+            for (int i = 0; i < 50; ++i)
+                test::fillEveryKind(s);
+            stored.push_back(test::surfaceBytes(s));
+        }
+        return stored;
+    };
+    const std::vector<std::string> here = makePages();
+    ASSERT_EQ(here.size(), 4u);
+    for (const std::string &page : here)
+        EXPECT_EQ(page, here.front());
+    std::vector<std::string> there;
+    std::thread([&] { there = makePages(); }).join();
+    EXPECT_EQ(there, here);
 }
 
 TEST(Recording, InflateRoundsHalvesToEven)

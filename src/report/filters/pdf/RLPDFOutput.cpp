@@ -48,6 +48,7 @@ TRLPDFOutput::TRLPDFOutput(const QString &target) : FTarget(target), FBuffer(kFl
         if (QFileInfo::exists(candidate))
             continue;
         FFile.setFileName(candidate);
+        const files::TempFileCreation creating;
         if (FFile.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
             FTemp = candidate;
             files::registerTempFile(FTemp);
