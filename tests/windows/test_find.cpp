@@ -1,7 +1,9 @@
 // Finding texts through the find dialog: direction, letter case, whole words
 // with accented letters, going on from the last match, the not-found
-// message, and the outline around the matched characters.
+// message, the outline around the matched characters, and where the keyboard
+// goes when the dialog closes.
 #include "platform/widgets/radiogroup.h"
+#include "support/operator.h"
 
 #include "preview_fixture.h"
 
@@ -116,6 +118,43 @@ TEST_F(FindTest, FindNextWalksTheMatchesInTheChosenDirection)
             EXPECT_EQ(found.TextStart, hit.start);
             EXPECT_EQ(Preview().PageIndex(), hit.page) << "the match's page is shown";
         }
+    }
+}
+
+// Closed with its own key or button, the dialog gives the keyboard back to
+// the preview, where the keys typed next must go (on a display without a
+// window manager they went to no window at all). Closed because the user
+// went to another window, it leaves the keyboard there.
+TEST_F(FindTest, ClosingGivesTheKeyboardBackToThePreviewUnlessItWasLeft)
+{
+    QWidget elsewhere;
+    struct Case {
+        const char *what;
+        std::function<void(TfrmRLFindDialog &)> close;
+        QWidget *active; // nullptr: the preview window
+    };
+    const Case cases[] = {
+        {"Escape", [](TfrmRLFindDialog &d) { keyThroughWindow(&d, Qt::Key_Escape); }, nullptr},
+        {"the Cancel button", [](TfrmRLFindDialog &d) { clickThroughWindow(d.BitBtnCancel); }, nullptr},
+        {"another window taken",
+         [&](TfrmRLFindDialog &) {
+             elsewhere.show();
+             elsewhere.activateWindow();
+         },
+         &elsewhere},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        Open(kPages);
+        TfrmRLFindDialog &dialog = Dialog();
+        ASSERT_TRUE(becomesActive(&dialog));
+        c.close(dialog);
+        QWidget *active = c.active ? c.active : form.get();
+        EXPECT_TRUE(becomesActive(active));
+        EXPECT_FALSE(dialog.isVisible());
+        QTest::qWait(20); // nothing takes the keyboard away again
+        EXPECT_EQ(QApplication::activeWindow(), active);
+        elsewhere.hide();
     }
 }
 

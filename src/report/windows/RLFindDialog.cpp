@@ -3,6 +3,7 @@
 #include "platform/messagebox.h"
 #include "platform/widgets/radiogroup.h"
 #include "report/RLConsts.h"
+#include "report/windows/RLDialogUtils.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -127,6 +128,14 @@ void TfrmRLFindDialog::BitBtnFindNextClick()
     FShowingMessage = true;
     showPlainMessage(LS().LS_NotFoundStr);
     FShowingMessage = false;
+}
+
+void TfrmRLFindDialog::setVisible(bool visible)
+{
+    if (visible)
+        QDialog::setVisible(true);
+    else
+        dialogs::hideGivingBackTheKeyboard(this, [this] { QDialog::setVisible(false); });
 }
 
 void TfrmRLFindDialog::changeEvent(QEvent *event)
