@@ -461,18 +461,26 @@ void TRLPreviewForm::BuildToolbar()
     connect(SpeedButtonEdit, &QToolButton::clicked, this, [this] { SpeedButtonEditClick(); });
     connect(SpeedButtonClose, &QToolButton::clicked, this, &QDialog::close);
 
-    // Typed values take effect on Enter or when the field is left, not at
-    // every keystroke (typing 150 would otherwise pass through 15 %).
-    connect(ComboBoxZoom->lineEdit(), &QLineEdit::textEdited, this, [this] { FEditingZoom = true; });
-    connect(ComboBoxZoom->lineEdit(), &QLineEdit::editingFinished, this, [this] {
-        if (FEditingZoom)
-            ComboBoxZoomChange();
+    // The zoom box and the page field act at every change of their text, as
+    // the user types it (typing 150 passes through 15 %). While the user
+    // edits one, it keeps what was typed; Enter, or leaving it, ends the
+    // editing, and it shows the zoom or the page in force again.
+    connect(ComboBoxZoom->lineEdit(), &QLineEdit::textEdited, this, [this] {
+        FEditingZoom = true;
+        ComboBoxZoomChange();
     });
-    connect(ComboBoxZoom, qOverload<int>(&QComboBox::activated), this, [this] { ComboBoxZoomChange(); });
-    connect(EditPageNo, &QLineEdit::textEdited, this, [this] { FEditingPageNo = true; });
+    connect(ComboBoxZoom->lineEdit(), &QLineEdit::editingFinished, this, [this] { EndZoomEditing(); });
+    connect(ComboBoxZoom, qOverload<int>(&QComboBox::activated), this, [this] {
+        ComboBoxZoomChange();
+        EndZoomEditing();
+    });
+    connect(EditPageNo, &QLineEdit::textEdited, this, [this] {
+        FEditingPageNo = true;
+        EditPageNoChange();
+    });
     connect(EditPageNo, &QLineEdit::editingFinished, this, [this] {
-        if (FEditingPageNo)
-            EditPageNoChange();
+        FEditingPageNo = false;
+        EditPageNo->setText(QString::number(Preview()->PageNumber()));
     });
 }
 
@@ -683,13 +691,13 @@ void TRLPreviewForm::SpeedButtonEditClick()
 void TRLPreviewForm::SpeedButtonZoomDownClick()
 {
     Preview()->SetZoomFactor(std::max(Preview()->ZoomFactor() - kZoomStep, TRLPreview::MinZoom));
-    ShowZoom();
+    EndZoomEditing();
 }
 
 void TRLPreviewForm::SpeedButtonZoomUpClick()
 {
     Preview()->SetZoomFactor(Preview()->ZoomFactor() + kZoomStep);
-    ShowZoom();
+    EndZoomEditing();
 }
 
 void TRLPreviewForm::ComboBoxZoomChange()
@@ -713,6 +721,10 @@ void TRLPreviewForm::ComboBoxZoomChange()
         ApplyZoom(PreviewZoomFullPage);
     else if (row == kRowMultiplePages)
         ApplyZoom(PreviewZoomMultiplePages);
+}
+
+void TRLPreviewForm::EndZoomEditing()
+{
     FEditingZoom = false;
     ShowZoom();
 }
@@ -721,10 +733,8 @@ void TRLPreviewForm::EditPageNoChange()
 {
     bool ok = false;
     const int number = EditPageNo->text().trimmed().toInt(&ok);
-    FEditingPageNo = false;
     if (ok)
         Preview()->SetPageIndex(number - 1);
-    EditPageNo->setText(QString::number(Preview()->PageNumber()));
 }
 
 void TRLPreviewForm::StartRepeat(int direction)
