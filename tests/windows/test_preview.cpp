@@ -1,6 +1,8 @@
 // The preview window driven as the user drives it: toolbar, page field, zoom
 // box, keys, wheel, split view, editing mode, copy menu and the entry a
 // report opens it with.
+#include "support/operator.h"
+
 #include "preview_fixture.h"
 
 #include <QClipboard>
@@ -469,9 +471,19 @@ TEST_F(PreviewWindowTest, PrintAndSaveRunTheirActionsAndShowTheirErrors)
     QTest::mouseClick(print, Qt::LeftButton);
     EXPECT_EQ(printed, 1);
     EXPECT_TRUE(form->Printed());
+    // The error box takes the keyboard while it shows, as a real one does.
+    QWidget box;
+    setMessageBoxHook([&](BoxKind, const QString &, const QString &text) {
+        messages << text;
+        box.show();
+        box.activateWindow();
+        EXPECT_TRUE(becomesActive(&box));
+        box.hide();
+    });
     QTest::mouseClick(save, Qt::LeftButton);
     EXPECT_EQ(messages, QStringList{QStringLiteral("Disco cheio.")});
     EXPECT_TRUE(form->isVisible()) << "an error leaves the window open";
+    EXPECT_TRUE(becomesActive(form.get())) << "the keyboard is back with the window";
     EXPECT_EQ(QApplication::focusWidget(), &Preview()) << "the focus is back where it was";
 }
 

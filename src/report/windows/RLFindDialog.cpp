@@ -128,6 +128,9 @@ void TfrmRLFindDialog::BitBtnFindNextClick()
     FShowingMessage = true;
     showPlainMessage(LS().LS_NotFoundStr);
     FShowingMessage = false;
+    // The box has no owner to give the keyboard back to (see
+    // hideGivingBackTheKeyboard); the search goes on from here.
+    activateWindow();
 }
 
 void TfrmRLFindDialog::setVisible(bool visible)

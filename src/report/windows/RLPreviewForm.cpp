@@ -27,6 +27,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 #ifndef PRENSO_VERSION
 #error "PRENSO_VERSION is set by the build from the project version"
@@ -636,27 +637,27 @@ void TRLPreviewForm::RunAction(const TRLPreviewAction &action)
     if (!action)
         return;
     const QPointer<QWidget> focused = focusWidget();
-    auto restoreFocus = [&] {
-        if (focused)
-            focused->setFocus();
-        else
-            EditPageNo->setFocus();
-    };
     // An error leaves the action as it leaves any command of the window:
     // shown in a box, with the window still open.
+    std::optional<QString> error;
     try {
         action(*this);
     } catch (const SilentAbort &) {
     } catch (const Exception &e) {
-        restoreFocus();
-        showErrorBox(e.message());
-        return;
+        error = e.message();
     } catch (const std::exception &e) {
-        restoreFocus();
-        showErrorBox(QString::fromLocal8Bit(e.what()));
-        return;
+        error = QString::fromLocal8Bit(e.what());
     }
-    restoreFocus();
+    if (focused)
+        focused->setFocus();
+    else
+        EditPageNo->setFocus();
+    if (error) {
+        showErrorBox(*error);
+        // The box has no owner to give the keyboard back to (see
+        // hideGivingBackTheKeyboard): the window takes it back itself.
+        activateWindow();
+    }
 }
 
 void TRLPreviewForm::SpeedButtonPrintClick()
