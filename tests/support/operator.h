@@ -31,6 +31,27 @@ inline void choose(QComboBox *list, int index)
         QTest::keyClick(list, Qt::Key_Down);
 }
 
+// A click and a key as the window system delivers them: through the window
+// of the widget, so that a window that a modal one blocks does not get them,
+// as it would not get the user's. A key goes to the window's focus.
+inline void clickThroughWindow(QWidget *widget)
+{
+    QWidget *window = widget->window();
+    QTest::mouseClick(window->windowHandle(), Qt::LeftButton, Qt::NoModifier,
+                      widget->mapTo(window, widget->rect().center()));
+}
+inline void keyThroughWindow(QWidget *window, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QTest::keyClick(window->windowHandle(), key, modifiers);
+}
+
+// Waits until `window` is the active window, the one whose focus the keys
+// go to. (QTest's own wait takes the window of an active dialog for active.)
+inline bool becomesActive(QWidget *window, int timeoutMs = 5000)
+{
+    return QTest::qWaitFor([window] { return QApplication::activeWindow() == window; }, timeoutMs);
+}
+
 inline QStringList items(const QComboBox *list)
 {
     QStringList texts;

@@ -1,7 +1,9 @@
 // Finding texts through the find dialog: direction, letter case, whole words
 // with accented letters, going on from the last match, the not-found
-// message, and the outline around the matched characters.
+// message, the outline around the matched characters, and where the keyboard
+// goes when the dialog closes.
 #include "platform/widgets/radiogroup.h"
+#include "support/operator.h"
 
 #include "preview_fixture.h"
 
@@ -116,6 +118,61 @@ TEST_F(FindTest, FindNextWalksTheMatchesInTheChosenDirection)
             EXPECT_EQ(found.TextStart, hit.start);
             EXPECT_EQ(Preview().PageIndex(), hit.page) << "the match's page is shown";
         }
+    }
+}
+
+// Closed with its own key or button, the dialog gives the keyboard back to
+// the preview, where the keys typed next must go (on a display without a
+// window manager they went to no window at all). Closed because the user
+// went to another window, it leaves the keyboard there. After the not-found
+// message, which takes the keyboard while it shows, the dialog has it again.
+TEST_F(FindTest, WhereTheKeyboardGoesWhenTheDialogClosesOrItsMessageDoes)
+{
+    QWidget elsewhere; // another window of the program; the message box too
+    enum class Goes { ToThePreview, ToTheDialog, Elsewhere };
+    struct Case {
+        const char *what;
+        std::function<void(TfrmRLFindDialog &)> act;
+        Goes goes;
+    };
+    const Case cases[] = {
+        {"Escape", [](TfrmRLFindDialog &d) { keyThroughWindow(&d, Qt::Key_Escape); }, Goes::ToThePreview},
+        {"the Cancel button", [](TfrmRLFindDialog &d) { clickThroughWindow(d.BitBtnCancel); }, Goes::ToThePreview},
+        {"another window taken",
+         [&](TfrmRLFindDialog &) {
+             elsewhere.show();
+             elsewhere.activateWindow();
+         },
+         Goes::Elsewhere},
+        {"the not-found message answered",
+         [&](TfrmRLFindDialog &d) {
+             setMessageBoxHook([&](BoxKind, const QString &, const QString &text) {
+                 messages << text;
+                 elsewhere.show();
+                 elsewhere.activateWindow();
+                 EXPECT_TRUE(becomesActive(&elsewhere));
+                 elsewhere.hide();
+             });
+             d.EditTextToFind->setText(QStringLiteral("nowhere to be found"));
+             clickThroughWindow(d.BitBtnFindNext);
+             EXPECT_EQ(messages, QStringList{QStringLiteral("Não encontrado")});
+         },
+         Goes::ToTheDialog},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        Open(kPages);
+        TfrmRLFindDialog &dialog = Dialog();
+        ASSERT_TRUE(becomesActive(&dialog));
+        c.act(dialog);
+        QWidget *active = c.goes == Goes::ToThePreview  ? static_cast<QWidget *>(form.get())
+                          : c.goes == Goes::ToTheDialog ? static_cast<QWidget *>(&dialog)
+                                                        : &elsewhere;
+        EXPECT_TRUE(becomesActive(active));
+        EXPECT_EQ(dialog.isVisible(), c.goes == Goes::ToTheDialog);
+        QTest::qWait(20); // nothing takes the keyboard away again
+        EXPECT_EQ(QApplication::activeWindow(), active);
+        elsewhere.hide();
     }
 }
 

@@ -1,6 +1,8 @@
 // The preview window driven as the user drives it: toolbar, page field, zoom
 // box, keys, wheel, split view, editing mode, copy menu and the entry a
 // report opens it with.
+#include "support/operator.h"
+
 #include "preview_fixture.h"
 
 #include <QClipboard>
@@ -285,6 +287,47 @@ TEST_F(PreviewWindowTest, PageFieldShowsTheTypedPage)
     }
 }
 
+// Both fields act at every keystroke, not only on Enter, and keep what was
+// typed until Enter ends the editing (a layout in between must not replace
+// the text under the user's fingers).
+TEST_F(PreviewWindowTest, ZoomBoxAndPageFieldActAsTheUserTypes)
+{
+    struct Keystroke {
+        char key;
+        double zoom; // expected after it
+        int page;    // expected page index after it
+    };
+    struct Case {
+        const char *field;
+        std::vector<Keystroke> keys;
+        QString typed; // the field's text before Enter
+        QString afterEnter;
+    };
+    const Case cases[] = {
+        {"zoom", {{'1', 100, 0}, {'5', 15, 0}, {'0', 150, 0}}, "150", "150%"},
+        {"zoom", {{'8', 100, 0}, {'0', 80, 0}, {'x', 80, 0}}, "80x", "80%"},
+        {"page", {{'1', 100, 0}, {'2', 100, 11}}, "12", "12"},
+        {"page", {{'9', 100, 8}, {'9', 100, 8}}, "99", "9"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.field) + " " + c.typed.toStdString());
+        Open(numberedPages(12));
+        QLineEdit *field = std::string(c.field) == "zoom" ? Child<QComboBox>("ComboBoxZoom")->lineEdit()
+                                                          : Child<QLineEdit>("EditPageNo");
+        field->setFocus();
+        field->clear();
+        for (const Keystroke &k : c.keys) {
+            QTest::keyClick(field, k.key);
+            Settle();
+            EXPECT_DOUBLE_EQ(Preview().ZoomFactor(), k.zoom) << "after " << k.key;
+            EXPECT_EQ(Preview().PageIndex(), k.page) << "after " << k.key;
+        }
+        EXPECT_EQ(field->text(), c.typed);
+        QTest::keyClick(field, Qt::Key_Return);
+        EXPECT_EQ(field->text(), c.afterEnter);
+    }
+}
+
 TEST_F(PreviewWindowTest, SplitViewAddsASecondPreviewOfTheSamePages)
 {
     Open(numberedPages(4));
@@ -428,9 +471,19 @@ TEST_F(PreviewWindowTest, PrintAndSaveRunTheirActionsAndShowTheirErrors)
     QTest::mouseClick(print, Qt::LeftButton);
     EXPECT_EQ(printed, 1);
     EXPECT_TRUE(form->Printed());
+    // The error box takes the keyboard while it shows, as a real one does.
+    QWidget box;
+    setMessageBoxHook([&](BoxKind, const QString &, const QString &text) {
+        messages << text;
+        box.show();
+        box.activateWindow();
+        EXPECT_TRUE(becomesActive(&box));
+        box.hide();
+    });
     QTest::mouseClick(save, Qt::LeftButton);
     EXPECT_EQ(messages, QStringList{QStringLiteral("Disco cheio.")});
     EXPECT_TRUE(form->isVisible()) << "an error leaves the window open";
+    EXPECT_TRUE(becomesActive(form.get())) << "the keyboard is back with the window";
     EXPECT_EQ(QApplication::focusWidget(), &Preview()) << "the focus is back where it was";
 }
 

@@ -190,3 +190,40 @@ TEST_F(PrintDialog, UnattendedDialogsRefuseToWait)
 }
 
 } // namespace
+
+// A dialog that closes while it has the keyboard hands it back to the window
+// it was opened over; left to the display, keys typed next reached no window.
+TEST_F(PrintDialog, ClosingGivesTheKeyboardBackToTheWindowBelow)
+{
+    struct Case {
+        const char *what;
+        std::function<void(QWidget &below)> openAndClose;
+    };
+    const auto whenActive = [](QDialog &dialog) { EXPECT_TRUE(test::becomesActive(&dialog)); };
+    const Case cases[] = {
+        {"print dialog, OK",
+         [&](QWidget &below) {
+             TRLPrintDialog dialog(&below);
+             execute(dialog, dialog.ButtonOk, [&] { whenActive(dialog); });
+         }},
+        {"print dialog, Cancel",
+         [&](QWidget &below) {
+             TRLPrintDialog dialog(&below);
+             execute(dialog, dialog.ButtonCancel, [&] { whenActive(dialog); });
+         }},
+        {"save dialog, Cancel",
+         [&](QWidget &below) {
+             TRLSaveDialog dialog(&below);
+             execute(dialog, dialog.ButtonCancel, [&] { whenActive(dialog); });
+         }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        QWidget below;
+        below.show();
+        below.activateWindow();
+        ASSERT_TRUE(test::becomesActive(&below));
+        c.openAndClose(below);
+        EXPECT_TRUE(test::becomesActive(&below));
+    }
+}

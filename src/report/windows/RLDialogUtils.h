@@ -90,6 +90,22 @@ inline int numberOf(const QString &text)
     return TryStrToInt(text, value) ? value : 0;
 }
 
+// Hides a window with `hide` (its base class's setVisible(false)); when it was
+// the active window, the window it was opened over becomes the active one
+// again. Nothing else does that: on a display without a window manager the
+// X server leaves the keyboard with the bare screen once the active window
+// is unmapped, so the keys the user goes on typing reach no window at all,
+// and a window manager may hand it to any window it likes.
+template <typename Hide>
+void hideGivingBackTheKeyboard(QWidget *window, Hide hide)
+{
+    QWidget *owner = window->parentWidget() ? window->parentWidget()->window() : nullptr;
+    const bool wasActive = window->isVisible() && window->isActiveWindow();
+    hide();
+    if (wasActive && owner && owner->isVisible())
+        owner->activateWindow();
+}
+
 // Centres the window on the screen it will show on (its parent's, or the
 // primary screen).
 inline void centerOnScreen(QWidget *window)

@@ -2,6 +2,7 @@
 
 #include "platform/messagebox.h"
 #include "report/RLConsts.h"
+#include "report/windows/RLDialogUtils.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -52,12 +53,12 @@ void stepIt(QProgressBar *bar)
 
 } // namespace
 
-TfrmRLFeedBack::TfrmRLFeedBack(const QString &ATitle, int ALevels)
-    : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                           Qt::MSWindowsFixedSizeDialogHint)
+TfrmRLFeedBack::TfrmRLFeedBack(const QString &ATitle, int ALevels, QWidget *AOwner)
+    : QDialog(AOwner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint)
 {
     setWindowTitle(ATitle);
-    setModal(false);
+    setWindowModality(AOwner ? Qt::WindowModal : Qt::NonModal);
     setFont(sansSerifOfHeight(11));
     QPalette pal = palette();
     pal.setColor(QPalette::Window, pal.color(QPalette::Button));
@@ -94,6 +95,9 @@ TfrmRLFeedBack::TfrmRLFeedBack(const QString &ATitle, int ALevels)
     setFixedSize(DesignedClientWidth, clientHeight);
 
     StepCaption(LS().LS_WaitStr);
+    // Space and Enter must press Cancel however the window is given the
+    // focus; a dialog focused itself takes neither.
+    setFocusProxy(BitBtnCancel);
     BitBtnCancel->setFocus();
 
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
@@ -103,7 +107,20 @@ TfrmRLFeedBack::TfrmRLFeedBack(const QString &ATitle, int ALevels)
     }
 }
 
-TfrmRLFeedBack::~TfrmRLFeedBack() = default;
+TfrmRLFeedBack::~TfrmRLFeedBack()
+{
+    // Hidden here, while it still is this window: the base class would hide
+    // it without giving the keyboard back.
+    hide();
+}
+
+void TfrmRLFeedBack::setVisible(bool visible)
+{
+    if (visible)
+        QDialog::setVisible(true);
+    else
+        dialogs::hideGivingBackTheKeyboard(this, [this] { QDialog::setVisible(false); });
+}
 
 void TfrmRLFeedBack::SetMax(int N)
 {

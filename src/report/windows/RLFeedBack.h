@@ -37,10 +37,14 @@ public:
     static constexpr int DesignedClientWidth = 387;
     static constexpr int DesignedClientHeight = 102;
 
-    // A window with the given caption and no owner. With two or more levels
-    // it carries a second bar (one step per level) and is taller by that bar.
-    // The caller shows it and sets OnCancel.
-    explicit TfrmRLFeedBack(const QString &ATitle, int ALevels = 1);
+    // A window with the given caption. With two or more levels it carries a
+    // second bar (one step per level) and is taller by that bar. With an
+    // owner (the window the operation was started from) it stays above it
+    // and is modal to it: the owner takes no input while its operation runs,
+    // and a modal owner does not keep the Cancel button from being pressed.
+    // The Cancel button is the window's focus, whatever gives the window the
+    // focus. The caller shows it and sets OnCancel.
+    explicit TfrmRLFeedBack(const QString &ATitle, int ALevels = 1, QWidget *AOwner = nullptr);
     ~TfrmRLFeedBack() override;
 
     // The controls, owned by the window. ProgressBarStage is null with fewer
@@ -72,6 +76,9 @@ public:
     bool Finished() const { return FFinished; }
     const TRLFeedBackCancelEvent &OnCancel() const { return FOnCancel; }
     void SetOnCancel(TRLFeedBackCancelEvent handler) { FOnCancel = std::move(handler); }
+
+    // Hiding the window, or freeing it, gives the keyboard back to its owner.
+    void setVisible(bool visible) override;
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;

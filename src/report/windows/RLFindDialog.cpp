@@ -3,6 +3,7 @@
 #include "platform/messagebox.h"
 #include "platform/widgets/radiogroup.h"
 #include "report/RLConsts.h"
+#include "report/windows/RLDialogUtils.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -127,6 +128,17 @@ void TfrmRLFindDialog::BitBtnFindNextClick()
     FShowingMessage = true;
     showPlainMessage(LS().LS_NotFoundStr);
     FShowingMessage = false;
+    // The box has no owner to give the keyboard back to (see
+    // hideGivingBackTheKeyboard); the search goes on from here.
+    activateWindow();
+}
+
+void TfrmRLFindDialog::setVisible(bool visible)
+{
+    if (visible)
+        QDialog::setVisible(true);
+    else
+        dialogs::hideGivingBackTheKeyboard(this, [this] { QDialog::setVisible(false); });
 }
 
 void TfrmRLFindDialog::changeEvent(QEvent *event)

@@ -50,6 +50,10 @@ public:
     void Open();
     void BitBtnFindNextClick();
 
+    // Closing the dialog with its own keys or buttons gives the keyboard
+    // back to the preview.
+    void setVisible(bool visible) override;
+
 protected:
     void changeEvent(QEvent *event) override;
 

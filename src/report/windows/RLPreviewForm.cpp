@@ -27,6 +27,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 #ifndef PRENSO_VERSION
 #error "PRENSO_VERSION is set by the build from the project version"
@@ -461,18 +462,26 @@ void TRLPreviewForm::BuildToolbar()
     connect(SpeedButtonEdit, &QToolButton::clicked, this, [this] { SpeedButtonEditClick(); });
     connect(SpeedButtonClose, &QToolButton::clicked, this, &QDialog::close);
 
-    // Typed values take effect on Enter or when the field is left, not at
-    // every keystroke (typing 150 would otherwise pass through 15 %).
-    connect(ComboBoxZoom->lineEdit(), &QLineEdit::textEdited, this, [this] { FEditingZoom = true; });
-    connect(ComboBoxZoom->lineEdit(), &QLineEdit::editingFinished, this, [this] {
-        if (FEditingZoom)
-            ComboBoxZoomChange();
+    // The zoom box and the page field act at every change of their text, as
+    // the user types it (typing 150 passes through 15 %). While the user
+    // edits one, it keeps what was typed; Enter, or leaving it, ends the
+    // editing, and it shows the zoom or the page in force again.
+    connect(ComboBoxZoom->lineEdit(), &QLineEdit::textEdited, this, [this] {
+        FEditingZoom = true;
+        ComboBoxZoomChange();
     });
-    connect(ComboBoxZoom, qOverload<int>(&QComboBox::activated), this, [this] { ComboBoxZoomChange(); });
-    connect(EditPageNo, &QLineEdit::textEdited, this, [this] { FEditingPageNo = true; });
+    connect(ComboBoxZoom->lineEdit(), &QLineEdit::editingFinished, this, [this] { EndZoomEditing(); });
+    connect(ComboBoxZoom, qOverload<int>(&QComboBox::activated), this, [this] {
+        ComboBoxZoomChange();
+        EndZoomEditing();
+    });
+    connect(EditPageNo, &QLineEdit::textEdited, this, [this] {
+        FEditingPageNo = true;
+        EditPageNoChange();
+    });
     connect(EditPageNo, &QLineEdit::editingFinished, this, [this] {
-        if (FEditingPageNo)
-            EditPageNoChange();
+        FEditingPageNo = false;
+        EditPageNo->setText(QString::number(Preview()->PageNumber()));
     });
 }
 
@@ -628,27 +637,27 @@ void TRLPreviewForm::RunAction(const TRLPreviewAction &action)
     if (!action)
         return;
     const QPointer<QWidget> focused = focusWidget();
-    auto restoreFocus = [&] {
-        if (focused)
-            focused->setFocus();
-        else
-            EditPageNo->setFocus();
-    };
     // An error leaves the action as it leaves any command of the window:
     // shown in a box, with the window still open.
+    std::optional<QString> error;
     try {
         action(*this);
     } catch (const SilentAbort &) {
     } catch (const Exception &e) {
-        restoreFocus();
-        showErrorBox(e.message());
-        return;
+        error = e.message();
     } catch (const std::exception &e) {
-        restoreFocus();
-        showErrorBox(QString::fromLocal8Bit(e.what()));
-        return;
+        error = QString::fromLocal8Bit(e.what());
     }
-    restoreFocus();
+    if (focused)
+        focused->setFocus();
+    else
+        EditPageNo->setFocus();
+    if (error) {
+        showErrorBox(*error);
+        // The box has no owner to give the keyboard back to (see
+        // hideGivingBackTheKeyboard): the window takes it back itself.
+        activateWindow();
+    }
 }
 
 void TRLPreviewForm::SpeedButtonPrintClick()
@@ -683,13 +692,13 @@ void TRLPreviewForm::SpeedButtonEditClick()
 void TRLPreviewForm::SpeedButtonZoomDownClick()
 {
     Preview()->SetZoomFactor(std::max(Preview()->ZoomFactor() - kZoomStep, TRLPreview::MinZoom));
-    ShowZoom();
+    EndZoomEditing();
 }
 
 void TRLPreviewForm::SpeedButtonZoomUpClick()
 {
     Preview()->SetZoomFactor(Preview()->ZoomFactor() + kZoomStep);
-    ShowZoom();
+    EndZoomEditing();
 }
 
 void TRLPreviewForm::ComboBoxZoomChange()
@@ -713,6 +722,10 @@ void TRLPreviewForm::ComboBoxZoomChange()
         ApplyZoom(PreviewZoomFullPage);
     else if (row == kRowMultiplePages)
         ApplyZoom(PreviewZoomMultiplePages);
+}
+
+void TRLPreviewForm::EndZoomEditing()
+{
     FEditingZoom = false;
     ShowZoom();
 }
@@ -721,10 +734,8 @@ void TRLPreviewForm::EditPageNoChange()
 {
     bool ok = false;
     const int number = EditPageNo->text().trimmed().toInt(&ok);
-    FEditingPageNo = false;
     if (ok)
         Preview()->SetPageIndex(number - 1);
-    EditPageNo->setText(QString::number(Preview()->PageNumber()));
 }
 
 void TRLPreviewForm::StartRepeat(int direction)

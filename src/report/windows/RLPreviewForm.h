@@ -140,6 +140,7 @@ public:
     void SpeedButtonEditClick();
     void SpeedButtonZoomDownClick();
     void SpeedButtonZoomUpClick();
+    // The zoom box's and the page field's text, as it stands, take effect.
     void ComboBoxZoomChange();
     void EditPageNoChange();
     void OpenFindDialog();
@@ -158,6 +159,7 @@ private:
     void StepRepeat();
     void TimerRepeatTimer();
     void RunAction(const TRLPreviewAction &action);
+    void EndZoomEditing();
 
     QSplitter *FSplitter = nullptr;
     std::vector<TRLPreview *> FPreviewList;

@@ -174,6 +174,14 @@ void TRLPrintDialog::BuildControls()
     connect(ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
+void TRLPrintDialog::setVisible(bool visible)
+{
+    if (visible)
+        QDialog::setVisible(true);
+    else
+        dialogs::hideGivingBackTheKeyboard(this, [this] { QDialog::setVisible(false); });
+}
+
 void TRLPrintDialog::SetMaxPage(int value)
 {
     if (FToPage == FMaxPage)

@@ -110,6 +110,10 @@ public:
     QPushButton *ButtonOk = nullptr;
     QPushButton *ButtonCancel = nullptr;
 
+    // Closing the dialog gives the keyboard back to the window it was opened
+    // over.
+    void setVisible(bool visible) override;
+
 private:
     void BuildControls();
     void FillPrinterList();

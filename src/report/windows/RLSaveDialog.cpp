@@ -117,6 +117,14 @@ void TRLSaveDialog::BuildControls()
     connect(ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
+void TRLSaveDialog::setVisible(bool visible)
+{
+    if (visible)
+        QDialog::setVisible(true);
+    else
+        dialogs::hideGivingBackTheKeyboard(this, [this] { QDialog::setVisible(false); });
+}
+
 void TRLSaveDialog::SetMaxPage(int value)
 {
     if (FToPage == FMaxPage)

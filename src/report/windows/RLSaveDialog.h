@@ -76,6 +76,10 @@ public:
     // The platform's file-save dialog behind SpeedButtonLookup.
     QFileDialog *SaveDialog = nullptr;
 
+    // Closing the dialog gives the keyboard back to the window it was opened
+    // over.
+    void setVisible(bool visible) override;
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
