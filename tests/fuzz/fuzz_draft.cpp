@@ -48,7 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, size_t size)
         std::string bytes = "before";
         filter.SetOutputBuffer(&bytes);
         try {
-            filter.FilterPages(storage, 1, fuzz::pagesWorthFiltering(*storage), QString(), 0);
+            filter.FilterPages(storage, 1, fuzz::pagesWorthFiltering(*storage), QString(),
+                               TRLPrintOddEvenPages::odAllPages);
         } catch (const Exception &) {
             if (bytes != "before")
                 std::abort(); // a failed run must take its bytes back

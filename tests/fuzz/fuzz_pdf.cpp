@@ -41,7 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, size_t size)
         std::string pdf = "before";
         filter.SetOutputBuffer(&pdf);
         try {
-            filter.FilterPages(storage, 1, fuzz::pagesWorthFiltering(*storage), QString(), 0);
+            filter.FilterPages(storage, 1, fuzz::pagesWorthFiltering(*storage), QString(),
+                               TRLPrintOddEvenPages::odAllPages);
         } catch (const Exception &) {
             if (pdf != "before")
                 std::abort(); // a failed run must take its bytes back

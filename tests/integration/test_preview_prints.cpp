@@ -102,10 +102,19 @@ protected:
 
 TEST_F(PreviewPrints, PrintButtonSendsThePagesChosenInTheDialog)
 {
+    auto range = [](const char *from, const char *to) {
+        return [from, to](TRLPrintDialog &d) {
+            d.EditFromPage->clear();
+            QTest::keyClicks(d.EditFromPage, QString::fromLatin1(from));
+            d.EditToPage->clear();
+            QTest::keyClicks(d.EditToPage, QString::fromLatin1(to));
+        };
+    };
     struct Case {
         const char *name;
         std::function<void(TRLPrintDialog &)> choose;
         QStringList pages;
+        const char *copies = "1";
     } const cases[] = {
         {"all pages", [](TRLPrintDialog &) {}, {"PAGE 1", "PAGE 2", "PAGE 3", "PAGE 4", "PAGE 5"}},
         {"a range",
@@ -119,6 +128,21 @@ TEST_F(PreviewPrints, PrintButtonSendsThePagesChosenInTheDialog)
         {"a typed page list",
          [](TRLPrintDialog &d) { QTest::keyClicks(d.EditPageSelection, QStringLiteral("1;4-5")); },
          {"PAGE 1", "PAGE 4", "PAGE 5"}},
+        // As the report prints: a range left open runs to the last page, one
+        // that starts before the first page or at no number starts there.
+        {"a range without its last page", range("3", ""), {"PAGE 3", "PAGE 4", "PAGE 5"}},
+        {"a range from page 0", range("0", "2"), {"PAGE 1", "PAGE 2"}},
+        {"a range from no number", range("x", "2"), {"PAGE 1", "PAGE 2"}},
+        {"two copies",
+         [](TRLPrintDialog &d) {
+             d.EditCopies->clear();
+             QTest::keyClicks(d.EditCopies, QStringLiteral("2"));
+         },
+         {"PAGE 1", "PAGE 2", "PAGE 3", "PAGE 4", "PAGE 5"},
+         "2"},
+        {"copies of no number",
+         [](TRLPrintDialog &d) { d.EditCopies->clear(); },
+         {"PAGE 1", "PAGE 2", "PAGE 3", "PAGE 4", "PAGE 5"}},
     };
     int jobs = 0;
     for (const Case &c : cases) {
@@ -130,6 +154,8 @@ TEST_F(PreviewPrints, PrintButtonSendsThePagesChosenInTheDialog)
         const std::vector<std::string> arrived = plain.waitForJobs(static_cast<size_t>(jobs));
         ASSERT_EQ(arrived.size(), static_cast<size_t>(jobs)) << c.name;
         EXPECT_EQ(printedPages(), c.pages) << c.name;
+        const std::map<std::string, std::string> job = cupsd->lastJobAttributes(QStringLiteral("Plain"));
+        EXPECT_EQ(job.count("copies") ? job.at("copies") : "1", c.copies) << c.name;
     }
     EXPECT_TRUE(form->Printed());
     EXPECT_TRUE(shown.isEmpty()) << shown.join(u'\n').toStdString();

@@ -455,7 +455,7 @@ TEST_P(SpoolFilterOnPrinter, RangeEndingBeforeItStartsIsAnEmptyJob)
     select(QStringLiteral("Plain"));
     spool.FilterPages(storage(QStringLiteral("vazio"), QString(),
                               pagesOf({{kPortrait, "um"}, {kPortrait, "dois"}, {kPortrait, "tres"}})),
-                      3, 2, QString(), 0);
+                      3, 2, QString(), TRLPrintOddEvenPages::odAllPages);
     EXPECT_FALSE(spool.DocStarted());
     if (handsOverDocuments()) {
         EXPECT_TRUE(plain.waitForJobs(1, 1500).empty());

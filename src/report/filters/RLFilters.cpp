@@ -77,11 +77,11 @@ void TRLCustomFilter::CloseProgressForm()
 
 void TRLCustomFilter::FilterPages(TRLGraphicStorage *pages)
 {
-    FilterPages(pages, 1, 2147483647, QString(), 0);
+    FilterPages(pages, 1, 2147483647, QString(), TRLPrintOddEvenPages::odAllPages);
 }
 
 void TRLCustomFilter::FilterPages(TRLGraphicStorage *pages, int firstPage, int lastPage, const QString &pageSelection,
-                                  int oddPages)
+                                  TRLPrintOddEvenPages oddEven)
 {
     FCanceled = false;
     const int pageCount = pages ? pages->PageCount() : 0;
@@ -125,7 +125,8 @@ void TRLCustomFilter::FilterPages(TRLGraphicStorage *pages, int firstPage, int l
         for (int n = firstPage; n <= lastPage; ++n) {
             if (!(pageSelection.isEmpty() || IsPageSelected(n, pageSelection)))
                 continue;
-            if ((oddPages == 1 && n % 2 == 0) || (oddPages == 2 && n % 2 != 0))
+            if ((oddEven == TRLPrintOddEvenPages::odOddPagesOnly && n % 2 == 0) ||
+                (oddEven == TRLPrintOddEvenPages::odEvenPagesOnly && n % 2 != 0))
                 continue;
             if (drawn)
                 NewPage();
@@ -184,13 +185,13 @@ bool IsPageSelected(int page, const QString &selection)
 }
 
 void ApplyFilter(TRLGraphicStorage *pages, TRLCustomFilter *filter, int firstPage, int lastPage,
-                 const QString &pageSelection, int oddPages)
+                 const QString &pageSelection, TRLPrintOddEvenPages oddEven)
 {
     if (!filter)
         filter = SelectedFilter();
     if (!filter)
         filter = SpoolFilterInstance();
-    filter->FilterPages(pages, firstPage, lastPage, pageSelection, oddPages);
+    filter->FilterPages(pages, firstPage, lastPage, pageSelection, oddEven);
 }
 
 TRLCustomSaveFilter *SaveFilterByFileName(const QString &fileName)

@@ -6,6 +6,7 @@
 // progress window and cancelling.
 
 #include "platform/component.h"
+#include "report/printing/RLPrinters.h"
 
 #include <QString>
 #include <QStringList>
@@ -48,10 +49,10 @@ public:
     void NewPage() { InternalNewPage(); }
     void DrawPage(TRLGraphicSurface *page) { InternalDrawPage(page); }
 
-    // The page loop. Pages are numbered from 1; oddPages is 0 for all pages,
-    // 1 for odd pages only, 2 for even pages only; lastPage -1 means the last.
+    // The page loop. Pages are numbered from 1; lastPage -1 means the last.
     void FilterPages(TRLGraphicStorage *pages);
-    void FilterPages(TRLGraphicStorage *pages, int firstPage, int lastPage, const QString &pageSelection, int oddPages);
+    void FilterPages(TRLGraphicStorage *pages, int firstPage, int lastPage, const QString &pageSelection,
+                     TRLPrintOddEvenPages oddEven);
 
     // The progress window of the current run, or nullptr.
     TRLProgress *Progress() const { return FProgress.get(); }
@@ -114,7 +115,7 @@ bool IsPageSelected(int page, const QString &selection);
 // Runs the page loop on `filter`, or on SelectedFilter when it is null, or on
 // the spool filter when both are null.
 void ApplyFilter(TRLGraphicStorage *pages, TRLCustomFilter *filter, int firstPage, int lastPage,
-                 const QString &pageSelection, int oddPages);
+                 const QString &pageSelection, TRLPrintOddEvenPages oddEven);
 
 // The first registered save filter whose default extension is the file name's
 // (letter case ignored), or nullptr.

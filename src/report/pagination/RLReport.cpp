@@ -10,6 +10,7 @@
 #include "report/RLUserInterface.h"
 #include "report/controls/RLDesignPaint.h"
 #include "report/filters/RLFilters.h"
+#include "report/filters/RLPrintJob.h"
 #include "report/storage/RLGraphicStorage.h"
 
 #include <QCoreApplication>
@@ -470,50 +471,22 @@ void TRLCustomReport::Print()
                          true);
     if (FDefaultFilter)
         SetSelectedFilter(FDefaultFilter);
-    FDialogParams = TRLPrintDialogParams{};
-    printer.SetOddEven(TRLPrintOddEvenPages::odAllPages);
-    printer.SetCopies(1);
-    if (FPrintDialog && RLUserInterface().ExecutePrintDialog)
-        askPrintDialog();
-    if (FReportState == TRLReportState::rsAbout && !Prepare())
-        return;
-    FDialogParams.FromPage = std::max(1, FDialogParams.FromPage);
-    FDialogParams.ToPage = std::min(FPages->PageCount(), FDialogParams.ToPage);
-    // A copies field left empty (or not a number) reads as 0 copies; the
-    // operator who pressed OK meant one.
-    if (printer.Copies() < 1)
-        printer.SetCopies(1);
-    TRLCustomFilter *filter = SelectedFilter();
-    if (!filter)
-        filter = SpoolFilterInstance();
-    filter->SetShowProgress(FShowProgress);
-    const int parity = printer.OddEven() == TRLPrintOddEvenPages::odOddPagesOnly    ? 1
-                       : printer.OddEven() == TRLPrintOddEvenPages::odEvenPagesOnly ? 2
-                                                                                    : 0;
-    ApplyFilter(FPages, filter, FDialogParams.FromPage, FDialogParams.ToPage,
-                FDialogParams.Selection ? FDialogParams.PageRanges : QString(), parity);
-}
-
-// The print dialog with the page count (when the pages are there already),
-// the orientation and one copy. The page list typed there is printed as
-// typed, not only its first and last page; a range whose last page was left
-// empty runs to the end.
-void TRLCustomReport::askPrintDialog()
-{
-    TRLPrintDialogRequest request;
-    request.MaxPage = FReportState == TRLReportState::rsReady ? FPages->PageCount() : 0;
-    request.Orientation = FPageSetup.Orientation();
-    request.Copies = 1;
-    if (!RLUserInterface().ExecutePrintDialog(request)) {
+    TRLPrintJob job;
+    job.Reset();
+    // The print dialog gets the page count when the pages are there already.
+    if (FPrintDialog && RLUserInterface().ExecutePrintDialog &&
+        !job.Ask(FReportState == TRLReportState::rsReady ? FPages->PageCount() : 0, FPageSetup.Orientation(),
+                 RLUserInterface().ExecutePrintDialog)) {
         FCanceled = true;
         throw SilentAbort();
     }
-    FDialogParams.FromPage = request.FromPage;
-    FDialogParams.ToPage = request.ToPage;
-    if (request.PrintRange == TRLPrintRange::rprPageNums && request.ToPage == 0)
-        FDialogParams.ToPage = 2147483647;
-    FDialogParams.Selection = request.PrintRange == TRLPrintRange::rprSelection;
-    FDialogParams.PageRanges = request.PageRanges;
+    FDialogParams = TRLPrintDialogParams{job.FromPage, job.ToPage, !job.PageList.isEmpty(), job.PageList};
+    if (FReportState == TRLReportState::rsAbout && !Prepare())
+        return;
+    job.FitTo(FPages->PageCount());
+    FDialogParams.FromPage = job.FromPage;
+    FDialogParams.ToPage = job.ToPage;
+    job.Run(FPages, FShowProgress);
 }
 
 bool TRLCustomReport::preparePreview()
@@ -557,7 +530,7 @@ void TRLCustomReport::SaveToFile(const QString &fileName)
         return;
     if (TRLCustomSaveFilter *filter = SaveFilterByFileName(fileName)) {
         filter->SetFileName(fileName);
-        ApplyFilter(FPages, filter, 1, INT_MAX, QString(), 0);
+        ApplyFilter(FPages, filter, 1, INT_MAX, QString(), TRLPrintOddEvenPages::odAllPages);
     } else {
         FPages->SaveToFile(fileName);
     }

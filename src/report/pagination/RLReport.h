@@ -165,7 +165,6 @@ private:
     void closeProgress();
     int chainPosition() const;
     void closeAllSurfaces();
-    void askPrintDialog();
 
     QString FOwnerName;
     bool FCanceled = false;

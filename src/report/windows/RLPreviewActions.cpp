@@ -1,6 +1,7 @@
 #include "report/windows/RLPreviewActions.h"
 
 #include "report/filters/RLFilters.h"
+#include "report/filters/RLPrintJob.h"
 #include "report/printing/RLPrinters.h"
 #include "report/storage/RLGraphicStorage.h"
 #include "report/windows/RLPreview.h"
@@ -20,15 +21,6 @@ TRLGraphicStorage *pagesOf(TRLPreviewForm &form)
     return pages && pages->PageCount() > 0 ? pages : nullptr;
 }
 
-int parityOf(TRLPrintOddEvenPages oddEven)
-{
-    switch (oddEven) {
-    case TRLPrintOddEvenPages::odOddPagesOnly: return 1;
-    case TRLPrintOddEvenPages::odEvenPagesOnly: return 2;
-    default: return 0;
-    }
-}
-
 } // namespace
 
 void PrintFromPreview(TRLPreviewForm &form)
@@ -36,19 +28,19 @@ void PrintFromPreview(TRLPreviewForm &form)
     TRLGraphicStorage *pages = pagesOf(form);
     if (!pages)
         return;
-    TRLPrinterWrapper &printer = RLPrinter();
-    printer.SetOddEven(TRLPrintOddEvenPages::odAllPages);
-    printer.SetCopies(1);
-    TRLPrintDialogRequest request;
-    request.MaxPage = pages->PageCount();
-    request.Copies = 1;
-    request.Orientation = pages->Orientation() == MetaOrientationLandscape ? TRLPageOrientation::poLandscape
-                                                                           : TRLPageOrientation::poPortrait;
-    if (!ExecutePrintDialog(request, &form))
+    // The same printing as the report's, with the stored orientation and the
+    // page count known; no filter of its own: the selected one (the report's
+    // default filter, or what the dialog chose) or else the spool filter.
+    TRLPrintJob job;
+    job.Reset();
+    const TRLPageOrientation orientation = pages->Orientation() == MetaOrientationLandscape
+                                               ? TRLPageOrientation::poLandscape
+                                               : TRLPageOrientation::poPortrait;
+    if (!job.Ask(pages->PageCount(), orientation,
+                 [&form](TRLPrintDialogRequest &request) { return ExecutePrintDialog(request, &form); }))
         return;
-    // No filter of its own: the selected one (the report's default filter,
-    // or what the dialog chose) or else the spool filter.
-    ApplyFilter(pages, nullptr, request.FromPage, request.ToPage, request.PageRanges, parityOf(printer.OddEven()));
+    job.FitTo(pages->PageCount());
+    job.Run(pages, true);
     form.SetPrinted(true);
 }
 
@@ -78,7 +70,7 @@ void SaveFromPreview(TRLPreviewForm &form)
     // The dialog has given the name the chosen format's extension already.
     if (TRLCustomSaveFilter *filter = SaveFilterByFileName(request.FileName)) {
         filter->SetFileName(request.FileName);
-        ApplyFilter(pages, filter, request.FromPage, request.ToPage, QString(), 0);
+        ApplyFilter(pages, filter, request.FromPage, request.ToPage, QString(), TRLPrintOddEvenPages::odAllPages);
     } else {
         pages->SaveToFile(request.FileName);
     }

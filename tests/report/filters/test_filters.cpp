@@ -87,10 +87,11 @@ protected:
     FilterLoop() : pages(makePages(holder, 5)) {}
     ~FilterLoop() override { pages->Unlink(&holder); }
 
-    std::string run(const QString &selection, int first = 1, int last = 5, int odd = 0)
+    std::string run(const QString &selection, int first = 1, int last = 5,
+                    TRLPrintOddEvenPages oddEven = TRLPrintOddEvenPages::odAllPages)
     {
         filter.calls.clear();
-        filter.FilterPages(pages, first, last, selection, odd);
+        filter.FilterPages(pages, first, last, selection, oddEven);
         return filter.calls;
     }
 
@@ -124,8 +125,8 @@ TEST_F(FilterLoop, SelectionParityAndRange)
 {
     EXPECT_EQ(run(QString()), "B1N2N3N4N5E");
     // Skipped pages neither break nor draw.
-    EXPECT_EQ(run(QStringLiteral("1-3;5"), 1, 5, 1), "B1N3N5E");
-    EXPECT_EQ(run(QStringLiteral("1-3;5"), 1, 5, 2), "B2E");
+    EXPECT_EQ(run(QStringLiteral("1-3;5"), 1, 5, TRLPrintOddEvenPages::odOddPagesOnly), "B1N3N5E");
+    EXPECT_EQ(run(QStringLiteral("1-3;5"), 1, 5, TRLPrintOddEvenPages::odEvenPagesOnly), "B2E");
     EXPECT_EQ(run(QStringLiteral("2;2")), "B2E");
     EXPECT_EQ(run(QStringLiteral("   ")), "B1N2N3N4N5E");
     EXPECT_EQ(run(QString(), 2, 3), "B2N3E");
@@ -143,7 +144,7 @@ TEST_F(FilterLoop, EmulatedCopiesAreCollatedWithABreakBetweenEveryTwoPages)
 {
     Recorder copier(true);
     RLPrinter().SetCopies(2);
-    copier.FilterPages(pages, 1, 3, QString(), 0);
+    copier.FilterPages(pages, 1, 3, QString(), TRLPrintOddEvenPages::odAllPages);
     EXPECT_EQ(copier.calls, "B1N2N3N1N2N3E");
     // Without the option the driver makes the copies: one pass.
     EXPECT_EQ(run(QString(), 1, 3), "B1N2N3E");
@@ -151,7 +152,7 @@ TEST_F(FilterLoop, EmulatedCopiesAreCollatedWithABreakBetweenEveryTwoPages)
     // Cancelling on page 2 leaves the rest undrawn, in every copy.
     copier.calls.clear();
     copier.cancelOnPage = 2;
-    copier.FilterPages(pages, 1, 5, QString(), 0);
+    copier.FilterPages(pages, 1, 5, QString(), TRLPrintOddEvenPages::odAllPages);
     EXPECT_EQ(copier.calls, "B1N2E");
     EXPECT_TRUE(copier.Canceled());
     RLPrinter().SetCopies(1);
@@ -163,7 +164,7 @@ TEST_F(FilterLoop, AMissingPageEndsThatCopysPass)
     RLPrinter().SetCopies(2);
     // There is no page 0: each copy's pass ends there, after the break
     // that separates it from the copy before.
-    copier.FilterPages(pages, 0, 3, QString(), 0);
+    copier.FilterPages(pages, 0, 3, QString(), TRLPrintOddEvenPages::odAllPages);
     RLPrinter().SetCopies(1);
     EXPECT_EQ(copier.calls, "BNE");
 }
@@ -223,10 +224,10 @@ TEST_F(FilterLoop, ApplyFilterChoosesTheGivenTheSelectedOrTheSpoolFilter)
 {
     Recorder other;
     SetSelectedFilter(&other);
-    ApplyFilter(pages, &filter, 1, 1, QString(), 0);
+    ApplyFilter(pages, &filter, 1, 1, QString(), TRLPrintOddEvenPages::odAllPages);
     EXPECT_EQ(filter.calls, "B1E");
     EXPECT_EQ(other.calls, "");
-    ApplyFilter(pages, nullptr, 2, 2, QString(), 0);
+    ApplyFilter(pages, nullptr, 2, 2, QString(), TRLPrintOddEvenPages::odAllPages);
     EXPECT_EQ(other.calls, "B2E");
     {
         Recorder gone;

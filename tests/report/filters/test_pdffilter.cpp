@@ -303,7 +303,7 @@ TEST(PdfFilter, FormPagesComeBackAsTextPageByPage)
 
     // A page range writes only those pages.
     filter.SetFileName(dir.file(QStringLiteral("range.pdf")));
-    filter.FilterPages(h.storage, 2, 3, QString(), 0);
+    filter.FilterPages(h.storage, 2, 3, QString(), TRLPrintOddEvenPages::odAllPages);
     const QStringList range = PdfTextPages(filter.FileName());
     ASSERT_EQ(range.size(), 2);
     EXPECT_EQ(trimmedLines(range[0]).value(0), QStringLiteral("Página 2"));
