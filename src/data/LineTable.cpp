@@ -3,8 +3,7 @@
 #include "platform/codepage.h"
 #include "platform/errors.h"
 #include "platform/files.h"
-
-#include <QFile>
+#include "platform/safefile.h"
 
 #include <algorithm>
 #include <array>
@@ -62,8 +61,13 @@ void TLineTable::Close()
     }
     if (!FFileName.isEmpty() && (FChanged || !files::fileExists(FFileName))) {
         finishWriteAhead();
-        if (!FAheadOk || !files::renameFile(FAheadName, FFileName))
-            writeFile(); // again here, so that a failure is told with the scratch file's own name
+        if (FAhead && FAheadOk) {
+            std::unique_ptr<files::SafeFile> ahead = std::move(FAhead);
+            ahead->commit();
+        } else {
+            dropWriteAhead();
+            writeFile(); // again here, so that a failure is told as it happens
+        }
     }
     CloseWithoutWriting();
 }
@@ -220,33 +224,17 @@ const std::string &TLineTable::CurrentLinha() const
 
 void TLineTable::writeFile() const
 {
-    QString reason;
-    if (!writeTo(FFileName, &reason))
-        throw EFCreateError(QStringLiteral("Cannot create file \"%1\". %2").arg(FFileName, reason));
+    files::SafeFile out(FFileName);
+    writePacket(out);
+    out.commit();
 }
 
-bool TLineTable::writeTo(const QString &path, QString *reason, bool inPlace) const
+void TLineTable::writePacket(files::SafeFile &out) const
 {
-    // In place, the file keeps the room taken for it and is cut to what was
-    // written at the end.
-    QFile out(path);
-    if (!out.open(inPlace ? QIODevice::ReadWrite : QIODevice::WriteOnly | QIODevice::Truncate)) {
-        *reason = out.errorString();
-        return false;
-    }
     if (FFileName.endsWith(QLatin1String(".xml"), Qt::CaseInsensitive))
         writeXml(out);
     else
         writeCompact(out);
-    if (inPlace && out.error() == QFileDevice::NoError)
-        out.resize(out.pos());
-    if (!out.flush() || out.error() != QFileDevice::NoError) {
-        *reason = out.errorString();
-        out.close();
-        files::deleteFile(path);
-        return false;
-    }
-    return true;
 }
 
 void TLineTable::WriteAhead()
@@ -256,25 +244,17 @@ void TLineTable::WriteAhead()
     FReserveError.clear();
     if (!FActive || FFileName.isEmpty())
         return;
-    // A name of our own beside the scratch file (a rename never crosses
-    // file systems then), created exclusively; without one Close writes as
-    // usual.
-    {
-        const files::TempFileCreation creating;
-        for (int attempt = 0; attempt < 10 && FAheadName.isEmpty(); ++attempt) {
-            const QString candidate = FFileName + QStringLiteral(".~%1").arg(attempt);
-            QFile probe(candidate);
-            if (probe.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-                FAheadName = candidate;
-        }
-        if (FAheadName.isEmpty())
-            return;
-        files::registerTempFile(FAheadName);
+    // The new file beside the scratch file that Close gives its name; when
+    // it cannot be made, Close writes as usual and tells why.
+    try {
+        FAhead = std::make_unique<files::SafeFile>(FFileName);
+    } catch (const Exception &) {
+        return;
     }
     // The room for the whole packet is taken now, before the job prints: a
     // disk or a file size limit that has no room for it is found out while
     // nothing has been printed, and the writer cannot run short later.
-    if (!files::reserveFileSpace(FAheadName, packetSize(), &FReserveError)) {
+    if (!FAhead->reserve(packetSize(), &FReserveError)) {
         dropWriteAhead();
         FReserveFailed = true;
         return;
@@ -283,8 +263,12 @@ void TLineTable::WriteAhead()
     // waits for it (dropWriteAhead).
     try {
         FWriter = std::thread([this] {
-            QString reason;
-            FAheadOk = writeTo(FAheadName, &reason, /*inPlace=*/true);
+            try {
+                writePacket(*FAhead);
+                FAheadOk = true;
+            } catch (const Exception &) {
+                FAheadOk = false; // Close writes again and tells why
+            }
         });
     } catch (const std::system_error &) {
         dropWriteAhead(); // no thread to be had: Close writes as it always did
@@ -300,12 +284,7 @@ void TLineTable::finishWriteAhead()
 void TLineTable::dropWriteAhead()
 {
     finishWriteAhead();
-    if (!FAheadName.isEmpty()) {
-        if (files::fileExists(FAheadName))
-            files::deleteFile(FAheadName);
-        files::unregisterTempFile(FAheadName);
-        FAheadName.clear();
-    }
+    FAhead.reset(); // the unfinished file goes
     FAheadOk = false;
 }
 
@@ -390,7 +369,7 @@ std::uint64_t TLineTable::packetSize() const
 // The packet is made straight from the bytes of the records: the scratch
 // file of a long form is written while the report lays out its pages, and a
 // general XML writer cost as much as the layout itself.
-void TLineTable::writeXml(QIODevice &out) const
+void TLineTable::writeXml(files::SafeFile &out) const
 {
     static const std::array<XmlByte, 256> bytes = xmlBytes();
     // Rows are written in place into a buffer with room for the longest row
@@ -402,7 +381,7 @@ void TLineTable::writeXml(QIODevice &out) const
     char *const start = buffer.data();
     char *p = start;
     auto flush = [&] {
-        out.write(start, static_cast<qint64>(p - start));
+        out.write(std::string_view(start, static_cast<size_t>(p - start)));
         p = start;
     };
     auto put = [&p](std::string_view text) { p = std::copy(text.begin(), text.end(), p); };
@@ -429,20 +408,20 @@ void TLineTable::writeXml(QIODevice &out) const
     flush();
 }
 
-void TLineTable::writeCompact(QIODevice &out) const
+void TLineTable::writeCompact(files::SafeFile &out) const
 {
     // The table's own packet: a tag, the record count, then per record the
     // index and the text with its length, little-endian.
     auto put32 = [&out](uint32_t v) {
         char b[4] = {char(v & 0xFF), char((v >> 8) & 0xFF), char((v >> 16) & 0xFF), char((v >> 24) & 0xFF)};
-        out.write(b, 4);
+        out.write(std::string_view(b, 4));
     };
-    out.write("PLT1", 4);
+    out.write("PLT1");
     put32(static_cast<uint32_t>(FRecords.size()));
     for (const Record &r : FRecords) {
         put32(static_cast<uint32_t>(r.indice));
         put32(static_cast<uint32_t>(r.linha.size()));
-        out.write(r.linha.data(), static_cast<qint64>(r.linha.size()));
+        out.write(r.linha);
     }
 }
 

@@ -12,7 +12,6 @@
 
 #include "data/dataset.h"
 
-#include <QIODevice>
 #include <QString>
 
 #include <cstdint>
@@ -23,6 +22,10 @@
 #include <vector>
 
 namespace prenso {
+
+namespace files {
+class SafeFile;
+}
 
 class TLineTable : public TDataSet {
 public:
@@ -86,13 +89,13 @@ private:
     };
     class Field;
 
+    // Writes the scratch file safely (platform/safefile.h); raises what
+    // the file raises.
     void writeFile() const;
-    // Writes the packet to `path` (in place: over the room taken for it);
-    // false (and no file) when that fails.
-    bool writeTo(const QString &path, QString *reason, bool inPlace = false) const;
+    void writePacket(files::SafeFile &out) const;
     std::uint64_t packetSize() const;
-    void writeXml(QIODevice &out) const;
-    void writeCompact(QIODevice &out) const;
+    void writeXml(files::SafeFile &out) const;
+    void writeCompact(files::SafeFile &out) const;
     static std::string cut(std::string_view bytes);
 
     QString FFileName;
@@ -110,7 +113,7 @@ private:
     void finishWriteAhead(); // waits for the writer
     void dropWriteAhead();   // waits, then removes its file
     std::thread FWriter;
-    QString FAheadName;
+    std::unique_ptr<files::SafeFile> FAhead;
     bool FAheadOk = false;
     bool FReserveFailed = false;
     QString FReserveError;

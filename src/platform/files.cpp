@@ -1,6 +1,7 @@
 #include "platform/files.h"
 
 #include "platform/errors.h"
+#include "platform/safefile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -62,11 +63,6 @@ bool deleteFile(const QString &path)
         return ::rmdir(native.constData()) == 0;
     errno = err;
     return false;
-}
-
-bool renameFile(const QString &from, const QString &to)
-{
-    return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
 }
 
 bool createNewFile(const QString &path)
@@ -193,26 +189,6 @@ TempFileCreation::~TempFileCreation()
     creationMutex().unlock();
 }
 
-bool reserveFileSpace(const QString &path, std::uint64_t bytes, QString *reason)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0) {
-        *reason = SystemErrorMessage(errno);
-        return false;
-    }
-    int error = 0;
-    if (bytes > 0) {
-        if (bytes > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max()))
-            error = EFBIG;
-        else
-            error = ::posix_fallocate(fd, 0, static_cast<off_t>(bytes));
-    }
-    ::close(fd);
-    if (error != 0)
-        *reason = SystemErrorMessage(error);
-    return error == 0;
-}
-
 void deleteTempFilesAtStop() noexcept
 {
     for (int i = 0; i < kMaxSignalSafe; ++i)
@@ -264,93 +240,11 @@ int createTempFile(const QString &prefix, const QString &suffix, QString &path)
     throw EFCreateError(QStringLiteral("Cannot create a temporary file in \"%1\".").arg(folder));
 }
 
-namespace {
-
-[[noreturn]] void cannotCreate(const QString &path, int err)
-{
-    throw EFCreateError(QStringLiteral("Cannot create file \"%1\". %2").arg(path, SystemErrorMessage(err)));
-}
-
-// Writes everything, going on after a short write; the second attempt is the
-// one that says why (a full disk, say). Returns 0 or the errno of the failure.
-int writeAll(int fd, std::string_view bytes)
-{
-    const char *p = bytes.data();
-    size_t left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, left);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return errno;
-        if (n == 0)
-            return ENOSPC;
-        p += n;
-        left -= static_cast<size_t>(n);
-    }
-    return 0;
-}
-
-} // namespace
-
 void replaceFile(const QString &path, std::string_view bytes, bool executable)
 {
-    // An empty name would put the new file in the working folder under a
-    // name of its own and then fail the rename: refuse it as opening would.
-    if (path.isEmpty())
-        cannotCreate(path, ENOENT);
-    const QByteArray target = QFile::encodeName(path);
-    struct stat old {};
-    const bool existed = ::stat(target.constData(), &old) == 0;
-    if (existed && S_ISDIR(old.st_mode))
-        cannotCreate(path, EISDIR);
-    // Replacing goes through a rename, which the file's own permission would
-    // not stop: a file its owner made read-only stays as it is.
-    if (existed && ::access(target.constData(), W_OK) != 0)
-        cannotCreate(path, errno);
-
-    QString temp;
-    int fd = -1;
-    std::unique_lock<std::mutex> creating(creationMutex());
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = QStringLiteral("%1.%2.tmp").arg(path).arg(QRandomGenerator::global()->bounded(1000000000));
-        fd = ::open(QFile::encodeName(temp).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
-        if (fd < 0 && errno != EEXIST)
-            cannotCreate(path, errno);
-    }
-    if (fd < 0)
-        cannotCreate(path, EEXIST);
-    registerTempFile(temp);
-    creating.unlock();
-    const auto fail = [&](int err) {
-        if (fd >= 0)
-            ::close(fd);
-        ::unlink(QFile::encodeName(temp).constData());
-        unregisterTempFile(temp);
-        throw EInOutError(QStringLiteral("Cannot write to \"%1\". %2").arg(path, SystemErrorMessage(err)));
-    };
-
-    struct stat made {};
-    if (::fstat(fd, &made) != 0)
-        fail(errno);
-    mode_t mode = existed ? (old.st_mode & 07777) : (made.st_mode & 07777);
-    if (executable)
-        mode |= (mode & 0444) >> 2;
-    if ((made.st_mode & 07777) != mode && ::fchmod(fd, mode) != 0)
-        fail(errno);
-    if (const int err = writeAll(fd, bytes))
-        fail(err);
-    // On disk before the rename: after a crash the name holds the old file
-    // or the new one, never an empty one.
-    if (::fsync(fd) != 0)
-        fail(errno);
-    const int closing = ::close(fd);
-    fd = -1;
-    if (closing != 0 && errno != EINTR)
-        fail(errno);
-    if (::rename(QFile::encodeName(temp).constData(), target.constData()) != 0)
-        fail(errno);
-    unregisterTempFile(temp);
+    SafeFile file(path, executable);
+    file.write(bytes);
+    file.commit();
 }
 
 } // namespace prenso::files

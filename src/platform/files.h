@@ -23,10 +23,6 @@ bool fileExists(const QString &path);
 // errno holds the reason of a failure.
 bool deleteFile(const QString &path);
 
-// Gives a file a new name in the same file system, replacing a file that
-// has that name. Returns whether it worked; errno holds the reason.
-bool renameFile(const QString &from, const QString &to);
-
 // Creates `path` as a new, empty file that only its owner may read,
 // exclusively: an existing entry of that name, a symbolic link included, is
 // an error. Returns whether it worked; errno holds the reason.
@@ -39,7 +35,8 @@ bool createNewFile(const QString &path);
 // that name as it was; a read-only earlier file is not replaced. The new file
 // takes the earlier file's permissions, or those of a newly created file;
 // `executable` adds the right to run it wherever reading is allowed.
-// Raises EFCreateError ("Cannot create file ...") or EInOutError.
+// (A SafeFile written at once, platform/safefile.h.) Raises EFCreateError
+// ("Cannot create file ...") or EWriteError ("Cannot write file ...").
 void replaceFile(const QString &path, std::string_view bytes, bool executable = false);
 
 // The system's temporary folder, with a trailing separator.
@@ -51,12 +48,6 @@ QString tempFolder();
 // The name is put on the process-wide list of temporary files.
 // Raises EFCreateError when the folder cannot take a new file.
 int createTempFile(const QString &prefix, const QString &suffix, QString &path);
-
-// Takes room for `bytes` bytes on the disk for the existing file at `path`,
-// so that writing that much into it cannot fail for want of room. False, with
-// the system's reason in `reason`, when the disk, a quota or the file size
-// limit has not that much room.
-bool reserveFileSpace(const QString &path, std::uint64_t bytes, QString *reason);
 
 // The process-wide list of temporary files: everything still listed is
 // deleted when the program ends (normally, after an error, or on SIGINT,

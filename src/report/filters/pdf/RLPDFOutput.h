@@ -2,23 +2,27 @@
 // Where the bytes of a PDF document go: a file, memory, or a sink such as a
 // print job that takes the document as it is written.
 //
-// A file is never written in place. It is built under a temporary name
-// beside the target, created exclusively, and renamed over the target only
-// once complete; a document dropped before that removes the temporary file
-// and leaves any earlier file of that name as it was.
+// A file is never written in place (platform/safefile.h): it is built under a
+// temporary name beside the target and renamed over it only once complete
+// and on the disk; a document dropped before that leaves any earlier file of
+// that name as it was.
 //
 // Writes are buffered: Room gives space at the end of the buffer and Advance
 // takes what was put there, so content streams are formatted in place.
 
-#include <QFile>
 #include <QString>
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace prenso {
+
+namespace files {
+class SafeFile;
+}
 
 // A taker of the document's bytes as they are written (a print job).
 // Write raises an Exception when the bytes cannot be taken.
@@ -63,17 +67,12 @@ public:
     void Discard();
 
     // The temporary file being written, empty when none.
-    const QString &TempName() const { return FTemp; }
+    const QString &TempName() const;
 
 private:
     void MakeRoom(size_t n);
-    [[noreturn]] void fail(const QString &reason);
 
-    QString FTarget;
-    QString FTemp;
-    QFile FFile;
-    std::string *FMemory = nullptr;
-    size_t FMemoryStart = 0;
+    std::unique_ptr<files::SafeFile> FFile; // a file or memory
     TRLPDFSink *FSink = nullptr;
     std::vector<char> FBuffer;
     size_t FUsed = 0;
