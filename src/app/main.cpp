@@ -9,7 +9,9 @@
 #include "report/RLConsts.h"
 
 #include <QApplication>
+#include <QFile>
 
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -37,10 +39,36 @@ std::vector<char *> withPlatformFallback(int argc, char **argv)
     return args;
 }
 
+// The business system logs what the program writes on standard error, and
+// only the program's own messages belong there: the toolkit's remarks about
+// its environment (a runtime folder not set under cron or a service, a
+// window system's limits) are dropped. PRENSO_QT_MESSAGES brings them back.
+void toolkitMessage(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg || qEnvironmentVariableIsSet("PRENSO_QT_MESSAGES"))
+        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
+
+// The toolkit wants a runtime folder of the user's own and makes one in the
+// temporary folder when none is named (under cron or a service), where it
+// would stay: a run without one gets one of its own for its length.
+void ensureRuntimeFolder()
+{
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+        return;
+    QByteArray name = QFile::encodeName(prenso::files::tempFolder() + QStringLiteral("prenso-run-XXXXXX"));
+    if (!::mkdtemp(name.data()))
+        return;
+    prenso::files::registerTempFile(QFile::decodeName(name));
+    qputenv("XDG_RUNTIME_DIR", name);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
+    qInstallMessageHandler(toolkitMessage);
+    ensureRuntimeFolder();
     // Before any thread: a caller that stops the program finds nothing of its
     // job left behind, neither files nor half a job in the print queue.
     prenso::stop::handleStopSignals();

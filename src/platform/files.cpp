@@ -192,8 +192,8 @@ TempFileCreation::~TempFileCreation()
 void deleteTempFilesAtStop() noexcept
 {
     for (int i = 0; i < kMaxSignalSafe; ++i)
-        if (g_signalUsed[i])
-            ::unlink(g_signalNames[i]);
+        if (g_signalUsed[i] && ::unlink(g_signalNames[i]) != 0 && errno == EISDIR)
+            ::rmdir(g_signalNames[i]);
 }
 
 void deleteRegisteredTempFiles()
@@ -201,7 +201,8 @@ void deleteRegisteredTempFiles()
     auto &list = registry();
     for (const QString &path : list) {
         const QByteArray native = QFile::encodeName(path);
-        ::unlink(native.constData());
+        if (::unlink(native.constData()) != 0 && errno == EISDIR)
+            ::rmdir(native.constData());
         forgetForSignals(native);
     }
     list.clear();

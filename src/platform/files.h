@@ -49,7 +49,8 @@ QString tempFolder();
 // Raises EFCreateError when the folder cannot take a new file.
 int createTempFile(const QString &prefix, const QString &suffix, QString &path);
 
-// The process-wide list of temporary files: everything still listed is
+// The process-wide list of temporary files (an empty folder may be listed
+// too): everything still listed is
 // deleted when the program ends (normally, after an error, or on SIGINT,
 // SIGTERM or SIGHUP).
 void registerTempFile(const QString &path);

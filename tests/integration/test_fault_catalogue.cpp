@@ -223,6 +223,14 @@ bool smallFileSizeLimit(FaultCatalogue &, ProgramOptions &options)
     return true;
 }
 
+// As under cron or a service: no runtime folder named; the toolkit's remark
+// about it is not the program's to say.
+bool noRuntimeFolder(FaultCatalogue &, ProgramOptions &options)
+{
+    options.extra.insert(QStringLiteral("XDG_RUNTIME_DIR"), QString());
+    return true;
+}
+
 bool missingTemporaryFolder(FaultCatalogue &c, ProgramOptions &options)
 {
     options.extra.insert(QStringLiteral("TMPDIR"), c.place.file(QStringLiteral("gone")));
@@ -240,6 +248,7 @@ const Fault kFiles[] = {
     {"temporary_folder_missing", {}, 1, "gone/~qr", false, missingTemporaryFolder},
     {"program_folder_path_too_long", {}, 0, "", true, programInALongFolder},
     {"file_size_limit", {}, 1, "File too large", false, smallFileSizeLimit, 400},
+    {"no_runtime_folder", {}, 0, "", true, noRuntimeFolder},
 };
 INSTANTIATE_TEST_SUITE_P(Files, FaultCatalogue, ::testing::ValuesIn(kFiles), caseName);
 
