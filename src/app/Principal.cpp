@@ -144,6 +144,8 @@ void TfrmPrincipal::FormCreate()
     sPbFontName.clear();
     sPbVisualizar.clear();
     sPbDialogo.clear();
+    sPbPdf.clear();
+    bPbPdf = false;
     bool autoPrint = false;
 
     if (argumentCount() <= 0) {
@@ -180,6 +182,10 @@ void TfrmPrincipal::FormCreate()
             sPbVisualizar = UpperAscii(value);
         } else if (key == QLatin1String("/DLG")) {
             sPbDialogo = UpperAscii(value);
+        } else if (key == QLatin1String("/PDF")) {
+            // A path, kept as typed (see /ARQ).
+            sPbPdf = value;
+            bPbPdf = true;
         }
     }
 

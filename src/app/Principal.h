@@ -58,6 +58,10 @@ public:
     // "NAO" (or "NÃO"): print without the print dialog, as if it had been
     // confirmed with all pages and one copy. Anything else shows the dialog.
     QString sPbDialogo;
+    // The file the form is written into as an archive PDF (/PDF=), as typed;
+    // with /PDF= the job prints nothing and asks nothing.
+    QString sPbPdf;
+    bool bPbPdf = false; // /PDF= was given (an empty name is an error)
 
     void FormCreate();
     // Runs FormCreate and shows what escapes it as the event loop would: an
@@ -145,6 +149,8 @@ private:
 
     // Whether the run settings ask for the print dialog.
     bool withPrintDialog() const;
+    // Writes the prepared pages of `report` into sPbPdf.
+    void writePdf(TRLReport &report);
 
     QStringList FArguments;
     bool FClosing = false;

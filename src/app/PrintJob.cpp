@@ -8,17 +8,20 @@
 #include "report/RLConsts.h"
 #include "report/controls/RLLabel.h"
 #include "report/filters/RLFilters.h"
+#include "report/filters/pdf/RLPDFFilter.h"
 #include "report/pagination/RLReport.h"
 #include "report/printing/RLPrinters.h"
 #include "report/storage/RLGraphicStorage.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
 
 #include <array>
 #include <cerrno>
 #include <cstdio>
+#include <unistd.h>
 
 namespace prenso {
 namespace {
@@ -110,7 +113,53 @@ bool characterFits(const TRLDBText &text, const std::array<bool, 256> &shown)
     return widest <= band->ClientWidth() - text.Left() && res.height() <= page->ClientHeight();
 }
 
+// Why the archive file cannot be written under `path`, before anything is
+// done: the safe write would find out only at its end, after the form was
+// read and laid out, and a read-only file would simply be replaced.
+void checkPdfTarget(const QString &path)
+{
+    if (path.isEmpty())
+        throw Exception(QStringLiteral("/PDF= não diz em que arquivo gravar o PDF"));
+    const QFileInfo target(path);
+    const QString folder = target.absolutePath();
+    const auto refuse = [&](const QString &reason) {
+        throw Exception(QStringLiteral("Não é possível gravar o PDF \"%1\": %2").arg(path, reason));
+    };
+    if (target.isDir())
+        refuse(QStringLiteral("é uma pasta"));
+    if (!QFileInfo(folder).isDir())
+        refuse(QStringLiteral("a pasta \"%1\" não existe").arg(folder));
+    if (target.exists() && !target.isFile())
+        refuse(QStringLiteral("não é um arquivo comum"));
+    const QByteArray native = QFile::encodeName(target.absoluteFilePath());
+    if (target.exists() && ::access(native.constData(), W_OK) != 0)
+        refuse(QStringLiteral("o arquivo é somente para leitura"));
+    // The file is made beside its name and renamed over it once complete.
+    if (::access(QFile::encodeName(folder).constData(), W_OK | X_OK) != 0)
+        refuse(QStringLiteral("a pasta \"%1\" não permite gravar").arg(folder));
+}
+
 } // namespace
+
+void TfrmPrincipal::writePdf(TRLReport &report)
+{
+    // Unattended: no progress window either. The save dialog's PDF stays as
+    // it was.
+    const bool reportProgress = report.ShowProgress(), filterProgress = rlpdfltr1->ShowProgress();
+    const QString fileName = rlpdfltr1->FileName();
+    const auto restore = qScopeGuard([&] {
+        report.SetShowProgress(reportProgress);
+        rlpdfltr1->SetShowProgress(filterProgress);
+        rlpdfltr1->SetArchive(false);
+        rlpdfltr1->SetFileName(fileName);
+    });
+    report.SetShowProgress(false);
+    rlpdfltr1->SetShowProgress(false);
+    rlpdfltr1->SetArchive(true);
+    rlpdfltr1->SetFileName(QFileInfo(sPbPdf).absoluteFilePath());
+    if (!report.Export(*rlpdfltr1))
+        throw Exception(QStringLiteral("O PDF \"%1\" não foi gravado: as páginas não foram preparadas").arg(sPbPdf));
+}
 
 bool TfrmPrincipal::withPrintDialog() const
 {
@@ -124,9 +173,14 @@ bool TfrmPrincipal::withPrintDialog() const
 // previews it, then closes the table and removes its scratch file.
 void TfrmPrincipal::ExecutaImpressao()
 {
+    // An archive file is written whatever the printers and the display: its
+    // name is checked before any work, so that a job that cannot write it
+    // leaves nothing behind.
+    if (bPbPdf)
+        checkPdfTarget(sPbPdf);
     // Without a display nobody can answer the print dialog or close the
     // preview: say so before any work instead of waiting for ever.
-    if (dialogsAutomatic()) {
+    if (dialogsAutomatic() && !bPbPdf) {
         if (sPbVisualizar == QLatin1String("SIM"))
             throw ENoOperator(QStringLiteral("Não há tela para mostrar a visualização. Para imprimir sem ela, "
                                              "deixe de lado /VIS=SIM e use /DLG=NAO"));
@@ -138,7 +192,7 @@ void TfrmPrincipal::ExecutaImpressao()
     // With the dialog the operator sees which printer a name that matched
     // nothing, or an index past the list, fell back to; unattended nobody
     // would, and the form would come out on another printer.
-    if (!withPrintDialog()) {
+    if (!withPrintDialog() && !bPbPdf) {
         const bool nameMissed = !sPbImpressora.isEmpty() && !FPrinterMatched;
         const bool indexMissed =
             FPrinterIndexGiven && (iPbImpressora < 0 || iPbImpressora >= RLPrinter().Printers().size());
@@ -252,7 +306,9 @@ void TfrmPrincipal::ExecutaImpressao()
     // The report is ready from an earlier job (the setup screen runs several
     // in one process): this job's lines and font are laid out afresh.
     report->Clear();
-    if (sPbVisualizar == QLatin1String("SIM")) {
+    if (bPbPdf) {
+        writePdf(*report);
+    } else if (sPbVisualizar == QLatin1String("SIM")) {
         report->PreviewModal();
     } else {
         report->Print();

@@ -13,6 +13,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -50,11 +52,14 @@ void toolkitMessage(QtMsgType type, const QMessageLogContext &, const QString &m
 }
 
 // The toolkit wants a runtime folder of the user's own and makes one in the
-// temporary folder when none is named (under cron or a service), where it
-// would stay: a run without one gets one of its own for its length.
+// temporary folder when none is named (under cron or a service) or the one
+// named is another user's (a service run as another user, su), where it
+// would stay: such a run gets one of its own for its length.
 void ensureRuntimeFolder()
 {
-    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+    const QByteArray named = qgetenv("XDG_RUNTIME_DIR");
+    struct stat st {};
+    if (!named.isEmpty() && ::stat(named.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid())
         return;
     QByteArray name = QFile::encodeName(prenso::files::tempFolder() + QStringLiteral("prenso-run-XXXXXX"));
     if (!::mkdtemp(name.data()))

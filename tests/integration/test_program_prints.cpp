@@ -19,7 +19,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QStandardPaths>
 
 #include <chrono>
 #include <csignal>
@@ -382,13 +381,8 @@ TEST_F(ProgramPrints, ReadOnlyProgramFolderPrintsAndReportsNothing)
         // Qt's runtime folder must be the user's own; without one it makes
         // one in the temporary folder.
         options.extra.insert(QStringLiteral("XDG_RUNTIME_DIR"), QString());
-        if (::geteuid() == 0) {
-            const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
-            if (setpriv.isEmpty())
-                GTEST_SKIP() << "setpriv is needed to run as an unprivileged user";
-            options.prefix = {setpriv, QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
-                              QStringLiteral("--clear-groups"), QStringLiteral("--")};
-        }
+        if (!OrdinaryUserPrefix(options.prefix))
+            GTEST_SKIP() << "setpriv is needed to run as an unprivileged user";
         const ProgramResult r = runProgram(
             {QStringLiteral("/ARQ=") + form, QStringLiteral("/IMPS=ALPHA"), QStringLiteral("/DLG=NAO")}, options);
         EXPECT_TRUE(r.finished);

@@ -37,6 +37,22 @@ ToolRun runTool(const QString &program, const QStringList &args)
     return ::testing::AssertionSuccess();
 }
 
+::testing::AssertionResult PdfA1bValid(const QString &pdf)
+{
+    QStringList classPath;
+    for (const char *jar :
+         {"preflight", "pdfbox2", "fontbox2", "xmpbox", "commons-logging", "javax.activation", "jaxb-api"})
+        classPath << QStringLiteral("/usr/share/java/%1.jar").arg(QLatin1String(jar));
+    const ToolRun run =
+        runTool(QStringLiteral("java"), {QStringLiteral("-cp"), classPath.join(u':'),
+                                         QStringLiteral("org.apache.pdfbox.preflight.Validator_A1b"), pdf});
+    if (run.exitCode != 0 || run.out.find("is a valid PDF/A-1b file") == std::string::npos)
+        return ::testing::AssertionFailure()
+               << "PDFBox Preflight on " << pdf.toStdString() << " (exit " << run.exitCode << "):\n"
+               << run.out.substr(0, 4000) << run.err.substr(0, 2000);
+    return ::testing::AssertionSuccess();
+}
+
 ::testing::AssertionResult PdfInfo(const QString &pdf, QMap<QString, QString> *fields)
 {
     const ToolRun run = runTool(QStringLiteral("pdfinfo"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdf});

@@ -25,6 +25,10 @@ ToolRun runTool(const QString &program, const QStringList &args);
 // `qpdf --check` passes: exit status 0 and no warning anywhere in its output.
 ::testing::AssertionResult QpdfCheckClean(const QString &pdf);
 
+// Apache PDFBox Preflight finds the file a valid PDF/A-1b file (its errors,
+// one per line, when not).
+::testing::AssertionResult PdfA1bValid(const QString &pdf);
+
 // `pdfinfo` reads the file; its "Key: value" lines, keys without the colon.
 ::testing::AssertionResult PdfInfo(const QString &pdf, QMap<QString, QString> *fields = nullptr);
 

@@ -2,7 +2,10 @@
 
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
+
+#include <unistd.h>
 
 namespace prenso::test {
 
@@ -66,6 +69,19 @@ ProgramResult runProgram(const QStringList &arguments, const ProgramOptions &opt
     result.exitCode = process.exitCode();
     result.err = QString::fromLocal8Bit(process.readAllStandardError());
     return result;
+}
+
+bool OrdinaryUserPrefix(QStringList &prefix)
+{
+    prefix.clear();
+    if (::geteuid() != 0)
+        return true;
+    const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+    if (setpriv.isEmpty())
+        return false;
+    prefix = {setpriv, QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+              QStringLiteral("--clear-groups"), QStringLiteral("--")};
+    return true;
 }
 
 } // namespace prenso::test

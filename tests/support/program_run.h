@@ -46,4 +46,9 @@ QString programPath();
 
 ProgramResult runProgram(const QStringList &arguments, const ProgramOptions &options);
 
+// Root reads and writes every file: as root, the command to put before the
+// program so that it runs as an ordinary user (nobody); empty otherwise.
+// False when the command is needed and missing (the test skips then).
+bool OrdinaryUserPrefix(QStringList &prefix);
+
 } // namespace prenso::test

@@ -536,6 +536,17 @@ void TRLCustomReport::SaveToFile(const QString &fileName)
     }
 }
 
+bool TRLCustomReport::Export(TRLCustomSaveFilter &filter)
+{
+    RLPrinter().SetPaperSize(FPageSetup.PaperWidth(), FPageSetup.PaperHeight(),
+                             FPageSetup.Orientation() == TRLPageOrientation::poLandscape, FPageSetup.ForceEmulation(),
+                             true);
+    if (FReportState == TRLReportState::rsAbout && !Prepare())
+        return false;
+    ApplyFilter(FPages, &filter, 1, INT_MAX, QString(), TRLPrintOddEvenPages::odAllPages);
+    return true;
+}
+
 void TRLCustomReport::SaveToStream(TStream &stream)
 {
     if (FReportState == TRLReportState::rsAbout && !Prepare())

@@ -17,6 +17,7 @@ namespace prenso {
 class TRLGraphicStorage;
 class TStream;
 class TRLCustomPrintFilter;
+class TRLCustomSaveFilter;
 class TRLProgress;
 class TRLPreviewTarget;
 
@@ -120,6 +121,10 @@ public:
     void Clear();
     void Cancel() { FCanceled = true; }
     void SaveToFile(const QString &fileName);
+    // Writes every page through `filter` into its file, laid out as Print
+    // lays them out for the selected printer, without asking anything:
+    // prepares when needed. False when the preparation failed.
+    bool Export(TRLCustomSaveFilter &filter);
     void SaveToStream(TStream &stream);
     void LoadFromFile(const QString &fileName);
     void LoadFromStream(TStream &stream);

@@ -51,13 +51,13 @@ int TRLPDFFile::StartObj(int number)
 int TRLPDFFile::BeginDictionaryObj(int number)
 {
     number = StartObj(number);
-    WriteLn(std::to_string(number) + " 0 obj <<");
+    WriteLn(std::to_string(number) + (FStrict ? " 0 obj\r\n<<" : " 0 obj <<"));
     return number;
 }
 
 void TRLPDFFile::EndDictionaryObj()
 {
-    WriteLn(">> endobj");
+    WriteLn(FStrict ? ">>\r\nendobj" : ">> endobj");
 }
 
 int TRLPDFFile::BeginPlainObj(int number)
@@ -83,7 +83,7 @@ std::int64_t TRLPDFFile::EndStream()
 {
     const std::int64_t length = FWritePos - FStreamStart;
     // "endstream" must start a line; an end of line added here is not data.
-    if (length > 0 && FLastByte != '\n')
+    if ((length > 0 && FLastByte != '\n') || FStrict)
         Write("\r\n");
     WriteLn("endstream");
     WriteLn("endobj");

@@ -21,6 +21,12 @@ class TRLPDFFile {
 public:
     explicit TRLPDFFile(std::unique_ptr<TRLPDFOutput> output);
 
+    // The strict layout archive readers check: "obj" and "endobj" on lines
+    // of their own, and an end of line before "endstream" that the stream's
+    // length does not count. Off, objects are written "n 0 obj <<" …
+    // ">> endobj" and data that ends a line runs up to "endstream".
+    void SetStrictLayout(bool strict) { FStrict = strict; }
+
     // The largest number in use or reserved, plus one, kept for later.
     int ReserveObjNumber();
     // The next number in sequence that is not reserved.
@@ -83,6 +89,7 @@ private:
     std::vector<int> FReserveds;
     int FMaxReserved = 0;
     std::int64_t FStreamStart = 0;
+    bool FStrict = false;
 };
 
 // The end of a line and the longest operator tail fit in this.

@@ -91,6 +91,7 @@ void TRLPDFFilter::InternalBeginDoc()
     FWriter->SetImageFormat(FImageFormat);
     FWriter->SetDeterministic(FDeterministic);
     FWriter->SetEmbedFonts(FEmbedFonts);
+    FWriter->SetArchive(FArchive);
     if (FFontMetrics)
         FWriter->SetFontMetricsProvider(FFontMetrics);
     if (FOutputBuffer)

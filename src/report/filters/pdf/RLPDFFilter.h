@@ -149,6 +149,10 @@ public:
     // on by default.
     bool EmbedFonts() const { return FEmbedFonts; }
     void SetEmbedFonts(bool value) { FEmbedFonts = value; }
+    // Whether the file is an archive file, PDF/A-1b (TRLPDFWriter::Archive):
+    // off by default.
+    bool Archive() const { return FArchive; }
+    void SetArchive(bool value) { FArchive = value; }
     // Replaces how TrueType font metrics are read (tests make it fail).
     void SetFontMetricsProvider(TRLPDFWriter::FontMetricsProvider provider) { FFontMetrics = std::move(provider); }
     // The document goes into this buffer instead of FileName (nullptr: to
@@ -173,6 +177,7 @@ private:
     TRLPDFFilterTextControl FTextControl;
     bool FDeterministic = false;
     bool FEmbedFonts = true;
+    bool FArchive = false;
     TRLPDFWriter::FontMetricsProvider FFontMetrics;
     std::unique_ptr<TRLPDFWriter> FWriter;
     std::unique_ptr<TRLPDFPagePainter> FPagePainter;

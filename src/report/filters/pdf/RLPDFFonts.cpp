@@ -1,6 +1,7 @@
 #include "report/filters/pdf/RLPDFFonts.h"
 
 #include "platform/codepage.h"
+#include "platform/errors.h"
 #include "platform/fontprogram.h"
 #include "report/filters/pdf/RLPDFFile.h"
 #include "report/filters/pdf/RLPDFFormat.h"
@@ -113,22 +114,24 @@ int TRLPDFFonts::Register(TRLPDFFile &file, const QString &name, TFontStyles sty
     return FLast = static_cast<int>(FFonts.size());
 }
 
-void TRLPDFFonts::WriteAll(TRLPDFFile &file, const FontMetricsProvider &metrics, bool embed)
+void TRLPDFFonts::WriteAll(TRLPDFFile &file, const FontMetricsProvider &metrics, Embedding embedding)
 {
     for (int i = 0; i < static_cast<int>(FFonts.size()); ++i)
-        WriteFont(file, i, metrics, embed);
+        WriteFont(file, i, metrics, embedding);
 }
 
-void TRLPDFFonts::WriteFont(TRLPDFFile &file, int index, const FontMetricsProvider &metricsOf, bool embed)
+void TRLPDFFonts::WriteFont(TRLPDFFile &file, int index, const FontMetricsProvider &metricsOf, Embedding embedding)
 {
     const Entry &font = FFonts[static_cast<size_t>(index)];
     const std::string fontId = "/F" + std::to_string(index + 1);
     const char *standard = standardFontName(font.Name, font.Style);
 
     fonts::FontProgram program;
-    if (embed)
+    if (embedding != Embedding::Off)
         program = fonts::subsetFontProgram(font.Face, charactersOf(font.Shown));
     const bool embedded = program.kind != fonts::FontProgramKind::None;
+    if (!embedded && embedding == Embedding::Required)
+        throw Exception(QStringLiteral("The font \"%1\" cannot be embedded in the file").arg(font.Name));
     if (standard && !embedded) {
         file.BeginDictionaryObj(font.ObjectNumber);
         file.WriteLn("/Type/Font/Subtype/Type1/Name" + fontId + "/BaseFont/" + standard + "/Encoding/WinAnsiEncoding");

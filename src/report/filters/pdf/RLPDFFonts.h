@@ -41,8 +41,11 @@ public:
         for (const unsigned char c : text)
             shown.set(c);
     }
-    // Writes every font's objects. Raises what the metrics provider raises.
-    void WriteAll(TRLPDFFile &file, const FontMetricsProvider &metrics, bool embed);
+    // Writes every font's objects. Raises what the metrics provider raises;
+    // with `required`, also an error naming a font whose face cannot be
+    // embedded (an archive must not depend on the reader's fonts).
+    enum class Embedding { Off, WhereFaceAllows, Required };
+    void WriteAll(TRLPDFFile &file, const FontMetricsProvider &metrics, Embedding embedding);
 
     int Count() const { return static_cast<int>(FFonts.size()); }
     int ObjectNumber(int number) const { return FFonts[static_cast<size_t>(number - 1)].ObjectNumber; }
@@ -56,7 +59,7 @@ private:
         QRawFont Face;
         std::bitset<256> Shown;
     };
-    void WriteFont(TRLPDFFile &file, int index, const FontMetricsProvider &metrics, bool embed);
+    void WriteFont(TRLPDFFile &file, int index, const FontMetricsProvider &metrics, Embedding embedding);
 
     std::vector<Entry> FFonts;
     int FLast = 0; // texts come in runs of one font

@@ -2,6 +2,7 @@
 
 #include "platform/canvas.h"
 #include "platform/errors.h"
+#include "report/filters/pdf/RLPDFArchive.h"
 #include "report/filters/pdf/RLPDFFile.h"
 #include "report/filters/pdf/RLPDFOutput.h"
 #include "report/storage/RLMetaVCL.h"
@@ -94,23 +95,23 @@ void TRLPDFWriter::WriteColor(const TRLMetaColor &c, std::string_view tail)
 void TRLPDFWriter::BeginDoc(const QString &fileName, TPoint printSize, const TRLPDFFilterDocumentInfo &info)
 {
     Abandon();
-    beginDoc(std::make_unique<TRLPDFOutput>(fileName), printSize, info);
+    beginDoc(std::make_unique<TRLPDFOutput>(fileName), printSize, info, fileName);
 }
 
 void TRLPDFWriter::BeginDoc(std::string &memory, TPoint printSize, const TRLPDFFilterDocumentInfo &info)
 {
     Abandon();
-    beginDoc(std::make_unique<TRLPDFOutput>(&memory), printSize, info);
+    beginDoc(std::make_unique<TRLPDFOutput>(&memory), printSize, info, QString());
 }
 
 void TRLPDFWriter::BeginDoc(TRLPDFSink &sink, TPoint printSize, const TRLPDFFilterDocumentInfo &info)
 {
     Abandon();
-    beginDoc(std::make_unique<TRLPDFOutput>(&sink), printSize, info);
+    beginDoc(std::make_unique<TRLPDFOutput>(&sink), printSize, info, QString());
 }
 
 void TRLPDFWriter::beginDoc(std::unique_ptr<TRLPDFOutput> output, TPoint printSize,
-                            const TRLPDFFilterDocumentInfo &info)
+                            const TRLPDFFilterDocumentInfo &info, const QString &name)
 {
     FFonts.Clear();
     FImages.clear();
@@ -120,15 +121,24 @@ void TRLPDFWriter::beginDoc(std::unique_ptr<TRLPDFOutput> output, TPoint printSi
     FPrintSize = printSize;
     FPageSize = printSize;
     FFile = std::make_unique<TRLPDFFile>(std::move(output));
+    FFile->SetStrictLayout(FArchive);
+    const QDateTime created =
+        FDeterministic ? QDateTime(QDate(2000, 1, 1), QTime(0, 0), Qt::UTC) : QDateTime::currentDateTime();
     try {
-        FFile->WriteLn("%PDF-1.2");
+        // The archive's metadata and output intent came with 1.4.
+        FFile->WriteLn(FArchive ? "%PDF-1.4" : "%PDF-1.2");
         // A comment of bytes above 127 tells transfer programs that the file
         // is binary (the JPEG streams are).
         FFile->WriteLn("%\xE2\xE3\xCF\xD3");
 
         FInfoObjAt = FFile->BeginDictionaryObj(0);
-        FFile->WriteLn("/CreationDate(" +
-                       (FDeterministic ? std::string(PDF_FixedDateTimeStr) : PDF_CurrentDateTimeStr()) + ")");
+        // An archive is read in other time zones: its moment says its own.
+        std::string date;
+        if (FArchive)
+            date = PDFArchiveDate(created);
+        else
+            date = FDeterministic ? std::string(PDF_FixedDateTimeStr) : PDF_CurrentDateTimeStr();
+        FFile->WriteLn("/CreationDate(" + date + ")");
         const std::pair<const char *, const QString *> fields[] = {
             {"/Title", &info.Title()},       {"/Subject", &info.Subject()}, {"/Author", &info.Author()},
             {"/Keywords", &info.KeyWords()}, {"/Creator", &info.Creator()}, {"/Producer", &info.Producer()}};
@@ -141,13 +151,38 @@ void TRLPDFWriter::beginDoc(std::unique_ptr<TRLPDFOutput> output, TPoint printSi
         FFile->WriteLn("/Type/Catalog");
         FPageTreeObjAt = FFile->ReserveObjNumber();
         FFile->WriteLn("/Pages " + PDF_IndirectObjStr(FPageTreeObjAt));
+        int metadata = 0, outputIntent = 0;
+        if (FArchive) {
+            metadata = FFile->ReserveObjNumber();
+            outputIntent = FFile->ReserveObjNumber();
+            FFile->WriteLn("/Metadata " + PDF_IndirectObjStr(metadata));
+            FFile->WriteLn("/OutputIntents [ " + PDF_IndirectObjStr(outputIntent) + " ]");
+        }
         FFile->EndDictionaryObj();
+        if (FArchive)
+            WriteArchiveObjects(metadata, outputIntent, info, created);
+        FIdSeed = name.toStdString() + '\n' + created.toString(Qt::ISODateWithMs).toStdString();
 
         FResourcesObjAt = FFile->ReserveObjNumber();
     } catch (...) {
         Abandon();
         throw;
     }
+}
+
+void TRLPDFWriter::WriteArchiveObjects(int metadata, int outputIntent, const TRLPDFFilterDocumentInfo &info,
+                                       const QDateTime &created)
+{
+    // Readers look for the metadata as it is: the stream is not compressed.
+    FFile->WriteStreamObj(metadata, "/Type/Metadata/Subtype/XML", PDFArchiveMetadata(info, created));
+    const int profile = FFile->ReserveObjNumber();
+    FFile->BeginDictionaryObj(outputIntent);
+    FFile->WriteLn("/Type/OutputIntent/S/GTS_PDFA1");
+    FFile->WriteLn("/OutputConditionIdentifier(" PRENSO_SRGB_CONDITION ")");
+    FFile->WriteLn("/Info(" PRENSO_SRGB_CONDITION ")");
+    FFile->WriteLn("/DestOutputProfile " + PDF_IndirectObjStr(profile));
+    FFile->EndDictionaryObj();
+    FFile->WriteStreamObj(profile, "/N 3", SRGBProfile());
 }
 
 int TRLPDFWriter::WriteImage(const QImage &image, std::string_view original)
@@ -491,7 +526,11 @@ void TRLPDFWriter::EndDoc()
     try {
         if (FInPage)
             EndPage();
-        FFonts.WriteAll(*FFile, FFontMetrics, FEmbedFonts);
+        using Embedding = TRLPDFFonts::Embedding;
+        FFonts.WriteAll(*FFile, FFontMetrics,
+                        FArchive      ? Embedding::Required
+                        : FEmbedFonts ? Embedding::WhereFaceAllows
+                                      : Embedding::Off);
 
         FFile->BeginDictionaryObj(FResourcesObjAt);
         FFile->WriteLn("/ProcSet [ /PDF/Text/ImageB/ImageC ]");
@@ -516,7 +555,12 @@ void TRLPDFWriter::EndDoc()
         FFile->WriteLn(kids + "]");
         FFile->EndDictionaryObj();
 
-        FFile->Finish(FCatalogObjAt, FInfoObjAt);
+        // Made from the file's name, the moment to the millisecond and what
+        // was written.
+        const std::string id = FArchive ? PDFDocumentId(FIdSeed + '\n' + std::to_string(FFile->WritePos()) + '\n' +
+                                                        std::to_string(FPages.size()))
+                                        : std::string();
+        FFile->Finish(FCatalogObjAt, FInfoObjAt, id);
         FFile.reset();
     } catch (...) {
         Abandon();

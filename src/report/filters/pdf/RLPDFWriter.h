@@ -24,6 +24,7 @@
 #include "report/filters/pdf/RLPDFImages.h"
 #include "report/storage/RLGraphicStorage.h"
 
+#include <QDateTime>
 #include <QImage>
 #include <QString>
 
@@ -95,6 +96,11 @@ public:
     // reader's own fonts and other fonts are widths and a descriptor.
     bool EmbedFonts() const { return FEmbedFonts; }
     void SetEmbedFonts(bool value) { FEmbedFonts = value; }
+    // Whether the document is an archive file (PDF/A-1b): every font embedded
+    // (a face that cannot be is an error), XMP metadata, the sRGB output
+    // intent, a file identifier and the strict object layout. Off by default.
+    bool Archive() const { return FArchive; }
+    void SetArchive(bool value) { FArchive = value; }
     // The quality of pictures compressed to JPEG (1..100).
     int JpegQuality() const { return FJpegQuality; }
     void SetJpegQuality(int quality) { FJpegQuality = quality; }
@@ -159,7 +165,11 @@ public:
     QString TemporaryFileName() const;
 
 private:
-    void beginDoc(std::unique_ptr<TRLPDFOutput> output, TPoint printSize, const TRLPDFFilterDocumentInfo &info);
+    void beginDoc(std::unique_ptr<TRLPDFOutput> output, TPoint printSize, const TRLPDFFilterDocumentInfo &info,
+                  const QString &name);
+    // The archive's metadata and output intent, referred to by the catalog.
+    void WriteArchiveObjects(int metadata, int outputIntent, const TRLPDFFilterDocumentInfo &info,
+                             const QDateTime &created);
     void WritePoint(int x, int y, std::string_view tail);
     void WriteRect(const TRect &r, std::string_view tail);
     void WriteColor(const TRLMetaColor &c, std::string_view tail);
@@ -189,6 +199,8 @@ private:
     TRLPDFFilterImageFormat FImageFormat = TRLPDFFilterImageFormat::ifJPeg;
     bool FDeterministic = false;
     bool FEmbedFonts = true;
+    bool FArchive = false;
+    std::string FIdSeed; // what the file identifier is made from
     int FJpegQuality = 90;
     FontMetricsProvider FFontMetrics;
     bool FColorCached = false;
