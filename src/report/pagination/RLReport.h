@@ -46,7 +46,7 @@ struct TRLPrintDialogParams {
     QString PageRanges;
 };
 
-class TRLCustomReport : public TRLCustomSkipper {
+class TRLCustomReport : public TRLCustomSkipper, public TRLReportHost {
 public:
     // `ownerName` is the name of the form that carries the report (job titles use it).
     explicit TRLCustomReport(const QString &ownerName = QString());
@@ -153,6 +153,15 @@ public:
 
     // Called by the page setup when paper or orientation change.
     void PageSetupChanged();
+
+    // What the controls ask of the report they belong to.
+    bool Preparing() const final
+    {
+        return FReportState == TRLReportState::rsWriting || FReportState == TRLReportState::rsClosing;
+    }
+    bool DesignersShown() const final { return FShowDesigners; }
+    bool FullFeatured() const final;
+    void FilterText(TRLCustomControl *sender, QString &text, bool &printIt) final;
 
     const QString &OwnerName() const { return FOwnerName; }
 
