@@ -6,7 +6,7 @@
 // engine's own tests) long operations run without a progress window, a report
 // prints without asking, and the printer setup says it cannot be shown.
 
-#include "report/controls/RLTypes.h"
+#include "report/RLPageOrientation.h"
 
 #include <QString>
 

@@ -1,10 +1,7 @@
 #include "report/controls/RLBand.h"
 
 #include "report/controls/RLDesignPaint.h"
-#include "report/pagination/RLReport.h"
-#include "report/storage/RLGraphicSurface.h"
-
-#include <algorithm>
+#include "report/controls/RLHosts.h"
 
 namespace prenso {
 
@@ -50,16 +47,14 @@ void TRLCustomBand::SetGroupIndex(int v)
 
 bool TRLCustomBand::Completing() const
 {
-    const TRLCustomPager *pager = FindParentPager();
+    const TRLBandHost *pager = FindBandHost();
     return pager && pager->Completing();
 }
 
 bool TRLCustomBand::IsBlank() const
 {
-    if (Completing())
-        return true;
-    const TRLCustomSkipper *skipper = FindParentSkipper();
-    return skipper && skipper->RecordAction() == TRLRecordAction::raBlankAndRetain;
+    const TRLBandHost *pager = FindBandHost();
+    return pager && pager->PrintsBlank();
 }
 
 void TRLCustomBand::InternalPrint()
@@ -97,12 +92,8 @@ void TRLCustomBand::InternalPrint()
         if (savedTransparent)
             SetTransparent(true);
     }
-    if (computable)
-        if (TRLCustomPager *pager = FindParentPager())
-            pager->ComputeDetail(this);
-    if (computable || FBandType == TRLBandType::btSummary)
-        for (TRLCustomPager *p = FindParentPager(); p; p = p->FindParentPager())
-            p->IncDataBandPrinted();
+    if (TRLBandHost *pager = FindBandHost())
+        pager->BandPrinted(*this, computable);
 }
 
 void TRLCustomBand::SurfaceBeginDraw()
@@ -112,112 +103,23 @@ void TRLCustomBand::SurfaceBeginDraw()
 
 void TRLCustomBand::SurfaceClosed()
 {
-    TRLCustomPager *pager = FindParentPager();
-    if (pager && FBandType == TRLBandType::btDetail && FComputableForCount)
-        pager->IncDetailsInSurface();
-    if (FPageBreaking == TRLPageBreaking::pbAfterPrint)
-        if (TRLCustomReport *report = FindParentReport())
-            report->InvalidatePage();
+    if (TRLBandHost *pager = FindBandHost())
+        pager->BandClosed(*this, FBandType == TRLBandType::btDetail && FComputableForCount);
 }
 
 void TRLCustomBand::MarkPrintPosition()
 {
-    const TRLCustomPager *pager = FindParentPager();
+    const TRLBandHost *pager = FindBandHost();
     FPrintPosition = TPoint{Left(), pager ? pager->RelativePagerRow() : Top()};
     FPrintSize = TPoint{Width(), Height()};
 }
 
 void TRLCustomBand::PlaceSurface()
 {
-    TRLCustomPager *pager = RequestParentPager();
-    TRLCustomReport *report = RequestParentReport();
-
-    const bool blank = IsBlank();
-    if ((IsDataBand() && !blank && report->TakeNewPageNeeded()) ||
-        (FPageBreaking == TRLPageBreaking::pbBeforePrint && report->DataBandPrinted() > 0) ||
-        (FBandType == TRLBandType::btDetail && pager->MaxBands() > 0 &&
-         pager->DetailsInSurface() + 1 > pager->MaxBands() && !pager->Completing()))
-        pager->InternalNewPage(this, !pager->CanBreakPage());
-
-    if (FAlignToBottom || FBandType == TRLBandType::btFooter || FBandType == TRLBandType::btColumnFooter ||
-        FBandType == TRLBandType::btSummary) {
-        if (FBandType == TRLBandType::btColumnFooter) {
-            pager->GoColumnFooterRow();
-        } else if (FBandType == TRLBandType::btSummary) {
-            if (FAlignToBottom) {
-                pager->GoSummaryRow();
-                if (pager->RelativePagerRow() > pager->GetRelativeSummaryRow()) {
-                    pager->InternalNewPage(this, !pager->CanBreakPage());
-                    pager->GoSummaryRow();
-                }
-            }
-        } else if (FBandType == TRLBandType::btFooter) {
-            pager->GoFooterRow();
-        }
-    }
-
-    MarkPrintPosition();
-    const bool footerLike = FBandType == TRLBandType::btColumnFooter || FBandType == TRLBandType::btFooter;
-    const int printedHeight = FPrintSize.Y;
-    const int printedWidth = FPrintSize.X;
-    int done = 0, lastSlice = 0;
-    while (done < printedHeight) {
-        int slice = printedHeight - done;
-        if (!footerLike) {
-            int available = 0;
-            if (!HeightFits(slice, available)) {
-                int row = 0;
-                if (FIntegralHeight || available < FMinHeight) {
-                    SkipToNextPage();
-                } else if (Surface().FindFreeRow(done + available, row) && row >= FMinHeight && row > done) {
-                    slice = row - done;
-                } else {
-                    SkipToNextPage();
-                }
-            }
-        }
-        TRLGraphicSurface *target = RequestParentSurface();
-        const TRect source{0, done, printedWidth, done + slice};
-        const TRect dest{FPrintPosition.X, FPrintPosition.Y, FPrintPosition.X + printedWidth, FPrintPosition.Y + slice};
-        if (Enabled()) {
-            target->SetClipRect(dest);
-            DrawFrame(*target, TRect{FPrintPosition.X, FPrintPosition.Y - done, FPrintPosition.X + printedWidth,
-                                     FPrintPosition.Y - done + printedHeight});
-            target->ResetClipRect();
-        }
-        // A band placed whole is done with its surface: its objects move to
-        // the page instead of being copied. Slices of a split band copy.
-        if (done == 0 && slice == printedHeight)
-            target->CopyRectTaking(dest, Surface(), source);
-        else
-            target->CopyRect(dest, Surface(), source);
-        done += slice;
-        lastSlice = slice;
-        if (done < printedHeight)
-            SkipToNextPage();
-    }
-    AdvanceRow(printedWidth, lastSlice);
-}
-
-void TRLCustomBand::SkipToNextPage()
-{
-    RequestParentPager()->InternalNewPage(this, false);
-    MarkPrintPosition();
-}
-
-bool TRLCustomBand::HeightFits(int height, int &available)
-{
-    TRLCustomPager *pager = RequestParentPager();
-    const int limit = FBandType == TRLBandType::btSummary ? pager->GetRelativeFooterRow()
-                                                          : pager->GetRelativeColumnFooterRowNoSummary();
-    available = limit - pager->RelativePagerRow();
-    return available >= height;
-}
-
-void TRLCustomBand::AdvanceRow(int /*width*/, int height)
-{
-    TRLCustomPager *pager = RequestParentPager();
-    pager->SetRelativePagerRow(pager->RelativePagerRow() + height);
+    TRLBandHost *pager = FindBandHost();
+    if (!pager)
+        NotFound(".ParentPager");
+    pager->PlaceBand(*this);
 }
 
 // ---------------------------------------------------------------------------

@@ -1,6 +1,7 @@
 #pragma once
 // Bands: the rows of a report (headers, details, footers ...) that a pager
-// prints one after the other, breaking to a new page where one does not fit.
+// prints one after the other. Where a band lands on the page is the pager's
+// to decide (TRLBandHost::PlaceBand).
 
 #include "report/controls/RLSite.h"
 
@@ -52,10 +53,6 @@ public:
     void MarkPrintPosition() override;
     void PlaceSurface() override;
     void DesignPaint(TCanvas &canvas, const TRect &rect) override;
-
-    virtual void SkipToNextPage();
-    virtual bool HeightFits(int height, int &available);
-    virtual void AdvanceRow(int width, int height);
 
 private:
     TRLBandType FBandType = TRLBandType::btDetail;

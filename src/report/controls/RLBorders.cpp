@@ -2,7 +2,7 @@
 
 #include "platform/canvas.h"
 #include "report/controls/RLControl.h"
-#include "report/pagination/RLReport.h"
+#include "report/controls/RLHosts.h"
 #include "report/storage/RLGraphicSurface.h"
 
 namespace prenso {
@@ -24,8 +24,8 @@ void TRLBorders::SetSides(TRLBorderSides sides)
 
 bool TRLBorders::fullFeature() const
 {
-    const TRLCustomReport *master = FParent ? FParent->MasterReport() : nullptr;
-    return master && master->PrintQuality() == TRLPrintQuality::pqFullFeature;
+    const TRLReportHost *report = FParent ? FParent->FindReportHost() : nullptr;
+    return report && report->FullFeatured();
 }
 
 // Pages and canvases take the same pen, brush and rectangles.

@@ -7,8 +7,8 @@
 #include "report/RLConsts.h"
 #include "report/controls/RLBand.h"
 #include "report/controls/RLDesignPaint.h"
+#include "report/controls/RLHosts.h"
 #include "report/controls/RLStateGuard.h"
-#include "report/pagination/RLReport.h"
 #include "report/storage/RLGraphicSurface.h"
 
 #include <algorithm>
@@ -195,17 +195,14 @@ void TRLCustomControl::SetFontSize(int points)
 
 bool TRLCustomControl::ShowDesigners() const
 {
-    const TRLCustomReport *report = FindParentReport();
-    return !report || report->ShowDesigners();
+    const TRLReportHost *report = FindReportHost();
+    return !report || report->DesignersShown();
 }
 
 bool TRLCustomControl::IsPreparing() const
 {
-    const TRLCustomReport *report = FindParentReport();
-    if (!report)
-        return false;
-    const TRLReportState state = report->ReportState();
-    return state == TRLReportState::rsWriting || state == TRLReportState::rsClosing;
+    const TRLReportHost *report = FindReportHost();
+    return report && report->Preparing();
 }
 
 const QString &TRLCustomControl::Caption() const
@@ -427,11 +424,9 @@ bool TRLCustomControl::CanPrint()
         InternalMakeCaption(text);
     if (BeforeText)
         BeforeText(this, text, FCouldPrint);
-    if (FCouldPrint) {
-        const TRLCustomReport *report = FindParentReport();
-        if (report && report->OnFilterText)
-            report->OnFilterText(this, text, FCouldPrint);
-    }
+    if (FCouldPrint)
+        if (TRLReportHost *report = FindReportHost())
+            report->FilterText(this, text, FCouldPrint);
     if (FCouldPrint)
         SetCaption(text);
     return FCouldPrint;
@@ -453,96 +448,38 @@ TRLCustomBand *TRLCustomControl::FindParentBand() const
     return nullptr;
 }
 
-TRLCustomGroup *TRLCustomControl::FindParentGroup() const
-{
-    for (TRLCustomSite *s = FParent; s; s = s->Parent()) {
-        if (auto *g = dynamic_cast<TRLCustomGroup *>(s))
-            return g;
-        if (s->FKinds & kKindPager)
-            return nullptr;
-    }
-    return nullptr;
-}
-
-TRLCustomPager *TRLCustomControl::FindParentPager() const
-{
-    for (TRLCustomSite *s = FParent; s; s = s->Parent())
-        if (s->FKinds & kKindPager)
-            return static_cast<TRLCustomPager *>(s);
-    return nullptr;
-}
-
-TRLCustomSkipper *TRLCustomControl::FindParentSkipper() const
-{
-    for (const TRLCustomControl *c = this; c; c = c->FParent)
-        if (c->FKinds & kKindSkipper)
-            return static_cast<TRLCustomSkipper *>(const_cast<TRLCustomControl *>(c));
-    return nullptr;
-}
-
-TRLCustomReport *TRLCustomControl::FindParentReport() const
+TRLReportHost *TRLCustomControl::FindReportHost() const
 {
     // Reports are never placed inside other controls: the report is the root.
     const TRLCustomControl *c = this;
     while (c->FParent)
         c = c->FParent;
-    return c->FKinds & kKindReport ? static_cast<TRLCustomReport *>(const_cast<TRLCustomControl *>(c)) : nullptr;
+    return c->FReportHost;
 }
 
-namespace {
-[[noreturn]] void notFound(const TRLCustomControl *c, const char *what)
+TRLBandHost *TRLCustomControl::FindBandHost() const
 {
-    throw Exception(LS().LS_NotFoundStr + QStringLiteral(": ") + c->Name() + QLatin1String(what));
-}
-} // namespace
-
-TRLCustomPager *TRLCustomControl::RequestParentPager() const
-{
-    if (TRLCustomPager *p = FindParentPager())
-        return p;
-    notFound(this, ".ParentPager");
+    for (const TRLCustomSite *s = FParent; s; s = s->Parent())
+        if (s->FBandHost)
+            return s->FBandHost;
+    return nullptr;
 }
 
-TRLCustomSkipper *TRLCustomControl::RequestParentSkipper() const
+void TRLCustomControl::NotFound(const char *what) const
 {
-    if (TRLCustomSkipper *p = FindParentSkipper())
-        return p;
-    notFound(this, ".ParentSkipper");
-}
-
-TRLCustomReport *TRLCustomControl::RequestParentReport() const
-{
-    if (TRLCustomReport *p = FindParentReport())
-        return p;
-    notFound(this, ".ParentReport");
+    throw Exception(LS().LS_NotFoundStr + QStringLiteral(": ") + Name() + QLatin1String(what));
 }
 
 TRLGraphicSurface *TRLCustomControl::RequestParentSurface() const
 {
     if (TRLGraphicSurface *s = FindParentSurface())
         return s;
-    notFound(this, ".ParentSurface");
+    NotFound(".ParentSurface");
 }
 
 TRLGraphicSurface *TRLCustomControl::FindParentSurface() const
 {
     return FParent ? &FParent->Surface() : nullptr;
-}
-
-TRLCustomReport *TRLCustomControl::MasterReport() const
-{
-    TRLCustomReport *r = FindParentReport();
-    while (r && r->PriorReport())
-        r = r->PriorReport();
-    return r;
-}
-
-TRLCustomReport *TRLCustomControl::LastReport() const
-{
-    TRLCustomReport *r = FindParentReport();
-    while (r && r->NextReport())
-        r = r->NextReport();
-    return r;
 }
 
 // ---------------------------------------------------------------------------

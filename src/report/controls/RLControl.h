@@ -23,6 +23,8 @@ class TRLCustomGroup;
 class TRLCustomSkipper;
 class TRLCustomReport;
 class TRLGraphicSurface;
+class TRLBandHost;
+class TRLReportHost;
 class TCanvas;
 
 class TRLCustomControl : public TComponent {
@@ -172,6 +174,14 @@ public:
     // Ancestors.
     TRLCustomSite *FindParentSite() const;
     TRLCustomBand *FindParentBand() const;
+    // The report and the pager as the controls see them (RLHosts.h): the
+    // report at the root of the tree, the nearest pager among the ancestors;
+    // nullptr when there is none.
+    TRLReportHost *FindReportHost() const;
+    TRLBandHost *FindBandHost() const;
+    // The look-ups by pagination's classes, for the users of the tree. Only
+    // pagination knows those classes, so it defines them
+    // (pagination/RLAncestors.cpp); the controls themselves ask the hosts.
     TRLCustomGroup *FindParentGroup() const;
     TRLCustomPager *FindParentPager() const;
     TRLCustomSkipper *FindParentSkipper() const;
@@ -216,6 +226,12 @@ protected:
     // constructor adds its own; a site being destroyed is a site only.
     enum : std::uint8_t { kKindSite = 1, kKindBand = 2, kKindPager = 4, kKindSkipper = 8, kKindReport = 16 };
     std::uint8_t FKinds = 0;
+    // What a pager and a report are to the controls inside them, set by
+    // their constructors and cleared with their kinds.
+    TRLBandHost *FBandHost = nullptr;
+    TRLReportHost *FReportHost = nullptr;
+    // Raises the engine's "not found" error for this control's missing `what`.
+    [[noreturn]] void NotFound(const char *what) const;
     void ExpandParentSite(int oldWidth, int oldHeight);
     void DrawBoundsFrame(TRLGraphicSurface &surface, const TRect &rect);
     void setBoundsRaw(int l, int t, int w, int h);

@@ -6,7 +6,6 @@
 #include "platform/errors.h"
 #include "report/controls/RLDesignPaint.h"
 #include "report/controls/RLSite.h"
-#include "report/pagination/RLReport.h"
 #include "report/storage/RLGraphicSurface.h"
 
 #include <algorithm>

@@ -1,11 +1,10 @@
-// Sites (controls with children and a surface of their own) and bands: child
-// alignment, the site's size from its children, and how a band lands on the
-// page, breaking to a new page where it does not fit.
+// Sites (controls with children and a surface of their own): child
+// alignment, the site's size from its children, and the steps of opening,
+// drawing and placing their surfaces.
 #include "report/controls/RLBand.h"
 #include "report/controls/RLDesignPaint.h"
 #include "report/controls/RLLabel.h"
 #include "report/controls/RLStateGuard.h"
-#include "report/pagination/RLReport.h"
 #include "report/storage/RLGraphicStorage.h"
 
 #include <algorithm>
@@ -53,6 +52,8 @@ TRLCustomSite::TRLCustomSite(TRLCustomSite *parent)
 TRLCustomSite::~TRLCustomSite()
 {
     FKinds = kKindSite;
+    FBandHost = nullptr;
+    FReportHost = nullptr;
     NonClientChanged();
     // Children go first, while this site is still whole.
     while (!FChildren.empty())

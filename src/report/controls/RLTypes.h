@@ -76,7 +76,6 @@ enum class TRLFooterMeasuring : std::uint8_t { fmNone, fmAfterHeader, fmBeforeDe
 enum class TRLRecordRange : std::uint8_t { rrAllRecords, rrCurrentOnly, rrUntilEof, rrNextN };
 enum class TRLRecordAction : std::uint8_t { raUseIt, raIgnoreIt, raUseAndRetain, raBlankAndRetain };
 enum class TRLPreviewOptionsDefaults : std::uint8_t { pdUseDefaults, pdIgnoreDefaults };
-enum class TRLPageOrientation : std::uint8_t { poPortrait, poLandscape };
 enum class TRLRealBoundsUnit : std::uint8_t { buNone, buMilimeters, buInches };
 enum class TRLDegradeDirection : std::uint8_t { ddNone, ddHorizontal, ddVertical };
 enum class TRLImageArrange : std::uint8_t { baAligned, baSidebySide, baCenter, baDistributed };

@@ -1,7 +1,7 @@
 #pragma once
 // Paper and orientation of a report, in millimetres.
 
-#include "report/controls/RLTypes.h"
+#include "report/RLPageOrientation.h"
 #include "report/printing/RLPaperSizes.h"
 
 namespace prenso {

@@ -1,8 +1,8 @@
-// Pagers: printing bands onto pages, headers, footers and completion, page
-// breaks; skippers: the walk over the records of a data source.
+// Pagers: printing bands onto pages, headers, footers and completion, where
+// each band lands and when a page breaks.
 #include "report/pagination/RLPager.h"
 
-#include "data/dataset.h"
+#include "report/pagination/RLPageBreak.h"
 #include "report/pagination/RLReport.h"
 #include "report/storage/RLGraphicStorage.h"
 
@@ -42,6 +42,7 @@ void TRLSortedBands::ResetPrinted(bool keepTitle)
 TRLCustomPager::TRLCustomPager(TRLCustomSite *parent) : TRLCustomBandSet(parent)
 {
     FKinds |= kKindPager;
+    FBandHost = this;
     SetAutoSizeDir(TRLAutoSizeDirSet{TRLAutoSizeDirType::asHeightDir});
     if (parent)
         SetAlign(TRLControlAlign::faTop);
@@ -152,6 +153,17 @@ struct BoundsRestorer {
     TRLCustomBand *band;
     ~BoundsRestorer() { band->PopBoundsRecursivePublic(); }
 };
+
+bool isFooter(const TRLCustomBand &band)
+{
+    return band.BandType() == TRLBandType::btColumnFooter || band.BandType() == TRLBandType::btFooter;
+}
+
+// `height` rows of the band with `available` rows left for them.
+TRLPageBreak::TFit fitOf(const TRLCustomBand &band, int height, int available)
+{
+    return TRLPageBreak::TFit{height, available, band.IntegralHeight(), band.MinHeight(), isFooter(band)};
+}
 } // namespace
 
 void TRLCustomPager::PrintBand(TRLCustomBand *band)
@@ -160,13 +172,11 @@ void TRLCustomPager::PrintBand(TRLCustomBand *band)
     BoundsRestorer restore{band};
     if (!band->CanPrint())
         return;
-    if (!band->Options().has(TRLBandOption::boOptimisticPageBreak) && band->BandType() != TRLBandType::btColumnFooter &&
-        band->BandType() != TRLBandType::btFooter) {
-        int available = 0;
-        if (!band->HeightFits(band->PrintSize().Y, available) &&
-            (band->IntegralHeight() || available < band->MinHeight()))
-            band->SkipToNextPage();
-    }
+    // The height the band had for the previous record decides whether it
+    // moves on before it is measured for this one.
+    if (TRLPageBreak::BreaksEarly(fitOf(*band, band->PrintSize().Y, roomFor(*band)),
+                                  band->Options().has(TRLBandOption::boOptimisticPageBreak)))
+        skipToNextPage(*band);
     band->AdjustBounds();
     band->Print();
     if (band->AfterPrint)
@@ -398,11 +408,121 @@ void TRLCustomPager::InternalNewPage(TRLCustomBand *caller, bool moveOnly)
 
 bool TRLCustomPager::CanBreakPage() const
 {
-    if (FDataBandPrinted < 1)
-        return false;
-    if (FForceMinBands && FMinBands > 0 && FDetailsInSurface < FMinBands)
-        return false;
-    return true;
+    return TRLPageBreak::ClosesPage(FDataBandPrinted, FDetailsInSurface, FForceMinBands, FMinBands);
+}
+
+// ---------------------------------------------------------------------------
+// Placing bands
+
+bool TRLCustomPager::PrintsBlank() const
+{
+    if (Completing())
+        return true;
+    const TRLCustomSkipper *skipper = FindParentSkipper();
+    return skipper && skipper->RecordAction() == TRLRecordAction::raBlankAndRetain;
+}
+
+void TRLCustomPager::BandPrinted(TRLCustomBand &band, bool computed)
+{
+    if (computed)
+        ComputeDetail(&band);
+    if (computed || band.BandType() == TRLBandType::btSummary)
+        for (TRLCustomPager *p = this; p; p = p->FindParentPager())
+            ++p->FDataBandPrinted;
+}
+
+void TRLCustomPager::BandClosed(TRLCustomBand &band, bool detail)
+{
+    if (detail)
+        ++FDetailsInSurface;
+    if (band.PageBreaking() == TRLPageBreaking::pbAfterPrint)
+        if (TRLCustomReport *report = FindParentReport())
+            report->InvalidatePage();
+}
+
+int TRLCustomPager::roomFor(const TRLCustomBand &band)
+{
+    const int limit =
+        band.BandType() == TRLBandType::btSummary ? GetRelativeFooterRow() : GetRelativeColumnFooterRowNoSummary();
+    return limit - FRelativePagerRow;
+}
+
+void TRLCustomPager::skipToNextPage(TRLCustomBand &band)
+{
+    InternalNewPage(&band, false);
+    band.MarkPrintPosition();
+}
+
+// Runs while the band's surface closes, its controls drawn. A page that broke
+// while they were prepared (a NewPage from a handler) has moved this pager's
+// row since the band's surface was opened, so the band takes its position
+// again once the breaks below are made.
+void TRLCustomPager::PlaceBand(TRLCustomBand &band)
+{
+    TRLCustomReport *report = band.RequestParentReport();
+    const TRLBandType type = band.BandType();
+
+    TRLPageBreak::TArrival arrival;
+    arrival.DataBand = band.IsDataBand() && !PrintsBlank();
+    arrival.Detail = type == TRLBandType::btDetail;
+    arrival.BreakBefore = band.PageBreaking() == TRLPageBreaking::pbBeforePrint;
+    arrival.Pending = report->NewPageNeeded();
+    arrival.DataBandsOnPage = report->DataBandPrinted();
+    arrival.DetailsOnPage = FDetailsInSurface;
+    arrival.MaxBands = FMaxBands;
+    arrival.Completing = Completing();
+    const TRLPageBreak::TArrivalBreak arrive = TRLPageBreak::OnArrival(arrival);
+    if (arrive.TakesPending)
+        report->TakeNewPageNeeded();
+    if (arrive.NewPage)
+        InternalNewPage(&band, !CanBreakPage());
+
+    if (type == TRLBandType::btColumnFooter) {
+        GoColumnFooterRow();
+    } else if (type == TRLBandType::btSummary && band.AlignToBottom()) {
+        GoSummaryRow();
+        // Past the summaries' row already: they go to the bottom of a new page.
+        if (FRelativePagerRow > GetRelativeSummaryRow()) {
+            InternalNewPage(&band, !CanBreakPage());
+            GoSummaryRow();
+        }
+    } else if (type == TRLBandType::btFooter) {
+        GoFooterRow();
+    }
+
+    band.MarkPrintPosition();
+    const int printedHeight = band.PrintSize().Y;
+    const int printedWidth = band.PrintSize().X;
+    auto freeRow = [&band](int from, int &row) { return band.Surface().FindFreeRow(from, row); };
+    int done = 0, lastSlice = 0;
+    while (done < printedHeight) {
+        const TRLPageBreak::TSlice slice =
+            TRLPageBreak::PlaceSlice(fitOf(band, printedHeight - done, roomFor(band)), done, freeRow);
+        if (slice.Where == TRLPageBreak::TWhere::NextPage)
+            skipToNextPage(band);
+        TRLGraphicSurface *target = band.RequestParentSurface();
+        const TPoint at = band.PrintPosition();
+        const TRect source{0, done, printedWidth, done + slice.Height};
+        const TRect dest{at.X, at.Y, at.X + printedWidth, at.Y + slice.Height};
+        if (band.Enabled()) {
+            // The whole band's frame, shifted up by what is placed already,
+            // clipped to this slice.
+            target->SetClipRect(dest);
+            band.DrawFrame(*target, TRect{at.X, at.Y - done, at.X + printedWidth, at.Y - done + printedHeight});
+            target->ResetClipRect();
+        }
+        // A band placed whole is done with its surface: its objects move to
+        // the page instead of being copied. Slices of a split band copy.
+        if (done == 0 && slice.Height == printedHeight)
+            target->CopyRectTaking(dest, band.Surface(), source);
+        else
+            target->CopyRect(dest, band.Surface(), source);
+        done += slice.Height;
+        lastSlice = slice.Height;
+        if (done < printedHeight)
+            skipToNextPage(band);
+    }
+    FRelativePagerRow += lastSlice;
 }
 
 } // namespace prenso

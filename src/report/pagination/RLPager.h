@@ -1,8 +1,10 @@
 #pragma once
 // Pagers print bands onto pages and break pages: headers, footers and
-// completion rows, and the sorted lists of their bands.
+// completion rows, where each band lands (the bands' host), and the sorted
+// lists of their bands.
 
 #include "report/controls/RLBand.h"
+#include "report/controls/RLHosts.h"
 
 #include <array>
 #include <vector>
@@ -25,7 +27,7 @@ private:
     std::array<bool, kBandTypeCount> FPrinted{};
 };
 
-class TRLCustomPager : public TRLCustomBandSet {
+class TRLCustomPager : public TRLCustomBandSet, public TRLBandHost {
 public:
     explicit TRLCustomPager(TRLCustomSite *parent);
     TRLCustomPager *AsPager() override { return this; }
@@ -41,18 +43,22 @@ public:
     void SetFooterMeasuring(TRLFooterMeasuring v) { FFooterMeasuring = v; }
     TRLSortedBands &SortedBands() { return FSortedBands; }
 
-    int RelativePagerRow() const { return FRelativePagerRow; }
+    int RelativePagerRow() const final { return FRelativePagerRow; }
     void SetRelativePagerRow(int v) { FRelativePagerRow = v; }
     int DetailsInSurface() const { return FDetailsInSurface; }
-    void IncDetailsInSurface() { ++FDetailsInSurface; }
     int DetailCount() const { return FDetailCount; }
     int DataBandPrinted() const { return FDataBandPrinted; }
-    void IncDataBandPrinted() { ++FDataBandPrinted; }
     bool NewPageNeeded() const { return FNewPageNeeded; }
     // Reads and clears the pending break.
     bool TakeNewPageNeeded();
     TRLCustomBand *NewPageCaller() const { return FNewPageCaller; }
-    bool Completing() const { return FPagerStatus.has(TRLPagerStatusType::psCompleting); }
+    bool Completing() const final { return FPagerStatus.has(TRLPagerStatusType::psCompleting); }
+
+    // What the bands ask of the pager that prints them.
+    bool PrintsBlank() const final;
+    void PlaceBand(TRLCustomBand &band) final;
+    void BandClosed(TRLCustomBand &band, bool detail) final;
+    void BandPrinted(TRLCustomBand &band, bool computed) final;
 
     void Initialize() override;
     void ComputeDetail(TRLCustomControl *caller) override;
@@ -111,6 +117,11 @@ protected:
 private:
     void resetPageState();
     int footerHeights(TRLBandType type) const;
+    // Rows left for `band` above the limit of the page: the footer row for a
+    // summary, the column footers' row without summaries for any other band.
+    int roomFor(const TRLCustomBand &band);
+    // A new page for the band, which continues at its top row.
+    void skipToNextPage(TRLCustomBand &band);
 };
 
 class TRLCustomGroup : public TRLCustomPager {

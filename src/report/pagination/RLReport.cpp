@@ -27,6 +27,7 @@ TRLCustomReport::TRLCustomReport(const QString &ownerName)
     : TRLCustomSkipper(nullptr), FOwnerName(ownerName), FPageSetup(this)
 {
     FKinds |= kKindReport;
+    FReportHost = this;
     NonClientChanged(); // a report's margins take the printer's into account
     FPages = new TRLGraphicStorage(this);
     Margins().SetLeftMargin(10);
@@ -58,6 +59,7 @@ TRLCustomReport::~TRLCustomReport()
         FPages->Unlink(this);
     FPages = nullptr;
     FKinds &= ~kKindReport;
+    FReportHost = nullptr;
 }
 
 int TRLCustomReport::PaperPixelWidth() const
@@ -76,6 +78,17 @@ void TRLCustomReport::PageSetupChanged()
     SetFixedSize(PaperPixelWidth(), PaperPixelHeight());
     SetBounds(Left(), Top(), PaperPixelWidth(), PaperPixelHeight());
     RealignControls();
+}
+
+bool TRLCustomReport::FullFeatured() const
+{
+    return MasterReport()->FPrintQuality == TRLPrintQuality::pqFullFeature;
+}
+
+void TRLCustomReport::FilterText(TRLCustomControl *sender, QString &text, bool &printIt)
+{
+    if (OnFilterText)
+        OnFilterText(sender, text, printIt);
 }
 
 void TRLCustomReport::LoadPrinterMetrics()

@@ -47,7 +47,7 @@ struct TRLPrintDialogParams {
     QString PageRanges;
 };
 
-class TRLCustomReport : public TRLCustomSkipper {
+class TRLCustomReport : public TRLCustomSkipper, public TRLReportHost {
 public:
     // `ownerName` is the name of the form that carries the report (job titles use it).
     explicit TRLCustomReport(const QString &ownerName = QString());
@@ -158,6 +158,15 @@ public:
 
     // Called by the page setup when paper or orientation change.
     void PageSetupChanged();
+
+    // What the controls ask of the report they belong to.
+    bool Preparing() const final
+    {
+        return FReportState == TRLReportState::rsWriting || FReportState == TRLReportState::rsClosing;
+    }
+    bool DesignersShown() const final { return FShowDesigners; }
+    bool FullFeatured() const final;
+    void FilterText(TRLCustomControl *sender, QString &text, bool &printIt) final;
 
     const QString &OwnerName() const { return FOwnerName; }
 
