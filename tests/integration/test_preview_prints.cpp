@@ -5,6 +5,7 @@
 #include "report/windows/RLPrintDialog.h"
 #include "report/windows/RLSaveDialog.h"
 #include "report/windows/RLWindows.h"
+#include "support/driverless_printer.h"
 #include "support/pdf_tools.h"
 #include "support/test_support.h"
 
@@ -157,6 +158,49 @@ TEST_F(PreviewPrints, PrintButtonSendsThePagesChosenInTheDialog)
         const std::map<std::string, std::string> job = cupsd->lastJobAttributes(QStringLiteral("Plain"));
         EXPECT_EQ(job.count("copies") ? job.at("copies") : "1", c.copies) << c.name;
     }
+    EXPECT_TRUE(form->Printed());
+    EXPECT_TRUE(shown.isEmpty()) << shown.join(u'\n').toStdString();
+}
+
+// The same button on a driverless printer (a queue the server made from what
+// the printer says it takes): the pages chosen arrive there as a PDF.
+class PreviewPrintsDriverless : public PreviewPrints {
+protected:
+    void SetUp() override
+    {
+        PreviewPrints::SetUp();
+        if (IsSkipped())
+            return;
+        if (!printer.running())
+            GTEST_SKIP() << "the driverless printer could not start: " << printer.error().toStdString();
+        cupsd->addDriverlessQueue(QStringLiteral("Eve"), printer.uri());
+        // The printer list was read before the queue came.
+        RLPrinter().Refresh();
+        RLPrinter().SetPrinterName(QStringLiteral("Eve"));
+        ASSERT_EQ(RLPrinter().PrinterName(), QStringLiteral("Eve"));
+    }
+
+    DriverlessPrinter printer;
+};
+
+TEST_F(PreviewPrintsDriverless, PrintButtonSendsTheChosenPagesToADriverlessPrinter)
+{
+    bool answered = false;
+    answerNext<TRLPrintDialog>(
+        [](TRLPrintDialog &d) { QTest::keyClicks(d.EditPageSelection, QStringLiteral("1;4-5")); }, &answered);
+    QTest::mouseClick(form->SpeedButtonPrint, Qt::LeftButton);
+    ASSERT_TRUE(answered);
+    const std::vector<DriverlessPrinter::Document> docs = printer.waitForDocuments(1);
+    ASSERT_EQ(docs.size(), 1u) << "nothing reached the printer; its log ends with: "
+                               << printer.log().right(1500).toStdString();
+    EXPECT_EQ(docs[0].format, QStringLiteral("application/pdf"));
+    const QString pdf = dir.file(QStringLiteral("arrived.pdf"));
+    writeFile(pdf, docs[0].bytes);
+    QStringList firsts;
+    for (const QString &page : PdfTextPages(pdf))
+        firsts << NonBlankLines(page).value(0);
+    EXPECT_EQ(firsts, (QStringList{QStringLiteral("PAGE 1"), QStringLiteral("PAGE 4"), QStringLiteral("PAGE 5")}));
+    EXPECT_TRUE(plain.jobs().empty()) << "the raw queue printed too";
     EXPECT_TRUE(form->Printed());
     EXPECT_TRUE(shown.isEmpty()) << shown.join(u'\n').toStdString();
 }

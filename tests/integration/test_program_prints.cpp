@@ -10,6 +10,8 @@
 #include "platform/codepage.h"
 #include "report/filters/RLFilters.h"
 #include "support/capture_filter.h"
+#include "support/driverless_printer.h"
+#include "support/escp_reader.h"
 #include "support/pdf_probe.h"
 #include "support/pdf_tools.h"
 #include "support/program_run.h"
@@ -130,6 +132,35 @@ std::vector<int> locateLines(const std::vector<FormLine> &lines, const QStringLi
         next = at + 1;
     }
     return pageOf;
+}
+
+// Read from the form with this test's own rules: every line of `form` is on
+// the printed `pages` (their texts), in order, and a line that begins with a
+// form feed opens a page.
+void expectFormPrinted(const QString &form, const QStringList &pages)
+{
+    const std::vector<FormLine> lines = formLines(form);
+    QStringList missing;
+    const std::vector<int> pageOf = locateLines(lines, pages, missing);
+    EXPECT_TRUE(missing.isEmpty()) << "not printed (or out of order): " << missing.join(u" | ").toStdString();
+    int breaks = 0;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (!lines[i].breaksPage || pageOf[i] < 0)
+            continue;
+        ++breaks;
+        const QStringList rows = pages[pageOf[i]].split(u'\n');
+        auto first = std::find_if(rows.begin(), rows.end(), [](const QString &s) { return !squeezed(s).isEmpty(); });
+        ASSERT_NE(first, rows.end());
+        EXPECT_EQ(squeezed(*first), squeezed(lines[i].text)) << "form line " << i + 1 << " must open its page";
+        for (size_t j = i; j-- > 0;) {
+            if (pageOf[j] >= 0) {
+                EXPECT_LT(pageOf[j], pageOf[i]) << "form line " << i + 1 << " shares a page with line " << j + 1;
+                break;
+            }
+        }
+    }
+    const bool hasFormFeeds = std::any_of(lines.begin(), lines.end(), [](const FormLine &l) { return l.breaksPage; });
+    EXPECT_EQ(breaks > 0, hasFormFeeds);
 }
 
 // Leftovers: names in `folder` that were not there before.
@@ -285,30 +316,7 @@ TEST_P(SampleForms, ArriveWithThePagesTheLayoutPromises)
         }
     }
 
-    // And, read from the form with this test's own rules: every line is
-    // printed, in order, and a line that begins with a form feed opens a page.
-    const std::vector<FormLine> lines = formLines(form);
-    QStringList missing;
-    const std::vector<int> pageOf = locateLines(lines, pages, missing);
-    EXPECT_TRUE(missing.isEmpty()) << "not printed (or out of order): " << missing.join(u" | ").toStdString();
-    int breaks = 0;
-    for (size_t i = 0; i < lines.size(); ++i) {
-        if (!lines[i].breaksPage || pageOf[i] < 0)
-            continue;
-        ++breaks;
-        const QStringList rows = pages[pageOf[i]].split(u'\n');
-        auto first = std::find_if(rows.begin(), rows.end(), [](const QString &s) { return !squeezed(s).isEmpty(); });
-        ASSERT_NE(first, rows.end());
-        EXPECT_EQ(squeezed(*first), squeezed(lines[i].text)) << "form line " << i + 1 << " must open its page";
-        for (size_t j = i; j-- > 0;) {
-            if (pageOf[j] >= 0) {
-                EXPECT_LT(pageOf[j], pageOf[i]) << "form line " << i + 1 << " shares a page with line " << j + 1;
-                break;
-            }
-        }
-    }
-    const bool hasFormFeeds = std::any_of(lines.begin(), lines.end(), [](const FormLine &l) { return l.breaksPage; });
-    EXPECT_EQ(breaks > 0, hasFormFeeds);
+    expectFormPrinted(form, pages);
 
     const QString all = pages.join(u'\n');
     for (const char *text : c.mustRead)
@@ -583,6 +591,113 @@ TEST_F(ProgramPrints, NoPrintServerIsAClearError)
     EXPECT_LT(r.elapsedMs, 30000);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_TRUE(alpha.jobs().empty());
+}
+
+// ---------------------------------------------------------------------------
+// A driverless printer: a queue the print server made from what the printer
+// says it takes (lpadmin -m everywhere), with no driver of its own.
+
+class DriverlessPrints : public ProgramPrints {
+protected:
+    void SetUp() override
+    {
+        ProgramPrints::SetUp();
+        if (IsSkipped())
+            return;
+        if (!printer.running())
+            GTEST_SKIP() << "the driverless printer could not start: " << printer.error().toStdString();
+        cupsd->addDriverlessQueue(QStringLiteral("Eve"), printer.uri());
+    }
+
+    // Waits until the print server is done with the newest job of the queue
+    // (canceled, aborted or completed); false if it is not within a minute.
+    bool serverDoneWith(const QString &queue)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        do {
+            const std::vector<int> states = cupsd->jobStates(queue);
+            if (!states.empty() && states.back() >= 7)
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        } while (std::chrono::steady_clock::now() < deadline);
+        return false;
+    }
+
+    DriverlessPrinter printer;
+};
+
+// The printer takes PDF, so the server hands it the program's document as a
+// PDF (after its own PDF-to-PDF pass): the pages the layout promises arrive,
+// with every line of the form in order and its accents.
+TEST_F(DriverlessPrints, FormArrivesAsPdfWithThePagesTheLayoutPromises)
+{
+    const QString form = samplePath(QStringLiteral("nota.txt"));
+    const QStringList switches{QStringLiteral("/ARQ=") + form, QStringLiteral("/IMPS=EVE"), QStringLiteral("/DLG=NAO")};
+    const ProgramResult r = run(switches);
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err, QString()) << "a printed form has nothing to say";
+
+    const std::vector<DriverlessPrinter::Document> docs = printer.waitForDocuments(1);
+    ASSERT_EQ(docs.size(), 1u) << "nothing reached the printer; its log ends with: "
+                               << printer.log().right(1500).toStdString();
+    EXPECT_EQ(docs[0].format, QStringLiteral("application/pdf"));
+    EXPECT_EQ(docs[0].jobName, QStringLiteral("nota.txt"));
+    const std::string &pdf = docs[0].bytes;
+    ASSERT_EQ(pdf.substr(0, 5), "%PDF-");
+    EXPECT_TRUE(alpha.jobs().empty() && beta.jobs().empty()) << "another queue printed too";
+
+    const std::vector<CapturedPage> promised = pagesInProcess(switches);
+    ASSERT_FALSE(promised.empty());
+    const QStringList pages = pdfPageTexts(pdf);
+    EXPECT_EQ(pages.size(), static_cast<qsizetype>(promised.size()));
+    expectFormPrinted(form, pages);
+    const QString all = pages.join(u'\n');
+    for (const char *text : {"DISTRIBUIDORA SÃO JOÃO LTDA", "ramal 21 — atendimento", "AÇÚCAR CRISTAL"})
+        EXPECT_TRUE(all.contains(QString::fromUtf8(text))) << "\"" << text << "\" did not come through";
+}
+
+// The dot-matrix form is a raw job of ESC/P bytes. The server passes raw
+// bytes on untouched, and its IPP backend offers them to the printer as
+// application/octet-stream, the one format that says "see for yourself". A
+// driverless printer knows its formats by their first bytes (PDF,
+// PostScript, JPEG, PNG, PWG raster, Apple raster); ESC/P is none of them, so
+// it turns the document down and prints nothing. The program has handed the
+// whole job over by then: it ends with 0 and says nothing, and only the
+// server's message for the job tells what became of it.
+TEST_F(DriverlessPrints, DraftFormReachesTheDriverlessPrinterUnchangedAndIsTurnedDown)
+{
+    const QString form = samplePath(QStringLiteral("nota.txt"));
+    const QStringList draft{QStringLiteral("/ARQ=") + form, QStringLiteral("/MAT=RLDraftFilter1"),
+                            QStringLiteral("/DLG=NAO")};
+    // The bytes the draft form is made of, as a raw queue delivers them.
+    ProgramResult r = run(draft + QStringList{QStringLiteral("/IMPS=ALPHA")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const std::vector<std::string> raw = alpha.waitForJobs(1);
+    ASSERT_EQ(raw.size(), 1u);
+    const EscpReader escp(raw[0]);
+    ASSERT_TRUE(escp.errors().empty()) << escp.errors().front();
+    ASSERT_FALSE(escp.pages().empty());
+    ASSERT_GE(raw[0].size(), 8u);
+
+    r = run(draft + QStringList{QStringLiteral("/IMPS=EVE")});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err, QString());
+    ASSERT_TRUE(serverDoneWith(QStringLiteral("Eve"))) << "the server never ended the job";
+
+    // The printer logs the first eight bytes of what it is offered.
+    QString head;
+    for (size_t i = 0; i < 8; ++i)
+        head += QStringLiteral("%1").arg(static_cast<unsigned char>(raw[0][i]), 2, 16, QLatin1Char('0')).toUpper();
+    const QString log = printer.log();
+    EXPECT_TRUE(log.contains(QStringLiteral("Send-Document document-format=\"application/octet-stream\"")))
+        << log.right(3000).toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral("Send-Document Auto-type header: ") + head))
+        << "not the draft form's first bytes (" << head.toStdString() << "): " << log.right(3000).toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral("Unsupported document-format"))) << log.right(3000).toStdString();
+    EXPECT_TRUE(printer.documents().empty()) << "the printer kept a document";
+    const std::map<std::string, std::string> job = cupsd->lastJobAttributes(QStringLiteral("Eve"));
+    EXPECT_EQ(job.count("job-printer-state-message") ? job.at("job-printer-state-message") : "<none>",
+              "Unable to add document to print job.");
 }
 
 } // namespace

@@ -369,6 +369,32 @@ void PrivateCupsd::addMarginQueue(const QString &name, int port)
     addPpdQueue(name, port, ppd);
 }
 
+void PrivateCupsd::addDriverlessQueue(const QString &name, const QString &printerUri)
+{
+    QString out;
+    if (runTool(QStringLiteral("lpadmin"),
+                {QStringLiteral("-p"), name, QStringLiteral("-E"), QStringLiteral("-v"), printerUri,
+                 QStringLiteral("-m"), QStringLiteral("everywhere")},
+                &out) != 0)
+        throw std::runtime_error(("lpadmin -p " + name + " -m everywhere: " + out).toStdString());
+    // The server names such a queue's model after what the printer told it,
+    // with "IPP Everywhere" after it; until then the queue is not ready.
+    const QByteArray queue = name.toUtf8();
+    QString model;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    do {
+        if (cups_dest_t *dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, queue.constData(), nullptr)) {
+            model = QString::fromUtf8(cupsGetOption("printer-make-and-model", dest->num_options, dest->options));
+            cupsFreeDests(1, dest);
+        }
+        if (model.endsWith(QStringLiteral("IPP Everywhere")))
+            return;
+        usleep(50 * 1000);
+    } while (std::chrono::steady_clock::now() < deadline);
+    throw std::runtime_error(
+        ("the queue " + name + " is not a driverless one; its model is \"" + model + "\"").toStdString());
+}
+
 void PrivateCupsd::removeQueue(const QString &name)
 {
     QString out;

@@ -69,6 +69,10 @@ public:
     // A queue whose PPD declares an A4 default and unprintable margins of
     // kMarginLeftPt, kMarginBottomPt, kMarginRightPt, kMarginTopPt points.
     void addMarginQueue(const QString &name, int port);
+    // A driverless queue: the server asks the printer at `printerUri` (an
+    // ipp:// URI) what it takes and makes the queue from its answer, as
+    // `lpadmin -m everywhere` does for a printer of today.
+    void addDriverlessQueue(const QString &name, const QString &printerUri);
     void removeQueue(const QString &name);
     void removeAllQueues();
     QStringList queueNames() const;

@@ -69,24 +69,63 @@ int bottomGap(const TfrmRLFeedBack &w)
     return w.height() - w.BitBtnCancel->geometry().bottom() - 1;
 }
 
+// What the user must be able to read and reach: every control lies inside
+// the window and none covers another, and the label and the button are wide
+// and tall enough for their texts.
+void expectReadable(const TfrmRLFeedBack &w)
+{
+    QList<QWidget *> controls{w.LabelStepName, w.ProgressBar, w.BitBtnCancel};
+    if (w.ProgressBarStage)
+        controls.append(w.ProgressBarStage);
+    for (qsizetype i = 0; i < controls.size(); ++i) {
+        const QRect at = controls[i]->geometry();
+        EXPECT_TRUE(w.rect().contains(at)) << controls[i]->metaObject()->className() << " reaches out of the window";
+        for (qsizetype j = i + 1; j < controls.size(); ++j)
+            EXPECT_FALSE(at.intersects(controls[j]->geometry()))
+                << controls[i]->metaObject()->className() << " " << i << " covers "
+                << controls[j]->metaObject()->className() << " " << j;
+    }
+    const QFontMetrics label = w.LabelStepName->fontMetrics();
+    EXPECT_GE(w.LabelStepName->width(), label.horizontalAdvance(w.LabelStepName->text()))
+        << w.LabelStepName->text().toStdString();
+    EXPECT_GE(w.LabelStepName->height(), label.height());
+    const QFontMetrics button = w.BitBtnCancel->fontMetrics();
+    EXPECT_GT(w.BitBtnCancel->width(), button.horizontalAdvance(w.BitBtnCancel->text()))
+        << w.BitBtnCancel->text().toStdString();
+    EXPECT_GT(w.BitBtnCancel->height(), button.height());
+}
+
 } // namespace
 
-TEST_F(ProgressWindow, OneLevelHasOneBarAtTheDesignedSize)
+// In every language of the engine the window shows that language's texts,
+// whole and apart from each other, with one bar or with two.
+TEST_F(ProgressWindow, ShowsItsTextsInEveryLanguage)
+{
+    for (TRLLanguage language : {TRLLanguage::English, TRLLanguage::Portuguese, TRLLanguage::French,
+                                 TRLLanguage::Spanish, TRLLanguage::Italian, TRLLanguage::German}) {
+        SetActiveLocaleForTesting(language);
+        const TRLLocaleStrings &texts = LocaleTable(language);
+        for (int levels : {1, 3}) {
+            SCOPED_TRACE(texts.LS_PrintStr.toStdString() + " " + std::to_string(levels));
+            TfrmRLFeedBack w(LS().LS_PrintingInProgressStr, levels);
+            w.show();
+            EXPECT_EQ(w.windowTitle(), texts.LS_PrintingInProgressStr);
+            EXPECT_EQ(w.LabelStepName->text(), texts.LS_WaitStr);
+            EXPECT_EQ(w.BitBtnCancel->text(), texts.LS_CancelStr);
+            expectReadable(w);
+            w.StepCaption(texts.LS_PreparingReportStr);
+            expectReadable(w);
+        }
+    }
+}
+
+TEST_F(ProgressWindow, OneLevelStartsEmptyWithCancelFocused)
 {
     TfrmRLFeedBack w(LS().LS_PrintingInProgressStr, 1);
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("Imprimindo o relatório..."));
-    EXPECT_EQ(w.size(), QSize(TfrmRLFeedBack::DesignedClientWidth, TfrmRLFeedBack::DesignedClientHeight));
-    EXPECT_EQ(w.LabelStepName->pos(), QPoint(14, 12));
-    EXPECT_EQ(w.LabelStepName->text(), QStringLiteral("Aguarde..."));
-    EXPECT_EQ(w.LabelStepName->font().pixelSize(), 12);
-    EXPECT_EQ(w.font().pixelSize(), 11);
-    EXPECT_EQ(w.ProgressBar->geometry(), QRect(14, 28, 355, 17));
     EXPECT_EQ(w.ProgressBar->minimum(), 0);
     EXPECT_EQ(w.ProgressBar->maximum(), 100);
     EXPECT_EQ(w.ProgressBar->value(), 0);
     EXPECT_EQ(w.ProgressBarStage, nullptr);
-    EXPECT_EQ(w.BitBtnCancel->geometry(), QRect(151, 65, 85, 25));
-    EXPECT_EQ(w.BitBtnCancel->text(), QStringLiteral("Cancelar"));
     EXPECT_FALSE(w.BitBtnCancel->isDefault());
     EXPECT_EQ(w.TimerBlink->interval(), 300);
     EXPECT_FALSE(w.TimerBlink->isActive());
@@ -97,21 +136,26 @@ TEST_F(ProgressWindow, OneLevelHasOneBarAtTheDesignedSize)
 
     w.show();
     EXPECT_EQ(w.focusWidget(), w.BitBtnCancel);
-    // The label grows with its text instead of cutting it at the designed 39 pixels.
-    EXPECT_GE(w.LabelStepName->width(), w.LabelStepName->fontMetrics().horizontalAdvance(w.LabelStepName->text()));
 }
 
+// The second bar sits 2 pixels below the first, as wide and as tall; the
+// window grows by just that, and the button keeps its distance to the
+// bottom edge.
 TEST_F(ProgressWindow, StageBarForTwoOrMoreLevels)
 {
     TfrmRLFeedBack one(QStringLiteral("t"), 1);
     TfrmRLFeedBack three(QStringLiteral("t"), 3);
     ASSERT_NE(three.ProgressBarStage, nullptr);
-    EXPECT_EQ(three.ProgressBarStage->geometry(), QRect(14, 47, 355, 17));
+    const QRect main = three.ProgressBar->geometry(), stage = three.ProgressBarStage->geometry();
+    EXPECT_EQ(stage.left(), main.left());
+    EXPECT_EQ(stage.size(), main.size());
+    EXPECT_EQ(stage.top() - main.bottom() - 1, 2);
+    EXPECT_EQ(main, one.ProgressBar->geometry());
     EXPECT_EQ(three.ProgressBarStage->maximum(), 3);
     EXPECT_EQ(three.ProgressBarStage->value(), 0);
-    EXPECT_EQ(three.height(), one.height() + 19);
+    EXPECT_EQ(three.height(), one.height() + main.height() + 2);
     EXPECT_EQ(three.width(), one.width());
-    EXPECT_EQ(three.BitBtnCancel->geometry(), QRect(151, 84, 85, 25));
+    EXPECT_EQ(three.BitBtnCancel->x(), one.BitBtnCancel->x());
     EXPECT_EQ(bottomGap(three), bottomGap(one));
     EXPECT_GT(bottomGap(one), 0);
 

@@ -1,65 +1,71 @@
-#include "report/RLUtils.h"
 #include "report/printing/RLPaperSizes.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
 
 using namespace prenso;
 
 namespace {
 
-void expectRow(TRLPaperSize size, double w, double h, int code)
+std::string nameOf(TRLPaperSize size)
 {
-    const TRLPaperInfo &info = PaperInfo(size);
-    EXPECT_DOUBLE_EQ(info.Width, w) << "paper " << Ord(size);
-    EXPECT_DOUBLE_EQ(info.Height, h) << "paper " << Ord(size);
-    EXPECT_EQ(info.SystemCode, code) << "paper " << Ord(size);
-    EXPECT_EQ(info.Emulated, code == 0) << "paper " << Ord(size);
+    return PaperInfo(size).Description.toStdString();
 }
 
 } // namespace
 
-TEST(PaperTable, HasOneRowPerSizeWithCustomLast)
+// A report asks for its paper by size. For every paper of the table that
+// request names a paper of that very size to the printer: by the code of the
+// paper itself or of an earlier one of the same measure, and, where no paper
+// of that size has a code, by the measure itself.
+TEST(PaperRequest, EveryPaperAskedForByItsSizeGetsThatSize)
 {
-    EXPECT_EQ(PaperTable().size(), 141u);
-    EXPECT_EQ(static_cast<int>(TRLPaperSize::fpCustom), 140);
-    expectRow(TRLPaperSize::fpCustom, 0, 0, 256);
-}
-
-// Rows from every stretch of the table, so that a row slipped out of place
-// shows up as a wrong size or code at its neighbours.
-TEST(PaperTable, SpotChecks)
-{
-    expectRow(TRLPaperSize::fpA0, 841, 1189, 0);
-    expectRow(TRLPaperSize::fpA4, 210, 297, 9);
-    expectRow(TRLPaperSize::fpB6, 125, 176, 88);
-    expectRow(TRLPaperSize::fpB6_JIS, 128, 182, 88);
-    expectRow(TRLPaperSize::fp4B, 2000, 2828, 0);
-    expectRow(TRLPaperSize::fp9x11, 228.6, 279.4, 44);
-    expectRow(TRLPaperSize::fpA3_Extra, 322.44, 445.2, 63);
-    expectRow(TRLPaperSize::fpB4_JIS, 250, 354, 0);
-    expectRow(TRLPaperSize::fpEnv_B6, 176, 125, 35);
-    expectRow(TRLPaperSize::fpEnv_C5E, 163, 229, 0);
-    expectRow(TRLPaperSize::fpEnv_Monarch, 98.43, 190.5, 37);
-    expectRow(TRLPaperSize::fpLetter, 215.9, 279.4, 1);
-    expectRow(TRLPaperSize::fpLedger, 431.8, 279, 4);
-    expectRow(TRLPaperSize::fpLegal3, 215.9, 330.2, 0);
-    expectRow(TRLPaperSize::fpLetter_Plus, 215.9, 322.33, 59);
-    expectRow(TRLPaperSize::fpPEnv_10, 324, 458, 105);
-    expectRow(TRLPaperSize::fpTabloid_Extra, 296.93, 457.2, 52);
-    expectRow(TRLPaperSize::fpEng_Imperial, 761, 559, 0);
-}
-
-TEST(PaperTable, EmulatedRowsAreExactlyThoseWithoutCode)
-{
-    int emulated = 0;
-    for (const TRLPaperInfo &info : PaperTable()) {
-        EXPECT_EQ(info.Emulated, info.SystemCode == 0) << info.Description.toStdString();
-        emulated += info.Emulated ? 1 : 0;
-        EXPECT_FALSE(info.Description.isEmpty());
+    for (int i = 0; i < kPaperSizeCount - 1; ++i) {
+        const auto size = static_cast<TRLPaperSize>(i);
+        const TRLPaperInfo &paper = PaperInfo(size);
+        SCOPED_TRACE(nameOf(size));
+        const TRLPaperSize found = PaperSizeBySize(paper.Width, paper.Height);
+        const TRLPaperRequest request = PaperRequest(paper.Width, paper.Height, false);
+        if (found == TRLPaperSize::fpCustom) {
+            EXPECT_TRUE(paper.Emulated) << "a paper with a code of its own is not found by its size";
+            EXPECT_EQ(request.PaperCode, kUserDefinedPaperCode);
+        } else {
+            if (!paper.Emulated) {
+                EXPECT_LE(static_cast<int>(found), i) << "found a later paper: " << nameOf(found);
+            }
+            EXPECT_FALSE(PaperInfo(found).Emulated) << nameOf(found);
+            EXPECT_NEAR(PaperInfo(found).Width, paper.Width, 0.01) << nameOf(found);
+            EXPECT_NEAR(PaperInfo(found).Height, paper.Height, 0.01) << nameOf(found);
+            EXPECT_EQ(request.PaperCode, PaperInfo(found).SystemCode);
+            EXPECT_NE(request.PaperCode, kUserDefinedPaperCode);
+        }
+        EXPECT_NEAR(request.Width, paper.Width, 0.01);
+        EXPECT_NEAR(request.Height, paper.Height, 0.01);
+        EXPECT_FALSE(paper.Description.isEmpty());
     }
-    // A0, A1, A7-A10, B0-B3, B7 to 4B (18), B4 JIS, C0-C2, C5E, C7-C10,
-    // Comm10E, DLE, Postcard, Legal3 and the 19 English sizes.
-    EXPECT_EQ(emulated, 2 + 4 + 4 + 18 + 1 + 3 + 1 + 4 + 4 + 19);
+}
+
+// The sheets forms are printed on, by their measures, go to the printer by
+// the codes the printer drivers know them by.
+TEST(PaperRequest, CommonPapersGoByTheirDriverCodes)
+{
+    struct Case {
+        const char *name;
+        double width, height;
+        int code;
+    } const cases[] = {
+        {"Letter", 215.9, 279.4, 1},   {"Legal", 215.9, 355.6, 5},    {"Statement", 139.7, 215.9, 6},
+        {"A3", 297, 420, 8},           {"A4", 210, 297, 9},           {"A5", 148, 210, 11},
+        {"Folio", 215.9, 330.2, 14},   {"Envelope DL", 110, 220, 27}, {"Envelope C5", 162, 229, 28},
+        {"Envelope C4", 229, 324, 30}, {"A6", 105, 148, 70},
+    };
+    for (const Case &c : cases) {
+        const TRLPaperRequest request = PaperRequest(c.width, c.height, false);
+        EXPECT_EQ(request.PaperCode, c.code) << c.name;
+        EXPECT_DOUBLE_EQ(request.Width, c.width) << c.name;
+        EXPECT_DOUBLE_EQ(request.Height, c.height) << c.name;
+    }
 }
 
 TEST(PaperLookup, FindsTheEarliestOfSameSizedPapers)

@@ -231,7 +231,10 @@ TEST(MalformedSurface, OneByteFontStyle)
 }
 
 // Extreme coordinates, pen widths and font sizes: painting must neither
-// overflow nor hang.
+// overflow nor hang, and must go on past them: a plain box painted after
+// them (with their clips taken back) still shows. Moving and scaling such an
+// object saturates its bounds at the ends of the range instead of wrapping
+// round to the other side.
 TEST(MalformedSurface, ExtremeValuesPaint)
 {
     const int big = std::numeric_limits<int>::max(), small = std::numeric_limits<int>::min();
@@ -269,10 +272,33 @@ TEST(MalformedSurface, ExtremeValuesPaint)
         auto *sc = s.NewObject<TRLSetClipRectObject>();
         sc->SetBoundsRect(r);
     }
-    paintAll(s);
-    s.Objects(0)->Inflate(1e300, -1e300);
-    s.Objects(0)->Offset(big, big);
-    SUCCEED();
+    // Each clip is taken back by a reset of its own.
+    for (int i = 0; i < 3; ++i)
+        s.NewObject<TRLResetClipRectObject>();
+    auto *box = s.NewObject<TRLFillRectObject>();
+    box->SetBoundsRect({0, 0, 1, 1});
+    box->Brush().SetColor({0, 0, 255});
+    for (const TRect target : {TRect{0, 0, 80, 80}, TRect{-3, -3, 800, 900}}) {
+        QImage img(80, 80, QImage::Format_RGB32);
+        img.fill(Qt::white);
+        {
+            TCanvas c(&img);
+            s.PaintTo(c, target);
+        }
+        EXPECT_EQ(img.pixel(40, 40) & 0xFFFFFF, 0x0000FFu) << "target " << target.Right << " x " << target.Bottom;
+    }
+
+    TRLGraphicObject *first = s.Objects(0);
+    first->Inflate(1e300, -1e300);
+    EXPECT_EQ(first->BoundsRect().Left, small);
+    EXPECT_EQ(first->BoundsRect().Top, big);
+    EXPECT_EQ(first->BoundsRect().Right, big);
+    EXPECT_EQ(first->BoundsRect().Bottom, small);
+    first->Offset(big, big);
+    EXPECT_EQ(first->BoundsRect().Left, small + big);
+    EXPECT_EQ(first->BoundsRect().Top, big);
+    EXPECT_EQ(first->BoundsRect().Right, big);
+    EXPECT_EQ(first->BoundsRect().Bottom, small + big);
 }
 
 // ---------------------------------------------------------------------------
