@@ -69,6 +69,21 @@ void PrintServerJob::start(const QString &queue, const QString &title, const cha
     if (!dest)
         throw Exception(QStringLiteral("The printer \"%1\" is not on the print server: %2").arg(name, serverWords()));
     m_dest = dest;
+    // A driverless queue hands the printer documents, which it recognises by
+    // their first bytes; a dot-matrix printer's commands it turns down after
+    // the job was taken, and the form would be lost while the run looked
+    // printed.
+    if (std::string_view(format) == kRawFormat) {
+        const QString model =
+            QString::fromUtf8(cupsGetOption("printer-make-and-model", dest->num_options, dest->options));
+        if (model.contains(QLatin1String("IPP Everywhere"), Qt::CaseInsensitive) ||
+            model.contains(QLatin1String("driverless"), Qt::CaseInsensitive)) {
+            close();
+            throw Exception(QStringLiteral("The printer \"%1\" is a driverless queue (%2): it takes documents, not "
+                                           "the commands of a dot-matrix printer")
+                                .arg(name, model));
+        }
+    }
     auto *http = connectToServer();
     if (!http) {
         const QString words = serverWords();
