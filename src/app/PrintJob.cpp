@@ -101,7 +101,7 @@ bool characterFits(const TRLDBText &text, const std::array<bool, 256> &shown)
     if (!band || !page)
         return true;
     TFont font;
-    font.SetPixelsPerInch(96);
+    font.SetPixelsPerInch(kDesignPixelsPerInch);
     font.SetName(text.Font().Name());
     font.SetStyle(text.Font().Style());
     font.SetSize(text.Font().Size());

@@ -97,7 +97,7 @@ std::shared_ptr<FontResource> build(const QString &name, int height, TFontStyles
         const QRawFont probe = QRawFont::fromFont(makeQFont(name, 1000, style, pitch));
         int a = 0, d = 0;
         if (probe.isValid() && cellMetrics(probe, a, d))
-            em = static_cast<int>(std::lround(static_cast<double>(height) * probe.unitsPerEm() / (a + d)));
+            em = RoundCoord(static_cast<double>(height) * probe.unitsPerEm() / (a + d));
         else
             em = height;
     }
@@ -113,14 +113,14 @@ std::shared_ptr<FontResource> build(const QString &name, int height, TFontStyles
     int a = 0, d = 0;
     if (res->rawFont.isValid() && cellMetrics(res->rawFont, a, d)) {
         const double scale = static_cast<double>(em) / res->rawFont.unitsPerEm();
-        res->ascent = static_cast<int>(std::lround(a * scale));
-        res->descent = static_cast<int>(std::lround(d * scale));
+        res->ascent = RoundCoord(a * scale);
+        res->descent = RoundCoord(d * scale);
         const QList<quint32> glyphs = res->rawFont.glyphIndexesForString(all);
         if (glyphs.size() == 256) {
             const QList<QPointF> adv = res->rawFont.advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics);
             for (int b = 0; b < 256; ++b) {
                 res->glyphs[b] = glyphs[b];
-                res->advances[b] = b < adv.size() ? static_cast<int>(std::lround(adv[b].x())) : 0;
+                res->advances[b] = b < adv.size() ? RoundCoord(adv[b].x()) : 0;
             }
         }
     } else {
@@ -155,7 +155,7 @@ int FontResource::width(const QString &text) const
         } else if (rawFont.isValid()) {
             const QList<quint32> g = rawFont.glyphIndexesForString(QString(ch));
             if (!g.isEmpty())
-                w += std::lround(rawFont.advancesForGlyphIndexes(g, QRawFont::UseDesignMetrics).value(0).x());
+                w += RoundCoord(rawFont.advancesForGlyphIndexes(g, QRawFont::UseDesignMetrics).value(0).x());
         }
     }
     return w > 2147483647LL ? 2147483647 : static_cast<int>(w);
@@ -184,14 +184,15 @@ std::shared_ptr<const FontResource> FontResource::get(const QString &name, int h
 TCanvas::TCanvas(QPaintDevice *device, int pixelsPerInch)
     : m_ownPainter(std::make_unique<QPainter>(device)), m_painter(m_ownPainter.get())
 {
-    m_ppi = pixelsPerInch > 0 ? pixelsPerInch : (device && device->logicalDpiY() > 0 ? device->logicalDpiY() : 96);
+    m_ppi = pixelsPerInch > 0 ? pixelsPerInch
+                              : (device && device->logicalDpiY() > 0 ? device->logicalDpiY() : kDesignPixelsPerInch);
     m_font.SetPixelsPerInch(m_ppi);
     m_font.SetSize(8);
 }
 
 TCanvas::TCanvas(QPainter &painter, int pixelsPerInch) : m_painter(&painter)
 {
-    m_ppi = pixelsPerInch > 0 ? pixelsPerInch : 96;
+    m_ppi = pixelsPerInch > 0 ? pixelsPerInch : kDesignPixelsPerInch;
     m_font.SetPixelsPerInch(m_ppi);
     m_font.SetSize(8);
 }
@@ -554,12 +555,13 @@ TCanvas &MeasureCanvas()
     // Never destroyed: it outlives every page that may still measure at exit.
     static QImage *image = [] {
         auto *img = new QImage(1, 1, QImage::Format_RGB32);
-        img->setDotsPerMeterX(3780); // 96 dpi
-        img->setDotsPerMeterY(3780);
+        const int dotsPerMetre = RoundCoord(MillimetresToDots(1000, kDesignPixelsPerInch));
+        img->setDotsPerMeterX(dotsPerMetre);
+        img->setDotsPerMeterY(dotsPerMetre);
         img->fill(Qt::white);
         return img;
     }();
-    static TCanvas *canvas = new TCanvas(image, 96);
+    static TCanvas *canvas = new TCanvas(image, kDesignPixelsPerInch);
     return *canvas;
 }
 

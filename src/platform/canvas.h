@@ -153,7 +153,7 @@ private:
 
     std::unique_ptr<QPainter> m_ownPainter;
     QPainter *m_painter = nullptr;
-    int m_ppi = 96;
+    int m_ppi = kDesignPixelsPerInch;
     TFont m_font;
     TPen m_pen;
     TBrush m_brush;

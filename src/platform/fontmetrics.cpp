@@ -52,13 +52,13 @@ OutlineMetricsResult GetOutlineFontMetrics(const QString &name, TFontStyles styl
         return OutlineMetricsResult::Failed;
 
     const double scale = static_cast<double>(emPixels) / upm;
-    auto px = [scale](int units) { return static_cast<int>(std::lround(units * scale)); };
+    auto px = [scale](int units) { return RoundCoord(units * scale); };
 
     out.trueTypeOutlines = !raw.fontTable("glyf").isEmpty();
     out.family = raw.familyName();
     out.unitsPerEm = upm;
     out.fontBox = TRect{px(s16(head, 36)), px(s16(head, 42)), px(s16(head, 40)), px(s16(head, 38))};
-    out.italicAngle = static_cast<int>(std::lround(s32(post, 4) / 65536.0 * 10.0));
+    out.italicAngle = RoundCoord(s32(post, 4) / 65536.0 * 10.0);
     out.ascent = px(u16(os2, 74));
     out.descent = px(u16(os2, 76));
     out.internalLeading = out.ascent + out.descent - emPixels;
@@ -76,7 +76,7 @@ OutlineMetricsResult GetOutlineFontMetrics(const QString &name, TFontStyles styl
             const QList<quint32> g = raw.glyphIndexesForString(QString(QChar(ch)));
             if (g.isEmpty() || g[0] == 0)
                 return 0;
-            return static_cast<int>(std::lround(-raw.boundingRect(g[0]).top()));
+            return RoundCoord(-raw.boundingRect(g[0]).top());
         };
         out.capHeight = glyphTop(u'H');
         out.xHeight = glyphTop(u'x');

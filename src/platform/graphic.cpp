@@ -114,7 +114,7 @@ TCanvas &TBitmap::Canvas()
     if (!m_canvas) {
         if (m_image.isNull())
             SetSize(1, 1);
-        m_canvas = std::make_unique<TCanvas>(&m_image, 96);
+        m_canvas = std::make_unique<TCanvas>(&m_image, kDesignPixelsPerInch);
     }
     m_bytesValid = false;
     return *m_canvas;

@@ -12,18 +12,6 @@
 
 namespace prenso {
 
-int RoundCoord(double value)
-{
-    if (std::isnan(value))
-        return 0;
-    const double r = std::nearbyint(value);
-    if (r >= static_cast<double>(std::numeric_limits<int>::max()))
-        return std::numeric_limits<int>::max();
-    if (r <= static_cast<double>(std::numeric_limits<int>::min()))
-        return std::numeric_limits<int>::min();
-    return static_cast<int>(r);
-}
-
 TRect PointsBounds(std::span<const TPoint> points)
 {
     if (points.empty())
@@ -99,7 +87,7 @@ TColor ColorToRGB(TColor color)
 
 // ---------------------------------------------------------------------------
 
-TFont::TFont() : m_name(QStringLiteral("Arial")), m_height(-MulDiv(8, 96, 72))
+TFont::TFont() : m_name(QStringLiteral("Arial")), m_height(-MulDiv(8, kDesignPixelsPerInch, kPointsPerInch))
 {}
 
 void TFont::SetName(const QString &name)
@@ -130,7 +118,7 @@ void TFont::SetSize(int points)
 
 void TFont::SetPixelsPerInch(int ppi)
 {
-    m_pixelsPerInch = ppi > 0 ? ppi : 96;
+    m_pixelsPerInch = ppi > 0 ? ppi : kDesignPixelsPerInch;
 }
 
 void TFont::SetStyle(TFontStyles style)

@@ -4,6 +4,8 @@
 // pens with raster modes and dash styles, brushes with hatch styles, and
 // rectangles whose right and bottom edges are exclusive.
 
+#include "platform/units.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -72,10 +74,6 @@ inline TRect OffsetRect(const TRect &r, int dx, int dy)
 // bottom included, as for the points of a line); all zero for no points.
 TRect PointsBounds(std::span<const TPoint> points);
 
-// Rounds to the nearest integer with halves to even (2.5 -> 2, 3.5 -> 4).
-// Values outside the int range saturate and NaN gives 0, so scaled
-// coordinates from a damaged file can never overflow.
-int RoundCoord(double value);
 // a * b / c rounded half away from zero, as the platform's MulDiv; c == 0 gives
 // -1 like the platform. The result saturates at ±INT_MAX.
 int MulDiv(int a, int b, int c);
@@ -238,7 +236,7 @@ public:
 private:
     QString m_name;
     int m_height;
-    int m_pixelsPerInch = 96;
+    int m_pixelsPerInch = kDesignPixelsPerInch;
     TFontStyles m_style = 0;
     TColor m_color = clBlack;
     std::uint8_t m_charset = 1; // the platform's DEFAULT_CHARSET

@@ -1,6 +1,7 @@
 #include "platform/printers.h"
 
 #include "platform/errors.h"
+#include "platform/units.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -273,17 +274,9 @@ QPageSize localeDefaultPageSize()
     return QPageSize(system == QLocale::ImperialUSSystem ? QPageSize::Letter : QPageSize::A4);
 }
 
-// Saturated at the int range, NaN as 0: a paper of any size stays a rectangle.
-int roundHalfEven(double v)
-{
-    if (std::isnan(v))
-        return 0;
-    return static_cast<int>(std::clamp(std::nearbyint(v), static_cast<double>(INT_MIN), static_cast<double>(INT_MAX)));
-}
-
 QRect roundRect(const QRectF &r)
 {
-    return QRect(roundHalfEven(r.x()), roundHalfEven(r.y()), roundHalfEven(r.width()), roundHalfEven(r.height()));
+    return QRect(RoundCoord(r.x()), RoundCoord(r.y()), RoundCoord(r.width()), RoundCoord(r.height()));
 }
 
 } // namespace
@@ -409,7 +402,7 @@ void PlatformPrinter::keepOperatorLayout()
     // A paper the driver has no code for is user-defined (code 256).
     if (pageSize.id() == QPageSize::Custom || code <= 0 || code == 256) {
         const QSizeF mm = pageSize.size(QPageSize::Millimeter);
-        m_paper = PaperSetting{256, roundHalfEven(mm.width() * 10), roundHalfEven(mm.height() * 10)};
+        m_paper = PaperSetting{256, RoundCoord(mm.width() * 10), RoundCoord(mm.height() * 10)};
     } else {
         m_paper = PaperSetting{code, 0, 0};
     }
@@ -486,8 +479,8 @@ namespace {
 // there is one for the size, else a self-describing custom size.
 QByteArray mediaName(const QSizeF &mm)
 {
-    const int width = roundHalfEven(mm.width() * 100);
-    const int length = roundHalfEven(mm.height() * 100);
+    const int width = RoundCoord(mm.width() * 100);
+    const int length = RoundCoord(mm.height() * 100);
     if (pwg_media_t *media = pwgMediaForSize(width, length))
         return QByteArray(media->pwg);
     char name[128];

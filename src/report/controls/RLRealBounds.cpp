@@ -11,7 +11,7 @@ int TRLRealBounds::ToPixels(double v) const
 
 double TRLRealBounds::FromPixels(int pixels) const
 {
-    return FUnit == TRLRealBoundsUnit::buInches ? pixels / 96.0 : pixels * 25.4 / 96.0;
+    return FUnit == TRLRealBoundsUnit::buInches ? PixelsToInches(pixels) : PixelsToMillimetres(pixels);
 }
 
 void TRLRealBounds::SetUsedUnit(TRLRealBoundsUnit unit)

@@ -6,16 +6,6 @@
 
 namespace prenso {
 
-int MMToPixels(double mm)
-{
-    return RoundCoord(mm * 96.0 / 25.4);
-}
-
-int InchesToPixels(double inches)
-{
-    return RoundCoord(inches * 96.0);
-}
-
 bool IsWidthAlign(TRLControlAlign a)
 {
     switch (a) {

@@ -116,11 +116,6 @@ using TRLOnDataRecordEvent =
     std::function<void(TRLCustomControl *sender, int recNo, int copyNo, bool &eof, TRLRecordAction &recordAction)>;
 using TRLOnDrawEvent = std::function<void(TRLCustomControl *sender, TRLGraphicSurface *surface, const TRect &rect)>;
 
-// Millimetres to pixels at 96 per inch, halves to even.
-int MMToPixels(double mm);
-// Inches to pixels at 96 per inch, halves to even.
-int InchesToPixels(double inches);
-
 // The two groups of aligns that fix one dimension of a control.
 bool IsWidthAlign(TRLControlAlign a);  // the control's width follows its content
 bool IsHeightAlign(TRLControlAlign a); // the control's height follows its content

@@ -25,8 +25,8 @@ double fitOnSheet(const TRLPrinterMetrics &m, double widthMM, double heightMM)
 {
     if (m.PPIX <= 0 || m.PPIY <= 0 || widthMM <= 0 || heightMM <= 0)
         return 1.0;
-    const double sheetWidthMM = m.PhysicalWidth * 25.4 / m.PPIX;
-    const double sheetHeightMM = m.PhysicalHeight * 25.4 / m.PPIY;
+    const double sheetWidthMM = DotsToMillimetres(m.PhysicalWidth, m.PPIX);
+    const double sheetHeightMM = DotsToMillimetres(m.PhysicalHeight, m.PPIY);
     if (widthMM <= sheetWidthMM + 1 && heightMM <= sheetHeightMM + 1)
         return 1.0;
     return std::min(sheetWidthMM / widthMM, sheetHeightMM / heightMM);
@@ -88,8 +88,8 @@ bool TRLSpoolFilter::SetPageSize(int orientation, double paperWidth, double pape
     auto negated = [](int v) { return v == INT_MIN ? INT_MAX : -v; };
     const int left = negated(m.MarginLeft);
     const int top = negated(m.MarginTop);
-    FPrinterRect = TRect{left, top, SatAdd(RoundCoord(m.PPIX * w * scale / 25.4), left),
-                         SatAdd(RoundCoord(m.PPIY * h * scale / 25.4), top)};
+    FPrinterRect = TRect{left, top, SatAdd(RoundCoord(MillimetresToDots(w * scale, m.PPIX)), left),
+                         SatAdd(RoundCoord(MillimetresToDots(h * scale, m.PPIY)), top)};
     QString title;
     if (TRLGraphicStorage *pages = Pages()) {
         title = pages->JobTitle();
@@ -109,8 +109,8 @@ bool TRLSpoolFilter::SetPageSize(int orientation, double paperWidth, double pape
 void TRLSpoolFilter::StartJob(const QString &title, const TRLPrinterMetrics &m)
 {
     FDevice.Sheet = TPoint{m.PhysicalWidth, m.PhysicalHeight};
-    FDevice.PixelsPerInchX = m.PPIX > 0 ? m.PPIX : 96;
-    FDevice.PixelsPerInchY = m.PPIY > 0 ? m.PPIY : 96;
+    FDevice.PixelsPerInchX = m.PPIX > 0 ? m.PPIX : kDesignPixelsPerInch;
+    FDevice.PixelsPerInchY = m.PPIY > 0 ? m.PPIY : kDesignPixelsPerInch;
     const QString &queueName = RLPrinter().QueueName();
     FJob = RLPrinter().StartDocument(queueName.isEmpty() ? title : queueName, printing::kPdfFormat);
     FSink = std::make_unique<JobSink>(*FJob);
@@ -123,8 +123,8 @@ void TRLSpoolFilter::StartJob(const QString &title, const TRLPrinterMetrics &m)
     info.SetTitle(title);
     try {
         FWriter->BeginDoc(*FSink,
-                          TPoint{RoundCoord(FDevice.Sheet.X * 96.0 / FDevice.PixelsPerInchX),
-                                 RoundCoord(FDevice.Sheet.Y * 96.0 / FDevice.PixelsPerInchY)},
+                          TPoint{RoundCoord(DotsToPixels(FDevice.Sheet.X, FDevice.PixelsPerInchX)),
+                                 RoundCoord(DotsToPixels(FDevice.Sheet.Y, FDevice.PixelsPerInchY))},
                           info);
     } catch (...) {
         DropJob();

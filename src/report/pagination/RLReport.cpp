@@ -112,8 +112,9 @@ TRect PrinterMarginPixels(const TRLPrinterMetrics &m, TRLPageOrientation orienta
 {
     if (m.PPIX == 0 || m.PPIY == 0)
         return TRect{};
-    const TRect portrait{RoundCoord(m.MarginLeft * 96.0 / m.PPIX), RoundCoord(m.MarginTop * 96.0 / m.PPIY),
-                         RoundCoord(m.MarginRight * 96.0 / m.PPIX), RoundCoord(m.MarginBottom * 96.0 / m.PPIY)};
+    const TRect portrait{RoundCoord(DotsToPixels(m.MarginLeft, m.PPIX)), RoundCoord(DotsToPixels(m.MarginTop, m.PPIY)),
+                         RoundCoord(DotsToPixels(m.MarginRight, m.PPIX)),
+                         RoundCoord(DotsToPixels(m.MarginBottom, m.PPIY))};
     if (orientation == TRLPageOrientation::poLandscape)
         return TRect{portrait.Top, portrait.Right, portrait.Bottom, portrait.Left};
     return portrait;

@@ -14,7 +14,6 @@ namespace prenso {
 namespace {
 
 constexpr size_t kCacheSize = 5;
-constexpr double kPixelsPerMillimetre = 3.7795275590551181103;
 
 } // namespace
 
@@ -356,22 +355,22 @@ double TRLGraphicStorage::OrientedPaperHeight() const
 
 int TRLGraphicStorage::Width() const
 {
-    return RoundCoord(PaperWidth() * kPixelsPerMillimetre);
+    return MMToPixels(PaperWidth());
 }
 
 int TRLGraphicStorage::Height() const
 {
-    return RoundCoord(PaperHeight() * kPixelsPerMillimetre);
+    return MMToPixels(PaperHeight());
 }
 
 int TRLGraphicStorage::OrientedWidth() const
 {
-    return RoundCoord(OrientedPaperWidth() * kPixelsPerMillimetre);
+    return MMToPixels(OrientedPaperWidth());
 }
 
 int TRLGraphicStorage::OrientedHeight() const
 {
-    return RoundCoord(OrientedPaperHeight() * kPixelsPerMillimetre);
+    return MMToPixels(OrientedPaperHeight());
 }
 
 void TRLGraphicStorage::SaveToStream(TStream &stream)

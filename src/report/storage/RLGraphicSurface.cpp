@@ -313,7 +313,7 @@ void TRLGraphicSurface::Writeln(std::string_view text)
 
 int TRLGraphicSurface::TextWidth(std::string_view text) const
 {
-    if (FFont.PixelsPerInch() == 96)
+    if (FFont.PixelsPerInch() == kDesignPixelsPerInch)
         return FFont.Resource().width(text);
     TCanvas &canvas = MeasureCanvas();
     canvas.Font().Assign(FFont);
@@ -322,7 +322,7 @@ int TRLGraphicSurface::TextWidth(std::string_view text) const
 
 int TRLGraphicSurface::TextHeight(std::string_view text) const
 {
-    if (FFont.PixelsPerInch() == 96)
+    if (FFont.PixelsPerInch() == kDesignPixelsPerInch)
         return FFont.Resource().height();
     TCanvas &canvas = MeasureCanvas();
     canvas.Font().Assign(FFont);

@@ -139,8 +139,8 @@ void FromMetaFont(const TRLMetaFont &metaFont, TFont &font, double factor)
     font.SetName(metaFont.Name());
     font.SetPitch(FromMetaFontPitch(metaFont.Pitch()));
     font.SetStyle(metaFont.Style() & 15);
-    const double sourcePpi = metaFont.PixelsPerInch() != 0 ? metaFont.PixelsPerInch() : 96;
-    const double targetPpi = font.PixelsPerInch() != 0 ? font.PixelsPerInch() : 96;
+    const double sourcePpi = metaFont.PixelsPerInch() != 0 ? metaFont.PixelsPerInch() : kDesignPixelsPerInch;
+    const double targetPpi = font.PixelsPerInch() != 0 ? font.PixelsPerInch() : kDesignPixelsPerInch;
     font.SetSize(RoundCoord(metaFont.Size() * factor * sourcePpi / targetPpi));
 }
 
@@ -451,7 +451,7 @@ void GetMetaFontMetrics(const QString &fontName, TFontStyles fontStyle, TRLMetaF
 {
     // Size 750 on the 96-dpi measuring canvas is 1000 pixels per em.
     TFont font;
-    font.SetPixelsPerInch(96);
+    font.SetPixelsPerInch(kDesignPixelsPerInch);
     font.SetName(fontName);
     font.SetStyle(fontStyle);
     font.SetSize(750);
@@ -510,7 +510,7 @@ void GetCanvasFontMetrics(const QString &fontName, TFontStyles fontStyle, TRLMet
         // A face without outline tables: what the canvas measures it with.
     }
     TFont font;
-    font.SetPixelsPerInch(96);
+    font.SetPixelsPerInch(kDesignPixelsPerInch);
     font.SetName(fontName);
     font.SetStyle(fontStyle);
     font.SetSize(750);

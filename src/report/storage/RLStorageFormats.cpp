@@ -209,13 +209,13 @@ void readLegacyPage(TRLStreamIn &in, TRLGraphicSurface &surface, const TRLGraphi
             o->SetTextFlags(autoSize ? (MetaTextFlagAutoSize | MetaTextFlagNoSplit) : MetaTextFlagNoSplit);
             readBrush(o->Brush());
             TRLMetaFont &f = o->Font();
-            f.SetPixelsPerInch(96);
+            f.SetPixelsPerInch(kDesignPixelsPerInch);
             f.SetCharset(u8(93));
             f.SetColor(ToMetaColor(i32(72)));
             f.SetHeight(i32(76));
             f.SetName(cp1252::decode(fontName));
             f.SetPitch(ToMetaFontPitch(u8(80) <= 2 ? static_cast<TFontPitch>(u8(80)) : TFontPitch::fpDefault));
-            f.SetSize(-RoundCoord(f.Height() * 72.0 / 96.0));
+            f.SetSize(-RoundCoord(PixelsToPoints(f.Height())));
             f.SetStyle(u8(92) & 15);
             break;
         }

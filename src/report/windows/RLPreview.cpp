@@ -156,7 +156,7 @@ QImage pagePicture(TRLGraphicSurface &page)
 {
     QImage image(std::max(1, page.Width()), std::max(1, page.Height()), QImage::Format_RGB32);
     image.fill(Qt::white);
-    TCanvas canvas(&image, 96);
+    TCanvas canvas(&image, kDesignPixelsPerInch);
     page.PaintTo(canvas, TRect{0, 0, page.Width(), page.Height()});
     return image;
 }
@@ -165,7 +165,7 @@ QImage pagePicture(TRLGraphicSurface &page)
 // that records vectors.
 void paintPageOnto(QPaintDevice &device, TRLGraphicSurface &page)
 {
-    TCanvas canvas(&device, 96);
+    TCanvas canvas(&device, kDesignPixelsPerInch);
     page.PaintTo(canvas, TRect{0, 0, page.Width(), page.Height()});
 }
 
@@ -665,7 +665,7 @@ void TRLPreview::CopyAsMetafile(int pageIndex)
         QBuffer pdf;
         pdf.open(QIODevice::WriteOnly);
         QPdfWriter writer(&pdf);
-        writer.setResolution(96);
+        writer.setResolution(kDesignPixelsPerInch);
         writer.setPageSize(QPageSize(QSizeF(size.width() * 0.75, size.height() * 0.75), QPageSize::Point));
         writer.setPageMargins(QMarginsF(0, 0, 0, 0));
         writer.setCreator(QApplication::applicationName());
@@ -679,7 +679,7 @@ void TRLPreview::CopyAsMetafile(int pageIndex)
         generator.setOutputDevice(&svg);
         generator.setSize(size);
         generator.setViewBox(QRect(QPoint(0, 0), size));
-        generator.setResolution(96);
+        generator.setResolution(kDesignPixelsPerInch);
         paintPageOnto(generator, *page);
         mime->setData(QStringLiteral("image/svg+xml"), svg.data());
     }

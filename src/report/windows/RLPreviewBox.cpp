@@ -38,7 +38,7 @@ QImage renderPart(TRLGraphicSurface &page, const QSize &pageSize, const QRect &p
     QImage image(part.size(), QImage::Format_RGB32);
     image.fill(Qt::white);
     {
-        TCanvas canvas(&image, 96);
+        TCanvas canvas(&image, kDesignPixelsPerInch);
         page.PaintTo(canvas, TRect{-part.x(), -part.y(), pageSize.width() - part.x(), pageSize.height() - part.y()});
     }
     image.setDevicePixelRatio(dpr);

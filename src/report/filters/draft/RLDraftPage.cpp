@@ -115,12 +115,12 @@ double DraftHorizontalScale(int orientation, int optionIndex)
 
 int TRLDraftUnits::Column(int x) const
 {
-    return truncToInt(12.0 * (((FScale * (static_cast<double>(x) - FCut.X)) / 96.0) * 10.0));
+    return truncToInt(12.0 * (PixelsToInches(FScale * (static_cast<double>(x) - FCut.X)) * 10.0));
 }
 
 int TRLDraftUnits::Row(int y) const
 {
-    return truncToInt(DraftVerticalUnit() * (((static_cast<double>(y) - FCut.Y) / 96.0) * 6.0));
+    return truncToInt(DraftVerticalUnit() * (PixelsToInches(static_cast<double>(y) - FCut.Y) * 6.0));
 }
 
 int DraftCharWidth(int cpp)
@@ -151,7 +151,7 @@ int DraftPitchForSampleWidth(int sampleWidth)
 {
     // A font that measures nothing has no width to go by; the division by
     // zero gives the narrowest pitch, as it always did.
-    return DraftPitchForRatio(96.0 / (sampleWidth * 1.4 / 136.0));
+    return DraftPitchForRatio(kDesignPixelsPerInch / (sampleWidth * 1.4 / 136.0));
 }
 
 std::string DraftCutText(std::string_view text, int n, TRLMetaTextAlignment alignment)

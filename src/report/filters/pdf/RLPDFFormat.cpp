@@ -14,7 +14,7 @@ namespace prenso {
 
 double PDF_PixelsToPoints(double pixels)
 {
-    return pixels / 96.0 * 72.0;
+    return PixelsToPoints(pixels);
 }
 
 // Writes `value` with at most four decimals and no trailing zeros into

@@ -39,7 +39,7 @@ public:
         // printer's pixels. The last text's font is kept, with the measuring
         // data it has built, while texts keep the same font.
         TFont font;
-        font.SetPixelsPerInch(FDevice ? static_cast<int>(FDevice->PixelsPerInchY) : 96);
+        font.SetPixelsPerInch(FDevice ? static_cast<int>(FDevice->PixelsPerInchY) : kDesignPixelsPerInch);
         FromMetaFont(o.Font(), font, FContext.YFactor());
         if (!(font == FLastTextFont))
             FLastTextFont = font;
@@ -159,8 +159,8 @@ void TRLPDFPagePainter::drawPage(TRLGraphicSurface &page, const TRLPDFDevicePage
     }
 
     if (device)
-        FWriter.BeginPage(device->Sheet.X, device->Sheet.Y, 96.0 / device->PixelsPerInchX,
-                          96.0 / device->PixelsPerInchY);
+        FWriter.BeginPage(device->Sheet.X, device->Sheet.Y, DotsToPixels(1, device->PixelsPerInchX),
+                          DotsToPixels(1, device->PixelsPerInchY));
     else
         FWriter.BeginPage(page.Width(), page.Height());
     if (device)

@@ -26,8 +26,8 @@ class TRLPDFWriter;
 // the conversion of stored positions into its pixels from the sheet's corner.
 struct TRLPDFDevicePage {
     TPoint Sheet; // the whole sheet, device pixels
-    double PixelsPerInchX = 96;
-    double PixelsPerInchY = 96;
+    double PixelsPerInchX = kDesignPixelsPerInch;
+    double PixelsPerInchY = kDesignPixelsPerInch;
     TRLPaintContext Context{1, 1, 0, 0};
     // Where the page lands on the sheet: nothing of it shows beyond.
     TRect Clip;
