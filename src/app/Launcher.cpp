@@ -31,6 +31,15 @@ QStringList switches(const TLauncherSettings &s, const QString &quote)
     return out;
 }
 
+// The folder without a separator at its end, so that the form's name joins
+// it with exactly one; the root stays itself.
+QString folderPrefix(QString folder, QChar separator)
+{
+    while (folder.size() > 1 && (folder.endsWith(u'/') || folder.endsWith(u'\\')))
+        folder.chop(1);
+    return folder == QString(separator) ? folder : folder + separator;
+}
+
 } // namespace
 
 bool IsBatchFileName(const QString &path)
@@ -41,7 +50,12 @@ bool IsBatchFileName(const QString &path)
 
 QString LinhaLote(const TLauncherSettings &settings)
 {
-    return QStringLiteral("Prenso /ARQ=%1 ") + switches(settings, QStringLiteral("\"")).join(u' ');
+    QString line = QStringLiteral("Prenso /ARQ=%1 ") + switches(settings, QStringLiteral("\"")).join(u' ');
+    // %~n1 is the name of the batch file's first argument without folder
+    // and extension.
+    if (!settings.PastaPdf.isEmpty())
+        line += QStringLiteral(" /PDF=\"") + folderPrefix(settings.PastaPdf, u'\\') + QStringLiteral("%~n1.pdf\"");
+    return line;
 }
 
 QString ShellQuoted(const QString &text)
@@ -59,7 +73,16 @@ std::string ConteudoLancador(const QString &path, const TLauncherSettings &setti
     QStringList words{QStringLiteral("exec"), ShellQuoted(program), QStringLiteral("\"/ARQ=$1\"")};
     for (const QString &sw : switches(settings, QString()))
         words << ShellQuoted(sw);
-    return (QStringLiteral("#!/bin/sh\n") + words.join(u' ') + u'\n').toStdString();
+    QString script = QStringLiteral("#!/bin/sh\n");
+    if (!settings.PastaPdf.isEmpty()) {
+        // The form's file name without its folder and its last extension;
+        // the folder is quoted like every other word, the name is the
+        // shell's own expansion and stays one word in double quotes.
+        script += QStringLiteral("nome=${1##*/}\n");
+        words << ShellQuoted(QStringLiteral("/PDF=") + folderPrefix(settings.PastaPdf, u'/')) +
+                     QStringLiteral("\"${nome%.*}.pdf\"");
+    }
+    return (script + words.join(u' ') + u'\n').toStdString();
 }
 
 } // namespace prenso

@@ -25,6 +25,10 @@ struct TLauncherSettings {
     bool Matricial = false;   // print through the dot-matrix filter
     bool Visualiza = false;   // preview instead of printing
     bool SemDialogo = false;  // print without the print dialog (/DLG=NAO)
+    // A folder: the launcher writes each form into it as FORM.pdf (/PDF=),
+    // FORM being the form's file name without its extension, and prints
+    // nothing. Empty: it prints.
+    QString PastaPdf;
 };
 
 // True for a name that gets the Windows batch line (.bat or .cmd).

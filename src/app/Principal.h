@@ -111,7 +111,12 @@ public:
     QToolButton *SpeedButton1 = nullptr;
     QToolButton *btnAbrirTeste = nullptr;
     QPushButton *btnTeste = nullptr;
+    // A folder here makes the launcher archive each form there as a PDF
+    // named after it, instead of printing it.
+    QLineEdit *edtPastaPdf = nullptr;
+    QToolButton *btnPastaPdf = nullptr;
     QFileDialog *odArquivo = nullptr;   // shared by both "Abrir" buttons
+    QFileDialog *odPastaPdf = nullptr;  // made on first use
     QFontDialog *FontDialog1 = nullptr; // made on first use
 
     // The setup screen's handlers. They raise their errors; a click on the
@@ -121,6 +126,7 @@ public:
     void SpeedButton1Click();
     void btnTesteClick();
     void btnSalvarClick();
+    void btnPastaPdfClick();
 
     // The program a shell launcher starts: this running program, unless a
     // test names the built one.

@@ -39,7 +39,7 @@ protected:
         if (FImage.isNull()) {
             FImage = QImage(size(), QImage::Format_RGB32);
             FImage.fill(Qt::white);
-            TCanvas canvas(&FImage, 96);
+            TCanvas canvas(&FImage, kDesignPixelsPerInch);
             FReport->PaintDesign(canvas);
         }
         QPainter(this).drawImage(0, 0, FImage);
@@ -166,6 +166,11 @@ void TfrmPrincipal::buildScreen()
     named(btnTeste, "btnTeste");
     btnTeste->setGeometry(336, 337, 169, 25);
 
+    label("lblPastaPdf", QStringLiteral("Salvar PDF em"), 336, 378);
+    edtPastaPdf = edit("edtPastaPdf", 336, 394, 297, 24);
+    btnPastaPdf = imageButton("btnPastaPdf", style()->standardIcon(QStyle::SP_DirOpenIcon),
+                              QStringLiteral("Escolher pasta"), 647, 394, 25, 25);
+
     const auto onClick = [this](QAbstractButton *button, void (TfrmPrincipal::*handler)()) {
         connect(button, &QAbstractButton::clicked, this, [this, handler] { runHandler(handler, this); });
     };
@@ -174,6 +179,7 @@ void TfrmPrincipal::buildScreen()
     onClick(SpeedButton1, &TfrmPrincipal::SpeedButton1Click);
     onClick(btnAbrirTeste, &TfrmPrincipal::btnAbrirTesteClick);
     onClick(btnTeste, &TfrmPrincipal::btnTesteClick);
+    onClick(btnPastaPdf, &TfrmPrincipal::btnPastaPdfClick);
 
     // Alt+F4 closes the window, as the system does for every window where the
     // program comes from; on a screen without a window manager (a terminal
@@ -209,7 +215,7 @@ void TfrmPrincipal::applyTabOrder()
     chain << edtArquivo << btnAbrir << btnSalvar;
     group(rgpOrientacao);
     chain << edtFonteSize << edtFonte << ckbSalvaNomeImpressora << ckbImpressoraMatricial << chkVisualiza
-          << ckbImprimirSemDialogo << edtArquivoTeste << btnAbrirTeste << btnTeste;
+          << ckbImprimirSemDialogo << edtArquivoTeste << btnAbrirTeste << btnTeste << edtPastaPdf << btnPastaPdf;
     for (qsizetype i = 1; i < chain.size(); ++i)
         setTabOrder(chain[i - 1], chain[i]);
 }
@@ -260,6 +266,21 @@ void TfrmPrincipal::btnAbrirTesteClick()
         edtArquivoTeste->setText(path);
 }
 
+void TfrmPrincipal::btnPastaPdfClick()
+{
+    if (dialogsAutomatic())
+        throw ENoOperator(QStringLiteral("Não há tela para mostrar o diálogo de pastas"));
+    if (!odPastaPdf) {
+        odPastaPdf = new QFileDialog(this);
+        odPastaPdf->setObjectName(QStringLiteral("odPastaPdf"));
+        odPastaPdf->setFileMode(QFileDialog::Directory);
+        odPastaPdf->setOption(QFileDialog::ShowDirsOnly);
+    }
+    odPastaPdf->setDirectory(edtPastaPdf->text().isEmpty() ? files::executableFolder() : edtPastaPdf->text());
+    if (odPastaPdf->exec() == QDialog::Accepted && !odPastaPdf->selectedFiles().isEmpty())
+        edtPastaPdf->setText(QFileInfo(odPastaPdf->selectedFiles().constFirst()).absoluteFilePath());
+}
+
 void TfrmPrincipal::SpeedButton1Click()
 {
     if (dialogsAutomatic())
@@ -278,7 +299,7 @@ void TfrmPrincipal::SpeedButton1Click()
     if (FontDialog1->exec() != QDialog::Accepted)
         return;
     const QFont chosen = FontDialog1->selectedFont();
-    const int points = chosen.pointSize() > 0 ? chosen.pointSize() : qRound(chosen.pointSizeF());
+    const int points = chosen.pointSize() > 0 ? chosen.pointSize() : RoundCoord(chosen.pointSizeF());
     edtFonteSize->setText(QString::number(points));
     edtFonte->setText(chosen.family());
 }
@@ -313,6 +334,17 @@ void TfrmPrincipal::btnSalvarClick()
     settings.Matricial = ckbImpressoraMatricial->isChecked();
     settings.Visualiza = chkVisualiza->isChecked();
     settings.SemDialogo = ckbImprimirSemDialogo->isChecked();
+    // The launcher runs wherever the business system stands, so the folder
+    // is written as a full path; one that is not there would fail every form
+    // later, where nobody watches, so it is refused now.
+    if (const QString folder = edtPastaPdf->text(); !folder.isEmpty()) {
+        const QFileInfo info(folder);
+        if (!info.isDir()) {
+            showErrorMessage(QStringLiteral("A pasta \"%1\" não existe.").arg(folder));
+            return;
+        }
+        settings.PastaPdf = info.absoluteFilePath();
+    }
     const QString path = edtArquivo->text();
     files::replaceFile(path, ConteudoLancador(path, settings, FLauncherProgram), !IsBatchFileName(path));
 }

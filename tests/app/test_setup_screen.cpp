@@ -16,6 +16,7 @@
 #include "support/test_support.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QLineEdit>
@@ -143,6 +144,49 @@ TEST_F(SetupScreen, SavesTheLauncherByteForByte)
         << "no temporary file stays";
 }
 
+// A PDF folder turns the launcher into an archiver: the folder as a full
+// path, one separator before the form's own name, whatever was typed.
+TEST_F(SetupScreen, PdfFolderGoesIntoTheLauncherAsAFullPath)
+{
+    open(kPrinters);
+    screen->SetLauncherProgram(QStringLiteral("/opt/prenso/Prenso"));
+    QDir().mkpath(dir.file(QStringLiteral("pdf's")));
+    const std::string folder = dir.file(QStringLiteral("pdf's")).toStdString();
+    pick("rgpImpressora", 1);
+    struct Case {
+        const char *file;
+        QString typed;
+        std::string bytes;
+    } const cases[] = {
+        {"arquiva.bat", dir.file(QStringLiteral("pdf's/")),
+         "Prenso /ARQ=%1 /ORI=Retrato /IMPI=1 /PDF=\"" + folder + "\\%~n1.pdf\"\r\n"},
+        {"arquiva", dir.file(QStringLiteral("pdf's")),
+         "#!/bin/sh\nnome=${1##*/}\nexec '/opt/prenso/Prenso' \"/ARQ=$1\" '/ORI=Retrato' '/IMPI=1' '/PDF=" +
+             dir.path().toStdString() + "/pdf'\\''s/'\"${nome%.*}.pdf\"\n"},
+        // The root keeps its one separator.
+        {"raiz", QStringLiteral("/"),
+         "#!/bin/sh\nnome=${1##*/}\nexec '/opt/prenso/Prenso' \"/ARQ=$1\" '/ORI=Retrato' "
+         "'/IMPI=1' '/PDF=/'\"${nome%.*}.pdf\"\n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.file);
+        type(widget<QLineEdit>("edtPastaPdf"), c.typed);
+        const QString path = dir.file(QString::fromLatin1(c.file));
+        type(widget<QLineEdit>("edtArquivo"), path);
+        click("btnSalvar");
+        EXPECT_EQ(readFile(path), c.bytes);
+    }
+    EXPECT_EQ(boxes, QStringList());
+
+    // A folder that is not there would lose every form later: refused now.
+    const QString missing = dir.file(QStringLiteral("nao-existe"));
+    type(widget<QLineEdit>("edtPastaPdf"), missing);
+    type(widget<QLineEdit>("edtArquivo"), dir.file(QStringLiteral("arquiva.bat")));
+    click("btnSalvar");
+    EXPECT_EQ(boxes, QStringList{QStringLiteral("A pasta \"%1\" não existe.").arg(missing)});
+    EXPECT_EQ(readFile(dir.file(QStringLiteral("arquiva.bat"))), cases[0].bytes);
+}
+
 TEST_F(SetupScreen, SavingFailsWithABoxAndKeepsWhatWasThere)
 {
     open(kPrinters);
@@ -211,6 +255,19 @@ TEST_F(SetupScreen, DialogsFillTheFields)
     }
     EXPECT_EQ(widget<QLineEdit>("edtFonteSize")->text(), QStringLiteral("11"));
     EXPECT_EQ(widget<QLineEdit>("edtFonte")->text(), QStringLiteral("Liberation Mono"));
+    {
+        const AnswerWhenOpen<QFileDialog> answer([this](QFileDialog &d) {
+            EXPECT_EQ(d.objectName(), QStringLiteral("odPastaPdf"));
+            // Walked into the folder, the operator takes it as it is.
+            d.setDirectory(dir.path());
+            auto *name = d.findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            ASSERT_NE(name, nullptr);
+            name->clear();
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+        click("btnPastaPdf");
+    }
+    EXPECT_EQ(widget<QLineEdit>("edtPastaPdf")->text(), dir.path());
     EXPECT_EQ(boxes, QStringList());
 }
 
@@ -283,7 +340,7 @@ TEST_F(SetupScreen, ShowsOneTabAndTabsInScreenOrder)
     ASSERT_TRUE(QTest::qWaitForWindowActive(screen.get()));
     screen->findChild<TRadioGroup *>(QStringLiteral("rgpImpressora"))->findChildren<QRadioButton *>()[0]->setFocus();
     QStringList walked;
-    for (int i = 0; i < 20 && walked.value(walked.size() - 1) != QLatin1String("btnTeste"); ++i) {
+    for (int i = 0; i < 20 && walked.value(walked.size() - 1) != QLatin1String("btnPastaPdf"); ++i) {
         QWidget *focus = QApplication::focusWidget();
         ASSERT_NE(focus, nullptr);
         const QString name = qobject_cast<QRadioButton *>(focus) ? focus->parent()->objectName() : focus->objectName();
@@ -291,8 +348,8 @@ TEST_F(SetupScreen, ShowsOneTabAndTabsInScreenOrder)
             walked << name;
         QTest::keyClick(focus, Qt::Key_Tab);
     }
-    EXPECT_EQ(walked,
-              QStringList({"rgpImpressora", "edtArquivo", "btnAbrir", "btnSalvar", "rgpOrientacao", "edtFonteSize",
-                           "edtFonte", "ckbSalvaNomeImpressora", "ckbImpressoraMatricial", "chkVisualiza",
-                           "ckbImprimirSemDialogo", "edtArquivoTeste", "btnAbrirTeste", "btnTeste"}));
+    EXPECT_EQ(walked, QStringList({"rgpImpressora", "edtArquivo", "btnAbrir", "btnSalvar", "rgpOrientacao",
+                                   "edtFonteSize", "edtFonte", "ckbSalvaNomeImpressora", "ckbImpressoraMatricial",
+                                   "chkVisualiza", "ckbImprimirSemDialogo", "edtArquivoTeste", "btnAbrirTeste",
+                                   "btnTeste", "edtPastaPdf", "btnPastaPdf"}));
 }

@@ -1,6 +1,7 @@
 // A saved report on hostile bytes, saved as PDF: the storage reader, then
 // every page through the PDF filter into memory. The last byte of the input
-// also picks the picture format, so the same files reach every writer path.
+// also picks the picture format and whether the file is an archive one, so
+// the same files reach every writer path.
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/streams.h"
@@ -37,7 +38,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, size_t size)
         TRLPDFFilter filter;
         filter.SetShowProgress(false);
         filter.SetDeterministic(true);
-        filter.SetImageFormat(static_cast<TRLPDFFilterImageFormat>(size > 0 ? data[size - 1] % 3 : 0));
+        const int last = size > 0 ? data[size - 1] : 0;
+        filter.SetImageFormat(static_cast<TRLPDFFilterImageFormat>(last % 3));
+        // An archive file embeds its fonts; a face that cannot be embedded
+        // is an error, which must take its bytes back like any other.
+        filter.SetArchive(last / 3 % 2 == 1);
         std::string pdf = "before";
         filter.SetOutputBuffer(&pdf);
         try {
@@ -50,7 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, size_t size)
         }
         // Whatever the pages hold, the document is complete.
         const std::string_view doc = std::string_view(pdf).substr(6);
-        if (pdf.compare(0, 6, "before") != 0 || !doc.starts_with("%PDF-1.2\r\n") || !doc.ends_with("%%EOF\r\n"))
+        const char *header = filter.Archive() ? "%PDF-1.4" : "%PDF-1.2\r\n";
+        if (pdf.compare(0, 6, "before") != 0 || !doc.starts_with(header) || !doc.ends_with("%%EOF\r\n"))
             std::abort();
     }
     if (files::registeredTempFileCount() != filesBefore)

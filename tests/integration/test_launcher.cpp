@@ -71,4 +71,41 @@ TEST_F(Launcher, ShellLauncherPrintsOnTheNamedQueueAndRunsNothingElse)
         << "the canary shows that part of the name ran as a command";
 }
 
+// A launcher with a PDF folder archives: each form lands there as an archive
+// PDF named after it, and nothing goes to the printer.
+TEST_F(Launcher, ShellLauncherWithAPdfFolderArchivesTheFormUnderItsName)
+{
+    SocketListener queue;
+    cupsd->addRawQueue(QStringLiteral("Balcao"), queue.port());
+    QStringList boxes;
+    const ScopedMessageBoxHook hook([&](BoxKind, const QString &, const QString &text) { boxes << text; });
+    TfrmPrincipal screen(QStringList{QStringLiteral("Prenso")});
+    screen.SetLauncherProgram(QStringLiteral(PRENSO_BINARY_DIR "/bin/Prenso"));
+    const int item = static_cast<int>(screen.rgpImpressora->Items().indexOf(QStringLiteral("Balcao")));
+    ASSERT_GE(item, 0);
+    screen.rgpImpressora->findChildren<QRadioButton *>()[item]->click();
+    TempDir dir;
+    const QString archive = dir.file(QStringLiteral("notas de hoje"));
+    QDir().mkpath(archive);
+    screen.edtPastaPdf->setText(archive);
+    const QString launcher = dir.file(QStringLiteral("arquiva"));
+    screen.edtArquivo->setText(launcher);
+    QTest::mouseClick(screen.btnSalvar, Qt::LeftButton);
+    ASSERT_EQ(boxes, QStringList());
+
+    const QString form = dir.file(QStringLiteral("nota fiscal 1.v2.txt"));
+    writeFile(form, "NOTA FISCAL 4712\r\nVALOR 10,00\r\n");
+    QProcess run;
+    run.setProcessChannelMode(QProcess::MergedChannels);
+    run.start(launcher, {form});
+    ASSERT_TRUE(run.waitForFinished(60000)) << "the program must not hang";
+    EXPECT_EQ(run.exitCode(), 0) << run.readAll().toStdString();
+
+    EXPECT_EQ(listFolder(archive), QStringList{QStringLiteral("nota fiscal 1.v2.pdf")});
+    const QString pdf = archive + QStringLiteral("/nota fiscal 1.v2.pdf");
+    EXPECT_TRUE(PdfA1bValid(pdf));
+    EXPECT_EQ(NonBlankLines(PdfTextPages(pdf).value(0)).value(0).simplified(), QStringLiteral("NOTA FISCAL 4712"));
+    EXPECT_TRUE(queue.waitForJobs(1, 2000).empty()) << "an archived form is not printed";
+}
+
 } // namespace
