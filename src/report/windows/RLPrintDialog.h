@@ -9,7 +9,7 @@
 // of the program expect.
 
 #include "report/RLUserInterface.h"
-#include "report/controls/RLTypes.h"
+#include "report/RLUtils.h"
 
 #include <QDialog>
 #include <QString>
