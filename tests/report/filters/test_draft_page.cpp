@@ -658,9 +658,16 @@ TEST_F(DraftBuild, ItemsBeyondTheSheetAreLeftOut)
     addText("far off", TRect{10, 2000000000, 100, 2000000016}, {10, 2000000000}, left, MetaTextFlagAutoSize);
     rebuild();
     EXPECT_EQ(texts(list), "inside");
-    // A page that does not say its size keeps everything.
-    page.SetWidth(0);
-    page.SetHeight(0);
+    // A page that does not say its size, or says an absurd one, keeps what
+    // fits on the longest sheet there is (65,536 lines of 1/6 inch), and no
+    // more: the far-off text would have fed paper without end.
+    for (const int size : {0, 2147483647}) {
+        page.SetWidth(size);
+        page.SetHeight(size);
+        rebuild();
+        EXPECT_EQ(texts(list), "right of it/inside/below it") << size; // sorted top to bottom
+    }
+    addText("last line", TRect{10, 65535 * 16, 100, 65536 * 16}, {10, 65535 * 16}, left, MetaTextFlagAutoSize);
     rebuild();
     EXPECT_EQ(list.Count(), 4);
 }

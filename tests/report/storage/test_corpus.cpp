@@ -7,6 +7,7 @@
 #include "metafile_helpers.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 using namespace prenso;
@@ -79,7 +80,10 @@ TEST(FuzzCorpus, SeedsAreValidFilesOfEveryVersion)
         }
     }
     for (const char *which : {"pdf", "draft"}) {
-        const QStringList reports = test::listFolder(corpusDir(which));
+        // Beside the made seeds lie inputs the fuzzers found, kept so that
+        // every run tries them again; those are damaged on purpose.
+        const QStringList reports =
+            test::listFolder(corpusDir(which)).filter(QRegularExpression(QStringLiteral("^v3-2pages-")));
         ASSERT_EQ(reports.size(), 3) << which;
         for (const QString &name : reports) {
             TRLGraphicStorage st;

@@ -36,6 +36,9 @@ bool isGapChar(char c)
 // A frame or bar drawn with thousands of characters is a damaged page, not a
 // form: no page of paper holds more, and the limit keeps memory bounded.
 constexpr int kMaxDraftRepeat = 65536;
+// The longest sheet: as many lines of 1/6 inch as the longest repeat, some
+// 277 metres; also the widest.
+constexpr int kMaxDraftSheetPixels = kMaxDraftRepeat * kDesignPixelsPerInch / 6;
 // Pictures larger than this many dots (some 16 times an A4 page) are damaged
 // records; they are left out rather than allocated.
 constexpr long long kMaxImageDots = 1LL << 24;
@@ -399,9 +402,14 @@ void TRLDraftPageBuilder::Build(const TRLGraphicSurface &page, TRLDraftPageList 
     // What starts beyond the sheet's right or bottom edge is off the paper,
     // as on every other output; leaving it out also keeps a damaged page
     // from feeding the paper or moving the head without end.
+    // A page that does not say its size, or says one beyond any sheet, ends
+    // at the longest sheet there is: a text further off would have the
+    // stream feed paper or send blanks by the hundred million.
     const TRLDraftUnits &u = FSettings.Units;
-    FLimit =
-        TPoint{page.Width() > 0 ? u.Column(page.Width()) : INT_MAX, page.Height() > 0 ? u.Row(page.Height()) : INT_MAX};
+    const auto edge = [](int pixels) {
+        return pixels > 0 ? std::min(pixels, kMaxDraftSheetPixels) : kMaxDraftSheetPixels;
+    };
+    FLimit = TPoint{u.Column(edge(page.Width())), u.Row(edge(page.Height()))};
     // Lines, ellipses, polygons, pixels and clipping have no draft form.
     struct Collect : TRLGraphicVisitor {
         TRLDraftPageBuilder &builder;
