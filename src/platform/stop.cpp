@@ -5,8 +5,15 @@
 #include <cups/cups.h>
 
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <dirent.h>
+#include <fcntl.h>
 #include <mutex>
 #include <pthread.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -64,6 +71,38 @@ void cancelJobs()
     }
 }
 
+std::time_t g_started = 0;
+
+// The print library keeps a printer's description in a temporary file of
+// its own while the toolkit reads it (named by the process number in five
+// hexadecimal digits and eight more, in TMPDIR or else /tmp) and removes it
+// right after; a stop in between would leave it. Only files of that name
+// made by this process since it started, and owned by its user, go.
+void deletePrintLibraryTempFiles()
+{
+    const char *folder = std::getenv("TMPDIR");
+    if (!folder || ::access(folder, W_OK) != 0)
+        folder = "/tmp";
+    char prefix[16];
+    std::snprintf(prefix, sizeof prefix, "%05x", static_cast<unsigned>(::getpid()));
+    const size_t prefixLength = std::strlen(prefix);
+    DIR *dir = ::opendir(folder);
+    if (!dir)
+        return;
+    while (const dirent *entry = ::readdir(dir)) {
+        const char *name = entry->d_name;
+        if (std::strlen(name) != prefixLength + 8 || std::strncmp(name, prefix, prefixLength) != 0 ||
+            std::strspn(name + prefixLength, "0123456789abcdef") != 8)
+            continue;
+        struct stat st {};
+        if (::fstatat(::dirfd(dir), name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) ||
+            st.st_uid != ::geteuid() || st.st_mtime < g_started)
+            continue;
+        ::unlinkat(::dirfd(dir), name, 0);
+    }
+    ::closedir(dir);
+}
+
 sigset_t stopSignals()
 {
     sigset_t set;
@@ -83,6 +122,9 @@ void handleStopSignals()
         // A write past the file size limit fails with EFBIG and is reported
         // as any failed write; the signal would end the process halfway.
         ::signal(SIGXFSZ, SIG_IGN);
+        // A second early: a file made in the second the program started
+        // still counts as its own.
+        g_started = std::time(nullptr) - 1;
         files::ensureTempCleanupInstalled();
         const sigset_t set = stopSignals();
         pthread_sigmask(SIG_BLOCK, &set, nullptr);
@@ -94,6 +136,7 @@ void handleStopSignals()
             // A file being made now is on the list before it is removed.
             const files::TempFileCreation creating;
             files::deleteTempFilesAtStop();
+            deletePrintLibraryTempFiles();
             ::_exit(128 + sig);
         }).detach();
     });

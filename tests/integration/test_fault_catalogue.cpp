@@ -10,6 +10,7 @@
 
 #include "integration/printer_server_test.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 
@@ -336,6 +337,49 @@ TEST_P(StopCatalogue, LeavesNothingAndEndsWithTheSignalsStatus)
     for (const int state : cupsd->jobStates(QStringLiteral("Fila")))
         EXPECT_GE(state, 7) << "a job stayed in the queue";
     EXPECT_TRUE(printer.waitForJobs(1, 1000).empty()) << "something printed";
+}
+
+// The print library keeps a printer's description in a file of its own in
+// TMPDIR while the toolkit reads it; a stop in that moment must take it too,
+// and nothing of the same kind that is not this run's.
+TEST_F(StopCatalogue, TakesThePrintLibrarysFileButNoOneElses)
+{
+    TempDir other;
+    ProgramOptions options;
+    options.tmpDir = tmp.path();
+    QString own, old, foreign;
+    bool sent = false;
+    options.whileRunning = [&](qint64 pid) {
+        if (own.isEmpty()) {
+            const QString prefix = QStringLiteral("%1").arg(pid, 5, 16, QChar(u'0'));
+            own = tmp.file(prefix + QStringLiteral("6b268c19"));
+            old = tmp.file(prefix + QStringLiteral("00000001"));
+            foreign = tmp.file(QStringLiteral("%1").arg(pid + 1, 5, 16, QChar(u'0')) + QStringLiteral("6b268c19"));
+            for (const QString &f : {own, old, foreign})
+                writeFile(f, "*PPD-Adobe: \"4.3\"\n");
+            QFile made(old);
+            EXPECT_TRUE(made.open(QIODevice::ReadWrite) && made.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                                                                            QFileDevice::FileModificationTime));
+        }
+        // Laying out: a file of the job's own is there, beside ours.
+        QStringList made = listFolder(programFolder()) + listFolder(tmp.path());
+        made.removeIf([&](const QString &n) {
+            return before.contains(n) || tmp.file(n) == own || tmp.file(n) == old || tmp.file(n) == foreign;
+        });
+        if (!sent && !made.isEmpty() && cupsd->jobStates(QStringLiteral("Fila")).empty()) {
+            ::kill(static_cast<pid_t>(pid), SIGTERM);
+            sent = true;
+        }
+    };
+    const ProgramResult r =
+        runProgram({QStringLiteral("/ARQ=") + form, QStringLiteral("/IMPS=Fila"), QStringLiteral("/DLG=NAO")}, options);
+    ASSERT_TRUE(sent);
+    EXPECT_EQ(r.exitCode, 128 + SIGTERM) << r.err.toStdString();
+    EXPECT_FALSE(QFile::exists(own));
+    EXPECT_TRUE(QFile::exists(old)) << "made before the run";
+    EXPECT_TRUE(QFile::exists(foreign)) << "another process's";
+    QFile::remove(old);
+    QFile::remove(foreign);
 }
 
 std::string stopName(const ::testing::TestParamInfo<Stop> &stop)
