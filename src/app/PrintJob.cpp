@@ -295,8 +295,12 @@ void TfrmPrincipal::ExecutaImpressao()
     // line fits would print blank pages: either would pass for a printed form.
     if (iPbFontSize < 0)
         throw Exception(QStringLiteral("O tamanho de fonte /FOS=%1 não é um tamanho em pontos").arg(iPbFontSize));
-    text->SetFontName(sPbFontName);
-    text->SetFontSize(iPbFontSize);
+    // Name and size at once: the text measures itself at every change, and
+    // the name alone would realise a face at the old size for nothing.
+    TFont font = text->Font();
+    font.SetName(sPbFontName);
+    font.SetSize(iPbFontSize);
+    text->SetFont(font);
     if (!characterFits(*text, shown))
         throw Exception(QStringLiteral("O tamanho de fonte /FOS=%1 é grande demais: nenhum caractere das linhas "
                                        "cabe na página")

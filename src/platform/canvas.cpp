@@ -85,6 +85,16 @@ QFont makeQFont(const QString &name, int em, TFontStyles style, TFontPitch pitch
     return f;
 }
 
+// The face a font resolves to, for its tables and glyph runs. Asked without
+// the fallback faces the toolkit would gather for characters the face lacks:
+// only its first face is taken here, and gathering the others (a sorted
+// search of every installed font) cost as much as loading the face.
+QRawFont primaryFace(QFont font)
+{
+    font.setStyleStrategy(QFont::StyleStrategy(font.styleStrategy() | QFont::NoFontMerging));
+    return QRawFont::fromFont(font);
+}
+
 std::shared_ptr<FontResource> build(const QString &name, int height, TFontStyles style, TFontPitch pitch)
 {
     ensureSubstitutes();
@@ -94,7 +104,7 @@ std::shared_ptr<FontResource> build(const QString &name, int height, TFontStyles
         em = height == std::numeric_limits<int>::min() ? kMaxEmPixels : -height;
     else if (height > 0) {
         // A positive height is the cell height: find the em that gives it.
-        const QRawFont probe = QRawFont::fromFont(makeQFont(name, 1000, style, pitch));
+        const QRawFont probe = primaryFace(makeQFont(name, 1000, style, pitch));
         int a = 0, d = 0;
         if (probe.isValid() && cellMetrics(probe, a, d))
             em = RoundCoord(static_cast<double>(height) * probe.unitsPerEm() / (a + d));
@@ -104,7 +114,7 @@ std::shared_ptr<FontResource> build(const QString &name, int height, TFontStyles
     em = std::clamp(em, 1, kMaxEmPixels);
     res->emPixels = em;
     res->font = makeQFont(name, em, style, pitch);
-    res->rawFont = QRawFont::fromFont(res->font);
+    res->rawFont = primaryFace(res->font);
 
     QString all(256, Qt::Uninitialized);
     for (int b = 0; b < 256; ++b)
@@ -117,10 +127,15 @@ std::shared_ptr<FontResource> build(const QString &name, int height, TFontStyles
         res->descent = RoundCoord(d * scale);
         const QList<quint32> glyphs = res->rawFont.glyphIndexesForString(all);
         if (glyphs.size() == 256) {
-            const QList<QPointF> adv = res->rawFont.advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics);
+            std::array<double, 256> adv{};
+            if (!DesignAdvances(res->rawFont, glyphs.constData(), 256, adv.data())) {
+                const QList<QPointF> asked = res->rawFont.advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics);
+                for (int b = 0; b < 256 && b < asked.size(); ++b)
+                    adv[b] = asked[b].x();
+            }
             for (int b = 0; b < 256; ++b) {
                 res->glyphs[b] = glyphs[b];
-                res->advances[b] = b < adv.size() ? RoundCoord(adv[b].x()) : 0;
+                res->advances[b] = RoundCoord(adv[b]);
             }
         }
     } else {
@@ -138,6 +153,34 @@ std::shared_ptr<FontResource> build(const QString &name, int height, TFontStyles
 }
 
 } // namespace
+
+bool DesignAdvances(const QRawFont &face, const quint32 *glyphs, int count, double *advances)
+{
+    if (!face.isValid() || face.pixelSize() <= 0 || !face.fontTable("fvar").isEmpty() ||
+        face.fontTable("glyf").isEmpty())
+        return false;
+    const QByteArray head = face.fontTable("head");
+    const QByteArray hhea = face.fontTable("hhea");
+    const QByteArray hmtx = face.fontTable("hmtx");
+    if (head.size() < 54 || hhea.size() < 36)
+        return false;
+    const long long unitsPerEm = be16(head, 18);
+    const int metrics = be16(hhea, 34);
+    if (unitsPerEm < 16 || metrics < 1 || hmtx.size() < 4LL * metrics)
+        return false;
+    // The size the toolkit asks for, in 64ths of a pixel, as a 16.16 scale
+    // from font units; the advance in 16.16 pixels, kept to the 64th. Both
+    // round the way the rasteriser's fixed-point helpers do.
+    const long long requested = static_cast<long long>(std::llround(face.pixelSize() * 64));
+    const long long scale = ((requested << 16) + unitsPerEm / 2) / unitsPerEm;
+    for (int i = 0; i < count; ++i) {
+        const int entry = std::min<long long>(glyphs[i], metrics - 1);
+        const long long units = be16(hmtx, 4 * entry);
+        const long long linear = (units * scale + 32) / 64;
+        advances[i] = static_cast<double>(linear >> 10) / 64.0;
+    }
+    return true;
+}
 
 int FontResource::width(const QString &text) const
 {

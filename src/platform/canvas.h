@@ -83,6 +83,15 @@ public:
                                                    TFontPitch pitch);
 };
 
+// The unhinted advances of `count` glyphs of a TrueType face at its pixel
+// size, read from the face's metrics table and scaled as the rasteriser
+// scales them, so that they equal the toolkit's design-metric advances to
+// the 64th of a pixel; false for a face this cannot be done for (no
+// TrueType outlines, a variable face), which then asks the toolkit.
+// Loading every glyph to learn its advance was a third of a short job's
+// font cost.
+bool DesignAdvances(const QRawFont &face, const quint32 *glyphs, int count, double *advances);
+
 class TCanvas {
 public:
     // Paints on `device` (an image, a widget inside its paint event, a

@@ -10,8 +10,10 @@
 #include "report/storage/RLMetaVCL.h"
 
 #include <QBuffer>
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QImage>
+#include <QRawFont>
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -90,6 +92,43 @@ TEST(Fonts, OfficeNamesResolveToMetricCompatibleFaces)
     EXPECT_EQ(arial.Resource().width(std::string_view("AiAiAiA")), 4 * 667 + 3 * 222);
     EXPECT_EQ(arial.Resource().ascent, 905);
     EXPECT_EQ(arial.Resource().descent, 212);
+}
+
+// Advances read from the face's tables must be the toolkit's own, to the
+// 64th of a pixel, for every installed face, style and size from a screen
+// line to a printer's: a difference would move text on every page.
+TEST(Fonts, TableAdvancesAreTheToolkitsDesignAdvances)
+{
+    QString all(256, Qt::Uninitialized);
+    for (int b = 0; b < 256; ++b)
+        all[b] = QChar(b >= 0x80 && b < 0xA0 ? 0x2022 : b);
+    int fast = 0;
+    for (const QString &family : QFontDatabase::families()) {
+        for (const bool bold : {false, true}) {
+            for (const bool italic : {false, true}) {
+                for (const int em : {7, 13, 17, 100, 1000, 4167}) {
+                    QFont font(family);
+                    font.setPixelSize(em);
+                    font.setBold(bold);
+                    font.setItalic(italic);
+                    font.setKerning(false);
+                    const QRawFont raw = QRawFont::fromFont(font);
+                    const QList<quint32> glyphs = raw.glyphIndexesForString(all);
+                    std::vector<double> read(glyphs.size());
+                    if (!DesignAdvances(raw, glyphs.constData(), static_cast<int>(glyphs.size()), read.data()))
+                        continue;
+                    ++fast;
+                    const QList<QPointF> asked = raw.advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics);
+                    ASSERT_EQ(asked.size(), glyphs.size());
+                    for (qsizetype i = 0; i < glyphs.size(); ++i)
+                        ASSERT_EQ(read[i], asked[i].x()) << family.toStdString() << " bold " << bold << " italic "
+                                                         << italic << " em " << em << " glyph " << glyphs[i];
+                }
+            }
+        }
+    }
+    // The office faces' stand-ins are TrueType: they must take this path.
+    EXPECT_GE(fast, 3 * 4 * 6);
 }
 
 TEST(Fonts, PositiveHeightsAreCellHeights)
