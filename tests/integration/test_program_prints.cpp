@@ -658,12 +658,12 @@ TEST_F(DriverlessPrints, FormArrivesAsPdfWithThePagesTheLayoutPromises)
 
 // The dot-matrix form is a raw job of ESC/P bytes. The server passes raw
 // bytes on untouched, and its IPP backend offers them to the printer as
-// application/octet-stream, the one format that says "see for yourself". A
-// driverless printer knows its formats by their first bytes (PDF,
-// PostScript, JPEG, PNG, PWG raster, Apple raster); ESC/P is none of them, so
-// it turns the document down and prints nothing. The program has handed the
-// whole job over by then: it ends with 0 and says nothing, and only the
-// server's message for the job tells what became of it.
+// application/octet-stream, the one format that says "see for yourself" (also
+// to a printer that lists application/vnd.cups-raw). A driverless printer
+// knows its formats by their first bytes (PDF, PostScript, JPEG, PNG, PWG
+// raster, Apple raster); ESC/P is none of them, so it would turn the
+// document down after the server took the job, and the run would look
+// printed.
 TEST_F(DriverlessPrints, DraftFormIsRefusedBeforeItIsSentToADriverlessPrinter)
 {
     // Such a printer recognises documents by their first bytes and turns
