@@ -1,5 +1,7 @@
 #include "support/driverless_printer.h"
 
+#include "support/abandoned_folders.h"
+
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
@@ -194,23 +196,6 @@ std::vector<PrinterJob> printerJobs(int port)
     return jobs;
 }
 
-// A test program killed outright (a time-out, a crash) takes its printer
-// with it but leaves its folder behind; folders whose owner is gone go.
-void removeAbandonedFolders()
-{
-    const QDir tmp(QStringLiteral("/tmp"));
-    for (const QString &name : tmp.entryList({QStringLiteral("prenso-eve-*")}, QDir::Dirs)) {
-        QFile owner(tmp.filePath(name) + QStringLiteral("/owner.pid"));
-        if (!owner.open(QIODevice::ReadOnly))
-            continue;
-        bool ok = false;
-        const pid_t pid = static_cast<pid_t>(owner.readAll().trimmed().toLong(&ok));
-        owner.close();
-        if (ok && pid > 0 && kill(pid, 0) != 0 && errno == ESRCH)
-            QDir(tmp.filePath(name)).removeRecursively();
-    }
-}
-
 } // namespace
 
 QStringList DriverlessPrinter::officeFormats()
@@ -221,7 +206,7 @@ QStringList DriverlessPrinter::officeFormats()
 
 DriverlessPrinter::DriverlessPrinter(const QStringList &formats)
 {
-    removeAbandonedFolders();
+    removeAbandonedFolders(QStringLiteral("prenso-eve-*"));
     // Short and under /tmp: the bus's socket path must fit a socket address.
     char pattern[] = "/tmp/prenso-eve-XXXXXX";
     if (!mkdtemp(pattern)) {

@@ -1,5 +1,7 @@
 #include "support/private_cupsd.h"
 
+#include "support/abandoned_folders.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -116,23 +118,6 @@ QByteArray marginPpd()
     return ppd.arg(l).arg(b).arg(595 - r).arg(842 - t).arg(612 - r).arg(792 - t).toLatin1();
 }
 
-// A test program killed outright (a time-out, a crash) takes its server with
-// it but leaves its folder behind; folders whose owner is gone are removed.
-void removeAbandonedFolders()
-{
-    const QDir tmp(QStringLiteral("/tmp"));
-    for (const QString &name : tmp.entryList({QStringLiteral("prenso-cupsd-*")}, QDir::Dirs)) {
-        QFile owner(tmp.filePath(name) + QStringLiteral("/owner.pid"));
-        if (!owner.open(QIODevice::ReadOnly))
-            continue;
-        bool ok = false;
-        const pid_t pid = static_cast<pid_t>(owner.readAll().trimmed().toLong(&ok));
-        owner.close();
-        if (ok && pid > 0 && kill(pid, 0) != 0 && errno == ESRCH)
-            QDir(tmp.filePath(name)).removeRecursively();
-    }
-}
-
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -143,7 +128,7 @@ PrivateCupsd::PrivateCupsd()
     saveVariable("CUPS_SERVER", m_oldServer, m_hadServer);
     saveVariable("CUPS_SERVERROOT", m_oldServerRoot, m_hadServerRoot);
     saveVariable("HOME", m_oldHome, m_hadHome);
-    removeAbandonedFolders();
+    removeAbandonedFolders(QStringLiteral("prenso-cupsd-*"));
 
     // Under /tmp and short: the socket path must fit into a socket address,
     // and the server's unprivileged user must be able to walk into it.
