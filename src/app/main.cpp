@@ -4,6 +4,7 @@
 // error box, 2 when the operator cancelled the print dialog.
 #include "app/Principal.h"
 #include "platform/files.h"
+#include "platform/fontconfiguration.h"
 #include "platform/messagebox.h"
 #include "platform/stop.h"
 #include "report/RLConsts.h"
@@ -77,6 +78,8 @@ int main(int argc, char **argv)
     // Before any thread: a caller that stops the program finds nothing of its
     // job left behind, neither files nor half a job in the print queue.
     prenso::stop::handleStopSignals();
+    // Read while the toolkit starts and the printer is looked up.
+    prenso::fonts::FontConfigurationReader fontConfiguration;
     std::vector<char *> args = withPlatformFallback(argc, argv);
     int count = static_cast<int>(args.size());
     args.push_back(nullptr);
@@ -99,6 +102,7 @@ int main(int argc, char **argv)
         }
         aborted = form.aborted();
     }
+    fontConfiguration.wait();
     prenso::files::deleteRegisteredTempFiles();
     if (prenso::errorBoxCount() > 0)
         return 1;

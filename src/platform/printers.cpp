@@ -39,21 +39,31 @@ std::function<QStringList()> &printerListSource()
 constexpr int kServerTimeoutMs = 5000;
 
 // The printing library waits half a minute for a connection and, once
-// connected, for ever for an answer. Asking the server once with a bounded
-// wait keeps a server that is down or hung from stalling the program: the
-// list of printers is then empty, as with no server at all.
-bool printServerAnswers()
+// connected, for ever for an answer. The list is asked for on a connection
+// with bounded waits, so that a server that is down or hung cannot stall the
+// program: the list of printers is then empty, as with no server at all. It
+// holds the destinations as the toolkit names them ("queue" or
+// "queue/instance").
+QStringList askPrintServerForPrinters()
 {
     http_t *http =
         httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, kServerTimeoutMs, nullptr);
     if (!http)
-        return false;
+        return {};
     httpSetTimeout(http, kServerTimeoutMs / 1000.0, nullptr, nullptr);
-    ipp_t *response = cupsDoRequest(http, ippNewRequest(IPP_OP_CUPS_GET_DEFAULT), "/");
-    const bool answered = response != nullptr;
-    ippDelete(response);
+    cups_dest_t *dests = nullptr;
+    const int count = cupsGetDests2(http, &dests);
+    QStringList names;
+    names.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        QString name = QString::fromLocal8Bit(dests[i].name);
+        if (dests[i].instance)
+            name += u'/' + QString::fromLocal8Bit(dests[i].instance);
+        names.append(name);
+    }
+    cupsFreeDests(count, dests);
     httpClose(http);
-    return answered;
+    return names;
 }
 
 } // namespace
@@ -62,9 +72,7 @@ QStringList installedPrinterNames()
 {
     if (printerListSource())
         return printerListSource()();
-    if (!printServerAnswers())
-        return {};
-    return QPrinterInfo::availablePrinterNames();
+    return askPrintServerForPrinters();
 }
 
 void reconnectPrintServer()
@@ -300,7 +308,7 @@ const QStringList &PlatformPrinter::printers()
 
 void PlatformPrinter::refreshPrinters()
 {
-    m_defaultPageSizes.clear();
+    m_printerInfos.clear();
     m_names = installedPrinterNames();
     m_listRead = true;
     if (m_index >= m_names.size()) {
@@ -327,7 +335,11 @@ bool PlatformPrinter::select(int index)
         return true;
     }
     const QString name = names[index];
-    qprinter().setPrinterName(name);
+    const QPrinterInfo &info = printerInfoOf(name);
+    if (m_printer)
+        m_printer->setPrinterName(name);
+    else
+        makePrinter(info);
     // Qt quietly falls back to another printer when the queue has gone since
     // the list was read; then this printer's settings are not at hand.
     m_settingsValid = m_printer->printerName() == name && m_printer->isValid();
@@ -343,18 +355,21 @@ bool PlatformPrinter::select(int index)
     return true;
 }
 
-// Asking the print server for a printer's default paper takes a round trip,
-// and a job selects its printer several times (the engine returns to a
-// printer's defaults by selecting it again): the answer is kept as long as
-// the list of printers it came with.
+// Asking the print server about a printer takes a round trip and a parse of
+// its description, and a job selects its printer several times (the engine
+// returns to a printer's defaults by selecting it again): the answer is kept
+// as long as the list of printers it came with.
+const QPrinterInfo &PlatformPrinter::printerInfoOf(const QString &name)
+{
+    auto known = m_printerInfos.find(name);
+    if (known == m_printerInfos.end())
+        known = m_printerInfos.insert(name, std::make_shared<const QPrinterInfo>(QPrinterInfo::printerInfo(name)));
+    return **known;
+}
+
 QPageSize PlatformPrinter::defaultPageSizeOf(const QString &name)
 {
-    const auto known = m_defaultPageSizes.constFind(name);
-    if (known != m_defaultPageSizes.constEnd())
-        return *known;
-    const QPageSize pageSize = QPrinterInfo::printerInfo(name).defaultPageSize();
-    m_defaultPageSizes.insert(name, pageSize);
-    return pageSize;
+    return printerInfoOf(name).defaultPageSize();
 }
 
 bool PlatformPrinter::hasDeviceSettings() const
@@ -593,12 +608,20 @@ QPainter *PlatformPrinter::painter() const
 
 QPrinter &PlatformPrinter::qprinter() const
 {
-    if (!m_printer) {
-        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        m_printer->setPageOrientation(m_landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
-        m_printer->setCopyCount(m_copies);
-    }
+    if (!m_printer)
+        makePrinter(QPrinterInfo());
     return *m_printer;
+}
+
+// Made for a printer that is already described, the QPrinter reads only its
+// own copy of the description; made for none, it looks for the user's
+// default printer first and describes that one too.
+void PlatformPrinter::makePrinter(const QPrinterInfo &info) const
+{
+    m_printer = info.isNull() ? std::make_unique<QPrinter>(QPrinter::HighResolution)
+                              : std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+    m_printer->setPageOrientation(m_landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    m_printer->setCopyCount(m_copies);
 }
 
 namespace {

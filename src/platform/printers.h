@@ -18,6 +18,7 @@
 
 class QPainter;
 class QPrinter;
+class QPrinterInfo;
 
 namespace prenso::printing {
 
@@ -158,11 +159,13 @@ public:
 
 private:
     void fitMarginsToPrintableArea();
+    const QPrinterInfo &printerInfoOf(const QString &name);
     QPageSize defaultPageSizeOf(const QString &name);
+    void makePrinter(const QPrinterInfo &info) const;
 
     QStringList m_names;
     bool m_listRead = false;
-    QHash<QString, QPageSize> m_defaultPageSizes;
+    QHash<QString, std::shared_ptr<const QPrinterInfo>> m_printerInfos;
     int m_index = -1;
     bool m_settingsValid = false;
     PaperSetting m_paper;

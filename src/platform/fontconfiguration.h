@@ -1,0 +1,34 @@
+#pragma once
+// The system's font configuration, read ahead.
+//
+// Before the first font can be realised, the font configuration reads its
+// files and the caches of every font folder: on a short print job that is
+// the largest piece of work the program does (more than laying out and
+// writing the pages), and none of it needs the toolkit. Read on a thread of
+// its own from the start of the program, it is done by the time the toolkit
+// has started and the print server has described the printer. The library
+// installs its configuration once and atomically: a toolkit that asks
+// before the thread is done reads one of its own and the later one is
+// dropped, so the result is the same either way.
+
+#include <thread>
+
+namespace prenso::fonts {
+
+class FontConfigurationReader {
+public:
+    FontConfigurationReader();
+    // Waits for the reading to end.
+    ~FontConfigurationReader();
+    FontConfigurationReader(const FontConfigurationReader &) = delete;
+    FontConfigurationReader &operator=(const FontConfigurationReader &) = delete;
+
+    // Waits for the reading to end; the toolkit frees the configuration when
+    // it closes, so it must not end while the thread still works on it.
+    void wait();
+
+private:
+    std::thread m_thread;
+};
+
+} // namespace prenso::fonts
