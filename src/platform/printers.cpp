@@ -1,6 +1,7 @@
 #include "platform/printers.h"
 
 #include "platform/errors.h"
+#include "platform/printqueue.h"
 #include "platform/units.h"
 
 #include <QCoreApplication>
@@ -282,6 +283,11 @@ QPageSize localeDefaultPageSize()
     return QPageSize(system == QLocale::ImperialUSSystem ? QPageSize::Letter : QPageSize::A4);
 }
 
+// The toolkit's printer prints at 1200 dots per inch in high-resolution mode
+// on this platform; pages for a queue are laid out at that resolution either
+// way.
+constexpr int kPrinterResolution = 1200;
+
 QRect roundRect(const QRectF &r)
 {
     return QRect(RoundCoord(r.x()), RoundCoord(r.y()), RoundCoord(r.width()), RoundCoord(r.height()));
@@ -309,6 +315,7 @@ const QStringList &PlatformPrinter::printers()
 void PlatformPrinter::refreshPrinters()
 {
     m_printerInfos.clear();
+    m_queues.clear();
     m_names = installedPrinterNames();
     m_listRead = true;
     if (m_index >= m_names.size()) {
@@ -330,16 +337,30 @@ bool PlatformPrinter::select(int index)
     m_index = index;
     m_paper = PaperSetting();
     m_operatorLayout = false;
+    m_queue.reset();
     if (index < 0) {
         m_settingsValid = false;
         return true;
     }
     const QString name = names[index];
-    const QPrinterInfo &info = printerInfoOf(name);
-    if (m_printer)
-        m_printer->setPrinterName(name);
-    else
-        makePrinter(info);
+    if (!m_printer) {
+        // The queue may have gone since the list was read; then this
+        // printer's settings are not at hand.
+        m_queue = queueOf(name);
+        m_settingsValid = m_queue != nullptr;
+        if (!m_settingsValid)
+            return true;
+        m_landscape = false;
+        m_layout = QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(), QPageLayout::Point);
+        QPageSize pageSize = m_queue->defaultPageSize();
+        if (!pageSize.isValid())
+            pageSize = localeDefaultPageSize();
+        setOwnPageSize(pageSize);
+        m_copies = 1;
+        m_sides = m_queue->defaultSides();
+        return true;
+    }
+    m_printer->setPrinterName(name);
     // Qt quietly falls back to another printer when the queue has gone since
     // the list was read; then this printer's settings are not at hand.
     m_settingsValid = m_printer->printerName() == name && m_printer->isValid();
@@ -355,11 +376,30 @@ bool PlatformPrinter::select(int index)
     return true;
 }
 
+// The page as a driver sets it: the printer's own paper for the size when it
+// has one, its unprintable margins as the page's margins.
+void PlatformPrinter::setOwnPageSize(const QPageSize &pageSize)
+{
+    const QPageSize own = m_queue->supportedPageSize(pageSize);
+    const QPageSize use = own.isValid() ? own : pageSize;
+    const QMarginsF minimum = m_queue->printableMargins(use);
+    m_layout.setPageSize(use, minimum);
+    m_layout.setMargins(minimum);
+}
+
+std::shared_ptr<const PrintQueue> PlatformPrinter::queueOf(const QString &name)
+{
+    auto known = m_queues.find(name);
+    if (known == m_queues.end())
+        known = m_queues.insert(name, PrintQueue::describe(name));
+    return *known;
+}
+
 // Asking the print server about a printer takes a round trip and a parse of
 // its description, and a job selects its printer several times (the engine
 // returns to a printer's defaults by selecting it again): the answer is kept
 // as long as the list of printers it came with.
-const QPrinterInfo &PlatformPrinter::printerInfoOf(const QString &name)
+const QPrinterInfo &PlatformPrinter::printerInfoOf(const QString &name) const
 {
     auto known = m_printerInfos.find(name);
     if (known == m_printerInfos.end())
@@ -388,7 +428,7 @@ void PlatformPrinter::setPaper(int code, int widthTenths, int lengthTenths, QSiz
             m_paper.widthTenths = widthTenths;
         if (lengthTenths != 0)
             m_paper.lengthTenths = lengthTenths;
-        const QSizeF current = m_printer->pageLayout().pageSize().size(QPageSize::Millimeter);
+        const QSizeF current = pageLayout().pageSize().size(QPageSize::Millimeter);
         const QSizeF size(m_paper.widthTenths > 0 ? m_paper.widthTenths / 10.0 : current.width(),
                           m_paper.lengthTenths > 0 ? m_paper.lengthTenths / 10.0 : current.height());
         pageSize = QPageSize(size, QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
@@ -401,18 +441,23 @@ void PlatformPrinter::setPaper(int code, int widthTenths, int lengthTenths, QSiz
         else if (sizeMM.width() > 0 && sizeMM.height() > 0)
             pageSize = QPageSize(sizeMM, QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
     }
-    if (pageSize.isValid()) {
-        m_printer->setPageSize(pageSize);
-        fitMarginsToPrintableArea();
+    if (!pageSize.isValid())
+        return;
+    if (!m_printer) {
+        setOwnPageSize(pageSize);
+        return;
     }
+    m_printer->setPageSize(pageSize);
+    fitMarginsToPrintableArea();
 }
 
 void PlatformPrinter::keepOperatorLayout()
 {
     if (!hasDeviceSettings())
         return;
-    fitMarginsToPrintableArea();
-    const QPageSize pageSize = m_printer->pageLayout().pageSize();
+    if (m_printer)
+        fitMarginsToPrintableArea();
+    const QPageSize pageSize = pageLayout().pageSize();
     const int code = pageSize.windowsId();
     // A paper the driver has no code for is user-defined (code 256).
     if (pageSize.id() == QPageSize::Custom || code <= 0 || code == 256) {
@@ -437,6 +482,10 @@ void PlatformPrinter::setLandscape(bool landscape)
         return;
     if (!m_printer) {
         m_landscape = landscape;
+        if (hasDeviceSettings()) {
+            m_layout.setOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+            m_layout.setMargins(m_layout.minimumMargins());
+        }
         return;
     }
     m_printer->setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
@@ -460,7 +509,7 @@ void PlatformPrinter::setCopies(int copies)
 // The page rectangle is the printable area, and painting starts at its corner
 // (where a printer puts its first dot), only when the page margins are the
 // printer's own unprintable margins; Qt keeps whatever margins it had before.
-void PlatformPrinter::fitMarginsToPrintableArea()
+void PlatformPrinter::fitMarginsToPrintableArea() const
 {
     m_printer->setFullPage(false);
     const QPageLayout layout = m_printer->pageLayout();
@@ -472,10 +521,17 @@ bool PlatformPrinter::readMetrics(DeviceMetrics &metrics) const
     if (!hasDeviceSettings())
         return false;
     DeviceMetrics m;
-    m.ppiX = m_printer->resolution();
-    m.ppiY = m_printer->resolution();
-    m.paper = roundRect(m_printer->paperRect(QPrinter::DevicePixel));
-    m.printable = roundRect(m_printer->pageRect(QPrinter::DevicePixel));
+    if (m_printer) {
+        m.ppiX = m_printer->resolution();
+        m.ppiY = m_printer->resolution();
+        m.paper = roundRect(m_printer->paperRect(QPrinter::DevicePixel));
+        m.printable = roundRect(m_printer->pageRect(QPrinter::DevicePixel));
+    } else {
+        m.ppiX = kPrinterResolution;
+        m.ppiY = kPrinterResolution;
+        m.paper = m_layout.fullRectPixels(kPrinterResolution);
+        m.printable = m_layout.paintRectPixels(kPrinterResolution);
+    }
     if (m.ppiX <= 0 || m.paper.isEmpty() || m.printable.isEmpty())
         return false;
     metrics = m;
@@ -484,8 +540,15 @@ bool PlatformPrinter::readMetrics(DeviceMetrics &metrics) const
 
 bool PlatformPrinter::printsThroughServer() const
 {
+    if (!m_printer)
+        return hasDeviceSettings();
     return hasDeviceSettings() && m_printer->outputFormat() == QPrinter::NativeFormat &&
            m_printer->outputFileName().isEmpty();
+}
+
+QPageLayout PlatformPrinter::pageLayout() const
+{
+    return m_printer ? m_printer->pageLayout() : m_layout;
 }
 
 namespace {
@@ -511,18 +574,22 @@ std::vector<JobOption> PlatformPrinter::documentOptions() const
     std::vector<JobOption> options;
     if (!hasDeviceSettings())
         return options;
-    const QPageLayout layout = m_printer->pageLayout();
+    const QPageLayout layout = pageLayout();
     const QByteArray media = mediaName(layout.pageSize().size(QPageSize::Millimeter));
     if (!media.isEmpty())
         options.push_back({"media", media});
     const bool landscape = layout.orientation() == QPageLayout::Landscape;
     if (landscape)
         options.push_back({"orientation-requested", "4"});
-    const int copies = m_printer->copyCount();
+    const int copies = this->copies();
     if (copies > 1) {
         options.push_back({"copies", QByteArray::number(copies)});
-        if (m_printer->collateCopies())
+        if (m_printer ? m_printer->collateCopies() : m_collate)
             options.push_back({"multiple-document-handling", "separate-documents-collated-copies"});
+    }
+    if (!m_printer) {
+        options.push_back({"sides", m_sides});
+        return options;
     }
     switch (m_printer->duplex()) {
     case QPrinter::DuplexNone: options.push_back({"sides", "one-sided"}); break;
@@ -551,6 +618,10 @@ std::vector<JobOption> PlatformPrinter::documentOptions() const
 bool PlatformPrinter::beginDocument(const QString &title)
 {
     if (!hasDeviceSettings() || printing())
+        return false;
+    // Painting on the printer needs the toolkit's printer.
+    qprinter();
+    if (!hasDeviceSettings())
         return false;
     m_printer->setDocName(title);
     if (!m_painter)
@@ -608,8 +679,25 @@ QPainter *PlatformPrinter::painter() const
 
 QPrinter &PlatformPrinter::qprinter() const
 {
-    if (!m_printer)
-        makePrinter(QPrinterInfo());
+    if (!m_printer) {
+        // What was set so far moves into the toolkit's printer, which holds
+        // the settings from now on.
+        const bool described = hasDeviceSettings();
+        const QString name = selectedName();
+        makePrinter(described ? printerInfoOf(name) : QPrinterInfo());
+        if (described) {
+            m_printer->setPageSize(m_layout.pageSize());
+            m_printer->setCopyCount(m_copies);
+            m_printer->setCollateCopies(m_collate);
+            m_printer->setDuplex(m_sides == "two-sided-long-edge"    ? QPrinter::DuplexLongSide
+                                 : m_sides == "two-sided-short-edge" ? QPrinter::DuplexShortSide
+                                                                     : QPrinter::DuplexNone);
+            m_settingsValid = m_printer->printerName() == name && m_printer->isValid();
+            if (m_settingsValid)
+                fitMarginsToPrintableArea();
+        }
+        m_queue.reset();
+    }
     return *m_printer;
 }
 

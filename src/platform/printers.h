@@ -6,6 +6,7 @@
 #include "platform/printjob.h"
 
 #include <QHash>
+#include <QPageLayout>
 #include <QPageSize>
 #include <QRect>
 #include <QSizeF>
@@ -21,6 +22,8 @@ class QPrinter;
 class QPrinterInfo;
 
 namespace prenso::printing {
+
+class PrintQueue;
 
 // The names of the installed printers (destinations), in the platform's order;
 // empty when the print server does not answer within a few seconds.
@@ -77,7 +80,11 @@ struct DeviceMetrics {
 };
 
 // The program's printer: a list of printers read once (until refreshed), the
-// selected one (index -1 for none) and a QPrinter that carries its settings.
+// selected one (index -1 for none) and its settings. The settings are the
+// printer object's own, laid out from what the print server says of the
+// queue, until something needs the toolkit's printer (its setup dialog,
+// painting on it): from then on a QPrinter carries them. A job that goes to
+// the queue as a document never needs one.
 class PlatformPrinter {
 public:
     PlatformPrinter();
@@ -138,6 +145,9 @@ public:
     std::vector<JobOption> documentOptions() const;
     // The selected printer's queue, as the print server names it.
     QString queueName() const { return selectedName(); }
+    // What the print server said of that queue when it was selected (null
+    // once the toolkit's printer carries the settings).
+    std::shared_ptr<const PrintQueue> queueDescription() const { return m_queue; }
 
     // Document control. beginDocument gives false when the printer cannot
     // start a document; painting goes through painter() until endDocument.
@@ -153,25 +163,36 @@ public:
     bool printing() const;
     QPainter *painter() const;
 
-    // The QPrinter, made on first need: making one asks the print server for
-    // its default printer, which a program without printers never needs.
+    // The QPrinter, made on first need with the settings so far: making one
+    // asks the print server for the printer's description file (and, with
+    // no printer selected, for its default printer), which a job that goes
+    // to the queue as a document never needs.
     QPrinter &qprinter() const;
 
 private:
-    void fitMarginsToPrintableArea();
-    const QPrinterInfo &printerInfoOf(const QString &name);
+    void fitMarginsToPrintableArea() const;
+    const QPrinterInfo &printerInfoOf(const QString &name) const;
+    std::shared_ptr<const PrintQueue> queueOf(const QString &name);
+    void setOwnPageSize(const QPageSize &pageSize);
+    QPageLayout pageLayout() const;
     QPageSize defaultPageSizeOf(const QString &name);
     void makePrinter(const QPrinterInfo &info) const;
 
     QStringList m_names;
     bool m_listRead = false;
-    QHash<QString, std::shared_ptr<const QPrinterInfo>> m_printerInfos;
+    mutable QHash<QString, std::shared_ptr<const QPrinterInfo>> m_printerInfos;
+    QHash<QString, std::shared_ptr<const PrintQueue>> m_queues;
     int m_index = -1;
-    bool m_settingsValid = false;
+    mutable bool m_settingsValid = false;
     PaperSetting m_paper;
     bool m_operatorLayout = false;
-    bool m_landscape = false; // until the QPrinter is made
+    // The settings until the QPrinter is made.
+    mutable std::shared_ptr<const PrintQueue> m_queue;
+    QPageLayout m_layout;
+    bool m_landscape = false;
     int m_copies = 1;
+    bool m_collate = true;
+    QByteArray m_sides = "one-sided";
     mutable std::unique_ptr<QPrinter> m_printer;
     std::unique_ptr<QPainter> m_painter;
     QString m_lastError;

@@ -1,6 +1,7 @@
 #include "platform/printjob.h"
 
 #include "platform/errors.h"
+#include "platform/printqueue.h"
 #include "platform/stop.h"
 
 #include <cups/cups.h>
@@ -46,44 +47,44 @@ void PrintServerJob::close() noexcept
     if (m_http)
         httpClose(static_cast<http_t *>(m_http));
     m_http = nullptr;
-    if (m_info)
-        cupsFreeDestInfo(static_cast<cups_dinfo_t *>(m_info));
-    m_info = nullptr;
-    if (m_dest)
-        cupsFreeDests(1, static_cast<cups_dest_t *>(m_dest));
-    m_dest = nullptr;
+    m_described.reset();
 }
 
 void PrintServerJob::start(const QString &queue, const QString &title, const char *format,
                            const std::vector<JobOption> &options)
 {
     cancel();
-    const QString name = queue.section(u'/', 0, 0);
-    const QString instance = queue.section(u'/', 1);
-    if (name.isEmpty())
+    QString problem;
+    std::shared_ptr<const PrintQueue> described = PrintQueue::describe(queue, &problem);
+    if (!described)
+        throw Exception(problem);
+    start(std::move(described), title, format, options);
+}
+
+void PrintServerJob::start(std::shared_ptr<const PrintQueue> queue, const QString &title, const char *format,
+                           const std::vector<JobOption> &options)
+{
+    cancel();
+    if (!queue)
         throw Exception(QStringLiteral("No printer is selected for the print job."));
+    const QString name = queue->name().section(u'/', 0, 0);
     m_queue = name.toUtf8();
-    const QByteArray instanceBytes = instance.toUtf8();
-    auto *dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, m_queue.constData(),
-                                  instance.isEmpty() ? nullptr : instanceBytes.constData());
-    if (!dest)
-        throw Exception(QStringLiteral("The printer \"%1\" is not on the print server: %2").arg(name, serverWords()));
-    m_dest = dest;
+    auto *dest = static_cast<cups_dest_t *>(queue->destination());
+    auto *info = static_cast<cups_dinfo_t *>(queue->information());
     // A driverless queue hands the printer documents, which it recognises by
     // their first bytes; a dot-matrix printer's commands it turns down after
     // the job was taken, and the form would be lost while the run looked
     // printed.
     if (std::string_view(format) == kRawFormat) {
-        const QString model =
-            QString::fromUtf8(cupsGetOption("printer-make-and-model", dest->num_options, dest->options));
+        const QString &model = queue->model();
         if (model.contains(QLatin1String("IPP Everywhere"), Qt::CaseInsensitive) ||
             model.contains(QLatin1String("driverless"), Qt::CaseInsensitive)) {
-            close();
             throw Exception(QStringLiteral("The printer \"%1\" is a driverless queue (%2): it takes documents, not "
                                            "the commands of a dot-matrix printer")
                                 .arg(name, model));
         }
     }
+    m_described = std::move(queue);
     auto *http = connectToServer();
     if (!http) {
         const QString words = serverWords();
@@ -91,13 +92,6 @@ void PrintServerJob::start(const QString &queue, const QString &title, const cha
         throw Exception(QStringLiteral("Cannot reach the print server to print on \"%1\": %2").arg(name, words));
     }
     m_http = http;
-    auto *info = cupsCopyDestInfo(http, dest);
-    if (!info) {
-        const QString words = serverWords();
-        close();
-        throw Exception(QStringLiteral("The print server does not describe the printer \"%1\": %2").arg(name, words));
-    }
-    m_info = info;
 
     std::vector<cups_option_t> cupsOptions;
     cupsOptions.reserve(options.size());
@@ -136,8 +130,9 @@ void PrintServerJob::finish()
 {
     if (m_job <= 0)
         throw Exception(QStringLiteral("No print job is open."));
-    const ipp_status_t status = cupsFinishDestDocument(
-        static_cast<http_t *>(m_http), static_cast<cups_dest_t *>(m_dest), static_cast<cups_dinfo_t *>(m_info));
+    const ipp_status_t status =
+        cupsFinishDestDocument(static_cast<http_t *>(m_http), static_cast<cups_dest_t *>(m_described->destination()),
+                               static_cast<cups_dinfo_t *>(m_described->information()));
     if (status > IPP_STATUS_OK_CONFLICTING)
         fail(QStringLiteral("The printer \"%1\" did not accept the finished document: %2"));
     m_job = 0;
@@ -153,13 +148,13 @@ void PrintServerJob::fail(const QString &what)
 
 void PrintServerJob::cancel() noexcept
 {
-    if (m_job > 0 && m_dest) {
+    if (m_job > 0 && m_described) {
         // The connection may be in the middle of a request that failed: the
         // job is cancelled on a fresh one.
         if (m_http)
             httpClose(static_cast<http_t *>(m_http));
         m_http = nullptr;
-        auto *dest = static_cast<cups_dest_t *>(m_dest);
+        auto *dest = static_cast<cups_dest_t *>(m_described->destination());
         if (http_t *http = connectToServer()) {
             cupsCancelDestJob(http, dest, m_job);
             httpClose(http);

@@ -9,10 +9,13 @@
 #include <QByteArray>
 #include <QString>
 
+#include <memory>
 #include <string_view>
 #include <vector>
 
 namespace prenso::printing {
+
+class PrintQueue;
 
 // A job option by its IPP name, e.g. {"copies", "2"}.
 struct JobOption {
@@ -41,6 +44,10 @@ public:
     // there, or it refuses the job.
     void start(const QString &queue, const QString &title, const char *format = kRawFormat,
                const std::vector<JobOption> &options = {});
+    // The same on a queue the server has described already (when the
+    // printer was selected), which spares asking again.
+    void start(std::shared_ptr<const PrintQueue> queue, const QString &title, const char *format = kRawFormat,
+               const std::vector<JobOption> &options = {});
     // Sends bytes (nothing for an empty piece). A failure cancels the job
     // and raises Exception.
     void write(std::string_view bytes);
@@ -57,10 +64,9 @@ private:
     [[noreturn]] void fail(const QString &what);
     void close() noexcept;
 
-    // The destination, its information and the connection (libcups types,
-    // kept out of this header).
-    void *m_dest = nullptr;
-    void *m_info = nullptr;
+    // The queue with its destination and information, and the connection (a
+    // libcups type, kept out of this header).
+    std::shared_ptr<const PrintQueue> m_described;
     void *m_http = nullptr;
     QByteArray m_queue;
     int m_job = 0;

@@ -10,6 +10,9 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
+#include <string>
+#include <tuple>
+
 namespace prenso::test {
 
 class PrinterServerTest : public ::testing::Test {
@@ -37,6 +40,43 @@ protected:
         ResetRLPrinterForTesting();
         cupsd->removeAllQueues();
         QFile::remove(cupsd->userOptionsFile());
+    }
+
+    // Lays `queue` out for each of a few papers (its default, Letter, A4, A5,
+    // a size of the program's own) in both orientations, once from what the
+    // server says of the queue and once through the toolkit's printer, and
+    // expects the same sheet, printable area and job options.
+    static void expectTheToolkitsSheets(const QString &queue)
+    {
+        struct Paper {
+            int code; // 0: the queue's default
+            int widthTenths, lengthTenths;
+        };
+        for (const Paper paper : {Paper{0, 0, 0}, Paper{1, 0, 0}, Paper{9, 0, 0}, Paper{11, 0, 0},
+                                  Paper{256, 1000, 1500}}) {
+            for (const bool landscape : {false, true}) {
+                SCOPED_TRACE(queue.toStdString() + " paper " + std::to_string(paper.code) +
+                             (landscape ? " landscape" : " portrait"));
+                auto layOut = [&](bool toolkitsPrinter) {
+                    printing::resetPrinterForTesting();
+                    printing::PlatformPrinter &printer = printing::thePrinter();
+                    if (toolkitsPrinter)
+                        printer.qprinter();
+                    EXPECT_TRUE(printer.select(static_cast<int>(printer.printers().indexOf(queue))));
+                    if (paper.code != 0)
+                        printer.setPaper(paper.code, paper.widthTenths, paper.lengthTenths, QSizeF());
+                    printer.setLandscape(landscape);
+                    printer.setCopies(2);
+                    printing::DeviceMetrics metrics;
+                    EXPECT_TRUE(printer.readMetrics(metrics));
+                    EXPECT_TRUE(printer.printsThroughServer());
+                    return std::tuple(metrics.ppiX, metrics.paper, metrics.printable, printer.documentOptions());
+                };
+                const auto described = layOut(false);
+                EXPECT_EQ(described, layOut(true));
+            }
+        }
+        printing::resetPrinterForTesting();
     }
 
     PrivateCupsd *cupsd = nullptr;

@@ -575,3 +575,12 @@ TEST_F(WrapperWithMargins, LandscapeTurnsTheSheet)
     EXPECT_EQ(metrics.MarginRight, metrics.PhysicalWidth - metrics.MarginLeft - metrics.ClientWidth);
     EXPECT_EQ(metrics.MarginBottom, metrics.PhysicalHeight - metrics.MarginTop - metrics.ClientHeight);
 }
+
+// A job that goes to the queue as a document is laid out from what the print
+// server says of the queue, without the toolkit's printer: the same sheet,
+// printable area and job options, to the device pixel.
+TEST_F(WrapperWithMargins, TheQueuesDescriptionLaysOutTheToolkitsSheet)
+{
+    for (const QString &queue : {QStringLiteral("Margins"), QStringLiteral("Plain")})
+        expectTheToolkitsSheets(queue);
+}

@@ -656,6 +656,13 @@ TEST_F(DriverlessPrints, FormArrivesAsPdfWithThePagesTheLayoutPromises)
         EXPECT_TRUE(all.contains(QString::fromUtf8(text))) << "\"" << text << "\" did not come through";
 }
 
+// The queue the server made from the printer's own answer is laid out as the
+// toolkit's printer would, with the papers and margins the printer gave.
+TEST_F(DriverlessPrints, TheQueuesDescriptionLaysOutTheToolkitsSheet)
+{
+    expectTheToolkitsSheets(QStringLiteral("Eve"));
+}
+
 // The dot-matrix form is a raw job of ESC/P bytes. The server passes raw
 // bytes on untouched, and its IPP backend offers them to the printer as
 // application/octet-stream, the one format that says "see for yourself" (also

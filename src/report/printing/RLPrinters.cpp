@@ -163,7 +163,10 @@ std::unique_ptr<printing::PrintServerJob> TRLPrinterWrapper::StartDocument(const
     printing::PlatformPrinter &printer = printing::thePrinter();
     auto job = std::make_unique<printing::PrintServerJob>();
     try {
-        job->start(printer.queueName(), title, format, printer.documentOptions());
+        if (auto described = printer.queueDescription())
+            job->start(std::move(described), title, format, printer.documentOptions());
+        else
+            job->start(printer.queueName(), title, format, printer.documentOptions());
     } catch (const Exception &e) {
         throw Exception(LS().LS_PrinterDriverErrorStr + QStringLiteral(": ") + e.message());
     }
