@@ -1,6 +1,7 @@
 #include "platform/canvas.h"
 
 #include "platform/codepage.h"
+#include "platform/fontconfiguration.h"
 #include "platform/graphic.h"
 
 #include <QFontMetrics>
@@ -97,6 +98,7 @@ QRawFont primaryFace(QFont font)
 
 std::shared_ptr<FontResource> build(const QString &name, int height, TFontStyles style, TFontPitch pitch)
 {
+    fonts::awaitFontConfiguration();
     ensureSubstitutes();
     auto res = std::make_shared<FontResource>();
     int em = kDefaultEmPixels;

@@ -7,9 +7,11 @@
 // writing the pages), and none of it needs the toolkit. Read on a thread of
 // its own from the start of the program, it is done by the time the toolkit
 // has started and the print server has described the printer. The library
-// installs its configuration once and atomically: a toolkit that asks
-// before the thread is done reads one of its own and the later one is
-// dropped, so the result is the same either way.
+// installs its configuration once and atomically: a toolkit that asked
+// before the thread is done would read one of its own (the later one is
+// dropped, so the result would be the same, only later), which is why the
+// program's first font waits for the thread instead
+// (awaitFontConfiguration).
 
 #include <thread>
 
@@ -30,5 +32,8 @@ public:
 private:
     std::thread m_thread;
 };
+
+// Returns once no reader is at work (at once when none was started).
+void awaitFontConfiguration();
 
 } // namespace prenso::fonts
