@@ -1,8 +1,7 @@
 #include "platform/fontconfiguration.h"
 
-#include <fontconfig/fontconfig.h>
-
 #include <condition_variable>
+#include <fontconfig/fontconfig.h>
 #include <mutex>
 
 namespace prenso::fonts {

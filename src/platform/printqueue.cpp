@@ -2,7 +2,6 @@
 
 #include <QHash>
 #include <QSize>
-
 #include <cups/cups.h>
 
 namespace prenso::printing {
@@ -95,8 +94,7 @@ std::shared_ptr<const PrintQueue> PrintQueue::describe(const QString &queue, QSt
         return fail(QStringLiteral("The print server does not describe the printer \"%1\": %2"));
     }
     described->m_name = queue;
-    described->m_model =
-        QString::fromUtf8(cupsGetOption("printer-make-and-model", dest->num_options, dest->options));
+    described->m_model = QString::fromUtf8(cupsGetOption("printer-make-and-model", dest->num_options, dest->options));
 
     // An option of the destination (lpoptions) comes before the printer's
     // default, as in a job.

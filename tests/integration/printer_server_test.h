@@ -52,8 +52,8 @@ protected:
             int code; // 0: the queue's default
             int widthTenths, lengthTenths;
         };
-        for (const Paper paper : {Paper{0, 0, 0}, Paper{1, 0, 0}, Paper{9, 0, 0}, Paper{11, 0, 0},
-                                  Paper{256, 1000, 1500}}) {
+        for (const Paper paper :
+             {Paper{0, 0, 0}, Paper{1, 0, 0}, Paper{9, 0, 0}, Paper{11, 0, 0}, Paper{256, 1000, 1500}}) {
             for (const bool landscape : {false, true}) {
                 SCOPED_TRACE(queue.toStdString() + " paper " + std::to_string(paper.code) +
                              (landscape ? " landscape" : " portrait"));
