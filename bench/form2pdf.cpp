@@ -4,6 +4,7 @@
 // text-to-PDF converters, and for looking at a form's pages without a printer.
 #include "app/Principal.h"
 #include "platform/errors.h"
+#include "platform/fontconfiguration.h"
 #include "report/filters/RLFilters.h"
 #include "report/filters/pdf/RLPDFFilter.h"
 #include "report/pagination/RLReport.h"
@@ -22,6 +23,9 @@ int main(int argc, char **argv)
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // As the program starts: the font configuration is read while the
+    // toolkit starts.
+    fonts::FontConfigurationReader fontConfiguration;
     QApplication app(argc, argv);
 
     TfrmPrincipal form(TfrmPrincipal::NoCreate{}, QStringList{QStringLiteral("form2pdf")});
@@ -34,13 +38,15 @@ int main(int argc, char **argv)
     form.sPbOrientacao = QStringLiteral("RETRATO");
     // Nobody answers a print dialog here: the job runs as /DLG=NAO runs it.
     form.sPbDialogo = QStringLiteral("NAO");
+    int status = 0;
     try {
         form.ExecutaImpressao();
     } catch (const Exception &e) {
         std::fprintf(stderr, "form2pdf: %s\n", e.message().toLocal8Bit().constData());
-        return 1;
+        status = 1;
     } catch (const SilentAbort &) {
-        return 1;
+        status = 1;
     }
-    return 0;
+    fontConfiguration.wait();
+    return status;
 }
