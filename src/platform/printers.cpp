@@ -2,6 +2,7 @@
 
 #include "platform/errors.h"
 #include "platform/printqueue.h"
+#include "platform/printserver.h"
 #include "platform/units.h"
 
 #include <QCoreApplication>
@@ -36,9 +37,6 @@ std::function<QStringList()> &printerListSource()
     return source;
 }
 
-// How long a request may wait for the print server to connect or to answer.
-constexpr int kServerTimeoutMs = 5000;
-
 // The printing library waits half a minute for a connection and, once
 // connected, for ever for an answer. The list is asked for on a connection
 // with bounded waits, so that a server that is down or hung cannot stall the
@@ -47,11 +45,9 @@ constexpr int kServerTimeoutMs = 5000;
 // "queue/instance").
 QStringList askPrintServerForPrinters()
 {
-    http_t *http =
-        httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, kServerTimeoutMs, nullptr);
+    http_t *http = connectWithBoundedWaits();
     if (!http)
         return {};
-    httpSetTimeout(http, kServerTimeoutMs / 1000.0, nullptr, nullptr);
     cups_dest_t *dests = nullptr;
     const int count = cupsGetDests2(http, &dests);
     QStringList names;
@@ -251,11 +247,9 @@ PrinterInformation readPrinterInformation(const QString &name)
 
     // An explicit connection with bounded waits: a server that does not
     // answer must not stall the program.
-    http_t *http =
-        httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, kServerTimeoutMs, nullptr);
+    http_t *http = connectWithBoundedWaits();
     if (!http)
         throw Exception(SystemErrorMessage(errno ? errno : ECONNREFUSED));
-    httpSetTimeout(http, kServerTimeoutMs / 1000.0, nullptr, nullptr);
     cups_dest_t *dest = cupsGetNamedDest(http, queue.constData(), instance.isEmpty() ? nullptr : instance.constData());
     if (!dest) {
         const QString message = QString::fromUtf8(cupsLastErrorString());

@@ -1,14 +1,13 @@
 #include "platform/printqueue.h"
 
+#include "platform/printserver.h"
+
 #include <QHash>
 #include <QSize>
-#include <cups/cups.h>
 
 namespace prenso::printing {
 
 namespace {
-
-constexpr int kServerTimeoutMs = 5000;
 
 double pointsOf(int hundredthsOfMillimetre)
 {
@@ -75,11 +74,9 @@ std::shared_ptr<const PrintQueue> PrintQueue::describe(const QString &queue, QSt
             *problem = QStringLiteral("No printer is selected for the print job.");
         return nullptr;
     }
-    http_t *http =
-        httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, kServerTimeoutMs, nullptr);
+    http_t *http = connectWithBoundedWaits();
     if (!http)
         return fail(QStringLiteral("Cannot reach the print server to print on \"%1\": %2"));
-    httpSetTimeout(http, kServerTimeoutMs / 1000.0, nullptr, nullptr);
     std::shared_ptr<PrintQueue> described(new PrintQueue);
     auto *dest = cupsGetNamedDest(http, name.constData(), instance.isEmpty() ? nullptr : instance.constData());
     described->m_dest = dest;

@@ -1,8 +1,7 @@
 #include "platform/stop.h"
 
 #include "platform/files.h"
-
-#include <cups/cups.h>
+#include "platform/printserver.h"
 
 #include <csignal>
 #include <cstdio>
@@ -59,10 +58,9 @@ void cancelJobs()
         open = jobs();
     }
     for (const Job &job : open) {
-        http_t *http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, 5000, nullptr);
+        http_t *http = printing::connectWithBoundedWaits();
         if (!http)
             continue;
-        httpSetTimeout(http, 5.0, nullptr, nullptr);
         if (cups_dest_t *dest = cupsGetNamedDest(http, job.queue.constData(), nullptr)) {
             cupsCancelDestJob(http, dest, job.id);
             cupsFreeDests(1, dest);

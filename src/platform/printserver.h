@@ -1,0 +1,26 @@
+#pragma once
+// A connection to the print server for the platform's own requests (this
+// header brings libcups in: it is for the platform's sources only).
+//
+// The printing library waits half a minute for a connection and, once
+// connected, for ever for an answer; a server that is down or hung must not
+// stall the program, so these requests wait a few seconds at most.
+
+#include <cups/cups.h>
+
+namespace prenso::printing {
+
+// How long such a request may wait to connect or for an answer.
+constexpr int kServerTimeoutMs = 5000;
+
+// Null when the server cannot be reached in that time (errno says why).
+inline http_t *connectWithBoundedWaits()
+{
+    http_t *http =
+        httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, kServerTimeoutMs, nullptr);
+    if (http)
+        httpSetTimeout(http, kServerTimeoutMs / 1000.0, nullptr, nullptr);
+    return http;
+}
+
+} // namespace prenso::printing
