@@ -207,6 +207,7 @@ void TfrmPrincipal::ExecutaImpressao()
     const QString scratchName = QStringLiteral("R") + stamp + QStringLiteral(".XML");
     QString scratch = createScratchFile(scratchName, {files::executableFolder(), files::tempFolder()});
     cdsLinhaRelatorio.SetFileName(scratch);
+    cdsLinhaRelatorio.SetScratch(true); // deleted at the job's end
 
     // A job that fails or is cancelled leaves nothing behind: the form file
     // is closed, the table dropped unwritten and its scratch file removed, so

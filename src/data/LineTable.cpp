@@ -37,6 +37,15 @@ TLineTable::TLineTable()
     : FFieldIndice(std::make_unique<Field>(this, true)), FFieldLinha(std::make_unique<Field>(this, false))
 {}
 
+namespace {
+
+files::SafeFile::Durability durabilityOf(bool scratch)
+{
+    return scratch ? files::SafeFile::Durability::Unflushed : files::SafeFile::Durability::Flushed;
+}
+
+} // namespace
+
 TLineTable::~TLineTable()
 {
     dropWriteAhead();
@@ -224,7 +233,7 @@ const std::string &TLineTable::CurrentLinha() const
 
 void TLineTable::writeFile() const
 {
-    files::SafeFile out(FFileName);
+    files::SafeFile out(FFileName, false, durabilityOf(FScratch));
     writePacket(out);
     out.commit();
 }
@@ -247,7 +256,7 @@ void TLineTable::WriteAhead()
     // The new file beside the scratch file that Close gives its name; when
     // it cannot be made, Close writes as usual and tells why.
     try {
-        FAhead = std::make_unique<files::SafeFile>(FFileName);
+        FAhead = std::make_unique<files::SafeFile>(FFileName, false, durabilityOf(FScratch));
     } catch (const Exception &) {
         return;
     }

@@ -53,6 +53,9 @@ public:
     }
     void SetFileName(const QString &name);
     const QString &FileName() const { return FFileName; }
+    // A scratch file is deleted within the job that wrote it: Close gives it
+    // its name without waiting for the disk to have it.
+    void SetScratch(bool scratch) { FScratch = scratch; }
     void CreateDataSet(); // new, empty and open
     void SetIndexFieldNames(const QString &names) { FIndexFieldNames = names; }
     const QString &IndexFieldNames() const { return FIndexFieldNames; }
@@ -101,6 +104,7 @@ private:
     QString FFileName;
     QString FIndexFieldNames;
     bool FActive = false;
+    bool FScratch = false;
     bool FChanged = false;
     std::vector<Record> FRecords; // kept in INDICE order; equal keys keep insertion order
     size_t FCursor = 0;

@@ -28,7 +28,8 @@ namespace {
 SafeFile::SafeFile(std::string *memory) : m_memory(memory), m_memoryStart(memory->size())
 {}
 
-SafeFile::SafeFile(const QString &target, bool executable) : m_target(target), m_executable(executable)
+SafeFile::SafeFile(const QString &target, bool executable, Durability durability)
+    : m_target(target), m_executable(executable), m_durability(durability)
 {
     // An empty name would put the new file in the working folder under a
     // name of its own and then fail the rename.
@@ -113,6 +114,15 @@ void SafeFile::write(std::string_view bytes)
         if (n <= 0)
             failWrite(n < 0 ? errno : ENOSPC);
         bytes.remove_prefix(static_cast<size_t>(n));
+        m_written += static_cast<std::uint64_t>(n);
+    }
+    // The disk is asked to start on what is written while the rest is made,
+    // so that the flush of commit waits for the last stretch only. Only a
+    // hint: commit's flush is what tells whether the disk has it all.
+    if (m_durability == Durability::Flushed && m_written - m_writtenBack >= kWriteBackStretch) {
+        ::sync_file_range(m_fd, static_cast<off_t>(m_writtenBack), static_cast<off_t>(m_written - m_writtenBack),
+                          SYNC_FILE_RANGE_WRITE);
+        m_writtenBack = m_written;
     }
 }
 
@@ -144,7 +154,7 @@ void SafeFile::commit()
         failWrite(errno);
     // On disk before the rename: after a crash the name holds the old file
     // or the new one, never an empty one.
-    if (::fsync(m_fd) != 0)
+    if (m_durability == Durability::Flushed && ::fsync(m_fd) != 0)
         failWrite(errno);
     const int closing = ::close(m_fd);
     m_fd = -1;

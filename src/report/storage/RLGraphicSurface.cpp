@@ -90,6 +90,8 @@ void TRLGraphicSurface::AdoptObject(std::unique_ptr<TRLGraphicObject> object)
 void TRLGraphicSurface::DeleteObject(TRLGraphicObject *object)
 {
     auto it = std::find_if(FObjects.begin(), FObjects.end(), [object](const auto &p) { return p.get() == object; });
+    if (object == FUnusedClip)
+        FUnusedClip = nullptr;
     if (it != FObjects.end())
         FObjects.erase(it);
 }
@@ -182,10 +184,12 @@ void TRLGraphicSurface::Open()
     FGeneratorId = nullptr;
     FClipRect = TRect{0, 0, FWidth, FHeight};
     FClipStack.clear();
+    FUnusedClip = nullptr;
 }
 
 void TRLGraphicSurface::Clear()
 {
+    FUnusedClip = nullptr;
     FObjects.clear();
     FFonts.clear();
     FMacros.Clear();
@@ -365,6 +369,7 @@ void TRLGraphicSurface::DrawTaking(int x, int y, TRLGraphicSurface &surface)
         FObjects.push_back(std::move(obj));
     }
     surface.FObjects.clear();
+    surface.FUnusedClip = nullptr;
     surface.FModified = true;
     FMacros.AddStrings(surface.Macros());
 }
@@ -515,6 +520,7 @@ void TRLGraphicSurface::CopyRectTaking(const TRect &dest, TRLGraphicSurface &sur
         FObjects.push_back(std::move(obj));
     }
     surface.FObjects.clear();
+    surface.FUnusedClip = nullptr;
     surface.FModified = true;
     ResetClipRect();
 }
@@ -526,6 +532,7 @@ void TRLGraphicSurface::SetClipRect(const TRect &r)
     auto *obj = NewObject<TRLSetClipRectObject>();
     obj->SetBoundsRect(r);
     PushClipRect(r);
+    FUnusedClip = obj;
 }
 
 void TRLGraphicSurface::ResetClipRect()
@@ -534,6 +541,17 @@ void TRLGraphicSurface::ResetClipRect()
     if (FClipStack.empty())
         throw EListError(QStringLiteral("List index out of bounds (0)"));
     FModified = true;
+    // A clip that nothing was drawn into changes no pixel on any device:
+    // it is taken back instead of being closed. Every band's frame sets
+    // one, mostly around nothing, and it would cost two objects a line in
+    // the page file, in each page read back and in the PDF.
+    if (FUnusedClip && !FObjects.empty() && FObjects.back().get() == FUnusedClip) {
+        FUnusedClip = nullptr;
+        FObjects.pop_back();
+        PopClipRect(FClipRect);
+        return;
+    }
+    FUnusedClip = nullptr;
     auto *obj = NewObject<TRLResetClipRectObject>();
     obj->SetBoundsRect(FClipRect);
     PopClipRect(FClipRect);

@@ -205,6 +205,8 @@ private:
     std::vector<QString> FFonts;
     std::vector<TRect> FClipStack;
     TRect FClipRect;
+    // The clip last set, while nothing has been drawn after it.
+    const TRLGraphicObject *FUnusedClip = nullptr;
     std::intptr_t FTag = 0;
     const void *FGeneratorId = nullptr;
     TRLMacroList FMacros;

@@ -665,13 +665,27 @@ TEST(Recording, ClipRectanglesNest)
     s.SetClipRect({1, 1, 50, 50});
     s.SetClipRect({2, 2, 20, 20});
     EXPECT_EQ(s.ClipRect(), (TRect{2, 2, 20, 20}));
+    s.TextOut(3, 3, "x");
     s.ResetClipRect();
-    EXPECT_EQ(s.Objects(2)->BoundsRect(), (TRect{2, 2, 20, 20}));
+    EXPECT_EQ(s.Objects(3)->BoundsRect(), (TRect{2, 2, 20, 20}));
     EXPECT_EQ(s.ClipRect(), (TRect{1, 1, 50, 50}));
     s.ResetClipRect();
     EXPECT_EQ(s.ClipRect(), (TRect{0, 0, 100, 80}));
     EXPECT_THROW(s.ResetClipRect(), EListError);
-    EXPECT_EQ(s.ObjectCount(), 4) << "a failed reset records nothing";
+    EXPECT_EQ(s.ObjectCount(), 5) << "a failed reset records nothing";
+
+    // A clip around nothing is taken back, but still ends where it was set;
+    // the clip it was set inside is kept, with the text drawn before it.
+    s.SetClipRect({1, 1, 50, 50});
+    s.TextOut(4, 4, "y");
+    s.SetClipRect({5, 5, 9, 9});
+    EXPECT_EQ(s.ClipRect(), (TRect{5, 5, 9, 9}));
+    s.ResetClipRect();
+    EXPECT_EQ(s.ClipRect(), (TRect{1, 1, 50, 50}));
+    s.ResetClipRect();
+    ASSERT_EQ(s.ObjectCount(), 8);
+    EXPECT_EQ(s.Objects(7)->Kind(), TRLGraphicKind::ResetClipRect);
+    EXPECT_EQ(s.Objects(7)->BoundsRect(), (TRect{1, 1, 50, 50}));
 }
 
 TEST(Recording, DrawingAPageOntoAnotherClonesItsObjectsFontsAndMacros)
