@@ -182,6 +182,43 @@ std::int64_t TFileStream::Write(const void *buffer, std::int64_t count)
     return done;
 }
 
+std::int64_t TFileStream::ReadAt(std::int64_t pos, void *buffer, std::int64_t count, int &error) const
+{
+    error = 0;
+    std::int64_t done = 0;
+    auto *p = static_cast<char *>(buffer);
+    while (done < count) {
+        const ssize_t n = ::pread(m_fd, p + done, static_cast<size_t>(std::min<std::int64_t>(count - done, 1 << 30)),
+                                  static_cast<off_t>(pos + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            error = n < 0 ? errno : 0;
+            break;
+        }
+        done += n;
+    }
+    return done;
+}
+
+void TFileStream::WriteAt(std::int64_t pos, std::string_view bytes)
+{
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::pwrite(m_fd, bytes.data() + done, std::min<size_t>(bytes.size() - done, 1 << 30),
+                                   static_cast<off_t>(pos + static_cast<std::int64_t>(done)));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            m_lastError = n < 0 ? errno : ENOSPC;
+            const QString detail = FailureDetail();
+            throw EWriteError(QStringLiteral("Stream write error") +
+                              (detail.isEmpty() ? QString() : QStringLiteral(": ") + detail));
+        }
+        done += static_cast<size_t>(n);
+    }
+}
+
 std::int64_t TFileStream::Seek(std::int64_t offset, Origin origin)
 {
     const int whence = origin == Origin::soBeginning ? SEEK_SET : origin == Origin::soCurrent ? SEEK_CUR : SEEK_END;

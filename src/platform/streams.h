@@ -83,6 +83,12 @@ public:
     std::int64_t Size() override;
     void SetSize(std::int64_t size) override;
     int Handle() const { return m_fd; }
+    // At a given place, in one call and without moving the position (a
+    // file of records that knows where each one is). ReadAt returns what it
+    // could read, with the system's reason in `error` (0 at the end of the
+    // file); WriteAt raises as WriteBuffer does.
+    std::int64_t ReadAt(std::int64_t pos, void *buffer, std::int64_t count, int &error) const;
+    void WriteAt(std::int64_t pos, std::string_view bytes);
 
 protected:
     QString FailureDetail() const override;

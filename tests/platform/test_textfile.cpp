@@ -85,6 +85,20 @@ TEST(TextFileReader, LongLinesAcrossBuffers)
     EXPECT_EQ(readAll(split + "\x1A" + std::string(70000, 'k') + "\nq"), (Lines{split, "q"}));
 }
 
+TEST(TextFileReader, LineEndsAtEveryPlaceOfALongRun)
+{
+    // The plain runs are scanned many bytes at a time: a line end at each
+    // place inside and past such a stretch, and a byte just past the stretch.
+    for (size_t at = 0; at <= 40; ++at) {
+        SCOPED_TRACE(at);
+        const std::string run(at, '\xE9');
+        EXPECT_EQ(readAll(run + "\nb"), (Lines{run, "b"}));
+        EXPECT_EQ(readAll(run + "\r\nb"), (Lines{run, "b"}));
+        EXPECT_EQ(readAll(run + "\x1A" + "skipped\nb"), at == 0 ? Lines{} : (Lines{run, "b"}));
+        EXPECT_EQ(readAll(run + "\rc"), Lines{run + "c"});
+    }
+}
+
 TEST(TextFileReader, OpenErrors)
 {
     TempDir dir;

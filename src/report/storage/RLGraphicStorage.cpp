@@ -86,9 +86,19 @@ void TRLGraphicStorage::AppendPageRecord(std::string_view surfaceBytes)
     record.reserve(4 + surfaceBytes.size());
     TRLStreamWriter(record).I32(static_cast<std::int32_t>(surfaceBytes.size()));
     record.append(surfaceBytes);
-    const std::int64_t pos = FTempStream->Seek(0, TStream::Origin::soEnd);
-    FTempStream->WriteBuffer(record);
+    const std::int64_t pos = appendRecord(record);
     FPageAllocation.push_back(pos);
+    FPageRecordLengths.push_back(static_cast<std::int64_t>(record.size()));
+}
+
+std::int64_t TRLGraphicStorage::appendRecord(std::string_view record)
+{
+    // Records only ever go at the end, which the storage keeps itself: one
+    // positioned write, no seek, and the page file can be read meanwhile.
+    const std::int64_t pos = FTempEnd;
+    FTempStream->WriteAt(pos, record);
+    FTempEnd += static_cast<std::int64_t>(record.size());
+    return pos;
 }
 
 void TRLGraphicStorage::StorePage(TRLGraphicSurface *surface)
@@ -101,14 +111,15 @@ void TRLGraphicStorage::StorePage(TRLGraphicSurface *surface)
     if (record.size() - 4 > static_cast<size_t>(std::numeric_limits<std::int32_t>::max()))
         throw EWriteError(QStringLiteral("A page is too large to be stored"));
     TRLStreamWriter::PutI32(record.data(), static_cast<std::int32_t>(record.size() - 4));
-    const std::int64_t pos = FTempStream->Seek(0, TStream::Origin::soEnd);
-    FTempStream->WriteBuffer(record);
+    const std::int64_t pos = appendRecord(record);
     const int index = surface->PageIndex();
     if (index < 0 || index >= PageCount()) {
         surface->SetPageIndex(PageCount());
         FPageAllocation.push_back(pos);
+        FPageRecordLengths.push_back(static_cast<std::int64_t>(record.size()));
     } else {
         FPageAllocation[static_cast<size_t>(index)] = pos;
+        FPageRecordLengths[static_cast<size_t>(index)] = static_cast<std::int64_t>(record.size());
     }
 }
 
@@ -117,10 +128,22 @@ std::string TRLGraphicStorage::ReadPageRecord(int index)
     if (!FTempStream || index < 0 || index >= PageCount())
         TRLStreamReader::Fail(QStringLiteral("File is corrupted: page %1 is not in the page file").arg(index));
     const std::int64_t pos = FPageAllocation[static_cast<size_t>(index)];
-    TRLStreamIn in(*FTempStream);
-    in.Seek(pos, "a page");
-    const std::int32_t size = in.I32("a page size");
-    return in.Bytes(size, "a page");
+    const std::int64_t length = FPageRecordLengths[static_cast<size_t>(index)];
+    // The storage wrote the record and knows its length: the size before it
+    // and its bytes come in one read, and the size only confirms them.
+    std::string bytes(static_cast<size_t>(length), '\0');
+    int error = 0;
+    const std::int64_t got = FTempStream->ReadAt(pos, bytes.data(), length, error);
+    if (got != length) {
+        if (error != 0)
+            throw EReadError(QStringLiteral("Stream read error: ") + FTempFileName + QStringLiteral(": ") +
+                             SystemErrorMessage(error));
+        TRLStreamReader::Fail(QStringLiteral("File is corrupted: a page runs past the end of the file"));
+    }
+    if (TRLStreamReader(std::string_view(bytes).substr(0, 4)).I32("a page size") != length - 4)
+        TRLStreamReader::Fail(QStringLiteral("File is corrupted: a page's size is not the one it was stored with"));
+    bytes.erase(0, 4);
+    return bytes;
 }
 
 void TRLGraphicStorage::RetrievePage(TRLGraphicSurface *surface)
@@ -234,14 +257,16 @@ TRLGraphicSurface *TRLGraphicStorage::ReadPage(int index)
 {
     if (TRLGraphicSurface *cached = CacheFind(index))
         return cached;
+    // The message is made only for a page that fails: an output reads every
+    // page this way.
+    auto what = [index] { return QStringLiteral("Page %1 cannot be read from the page file: ").arg(index + 1); };
     std::unique_ptr<TRLGraphicSurface> page;
-    const QString what = QStringLiteral("Page %1 cannot be read from the page file: ").arg(index + 1);
     try {
         page = LoadPage(index);
     } catch (const Exception &e) {
-        throw EReadError(what + e.message());
+        throw EReadError(what() + e.message());
     } catch (const std::bad_alloc &) {
-        throw EReadError(what + QStringLiteral("it does not fit in memory"));
+        throw EReadError(what() + QStringLiteral("it does not fit in memory"));
     }
     return cachePage(std::move(page));
 }
@@ -250,7 +275,9 @@ void TRLGraphicStorage::Clear()
 {
     if (FTempStream)
         FTempStream->SetSize(0);
+    FTempEnd = 0;
     FPageAllocation.clear();
+    FPageRecordLengths.clear();
     std::vector<std::unique_ptr<TRLGraphicSurface>> cache = std::move(FPageCache);
     FPageCache.clear();
     for (auto &s : cache)

@@ -23,6 +23,7 @@
 namespace prenso {
 
 class TStream;
+class TFileStream;
 
 // A storage is owned by the components linked to it: it frees itself when the
 // last one unlinks or is destroyed. Create it with new; a storage created
@@ -107,6 +108,8 @@ protected:
 
 private:
     void StorePage(TRLGraphicSurface *surface);
+    // Appends a record (its size field first) to the page file; returns where.
+    std::int64_t appendRecord(std::string_view record);
     void RetrievePage(TRLGraphicSurface *surface);
     // Raises whatever reading the page raised; nullptr past the list.
     std::unique_ptr<TRLGraphicSurface> LoadPage(int index);
@@ -114,11 +117,15 @@ private:
     void CacheAdd(std::unique_ptr<TRLGraphicSurface> surface);
     TRLGraphicSurface *CacheFind(int index) const;
     std::vector<std::unique_ptr<TRLGraphicSurface>> FPageCache;
+    // Where each page's record starts in the page file and how long it is
+    // (its size field included).
     std::vector<std::int64_t> FPageAllocation;
+    std::vector<std::int64_t> FPageRecordLengths;
     // The size of the last page record written: the pages of one report are
     // much alike, so the next record starts with room for as much.
     size_t FLastRecordSize = 16384;
-    std::unique_ptr<TStream> FTempStream;
+    std::unique_ptr<TFileStream> FTempStream;
+    std::int64_t FTempEnd = 0; // where the next record goes
     QString FTempFileName;
     int FFileVersion = 3;
     TRLMacroList FMacros;
