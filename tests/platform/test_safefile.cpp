@@ -51,6 +51,29 @@ TEST(SafeFile, TheTargetChangesOnlyOnCommitAndNothingElseStays)
     }
 }
 
+TEST(SafeFile, ALongFileArrivesWholeFlushedOrNot)
+{
+    // Past the stretch after which the disk is asked to write back, and a
+    // scratch file that is renamed without a flush: the same bytes arrive.
+    for (const auto durability : {files::SafeFile::Durability::Flushed, files::SafeFile::Durability::Unflushed}) {
+        SCOPED_TRACE(static_cast<int>(durability));
+        TempDir dir;
+        const QString target = dir.file(QStringLiteral("longo.pdf"));
+        std::string expected;
+        {
+            files::SafeFile file(target, false, durability);
+            for (char c = 'a'; c < 'a' + 9; ++c) {
+                const std::string chunk((1 << 20) + 17, c);
+                file.write(chunk);
+                expected += chunk;
+            }
+            file.commit();
+        }
+        EXPECT_TRUE(readFile(target) == expected);
+        EXPECT_EQ(listFolder(dir.path()), QStringList{QStringLiteral("longo.pdf")});
+    }
+}
+
 TEST(SafeFile, KeepsPermissionsAndRefusesWhatItMustNotReplace)
 {
     TempDir dir;
