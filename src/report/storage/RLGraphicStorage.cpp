@@ -94,7 +94,7 @@ void TRLGraphicStorage::AppendPageRecord(std::string_view surfaceBytes)
 std::int64_t TRLGraphicStorage::appendRecord(std::string_view record)
 {
     // Records only ever go at the end, which the storage keeps itself: one
-    // positioned write, no seek, and the page file can be read meanwhile.
+    // positioned write and no seek; reading a page back moves nothing.
     const std::int64_t pos = FTempEnd;
     FTempStream->WriteAt(pos, record);
     FTempEnd += static_cast<std::int64_t>(record.size());
