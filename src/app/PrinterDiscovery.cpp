@@ -2,6 +2,7 @@
 #include "app/TextUtils.h"
 #include "platform/printers.h"
 #include "platform/widgets/radiogroup.h"
+#include "report/printing/RLPrinters.h"
 
 namespace prenso {
 
@@ -16,9 +17,9 @@ constexpr int kDeviceNameLength = 255;
 // Walks the installed printers once, in the platform's order: takes each as
 // the printer the run settings name when its trimmed, upper-cased name
 // matches (a later match overrides an earlier one) and lists it on the setup
-// screen (when there is one: a run with switches has none). The list gives the names; selecting every printer on the
-// way would only ask the print server about each in turn, so only the last one is selected, at the end, where the walk
-// has always left the printer object.
+// screen (when there is one: a run with switches has none). The list gives
+// the names; only the last one is selected, at the end, where the walk has
+// always left the printer object.
 //
 // The printer that a name asked for and found becomes the user's default
 // printer, and no other: every queue in turn would leave the last one as the
@@ -41,6 +42,21 @@ void TfrmPrincipal::BuscaImpressora()
     }
     if (count > 0)
         printer.select(count - 1);
+    // A name that is no queue may be a printer the network advertises: it
+    // prints as it would with the printing system's own commands, through
+    // a temporary queue, and takes the place after the queues, so that no
+    // queue's index moves for it. An archive file needs no printer: it does
+    // not wait for the network.
+    if (!sPbImpressora.isEmpty() && matched.isEmpty() && !bPbPdf) {
+        auto named = [&](const printing::AdvertisedPrinter &p) {
+            return sPbImpressora == UpperAscii(TrimControl(p.name.left(kDeviceNameLength))) ||
+                   sPbImpressora == UpperAscii(TrimControl(p.serviceName.left(kDeviceNameLength)));
+        };
+        if (const auto advertised = printing::findAdvertisedPrinter(named)) {
+            iPbImpressora = RLPrinter().AddAdvertisedPrinter(*advertised);
+            matched = advertised->name;
+        }
+    }
     FPrinterMatched = !matched.isEmpty();
     // The user's own default destination, never the system-wide one (not
     // even as root); whether the write worked does not matter here. There is

@@ -6,264 +6,18 @@
 #include "platform/units.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QLocale>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QSaveFile>
-#include <QSysInfo>
-#include <QUrl>
 #include <cups/cups.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <climits>
 #include <cmath>
-#include <pwd.h>
-#include <unistd.h>
 
 namespace prenso::printing {
-
-namespace {
-
-std::function<QStringList()> &printerListSource()
-{
-    static std::function<QStringList()> source;
-    return source;
-}
-
-// The printing library waits half a minute for a connection and, once
-// connected, for ever for an answer. The list is asked for on a connection
-// with bounded waits, so that a server that is down or hung cannot stall the
-// program: the list of printers is then empty, as with no server at all. It
-// holds the destinations as the toolkit names them ("queue" or
-// "queue/instance").
-QStringList askPrintServerForPrinters()
-{
-    http_t *http = connectWithBoundedWaits();
-    if (!http)
-        return {};
-    cups_dest_t *dests = nullptr;
-    const int count = cupsGetDests2(http, &dests);
-    QStringList names;
-    names.reserve(count);
-    for (int i = 0; i < count; ++i) {
-        QString name = QString::fromLocal8Bit(dests[i].name);
-        if (dests[i].instance)
-            name += u'/' + QString::fromLocal8Bit(dests[i].instance);
-        names.append(name);
-    }
-    cupsFreeDests(count, dests);
-    httpClose(http);
-    return names;
-}
-
-} // namespace
-
-QStringList installedPrinterNames()
-{
-    if (printerListSource())
-        return printerListSource()();
-    return askPrintServerForPrinters();
-}
-
-void reconnectPrintServer()
-{
-    cupsSetServer(nullptr);
-}
-
-void setPrinterListSourceForTesting(std::function<QStringList()> source)
-{
-    printerListSource() = std::move(source);
-}
-
-// ---------------------------------------------------------------------------
-// The user's default printer
-
-QString userOptionsFilePath()
-{
-    QString home = qEnvironmentVariable("HOME");
-    if (home.isEmpty()) {
-        if (const passwd *pw = getpwuid(getuid()))
-            home = QFile::decodeName(pw->pw_dir);
-    }
-    return home + QStringLiteral("/.cups/lpoptions");
-}
-
-namespace {
-
-// A line of an lpoptions file split into its keyword, the destination
-// ("name" or "name/instance") and whatever follows.
-struct OptionsLine {
-    QString keyword;
-    QString destination;
-    QString rest;
-};
-
-bool splitOptionsLine(const QString &line, OptionsLine &out)
-{
-    int pos = 0;
-    auto skipBlanks = [&] {
-        while (pos < line.size() && line[pos].isSpace())
-            ++pos;
-    };
-    auto word = [&] {
-        const int start = pos;
-        while (pos < line.size() && !line[pos].isSpace())
-            ++pos;
-        return line.mid(start, pos - start);
-    };
-    skipBlanks();
-    out.keyword = word();
-    if (out.keyword.compare(u"Dest", Qt::CaseInsensitive) != 0 &&
-        out.keyword.compare(u"Default", Qt::CaseInsensitive) != 0)
-        return false;
-    skipBlanks();
-    out.destination = word();
-    out.rest = line.mid(pos);
-    return !out.destination.isEmpty();
-}
-
-// The printing system compares destination names without regard to case; an
-// instance is part of the destination.
-bool sameDestination(const QString &a, const QString &b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
-} // namespace
-
-QString withDefaultDestination(const QString &optionsText, const QString &name)
-{
-    QStringList lines = optionsText.split(u'\n');
-    // A text that ends in a line break splits into a last empty piece.
-    const bool endedWithBreak = !optionsText.isEmpty() && optionsText.endsWith(u'\n');
-    if (endedWithBreak || optionsText.isEmpty())
-        lines.removeLast();
-
-    bool found = false;
-    for (QString &line : lines) {
-        OptionsLine parsed;
-        if (!splitOptionsLine(line, parsed))
-            continue;
-        const bool isDefault = parsed.keyword.compare(u"Default", Qt::CaseInsensitive) == 0;
-        if (!found && sameDestination(parsed.destination, name)) {
-            line = QStringLiteral("Default ") + parsed.destination + parsed.rest;
-            found = true;
-        } else if (isDefault) {
-            line = QStringLiteral("Dest ") + parsed.destination + parsed.rest;
-        }
-    }
-    if (!found)
-        lines.append(QStringLiteral("Default ") + name);
-    return lines.join(u'\n') + u'\n';
-}
-
-bool setUserDefaultPrinter(const QString &name)
-{
-    // A destination name never holds blanks or control characters; such a
-    // name could only break the file.
-    if (name.isEmpty())
-        return false;
-    for (const QChar c : name) {
-        if (c.isSpace() || c.unicode() < 32)
-            return false;
-    }
-
-    // The file is written here rather than through the printing library:
-    // as root the library writes the system-wide options, and the default
-    // printer we choose belongs to this user alone.
-    const QString path = userOptionsFilePath();
-    const QString folder = QFileInfo(path).absolutePath();
-    if (!QDir().mkpath(folder))
-        return false;
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-
-    QString text;
-    QFile existing(path);
-    if (existing.exists()) {
-        if (!existing.open(QIODevice::ReadOnly))
-            return false;
-        text = QString::fromUtf8(existing.readAll());
-        existing.close();
-    }
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    out.write(withDefaultDestination(text, name).toUtf8());
-    return out.commit();
-}
-
-// ---------------------------------------------------------------------------
-// Printer information
-
-namespace {
-
-bool isThisMachine(const QString &host)
-{
-    if (host.isEmpty() || host.startsWith(u'/'))
-        return true;
-    const QString h = host.toLower();
-    if (h == u"localhost" || h.startsWith(u"localhost.") || h.startsWith(u"127.") || h == u"::1" || h == u"[::1]")
-        return true;
-    const QString self = QSysInfo::machineHostName().toLower();
-    return !self.isEmpty() && (h == self || h == self + QStringLiteral(".local") || h.startsWith(self + u'.'));
-}
-
-} // namespace
-
-PrinterInformation describeDestination(const QString &name, const QString &deviceUri, const QString &printerUri)
-{
-    PrinterInformation info;
-    info.printerName = name;
-    info.portName = deviceUri;
-    const QUrl uri(printerUri);
-    if (uri.isValid() && !isThisMachine(uri.host())) {
-        info.serverName = uri.host();
-        QString path = uri.path();
-        for (const QString &prefix : {QStringLiteral("/printers/"), QStringLiteral("/classes/")}) {
-            if (path.startsWith(prefix)) {
-                path = path.mid(prefix.size());
-                break;
-            }
-        }
-        while (path.startsWith(u'/'))
-            path.remove(0, 1);
-        info.shareName = path.isEmpty() ? name : path;
-    }
-    return info;
-}
-
-PrinterInformation readPrinterInformation(const QString &name)
-{
-    const int slash = name.indexOf(u'/');
-    const QByteArray queue = (slash < 0 ? name : name.left(slash)).toUtf8();
-    const QByteArray instance = slash < 0 ? QByteArray() : name.mid(slash + 1).toUtf8();
-
-    // An explicit connection with bounded waits: a server that does not
-    // answer must not stall the program.
-    http_t *http = connectWithBoundedWaits();
-    if (!http)
-        throw Exception(SystemErrorMessage(errno ? errno : ECONNREFUSED));
-    cups_dest_t *dest = cupsGetNamedDest(http, queue.constData(), instance.isEmpty() ? nullptr : instance.constData());
-    if (!dest) {
-        const QString message = QString::fromUtf8(cupsLastErrorString());
-        httpClose(http);
-        throw Exception(message);
-    }
-    const char *deviceUri = cupsGetOption("device-uri", dest->num_options, dest->options);
-    const char *printerUri = cupsGetOption("printer-uri-supported", dest->num_options, dest->options);
-    PrinterInformation info = describeDestination(name, QString::fromUtf8(deviceUri ? deviceUri : ""),
-                                                  QString::fromUtf8(printerUri ? printerUri : ""));
-    cupsFreeDests(1, dest);
-    httpClose(http);
-    return info;
-}
 
 // ---------------------------------------------------------------------------
 // The printer object
@@ -310,12 +64,35 @@ void PlatformPrinter::refreshPrinters()
 {
     m_printerInfos.clear();
     m_queues.clear();
+    m_problems.clear();
     m_names = installedPrinterNames();
     m_listRead = true;
+    // Advertised printers asked for stay at the end, unless a queue of that
+    // name has come.
+    std::erase_if(m_advertised, [&](const AdvertisedPrinter &p) { return m_names.contains(p.name); });
+    for (const AdvertisedPrinter &printer : m_advertised)
+        m_names.append(printer.name);
     if (m_index >= m_names.size()) {
         m_index = -1;
         m_settingsValid = false;
+        m_described = true;
     }
+}
+
+int PlatformPrinter::addAdvertised(const AdvertisedPrinter &printer)
+{
+    const int known = static_cast<int>(printers().indexOf(printer.name));
+    if (known >= 0)
+        return known;
+    m_advertised.push_back(printer);
+    m_names.append(printer.name);
+    return static_cast<int>(m_names.size()) - 1;
+}
+
+bool PlatformPrinter::isAdvertised(int index) const
+{
+    const qsizetype first = m_names.size() - static_cast<qsizetype>(m_advertised.size());
+    return index >= first && index < m_names.size();
 }
 
 QString PlatformPrinter::selectedName() const
@@ -332,26 +109,17 @@ bool PlatformPrinter::select(int index)
     m_paper = PaperSetting();
     m_operatorLayout = false;
     m_queue.reset();
-    if (index < 0) {
-        m_settingsValid = false;
+    m_problem.clear();
+    m_settingsValid = false;
+    m_described = true;
+    if (index < 0)
         return true;
-    }
     const QString name = names[index];
     if (!m_printer) {
-        // The queue may have gone since the list was read; then this
-        // printer's settings are not at hand.
-        m_queue = queueOf(name);
-        m_settingsValid = m_queue != nullptr;
-        if (!m_settingsValid)
-            return true;
+        // Described when its settings are first needed.
+        m_described = false;
         m_landscape = false;
-        m_layout = QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(), QPageLayout::Point);
-        QPageSize pageSize = m_queue->defaultPageSize();
-        if (!pageSize.isValid())
-            pageSize = localeDefaultPageSize();
-        setOwnPageSize(pageSize);
         m_copies = 1;
-        m_sides = m_queue->defaultSides();
         return true;
     }
     m_printer->setPrinterName(name);
@@ -370,9 +138,33 @@ bool PlatformPrinter::select(int index)
     return true;
 }
 
+// The selected printer's defaults, from what the print server says of it:
+// its default paper with its own margins, and its default sides. The queue
+// may have gone since the list was read, or an advertised printer not
+// answer; then this printer's settings are not at hand.
+void PlatformPrinter::describeSelection() const
+{
+    if (m_described)
+        return;
+    m_described = true;
+    const QString name = selectedName();
+    m_queue = queueOf(name);
+    m_settingsValid = m_queue != nullptr;
+    m_problem = m_problems.value(name);
+    if (!m_settingsValid)
+        return;
+    m_layout = QPageLayout(QPageSize(QPageSize::A4), m_landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+                           QMarginsF(), QPageLayout::Point);
+    QPageSize pageSize = m_queue->defaultPageSize();
+    if (!pageSize.isValid())
+        pageSize = localeDefaultPageSize();
+    setOwnPageSize(pageSize);
+    m_sides = m_queue->defaultSides();
+}
+
 // The page as a driver sets it: the printer's own paper for the size when it
 // has one, its unprintable margins as the page's margins.
-void PlatformPrinter::setOwnPageSize(const QPageSize &pageSize)
+void PlatformPrinter::setOwnPageSize(const QPageSize &pageSize) const
 {
     const QPageSize own = m_queue->supportedPageSize(pageSize);
     const QPageSize use = own.isValid() ? own : pageSize;
@@ -381,12 +173,27 @@ void PlatformPrinter::setOwnPageSize(const QPageSize &pageSize)
     m_layout.setMargins(minimum);
 }
 
-std::shared_ptr<const PrintQueue> PlatformPrinter::queueOf(const QString &name)
+// An advertised printer is described through the temporary queue the
+// server makes for it, which may take a moment: the printer is asked what
+// it takes. One that does not answer is given up after a bounded wait.
+std::shared_ptr<const PrintQueue> PlatformPrinter::queueOf(const QString &name) const
 {
     auto known = m_queues.find(name);
-    if (known == m_queues.end())
-        known = m_queues.insert(name, PrintQueue::describe(name));
-    return *known;
+    if (known != m_queues.end())
+        return *known;
+    QString problem;
+    std::shared_ptr<const PrintQueue> queue;
+    const auto advertised = std::find_if(m_advertised.begin(), m_advertised.end(),
+                                         [&](const AdvertisedPrinter &p) { return p.name == name; });
+    if (advertised == m_advertised.end())
+        queue = PrintQueue::describe(name);
+    else if (makeTemporaryQueue(*advertised, &problem))
+        queue = PrintQueue::describe(name, &problem);
+    // A queue that went away is simply not there; why an advertised printer
+    // could not be had is worth telling.
+    if (!queue && advertised != m_advertised.end())
+        m_problems.insert(name, problem);
+    return *m_queues.insert(name, queue);
 }
 
 // Asking the print server about a printer takes a round trip and a parse of
@@ -408,7 +215,10 @@ QPageSize PlatformPrinter::defaultPageSizeOf(const QString &name)
 
 bool PlatformPrinter::hasDeviceSettings() const
 {
-    return m_index >= 0 && m_settingsValid;
+    if (m_index < 0)
+        return false;
+    describeSelection();
+    return m_settingsValid;
 }
 
 void PlatformPrinter::setPaper(int code, int widthTenths, int lengthTenths, QSizeF sizeMM)
@@ -475,8 +285,9 @@ void PlatformPrinter::setLandscape(bool landscape)
     if (m_operatorLayout)
         return;
     if (!m_printer) {
+        // A printer not described yet takes the orientation when it is.
         m_landscape = landscape;
-        if (hasDeviceSettings()) {
+        if (m_described && m_settingsValid) {
             m_layout.setOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
             m_layout.setMargins(m_layout.minimumMargins());
         }

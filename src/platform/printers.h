@@ -1,9 +1,12 @@
 #pragma once
-// The installed printers as the printing system lists them, the user's default
-// printer, and the one printer object of the program: the selected printer
-// with its page layout, copies, metrics and the document being printed.
+// The one printer object of the program: the list of printers, the selected
+// printer with its page layout, copies, metrics and the document being
+// printed.
 
+#include "platform/printerlist.h"
 #include "platform/printjob.h"
+#include "platform/printqueue.h"
+#include "platform/useroptions.h"
 
 #include <QHash>
 #include <QPageLayout>
@@ -25,42 +28,6 @@ namespace prenso::printing {
 
 class PrintQueue;
 
-// The names of the installed printers (destinations), in the platform's order;
-// empty when the print server does not answer within a few seconds.
-QStringList installedPrinterNames();
-// Forgets which print server to talk to, so that the next request reads
-// CUPS_SERVER and the client configuration again (they are read only once).
-void reconnectPrintServer();
-// Tests only: take the printer names from `source` instead of the printing
-// system (an empty function restores the printing system).
-void setPrinterListSourceForTesting(std::function<QStringList()> source);
-
-// Makes `name` the user's own default destination (what "lpoptions -d" does for
-// an ordinary user: the user's lpoptions file, never the system-wide default,
-// also when running as root). Other lines and options of the file stay.
-// Returns false when it could not be written; callers ignore the outcome.
-bool setUserDefaultPrinter(const QString &name);
-// The user's lpoptions file: .cups/lpoptions in the home folder.
-QString userOptionsFilePath();
-// The text of an lpoptions file with `name` made the default destination: its
-// line becomes a "Default" line (appended when missing), any other "Default"
-// line becomes a "Dest" line, everything else is kept as it is.
-QString withDefaultDestination(const QString &optionsText, const QString &name);
-
-// Where a printer's output goes. A queue of a remote server has that server's
-// host name and its own queue name there as server and share.
-struct PrinterInformation {
-    QString printerName;
-    QString portName;   // the queue's device URI
-    QString serverName; // empty for a queue of this machine's server
-    QString shareName;
-};
-// Builds the information from the queue's device URI and its own printer URI.
-PrinterInformation describeDestination(const QString &name, const QString &deviceUri, const QString &printerUri);
-// Asks the print server about one queue ("name" or "name/instance"). Raises an
-// Exception with the server's message when the queue cannot be had.
-PrinterInformation readPrinterInformation(const QString &name);
-
 // What was last written into the selected printer's paper settings: the
 // driver's paper code (0 until the program sets one) and, for the
 // user-defined code 256, width and length in tenths of a millimetre.
@@ -80,7 +47,14 @@ struct DeviceMetrics {
 };
 
 // The program's printer: a list of printers read once (until refreshed), the
-// selected one (index -1 for none) and its settings. The settings are the
+// selected one (index -1 for none) and its settings. The list is the print
+// server's queues followed by the advertised printers that were asked for by
+// name or found by the print dialog; refreshing it keeps those at its end.
+//
+// Selecting a printer asks nobody anything: the print server is asked about
+// it (and an advertised printer gets its temporary queue) only when its
+// settings are first needed, so that a job that prints elsewhere, or writes
+// a file, never waits on a printer it does not use. The settings are the
 // printer object's own, laid out from what the print server says of the
 // queue, until something needs the toolkit's printer (its setup dialog,
 // painting on it): from then on a QPrinter carries them. A job that goes to
@@ -96,6 +70,10 @@ public:
     const QStringList &printers();
     // Reads the list again. A selection past its new end is dropped.
     void refreshPrinters();
+    // Puts an advertised printer at the end of the list (once: a printer of
+    // that name already listed keeps its place) and gives its index.
+    int addAdvertised(const AdvertisedPrinter &printer);
+    bool isAdvertised(int index) const;
 
     int index() const { return m_index; }
     QString selectedName() const;
@@ -106,8 +84,10 @@ public:
     // The selected printer again, with its default settings.
     bool reselectWithDefaults() { return select(m_index); }
     // True when a printer is selected and its settings are at hand (the
-    // printer still existed when it was selected).
+    // print server described it when they were first needed). When they are
+    // not, selectionProblem() may say why.
     bool hasDeviceSettings() const;
+    const QString &selectionProblem() const { return m_problem; }
 
     // Paper of the selected printer by the driver's code. The user-defined
     // code 256 takes width and length in tenths of a millimetre (0 keeps what
@@ -170,29 +150,37 @@ public:
     QPrinter &qprinter() const;
 
 private:
+    void describeSelection() const;
     void fitMarginsToPrintableArea() const;
     const QPrinterInfo &printerInfoOf(const QString &name) const;
-    std::shared_ptr<const PrintQueue> queueOf(const QString &name);
-    void setOwnPageSize(const QPageSize &pageSize);
+    std::shared_ptr<const PrintQueue> queueOf(const QString &name) const;
+    void setOwnPageSize(const QPageSize &pageSize) const;
     QPageLayout pageLayout() const;
     QPageSize defaultPageSizeOf(const QString &name);
     void makePrinter(const QPrinterInfo &info) const;
 
     QStringList m_names;
     bool m_listRead = false;
+    std::vector<AdvertisedPrinter> m_advertised; // at the end of m_names
     mutable QHash<QString, std::shared_ptr<const QPrinterInfo>> m_printerInfos;
-    QHash<QString, std::shared_ptr<const PrintQueue>> m_queues;
+    // What the server said of each printer asked about, also that it had
+    // none such: a printer that did not answer is not waited for twice.
+    mutable QHash<QString, std::shared_ptr<const PrintQueue>> m_queues;
+    mutable QHash<QString, QString> m_problems;
     int m_index = -1;
+    // Whether the selected printer has been described since it was selected.
+    mutable bool m_described = true;
     mutable bool m_settingsValid = false;
+    mutable QString m_problem;
     PaperSetting m_paper;
     bool m_operatorLayout = false;
     // The settings until the QPrinter is made.
     mutable std::shared_ptr<const PrintQueue> m_queue;
-    QPageLayout m_layout;
+    mutable QPageLayout m_layout;
     bool m_landscape = false;
     int m_copies = 1;
     bool m_collate = true;
-    QByteArray m_sides = "one-sided";
+    mutable QByteArray m_sides = "one-sided";
     mutable std::unique_ptr<QPrinter> m_printer;
     std::unique_ptr<QPainter> m_painter;
     QString m_lastError;

@@ -2,6 +2,7 @@
 
 #include "platform/errors.h"
 #include "platform/printqueue.h"
+#include "platform/printserver.h"
 #include "platform/stop.h"
 
 #include <cups/cups.h>
@@ -24,12 +25,18 @@ QString serverWords()
 // The queue is the print server's (a queue of another server too: the
 // server passes the job on), so every request goes to the server the
 // program prints through, on a connection of the job's own.
-http_t *connectToServer()
+HttpConnection connectToServer()
 {
-    return httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, kConnectMs, nullptr);
+    return HttpConnection(
+        httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, kConnectMs, nullptr));
 }
 
 } // namespace
+
+void PrintServerJob::ConnectionCloser::operator()(void *http) const noexcept
+{
+    httpClose(static_cast<http_t *>(http));
+}
 
 PrintServerJob::PrintServerJob() = default;
 
@@ -44,9 +51,7 @@ void PrintServerJob::close() noexcept
         stop::forgetJob(m_ticket);
         m_ticket = 0;
     }
-    if (m_http)
-        httpClose(static_cast<http_t *>(m_http));
-    m_http = nullptr;
+    m_http.reset();
     m_described.reset();
 }
 
@@ -85,13 +90,13 @@ void PrintServerJob::start(std::shared_ptr<const PrintQueue> queue, const QStrin
         }
     }
     m_described = std::move(queue);
-    auto *http = connectToServer();
+    m_http.reset(connectToServer().release());
+    auto *http = static_cast<http_t *>(m_http.get());
     if (!http) {
         const QString words = serverWords();
         close();
         throw Exception(QStringLiteral("Cannot reach the print server to print on \"%1\": %2").arg(name, words));
     }
-    m_http = http;
 
     std::vector<cups_option_t> cupsOptions;
     cupsOptions.reserve(options.size());
@@ -122,7 +127,7 @@ void PrintServerJob::write(std::string_view bytes)
         return;
     if (m_job <= 0)
         throw Exception(QStringLiteral("No print job is open."));
-    if (cupsWriteRequestData(static_cast<http_t *>(m_http), bytes.data(), bytes.size()) != HTTP_STATUS_CONTINUE)
+    if (cupsWriteRequestData(static_cast<http_t *>(m_http.get()), bytes.data(), bytes.size()) != HTTP_STATUS_CONTINUE)
         fail(QStringLiteral("Sending to the printer \"%1\" failed: %2"));
 }
 
@@ -130,9 +135,9 @@ void PrintServerJob::finish()
 {
     if (m_job <= 0)
         throw Exception(QStringLiteral("No print job is open."));
-    const ipp_status_t status =
-        cupsFinishDestDocument(static_cast<http_t *>(m_http), static_cast<cups_dest_t *>(m_described->destination()),
-                               static_cast<cups_dinfo_t *>(m_described->information()));
+    const ipp_status_t status = cupsFinishDestDocument(static_cast<http_t *>(m_http.get()),
+                                                       static_cast<cups_dest_t *>(m_described->destination()),
+                                                       static_cast<cups_dinfo_t *>(m_described->information()));
     if (status > IPP_STATUS_OK_CONFLICTING)
         fail(QStringLiteral("The printer \"%1\" did not accept the finished document: %2"));
     m_job = 0;
@@ -151,14 +156,10 @@ void PrintServerJob::cancel() noexcept
     if (m_job > 0 && m_described) {
         // The connection may be in the middle of a request that failed: the
         // job is cancelled on a fresh one.
-        if (m_http)
-            httpClose(static_cast<http_t *>(m_http));
-        m_http = nullptr;
+        m_http.reset();
         auto *dest = static_cast<cups_dest_t *>(m_described->destination());
-        if (http_t *http = connectToServer()) {
-            cupsCancelDestJob(http, dest, m_job);
-            httpClose(http);
-        }
+        if (const HttpConnection http = connectToServer())
+            cupsCancelDestJob(http.get(), dest, m_job);
     }
     m_job = 0;
     close();

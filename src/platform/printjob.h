@@ -65,9 +65,12 @@ private:
     void close() noexcept;
 
     // The queue with its destination and information, and the connection (a
-    // libcups type, kept out of this header).
+    // libcups type, kept out of this header), closed with its owner.
+    struct ConnectionCloser {
+        void operator()(void *http) const noexcept;
+    };
     std::shared_ptr<const PrintQueue> m_described;
-    void *m_http = nullptr;
+    std::unique_ptr<void, ConnectionCloser> m_http;
     QByteArray m_queue;
     int m_job = 0;
     int m_ticket = 0; // while the job may be cancelled when the program is told to stop

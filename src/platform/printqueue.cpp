@@ -1,11 +1,76 @@
 #include "platform/printqueue.h"
 
+#include "platform/errors.h"
 #include "platform/printserver.h"
 
 #include <QHash>
 #include <QSize>
+#include <QSysInfo>
+#include <QUrl>
+
+#include <cerrno>
 
 namespace prenso::printing {
+
+namespace {
+
+bool isThisMachine(const QString &host)
+{
+    if (host.isEmpty() || host.startsWith(u'/'))
+        return true;
+    const QString h = host.toLower();
+    if (h == u"localhost" || h.startsWith(u"localhost.") || h.startsWith(u"127.") || h == u"::1" || h == u"[::1]")
+        return true;
+    const QString self = QSysInfo::machineHostName().toLower();
+    return !self.isEmpty() && (h == self || h == self + QStringLiteral(".local") || h.startsWith(self + u'.'));
+}
+
+} // namespace
+
+PrinterInformation describeDestination(const QString &name, const QString &deviceUri, const QString &printerUri)
+{
+    PrinterInformation info;
+    info.printerName = name;
+    info.portName = deviceUri;
+    const QUrl uri(printerUri);
+    if (uri.isValid() && !isThisMachine(uri.host())) {
+        info.serverName = uri.host();
+        QString path = uri.path();
+        for (const QString &prefix : {QStringLiteral("/printers/"), QStringLiteral("/classes/")}) {
+            if (path.startsWith(prefix)) {
+                path = path.mid(prefix.size());
+                break;
+            }
+        }
+        while (path.startsWith(u'/'))
+            path.remove(0, 1);
+        info.shareName = path.isEmpty() ? name : path;
+    }
+    return info;
+}
+
+PrinterInformation readPrinterInformation(const QString &name)
+{
+    const int slash = name.indexOf(u'/');
+    const QByteArray queue = (slash < 0 ? name : name.left(slash)).toUtf8();
+    const QByteArray instance = slash < 0 ? QByteArray() : name.mid(slash + 1).toUtf8();
+
+    // An explicit connection with bounded waits: a server that does not
+    // answer must not stall the program.
+    const HttpConnection http = connectWithBoundedWaits();
+    if (!http)
+        throw Exception(SystemErrorMessage(errno ? errno : ECONNREFUSED));
+    cups_dest_t *dest =
+        cupsGetNamedDest(http.get(), queue.constData(), instance.isEmpty() ? nullptr : instance.constData());
+    if (!dest)
+        throw Exception(QString::fromUtf8(cupsLastErrorString()));
+    const char *deviceUri = cupsGetOption("device-uri", dest->num_options, dest->options);
+    const char *printerUri = cupsGetOption("printer-uri-supported", dest->num_options, dest->options);
+    PrinterInformation info = describeDestination(name, QString::fromUtf8(deviceUri ? deviceUri : ""),
+                                                  QString::fromUtf8(printerUri ? printerUri : ""));
+    cupsFreeDests(1, dest);
+    return info;
+}
 
 namespace {
 
@@ -74,22 +139,19 @@ std::shared_ptr<const PrintQueue> PrintQueue::describe(const QString &queue, QSt
             *problem = QStringLiteral("No printer is selected for the print job.");
         return nullptr;
     }
-    http_t *http = connectWithBoundedWaits();
+    const HttpConnection connection = connectWithBoundedWaits();
+    http_t *http = connection.get();
     if (!http)
         return fail(QStringLiteral("Cannot reach the print server to print on \"%1\": %2"));
     std::shared_ptr<PrintQueue> described(new PrintQueue);
     auto *dest = cupsGetNamedDest(http, name.constData(), instance.isEmpty() ? nullptr : instance.constData());
     described->m_dest = dest;
-    if (!dest) {
-        httpClose(http);
+    if (!dest)
         return fail(QStringLiteral("The printer \"%1\" is not on the print server: %2"));
-    }
     cups_dinfo_t *info = cupsCopyDestInfo(http, dest);
     described->m_info = info;
-    if (!info) {
-        httpClose(http);
+    if (!info)
         return fail(QStringLiteral("The print server does not describe the printer \"%1\": %2"));
-    }
     described->m_name = queue;
     described->m_model = QString::fromUtf8(cupsGetOption("printer-make-and-model", dest->num_options, dest->options));
 
@@ -127,7 +189,6 @@ std::shared_ptr<const PrintQueue> PrintQueue::describe(const QString &queue, QSt
         described->m_customSizes = true;
         described->m_customMargins = marginsOf(custom);
     }
-    httpClose(http);
     return described;
 }
 

@@ -17,6 +17,20 @@
 
 namespace prenso::printing {
 
+// Where a printer's output goes. A queue of a remote server has that server's
+// host name and its own queue name there as server and share.
+struct PrinterInformation {
+    QString printerName;
+    QString portName;   // the queue's device URI
+    QString serverName; // empty for a queue of this machine's server
+    QString shareName;
+};
+// Builds the information from the queue's device URI and its own printer URI.
+PrinterInformation describeDestination(const QString &name, const QString &deviceUri, const QString &printerUri);
+// Asks the print server about one queue ("name" or "name/instance"). Raises an
+// Exception with the server's message when the queue cannot be had.
+PrinterInformation readPrinterInformation(const QString &name);
+
 class PrintQueue {
 public:
     // Asks the server about `queue` ("name" or "name/instance") on a

@@ -8,18 +8,27 @@
 
 #include <cups/cups.h>
 
+#include <memory>
+
 namespace prenso::printing {
 
 // How long such a request may wait to connect or for an answer.
 constexpr int kServerTimeoutMs = 5000;
 
-// Null when the server cannot be reached in that time (errno says why).
-inline http_t *connectWithBoundedWaits()
+// A connection closes with its owner.
+struct HttpCloser {
+    void operator()(http_t *http) const noexcept { httpClose(http); }
+};
+using HttpConnection = std::unique_ptr<http_t, HttpCloser>;
+
+// Null when the server cannot be reached in `timeoutMs` (errno says why);
+// an answer is waited for as long.
+inline HttpConnection connectWithBoundedWaits(int timeoutMs = kServerTimeoutMs)
 {
-    http_t *http =
-        httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, kServerTimeoutMs, nullptr);
+    HttpConnection http(
+        httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, timeoutMs, nullptr));
     if (http)
-        httpSetTimeout(http, kServerTimeoutMs / 1000.0, nullptr, nullptr);
+        httpSetTimeout(http.get(), timeoutMs / 1000.0, nullptr, nullptr);
     return http;
 }
 

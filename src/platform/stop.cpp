@@ -58,14 +58,13 @@ void cancelJobs()
         open = jobs();
     }
     for (const Job &job : open) {
-        http_t *http = printing::connectWithBoundedWaits();
+        const printing::HttpConnection http = printing::connectWithBoundedWaits();
         if (!http)
             continue;
-        if (cups_dest_t *dest = cupsGetNamedDest(http, job.queue.constData(), nullptr)) {
-            cupsCancelDestJob(http, dest, job.id);
+        if (cups_dest_t *dest = cupsGetNamedDest(http.get(), job.queue.constData(), nullptr)) {
+            cupsCancelDestJob(http.get(), dest, job.id);
             cupsFreeDests(1, dest);
         }
-        httpClose(http);
     }
 }
 

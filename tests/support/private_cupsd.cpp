@@ -389,15 +389,17 @@ void PrivateCupsd::removeQueue(const QString &name)
 
 QStringList PrivateCupsd::queueNames() const
 {
+    // The server's own queues ("device for NAME: URI"), temporary ones too;
+    // a printer the network only advertises is none of them.
     QString out;
-    if (runTool(QStringLiteral("lpstat"), {QStringLiteral("-e")}, &out) != 0)
+    if (runTool(QStringLiteral("lpstat"), {QStringLiteral("-v")}, &out) != 0)
         return {};
     QStringList names;
+    static const QString prefix = QStringLiteral("device for ");
     for (const QString &line : out.split(u'\n', Qt::SkipEmptyParts)) {
-        const QString name = line.trimmed();
-        // Instances ("queue/instance") go with their queue.
-        if (!name.isEmpty() && !name.contains(u'/'))
-            names.append(name);
+        const qsizetype colon = line.indexOf(u':');
+        if (line.startsWith(prefix) && colon > prefix.size())
+            names.append(line.mid(prefix.size(), colon - prefix.size()));
     }
     return names;
 }

@@ -93,8 +93,17 @@ void TRLCustomReport::FilterText(TRLCustomControl *sender, QString &text, bool &
 
 void TRLCustomReport::LoadPrinterMetrics()
 {
-    RLPrinter().LoadMetrics(FPrinterMetrics);
+    FPrinterMetricsLoaded = false;
     NonClientChanged();
+}
+
+const TRLPrinterMetrics &TRLCustomReport::PrinterMetrics() const
+{
+    if (!FPrinterMetricsLoaded) {
+        RLPrinter().LoadMetrics(FPrinterMetrics);
+        FPrinterMetricsLoaded = true;
+    }
+    return FPrinterMetrics;
 }
 
 void TRLCustomReport::SetBounds(int left, int top, int, int)
@@ -122,7 +131,7 @@ TRect PrinterMarginPixels(const TRLPrinterMetrics &m, TRLPageOrientation orienta
 
 TRect TRLCustomReport::PrinterMarginPixels() const
 {
-    return prenso::PrinterMarginPixels(FPrinterMetrics, FPageSetup.Orientation());
+    return prenso::PrinterMarginPixels(PrinterMetrics(), FPageSetup.Orientation());
 }
 
 void TRLCustomReport::SetTransparent(bool v)
@@ -550,11 +559,9 @@ void TRLCustomReport::SaveToFile(const QString &fileName)
     }
 }
 
+// A file is laid out by the page setup alone: no printer is asked.
 bool TRLCustomReport::Export(TRLCustomSaveFilter &filter)
 {
-    RLPrinter().SetPaperSize(FPageSetup.PaperWidth(), FPageSetup.PaperHeight(),
-                             FPageSetup.Orientation() == TRLPageOrientation::poLandscape, FPageSetup.ForceEmulation(),
-                             true);
     if (FReportState == TRLReportState::rsAbout && !Prepare())
         return false;
     ApplyFilter(FPages, &filter, 1, INT_MAX, QString(), TRLPrintOddEvenPages::odAllPages);

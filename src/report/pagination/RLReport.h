@@ -92,7 +92,9 @@ public:
     void SetJobTitle(const QString &t);
     TRLCustomPrintFilter *DefaultFilter() const { return FDefaultFilter; }
     void SetDefaultFilter(TRLCustomPrintFilter *f) { FDefaultFilter = f; }
-    const TRLPrinterMetrics &PrinterMetrics() const { return FPrinterMetrics; }
+    // Read from the printer when first needed after a change of page setup:
+    // a report whose margins do not follow the printer's asks no printer.
+    const TRLPrinterMetrics &PrinterMetrics() const;
     TRLCustomReport *NextReport() const { return FNextReport; }
     TRLCustomReport *PriorReport() const { return FPriorReport; }
     void SetNextReport(TRLCustomReport *r);
@@ -196,7 +198,8 @@ private:
     TRLPageSetup FPageSetup;
     bool FPrintDialog = true;
     bool FPrintEmpty = true;
-    TRLPrinterMetrics FPrinterMetrics;
+    mutable TRLPrinterMetrics FPrinterMetrics;
+    mutable bool FPrinterMetricsLoaded = false;
     TRLReportState FReportState = TRLReportState::rsAbout;
     QString FTitle;
     QString FJobTitle;

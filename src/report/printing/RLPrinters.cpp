@@ -54,16 +54,34 @@ TRLPrinterWrapper::~TRLPrinterWrapper() = default;
 void TRLPrinterWrapper::BuildPrinters()
 {
     FPrinters.clear();
-    for (const QString &name : printing::thePrinter().printers())
-        FPrinters.append(name + u'|' + kUnknownPort);
     FPrintersBuilt = true;
+    AddNewPrinters();
+}
+
+// Advertised printers join the platform's list at its end; the entries
+// before them, with their ports, stay as they are.
+void TRLPrinterWrapper::AddNewPrinters()
+{
+    const QStringList &names = printing::thePrinter().printers();
+    for (qsizetype i = FPrinters.size(); i < names.size(); ++i)
+        FPrinters.append(names[i] + u'|' + kUnknownPort);
 }
 
 const QStringList &TRLPrinterWrapper::Printers()
 {
     if (!FPrintersBuilt)
         BuildPrinters();
+    else if (FPrinters.size() < printing::thePrinter().printers().size())
+        AddNewPrinters();
     return FPrinters;
+}
+
+int TRLPrinterWrapper::AddAdvertisedPrinter(const printing::AdvertisedPrinter &printer)
+{
+    Printers();
+    const int index = printing::thePrinter().addAdvertised(printer);
+    AddNewPrinters();
+    return index;
 }
 
 // Most operations work on "the selected printer": with none selected yet,
@@ -224,7 +242,8 @@ bool TRLPrinterWrapper::ExecuteSetup()
     // A second look starts from what the operator chose the first time.
     if (!printer.hasOperatorLayout())
         Refresh();
-    if (!EnsureSelection())
+    // An advertised printer is there to be read once its queue is made.
+    if (!EnsureSelection() || !printer.hasDeviceSettings())
         return false;
     try {
         printing::readPrinterInformation(printer.selectedName());
@@ -258,8 +277,11 @@ void TRLPrinterWrapper::SetPaperSize(double paperWidthMM, double paperHeightMM, 
             printer.reselectWithDefaults();
         // The queue went away since the list was read: say so, rather than
         // ending the print with nothing printed and nothing said.
-        if (!printer.hasDeviceSettings())
-            throw Exception(LS().LS_PrinterNotFoundStr + QStringLiteral(": ") + printer.selectedName());
+        if (!printer.hasDeviceSettings()) {
+            const QString &why = printer.selectionProblem();
+            throw Exception(LS().LS_PrinterNotFoundStr + QStringLiteral(": ") + printer.selectedName() +
+                            (why.isEmpty() ? QString() : QStringLiteral(" (") + why + u')'));
+        }
         const bool custom = request.PaperCode == kUserDefinedPaperCode;
         printer.setPaper(request.PaperCode, custom ? tenthsOfMillimetre(request.Width) : 0,
                          custom ? tenthsOfMillimetre(request.Height) : 0, QSizeF(request.Width, request.Height));

@@ -7,6 +7,7 @@
 // There is one wrapper per program (RLPrinter()). The selection itself lives
 // in the platform's printer object; the wrapper keeps no index of its own.
 
+#include "platform/printerlist.h"
 #include "platform/printjob.h"
 
 #include <QString>
@@ -54,6 +55,9 @@ public:
     // The entries "name|port", one per installed printer in the platform's
     // order; the port reads "?" until PrinterPort first resolves it.
     const QStringList &Printers();
+    // Puts a printer the network advertises at the end of the list (once)
+    // and gives its index.
+    int AddAdvertisedPrinter(const printing::AdvertisedPrinter &printer);
 
     // The selected printer (-1 when there is none). An index outside the
     // list is ignored.
@@ -142,6 +146,7 @@ public:
 private:
     bool EnsureSelection();
     void BuildPrinters();
+    void AddNewPrinters();
 
     QStringList FPrinters;
     bool FPrintersBuilt = false;

@@ -2,6 +2,7 @@
 
 #include "platform/errors.h"
 #include "platform/messagebox.h"
+#include "platform/printerlist.h"
 #include "report/RLConsts.h"
 #include "report/filters/RLFilters.h"
 #include "report/printing/RLPrinters.h"
@@ -207,6 +208,13 @@ bool TRLPrintDialog::Execute()
     if (dialogsAutomatic())
         throw ENoOperator(QStringLiteral("The print dialog needs someone to answer it, and there is no display to "
                                          "show it on"));
+    // Printers the network advertises join the list as they are found, after
+    // the queues, without keeping the dialog from showing.
+    FSearch = std::make_unique<printing::AdvertisedPrinterSearch>([this](const printing::AdvertisedPrinter &found) {
+        QMetaObject::invokeMethod(
+            this, [this, found] { AdvertisedPrinterFound(found); }, Qt::QueuedConnection);
+    });
+    const auto stopSearch = qScopeGuard([this] { FSearch.reset(); });
     if (exec() != QDialog::Accepted)
         return false;
     ControlsToFields();
@@ -231,6 +239,18 @@ void TRLPrintDialog::FillPrinterList()
         selected = 0;
     ComboBoxPrinterNames->setCurrentIndex(selected);
     ButtonPrinterSetup->setEnabled(selected >= 0);
+}
+
+void TRLPrintDialog::AdvertisedPrinterFound(const printing::AdvertisedPrinter &found)
+{
+    TRLPrinterWrapper &printer = RLPrinter();
+    for (const QString &entry : printer.Printers()) {
+        if (PrinterEntryName(entry).compare(found.name, Qt::CaseInsensitive) == 0)
+            return;
+    }
+    const int index = printer.AddAdvertisedPrinter(found);
+    if (index == ComboBoxPrinterNames->count())
+        ComboBoxPrinterNames->addItem(printer.PrinterDisplayName(index));
 }
 
 // The first entry stands for no filter (the printer driver prints); then the

@@ -15,6 +15,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class QCheckBox;
@@ -28,6 +29,11 @@ class QRadioButton;
 namespace prenso {
 
 class TRLCustomPrintFilter;
+
+namespace printing {
+class AdvertisedPrinterSearch;
+struct AdvertisedPrinter;
+} // namespace printing
 
 enum class TRLPrintDialogOption : std::uint8_t {
     rpoPrintToFile,
@@ -122,6 +128,7 @@ private:
     void FieldsToControls();
     void ControlsToFields();
     void PrinterChosen();
+    void AdvertisedPrinterFound(const printing::AdvertisedPrinter &found);
     void ButtonPrinterSetupClick();
     TRLCustomPrintFilter *FilterOfEntry(int index) const;
 
@@ -141,6 +148,8 @@ private:
     int FHelpContext = 0;
     // The filters behind the entries of ComboBoxFilters after the first.
     std::vector<TRLCustomPrintFilter *> FFilterEntries;
+    // Looks for the printers the network advertises while the dialog is open.
+    std::unique_ptr<printing::AdvertisedPrinterSearch> FSearch;
 };
 
 // Shows the print dialog for `request` (TRLPrintDialogRequest lives with the
