@@ -36,11 +36,6 @@ QPageSize localeDefaultPageSize()
 // way.
 constexpr int kPrinterResolution = 1200;
 
-QRect roundRect(const QRectF &r)
-{
-    return QRect(RoundCoord(r.x()), RoundCoord(r.y()), RoundCoord(r.width()), RoundCoord(r.height()));
-}
-
 } // namespace
 
 PlatformPrinter::PlatformPrinter() = default;
@@ -89,12 +84,6 @@ int PlatformPrinter::addAdvertised(const AdvertisedPrinter &printer)
     return static_cast<int>(m_names.size()) - 1;
 }
 
-bool PlatformPrinter::isAdvertised(int index) const
-{
-    const qsizetype first = m_names.size() - static_cast<qsizetype>(m_advertised.size());
-    return index >= first && index < m_names.size();
-}
-
 QString PlatformPrinter::selectedName() const
 {
     return m_index >= 0 && m_index < m_names.size() ? m_names[m_index] : QString();
@@ -111,30 +100,9 @@ bool PlatformPrinter::select(int index)
     m_queue.reset();
     m_problem.clear();
     m_settingsValid = false;
-    m_described = true;
-    if (index < 0)
-        return true;
-    const QString name = names[index];
-    if (!m_printer) {
-        // Described when its settings are first needed.
-        m_described = false;
-        m_landscape = false;
-        m_copies = 1;
-        return true;
-    }
-    m_printer->setPrinterName(name);
-    // Qt quietly falls back to another printer when the queue has gone since
-    // the list was read; then this printer's settings are not at hand.
-    m_settingsValid = m_printer->printerName() == name && m_printer->isValid();
-    if (!m_settingsValid)
-        return true;
-    QPageSize pageSize = defaultPageSizeOf(name);
-    if (!pageSize.isValid())
-        pageSize = localeDefaultPageSize();
-    m_printer->setPageOrientation(QPageLayout::Portrait);
-    m_printer->setPageSize(pageSize);
-    m_printer->setCopyCount(1);
-    fitMarginsToPrintableArea();
+    // Described when its settings are first needed.
+    m_described = index < 0;
+    m_settings = Settings();
     return true;
 }
 
@@ -153,13 +121,11 @@ void PlatformPrinter::describeSelection() const
     m_problem = m_problems.value(name);
     if (!m_settingsValid)
         return;
-    m_layout = QPageLayout(QPageSize(QPageSize::A4), m_landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
-                           QMarginsF(), QPageLayout::Point);
     QPageSize pageSize = m_queue->defaultPageSize();
     if (!pageSize.isValid())
         pageSize = localeDefaultPageSize();
     setOwnPageSize(pageSize);
-    m_sides = m_queue->defaultSides();
+    m_settings.sides = m_queue->defaultSides();
 }
 
 // The page as a driver sets it: the printer's own paper for the size when it
@@ -169,8 +135,8 @@ void PlatformPrinter::setOwnPageSize(const QPageSize &pageSize) const
     const QPageSize own = m_queue->supportedPageSize(pageSize);
     const QPageSize use = own.isValid() ? own : pageSize;
     const QMarginsF minimum = m_queue->printableMargins(use);
-    m_layout.setPageSize(use, minimum);
-    m_layout.setMargins(minimum);
+    m_settings.layout.setPageSize(use, minimum);
+    m_settings.layout.setMargins(minimum);
 }
 
 // An advertised printer is described through the temporary queue the
@@ -197,20 +163,14 @@ std::shared_ptr<const PrintQueue> PlatformPrinter::queueOf(const QString &name) 
 }
 
 // Asking the print server about a printer takes a round trip and a parse of
-// its description, and a job selects its printer several times (the engine
-// returns to a printer's defaults by selecting it again): the answer is kept
-// as long as the list of printers it came with.
+// its description: the toolkit's answer is kept as long as the list of
+// printers it came with.
 const QPrinterInfo &PlatformPrinter::printerInfoOf(const QString &name) const
 {
     auto known = m_printerInfos.find(name);
     if (known == m_printerInfos.end())
         known = m_printerInfos.insert(name, std::make_shared<const QPrinterInfo>(QPrinterInfo::printerInfo(name)));
     return **known;
-}
-
-QPageSize PlatformPrinter::defaultPageSizeOf(const QString &name)
-{
-    return printerInfoOf(name).defaultPageSize();
 }
 
 bool PlatformPrinter::hasDeviceSettings() const
@@ -232,7 +192,7 @@ void PlatformPrinter::setPaper(int code, int widthTenths, int lengthTenths, QSiz
             m_paper.widthTenths = widthTenths;
         if (lengthTenths != 0)
             m_paper.lengthTenths = lengthTenths;
-        const QSizeF current = pageLayout().pageSize().size(QPageSize::Millimeter);
+        const QSizeF current = m_settings.layout.pageSize().size(QPageSize::Millimeter);
         const QSizeF size(m_paper.widthTenths > 0 ? m_paper.widthTenths / 10.0 : current.width(),
                           m_paper.lengthTenths > 0 ? m_paper.lengthTenths / 10.0 : current.height());
         pageSize = QPageSize(size, QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
@@ -245,23 +205,52 @@ void PlatformPrinter::setPaper(int code, int widthTenths, int lengthTenths, QSiz
         else if (sizeMM.width() > 0 && sizeMM.height() > 0)
             pageSize = QPageSize(sizeMM, QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
     }
-    if (!pageSize.isValid())
-        return;
-    if (!m_printer) {
+    if (pageSize.isValid())
         setOwnPageSize(pageSize);
-        return;
-    }
-    m_printer->setPageSize(pageSize);
-    fitMarginsToPrintableArea();
 }
+
+namespace {
+
+// The IPP sides a toolkit printer's duplex stands for.
+QByteArray sidesOf(QPrinter::DuplexMode duplex, bool landscape)
+{
+    switch (duplex) {
+    case QPrinter::DuplexNone: break;
+    case QPrinter::DuplexLongSide: return "two-sided-long-edge";
+    case QPrinter::DuplexShortSide: return "two-sided-short-edge";
+    case QPrinter::DuplexAuto: return landscape ? "two-sided-short-edge" : "two-sided-long-edge";
+    }
+    return "one-sided";
+}
+
+QPrinter::DuplexMode duplexOf(const QByteArray &sides)
+{
+    return sides == "two-sided-long-edge"    ? QPrinter::DuplexLongSide
+           : sides == "two-sided-short-edge" ? QPrinter::DuplexShortSide
+                                             : QPrinter::DuplexNone;
+}
+
+// The options the toolkit's printer passes to the print server besides its
+// own settings (what its setup dialog adds: pages per sheet, page border …),
+// as name and value pairs.
+constexpr auto kCupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+
+} // namespace
 
 void PlatformPrinter::keepOperatorLayout()
 {
-    if (!hasDeviceSettings())
+    if (!hasDeviceSettings() || !m_printer)
         return;
-    if (m_printer)
-        fitMarginsToPrintableArea();
-    const QPageSize pageSize = pageLayout().pageSize();
+    const QPageLayout chosen = m_printer->pageLayout();
+    m_settings.layout.setOrientation(chosen.orientation());
+    setOwnPageSize(chosen.pageSize());
+    m_settings.collate = m_printer->collateCopies();
+    m_settings.sides = sidesOf(m_printer->duplex(), chosen.orientation() == QPageLayout::Landscape);
+    m_settings.chosen.clear();
+    const QStringList extra = m_printer->printEngine()->property(kCupsOptions).toStringList();
+    for (qsizetype i = 0; i + 1 < extra.size(); i += 2)
+        m_settings.chosen.push_back({extra[i].toUtf8(), extra[i + 1].toUtf8()});
+    const QPageSize pageSize = m_settings.layout.pageSize();
     const int code = pageSize.windowsId();
     // A paper the driver has no code for is user-defined (code 256).
     if (pageSize.id() == QPageSize::Custom || code <= 0 || code == 256) {
@@ -275,50 +264,26 @@ void PlatformPrinter::keepOperatorLayout()
 
 bool PlatformPrinter::landscape() const
 {
-    if (!m_printer)
-        return m_landscape;
-    return m_printer->pageLayout().orientation() == QPageLayout::Landscape;
+    return m_settings.layout.orientation() == QPageLayout::Landscape;
 }
 
 void PlatformPrinter::setLandscape(bool landscape)
 {
     if (m_operatorLayout)
         return;
-    if (!m_printer) {
-        // A printer not described yet takes the orientation when it is.
-        m_landscape = landscape;
-        if (m_described && m_settingsValid) {
-            m_layout.setOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
-            m_layout.setMargins(m_layout.minimumMargins());
-        }
-        return;
-    }
-    m_printer->setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
-    if (hasDeviceSettings())
-        fitMarginsToPrintableArea();
+    m_settings.layout.setOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    // Turned, the unprintable margins turn with the sheet.
+    m_settings.layout.setMargins(m_settings.layout.minimumMargins());
 }
 
 int PlatformPrinter::copies() const
 {
-    return m_printer ? m_printer->copyCount() : m_copies;
+    return m_settings.copies;
 }
 
 void PlatformPrinter::setCopies(int copies)
 {
-    if (m_printer)
-        m_printer->setCopyCount(copies);
-    else
-        m_copies = copies;
-}
-
-// The page rectangle is the printable area, and painting starts at its corner
-// (where a printer puts its first dot), only when the page margins are the
-// printer's own unprintable margins; Qt keeps whatever margins it had before.
-void PlatformPrinter::fitMarginsToPrintableArea() const
-{
-    m_printer->setFullPage(false);
-    const QPageLayout layout = m_printer->pageLayout();
-    m_printer->setPageMargins(layout.minimumMargins(), layout.units());
+    m_settings.copies = copies;
 }
 
 bool PlatformPrinter::readMetrics(DeviceMetrics &metrics) const
@@ -326,18 +291,11 @@ bool PlatformPrinter::readMetrics(DeviceMetrics &metrics) const
     if (!hasDeviceSettings())
         return false;
     DeviceMetrics m;
-    if (m_printer) {
-        m.ppiX = m_printer->resolution();
-        m.ppiY = m_printer->resolution();
-        m.paper = roundRect(m_printer->paperRect(QPrinter::DevicePixel));
-        m.printable = roundRect(m_printer->pageRect(QPrinter::DevicePixel));
-    } else {
-        m.ppiX = kPrinterResolution;
-        m.ppiY = kPrinterResolution;
-        m.paper = m_layout.fullRectPixels(kPrinterResolution);
-        m.printable = m_layout.paintRectPixels(kPrinterResolution);
-    }
-    if (m.ppiX <= 0 || m.paper.isEmpty() || m.printable.isEmpty())
+    m.ppiX = kPrinterResolution;
+    m.ppiY = kPrinterResolution;
+    m.paper = m_settings.layout.fullRectPixels(kPrinterResolution);
+    m.printable = m_settings.layout.paintRectPixels(kPrinterResolution);
+    if (m.paper.isEmpty() || m.printable.isEmpty())
         return false;
     metrics = m;
     return true;
@@ -345,15 +303,7 @@ bool PlatformPrinter::readMetrics(DeviceMetrics &metrics) const
 
 bool PlatformPrinter::printsThroughServer() const
 {
-    if (!m_printer)
-        return hasDeviceSettings();
-    return hasDeviceSettings() && m_printer->outputFormat() == QPrinter::NativeFormat &&
-           m_printer->outputFileName().isEmpty();
-}
-
-QPageLayout PlatformPrinter::pageLayout() const
-{
-    return m_printer ? m_printer->pageLayout() : m_layout;
+    return hasDeviceSettings();
 }
 
 namespace {
@@ -379,43 +329,25 @@ std::vector<JobOption> PlatformPrinter::documentOptions() const
     std::vector<JobOption> options;
     if (!hasDeviceSettings())
         return options;
-    const QPageLayout layout = pageLayout();
+    const QPageLayout &layout = m_settings.layout;
     const QByteArray media = mediaName(layout.pageSize().size(QPageSize::Millimeter));
     if (!media.isEmpty())
         options.push_back({"media", media});
-    const bool landscape = layout.orientation() == QPageLayout::Landscape;
-    if (landscape)
+    if (layout.orientation() == QPageLayout::Landscape)
         options.push_back({"orientation-requested", "4"});
-    const int copies = this->copies();
-    if (copies > 1) {
-        options.push_back({"copies", QByteArray::number(copies)});
-        if (m_printer ? m_printer->collateCopies() : m_collate)
+    if (m_settings.copies > 1) {
+        options.push_back({"copies", QByteArray::number(m_settings.copies)});
+        if (m_settings.collate)
             options.push_back({"multiple-document-handling", "separate-documents-collated-copies"});
     }
-    if (!m_printer) {
-        options.push_back({"sides", m_sides});
-        return options;
-    }
-    switch (m_printer->duplex()) {
-    case QPrinter::DuplexNone: options.push_back({"sides", "one-sided"}); break;
-    case QPrinter::DuplexLongSide: options.push_back({"sides", "two-sided-long-edge"}); break;
-    case QPrinter::DuplexShortSide: options.push_back({"sides", "two-sided-short-edge"}); break;
-    case QPrinter::DuplexAuto:
-        options.push_back({"sides", landscape ? "two-sided-short-edge" : "two-sided-long-edge"});
-        break;
-    }
-    // What the setup dialog added (pages per sheet, page border …), as
-    // name and value pairs.
-    constexpr auto kCupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
-    const QStringList extra = m_printer->printEngine()->property(kCupsOptions).toStringList();
-    for (qsizetype i = 0; i + 1 < extra.size(); i += 2) {
-        const QByteArray name = extra[i].toUtf8();
+    options.push_back({"sides", m_settings.sides});
+    for (const JobOption &chosen : m_settings.chosen) {
         const auto known =
-            std::find_if(options.begin(), options.end(), [&](const JobOption &o) { return o.name == name; });
+            std::find_if(options.begin(), options.end(), [&](const JobOption &o) { return o.name == chosen.name; });
         if (known != options.end())
-            known->value = extra[i + 1].toUtf8();
+            known->value = chosen.value;
         else
-            options.push_back({name, extra[i + 1].toUtf8()});
+            options.push_back(chosen);
     }
     return options;
 }
@@ -424,14 +356,15 @@ bool PlatformPrinter::beginDocument(const QString &title)
 {
     if (!hasDeviceSettings() || printing())
         return false;
-    // Painting on the printer needs the toolkit's printer.
-    qprinter();
-    if (!hasDeviceSettings())
+    // Painting on the printer needs the toolkit's printer, which quietly
+    // takes another printer when it cannot have this one.
+    QPrinter &printer = qprinter();
+    if (printer.printerName() != selectedName() || !printer.isValid())
         return false;
-    m_printer->setDocName(title);
+    printer.setDocName(title);
     if (!m_painter)
         m_painter = std::make_unique<QPainter>();
-    return m_painter->begin(m_printer.get());
+    return m_painter->begin(&printer);
 }
 
 bool PlatformPrinter::newPage()
@@ -484,37 +417,39 @@ QPainter *PlatformPrinter::painter() const
 
 QPrinter &PlatformPrinter::qprinter() const
 {
+    // Made for a printer that is already described, the QPrinter reads only
+    // its own copy of the description; made for none, it looks for the
+    // user's default printer first and describes that one too.
+    const bool described = hasDeviceSettings();
+    const QString name = selectedName();
     if (!m_printer) {
-        // What was set so far moves into the toolkit's printer, which holds
-        // the settings from now on.
-        const bool described = hasDeviceSettings();
-        const QString name = selectedName();
-        makePrinter(described ? printerInfoOf(name) : QPrinterInfo());
-        if (described) {
-            m_printer->setPageSize(m_layout.pageSize());
-            m_printer->setCopyCount(m_copies);
-            m_printer->setCollateCopies(m_collate);
-            m_printer->setDuplex(m_sides == "two-sided-long-edge"    ? QPrinter::DuplexLongSide
-                                 : m_sides == "two-sided-short-edge" ? QPrinter::DuplexShortSide
-                                                                     : QPrinter::DuplexNone);
-            m_settingsValid = m_printer->printerName() == name && m_printer->isValid();
-            if (m_settingsValid)
-                fitMarginsToPrintableArea();
-        }
-        m_queue.reset();
+        m_printer = described ? std::make_unique<QPrinter>(printerInfoOf(name), QPrinter::HighResolution)
+                              : std::make_unique<QPrinter>(QPrinter::HighResolution);
+    } else if (described && m_printer->printerName() != name) {
+        m_printer->setPrinterName(name);
+    }
+    if (printing())
+        return *m_printer;
+    const QPageLayout &layout = m_settings.layout;
+    m_printer->setPageOrientation(layout.orientation());
+    m_printer->setCopyCount(m_settings.copies);
+    m_printer->setCollateCopies(m_settings.collate);
+    if (described) {
+        m_printer->setPageSize(layout.pageSize());
+        m_printer->setDuplex(duplexOf(m_settings.sides));
+        QStringList chosen;
+        for (const JobOption &option : m_settings.chosen)
+            chosen << QString::fromUtf8(option.name) << QString::fromUtf8(option.value);
+        m_printer->printEngine()->setProperty(kCupsOptions, chosen);
+        // The page rectangle is the printable area, and painting starts at
+        // its corner (where a printer puts its first dot), only when the
+        // page margins are the printer's own unprintable margins; Qt keeps
+        // whatever margins it had before.
+        m_printer->setFullPage(false);
+        const QPageLayout set = m_printer->pageLayout();
+        m_printer->setPageMargins(set.minimumMargins(), set.units());
     }
     return *m_printer;
-}
-
-// Made for a printer that is already described, the QPrinter reads only its
-// own copy of the description; made for none, it looks for the user's
-// default printer first and describes that one too.
-void PlatformPrinter::makePrinter(const QPrinterInfo &info) const
-{
-    m_printer = info.isNull() ? std::make_unique<QPrinter>(QPrinter::HighResolution)
-                              : std::make_unique<QPrinter>(info, QPrinter::HighResolution);
-    m_printer->setPageOrientation(m_landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
-    m_printer->setCopyCount(m_copies);
 }
 
 namespace {

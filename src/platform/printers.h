@@ -56,9 +56,11 @@ struct DeviceMetrics {
 // settings are first needed, so that a job that prints elsewhere, or writes
 // a file, never waits on a printer it does not use. The settings are the
 // printer object's own, laid out from what the print server says of the
-// queue, until something needs the toolkit's printer (its setup dialog,
-// painting on it): from then on a QPrinter carries them. A job that goes to
-// the queue as a document never needs one.
+// queue; they are the only ones. A QPrinter is made only for what needs the
+// toolkit's printer (its setup dialog, painting on it), and is set from them
+// each time it is handed out; what the operator chooses in the setup dialog
+// is read back into them (keepOperatorLayout). A job that goes to the queue
+// as a document never needs one.
 class PlatformPrinter {
 public:
     PlatformPrinter();
@@ -73,7 +75,6 @@ public:
     // Puts an advertised printer at the end of the list (once: a printer of
     // that name already listed keeps its place) and gives its index.
     int addAdvertised(const AdvertisedPrinter &printer);
-    bool isAdvertised(int index) const;
 
     int index() const { return m_index; }
     QString selectedName() const;
@@ -97,11 +98,12 @@ public:
     PaperSetting paper() const { return m_paper; }
 
     // What the operator chose in the printer's setup dialog, which wrote it
-    // into qprinter(), becomes the selected printer's settings: the paper
-    // record follows it, and setPaper and setLandscape leave paper and
-    // orientation alone until a printer is selected again (which brings back
-    // its defaults). Margins stay the unprintable ones: the pages bring their
-    // own.
+    // into qprinter(), becomes the selected printer's settings (paper,
+    // orientation, sides, and the options the dialog adds, such as pages per
+    // sheet): the paper record follows it, and setPaper and setLandscape
+    // leave paper and orientation alone until a printer is selected again
+    // (which brings back its defaults). Margins stay the unprintable ones:
+    // the pages bring their own.
     void keepOperatorLayout();
     bool hasOperatorLayout() const { return m_operatorLayout; }
 
@@ -125,8 +127,8 @@ public:
     std::vector<JobOption> documentOptions() const;
     // The selected printer's queue, as the print server names it.
     QString queueName() const { return selectedName(); }
-    // What the print server said of that queue when it was selected (null
-    // once the toolkit's printer carries the settings).
+    // What the print server said of that queue when its settings were
+    // first needed (null before, or when it could not be had).
     std::shared_ptr<const PrintQueue> queueDescription() const { return m_queue; }
 
     // Document control. beginDocument gives false when the printer cannot
@@ -143,21 +145,28 @@ public:
     bool printing() const;
     QPainter *painter() const;
 
-    // The QPrinter, made on first need with the settings so far: making one
-    // asks the print server for the printer's description file (and, with
-    // no printer selected, for its default printer), which a job that goes
-    // to the queue as a document never needs.
+    // The QPrinter, set to the selected printer and its settings: made on
+    // first need, since making one asks the print server for the printer's
+    // description file (and, with no printer selected, for its default
+    // printer), which a job that goes to the queue as a document never needs.
     QPrinter &qprinter() const;
 
 private:
+    // The selected printer's settings: the page (in points, its margins the
+    // printer's unprintable ones), copies, collation, sides, and the options
+    // the setup dialog added.
+    struct Settings {
+        QPageLayout layout{QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(), QPageLayout::Point};
+        int copies = 1;
+        bool collate = true;
+        QByteArray sides = "one-sided";
+        std::vector<JobOption> chosen;
+    };
+
     void describeSelection() const;
-    void fitMarginsToPrintableArea() const;
-    const QPrinterInfo &printerInfoOf(const QString &name) const;
     std::shared_ptr<const PrintQueue> queueOf(const QString &name) const;
     void setOwnPageSize(const QPageSize &pageSize) const;
-    QPageLayout pageLayout() const;
-    QPageSize defaultPageSizeOf(const QString &name);
-    void makePrinter(const QPrinterInfo &info) const;
+    const QPrinterInfo &printerInfoOf(const QString &name) const;
 
     QStringList m_names;
     bool m_listRead = false;
@@ -174,13 +183,8 @@ private:
     mutable QString m_problem;
     PaperSetting m_paper;
     bool m_operatorLayout = false;
-    // The settings until the QPrinter is made.
     mutable std::shared_ptr<const PrintQueue> m_queue;
-    mutable QPageLayout m_layout;
-    bool m_landscape = false;
-    int m_copies = 1;
-    bool m_collate = true;
-    mutable QByteArray m_sides = "one-sided";
+    mutable Settings m_settings;
     mutable std::unique_ptr<QPrinter> m_printer;
     std::unique_ptr<QPainter> m_painter;
     QString m_lastError;

@@ -190,6 +190,30 @@ TEST_F(Discovery, OnlyTheNamedPrinterBecomesTheUsersDefault)
     }
 }
 
+// The queues and the instances the lpoptions files give them, the machine's
+// and the user's, in the printing system's order; an instance of a queue the
+// server does not have is none.
+TEST_F(Discovery, TheListIsTheQueuesWithTheirInstances)
+{
+    SocketListener alpha, beta;
+    cupsd->addRawQueue(QStringLiteral("beta"), beta.port());
+    cupsd->addRawQueue(QStringLiteral("Alpha"), alpha.port());
+    const QString machineOptions = cupsd->clientRoot() + QStringLiteral("/lpoptions");
+    writeFile(machineOptions, "Dest beta/zz\n");
+    QDir().mkpath(QFileInfo(cupsd->userOptionsFile()).absolutePath());
+    writeFile(cupsd->userOptionsFile(), "Dest Alpha/draft copies=2\nDefault beta/fast\nDest gone/x\n");
+    const QStringList expected{QStringLiteral("Alpha"), QStringLiteral("Alpha/draft"), QStringLiteral("beta"),
+                               QStringLiteral("beta/fast"), QStringLiteral("beta/zz")};
+    EXPECT_EQ(printing::installedPrinterNames(), expected);
+    // The printing system's own tool agrees where the network adds nothing.
+    QString listed;
+    if (qEnvironmentVariableIsEmpty("PRENSO_OFFICE") &&
+        cupsd->runTool(QStringLiteral("lpstat"), {QStringLiteral("-e")}, &listed) == 0) {
+        EXPECT_EQ(listed.split(u'\n', Qt::SkipEmptyParts), expected);
+    }
+    QFile::remove(machineOptions);
+}
+
 TEST_F(Discovery, WithoutPrintersNothingIsWritten)
 {
     form->iPbImpressora = 2;

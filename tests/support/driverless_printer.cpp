@@ -149,6 +149,26 @@ ipp_t *askPrinter(int port, ipp_t *request)
     return response;
 }
 
+// Whether the network announces a printer of that service name now.
+bool announced(const QString &serviceName)
+{
+    struct Look {
+        QByteArray name;
+        bool found = false;
+    } look{serviceName.toUtf8()};
+    cupsEnumDests(
+        CUPS_DEST_FLAGS_NONE, 1000, nullptr, CUPS_PRINTER_DISCOVERED, CUPS_PRINTER_DISCOVERED,
+        [](void *data, unsigned flags, cups_dest_t *dest) -> int {
+            auto *l = static_cast<Look *>(data);
+            const char *info = cupsGetOption("printer-info", dest->num_options, dest->options);
+            if (!(flags & CUPS_DEST_FLAGS_REMOVED) && info && l->name == info)
+                l->found = true;
+            return l->found ? 0 : 1;
+        },
+        &look);
+    return look.found;
+}
+
 struct PrinterJob {
     int id = 0;
     int state = 0;
@@ -204,7 +224,32 @@ QStringList DriverlessPrinter::officeFormats()
             QStringLiteral("application/octet-stream")};
 }
 
-DriverlessPrinter::DriverlessPrinter(const QStringList &formats)
+DriverlessPrinter::DriverlessPrinter(const QStringList &formats) : DriverlessPrinter(formats, QString())
+{}
+
+std::unique_ptr<DriverlessPrinter> DriverlessPrinter::advertised(const QString &serviceName)
+{
+    return std::unique_ptr<DriverlessPrinter>(new DriverlessPrinter(officeFormats(), serviceName));
+}
+
+bool DriverlessPrinter::inOffice()
+{
+    return !qEnvironmentVariableIsEmpty("PRENSO_OFFICE") && !qEnvironmentVariableIsEmpty("DBUS_SYSTEM_BUS_ADDRESS");
+}
+
+void DriverlessPrinter::freeze()
+{
+    if (m_printerPid > 0 && kill(m_printerPid, SIGSTOP) == 0)
+        m_frozen = true;
+}
+
+void DriverlessPrinter::stop()
+{
+    stopAll();
+}
+
+DriverlessPrinter::DriverlessPrinter(const QStringList &formats, const QString &serviceName)
+    : m_serviceName(serviceName)
 {
     removeAbandonedFolders(QStringLiteral("prenso-eve-*"));
     // Short and under /tmp: the bus's socket path must fit a socket address.
@@ -219,7 +264,13 @@ DriverlessPrinter::DriverlessPrinter(const QStringList &formats)
         owner.write(QByteArray::number(static_cast<qint64>(getpid())));
     owner.close();
     QDir().mkpath(m_dir + QStringLiteral("/spool"));
-    if (!startBus() || !startPrinter(formats))
+    if (!m_serviceName.isEmpty() && !inOffice()) {
+        m_error = QStringLiteral("a printer announced on the network needs the office (scripts/office)");
+        return;
+    }
+    // An announced printer announces on the office's bus; one that is not
+    // still wants a bus of its own.
+    if ((m_serviceName.isEmpty() && !startBus()) || !startPrinter(formats))
         stopAll();
 }
 
@@ -232,6 +283,10 @@ DriverlessPrinter::~DriverlessPrinter()
 
 void DriverlessPrinter::stopAll()
 {
+    // A frozen process cannot end on SIGTERM before it goes on.
+    if (m_frozen && m_printerPid > 0)
+        kill(m_printerPid, SIGCONT);
+    m_frozen = false;
     stopProcess(m_printerPid);
     stopProcess(m_busPid);
 }
@@ -282,7 +337,9 @@ bool DriverlessPrinter::startPrinter(const QStringList &formats)
         return false;
     }
     const QString logPath = m_dir + QStringLiteral("/printer.log");
-    const QByteArray bus = "DBUS_SYSTEM_BUS_ADDRESS=unix:path=" + (m_dir + QStringLiteral("/bus.sock")).toLocal8Bit();
+    const QByteArray bus = m_serviceName.isEmpty() ? "DBUS_SYSTEM_BUS_ADDRESS=unix:path=" +
+                                                         (m_dir + QStringLiteral("/bus.sock")).toLocal8Bit()
+                                                   : QByteArray();
     for (int attempt = 0; attempt < kStartTries; ++attempt) {
         m_port = freePort();
         // -r off: nothing announced on the network. -n localhost: it listens
@@ -290,12 +347,17 @@ bool DriverlessPrinter::startPrinter(const QStringList &formats)
         // document; the command (which does nothing) makes a job complete as
         // soon as its document is in, instead of after a pause that plays
         // the time printing takes.
-        m_printerPid = spawn({program, QStringLiteral("-r"), QStringLiteral("off"), QStringLiteral("-n"),
-                              QStringLiteral("localhost"), QStringLiteral("-p"), QString::number(m_port),
-                              QStringLiteral("-d"), m_dir + QStringLiteral("/spool"), QStringLiteral("-k"),
-                              QStringLiteral("-c"), QStringLiteral("/bin/true"), QStringLiteral("-f"),
-                              formats.join(u','), QStringLiteral("-v"), QStringLiteral("Prenso Driverless")},
-                             {bus}, logPath);
+        // Announced, it names itself by the office's host name, which the
+        // office's avahi-daemon resolves to the loopback address.
+        QStringList arguments{program};
+        if (m_serviceName.isEmpty())
+            arguments << QStringLiteral("-r") << QStringLiteral("off") << QStringLiteral("-n")
+                      << QStringLiteral("localhost");
+        arguments << QStringLiteral("-p") << QString::number(m_port) << QStringLiteral("-d")
+                  << m_dir + QStringLiteral("/spool") << QStringLiteral("-k") << QStringLiteral("-c")
+                  << QStringLiteral("/bin/true") << QStringLiteral("-f") << formats.join(u',') << QStringLiteral("-v")
+                  << (m_serviceName.isEmpty() ? QStringLiteral("Prenso Driverless") : m_serviceName);
+        m_printerPid = spawn(arguments, bus.isEmpty() ? QByteArrayList() : QByteArrayList{bus}, logPath);
         if (m_printerPid < 0) {
             m_error = QStringLiteral("cannot fork ippeveprinter");
             return false;
@@ -311,6 +373,13 @@ bool DriverlessPrinter::startPrinter(const QStringList &formats)
             ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr, "printer-state");
             if (ipp_t *response = askPrinter(m_port, request)) {
                 ippDelete(response);
+                // An announced printer is there once the network says so.
+                while (!m_serviceName.isEmpty() && !announced(m_serviceName)) {
+                    if (std::chrono::steady_clock::now() > deadline) {
+                        m_error = QStringLiteral("the network does not announce \"%1\"").arg(m_serviceName);
+                        return false;
+                    }
+                }
                 return true;
             }
             usleep(50 * 1000);

@@ -21,6 +21,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,12 +37,23 @@ public:
     // Starts the printer, taking `formats` (MIME types); running() says
     // whether it came up, error() why not.
     explicit DriverlessPrinter(const QStringList &formats = officeFormats());
+    // A printer that announces itself on the network as `serviceName`: on
+    // the office's bus and avahi-daemon (scripts/office), which must be
+    // there (error() says so otherwise).
+    static std::unique_ptr<DriverlessPrinter> advertised(const QString &serviceName);
     // Stops the printer and its bus and removes its folder.
     ~DriverlessPrinter();
     DriverlessPrinter(const DriverlessPrinter &) = delete;
     DriverlessPrinter &operator=(const DriverlessPrinter &) = delete;
 
     bool running() const { return m_printerPid > 0; }
+    // Holds the printer still (SIGSTOP), as one asleep: its announcement
+    // stays on the network, and what connects to it waits. Not restarted.
+    void freeze();
+    // Ends the printer; its announcement leaves the network.
+    void stop();
+    // Whether a test runs in the office (scripts/office).
+    static bool inOffice();
     const QString &error() const { return m_error; }
 
     int port() const { return m_port; }
@@ -65,6 +77,7 @@ public:
     QString log() const;
 
 private:
+    DriverlessPrinter(const QStringList &formats, const QString &serviceName);
     bool startBus();
     bool startPrinter(const QStringList &formats);
     void stopAll();
@@ -74,6 +87,8 @@ private:
     int m_busPid = -1;
     int m_printerPid = -1;
     int m_port = 0;
+    QString m_serviceName; // announced under this name; empty: not announced
+    bool m_frozen = false;
 };
 
 } // namespace prenso::test

@@ -387,20 +387,51 @@ void PrivateCupsd::removeQueue(const QString &name)
         throw std::runtime_error(("lpadmin -x " + name + ": " + out).toStdString());
 }
 
-QStringList PrivateCupsd::queueNames() const
+namespace {
+
+// The server's queues by name with their device URIs ("device for NAME: URI"),
+// temporary ones too; a printer the network only advertises is none of them.
+QList<std::pair<QString, QString>> queuesWithDevices(const PrivateCupsd &cupsd)
 {
-    // The server's own queues ("device for NAME: URI"), temporary ones too;
-    // a printer the network only advertises is none of them.
     QString out;
-    if (runTool(QStringLiteral("lpstat"), {QStringLiteral("-v")}, &out) != 0)
+    if (cupsd.runTool(QStringLiteral("lpstat"), {QStringLiteral("-v")}, &out) != 0)
         return {};
-    QStringList names;
+    QList<std::pair<QString, QString>> queues;
     static const QString prefix = QStringLiteral("device for ");
     for (const QString &line : out.split(u'\n', Qt::SkipEmptyParts)) {
         const qsizetype colon = line.indexOf(u':');
-        if (line.startsWith(prefix) && colon > prefix.size())
-            names.append(line.mid(prefix.size(), colon - prefix.size()));
+        const QString name = line.mid(prefix.size(), colon - prefix.size());
+        // Instances ("queue/instance") go with their queue.
+        if (line.startsWith(prefix) && colon > prefix.size() && !name.contains(u'/'))
+            queues.append({name, line.mid(colon + 1).trimmed()});
     }
+    return queues;
+}
+
+// A queue the server made for an advertised printer reaches it by the name
+// it is advertised under.
+bool madeForAdvertisedPrinter(const QString &deviceUri)
+{
+    return deviceUri.contains(QStringLiteral("._tcp"));
+}
+
+} // namespace
+
+QStringList PrivateCupsd::queueNames() const
+{
+    QStringList names;
+    for (const auto &[name, uri] : queuesWithDevices(*this))
+        if (!madeForAdvertisedPrinter(uri))
+            names.append(name);
+    return names;
+}
+
+QStringList PrivateCupsd::temporaryQueueNames() const
+{
+    QStringList names;
+    for (const auto &[name, uri] : queuesWithDevices(*this))
+        if (madeForAdvertisedPrinter(uri))
+            names.append(name);
     return names;
 }
 

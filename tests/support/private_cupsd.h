@@ -74,8 +74,14 @@ public:
     // `lpadmin -m everywhere` does for a printer of today.
     void addDriverlessQueue(const QString &name, const QString &printerUri);
     void removeQueue(const QString &name);
+    // Removes the queues of queueNames(). The temporary queues stay: the
+    // server removes them itself once idle, and this one (2.4) goes down
+    // when told to remove one.
     void removeAllQueues();
+    // The queues added to the server, without the temporary ones it made for
+    // printers the network advertises (temporaryQueueNames()).
     QStringList queueNames() const;
+    QStringList temporaryQueueNames() const;
 
     static constexpr int kMarginLeftPt = 18;
     static constexpr int kMarginBottomPt = 36;
