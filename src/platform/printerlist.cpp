@@ -9,6 +9,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstring>
 #include <mutex>
 #include <thread>
 
@@ -22,18 +23,30 @@ std::function<QStringList()> &printerListSource()
     return source;
 }
 
-// The order the printing system keeps destinations in: names compared
-// without regard to the case of a to z, a queue before its instances.
+// Names compared as the printing system compares them: byte by byte in
+// UTF-8, the letters A to Z taken for a to z.
+int compareNames(const QString &a, const QString &b)
+{
+    const QByteArray x = a.toUtf8(), y = b.toUtf8();
+    const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    for (qsizetype i = 0; i < x.size() && i < y.size(); ++i) {
+        const auto cx = static_cast<unsigned char>(fold(x[i])), cy = static_cast<unsigned char>(fold(y[i]));
+        if (cx != cy)
+            return cx < cy ? -1 : 1;
+    }
+    return x.size() == y.size() ? 0 : (x.size() < y.size() ? -1 : 1);
+}
+
+// The order the printing system keeps destinations in: by name, a queue
+// before its instances, the instances by name.
 bool comesBefore(const QString &a, const QString &b)
 {
-    const QString queueA = a.section(u'/', 0, 0), queueB = b.section(u'/', 0, 0);
-    const int byQueue = QString::compare(queueA.toLatin1().toLower(), queueB.toLatin1().toLower());
-    if (byQueue != 0)
+    if (const int byQueue = compareNames(a.section(u'/', 0, 0), b.section(u'/', 0, 0)); byQueue != 0)
         return byQueue < 0;
     const bool instanceA = a.contains(u'/'), instanceB = b.contains(u'/');
     if (instanceA != instanceB)
         return !instanceA;
-    return QString::compare(a.section(u'/', 1).toLatin1().toLower(), b.section(u'/', 1).toLatin1().toLower()) < 0;
+    return compareNames(a.section(u'/', 1), b.section(u'/', 1)) < 0;
 }
 
 QString readText(const QString &path)
