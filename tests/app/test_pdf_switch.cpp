@@ -30,6 +30,12 @@ protected:
         if (!OrdinaryUserPrefix(options.prefix))
             GTEST_SKIP() << "setpriv is needed to run as an unprivileged user";
         options.tmpDir = tmp.path();
+        // A copy of the program, as one installed: the checkout may be closed
+        // to the user it runs as.
+        options.program = bin.file(QStringLiteral("Prenso"));
+        ::chmod(bin.path().toLocal8Bit().constData(), 0755);
+        ASSERT_TRUE(QFile::copy(programPath(), options.program));
+        ::chmod(options.program.toLocal8Bit().constData(), 0755);
         // No print server at all: the file must not need one.
         options.extra.insert(QStringLiteral("CUPS_SERVER"), tmp.file(QStringLiteral("no-server.sock")));
     }
@@ -46,7 +52,7 @@ protected:
         return path;
     }
 
-    TempDir tmp, out, forms;
+    TempDir tmp, out, forms, bin;
     ProgramOptions options;
 };
 
@@ -62,8 +68,7 @@ class PdfSwitchWrites : public PdfSwitch, public ::testing::WithParamInterface<A
 TEST_P(PdfSwitchWrites, AnArchiveFileOfThePagesAsTheyWouldPrint)
 {
     const Archived &c = GetParam();
-    // The sample is copied: the program runs as a user who may not read the
-    // checkout.
+    // The sample is copied too.
     const QString form = writeForm(QStringLiteral("form.txt"),
                                    c.form.empty() ? readFile(samplePath(QStringLiteral("nota.txt"))) : c.form);
     const QString pdf = out.file(QStringLiteral("arquivo.pdf"));
