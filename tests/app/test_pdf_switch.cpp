@@ -61,6 +61,7 @@ struct Archived {
     std::string form;      // empty: the bundled sample invoice
     QStringList pageWords; // a word each page shows, in page order
     bool landscape;
+    QStringList switches; // besides /ARQ and /PDF
 };
 
 class PdfSwitchWrites : public PdfSwitch, public ::testing::WithParamInterface<Archived> {};
@@ -75,7 +76,7 @@ TEST_P(PdfSwitchWrites, AnArchiveFileOfThePagesAsTheyWouldPrint)
     // An earlier file of that name is replaced whole.
     writeFile(pdf, "an earlier archive");
     ::chmod(pdf.toLocal8Bit().constData(), 0666);
-    const ProgramResult r = run(form, pdf, {QStringLiteral("/IMPS=NENHUMA")});
+    const ProgramResult r = run(form, pdf, QStringList{QStringLiteral("/IMPS=NENHUMA")} + c.switches);
     ASSERT_TRUE(r.finished);
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(r.err, QString());
@@ -108,18 +109,27 @@ std::string archivedName(const ::testing::TestParamInfo<Archived> &c)
 
 INSTANTIATE_TEST_SUITE_P(
     Forms, PdfSwitchWrites,
-    ::testing::Values(Archived{"sample_invoice", {}, {"NOTA FISCAL", "FOLHA 2/3", "FOLHA 3/3"}, false},
+    ::testing::Values(Archived{"sample_invoice", {}, {"NOTA FISCAL", "FOLHA 2/3", "FOLHA 3/3"}, false, {}},
                       Archived{"form_feeds",
                                "Primeira p\xE1gina\r\n\fSegunda p\xE1gina\r\n\fTerceira p\xE1gina\r\n",
                                {QStringLiteral("Primeira página"), QStringLiteral("Segunda página"),
                                 QStringLiteral("Terceira página")},
-                               false},
+                               false,
+                               {}},
                       Archived{"wide_line_turns_landscape",
                                "IN\xCD"
                                "CIO " +
                                    std::string(210, '=') + "\r\nFIM\r\n",
                                {QStringLiteral("INÍCIO")},
-                               true}),
+                               true,
+                               {}},
+                      // Neither orientation: the landscape report at the
+                      // default size, which the text must be drawn at too.
+                      Archived{"mistyped_orientation",
+                               "LINHA UM\r\nLINHA DOIS\r\n",
+                               {QStringLiteral("LINHA DOIS")},
+                               true,
+                               {QStringLiteral("/ORI=LANDSCAPE")}}),
     archivedName);
 
 // Names the file cannot be written under. Each is refused with a message

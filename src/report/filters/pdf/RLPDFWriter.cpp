@@ -445,11 +445,15 @@ void TRLPDFWriter::WriteTextRun(const TFont &font, long long x, long long baseli
     FFile->Write("/F");
     FFile->WriteInt(fontNumber);
     FFile->Write(" ");
+    // The size the text was laid out with: the face as realised, which a
+    // font of no height (the default) or of a cell height has as well as one
+    // given in points.
+    const int points = MulDiv(font.Resource().emPixels, 72, font.PixelsPerInch());
     if (FUnitY == 1) {
-        FFile->WriteInt(font.Size());
+        FFile->WriteInt(points);
         FFile->WriteLn(" Tf");
     } else {
-        FFile->WriteNumbers({font.Size() / FUnitY}, " Tf");
+        FFile->WriteNumbers({points / FUnitY}, " Tf");
     }
     FFile->WritePixels({x, baseline}, " Td");
     FFile->Write("(");
