@@ -139,6 +139,43 @@ void checkPdfTarget(const QString &path)
         refuse(QStringLiteral("a pasta \"%1\" não permite gravar").arg(folder));
 }
 
+// The form's components that are not print filters nor reports: the line
+// table, its data source, and the setup screen's controls (made only in
+// setup mode, but the form's all the same). A /MAT naming one of them is a
+// wrong cast, as naming a report is.
+bool isComponentOfTheForm(const QString &name)
+{
+    static const QStringList others{QStringLiteral("cdsLinhaRelatorio"),
+                                    QStringLiteral("dtsLinhaRelatorio"),
+                                    QStringLiteral("pgcPrincipal"),
+                                    QStringLiteral("rgpImpressora"),
+                                    QStringLiteral("rgpOrientacao"),
+                                    QStringLiteral("edtArquivo"),
+                                    QStringLiteral("btnAbrir"),
+                                    QStringLiteral("btnSalvar"),
+                                    QStringLiteral("edtFonte"),
+                                    QStringLiteral("edtFonteSize"),
+                                    QStringLiteral("SpeedButton1"),
+                                    QStringLiteral("FontDialog1"),
+                                    QStringLiteral("ckbImpressoraMatricial"),
+                                    QStringLiteral("ckbSalvaNomeImpressora"),
+                                    QStringLiteral("ckbImprimirSemDialogo"),
+                                    QStringLiteral("chkVisualiza"),
+                                    QStringLiteral("edtArquivoTeste"),
+                                    QStringLiteral("btnAbrirTeste"),
+                                    QStringLiteral("btnTeste"),
+                                    QStringLiteral("odArquivo"),
+                                    QStringLiteral("edtPastaPdf"),
+                                    QStringLiteral("btnPastaPdf"),
+                                    QStringLiteral("lblPastaPdf"),
+                                    QStringLiteral("odPastaPdf"),
+                                    QStringLiteral("Label1"),
+                                    QStringLiteral("Label2"),
+                                    QStringLiteral("Label3"),
+                                    QStringLiteral("lbl1")};
+    return others.contains(name, Qt::CaseInsensitive);
+}
+
 } // namespace
 
 void TfrmPrincipal::writePdf(TRLReport &report)
@@ -285,9 +322,11 @@ void TfrmPrincipal::ExecutaImpressao()
     TRLReport *report = portrait ? rlrRetrato : rlrPaisagem;
     TRLDBText *text = portrait ? rldbtxtLinha : rldbtxtLinhaP;
     FLastReport = report;
-    if (!sPbMatricial.isEmpty()) {
+    // An archive file goes through the PDF filter whatever /MAT names.
+    if (!sPbMatricial.isEmpty() && !bPbPdf) {
         TComponent *component = FindComponent(sPbMatricial);
-        if (component && !dynamic_cast<TRLCustomPrintFilter *>(component))
+        if ((component && !dynamic_cast<TRLCustomPrintFilter *>(component)) ||
+            (!component && isComponentOfTheForm(sPbMatricial)))
             throw EInvalidCast();
         report->SetDefaultFilter(static_cast<TRLCustomPrintFilter *>(component));
     }

@@ -129,7 +129,14 @@ INSTANTIATE_TEST_SUITE_P(
                                "LINHA UM\r\nLINHA DOIS\r\n",
                                {QStringLiteral("LINHA DOIS")},
                                true,
-                               {QStringLiteral("/ORI=LANDSCAPE")}}),
+                               {QStringLiteral("/ORI=LANDSCAPE")}},
+                      // The dot-matrix switch does not apply to a file, not
+                      // even one naming a component that is no print filter.
+                      Archived{"filter_switch_does_not_apply",
+                               "LINHA UM\r\n",
+                               {QStringLiteral("LINHA UM")},
+                               false,
+                               {QStringLiteral("/MAT=rlpdfltr1")}}),
     archivedName);
 
 // Names the file cannot be written under. Each is refused with a message

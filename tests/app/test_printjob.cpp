@@ -320,10 +320,14 @@ TEST_F(PrintJob, FilterSwitchMustNameAPrintFilter)
     EXPECT_EQ(filter.pages.size(), 1u); // the named filter printed the page
     // A report is a component too, but not a print filter; nor is the PDF
     // save format.
-    p.sPbMatricial = QStringLiteral("RLRRETRATO");
-    EXPECT_THROW(p.ExecutaImpressao(), EInvalidCast);
-    p.sPbMatricial = QStringLiteral("RLPDFLTR1");
-    EXPECT_THROW(p.ExecutaImpressao(), EInvalidCast);
+    // So are the line table, its data source and the setup screen's
+    // controls, also when the screen was never made (command-line mode).
+    for (const char *other : {"RLRRETRATO", "RLPDFLTR1", "CDSLINHARELATORIO", "DTSLINHARELATORIO", "RGPIMPRESSORA",
+                              "EDTARQUIVO"}) {
+        SCOPED_TRACE(other);
+        p.sPbMatricial = QString::fromLatin1(other);
+        EXPECT_THROW(p.ExecutaImpressao(), EInvalidCast);
+    }
     p.sPbMatricial = QStringLiteral("NOSUCHTHING");
     p.rlrRetrato->SetDefaultFilter(nullptr);
     SetSelectedFilter(&capture);
