@@ -20,12 +20,30 @@
 
 namespace {
 
-// Qt gives up (and takes the process down) when its platform cannot reach a
+// The arguments the caller gave, every one of them, as the command line
+// reads them: the double quotes of a batch line's quoted stretch are
+// dropped, also when a caller without a shell hands them over as they are.
+QStringList callerArguments(int argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        QString argument = QString::fromLocal8Bit(argv[i]);
+        if (i > 0)
+            argument.remove(u'"');
+        arguments.append(argument);
+    }
+    return arguments;
+}
+
+// What the toolkit is started with: the program's name and the platform,
+// none of the caller's arguments (it would take those it knows, -reverse,
+// -style, -platform …, and the program would miscount the switches). Qt
+// gives up (and takes the process down) when its platform cannot reach a
 // display. Without one, or when the one named does not answer, the program
 // draws into memory instead, and nothing waits for a click.
-std::vector<char *> withPlatformFallback(int argc, char **argv)
+std::vector<char *> toolkitArguments(char **argv)
 {
-    std::vector<char *> args(argv, argv + argc);
+    std::vector<char *> args(argv, argv + 1);
     if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         return args;
     static char option[] = "-platform";
@@ -80,7 +98,8 @@ int main(int argc, char **argv)
     prenso::stop::handleStopSignals();
     // Read while the toolkit starts and the printer is looked up.
     prenso::fonts::FontConfigurationReader fontConfiguration;
-    std::vector<char *> args = withPlatformFallback(argc, argv);
+    const QStringList arguments = callerArguments(argc, argv);
+    std::vector<char *> args = toolkitArguments(argv);
     int count = static_cast<int>(args.size());
     args.push_back(nullptr);
     QApplication app(count, args.data());
@@ -89,7 +108,7 @@ int main(int argc, char **argv)
     prenso::InitLocaleStrings();
     bool aborted = false;
     {
-        prenso::TfrmPrincipal form(QCoreApplication::arguments());
+        prenso::TfrmPrincipal form(arguments);
         form.show();
         if (!form.closing()) {
             // The setup screen waits for its operator; without a display

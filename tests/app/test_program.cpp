@@ -153,8 +153,11 @@ TEST_F(Program, NobodyAtTheScreenIsAnErrorNotAWait)
 // and the program ends at once.
 TEST_F(Program, NoArqPrintsNothingAndEnds)
 {
-    for (const QStringList &args : {QStringList{"/ORI=PAISAGEM", "/XYZ=1"},
-                                    QStringList{"/DLG=NAO", "/IMPI=3", "/FOS=9"}, QStringList{"palavra"}}) {
+    // The toolkit's own options are arguments like any other: the mode is
+    // command-line mode, and nothing of them reaches the toolkit.
+    for (const QStringList &args :
+         {QStringList{"/ORI=PAISAGEM", "/XYZ=1"}, QStringList{"/DLG=NAO", "/IMPI=3", "/FOS=9"}, QStringList{"palavra"},
+          QStringList{"-reverse"}, QStringList{"-platform", "xcb"}, QStringList{"-style", "fusion"}}) {
         SCOPED_TRACE(args.join(u' ').toStdString());
         QElapsedTimer clock;
         clock.start();
@@ -163,6 +166,18 @@ TEST_F(Program, NoArqPrintsNothingAndEnds)
         EXPECT_EQ(r.exitCode, 0);
         EXPECT_FALSE(r.err.contains(QStringLiteral("Prenso:"))) << r.err.toStdString();
     }
+}
+
+// A caller that starts the program without a shell hands over the double
+// quotes of a batch line as they are; the command line drops them.
+TEST_F(Program, QuotesAreDroppedAsTheCommandLineDropsThem)
+{
+    const QString form = forms.file(QStringLiteral("nota fiscal.txt"));
+    test::writeFile(form, "LINHA\r\n");
+    const QString pdf = forms.file(QStringLiteral("arquivo.pdf"));
+    const Result r = runProgram({QStringLiteral("/ARQ=\"") + form + u'"', QStringLiteral("/PDF=\"") + pdf + u'"'});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(QFile::exists(pdf));
 }
 
 TEST_F(Program, UnreadableFormIsAClearError)
