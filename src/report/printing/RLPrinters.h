@@ -117,9 +117,10 @@ public:
     bool SetupEnabled() const { return true; }
     // Shows the page-setup dialog for the selected printer; true once shown.
     // What the operator chooses there (paper, orientation, pages per sheet)
-    // is what the next document of that printer is printed with: until the
-    // printer is selected again (EndDoc does so), SetPaperSize leaves paper
-    // and orientation as chosen.
+    // is what the documents of that printer are printed with until it is
+    // selected again (the next print dialog does so; EndDoc keeps the
+    // selection): until then SetPaperSize leaves paper and orientation as
+    // chosen.
     bool ExecuteSetup();
     // Whether paper and orientation are the operator's choice from the setup
     // dialog rather than what the report asked for.
