@@ -235,10 +235,12 @@ TEST(DraftText, JustifyFillsGapsFromTheRight)
     EXPECT_EQ(DraftJustifyText("a b c", 11), "a    b    c");
     // A run of blanks is one gap; tabs and line ends count as blanks.
     EXPECT_EQ(DraftJustifyText("a  b\tc", 8), "a   b \tc");
-    // Trailing blanks are no gap; leading ones are.
-    EXPECT_EQ(DraftJustifyText(" ab  ", 7), "   ab  ");
+    // Leading and trailing blanks are gaps too, the trailing run the first
+    // from the right.
+    EXPECT_EQ(DraftJustifyText("A B  ", 7), "A  B   ");
+    EXPECT_EQ(DraftJustifyText(" ab  ", 7), "  ab   ");
     EXPECT_EQ(DraftJustifyText("abc", 6), "abc");
-    EXPECT_EQ(DraftJustifyText("abc  ", 8), "abc  ");
+    EXPECT_EQ(DraftJustifyText("abc  ", 8), "abc     ");
     EXPECT_EQ(DraftJustifyText("a b", 2), "a b");
     EXPECT_EQ(DraftJustifyText("", 4), "");
 }

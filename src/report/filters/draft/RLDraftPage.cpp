@@ -180,11 +180,10 @@ std::string DraftJustifyText(std::string_view text, int n)
     const long long extra = static_cast<long long>(n) - static_cast<long long>(text.size());
     if (extra <= 0)
         return std::string(text);
-    // Gaps are runs of separators that a word follows; trailing separators
-    // are not a gap. Spaces go into them one at a time from the right.
-    size_t end = text.size();
-    while (end > 0 && isGapChar(text[end - 1]))
-        --end;
+    // Gaps are runs of separators, the leading and trailing ones too; spaces
+    // go into them one at a time from the right, starting again at the
+    // right end after the leftmost.
+    const size_t end = text.size();
     std::vector<size_t> gaps;
     for (size_t i = 0; i < end;) {
         if (isGapChar(text[i])) {
