@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace prenso::files {
@@ -34,6 +35,14 @@ void OutputFile::openExisting(const QString &path)
     if (fd < 0) {
         const int err = errno;
         throw EInOutError(QStringLiteral("Cannot open \"%1\" for writing. %2").arg(path, SystemErrorMessage(err)));
+    }
+    // A terminal (a serial port named as a file) turns every line feed into
+    // CR LF while it processes its output: with that off, the printer's
+    // commands go out byte for byte. Its speed stays as it is set.
+    termios settings{};
+    if (::isatty(fd) && ::tcgetattr(fd, &settings) == 0) {
+        settings.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+        ::tcsetattr(fd, TCSANOW, &settings);
     }
     m_fd = fd;
     m_path = path;

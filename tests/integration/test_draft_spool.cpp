@@ -12,6 +12,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
 using namespace prenso;
 using namespace prenso::test;
 
@@ -187,4 +192,85 @@ TEST_F(DraftSpool, ServerGoingAwayMidJobIsAnError)
     EXPECT_FALSE(job.active());
     ASSERT_TRUE(cupsd->start());
     EXPECT_TRUE(printer.waitForJobs(1, 1500).empty());
+}
+
+namespace {
+
+// A pseudo-terminal plays the line of a dot-matrix printer on a local port:
+// what is written to its terminal side arrives here as the line carried it.
+class PseudoTerminal {
+public:
+    PseudoTerminal()
+    {
+        m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (m_master >= 0 && ::grantpt(m_master) == 0 && ::unlockpt(m_master) == 0)
+            m_terminal = QString::fromLocal8Bit(::ptsname(m_master));
+        // Held open here too, so that the line stays up between writers.
+        if (!m_terminal.isEmpty())
+            m_held = ::open(m_terminal.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    }
+    ~PseudoTerminal()
+    {
+        if (m_held >= 0)
+            ::close(m_held);
+        if (m_master >= 0)
+            ::close(m_master);
+    }
+    const QString &terminal() const { return m_terminal; }
+
+    // What the line carried until `count` bytes came or `ms` passed.
+    std::string read(size_t count, int ms) const
+    {
+        std::string got;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        while (got.size() < count && std::chrono::steady_clock::now() < deadline) {
+            pollfd p{m_master, POLLIN, 0};
+            if (::poll(&p, 1, 50) <= 0)
+                continue;
+            char buffer[4096];
+            const ssize_t n = ::read(m_master, buffer, sizeof buffer);
+            if (n > 0)
+                got.append(buffer, static_cast<size_t>(n));
+        }
+        return got;
+    }
+
+private:
+    int m_master = -1;
+    int m_held = -1;
+    QString m_terminal;
+};
+
+} // namespace
+
+// A queue on a serial line, or on a terminal named as a file: the line gets
+// the stream byte for byte (a terminal left to process its output turns each
+// line feed into CR LF).
+TEST_F(DraftSpool, ALocalLineGetsExactlyTheStream)
+{
+    PseudoTerminal line;
+    ASSERT_FALSE(line.terminal().isEmpty()) << "no pseudo-terminal";
+    for (const QString &uri : {QStringLiteral("serial:") + line.terminal() + QStringLiteral("?baud=9600"),
+                               QStringLiteral("file:") + line.terminal()}) {
+        SCOPED_TRACE(uri.toStdString());
+        QString words;
+        ASSERT_EQ(cupsd->runTool(
+                      QStringLiteral("lpadmin"),
+                      {QStringLiteral("-p"), QStringLiteral("Line"), QStringLiteral("-E"), QStringLiteral("-v"), uri},
+                      &words),
+                  0)
+            << words.toStdString();
+        ResetRLPrinterForTesting();
+        RLPrinter().SetPrinterName(QStringLiteral("Line"));
+        ASSERT_EQ(RLPrinter().PrinterName(), QStringLiteral("Line"));
+        storage->Clear();
+        addPage("LINE ONE", "line two");
+        filter.FilterPages(storage);
+        const std::string expected = kReset + pageBytes("LINE ONE", "line two");
+        std::string got = line.read(expected.size(), 10000);
+        // Then a moment more, for bytes the line added.
+        got += line.read(64, 300);
+        EXPECT_EQ(got, expected) << hexDiff(expected, got);
+        cupsd->removeQueue(QStringLiteral("Line"));
+    }
 }

@@ -65,12 +65,14 @@ void TRLDraftDevice::Open(const TRLDraftDeviceTarget &target)
         FDeviceFileName = target.PrinterPort;
         bool isFileUri = false;
         const QString local = printing::localDeviceFileOfUri(target.PrinterPort, &isFileUri);
-        if (local.isEmpty()) {
-            // A network or USB port belongs to the print server: the bytes
-            // reach it as a raw job on the same queue.
+        if (local.isEmpty() || !isFileUri) {
+            // A network, USB, parallel or serial port belongs to the print
+            // server: the bytes reach it as a raw job on the same queue, and
+            // its backend opens the port with the settings the queue's URI
+            // gives (speed, flow control) and with the server's rights.
             FJob.start(target.PrinterName, target.Title);
             FRaw = true;
-        } else if (isFileUri && !local.startsWith(QLatin1String("/dev/"))) {
+        } else if (!local.startsWith(QLatin1String("/dev/"))) {
             FFile.create(local);
         } else {
             // A port must exist; creating it would only make a stray file.
