@@ -322,8 +322,8 @@ TEST_F(PrintJob, FilterSwitchMustNameAPrintFilter)
     // save format.
     // So are the line table, its data source and the setup screen's
     // controls, also when the screen was never made (command-line mode).
-    for (const char *other : {"RLRRETRATO", "RLPDFLTR1", "CDSLINHARELATORIO", "DTSLINHARELATORIO", "RGPIMPRESSORA",
-                              "EDTARQUIVO"}) {
+    for (const char *other :
+         {"RLRRETRATO", "RLPDFLTR1", "CDSLINHARELATORIO", "DTSLINHARELATORIO", "RGPIMPRESSORA", "EDTARQUIVO"}) {
         SCOPED_TRACE(other);
         p.sPbMatricial = QString::fromLatin1(other);
         EXPECT_THROW(p.ExecutaImpressao(), EInvalidCast);
