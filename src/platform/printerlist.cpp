@@ -149,8 +149,14 @@ struct AdvertisedPrinterSearch::State {
     Found found; // cleared when the search goes
     // Read by the printing library between its rounds of listening.
     int cancel = 0;
+    std::condition_variable stopped;
 
-    void stop() { std::atomic_ref<int>(cancel).store(1); }
+    bool stopping() const { return std::atomic_ref<const int>(cancel).load() != 0; }
+    void stop()
+    {
+        std::atomic_ref<int>(cancel).store(1);
+        stopped.notify_all();
+    }
 };
 
 namespace {
@@ -172,10 +178,18 @@ int reportAdvertised(void *user, unsigned flags, cups_dest_t *dest)
 }
 
 // Only what the network advertises: the queues are the server's to list.
-void browse(const std::shared_ptr<AdvertisedPrinterSearch::State> &state, int timeoutMs)
+// One pass ends once the network has told what it knows now; a search that
+// goes on until stopped listens again after a pause, for printers that come
+// later (those found before are told again).
+void browse(const std::shared_ptr<AdvertisedPrinterSearch::State> &state, int timeoutMs, bool untilStopped)
 {
-    cupsEnumDests(CUPS_DEST_FLAGS_NONE, timeoutMs, &state->cancel, CUPS_PRINTER_DISCOVERED, CUPS_PRINTER_DISCOVERED,
-                  reportAdvertised, state.get());
+    for (;;) {
+        cupsEnumDests(CUPS_DEST_FLAGS_NONE, timeoutMs, &state->cancel, CUPS_PRINTER_DISCOVERED, CUPS_PRINTER_DISCOVERED,
+                      reportAdvertised, state.get());
+        std::unique_lock<std::mutex> lock(state->mutex);
+        if (!untilStopped || state->stopped.wait_for(lock, std::chrono::seconds(1), [&] { return state->stopping(); }))
+            break;
+    }
     const std::lock_guard<std::mutex> lock(state->mutex);
     state->done = true;
     state->ended.notify_all();
@@ -186,10 +200,11 @@ constexpr int kStopWaitMs = 300;
 
 } // namespace
 
-AdvertisedPrinterSearch::AdvertisedPrinterSearch(Found found, int timeoutMs) : m_state(std::make_shared<State>())
+AdvertisedPrinterSearch::AdvertisedPrinterSearch(Found found, Until until, int timeoutMs)
+    : m_state(std::make_shared<State>())
 {
     m_state->found = std::move(found);
-    std::thread(browse, m_state, timeoutMs).detach();
+    std::thread(browse, m_state, timeoutMs, until == Until::stopped).detach();
 }
 
 AdvertisedPrinterSearch::~AdvertisedPrinterSearch()
@@ -197,8 +212,8 @@ AdvertisedPrinterSearch::~AdvertisedPrinterSearch()
     {
         const std::lock_guard<std::mutex> lock(m_state->mutex);
         m_state->found = nullptr;
+        m_state->stop();
     }
-    m_state->stop();
     // The thread holds the state it needs: one stuck in a request of the
     // printing library ends on its own, without holding the program up.
     wait(kStopWaitMs);
@@ -228,7 +243,7 @@ std::optional<AdvertisedPrinter> findAdvertisedPrinter(const std::function<bool(
                 result->printer = printer;
             result->found.notify_all();
         },
-        timeoutMs);
+        AdvertisedPrinterSearch::Until::toldAll, timeoutMs);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     // Until the printer is found, the network has told all it knows, or the
     // time is up.

@@ -46,14 +46,17 @@ struct AdvertisedPrinter {
 constexpr int kAdvertisedPrinterWaitMs = 5000;
 
 // Looks on the network for the printers it advertises, on a thread of its
-// own, from its construction until it goes or the network has told all it
-// knows. `found` is called on that thread for each printer, never after the
-// search has gone. Going takes a moment at most: a search stuck in a request
-// is left to end by itself.
+// own, from its construction until it goes or, searching until the network
+// has told all it knows, that has happened (each round of listening ends
+// then, or after `timeoutMs`). `found` is called on that thread for each
+// printer (again in each round), never after the search has gone. Going
+// takes a moment at most: a search stuck in a request is left to end by
+// itself.
 class AdvertisedPrinterSearch {
 public:
     using Found = std::function<void(const AdvertisedPrinter &)>;
-    explicit AdvertisedPrinterSearch(Found found, int timeoutMs = kAdvertisedPrinterWaitMs);
+    enum class Until { toldAll, stopped };
+    AdvertisedPrinterSearch(Found found, Until until, int timeoutMs = kAdvertisedPrinterWaitMs);
     ~AdvertisedPrinterSearch();
     AdvertisedPrinterSearch(const AdvertisedPrinterSearch &) = delete;
     AdvertisedPrinterSearch &operator=(const AdvertisedPrinterSearch &) = delete;

@@ -154,14 +154,18 @@ TEST_F(Office, ThePrintDialogListsAdvertisedPrintersAfterTheQueues)
             EXPECT_GE(printers->count(), 2);
             EXPECT_EQ(printers->itemText(0), QStringLiteral("Q0"));
             EXPECT_TRUE(QTest::qWaitFor([&] { return printers->findText(QStringLiteral("AA_Sala")) >= 0; }, 10000));
+            // One that comes while the dialog is open joins it too.
+            const auto late = advertise(QStringLiteral("AA Chegando"));
+            EXPECT_TRUE(QTest::qWaitFor([&] { return printers->findText(QStringLiteral("AA_Chegando")) >= 0; }, 10000));
             for (int i = 0; i < printers->count(); ++i)
                 listed << printers->itemText(i);
             QTest::mouseClick(dialog.ButtonCancel, Qt::LeftButton);
         },
-        "RLPrintDialog");
+        "RLPrintDialog", 30000);
     TRLPrintDialog dialog;
     EXPECT_FALSE(dialog.Execute());
     ASSERT_GE(listed.size(), 3);
     EXPECT_EQ(listed.mid(0, 2), (QStringList{QStringLiteral("Q0"), QStringLiteral("Q1")}));
     EXPECT_TRUE(listed.mid(2).contains(QStringLiteral("AA_Sala"))) << listed.join(u',').toStdString();
+    EXPECT_TRUE(listed.mid(2).contains(QStringLiteral("AA_Chegando"))) << listed.join(u',').toStdString();
 }

@@ -210,10 +210,12 @@ bool TRLPrintDialog::Execute()
                                          "show it on"));
     // Printers the network advertises join the list as they are found, after
     // the queues, without keeping the dialog from showing.
-    FSearch = std::make_unique<printing::AdvertisedPrinterSearch>([this](const printing::AdvertisedPrinter &found) {
-        QMetaObject::invokeMethod(
-            this, [this, found] { AdvertisedPrinterFound(found); }, Qt::QueuedConnection);
-    });
+    FSearch = std::make_unique<printing::AdvertisedPrinterSearch>(
+        [this](const printing::AdvertisedPrinter &found) {
+            QMetaObject::invokeMethod(
+                this, [this, found] { AdvertisedPrinterFound(found); }, Qt::QueuedConnection);
+        },
+        printing::AdvertisedPrinterSearch::Until::stopped);
     const auto stopSearch = qScopeGuard([this] { FSearch.reset(); });
     if (exec() != QDialog::Accepted)
         return false;
