@@ -158,6 +158,9 @@ void TfrmPrincipal::FormCreate()
         const QString &argument = FArguments[i];
         const QString key = ExtraiCampo(UpperAscii(argument), 1, u'=');
         const QString value = ExtraiCampo(TrimControl(argument), 2, u'=');
+        // A printer or font name in the caller's code page is the name the
+        // operator reads; only the paths keep their bytes.
+        const QString name = UpperAscii(files::readableText(value));
         if (key == QLatin1String("/ARQ")) {
             // The path is kept as typed: on a case-sensitive file system the
             // upper-cased name would be another, usually missing, file. The
@@ -166,22 +169,22 @@ void TfrmPrincipal::FormCreate()
             if (UpperAscii(value) != testPath)
                 autoPrint = true;
         } else if (key == QLatin1String("/ORI")) {
-            sPbOrientacao = UpperAscii(value);
+            sPbOrientacao = name;
         } else if (key == QLatin1String("/IMPI")) {
             iPbImpressora = StrToInt(value);
             FPrinterIndexGiven = true;
         } else if (key == QLatin1String("/FOS")) {
             iPbFontSize = StrToInt(value);
         } else if (key == QLatin1String("/FON")) {
-            sPbFontName = UpperAscii(value);
+            sPbFontName = name;
         } else if (key == QLatin1String("/IMPS")) {
-            sPbImpressora = UpperAscii(value);
+            sPbImpressora = name;
         } else if (key == QLatin1String("/MAT")) {
-            sPbMatricial = UpperAscii(value);
+            sPbMatricial = name;
         } else if (key == QLatin1String("/VIS")) {
-            sPbVisualizar = UpperAscii(value);
+            sPbVisualizar = name;
         } else if (key == QLatin1String("/DLG")) {
-            sPbDialogo = UpperAscii(value);
+            sPbDialogo = name;
         } else if (key == QLatin1String("/PDF")) {
             // A path, kept as typed (see /ARQ).
             sPbPdf = value;

@@ -21,6 +21,7 @@
 #include <array>
 #include <cerrno>
 #include <cstdio>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace prenso {
@@ -120,22 +121,23 @@ void checkPdfTarget(const QString &path)
 {
     if (path.isEmpty())
         throw Exception(QStringLiteral("/PDF= não diz em que arquivo gravar o PDF"));
-    const QFileInfo target(path);
-    const QString folder = target.absolutePath();
+    const QString folder = files::folderOf(path);
     const auto refuse = [&](const QString &reason) {
         throw Exception(QStringLiteral("Não é possível gravar o PDF \"%1\": %2").arg(path, reason));
     };
-    if (target.isDir())
+    const QByteArray native = files::encodeName(path);
+    struct stat st {};
+    const bool exists = ::stat(native.constData(), &st) == 0;
+    if (exists && S_ISDIR(st.st_mode))
         refuse(QStringLiteral("é uma pasta"));
-    if (!QFileInfo(folder).isDir())
+    if (!files::isFolder(folder))
         refuse(QStringLiteral("a pasta \"%1\" não existe").arg(folder));
-    if (target.exists() && !target.isFile())
+    if (exists && !S_ISREG(st.st_mode))
         refuse(QStringLiteral("não é um arquivo comum"));
-    const QByteArray native = QFile::encodeName(target.absoluteFilePath());
-    if (target.exists() && ::access(native.constData(), W_OK) != 0)
+    if (exists && ::access(native.constData(), W_OK) != 0)
         refuse(QStringLiteral("o arquivo é somente para leitura"));
     // The file is made beside its name and renamed over it once complete.
-    if (::access(QFile::encodeName(folder).constData(), W_OK | X_OK) != 0)
+    if (::access(files::encodeName(folder).constData(), W_OK | X_OK) != 0)
         refuse(QStringLiteral("a pasta \"%1\" não permite gravar").arg(folder));
 }
 
@@ -193,7 +195,7 @@ void TfrmPrincipal::writePdf(TRLReport &report)
     report.SetShowProgress(false);
     rlpdfltr1->SetShowProgress(false);
     rlpdfltr1->SetArchive(true);
-    rlpdfltr1->SetFileName(QFileInfo(sPbPdf).absoluteFilePath());
+    rlpdfltr1->SetFileName(files::absolutePath(sPbPdf));
     if (!report.Export(*rlpdfltr1))
         throw Exception(QStringLiteral("O PDF \"%1\" não foi gravado: as páginas não foram preparadas").arg(sPbPdf));
 }
@@ -251,7 +253,7 @@ void TfrmPrincipal::ExecutaImpressao()
     // that the next job starts clean.
     bool finished = false;
     // The print queue shows the job under the form's name.
-    RLPrinter().SetQueueName(QFileInfo(sPbArquivo).fileName());
+    RLPrinter().SetQueueName(files::readableText(QFileInfo(sPbArquivo).fileName()));
     const auto cleanUp = qScopeGuard([&] {
         RLPrinter().SetQueueName(QString());
         if (finished)
@@ -298,7 +300,7 @@ void TfrmPrincipal::ExecutaImpressao()
     cdsLinhaRelatorio.WriteAhead();
     QString noRoom;
     if (!cdsLinhaRelatorio.HasRoom(&noRoom)) {
-        const bool inTemp = QFileInfo(scratch).absolutePath() == QFileInfo(files::tempFolder()).absoluteFilePath();
+        const bool inTemp = files::folderOf(scratch) == files::absolutePath(files::tempFolder());
         if (!inTemp) {
             const QString moved = createScratchFile(scratchName, {files::tempFolder()});
             files::deleteFile(scratch);
@@ -367,7 +369,8 @@ void TfrmPrincipal::ExecutaImpressao()
         cdsLinhaRelatorio.Close();
     } catch (const Exception &e) {
         cdsLinhaRelatorio.CloseWithoutWriting();
-        std::fprintf(stderr, "Prenso: %s (o formulário foi impresso)\n", e.message().toLocal8Bit().constData());
+        std::fprintf(stderr, "Prenso: %s (o formulário foi impresso)\n",
+                     files::readableText(e.message()).toLocal8Bit().constData());
     }
     if (files::fileExists(scratch))
         files::deleteFile(scratch);

@@ -27,7 +27,7 @@ QStringList callerArguments(int argc, char **argv)
 {
     QStringList arguments;
     for (int i = 0; i < argc; ++i) {
-        QString argument = QString::fromLocal8Bit(argv[i]);
+        QString argument = prenso::files::decodeName(QByteArray(argv[i]));
         if (i > 0)
             argument.remove(u'"');
         arguments.append(argument);
@@ -80,10 +80,10 @@ void ensureRuntimeFolder()
     struct stat st {};
     if (!named.isEmpty() && ::stat(named.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid())
         return;
-    QByteArray name = QFile::encodeName(prenso::files::tempFolder() + QStringLiteral("prenso-run-XXXXXX"));
+    QByteArray name = prenso::files::encodeName(prenso::files::tempFolder() + QStringLiteral("prenso-run-XXXXXX"));
     if (!::mkdtemp(name.data()))
         return;
-    prenso::files::registerTempFile(QFile::decodeName(name));
+    prenso::files::registerTempFile(prenso::files::decodeName(name));
     qputenv("XDG_RUNTIME_DIR", name);
 }
 

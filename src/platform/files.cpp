@@ -1,12 +1,11 @@
 #include "platform/files.h"
 
+#include "platform/codepage.h"
 #include "platform/errors.h"
 #include "platform/safefile.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <array>
@@ -25,12 +24,115 @@
 
 namespace prenso::files {
 
+namespace {
+// The characters that keep the bytes of a name that are not UTF-8.
+constexpr char16_t kKeptByte = 0xDC00;
+bool isKeptByte(const QChar *begin, const QChar *c)
+{
+    return c->unicode() >= kKeptByte + 0x80 && c->unicode() <= kKeptByte + 0xFF &&
+           (c == begin || !(c - 1)->isHighSurrogate());
+}
+} // namespace
+
+QString decodeName(const QByteArray &native)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(native.constData());
+    const qsizetype n = native.size();
+    QString out;
+    out.reserve(n);
+    for (qsizetype i = 0; i < n;) {
+        const unsigned char lead = p[i];
+        int length = 0;
+        char32_t code = 0, least = 0;
+        if (lead < 0x80)
+            length = 1, code = lead;
+        else if ((lead & 0xE0) == 0xC0)
+            length = 2, code = lead & 0x1Fu, least = 0x80;
+        else if ((lead & 0xF0) == 0xE0)
+            length = 3, code = lead & 0x0Fu, least = 0x800;
+        else if ((lead & 0xF8) == 0xF0)
+            length = 4, code = lead & 0x07u, least = 0x10000;
+        bool valid = length > 0 && i + length <= n;
+        for (int k = 1; valid && k < length; ++k) {
+            valid = (p[i + k] & 0xC0) == 0x80;
+            code = code << 6 | (p[i + k] & 0x3Fu);
+        }
+        // Overlong forms and encoded surrogates are not UTF-8 either: read as
+        // characters they would not give the same bytes back.
+        valid = valid && code >= least && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
+        if (!valid) {
+            out.append(QChar(char16_t(kKeptByte + lead)));
+            ++i;
+            continue;
+        }
+        if (code >= 0x10000) {
+            out.append(QChar(QChar::highSurrogate(code)));
+            out.append(QChar(QChar::lowSurrogate(code)));
+        } else {
+            out.append(QChar(char16_t(code)));
+        }
+        i += length;
+    }
+    return out;
+}
+
+QByteArray encodeName(const QString &path)
+{
+    const QChar *begin = path.constData(), *end = begin + path.size();
+    QByteArray out;
+    out.reserve(path.size());
+    const QChar *run = begin;
+    for (const QChar *c = begin; c != end; ++c) {
+        if (!isKeptByte(begin, c))
+            continue;
+        out += QStringView(run, c).toUtf8();
+        out += char(c->unicode() - kKeptByte);
+        run = c + 1;
+    }
+    out += QStringView(run, end).toUtf8();
+    return out;
+}
+
+QString readableText(const QString &text)
+{
+    QString out = text;
+    const QChar *begin = text.constData();
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (isKeptByte(begin, begin + i))
+            out[i] = QChar(cp1252::toUnicode(static_cast<unsigned char>(text[i].unicode() - kKeptByte)));
+    return out;
+}
+
+QString absolutePath(const QString &path)
+{
+    if (path.startsWith(u'/'))
+        return QDir::cleanPath(path);
+    QByteArray here(PATH_MAX, '\0');
+    if (!::getcwd(here.data(), static_cast<size_t>(here.size())))
+        return QDir::cleanPath(QDir::currentPath() + u'/' + path);
+    here.truncate(static_cast<qsizetype>(std::strlen(here.constData())));
+    return QDir::cleanPath(decodeName(here) + u'/' + path);
+}
+
+QString folderOf(const QString &path)
+{
+    const QString absolute = absolutePath(path);
+    const qsizetype slash = absolute.lastIndexOf(u'/');
+    return slash <= 0 ? QStringLiteral("/") : absolute.left(slash);
+}
+
+bool isFolder(const QString &path)
+{
+    struct stat st {};
+    return ::stat(encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 QString executablePath()
 {
     char buf[4096];
     const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
     if (n > 0)
-        return QFile::decodeName(QByteArray(buf, n));
+        return decodeName(QByteArray(buf, n));
     if (QCoreApplication::instance())
         return QCoreApplication::applicationFilePath();
     return QString();
@@ -38,7 +140,7 @@ QString executablePath()
 
 QString executableFolder()
 {
-    QString dir = QFileInfo(executablePath()).absolutePath();
+    QString dir = folderOf(executablePath());
     if (!dir.endsWith(u'/'))
         dir += u'/';
     return dir;
@@ -47,12 +149,12 @@ QString executableFolder()
 bool fileExists(const QString &path)
 {
     struct stat st {};
-    return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
+    return ::lstat(encodeName(path).constData(), &st) == 0;
 }
 
 bool deleteFile(const QString &path)
 {
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = encodeName(path);
     if (::unlink(native.constData()) == 0)
         return true;
     const int err = errno;
@@ -67,7 +169,7 @@ bool deleteFile(const QString &path)
 
 bool createNewFile(const QString &path)
 {
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = encodeName(path);
     const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0)
         return false;
@@ -81,7 +183,7 @@ QString tempFolder()
     // empty for a folder that does not exist, which made the temporary files
     // land in the root folder. Then the files cannot be made there, and the
     // error says which folder and why.
-    QString dir = qEnvironmentVariable("TMPDIR");
+    QString dir = decodeName(qgetenv("TMPDIR"));
     if (dir.isEmpty())
         dir = QStringLiteral("/tmp");
     if (!dir.endsWith(u'/'))
@@ -155,7 +257,7 @@ void registerTempFile(const QString &path)
 {
     installCleanupOnce();
     registry().push_back(path);
-    rememberForSignals(QFile::encodeName(path));
+    rememberForSignals(encodeName(path));
 }
 
 void unregisterTempFile(const QString &path)
@@ -164,7 +266,7 @@ void unregisterTempFile(const QString &path)
     for (auto it = list.begin(); it != list.end(); ++it)
         if (*it == path) {
             list.erase(it);
-            forgetForSignals(QFile::encodeName(path));
+            forgetForSignals(encodeName(path));
             return;
         }
 }
@@ -200,7 +302,7 @@ void deleteRegisteredTempFiles()
 {
     auto &list = registry();
     for (const QString &path : list) {
-        const QByteArray native = QFile::encodeName(path);
+        const QByteArray native = encodeName(path);
         if (::unlink(native.constData()) != 0 && errno == EISDIR)
             ::rmdir(native.constData());
         forgetForSignals(native);
@@ -224,7 +326,7 @@ int createTempFile(const QString &prefix, const QString &suffix, QString &path)
     for (int attempt = 0; attempt < 1000; ++attempt) {
         const quint32 number = QRandomGenerator::global()->bounded(2147483647u);
         const QString candidate = folder + prefix + QString::number(number) + suffix;
-        const QByteArray native = QFile::encodeName(candidate);
+        const QByteArray native = encodeName(candidate);
         const TempFileCreation creating;
         const int fd = ::open(native.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd >= 0) {

@@ -10,6 +10,26 @@
 
 namespace prenso::files {
 
+// File names are bytes to the system, and the business system writes them in
+// its own code page (rel\xf3rio.txt) where the desktop writes UTF-8. The
+// program holds a name as a text that gives back exactly its bytes: what is
+// UTF-8 is read as such, and every other byte is kept as a character of its
+// own (U+DC80..U+DCFF, which no UTF-8 text holds). Every path that reaches
+// the system goes through encodeName, every one read from it through
+// decodeName.
+QString decodeName(const QByteArray &native);
+QByteArray encodeName(const QString &path);
+// A text with such names in it as the operator reads it: each kept byte is
+// read in the system code page (rel\xf3rio.txt shows as relório.txt).
+QString readableText(const QString &text);
+
+// `path` made absolute against the working folder, cleaned of "." and "..",
+// and the folder that holds it; neither looks at the disk.
+QString absolutePath(const QString &path);
+QString folderOf(const QString &path);
+// True for an existing folder (a link to one included).
+bool isFolder(const QString &path);
+
 // The folder of the running executable, with a trailing separator.
 QString executableFolder();
 // The running executable's full path (command-line argument 0 as the system knows it).

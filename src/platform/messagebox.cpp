@@ -20,9 +20,11 @@ MessageBoxHook &hook()
 
 std::atomic<int> errorBoxes{0};
 
-void show(BoxKind kind, const QString &text)
+void show(BoxKind kind, const QString &message)
 {
     const QString caption = applicationTitle();
+    // File names the caller gave in its own code page, as the operator reads them.
+    const QString text = files::readableText(message);
     if (kind == BoxKind::Error)
         ++errorBoxes;
     if (hook()) {

@@ -1,8 +1,7 @@
 #include "platform/outputfile.h"
 
 #include "platform/errors.h"
-
-#include <QFile>
+#include "platform/files.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -19,7 +18,7 @@ OutputFile::~OutputFile()
 void OutputFile::create(const QString &path)
 {
     closeQuietly();
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    const int fd = ::open(files::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) {
         const int err = errno;
         throw EInOutError(QStringLiteral("Cannot create file \"%1\". %2").arg(path, SystemErrorMessage(err)));
@@ -31,7 +30,7 @@ void OutputFile::create(const QString &path)
 void OutputFile::openExisting(const QString &path)
 {
     closeQuietly();
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    const int fd = ::open(files::encodeName(path).constData(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
         const int err = errno;
         throw EInOutError(QStringLiteral("Cannot open \"%1\" for writing. %2").arg(path, SystemErrorMessage(err)));

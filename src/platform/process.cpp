@@ -112,9 +112,9 @@ long long startProgram(const QString &program, const QStringList &arguments, con
 
     std::vector<QByteArray> storage;
     storage.reserve(static_cast<size_t>(arguments.size()) + 1);
-    storage.push_back(QFile::encodeName(program));
+    storage.push_back(files::encodeName(program));
     for (const QString &a : arguments)
-        storage.push_back(QFile::encodeName(a));
+        storage.push_back(files::encodeName(a));
     std::vector<char *> argv;
     for (QByteArray &a : storage)
         argv.push_back(a.data());

@@ -6,7 +6,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <cerrno>
@@ -35,11 +34,10 @@ SafeFile::SafeFile(const QString &target, bool executable, Durability durability
     // name of its own and then fail the rename.
     if (target.isEmpty())
         cannotCreate(target, QStringLiteral("No file name was given."));
-    const QFileInfo info(target);
-    const QString folder = info.absolutePath();
-    if (!QFileInfo(folder).isDir())
+    const QString folder = folderOf(target);
+    if (!isFolder(folder))
         cannotCreate(target, QStringLiteral("The folder \"%1\" does not exist.").arg(QDir::toNativeSeparators(folder)));
-    const QByteArray native = QFile::encodeName(target);
+    const QByteArray native = files::encodeName(target);
     struct stat old {};
     const bool existed = ::stat(native.constData(), &old) == 0;
     if (existed && S_ISDIR(old.st_mode))
@@ -53,9 +51,9 @@ SafeFile::SafeFile(const QString &target, bool executable, Durability durability
         const TempFileCreation creating;
         for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
             const QString candidate = QStringLiteral("%1.%2.tmp")
-                                          .arg(info.absoluteFilePath())
+                                          .arg(absolutePath(target))
                                           .arg(QRandomGenerator::global()->bounded(1000000000));
-            m_fd = ::open(QFile::encodeName(candidate).constData(),
+            m_fd = ::open(files::encodeName(candidate).constData(),
                           O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
             if (m_fd >= 0) {
                 m_temp = candidate;
@@ -160,7 +158,7 @@ void SafeFile::commit()
     m_fd = -1;
     if (closing != 0 && errno != EINTR)
         failWrite(errno);
-    if (::rename(QFile::encodeName(m_temp).constData(), QFile::encodeName(m_target).constData()) != 0)
+    if (::rename(files::encodeName(m_temp).constData(), files::encodeName(m_target).constData()) != 0)
         failWrite(errno);
     unregisterTempFile(m_temp);
     m_temp.clear();
@@ -177,7 +175,7 @@ void SafeFile::discard() noexcept
         ::close(m_fd);
     m_fd = -1;
     if (!m_temp.isEmpty()) {
-        ::unlink(QFile::encodeName(m_temp).constData());
+        ::unlink(files::encodeName(m_temp).constData());
         unregisterTempFile(m_temp);
         m_temp.clear();
     }

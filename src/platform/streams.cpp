@@ -1,6 +1,6 @@
 #include "platform/streams.h"
 
-#include <QFile>
+#include "platform/files.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -103,7 +103,7 @@ std::string TMemoryStream::TakeData()
 
 TFileStream::TFileStream(const QString &path, Mode mode) : m_path(path)
 {
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = files::encodeName(path);
     int flags = O_CLOEXEC;
     switch (mode) {
     case Mode::fmCreate: flags |= O_RDWR | O_CREAT | O_TRUNC; break;

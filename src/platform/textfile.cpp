@@ -1,8 +1,7 @@
 #include "platform/textfile.h"
 
 #include "platform/errors.h"
-
-#include <QFile>
+#include "platform/files.h"
 
 #include <algorithm>
 #include <bit>
@@ -54,7 +53,7 @@ void TextFileReader::open(const QString &path)
 {
     close();
     m_path = path;
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = files::encodeName(path);
     const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         const int err = errno;

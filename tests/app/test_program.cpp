@@ -1,6 +1,7 @@
 // The real program as a process, with bad input of the kinds operators give.
 // Every case must end with a clear message and leave no file behind, neither
 // beside the program nor in the temporary folder.
+#include "support/pdf_tools.h"
 #include "support/test_support.h"
 
 #include <QDir>
@@ -199,4 +200,56 @@ TEST_F(Program, UnreadableFormIsAClearError)
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("Cannot open file \"%1\". Permission denied").arg(form)))
         << r.err.toStdString();
+}
+
+// The business system writes its file names in its own code page: the
+// program opens exactly the bytes it is given (the shell's printf makes
+// them, as no text argument of the test could), and its messages read them
+// in that code page.
+TEST_F(Program, FileNamesAreTheCallersBytes)
+{
+    struct Case {
+        QByteArray form, pdf; // names under `forms`; the form exists unless `message` is given
+        QString message;
+    };
+    const std::vector<Case> cases = {
+        {"rel\\0363rio.txt", "sa\\0355da \\0200.pdf", {}},
+        {"rel\\0303\\0263rio.txt", "sa\\0303\\0255da.pdf", {}},
+        {"falt\\0363.txt", "x.pdf", QStringLiteral("Cannot open file \"%1/faltó.txt\".")},
+    };
+    // Each argument goes through printf %b before the program gets it.
+    const QStringList shell = {QStringLiteral("/bin/sh"), QStringLiteral("-c"),
+                               QStringLiteral("p=$1; shift; for a; do set -- \"$@\" \"$(printf %b \"$a\")\"; shift; "
+                                              "done; exec \"$p\" \"$@\""),
+                               QStringLiteral("sh")};
+    const auto bytesOf = [](const QByteArray &escaped) {
+        QProcess printf;
+        printf.start(QStringLiteral("/bin/sh"),
+                     {QStringLiteral("-c"), QStringLiteral("printf %b \"$0\""), QString::fromLatin1(escaped)});
+        printf.waitForFinished();
+        return printf.readAllStandardOutput();
+    };
+    const QByteArray folder = forms.path().toUtf8() + '/';
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.form.toStdString());
+        const QByteArray form = folder + bytesOf(c.form), pdf = folder + bytesOf(c.pdf);
+        if (c.message.isEmpty()) {
+            test::writeFile(forms.file(QStringLiteral("f.txt")), "LINHA DO FORMULARIO\r\n");
+            ASSERT_EQ(::rename(forms.file(QStringLiteral("f.txt")).toUtf8().constData(), form.constData()), 0);
+        }
+        const Result r = runProgram({QStringLiteral("/ARQ=") + forms.path() + u'/' + QString::fromLatin1(c.form),
+                                     QStringLiteral("/PDF=") + forms.path() + u'/' + QString::fromLatin1(c.pdf)},
+                                    QString(), shell);
+        if (!c.message.isEmpty()) {
+            EXPECT_EQ(r.exitCode, 1);
+            EXPECT_TRUE(r.err.contains(c.message.arg(forms.path()))) << r.err.toStdString();
+            continue;
+        }
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        const QString read = forms.file(QStringLiteral("lido.pdf"));
+        ASSERT_EQ(::rename(pdf.constData(), read.toUtf8().constData()), 0) << "the PDF is named by the bytes given";
+        EXPECT_TRUE(test::PdfTextPages(read).value(0).contains(QStringLiteral("LINHA DO FORMULARIO")));
+        ::unlink(form.constData());
+        ::unlink(read.toUtf8().constData());
+    }
 }
