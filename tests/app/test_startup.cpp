@@ -1,6 +1,7 @@
 // Start-up: the switches of the command line and what they set.
 #include "app/Principal.h"
 #include "platform/errors.h"
+#include "platform/files.h"
 #include "platform/messagebox.h"
 #include "support/test_support.h"
 
@@ -55,10 +56,13 @@ TEST(Startup, ValuesAreTrimmedAndCutAtTheNextEquals)
 
 TEST(Startup, LaterSwitchWinsAndAccentsStay)
 {
-    Form f({QStringLiteral("/ORI=retrato"), QStringLiteral("/ORI=paisagem"), QStringLiteral("/FON=ação")});
+    // A printer name in the business system's code page is the name the operator reads.
+    Form f({QStringLiteral("/ORI=retrato"), QStringLiteral("/ORI=paisagem"), QStringLiteral("/FON=ação"),
+            QStringLiteral("/IMPS=") + files::decodeName("Escrit\xf3rio")});
     TfrmPrincipal &p = create(f);
     EXPECT_EQ(p.sPbOrientacao, QStringLiteral("PAISAGEM"));
     EXPECT_EQ(p.sPbFontName, QStringLiteral("AçãO"));
+    EXPECT_EQ(p.sPbImpressora, QStringLiteral("ESCRITóRIO"));
 }
 
 TEST(Startup, BadIntegerStopsReadingAndShowsTheBox)
