@@ -17,11 +17,11 @@ TEST(FileNames, GiveBackTheirBytesAndReadInTheCodePage)
         {"rel\xc3\xb3rio \xe2\x82\xac \xf0\x9f\x93\x84", QStringLiteral("relório € 📄")},
         // The business system's own code page.
         {"rel\xf3rio\x80.txt", QStringLiteral("relório€.txt")},
-        {"a\xc3", QStringLiteral("aÃ")},                        // a sequence cut short
-        {"\xc0\xaf", QStringLiteral("À¯")},                     // an overlong slash
-        {"\xed\xa0\x80", QStringLiteral("í\u00A0€")},           // an encoded surrogate
-        {"\xf4\x90\x80\x80", QStringLiteral("ô\u0090€€")},      // beyond Unicode
-        {"\xf0\x9f\x93\x84\xe9", QStringLiteral("📄é")},         // a pair, then a kept byte
+        {"a\xc3", QStringLiteral("aÃ")},                   // a sequence cut short
+        {"\xc0\xaf", QStringLiteral("À¯")},                // an overlong slash
+        {"\xed\xa0\x80", QStringLiteral("í\u00A0€")},      // an encoded surrogate
+        {"\xf4\x90\x80\x80", QStringLiteral("ô\u0090€€")}, // beyond Unicode
+        {"\xf0\x9f\x93\x84\xe9", QStringLiteral("📄é")},    // a pair, then a kept byte
         {"\x81\x8d\x8f\x90\x9d", QStringLiteral("\u0081\u008D\u008F\u0090\u009D")},
     };
     for (const Case &c : cases) {
@@ -37,7 +37,8 @@ TEST(FileNames, AbsolutePathsAndTheirFolders)
     EXPECT_EQ(files::absolutePath(QStringLiteral("/a/./b/../c.pdf")), QStringLiteral("/a/c.pdf"));
     EXPECT_EQ(files::folderOf(QStringLiteral("/a/b/c.pdf")), QStringLiteral("/a/b"));
     EXPECT_EQ(files::folderOf(QStringLiteral("/c.pdf")), QStringLiteral("/"));
-    const QString kept = files::decodeName("sa\xed" "da.pdf");
+    const QString kept = files::decodeName("sa\xed"
+                                           "da.pdf");
     EXPECT_TRUE(files::absolutePath(kept).endsWith(u'/' + kept));
     EXPECT_TRUE(files::absolutePath(kept).startsWith(u'/'));
 }
