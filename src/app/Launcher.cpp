@@ -24,6 +24,8 @@ QStringList switches(const TLauncherSettings &s, const QString &quote)
     }
     if (s.Matricial)
         out << QStringLiteral("/MAT=") + quote + QStringLiteral("RLDraftFilter1") + quote;
+    if (s.Matricial && !s.Tabela.isEmpty())
+        out << QStringLiteral("/TAB=") + s.Tabela;
     if (s.Visualiza)
         out << QStringLiteral("/VIS=") + quote + QStringLiteral("SIM") + quote;
     if (s.SemDialogo)

@@ -23,6 +23,7 @@ struct TLauncherSettings {
     QString FonteSize;        // font size as shown; empty: neither size nor name is written
     QString Fonte;            // font name as shown
     bool Matricial = false;   // print through the dot-matrix filter
+    QString Tabela;           // its character table (/TAB=); empty: the printer's own
     bool Visualiza = false;   // preview instead of printing
     bool SemDialogo = false;  // print without the print dialog (/DLG=NAO)
     // A folder: the launcher writes each form into it as FORM.pdf (/PDF=),

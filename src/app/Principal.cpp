@@ -139,6 +139,7 @@ void TfrmPrincipal::RunFormCreate()
 void TfrmPrincipal::FormCreate()
 {
     sPbMatricial.clear();
+    sPbTabela.clear();
     sPbOrientacao = QStringLiteral("RETRATO");
     iPbFontSize = 0;
     sPbFontName.clear();
@@ -181,6 +182,8 @@ void TfrmPrincipal::FormCreate()
             sPbImpressora = name;
         } else if (key == QLatin1String("/MAT")) {
             sPbMatricial = name;
+        } else if (key == QLatin1String("/TAB")) {
+            sPbTabela = name;
         } else if (key == QLatin1String("/VIS")) {
             sPbVisualizar = name;
         } else if (key == QLatin1String("/DLG")) {

@@ -15,6 +15,7 @@
 class QTabWidget;
 class QLineEdit;
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QPushButton;
 class QToolButton;
@@ -55,6 +56,8 @@ public:
     QString sPbImpressora;
     QString sPbVisualizar;
     QString sPbMatricial;
+    // /TAB=: the dot-matrix printer's character table (upper case; empty: none).
+    QString sPbTabela;
     // "NAO" (or "NÃO"): print without the print dialog, as if it had been
     // confirmed with all pages and one copy. Anything else shows the dialog.
     QString sPbDialogo;
@@ -103,6 +106,8 @@ public:
     QLineEdit *edtArquivoTeste = nullptr;
     QCheckBox *ckbSalvaNomeImpressora = nullptr;
     QCheckBox *ckbImpressoraMatricial = nullptr;
+    // The dot-matrix printer's character table ("Padrão": its own).
+    QComboBox *cmbTabelaCaracteres = nullptr;
     QCheckBox *chkVisualiza = nullptr;
     // Unticked: the launcher prints with the print dialog, as it always has.
     QCheckBox *ckbImprimirSemDialogo = nullptr;

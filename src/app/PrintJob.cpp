@@ -8,6 +8,7 @@
 #include "report/RLConsts.h"
 #include "report/controls/RLLabel.h"
 #include "report/filters/RLFilters.h"
+#include "report/filters/draft/RLDraftFilter.h"
 #include "report/filters/pdf/RLPDFFilter.h"
 #include "report/pagination/RLReport.h"
 #include "report/printing/RLPrinters.h"
@@ -331,6 +332,16 @@ void TfrmPrincipal::ExecutaImpressao()
             (!component && isComponentOfTheForm(sPbMatricial)))
             throw EInvalidCast();
         report->SetDefaultFilter(static_cast<TRLCustomPrintFilter *>(component));
+        // A table the draft filter does not know would print the letters
+        // as other characters: nothing goes out.
+        if (auto *draft = dynamic_cast<TRLDraftFilter *>(component)) {
+            const std::optional<TRLDraftCharTable> table =
+                sPbTabela.isEmpty() ? TRLDraftCharTable::ctNone : DraftCharTableByName(sPbTabela);
+            if (!table)
+                throw Exception(QStringLiteral("/TAB=%1 não é uma tabela de caracteres conhecida. As tabelas são: %2")
+                                    .arg(sPbTabela, DraftCharTableNames().join(QStringLiteral(", "))));
+            draft->SetCharTable(*table);
+        }
     }
     // A size in points is not negative (the engine would measure and draw
     // such a size apart), and a size so large that not one character of a

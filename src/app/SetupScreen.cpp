@@ -8,9 +8,11 @@
 #include "platform/files.h"
 #include "platform/messagebox.h"
 #include "platform/widgets/radiogroup.h"
+#include "report/filters/draft/RLDraftCharTables.h"
 #include "report/pagination/RLReport.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QLabel>
@@ -155,6 +157,14 @@ void TfrmPrincipal::buildScreen()
         checkBox("ckbSalvaNomeImpressora", QStringLiteral("Salvar o nome da impressora"), 336, 168, 209, 17);
     ckbImpressoraMatricial =
         checkBox("ckbImpressoraMatricial", QStringLiteral("Impressora matricial"), 336, 200, 153, 17);
+    cmbTabelaCaracteres = new QComboBox(tabImpressora);
+    named(cmbTabelaCaracteres, "cmbTabelaCaracteres");
+    cmbTabelaCaracteres->setGeometry(496, 197, 105, 22);
+    cmbTabelaCaracteres->setToolTip(QStringLiteral("Tabela de caracteres da impressora matricial"));
+    cmbTabelaCaracteres->addItems(QStringList{QStringLiteral("Padrão")} + DraftCharTableNames());
+    // The table is the dot-matrix printer's: without one it means nothing.
+    cmbTabelaCaracteres->setEnabled(false);
+    connect(ckbImpressoraMatricial, &QCheckBox::toggled, cmbTabelaCaracteres, &QWidget::setEnabled);
     chkVisualiza = checkBox("chkVisualiza", QStringLiteral("Visualizar Antes de Imprimir"), 336, 240, 193, 17);
     ckbImprimirSemDialogo =
         checkBox("ckbImprimirSemDialogo", QStringLiteral("Imprimir sem diálogo"), 336, 257, 193, 17);
@@ -214,8 +224,9 @@ void TfrmPrincipal::applyTabOrder()
     group(rgpImpressora);
     chain << edtArquivo << btnAbrir << btnSalvar;
     group(rgpOrientacao);
-    chain << edtFonteSize << edtFonte << ckbSalvaNomeImpressora << ckbImpressoraMatricial << chkVisualiza
-          << ckbImprimirSemDialogo << edtArquivoTeste << btnAbrirTeste << btnTeste << edtPastaPdf << btnPastaPdf;
+    chain << edtFonteSize << edtFonte << ckbSalvaNomeImpressora << ckbImpressoraMatricial << cmbTabelaCaracteres
+          << chkVisualiza << ckbImprimirSemDialogo << edtArquivoTeste << btnAbrirTeste << btnTeste << edtPastaPdf
+          << btnPastaPdf;
     for (qsizetype i = 1; i < chain.size(); ++i)
         setTabOrder(chain[i - 1], chain[i]);
 }
@@ -332,6 +343,8 @@ void TfrmPrincipal::btnSalvarClick()
     settings.FonteSize = edtFonteSize->text();
     settings.Fonte = edtFonte->text();
     settings.Matricial = ckbImpressoraMatricial->isChecked();
+    if (cmbTabelaCaracteres->currentIndex() > 0)
+        settings.Tabela = cmbTabelaCaracteres->currentText();
     settings.Visualiza = chkVisualiza->isChecked();
     settings.SemDialogo = ckbImprimirSemDialogo->isChecked();
     // The launcher runs wherever the business system stands, so the folder

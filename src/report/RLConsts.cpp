@@ -98,6 +98,7 @@ const TRLLocaleStrings &EnglishTable()
         .LS_DirectionDownStr = u"&Down"_s,
         .LS_DirectionCaptionStr = u"Direction"_s,
         .LS_ColumnsStr = u"Columns"_s,
+        .LS_CharTableStr = u"Characters"_s,
         .LS_SetupStr = u"Setup..."_s,
         .LS_FontSizeError = u"Font size error"_s,
         .LS_OddPages = u"Odd"_s,
@@ -194,6 +195,7 @@ const TRLLocaleStrings &PortugueseTable()
         .LS_DirectionDownStr = u"A&baixo"_s,
         .LS_DirectionCaptionStr = u"Direção"_s,
         .LS_ColumnsStr = u"Colunas"_s,
+        .LS_CharTableStr = u"Caracteres"_s,
         .LS_SetupStr = u"Configuração"_s,
         .LS_FontSizeError = u"Erro no cálculo das fontes"_s,
         .LS_OddPages = u"Ímpares"_s,
@@ -291,6 +293,7 @@ const TRLLocaleStrings &FrenchTable()
         .LS_DirectionDownStr = u"Vers le &bas"_s,
         .LS_DirectionCaptionStr = u"Direction"_s,
         .LS_ColumnsStr = u"Colonnes"_s,
+        .LS_CharTableStr = u"Caractères"_s,
         .LS_SetupStr = u"Setup..."_s,
         .LS_FontSizeError = u"Erreur de taille de police"_s,
         .LS_OddPages = u"Odd"_s,
@@ -387,6 +390,7 @@ const TRLLocaleStrings &SpanishTable()
         .LS_DirectionDownStr = u"A&bajo"_s,
         .LS_DirectionCaptionStr = u"Dirección"_s,
         .LS_ColumnsStr = u"Columnas"_s,
+        .LS_CharTableStr = u"Caracteres"_s,
         .LS_SetupStr = u"Setup..."_s,
         .LS_FontSizeError = u"Error en el cálculo de las fuentes"_s,
         .LS_OddPages = u"Impares"_s,
@@ -484,6 +488,7 @@ const TRLLocaleStrings &ItalianTable()
         .LS_DirectionDownStr = u"Verso il &basso"_s,
         .LS_DirectionCaptionStr = u"Direzione"_s,
         .LS_ColumnsStr = u"Colonne"_s,
+        .LS_CharTableStr = u"Caratteri"_s,
         .LS_SetupStr = u"Setup..."_s,
         .LS_FontSizeError = u"Errore nella dimensione del carattere"_s,
         .LS_OddPages = u"Odd"_s,
@@ -580,6 +585,7 @@ const TRLLocaleStrings &GermanTable()
         .LS_DirectionDownStr = u"A&bwärts"_s,
         .LS_DirectionCaptionStr = u"Richtung"_s,
         .LS_ColumnsStr = u"Spalten"_s,
+        .LS_CharTableStr = u"Zeichensatz"_s,
         .LS_SetupStr = u"Setup..."_s,
         .LS_FontSizeError = u"Fehler bei der Schriftgröße"_s,
         .LS_OddPages = u"Odd"_s,
@@ -600,14 +606,14 @@ const TRLLocaleStrings *activeTable = nullptr;
 
 } // namespace
 
-const std::array<TRLLocaleStringKey, 89> &LocaleStringKeys()
+const std::array<TRLLocaleStringKey, 90> &LocaleStringKeys()
 {
 #define K(field)                                                                                                       \
     TRLLocaleStringKey                                                                                                 \
     {                                                                                                                  \
 #field, &TRLLocaleStrings::field                                                                               \
     }
-    static const std::array<TRLLocaleStringKey, 89> keys{
+    static const std::array<TRLLocaleStringKey, 90> keys{
         K(LS_PrintingInProgressStr),
         K(LS_FilterInProgressStr),
         K(LS_PreparingReportStr),
@@ -686,6 +692,7 @@ const std::array<TRLLocaleStringKey, 89> &LocaleStringKeys()
         K(LS_DirectionDownStr),
         K(LS_DirectionCaptionStr),
         K(LS_ColumnsStr),
+        K(LS_CharTableStr),
         K(LS_SetupStr),
         K(LS_FontSizeError),
         K(LS_OddPages),

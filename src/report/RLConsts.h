@@ -1,5 +1,5 @@
 #pragma once
-// The engine's texts: one record of 89 keyed texts, six built-in language
+// The engine's texts: one record of 90 keyed texts, six built-in language
 // tables, and the active record chosen once at start-up from the user's
 // language. Every window and message of the engine reads the active record.
 
@@ -89,6 +89,7 @@ struct TRLLocaleStrings {
     QString LS_DirectionDownStr;
     QString LS_DirectionCaptionStr;
     QString LS_ColumnsStr;
+    QString LS_CharTableStr;
     QString LS_SetupStr;
     QString LS_FontSizeError;
     QString LS_OddPages;
@@ -102,16 +103,16 @@ struct TRLLocaleStrings {
     QString LS_LastFooMsg;
 };
 
-// The record is nothing but its 89 texts, so that code walking the keys (below)
+// The record is nothing but its 90 texts, so that code walking the keys (below)
 // covers every field.
-static_assert(sizeof(TRLLocaleStrings) == 89 * sizeof(QString));
+static_assert(sizeof(TRLLocaleStrings) == 90 * sizeof(QString));
 
 // Every key of the record, in field order, with its name as written above.
 struct TRLLocaleStringKey {
     const char *name;
     QString TRLLocaleStrings::*field;
 };
-const std::array<TRLLocaleStringKey, 89> &LocaleStringKeys();
+const std::array<TRLLocaleStringKey, 90> &LocaleStringKeys();
 
 enum class TRLLanguage { English, Portuguese, French, Spanish, Italian, German };
 

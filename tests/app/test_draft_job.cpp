@@ -3,6 +3,7 @@
 // commands into a file; reading the commands back gives the form's lines,
 // in order, one printed line each, with a form feed per page.
 #include "app/Principal.h"
+#include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/printers.h"
 #include "report/filters/draft/RLDraftFilter.h"
@@ -13,6 +14,7 @@
 #include "support/test_support.h"
 
 #include <QDir>
+#include <QFile>
 #include <gtest/gtest.h>
 
 using namespace prenso;
@@ -61,7 +63,8 @@ protected:
         draft->SetDevicePath(dir.file(QStringLiteral("out.prn")));
         draft->SetEjectMethod(TRLDraftEjectMethod::ejForceWithCode);
         form->FormCreate();
-        return prenso::test::readFile(dir.file(QStringLiteral("out.prn")));
+        const QString out = dir.file(QStringLiteral("out.prn"));
+        return QFile::exists(out) ? prenso::test::readFile(out) : std::string(); // nothing sent
     }
 
     // The lines a form prints: form feeds are page breaks, trailing blanks
@@ -171,4 +174,58 @@ TEST_F(DraftJob, WideFormPrintsLandscape)
     EXPECT_TRUE(r.errors().empty());
     EXPECT_EQ(form->lastReport(), form->rlrPaisagem);
     expectSameLines(printed(r), printable(prenso::test::readFile(path)));
+}
+
+// /TAB= names the draft filter's character table, in any letter case; an
+// unknown one stops the job before anything is sent, and a job that does not
+// go through the draft filter pays no attention to it.
+TEST_F(DraftJob, CharacterTableSwitch)
+{
+    const QString formFile = dir.file(QStringLiteral("acentos.txt"));
+    prenso::test::writeFile(formFile, "A\xE7\xE3o\r\n"); // "Ação" in the system code page
+    const std::string pc850 = DraftCharTableSelection(TRLDraftCharTable::ctPC850);
+    struct Case {
+        QStringList switches;
+        std::string selection, word; // what the stream holds; empty word: nothing printed
+        QString message;
+    };
+    const QString pdf = dir.file(QStringLiteral("arquivo.pdf"));
+    const std::vector<Case> cases = {
+        {{},
+         "",
+         "A,\x08"
+         "c~\x08"
+         "ao",
+         {}},
+        {{QStringLiteral("/TAB=pc850")}, pc850, "A\x87\xC6o", {}},
+        {{QStringLiteral("/TAB=XYZ")},
+         "",
+         "",
+         QStringLiteral("/TAB=XYZ não é uma tabela de caracteres conhecida. As tabelas são: PC437, PC850, PC858, "
+                        "PC860, ABICOMP, BRASCII")},
+        {{QStringLiteral("/TAB=XYZ"), QStringLiteral("/PDF=") + pdf}, "", "", {}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.switches.join(u' ').toStdString());
+        ::unlink(dir.file(QStringLiteral("out.prn")).toUtf8().constData());
+        std::string bytes;
+        QString error;
+        try {
+            bytes = print(formFile, c.switches);
+        } catch (const Exception &e) {
+            error = e.message();
+        }
+        EXPECT_EQ(error, c.message);
+        if (c.word.empty()) {
+            EXPECT_EQ(bytes, "");
+        } else {
+            // Right after the reset, or not at all.
+            EXPECT_EQ(bytes.find("\x1B(t"), c.selection.empty() ? std::string::npos : 5u);
+            EXPECT_EQ(bytes.find(c.selection, 5), 5u);
+            EXPECT_NE(bytes.find(c.word), std::string::npos);
+        }
+        filter.reset();
+        form.reset();
+    }
+    EXPECT_TRUE(QFile::exists(pdf));
 }

@@ -108,6 +108,9 @@ TEST_F(Program, BadInputGivesAClearMessage)
         {{QStringLiteral("/ARQ=") + forms.path()}, QStringLiteral("Cannot open file \"%1\".").arg(forms.path())},
         {{QStringLiteral("/FOS=abc"), QStringLiteral("/ARQ=x")}, QStringLiteral("'abc' is not a valid integer value.")},
         {{QStringLiteral("/IMPI="), QStringLiteral("/ARQ=x")}, QStringLiteral("'' is not a valid integer value.")},
+        {{QStringLiteral("/ARQ=") + test::samplePath(QStringLiteral("nota.txt")), QStringLiteral("/MAT=RLDraftFilter1"),
+          QStringLiteral("/TAB=XYZ")},
+         QStringLiteral("/TAB=XYZ não é uma tabela de caracteres conhecida. As tabelas são: PC437,")},
     };
     for (const Case &c : cases) {
         const Result r = runProgram(c.args + QStringList{QStringLiteral("/DLG=NAO")});

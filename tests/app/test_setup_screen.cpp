@@ -16,6 +16,7 @@
 #include "support/test_support.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFontDialog>
@@ -109,12 +110,14 @@ TEST_F(SetupScreen, SavesTheLauncherByteForByte)
         bool name, dotMatrix, preview, noDialog;
         const char *size, *font;
         std::string bytes;
+        int table = 0; // the dot-matrix printer's character table (0: its own)
     } const cases[] = {
         {"lx.bat", 0, 1, true, false, false, false, "10", "Courier New",
          "Prenso /ARQ=%1 /ORI=Paisagem /IMPS=\"EPSON LX\" /FOS=10 /FON=\"Courier New\"\r\n"},
-        {"item2.BAT", 2, 0, false, false, false, false, "", "", "Prenso /ARQ=%1 /ORI=Retrato /IMPI=2\r\n"},
+        // A table without the dot-matrix printer means nothing.
+        {"item2.BAT", 2, 0, false, false, false, false, "", "", "Prenso /ARQ=%1 /ORI=Retrato /IMPI=2\r\n", 4},
         {"lx.bat", 1, 0, false, true, true, false, "", "",
-         "Prenso /ARQ=%1 /ORI=Retrato /IMPI=1 /MAT=\"RLDraftFilter1\" /VIS=\"SIM\"\r\n"},
+         "Prenso /ARQ=%1 /ORI=Retrato /IMPI=1 /MAT=\"RLDraftFilter1\" /TAB=PC850 /VIS=\"SIM\"\r\n", 2},
         {"fiscal.Cmd", 3, 0, true, false, false, true, "", "",
          "Prenso /ARQ=%1 /ORI=Retrato /IMPS=\"Impress\xe3o Fiscal\" /DLG=NAO\r\n"},
         {"imprime", 2, 1, true, true, false, true, "12", "O'Brien Mono",
@@ -129,6 +132,8 @@ TEST_F(SetupScreen, SavesTheLauncherByteForByte)
         pick("rgpOrientacao", c.orientation);
         tick("ckbSalvaNomeImpressora", c.name);
         tick("ckbImpressoraMatricial", c.dotMatrix);
+        widget<QComboBox>("cmbTabelaCaracteres")->setCurrentIndex(c.table);
+        EXPECT_EQ(widget<QComboBox>("cmbTabelaCaracteres")->isEnabled(), c.dotMatrix);
         tick("chkVisualiza", c.preview);
         tick("ckbImprimirSemDialogo", c.noDialog);
         widget<QLineEdit>("edtFonteSize")->setText(QString::fromLatin1(c.size));

@@ -112,25 +112,28 @@ TEST_F(PrintDialog, FiltersAndTheirForms)
         QStringList entries;
         int shownForm; // -1: no forms shown
         TRLCustomFilter *chosen;
-        int form; // the draft filter's after OK (-1: not looked at)
+        int form;                                            // the draft filter's after OK (-1: not looked at)
+        TRLDraftCharTable table = TRLDraftCharTable::ctNone; // the draft filter's after OK
     };
     const QStringList both{"Padrão", "RLDraftFilter1"};
     const auto nothing = [](TRLPrintDialog &) {};
     const auto chooseDraft132 = [](TRLPrintDialog &d) {
         choose(d.ComboBoxFilters, 1);
         choose(d.ComboBoxOptions, 2);
+        choose(d.ComboBoxCharTable, 4); // PC860
     };
     const std::vector<Case> cases = {
         {false, false, TRLPageOrientation::poPortrait, nothing, {"Padrão"}, -1, nullptr, -1},
         {true, true, TRLPageOrientation::poPortrait, nothing, both, 1, &draft, 1},
         {true, true, TRLPageOrientation::poLandscape, nothing, both, 2, &draft, 2},
         {true, false, TRLPageOrientation::poLandscape, nothing, both, -1, nullptr, 2},
-        {true, false, TRLPageOrientation::poPortrait, chooseDraft132, both, -1, &draft, 2},
+        {true, false, TRLPageOrientation::poPortrait, chooseDraft132, both, -1, &draft, 2, TRLDraftCharTable::ctPC860},
     };
     for (size_t i = 0; i < cases.size(); ++i) {
         SCOPED_TRACE(i);
         const Case &c = cases[i];
         draft.SetName(c.labelled ? QStringLiteral("RLDraftFilter1") : QString());
+        draft.SetCharTable(TRLDraftCharTable::ctNone);
         SetSelectedFilter(c.selected ? &draft : nullptr);
         TRLPrintDialog dialog;
         dialog.SetOrientation(c.orientation);
@@ -142,10 +145,18 @@ TEST_F(PrintDialog, FiltersAndTheirForms)
             EXPECT_EQ(items(dialog.ComboBoxOptions),
                       c.shownForm < 0 ? QStringList() : QStringList({"Padrão", "80 Colunas", "132 Colunas"}));
             EXPECT_EQ(dialog.ComboBoxOptions->currentIndex(), c.shownForm);
+            // The draft filter's character tables beside its forms.
+            EXPECT_EQ(dialog.ComboBoxCharTable->isVisible() && dialog.LabelCharTable->text() == "Caracteres:",
+                      c.shownForm >= 0);
+            EXPECT_EQ(items(dialog.ComboBoxCharTable),
+                      c.shownForm < 0
+                          ? QStringList()
+                          : QStringList({"Padrão", "PC437", "PC850", "PC858", "PC860", "ABICOMP", "BRASCII"}));
             c.acts(dialog);
         }));
         EXPECT_EQ(SelectedFilter(), c.chosen);
         EXPECT_TRUE(c.form < 0 || draft.OptionIndex() == c.form);
+        EXPECT_EQ(draft.CharTable(), c.table);
     }
 }
 

@@ -87,6 +87,11 @@ public:
     virtual void SetOptionIndex(int) {}
     // 0 portrait, 1 landscape.
     virtual void SetOrientation(int /*orientation*/) {}
+    // The character tables a filter can send its texts in (the dot-matrix
+    // printer's own); none for most filters.
+    virtual QStringList CharTables() const { return QStringList(); }
+    virtual int CharTableIndex() const { return -1; }
+    virtual void SetCharTableIndex(int) {}
 };
 
 class TRLCustomSaveFilter : public TRLCustomFilter {

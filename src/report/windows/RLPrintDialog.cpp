@@ -120,6 +120,10 @@ void TRLPrintDialog::BuildControls()
     ComboBoxOptions = dropDownList(GroupBoxPrinter, "ComboBoxOptions", 96, 68, 161);
     LabelOptions = label(GroupBoxPrinter, "LabelOptions", QString(), ComboBoxOptions);
     LabelOptions->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    ComboBoxCharTable = dropDownList(GroupBoxPrinter, "ComboBoxCharTable", 336, 68, 97);
+    LabelCharTable = label(GroupBoxPrinter, "LabelCharTable", ls.LS_CharTableStr + u':', ComboBoxCharTable);
+    LabelCharTable->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    placeText(LabelCharTable, 264, 72, 65, 13, ComboBoxCharTable);
 
     GroupBoxPages = named(new QGroupBox(framed(ls.LS_PageRangeStr), this), "GroupBoxPages");
     GroupBoxPages->setGeometry(kBorderWidth, kBorderWidth + 108, 261, 145);
@@ -288,7 +292,13 @@ void TRLPrintDialog::ShowFilterOptions()
 {
     TRLCustomPrintFilter *filter = FilterOfEntry(ComboBoxFilters->currentIndex());
     const QStringList options = filter ? filter->Options() : QStringList();
+    const QStringList tables = filter ? filter->CharTables() : QStringList();
     ComboBoxOptions->clear();
+    ComboBoxCharTable->clear();
+    ComboBoxCharTable->addItems(tables);
+    ComboBoxCharTable->setCurrentIndex(tables.isEmpty() ? -1 : filter->CharTableIndex());
+    LabelCharTable->setVisible(!tables.isEmpty());
+    ComboBoxCharTable->setVisible(!tables.isEmpty());
     if (options.isEmpty()) {
         LabelOptions->hide();
         ComboBoxOptions->hide();
@@ -354,8 +364,11 @@ void TRLPrintDialog::ControlsToFields()
     if (ComboBoxFilters->currentIndex() >= 0) {
         TRLCustomPrintFilter *filter = FilterOfEntry(ComboBoxFilters->currentIndex());
         SetSelectedFilter(filter);
-        if (filter)
+        if (filter) {
             filter->SetOptionIndex(ComboBoxOptions->currentIndex());
+            if (ComboBoxCharTable->count() > 0)
+                filter->SetCharTableIndex(ComboBoxCharTable->currentIndex());
+        }
     }
     printer.SetCopies(FCopies);
     printer.SetOddEven(oddEvenOfItem(ComboBoxOddPages->currentIndex()));

@@ -98,6 +98,8 @@ public:
     QCheckBox *CheckBoxPrintToFile = nullptr;
     QLabel *LabelOptions = nullptr;
     QComboBox *ComboBoxOptions = nullptr;
+    QLabel *LabelCharTable = nullptr;
+    QComboBox *ComboBoxCharTable = nullptr;
     QGroupBox *GroupBoxPages = nullptr;
     QRadioButton *RadioButtonPagesAll = nullptr;
     QRadioButton *RadioButtonPagesInterval = nullptr;

@@ -1,12 +1,14 @@
 // The print head: golden byte streams for hand-made page lists, checked byte
 // by byte against the command table of the printer family, and read back
 // with the ESC/P reader.
+#include "platform/codepage.h"
 #include "platform/errors.h"
 #include "report/filters/draft/RLDraftStream.h"
 #include "support/escp_reader.h"
 
 #include "draft_bytes.h"
 
+#include <QProcess>
 #include <gtest/gtest.h>
 
 using namespace prenso;
@@ -316,4 +318,71 @@ TEST_F(DraftStream, CustomTablesAreUsedAsTheyAre)
     stream = std::make_unique<TRLDraftStream>(*table, out);
     stream->BeginDocument();
     EXPECT_THROW(stream->MoveHead(12, 0), EConvertError);
+}
+
+// Every Portuguese letter and sign, in a printer's character table: the
+// letters the table has go as its bytes (the code page's own codecs judge
+// the PC tables), the others as the accent method and the look-alikes give
+// them. The table is selected once, right after the first Reset.
+TEST_F(DraftStream, CharacterTablesSendTheirOwnBytes)
+{
+    const QString form = QStringLiteral(u"áàãâäéêíóõôúüçÁÀÃÂÄÉÊÍÓÕÔÚÜÇºª€–—“”…");
+    // What Python's codecs make of each character ("--": the table lacks it).
+    QProcess python;
+    python.start(QStringLiteral("python3"),
+                 {QStringLiteral("-c"),
+                  QStringLiteral("import sys\n"
+                                 "for cp in sys.argv[2:]:\n"
+                                 "    print(' '.join(c.encode(cp, 'replace').hex() if c.encode("
+                                 "cp, 'ignore') else '--' for c in sys.argv[1]))"),
+                  form, QStringLiteral("cp437"), QStringLiteral("cp850"), QStringLiteral("cp858"),
+                  QStringLiteral("cp860")});
+    ASSERT_TRUE(python.waitForFinished(30000));
+    const QStringList judged = QString::fromLatin1(python.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(judged.size(), 4) << python.readAllStandardError().toStdString();
+    // The Brazilian tables have no codec here: their letters from the charts.
+    const QString abicomp =
+        QStringLiteral("c2 c1 c4 c3 c5 c8 c9 cc d1 d3 d2 d7 d9 c6 a2 a1 a4 a3 a5 a8 a9 ac b1 b3 b2 b7 "
+                       "b9 a6 dd dc -- -- -- -- -- --");
+    const QString brascii =
+        QStringLiteral("e1 e0 e3 e2 e4 e9 ea ed f3 f5 f4 fa fc e7 c1 c0 c3 c2 c4 c9 ca cd d3 d5 d4 da "
+                       "dc c7 ba aa -- -- -- -- -- --");
+    const std::vector<std::pair<TRLDraftCharTable, QString>> tables = {
+        {TRLDraftCharTable::ctPC437, judged[0]}, {TRLDraftCharTable::ctPC850, judged[1]},
+        {TRLDraftCharTable::ctPC858, judged[2]}, {TRLDraftCharTable::ctPC860, judged[3]},
+        {TRLDraftCharTable::ctAbicomp, abicomp}, {TRLDraftCharTable::ctBrascii, brascii}};
+    const std::string lookAlikes = "E--\"\"."; // € – — “ ” …
+    for (const auto &[charTable, expected] : tables) {
+        SCOPED_TRACE(DraftCharTableName(charTable).toStdString());
+        const QStringList bytes = expected.split(u' ');
+        ASSERT_EQ(bytes.size(), form.size());
+        for (const TRLDraftAccentMethod method : {TRLDraftAccentMethod::amOverwrite, TRLDraftAccentMethod::amTakeOut}) {
+            start(TRLPrinterFamily::fmEpsonLike);
+            stream->AccentMethod = method;
+            stream->CharTable = charTable;
+            std::string line, plain;
+            for (qsizetype i = 0; i < form.size(); ++i) {
+                const unsigned char b = cp1252::toByte(form[i].unicode());
+                plain += static_cast<char>(b);
+                const std::string letter(1, static_cast<char>(b));
+                if (bytes[i] != u"--")
+                    line += static_cast<char>(bytes[i].toInt(nullptr, 16));
+                else if (i >= form.size() - 6)
+                    line += lookAlikes[static_cast<size_t>(i - (form.size() - 6))];
+                else // the table lacks the letter: as without a table, its dieresis a double quote
+                    line += QByteArray::fromStdString(DraftApplyAccents(letter, method, BS))
+                                .replace('\xA8', '"')
+                                .toStdString();
+            }
+            TRLDraftPageList page1, page2;
+            page1.Add(text(plain, 0, 0));
+            page2.Add(text(plain, 0, 0));
+            stream->DrawPage(page1);
+            stream->DrawPage(page2);
+            EXPECT_BYTES(Reset + DraftCharTableSelection(charTable) + CPP10 + line + CPP10 + CR + line, take());
+        }
+    }
+    // The selection, as the ESC/P reference gives it, for one table.
+    EXPECT_BYTES(std::string("\x1B(t\x03\x00\x01\x03\x00\x1Bt\x01\x1B\x36", 13),
+                 DraftCharTableSelection(TRLDraftCharTable::ctPC850));
 }

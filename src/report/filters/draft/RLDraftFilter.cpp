@@ -96,6 +96,17 @@ QStringList TRLDraftFilter::Options() const
     return FOptions;
 }
 
+QStringList TRLDraftFilter::CharTables() const
+{
+    return QStringList{LS().LS_DefaultStr} + DraftCharTableNames();
+}
+
+void TRLDraftFilter::SetCharTableIndex(int index)
+{
+    if (index >= 0 && index <= DraftCharTableNames().size())
+        FCharTable = static_cast<TRLDraftCharTable>(index);
+}
+
 void TRLDraftFilter::loadDriverFile()
 {
     if (FDriverName.isEmpty())
@@ -163,6 +174,7 @@ void TRLDraftFilter::InternalBeginDoc()
     FTable = std::make_unique<TRLDraftCommandTable>(FCommands);
     FStream = std::make_unique<TRLDraftStream>(*FTable, FOut);
     FStream->AccentMethod = FAccentMethod;
+    FStream->CharTable = FCharTable;
     FStream->TextStyles = FTextStyles;
     FStream->BeginDocument();
 

@@ -54,6 +54,10 @@ public:
 
     TRLDraftAccentMethod AccentMethod() const { return FAccentMethod; }
     void SetAccentMethod(TRLDraftAccentMethod m) { FAccentMethod = m; }
+    // The printer's character table the texts are sent in (none: the system
+    // code page's bytes, as always); what it lacks takes the accent method.
+    TRLDraftCharTable CharTable() const { return FCharTable; }
+    void SetCharTable(TRLDraftCharTable table) { FCharTable = table; }
     TRLDraftEjectMethod EjectMethod() const { return FEjectMethod; }
     void SetEjectMethod(TRLDraftEjectMethod m) { FEjectMethod = m; }
     TRLPrinterFamily PrinterFamily() const { return FPrinterFamily; }
@@ -84,6 +88,11 @@ public:
     void SetOptionIndex(int index) override { FOptionIndex = index; }
     // 0 portrait, 1 landscape.
     void SetOrientation(int orientation) override;
+    // The printer's default table, then the tables by name, in the order of
+    // TRLDraftCharTable.
+    QStringList CharTables() const override;
+    int CharTableIndex() const override { return static_cast<int>(FCharTable); }
+    void SetCharTableIndex(int index) override;
     int Orientation() const { return FOrientation; }
 
     // Tests: repeatable random dithering.
@@ -118,6 +127,7 @@ private:
     TRLDeviceKind FDeviceKind = TRLDeviceKind::dkPrinterPort;
     QString FDevicePath = QStringLiteral("prn");
     TRLDraftAccentMethod FAccentMethod = TRLDraftAccentMethod::amOverwrite;
+    TRLDraftCharTable FCharTable = TRLDraftCharTable::ctNone;
     TRLDraftEjectMethod FEjectMethod = TRLDraftEjectMethod::ejCompletePage;
     TRLPrinterFamily FPrinterFamily = TRLPrinterFamily::fmEpsonLike;
     TRLDitheringMethod FDitheringMethod = TRLDitheringMethod::dmColorTable;

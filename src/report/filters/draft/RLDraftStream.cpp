@@ -19,7 +19,7 @@ void TRLDraftStream::BeginDocument()
     FCharHeight = RoundCoord(DraftVerticalUnit() * 6.0 / FLpp);
     FRow = FColumn = 0;
     FSendFirstReset = true;
-    FBackspaceKnown = false;
+    FTextMapKnown = false;
 }
 
 void TRLDraftStream::MoveHead(int row, int column)
@@ -96,19 +96,16 @@ void TRLDraftStream::SendText(const TDraftText &text)
 {
     SelectPitch(text.CPP, false);
     MoveHead(std::max(text.PinBounds.Top, FRow), text.PinBounds.Left);
-    const std::string printable = DraftPrintableText(text.Text);
-    if (AccentMethod == TRLDraftAccentMethod::amSustain) {
-        SelectStyles(text.Style);
-        FOut += printable;
-    } else {
-        if (!FBackspaceKnown && AccentMethod == TRLDraftAccentMethod::amOverwrite) {
-            FBackspace = FCommands.Expand(TRLDraftCommand::BS);
-            FBackspaceKnown = true;
-        }
-        const std::string printed = DraftApplyAccents(printable, AccentMethod, FBackspace);
-        SelectStyles(text.Style);
-        FOut += printed;
+    if (!FTextMapKnown) {
+        // The table and the method hold for the document, and so does the
+        // backspace of the command table.
+        const std::string backspace =
+            AccentMethod == TRLDraftAccentMethod::amOverwrite ? FCommands.Expand(TRLDraftCommand::BS) : std::string();
+        FTextMap = TRLDraftTextMap(CharTable, AccentMethod, backspace);
+        FTextMapKnown = true;
     }
+    SelectStyles(text.Style);
+    FTextMap.Append(text.Text, FOut);
     SelectStyles(0);
     // The overstruck marks take no room: the head is where the plain text ends.
     FColumn = SatAdd(FColumn, static_cast<int>(std::min<size_t>(text.Text.size(), INT_MAX / 24)) * FCharWidth);
@@ -126,6 +123,8 @@ void TRLDraftStream::DrawPage(const TRLDraftPageList &list)
 {
     if (FSendFirstReset) {
         Send(TRLDraftCommand::Reset);
+        // The reset brought back the printer's own table.
+        FOut += DraftCharTableSelection(CharTable);
         FSendFirstReset = false;
     }
     SelectPitch(10, true);

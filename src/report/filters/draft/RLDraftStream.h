@@ -8,6 +8,7 @@
 // MicroOff), back to the left margin (CR) and right by spaces. A text whose
 // row lies above the head is printed on the head's row.
 
+#include "report/filters/draft/RLDraftCharTables.h"
 #include "report/filters/draft/RLDraftCommands.h"
 #include "report/filters/draft/RLDraftPage.h"
 #include "report/filters/draft/RLDraftTypes.h"
@@ -24,6 +25,8 @@ public:
 
     TRLDraftAccentMethod AccentMethod = TRLDraftAccentMethod::amOverwrite;
     TRLDraftTextStyles TextStyles = tsAllDraftTextStyles;
+    // The printer's table the texts go in, selected after the first Reset.
+    TRLDraftCharTable CharTable = TRLDraftCharTable::ctNone;
 
     // A new document: head at (0, 0), pitch 10, styles off, one line =
     // the vertical unit, and the next page begins with Reset.
@@ -56,8 +59,8 @@ public:
 private:
     TRLDraftCommandTable &FCommands;
     std::string &FOut;
-    std::string FBackspace;
-    bool FBackspaceKnown = false;
+    TRLDraftTextMap FTextMap;
+    bool FTextMapKnown = false;
     int FRow = 0;
     int FColumn = 0;
     int FLpp = 6;

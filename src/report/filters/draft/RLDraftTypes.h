@@ -13,6 +13,10 @@ enum class TRLDeviceKind { dkPrinter, dkPrinterPort, dkProgram, dkFileName };
 // How accented letters reach a printer that may lack them.
 enum class TRLDraftAccentMethod { amOverwrite, amTakeOut, amSustain };
 
+// The printer's character table the texts are sent in: none sends the
+// system code page's bytes (accents as the accent method says).
+enum class TRLDraftCharTable { ctNone, ctPC437, ctPC850, ctPC858, ctPC860, ctAbicomp, ctBrascii };
+
 // How a page is finished.
 enum class TRLDraftEjectMethod { ejCompletePage, ejForceWithCode, ejLeavePage };
 
