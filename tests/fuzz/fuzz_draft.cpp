@@ -45,6 +45,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, size_t size)
         filter.SetOrientation((settings >> 7) & 1);
         filter.SetFormSelection(TRLFormSelection::fsAccordingToOrientation);
         filter.SeedDithering(settings);
+        // The byte before it: how accents go, and in which character table.
+        const unsigned text = size > 1 ? data[size - 2] : 0;
+        filter.SetAccentMethod(static_cast<TRLDraftAccentMethod>(text % 3));
+        filter.SetCharTable(static_cast<TRLDraftCharTable>(text / 3 % 7));
         std::string bytes = "before";
         filter.SetOutputBuffer(&bytes);
         try {
