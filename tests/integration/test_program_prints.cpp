@@ -510,13 +510,11 @@ TEST_F(ProgramPrints, ServerStoppedMidJobIsAClearError)
 }
 
 // The printer drops the line after a few kilobytes. The program had handed
-// the whole document to the server by then, so it has done its part and says
-// nothing; the server gives the job up. (The document is far larger than what
-// the connection can hold unread, so the line drops while it is being sent.)
-// Disabled: whether the server counts such a job as completed depends on how
-// much its backend had already pushed into the connection, which varies from
-// run to run; the program's own part (it ends quietly) is what matters here.
-TEST_F(ProgramPrints, DISABLED_PrinterThatDropsTheLineLeavesTheJobToTheServer)
+// the whole document to the server by then, so it has done its part: it ends
+// quietly, and what reached the printer is the start of the document. (What
+// the server then makes of the job depends on how much its backend had
+// pushed into the connection, which varies from run to run.)
+TEST_F(ProgramPrints, PrinterThatDropsTheLineLeavesTheJobToTheServer)
 {
     SocketListener cut(8192);
     cupsd->addRawQueue(QStringLiteral("Cut"), cut.port());
@@ -529,21 +527,6 @@ TEST_F(ProgramPrints, DISABLED_PrinterThatDropsTheLineLeavesTheJobToTheServer)
     ASSERT_GE(got.size(), 1u) << "nothing reached the printer";
     EXPECT_EQ(got[0].size(), 8192u);
     EXPECT_EQ(got[0].substr(0, 5), "%PDF-");
-
-    // The server's verdict, within bounds: the job is held for another try,
-    // stopped or aborted; never completed.
-    constexpr int kHeld = 4, kProcessing = 5, kCompleted = 9;
-    std::vector<int> states;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    do {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        states = cupsd->jobStates(QStringLiteral("Cut"));
-    } while (std::chrono::steady_clock::now() < deadline &&
-             (states.empty() || states[0] < kHeld || states[0] == kProcessing));
-    ASSERT_EQ(states.size(), 1u);
-    EXPECT_NE(states[0], kCompleted) << "a job cut short counted as completed";
-    EXPECT_TRUE(states[0] == kHeld || states[0] > kProcessing)
-        << "the server never gave up on the job (state " << states[0] << ")";
 }
 
 // Unattended, a printer the switches name that is not there is an error:

@@ -341,7 +341,8 @@ TRect TRLCustomControl::ClientRect() const
 
 TRect TRLCustomControl::CalcPrintBoundsRect() const
 {
-    // Offset by every ancestor that is not a site (none in a band of plain controls).
+    // The bounds in the parent's coordinates, as they are: no ancestor's
+    // offset is added, the parent draws its children from its own origin.
     return BoundsRect();
 }
 

@@ -254,7 +254,7 @@ private:
     // Sets the bounds without holder rules or real bounds; true when they changed.
     bool applyBounds(int left, int top, int width, int height);
 
-    // Holders and real bounds (RLHolders.cpp).
+    // Holders and real bounds.
     void setBoundsLinked(int left, int top, int width, int height);
     void updateBoundsLinked();
     // The bounds asked for, with the holder rules applied.

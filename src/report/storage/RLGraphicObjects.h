@@ -83,9 +83,6 @@ private:
     TRLPaintOptions FOptions;
 };
 
-// Graphic objects. Each lives on one surface, which owns it; create them with
-// TRLGraphicSurface::NewObject<T>() or the surface's drawing operations.
-
 enum class TRLGraphicKind : std::uint8_t {
     Pixel = 1,
     Line,

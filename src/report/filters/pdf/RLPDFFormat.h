@@ -48,7 +48,7 @@ inline constexpr const char *PDF_FixedDateTimeStr = "D:20000101000000";
 
 // Room that FormatFloat may need for any double.
 inline constexpr size_t kPDFFloatChars = 330;
-// `value` as PDF_FloatToStr writes it.
+// `value` written into `out` as PDF_FloatToStr gives it; returns the end.
 char *PDFFormatFloat(char *out, double value);
 // A length in pixels as points (at most 25 characters).
 char *PDFFormatPixels(char *out, long long pixels);
