@@ -9,8 +9,10 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <array>
 #include <cstdint>
 #include <memory>
+#include <utility>
 
 class QTabWidget;
 class QLineEdit;
@@ -23,6 +25,18 @@ class QFileDialog;
 class QFontDialog;
 
 namespace prenso {
+
+// The run settings as one job reads them: once, at its start, typed.
+struct TJobSettings {
+    // /ORI: RETRATO, PAISAGEM, or any other text, which lays the form out
+    // on the landscape report at the size /FOS gives (0 without one).
+    enum class Orientation { Retrato, Paisagem, Outra };
+    Orientation orientation = Orientation::Retrato;
+    bool preview = false;    // /VIS=SIM
+    bool printDialog = true; // anything but /DLG=NAO
+    bool pdf = false;        // /PDF=: the form goes into an archive file
+    QString filter;          // /MAT: the component that prints, or empty
+};
 
 class TRadioGroup;
 class TRLCustomFilter;
@@ -158,8 +172,29 @@ private:
     QString chooseFile();
     void FormShow();
 
-    // Whether the run settings ask for the print dialog.
-    bool withPrintDialog() const;
+    // The steps of a job (ExecutaImpressao), in their order.
+    TJobSettings jobSettings() const;
+    // What can be known wrong before any work: nothing is made then.
+    void checkJob(const TJobSettings &job) const;
+    // The line table's scratch file, new and listed; `name` is its name.
+    QString openScratchFile(const QString &name);
+    // Opens the line table and reads the form into it; sets FLongest and
+    // the characters shown.
+    void readForm(std::array<bool, 256> &shown);
+    // Takes the scratch file's room on the disk, moving it to the temporary
+    // folder when its folder has none.
+    void keepScratchRoom(QString &scratch, const QString &name);
+    // The report and its line control for the form's widest line; sets the
+    // orientation and the font size the job prints with.
+    std::pair<TRLReport *, TRLDBText *> chooseLayout(TJobSettings &job);
+    // The print filter /MAT names (and /TAB's table) on `report`.
+    void bindFilter(TRLReport &report, const TJobSettings &job);
+    // The font on the line control, checked against the characters shown.
+    void bindFont(TRLDBText &text, const std::array<bool, 256> &shown);
+    // The printer, then the pages out: archive file, preview or print.
+    void output(TRLReport &report, const TJobSettings &job);
+    // The form file closed and the table's scratch file written and removed.
+    void finishScratch(const QString &scratch);
     // Writes the prepared pages of `report` into sPbPdf.
     void writePdf(TRLReport &report);
 

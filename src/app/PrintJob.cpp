@@ -201,11 +201,205 @@ void TfrmPrincipal::writePdf(TRLReport &report)
         throw Exception(QStringLiteral("O PDF \"%1\" não foi gravado: as páginas não foram preparadas").arg(sPbPdf));
 }
 
-bool TfrmPrincipal::withPrintDialog() const
+TJobSettings TfrmPrincipal::jobSettings() const
 {
+    TJobSettings job;
+    if (sPbOrientacao == QLatin1String("PAISAGEM"))
+        job.orientation = TJobSettings::Orientation::Paisagem;
+    else if (sPbOrientacao != QLatin1String("RETRATO"))
+        job.orientation = TJobSettings::Orientation::Outra;
+    job.preview = sPbVisualizar == QLatin1String("SIM");
     // Upper-casing leaves accented letters alone, so "não" arrives as "NãO".
-    return sPbDialogo != QLatin1String("NAO") && sPbDialogo != QStringLiteral("NÃO") &&
-           sPbDialogo != QStringLiteral("NãO");
+    job.printDialog = sPbDialogo != QLatin1String("NAO") && sPbDialogo != QStringLiteral("NÃO") &&
+                      sPbDialogo != QStringLiteral("NãO");
+    job.pdf = bPbPdf;
+    // An archive file goes through the PDF filter whatever /MAT names.
+    if (!bPbPdf)
+        job.filter = sPbMatricial;
+    return job;
+}
+
+void TfrmPrincipal::checkJob(const TJobSettings &job) const
+{
+    // An archive file is written whatever the printers and the display: its
+    // name is checked before any work, so that a job that cannot write it
+    // leaves nothing behind.
+    if (job.pdf) {
+        checkPdfTarget(sPbPdf);
+        return;
+    }
+    // Without a display nobody can answer the print dialog or close the
+    // preview: say so before any work instead of waiting for ever.
+    if (dialogsAutomatic()) {
+        if (job.preview)
+            throw ENoOperator(QStringLiteral("Não há tela para mostrar a visualização. Para imprimir sem ela, "
+                                             "deixe de lado /VIS=SIM e use /DLG=NAO"));
+        if (job.printDialog)
+            throw ENoOperator(QStringLiteral("Não há tela para mostrar o diálogo de impressão. Para imprimir "
+                                             "sem ele, use /DLG=NAO"));
+    }
+    // With the dialog the operator sees which printer a name that matched
+    // nothing, or an index past the list, fell back to; unattended nobody
+    // would, and the form would come out on another printer.
+    if (!job.printDialog) {
+        const bool nameMissed = !sPbImpressora.isEmpty() && !FPrinterMatched;
+        const bool indexMissed =
+            FPrinterIndexGiven && (iPbImpressora < 0 || iPbImpressora >= RLPrinter().Printers().size());
+        if (nameMissed || indexMissed)
+            throw Exception(LS().LS_PrinterNotFoundStr);
+    }
+}
+
+QString TfrmPrincipal::openScratchFile(const QString &name)
+{
+    const QString scratch = createScratchFile(name, {files::executableFolder(), files::tempFolder()});
+    cdsLinhaRelatorio.SetFileName(scratch);
+    cdsLinhaRelatorio.SetScratch(true); // deleted at the job's end
+    return scratch;
+}
+
+void TfrmPrincipal::readForm(std::array<bool, 256> &shown)
+{
+    cdsLinhaRelatorio.CreateDataSet();
+    cdsLinhaRelatorio.SetIndexFieldNames(QStringLiteral("INDICE"));
+    cdsLinhaRelatorio.Open();
+    FArquivo.open(sPbArquivo);
+    int longest = 0;
+    int32_t counter = 0;
+    std::string line;
+    uint64_t lineLength = 0;
+    // Only the table's 250 characters of a line are kept; the rest is only
+    // counted, so a line without end cannot fill the memory.
+    while (FArquivo.readLine(line, lineLength, TLineTable::kLinhaSize)) {
+        // Every byte is one character of the code page, so the byte count is
+        // the length in characters.
+        const int length = lineLength > static_cast<uint64_t>(INT32_MAX) ? INT32_MAX : static_cast<int>(lineLength);
+        if (length > longest)
+            longest = length;
+        ++counter;
+        for (const unsigned char c : line)
+            shown[c] = true;
+        cdsLinhaRelatorio.AppendLine(counter, line);
+    }
+    FLongest = longest;
+}
+
+void TfrmPrincipal::keepScratchRoom(QString &scratch, const QString &name)
+{
+    // The table is complete: its scratch file can be written while the
+    // pages are laid out. Its room on the disk is taken first: a folder that
+    // has none (a full disk, a file size limit) is found out before anything
+    // prints; the temporary folder takes the file's place then, as it does
+    // for a folder the program cannot write to.
+    cdsLinhaRelatorio.WriteAhead();
+    QString noRoom;
+    if (cdsLinhaRelatorio.HasRoom(&noRoom))
+        return;
+    const bool inTemp = files::folderOf(scratch) == files::absolutePath(files::tempFolder());
+    if (!inTemp) {
+        const QString moved = createScratchFile(name, {files::tempFolder()});
+        files::deleteFile(scratch);
+        files::unregisterTempFile(scratch);
+        scratch = moved;
+        cdsLinhaRelatorio.SetFileName(scratch);
+        cdsLinhaRelatorio.WriteAhead();
+    }
+    if (inTemp || !cdsLinhaRelatorio.HasRoom(&noRoom))
+        throw EWriteError(QStringLiteral("Cannot write file \"%1\". %2").arg(scratch, noRoom));
+}
+
+std::pair<TRLReport *, TRLDBText *> TfrmPrincipal::chooseLayout(TJobSettings &job)
+{
+    using enum TJobSettings::Orientation;
+    if (FLongest > 200) {
+        sPbOrientacao = QStringLiteral("PAISAGEM");
+        job.orientation = Paisagem;
+    }
+    // A size from /FOS stays; an orientation that is neither keeps the size
+    // it was given, 0 when none was.
+    if (job.orientation == Retrato && iPbFontSize == 0)
+        iPbFontSize = portraitSize(FLongest);
+    if (job.orientation == Paisagem && iPbFontSize == 0)
+        iPbFontSize = landscapeSize(FLongest);
+    if (job.orientation == Retrato)
+        return {rlrRetrato, rldbtxtLinha};
+    return {rlrPaisagem, rldbtxtLinhaP};
+}
+
+void TfrmPrincipal::bindFilter(TRLReport &report, const TJobSettings &job)
+{
+    if (job.filter.isEmpty())
+        return;
+    TComponent *component = FindComponent(job.filter);
+    if ((component && !dynamic_cast<TRLCustomPrintFilter *>(component)) ||
+        (!component && isComponentOfTheForm(job.filter)))
+        throw EInvalidCast();
+    report.SetDefaultFilter(static_cast<TRLCustomPrintFilter *>(component));
+    // A table the draft filter does not know would print the letters as
+    // other characters: nothing goes out.
+    if (auto *draft = dynamic_cast<TRLDraftFilter *>(component)) {
+        const std::optional<TRLDraftCharTable> table =
+            sPbTabela.isEmpty() ? TRLDraftCharTable::ctNone : DraftCharTableByName(sPbTabela);
+        if (!table)
+            throw Exception(QStringLiteral("/TAB=%1 não é uma tabela de caracteres conhecida. As tabelas são: %2")
+                                .arg(sPbTabela, DraftCharTableNames().join(QStringLiteral(", "))));
+        draft->SetCharTable(*table);
+    }
+}
+
+void TfrmPrincipal::bindFont(TRLDBText &text, const std::array<bool, 256> &shown)
+{
+    if (sPbFontName.isEmpty())
+        sPbFontName = QStringLiteral("Courier New");
+    // A size in points is not negative (the engine would measure and draw
+    // such a size apart), and a size so large that not one character of a
+    // line fits would print blank pages: either would pass for a printed form.
+    if (iPbFontSize < 0)
+        throw Exception(QStringLiteral("O tamanho de fonte /FOS=%1 não é um tamanho em pontos").arg(iPbFontSize));
+    // Name and size at once: the text measures itself at every change, and
+    // the name alone would realise a face at the old size for nothing.
+    TFont font = text.Font();
+    font.SetName(sPbFontName);
+    font.SetSize(iPbFontSize);
+    text.SetFont(font);
+    if (!characterFits(text, shown))
+        throw Exception(QStringLiteral("O tamanho de fonte /FOS=%1 é grande demais: nenhum caractere das linhas "
+                                       "cabe na página")
+                            .arg(iPbFontSize));
+}
+
+void TfrmPrincipal::output(TRLReport &report, const TJobSettings &job)
+{
+    RLPrinter().SetPrinterIndex(iPbImpressora);
+    report.SetPrintDialog(job.printDialog);
+    // The report is ready from an earlier job (the setup screen runs several
+    // in one process): this job's lines and font are laid out afresh.
+    report.Clear();
+    if (job.pdf)
+        writePdf(report);
+    else if (job.preview)
+        report.PreviewModal();
+    else
+        report.Print();
+}
+
+void TfrmPrincipal::finishScratch(const QString &scratch)
+{
+    FArquivo.close();
+    // The pages have reached the printer: a scratch file that could still
+    // not be written (its room was taken before printing) must not make the
+    // run look failed, or a business system that retries prints the form
+    // twice. It is told on standard error, where such a system logs.
+    try {
+        cdsLinhaRelatorio.Close();
+    } catch (const Exception &e) {
+        cdsLinhaRelatorio.CloseWithoutWriting();
+        std::fprintf(stderr, "Prenso: %s (o formulário foi impresso)\n",
+                     files::readableText(e.message()).toLocal8Bit().constData());
+    }
+    if (files::fileExists(scratch))
+        files::deleteFile(scratch);
+    files::unregisterTempFile(scratch);
 }
 
 // The print job: reads the form into the line table, decides orientation and
@@ -213,42 +407,14 @@ bool TfrmPrincipal::withPrintDialog() const
 // previews it, then closes the table and removes its scratch file.
 void TfrmPrincipal::ExecutaImpressao()
 {
-    // An archive file is written whatever the printers and the display: its
-    // name is checked before any work, so that a job that cannot write it
-    // leaves nothing behind.
-    if (bPbPdf)
-        checkPdfTarget(sPbPdf);
-    // Without a display nobody can answer the print dialog or close the
-    // preview: say so before any work instead of waiting for ever.
-    if (dialogsAutomatic() && !bPbPdf) {
-        if (sPbVisualizar == QLatin1String("SIM"))
-            throw ENoOperator(QStringLiteral("Não há tela para mostrar a visualização. Para imprimir sem ela, "
-                                             "deixe de lado /VIS=SIM e use /DLG=NAO"));
-        if (withPrintDialog())
-            throw ENoOperator(QStringLiteral("Não há tela para mostrar o diálogo de impressão. Para imprimir "
-                                             "sem ele, use /DLG=NAO"));
-    }
-
-    // With the dialog the operator sees which printer a name that matched
-    // nothing, or an index past the list, fell back to; unattended nobody
-    // would, and the form would come out on another printer.
-    if (!withPrintDialog() && !bPbPdf) {
-        const bool nameMissed = !sPbImpressora.isEmpty() && !FPrinterMatched;
-        const bool indexMissed =
-            FPrinterIndexGiven && (iPbImpressora < 0 || iPbImpressora >= RLPrinter().Printers().size());
-        if (nameMissed || indexMissed)
-            throw Exception(LS().LS_PrinterNotFoundStr);
-    }
+    TJobSettings job = jobSettings();
+    checkJob(job);
 
     cdsLinhaRelatorio.Close();
-
     QString stamp = DataHoraParaTexto(QDateTime::currentDateTime());
     stamp.remove(u'/').remove(u':').remove(u' ');
     const QString scratchName = QStringLiteral("R") + stamp + QStringLiteral(".XML");
-    QString scratch = createScratchFile(scratchName, {files::executableFolder(), files::tempFolder()});
-    cdsLinhaRelatorio.SetFileName(scratch);
-    cdsLinhaRelatorio.SetScratch(true); // deleted at the job's end
-
+    QString scratch = openScratchFile(scratchName);
     // A job that fails or is cancelled leaves nothing behind: the form file
     // is closed, the table dropped unwritten and its scratch file removed, so
     // that the next job starts clean.
@@ -266,126 +432,15 @@ void TfrmPrincipal::ExecutaImpressao()
         files::unregisterTempFile(scratch);
     });
 
-    cdsLinhaRelatorio.CreateDataSet();
-    cdsLinhaRelatorio.SetIndexFieldNames(QStringLiteral("INDICE"));
-    cdsLinhaRelatorio.Open();
-
-    if (sPbFontName.isEmpty())
-        sPbFontName = QStringLiteral("Courier New");
-
-    FArquivo.open(sPbArquivo);
-    int longest = 0;
-    int32_t counter = 0;
-    std::string line;
-    uint64_t lineLength = 0;
     std::array<bool, 256> shown{};
-    // Only the table's 250 characters of a line are kept; the rest is only
-    // counted, so a line without end cannot fill the memory.
-    while (FArquivo.readLine(line, lineLength, TLineTable::kLinhaSize)) {
-        // Every byte is one character of the code page, so the byte count is
-        // the length in characters.
-        const int length = lineLength > static_cast<uint64_t>(INT32_MAX) ? INT32_MAX : static_cast<int>(lineLength);
-        if (length > longest)
-            longest = length;
-        ++counter;
-        for (const unsigned char c : line)
-            shown[c] = true;
-        cdsLinhaRelatorio.AppendLine(counter, line);
-    }
-    FLongest = longest;
-    // The table is complete: its scratch file can be written while the
-    // pages are laid out. Its room on the disk is taken first: a folder that
-    // has none (a full disk, a file size limit) is found out before anything
-    // prints; the temporary folder takes the file's place then, as it does
-    // for a folder the program cannot write to.
-    cdsLinhaRelatorio.WriteAhead();
-    QString noRoom;
-    if (!cdsLinhaRelatorio.HasRoom(&noRoom)) {
-        const bool inTemp = files::folderOf(scratch) == files::absolutePath(files::tempFolder());
-        if (!inTemp) {
-            const QString moved = createScratchFile(scratchName, {files::tempFolder()});
-            files::deleteFile(scratch);
-            files::unregisterTempFile(scratch);
-            scratch = moved;
-            cdsLinhaRelatorio.SetFileName(scratch);
-            cdsLinhaRelatorio.WriteAhead();
-        }
-        if (inTemp || !cdsLinhaRelatorio.HasRoom(&noRoom))
-            throw EWriteError(QStringLiteral("Cannot write file \"%1\". %2").arg(scratch, noRoom));
-    }
-
-    if (longest > 200)
-        sPbOrientacao = QStringLiteral("PAISAGEM");
-    if (sPbOrientacao == QLatin1String("RETRATO") && iPbFontSize == 0)
-        iPbFontSize = portraitSize(longest);
-    if (sPbOrientacao == QLatin1String("PAISAGEM") && iPbFontSize == 0)
-        iPbFontSize = landscapeSize(longest);
-
-    const bool portrait = sPbOrientacao == QLatin1String("RETRATO");
-    TRLReport *report = portrait ? rlrRetrato : rlrPaisagem;
-    TRLDBText *text = portrait ? rldbtxtLinha : rldbtxtLinhaP;
+    readForm(shown);
+    keepScratchRoom(scratch, scratchName);
+    const auto [report, text] = chooseLayout(job);
     FLastReport = report;
-    // An archive file goes through the PDF filter whatever /MAT names.
-    if (!sPbMatricial.isEmpty() && !bPbPdf) {
-        TComponent *component = FindComponent(sPbMatricial);
-        if ((component && !dynamic_cast<TRLCustomPrintFilter *>(component)) ||
-            (!component && isComponentOfTheForm(sPbMatricial)))
-            throw EInvalidCast();
-        report->SetDefaultFilter(static_cast<TRLCustomPrintFilter *>(component));
-        // A table the draft filter does not know would print the letters
-        // as other characters: nothing goes out.
-        if (auto *draft = dynamic_cast<TRLDraftFilter *>(component)) {
-            const std::optional<TRLDraftCharTable> table =
-                sPbTabela.isEmpty() ? TRLDraftCharTable::ctNone : DraftCharTableByName(sPbTabela);
-            if (!table)
-                throw Exception(QStringLiteral("/TAB=%1 não é uma tabela de caracteres conhecida. As tabelas são: %2")
-                                    .arg(sPbTabela, DraftCharTableNames().join(QStringLiteral(", "))));
-            draft->SetCharTable(*table);
-        }
-    }
-    // A size in points is not negative (the engine would measure and draw
-    // such a size apart), and a size so large that not one character of a
-    // line fits would print blank pages: either would pass for a printed form.
-    if (iPbFontSize < 0)
-        throw Exception(QStringLiteral("O tamanho de fonte /FOS=%1 não é um tamanho em pontos").arg(iPbFontSize));
-    // Name and size at once: the text measures itself at every change, and
-    // the name alone would realise a face at the old size for nothing.
-    TFont font = text->Font();
-    font.SetName(sPbFontName);
-    font.SetSize(iPbFontSize);
-    text->SetFont(font);
-    if (!characterFits(*text, shown))
-        throw Exception(QStringLiteral("O tamanho de fonte /FOS=%1 é grande demais: nenhum caractere das linhas "
-                                       "cabe na página")
-                            .arg(iPbFontSize));
-    RLPrinter().SetPrinterIndex(iPbImpressora);
-    report->SetPrintDialog(withPrintDialog());
-    // The report is ready from an earlier job (the setup screen runs several
-    // in one process): this job's lines and font are laid out afresh.
-    report->Clear();
-    if (bPbPdf) {
-        writePdf(*report);
-    } else if (sPbVisualizar == QLatin1String("SIM")) {
-        report->PreviewModal();
-    } else {
-        report->Print();
-    }
-
-    FArquivo.close();
-    // The pages have reached the printer: a scratch file that could still
-    // not be written (its room was taken before printing) must not make the
-    // run look failed, or a business system that retries prints the form
-    // twice. It is told on standard error, where such a system logs.
-    try {
-        cdsLinhaRelatorio.Close();
-    } catch (const Exception &e) {
-        cdsLinhaRelatorio.CloseWithoutWriting();
-        std::fprintf(stderr, "Prenso: %s (o formulário foi impresso)\n",
-                     files::readableText(e.message()).toLocal8Bit().constData());
-    }
-    if (files::fileExists(scratch))
-        files::deleteFile(scratch);
-    files::unregisterTempFile(scratch);
+    bindFilter(*report, job);
+    bindFont(*text, shown);
+    output(*report, job);
+    finishScratch(scratch);
     finished = true;
 }
 
