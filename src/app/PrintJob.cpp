@@ -244,7 +244,8 @@ void TfrmPrincipal::checkJob(const TJobSettings &job) const
     if (!job.printDialog) {
         const bool nameMissed = !sPbImpressora.isEmpty() && !FPrinterMatched;
         const bool indexMissed =
-            FPrinterIndexGiven && (iPbImpressora < 0 || iPbImpressora >= RLPrinter().Printers().size());
+            FPrinterIndexGiven &&
+            (iPbImpressora < 0 || iPbImpressora >= static_cast<int>(RLPrinter().Printers().size()));
         if (nameMissed || indexMissed)
             throw Exception(LS().LS_PrinterNotFoundStr);
     }

@@ -247,7 +247,7 @@ TEST_F(Discovery, WithoutAServerTheListIsEmptyAndNothingWaits)
     // Back again, the server's queue is found once the list is read anew.
     ASSERT_TRUE(cupsd->start()) << cupsd->error().toStdString();
     RLPrinter().Refresh();
-    EXPECT_EQ(RLPrinter().Printers(), QStringList{QStringLiteral("Alpha|?")});
+    EXPECT_EQ(RLPrinter().Printers(), (std::vector<TRLPrinterEntry>{{QStringLiteral("Alpha"), std::nullopt}}));
 }
 
 TEST_F(Discovery, AServerThatNeverAnswersHoldsUpOnlyBriefly)

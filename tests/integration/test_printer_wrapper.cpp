@@ -46,7 +46,7 @@ using WrapperWithoutPrinters = PrinterServerTest;
 TEST_F(WrapperWithoutPrinters, ReadsAsEmptyAndGivesTheFallbackMetrics)
 {
     TRLPrinterWrapper &printer = RLPrinter();
-    EXPECT_TRUE(printer.Printers().isEmpty());
+    EXPECT_TRUE(printer.Printers().empty());
     EXPECT_EQ(printer.PrinterIndex(), -1);
     printer.SetPrinterIndex(0);
     EXPECT_EQ(printer.PrinterIndex(), -1);
@@ -100,8 +100,9 @@ protected:
 TEST_F(WrapperWithPrinters, ListsThePlatformOrderWithUnknownPorts)
 {
     TRLPrinterWrapper &printer = RLPrinter();
-    EXPECT_EQ(printer.Printers(),
-              (QStringList{QStringLiteral("alpha|?"), QStringLiteral("Mid|?"), QStringLiteral("Zeta|?")}));
+    EXPECT_EQ(printer.Printers(), (std::vector<TRLPrinterEntry>{{QStringLiteral("alpha"), std::nullopt},
+                                                                {QStringLiteral("Mid"), std::nullopt},
+                                                                {QStringLiteral("Zeta"), std::nullopt}}));
     // Ports unknown: the dialog shows names alone.
     EXPECT_EQ(printer.PrinterDisplayName(1), QStringLiteral("Mid"));
     EXPECT_EQ(printer.PrinterDisplayName(3), QString());
@@ -142,8 +143,8 @@ TEST_F(WrapperWithPrinters, PortIsTheDeviceUriResolvedOnceAndKept)
     TRLPrinterWrapper &printer = RLPrinter();
     printer.SetPrinterIndex(1);
     EXPECT_EQ(printer.PrinterPort(), uriFor(mid));
-    EXPECT_EQ(printer.Printers()[1], QStringLiteral("Mid|") + uriFor(mid));
-    EXPECT_EQ(printer.Printers()[0], QStringLiteral("alpha|?"));
+    EXPECT_EQ(printer.Printers()[1], (TRLPrinterEntry{QStringLiteral("Mid"), uriFor(mid)}));
+    EXPECT_EQ(printer.Printers()[0], (TRLPrinterEntry{QStringLiteral("alpha"), std::nullopt}));
     EXPECT_EQ(printer.PrinterDisplayName(1), QStringLiteral("Mid ") + LS().LS_AtStr + u' ' + uriFor(mid));
 
     // Once known, the port is not asked for again: a changed queue shows up
@@ -157,7 +158,7 @@ TEST_F(WrapperWithPrinters, PortIsTheDeviceUriResolvedOnceAndKept)
         << out.toStdString();
     EXPECT_EQ(printer.PrinterPort(), uriFor(mid));
     printer.Refresh();
-    EXPECT_EQ(printer.Printers()[1], QStringLiteral("Mid|?"));
+    EXPECT_EQ(printer.Printers()[1], (TRLPrinterEntry{QStringLiteral("Mid"), std::nullopt}));
     EXPECT_EQ(printer.PrinterIndex(), 1);
     EXPECT_EQ(printer.PrinterPort(), QStringLiteral("socket://127.0.0.1:1"));
 }
@@ -173,7 +174,7 @@ TEST_F(WrapperWithPrinters, PortOfAQueueThatWentAwayRaisesTheServersError)
     } catch (const Exception &e) {
         EXPECT_FALSE(e.message().isEmpty());
     }
-    EXPECT_EQ(printer.Printers()[0], QStringLiteral("alpha|?"));
+    EXPECT_EQ(printer.Printers()[0], (TRLPrinterEntry{QStringLiteral("alpha"), std::nullopt}));
 }
 
 TEST_F(WrapperWithPrinters, RefreshKeepsTheIndexWithinTheNewList)
@@ -182,14 +183,14 @@ TEST_F(WrapperWithPrinters, RefreshKeepsTheIndexWithinTheNewList)
     printer.SetPrinterIndex(2);
     cupsd->removeQueue(QStringLiteral("Zeta"));
     printer.Refresh();
-    EXPECT_EQ(printer.Printers().size(), 2);
+    EXPECT_EQ(printer.Printers().size(), 2u);
     EXPECT_EQ(printer.PrinterIndex(), 1);
     EXPECT_EQ(printer.PrinterName(), QStringLiteral("Mid"));
 
     cupsd->removeQueue(QStringLiteral("Mid"));
     cupsd->removeQueue(QStringLiteral("alpha"));
     printer.Refresh();
-    EXPECT_TRUE(printer.Printers().isEmpty());
+    EXPECT_TRUE(printer.Printers().empty());
     EXPECT_EQ(printer.PrinterIndex(), -1);
 }
 
@@ -229,7 +230,7 @@ TEST_F(WrapperWithPrinters, PaperByCodeOrUserDefinedInTenths)
 TEST_F(WrapperWithPrinters, SettingsOfAQueueThatWentAwayAreAClearError)
 {
     TRLPrinterWrapper &printer = RLPrinter();
-    ASSERT_EQ(printer.Printers().size(), 3);
+    ASSERT_EQ(printer.Printers().size(), 3u);
     cupsd->removeQueue(QStringLiteral("Mid"));
     printer.SetPrinterIndex(1);
     try {

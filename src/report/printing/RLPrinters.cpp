@@ -19,9 +19,6 @@ namespace prenso {
 
 namespace {
 
-// A port that is not known yet.
-const QString kUnknownPort = QStringLiteral("?");
-
 QString cutAtOn(const QString &name)
 {
     const int on = name.indexOf(QStringLiteral(" on "));
@@ -35,18 +32,6 @@ int tenthsOfMillimetre(double mm)
 }
 
 } // namespace
-
-QString PrinterEntryName(const QString &entry)
-{
-    const int bar = entry.indexOf(u'|');
-    return bar < 0 ? entry : entry.left(bar);
-}
-
-QString PrinterEntryPort(const QString &entry)
-{
-    const int bar = entry.indexOf(u'|');
-    return bar < 0 ? QString() : entry.mid(bar + 1);
-}
 
 TRLPrinterWrapper::TRLPrinterWrapper() = default;
 TRLPrinterWrapper::~TRLPrinterWrapper() = default;
@@ -63,15 +48,15 @@ void TRLPrinterWrapper::BuildPrinters()
 void TRLPrinterWrapper::AddNewPrinters()
 {
     const QStringList &names = printing::thePrinter().printers();
-    for (qsizetype i = FPrinters.size(); i < names.size(); ++i)
-        FPrinters.append(names[i] + u'|' + kUnknownPort);
+    for (auto i = static_cast<qsizetype>(FPrinters.size()); i < names.size(); ++i)
+        FPrinters.push_back(TRLPrinterEntry{names[i], std::nullopt});
 }
 
-const QStringList &TRLPrinterWrapper::Printers()
+const std::vector<TRLPrinterEntry> &TRLPrinterWrapper::Printers()
 {
     if (!FPrintersBuilt)
         BuildPrinters();
-    else if (FPrinters.size() < printing::thePrinter().printers().size())
+    else if (static_cast<qsizetype>(FPrinters.size()) < printing::thePrinter().printers().size())
         AddNewPrinters();
     return FPrinters;
 }
@@ -89,7 +74,7 @@ int TRLPrinterWrapper::AddAdvertisedPrinter(const printing::AdvertisedPrinter &p
 bool TRLPrinterWrapper::EnsureSelection()
 {
     printing::PlatformPrinter &printer = printing::thePrinter();
-    if (printer.index() == -1 && !Printers().isEmpty())
+    if (printer.index() == -1 && !Printers().empty())
         printer.select(0);
     return printer.index() != -1;
 }
@@ -102,7 +87,7 @@ int TRLPrinterWrapper::PrinterIndex()
 
 void TRLPrinterWrapper::SetPrinterIndex(int value)
 {
-    if (value >= 0 && value < Printers().size())
+    if (value >= 0 && value < static_cast<int>(Printers().size()))
         printing::thePrinter().select(value);
 }
 
@@ -111,17 +96,18 @@ QString TRLPrinterWrapper::PrinterName()
     if (!EnsureSelection())
         return QString();
     const int index = printing::thePrinter().index();
-    if (index < 0 || index >= Printers().size())
+    if (index < 0 || index >= static_cast<int>(Printers().size()))
         return QString();
-    return PrinterEntryName(FPrinters[index]);
+    return FPrinters[static_cast<size_t>(index)].Name;
 }
 
 void TRLPrinterWrapper::SetPrinterName(const QString &value)
 {
-    const QString wanted = cutAtOn(PrinterEntryName(value));
-    const QStringList &entries = Printers();
-    for (int i = 0; i < entries.size(); ++i) {
-        if (cutAtOn(PrinterEntryName(entries[i])).compare(wanted, Qt::CaseInsensitive) == 0) {
+    // A name given as "name|port" is compared by its name part.
+    const QString wanted = cutAtOn(value.section(u'|', 0, 0));
+    const std::vector<TRLPrinterEntry> &entries = Printers();
+    for (int i = 0; i < static_cast<int>(entries.size()); ++i) {
+        if (cutAtOn(entries[static_cast<size_t>(i)].Name).compare(wanted, Qt::CaseInsensitive) == 0) {
             printing::thePrinter().select(i);
             return;
         }
@@ -134,16 +120,15 @@ QString TRLPrinterWrapper::PrinterPort()
         return QString();
     printing::PlatformPrinter &printer = printing::thePrinter();
     const int index = printer.index();
-    if (index < 0 || index >= Printers().size())
+    if (index < 0 || index >= static_cast<int>(Printers().size()))
         return QString();
-    QString port = PrinterEntryPort(FPrinters[index]);
-    if (port == kUnknownPort) {
+    TRLPrinterEntry &entry = FPrinters[static_cast<size_t>(index)];
+    if (!entry.Port) {
         printer.reselectWithDefaults();
-        const printing::PrinterInformation info = printing::readPrinterInformation(PrinterEntryName(FPrinters[index]));
-        port = info.serverName.isEmpty() ? info.portName : info.serverName + u'\\' + info.shareName;
-        FPrinters[index] = PrinterEntryName(FPrinters[index]) + u'|' + port;
+        const printing::PrinterInformation info = printing::readPrinterInformation(entry.Name);
+        entry.Port = info.serverName.isEmpty() ? info.portName : info.serverName + u'\\' + info.shareName;
     }
-    return port;
+    return *entry.Port;
 }
 
 int TRLPrinterWrapper::Copies() const
@@ -318,14 +303,13 @@ void TRLPrinterWrapper::LoadMetrics(TRLPrinterMetrics &metrics)
 
 QString TRLPrinterWrapper::PrinterDisplayName(int index)
 {
-    const QStringList &entries = Printers();
-    if (index < 0 || index >= entries.size())
+    const std::vector<TRLPrinterEntry> &entries = Printers();
+    if (index < 0 || index >= static_cast<int>(entries.size()))
         return QString();
-    const QString name = PrinterEntryName(entries[index]);
-    const QString port = PrinterEntryPort(entries[index]);
-    if (port == kUnknownPort || port == name)
-        return name;
-    return name + u' ' + LS().LS_AtStr + u' ' + port;
+    const TRLPrinterEntry &entry = entries[static_cast<size_t>(index)];
+    if (!entry.Port || *entry.Port == entry.Name)
+        return entry.Name;
+    return entry.Name + u' ' + LS().LS_AtStr + u' ' + *entry.Port;
 }
 
 namespace {

@@ -15,6 +15,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <vector>
 
 class QPainter;
 class QPrinter;
@@ -45,6 +47,14 @@ struct TRLPrinterMetrics {
 // 300 pixels per inch with a quarter-inch margin all round.
 inline constexpr TRLPrinterMetrics kFallbackPrinterMetrics{300, 300, 2550, 3300, 75, 75, 75, 75, 2400, 3150};
 
+// One installed printer as the wrapper lists it: its name as the platform's
+// list gives it, and its port once PrinterPort has looked it up.
+struct TRLPrinterEntry {
+    QString Name;
+    std::optional<QString> Port;
+    bool operator==(const TRLPrinterEntry &) const = default;
+};
+
 class TRLPrinterWrapper {
 public:
     TRLPrinterWrapper();
@@ -52,9 +62,8 @@ public:
     TRLPrinterWrapper(const TRLPrinterWrapper &) = delete;
     TRLPrinterWrapper &operator=(const TRLPrinterWrapper &) = delete;
 
-    // The entries "name|port", one per installed printer in the platform's
-    // order; the port reads "?" until PrinterPort first resolves it.
-    const QStringList &Printers();
+    // One entry per installed printer, in the platform's order.
+    const std::vector<TRLPrinterEntry> &Printers();
     // Puts a printer the network advertises at the end of the list (once)
     // and gives its index.
     int AddAdvertisedPrinter(const printing::AdvertisedPrinter &printer);
@@ -149,7 +158,7 @@ private:
     void BuildPrinters();
     void AddNewPrinters();
 
-    QStringList FPrinters;
+    std::vector<TRLPrinterEntry> FPrinters;
     bool FPrintersBuilt = false;
     std::unique_ptr<TCanvas> FCanvas;
     double FCustomWidth = 0;
@@ -157,11 +166,6 @@ private:
     QString FQueueName;
     TRLPrintOddEvenPages FOddEven = TRLPrintOddEvenPages::odAllPages;
 };
-
-// The name part of an entry: the text before the first "|".
-QString PrinterEntryName(const QString &entry);
-// The port part of an entry: the text after the first "|" (empty without one).
-QString PrinterEntryPort(const QString &entry);
 
 // The one wrapper of the program, created on first use.
 TRLPrinterWrapper &RLPrinter();

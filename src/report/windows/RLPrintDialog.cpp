@@ -238,7 +238,7 @@ void TRLPrintDialog::FillPrinterList()
     for (int i = 0; i < count; ++i) {
         ComboBoxPrinterNames->addItem(printer.PrinterDisplayName(i));
         // With two printers of one name the later one wins.
-        if (PrinterEntryName(printer.Printers()[i]) == current)
+        if (printer.Printers()[static_cast<size_t>(i)].Name == current)
             selected = i;
     }
     if (selected < 0 && count > 0)
@@ -250,8 +250,8 @@ void TRLPrintDialog::FillPrinterList()
 void TRLPrintDialog::AdvertisedPrinterFound(const printing::AdvertisedPrinter &found)
 {
     TRLPrinterWrapper &printer = RLPrinter();
-    for (const QString &entry : printer.Printers()) {
-        if (PrinterEntryName(entry).compare(found.name, Qt::CaseInsensitive) == 0)
+    for (const TRLPrinterEntry &entry : printer.Printers()) {
+        if (entry.Name.compare(found.name, Qt::CaseInsensitive) == 0)
             return;
     }
     const int index = printer.AddAdvertisedPrinter(found);
