@@ -5,12 +5,12 @@
 #include "report/windows/RLPrintDialog.h"
 #include "report/windows/RLSaveDialog.h"
 #include "report/windows/RLWindows.h"
+#include "report/windows/preview_fixture.h"
 #include "support/driverless_printer.h"
 #include "support/pdf_tools.h"
 #include "support/test_support.h"
 
 #include "integration/printer_server_test.h"
-#include "windows/preview_fixture.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -328,7 +328,7 @@ TEST(PdfFilter, LandscapePagesHaveTheirOwnMediaBox)
 }
 
 // One small page with every object kind, compared byte for byte with the
-// file kept in tests/report/filters/data (written with a fixed date). The fonts are
+// file kept in tests/report/filters/pdf/data (written with a fixed date). The fonts are
 // those the install script brings (Liberation), so the file stays the same
 // on every machine built that way. PRENSO_UPDATE_GOLDEN=1 rewrites it after
 // an intended change; look at the difference before committing it.
@@ -353,7 +353,7 @@ TEST(PdfFilter, EveryObjectKindMatchesTheGoldenFile)
     EXPECT_EQ(trimmedLines(PdfTextPages(filter.FileName()).value(0)),
               (QStringList{QStringLiteral("Página 7 — (a\\b)"), QStringLiteral("Total € 9,99")}));
 
-    const QString golden = QStringLiteral(PRENSO_SOURCE_DIR "/tests/report/filters/data/every_kind.pdf");
+    const QString golden = QStringLiteral(PRENSO_SOURCE_DIR "/tests/report/filters/pdf/data/every_kind.pdf");
     if (std::getenv("PRENSO_UPDATE_GOLDEN"))
         writeFile(golden, pdf);
     ASSERT_TRUE(QFile::exists(golden));
