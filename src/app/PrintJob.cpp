@@ -56,7 +56,8 @@ constexpr int kScratchNameLimit = 300;
 // The scratch file goes beside the program, as it always has. Where programs
 // are installed on this platform that folder is not the user's to write, and
 // the job would print and then fail over a file nobody reads: there the
-// user's temporary folder takes its place, under the same name; so does a
+// user's temporary folder takes its place, under the same name (the folder
+// the package installed the program into is never tried, even by root); so does a
 // program folder whose path leaves no room for the name (cutting the path
 // would name another file, maybe someone else's). The file is created
 // exclusively, so that in a shared folder nobody else's file or link is
@@ -253,7 +254,10 @@ void TfrmPrincipal::checkJob(const TJobSettings &job) const
 
 QString TfrmPrincipal::openScratchFile(const QString &name)
 {
-    const QString scratch = createScratchFile(name, {files::executableFolder(), files::tempFolder()});
+    QStringList folders{files::tempFolder()};
+    if (const QString own = files::programFolder(); !own.isEmpty())
+        folders.prepend(own);
+    const QString scratch = createScratchFile(name, folders);
     cdsLinhaRelatorio.SetFileName(scratch);
     cdsLinhaRelatorio.SetScratch(true); // deleted at the job's end
     return scratch;

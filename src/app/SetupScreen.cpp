@@ -13,6 +13,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QLabel>
@@ -67,6 +68,15 @@ QIcon fontIcon()
     painter.drawText(QRect(0, -1, 16, 14), Qt::AlignCenter, QStringLiteral("A"));
     painter.fillRect(2, 14, 12, 2, QColor(128, 0, 0));
     return QIcon(picture);
+}
+
+// The file dialogs open beside the program, where its launchers have always
+// been kept; an installed program's folder is the system's, and the user's
+// home folder is the place to start there.
+QString startFolder()
+{
+    const QString own = files::programFolder();
+    return own.isEmpty() ? QDir::homePath() : own;
 }
 
 } // namespace
@@ -256,7 +266,7 @@ QString TfrmPrincipal::chooseFile()
         odArquivo->setNameFilters({QStringLiteral("Arquivo em lote (*.bat *.cmd)"),
                                    QStringLiteral("Script de shell (*.sh)"), QStringLiteral("Todos os arquivos (*)")});
     }
-    odArquivo->setDirectory(files::executableFolder());
+    odArquivo->setDirectory(startFolder());
     odArquivo->selectFile(QString());
     if (odArquivo->exec() != QDialog::Accepted || odArquivo->selectedFiles().isEmpty())
         return QString();
@@ -287,7 +297,7 @@ void TfrmPrincipal::btnPastaPdfClick()
         odPastaPdf->setFileMode(QFileDialog::Directory);
         odPastaPdf->setOption(QFileDialog::ShowDirsOnly);
     }
-    odPastaPdf->setDirectory(edtPastaPdf->text().isEmpty() ? files::executableFolder() : edtPastaPdf->text());
+    odPastaPdf->setDirectory(edtPastaPdf->text().isEmpty() ? startFolder() : edtPastaPdf->text());
     if (odPastaPdf->exec() == QDialog::Accepted && !odPastaPdf->selectedFiles().isEmpty())
         edtPastaPdf->setText(QFileInfo(odPastaPdf->selectedFiles().constFirst()).absoluteFilePath());
 }

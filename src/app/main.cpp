@@ -14,11 +14,65 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
+#ifndef PRENSO_VERSION
+#error "PRENSO_VERSION is set by the build from the project version"
+#endif
+
 namespace {
+
+// What `prenso --help` and `prenso /?` print: the switches as the manual page
+// and the README describe them, short enough for a terminal.
+constexpr const char *kUsage =
+    R"(Usage: prenso [/ARQ=file] [switches]
+       prenso            (no arguments: the setup screen that writes launchers)
+       prenso --help | /?
+       prenso --version
+
+Prints a plain-text form of the business system: one printed line per text
+line, a form feed at the start of a line for a page break.
+
+Switches (names and values are upper-cased, but for the paths of /ARQ and /PDF;
+a value in double quotes may hold blanks; unknown switches are ignored):
+  /ARQ=file             the form file to print; without it nothing is printed
+  /ORI=RETRATO          portrait (the default)
+  /ORI=PAISAGEM         landscape (lines longer than 200 characters always are)
+  /IMPI=n               printer by its index among the print server's queues,
+                        in name order (0 = first)
+  /IMPS=name            printer by name (overrides /IMPI when found); a name
+                        that is no queue may be a printer the network advertises
+  /FOS=n                font size in points (default: from the longest line)
+  /FON=name             font name (default Courier New)
+  /MAT=RLDraftFilter1   print through the dot-matrix (ESC/P) draft filter
+  /VIS=SIM              show the preview instead of printing at once
+  /DLG=NAO              print without the print dialog
+  /PDF=file             write an archive PDF (PDF/A-1b) instead of printing;
+                        needs neither printer nor display
+
+Exit status: 0 done (or nothing to do), 1 after an error, 2 when the operator
+cancelled the print dialog.
+
+Environment: CUPS_SERVER, PRENSO_DIALOGS=auto|attended, PRENSO_QT_MESSAGES,
+TMPDIR. See prenso(1).
+)";
+
+// The three words that ask about the program instead of printing: answered
+// before the toolkit starts, so they need neither printer nor display and
+// open no window. Every other word the program does not know is ignored.
+const char *informationAsked(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "/?") == 0)
+            return kUsage;
+        if (std::strcmp(argv[i], "--version") == 0)
+            return "Prenso " PRENSO_VERSION "\n";
+    }
+    return nullptr;
+}
 
 // The arguments the caller gave, every one of them, as the command line
 // reads them: the double quotes of a batch line's quoted stretch are
@@ -91,6 +145,10 @@ void ensureRuntimeFolder()
 
 int main(int argc, char **argv)
 {
+    if (const char *information = informationAsked(argc, argv)) {
+        std::fputs(information, stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
     qInstallMessageHandler(toolkitMessage);
     ensureRuntimeFolder();
     // Before any thread: a caller that stops the program finds nothing of its
@@ -102,6 +160,8 @@ int main(int argc, char **argv)
     std::vector<char *> args = toolkitArguments(argv);
     int count = static_cast<int>(args.size());
     args.push_back(nullptr);
+    // The menu entry the windows belong to, for the desktop's icon and name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.prenso.Prenso"));
     QApplication app(count, args.data());
     // The engine's texts follow the user's language as it is now, before any
     // report or engine window exists.

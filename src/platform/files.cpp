@@ -22,6 +22,10 @@
 #include <unistd.h>
 #include <vector>
 
+#ifndef PRENSO_INSTALLED_BINDIR
+#error "PRENSO_INSTALLED_BINDIR is set by the build: the folder the program is installed into"
+#endif
+
 namespace prenso::files {
 
 namespace {
@@ -144,6 +148,14 @@ QString executableFolder()
     if (!dir.endsWith(u'/'))
         dir += u'/';
     return dir;
+}
+
+QString programFolder()
+{
+    const QString folder = executableFolder();
+    if (folder == QStringLiteral(PRENSO_INSTALLED_BINDIR "/"))
+        return QString();
+    return folder;
 }
 
 bool fileExists(const QString &path)

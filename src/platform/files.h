@@ -34,6 +34,12 @@ bool isFolder(const QString &path);
 QString executableFolder();
 // The running executable's full path (command-line argument 0 as the system knows it).
 QString executablePath();
+// Where the program keeps its own files (the line table's scratch file) and
+// where its file dialogs start: beside the program, as it always has, with a
+// trailing separator. Empty when the program runs from the folder it was
+// installed into (/usr/bin): that folder belongs to the package manager, and
+// no run leaves files there, not even one as root, which could.
+QString programFolder();
 
 // True for an existing file or folder (any kind of entry).
 bool fileExists(const QString &path);

@@ -21,6 +21,7 @@ namespace {
 struct Result {
     int exitCode = -1;
     QString err;
+    QString out;
 };
 
 class Program : public ::testing::Test {
@@ -52,7 +53,8 @@ protected:
         else
             p.start(prefix.first(), prefix.mid(1) + QStringList{exePath} + args);
         EXPECT_TRUE(p.waitForFinished(30000)) << "the program must not hang";
-        return Result{p.exitCode(), QString::fromLocal8Bit(p.readAllStandardError())};
+        return Result{p.exitCode(), QString::fromLocal8Bit(p.readAllStandardError()),
+                      QString::fromLocal8Bit(p.readAllStandardOutput())};
     }
 
     void SetUp() override
@@ -169,6 +171,45 @@ TEST_F(Program, NoArqPrintsNothingAndEnds)
         EXPECT_LT(clock.elapsed(), 15000);
         EXPECT_EQ(r.exitCode, 0);
         EXPECT_FALSE(r.err.contains(QStringLiteral("Prenso:"))) << r.err.toStdString();
+    }
+}
+
+// --help, /? and --version are answered on standard output before the
+// toolkit starts: run on a platform that does not exist, where making the
+// toolkit would abort the process, they still end with 0 and say nothing on
+// standard error, so no window could have opened. A misspelt word is an
+// unknown switch like any other: ignored, silently.
+TEST_F(Program, HelpAndVersionAnswerWithoutToolkit)
+{
+    struct Case {
+        QStringList args;
+        QStringList out; // what standard output shows
+        bool whole;      // ... and nothing else
+        bool toolkit;    // the run may start the toolkit (offscreen)
+    };
+    const QStringList usage = {QStringLiteral("Usage: prenso"), QStringLiteral("/ARQ=file"),
+                               QStringLiteral("/PDF=file"),     QStringLiteral("/MAT=RLDraftFilter1"),
+                               QStringLiteral("/DLG=NAO"),      QStringLiteral("Exit status")};
+    const QString missing = QStringLiteral("/ARQ=") + forms.file(QStringLiteral("nao-existe.txt"));
+    const std::vector<Case> cases = {
+        {{QStringLiteral("--help")}, usage, false, false},
+        {{QStringLiteral("/?")}, usage, false, false},
+        {{missing, QStringLiteral("--help")}, usage, false, false},
+        {{QStringLiteral("--version")}, {QStringLiteral("Prenso " PRENSO_VERSION "\n")}, true, false},
+        {{QStringLiteral("--hepl")}, {}, true, true},
+        {{QStringLiteral("/HELP")}, {}, true, true},
+    };
+    const QStringList noToolkit = {QStringLiteral("/usr/bin/env"), QStringLiteral("QT_QPA_PLATFORM=no-such-platform")};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.args.join(u' ').toStdString());
+        const Result r = runProgram(c.args, QString(), c.toolkit ? QStringList{} : noToolkit);
+        EXPECT_EQ(r.exitCode, 0);
+        EXPECT_EQ(r.err.toStdString(), "");
+        if (c.whole) {
+            EXPECT_EQ(r.out.toStdString(), c.out.join(QString()).toStdString());
+        }
+        for (const QString &text : c.out)
+            EXPECT_TRUE(r.out.contains(text)) << r.out.toStdString() << " / expected " << text.toStdString();
     }
 }
 
