@@ -4,6 +4,7 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/streams.h"
+#include "report/storage/RLCanvasPainter.h"
 #include "report/storage/RLGraphicStorage.h"
 
 #include "fuzz_common.h"
@@ -43,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, size_t size)
             if (!page || page->ObjectCount() > 2000)
                 continue;
             try {
-                page->PaintTo(canvas, TRect{0, 0, 64, 64});
+                TRLCanvasPainter(canvas).Paint(*page, TRect{0, 0, 64, 64});
             } catch (const Exception &) {
             }
         }

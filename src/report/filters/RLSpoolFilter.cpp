@@ -7,6 +7,7 @@
 #include "report/filters/pdf/RLPDFOutput.h"
 #include "report/filters/pdf/RLPDFWriter.h"
 #include "report/printing/RLPrinters.h"
+#include "report/storage/RLCanvasPainter.h"
 #include "report/storage/RLGraphicStorage.h"
 #include "report/storage/RLMetaVCL.h"
 
@@ -230,7 +231,7 @@ void TRLSpoolFilter::InternalDrawPage(TRLGraphicSurface *page)
         throw Exception(QStringLiteral("The printer has no open document to draw on."));
     // The printer paints the page as the screen does, with what a printer
     // asks for: every box at least one of its pixels, pictures in 256 colours.
-    page->PaintTo(*printerCanvas, FPrinterRect, kPrinterPaintOptions);
+    TRLCanvasPainter(*printerCanvas, kPrinterPaintOptions).Paint(*page, FPrinterRect);
 }
 
 } // namespace prenso

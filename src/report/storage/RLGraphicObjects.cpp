@@ -1,9 +1,7 @@
 #include "report/storage/RLGraphicObjects.h"
 
-#include "platform/canvas.h"
 #include "report/storage/RLGraphicStorage.h"
 #include "report/storage/RLGraphicSurface.h"
-#include "report/storage/RLMetaVCL.h"
 
 #include <algorithm>
 
@@ -26,12 +24,6 @@ TPoint inflatePoint(const TPoint &p, double xf, double yf)
     return TPoint{RoundCoord(p.X * xf), RoundCoord(p.Y * yf)};
 }
 
-void applyPen(TCanvas &canvas, const TRLMetaPen &pen, double xf)
-{
-    FromMetaPen(pen, canvas.Pen());
-    ScaleMetaPenWidth(canvas.Pen(), xf);
-}
-
 void savePoints(TRLStreamWriter &w, const TRLMetaPointArray &points)
 {
     w.I32(static_cast<std::int32_t>(points.size()));
@@ -48,24 +40,7 @@ TRLMetaPointArray loadPoints(TRLStreamReader &r)
     return points;
 }
 
-std::vector<TPoint> scalePoints(const TRLMetaPointArray &points, const TRLPaintContext &s)
-{
-    std::vector<TPoint> out;
-    out.reserve(points.size());
-    for (const TRLMetaPoint &p : points)
-        out.push_back(s.Point(p));
-    return out;
-}
-
 } // namespace
-
-TRect TRLPaintContext::MinRect(const TRect &r) const
-{
-    TRect out = Rect(r);
-    out.Right = std::max(SatAdd(out.Left, 1), out.Right);
-    out.Bottom = std::max(SatAdd(out.Top, 1), out.Bottom);
-    return out;
-}
 
 // ---------------------------------------------------------------------------
 // Object memory
@@ -239,14 +214,6 @@ void TRLPixelObject::LoadFromStream(TRLStreamReader &r)
     FColor = r.Color("a pixel");
 }
 
-void TRLPixelObject::PaintTo(TCanvas &canvas, const TRLPaintContext &s)
-{
-    const TRect r = s.MinRect(FBoundsRect);
-    canvas.Brush().Style = TBrushStyle::bsSolid;
-    canvas.Brush().Color = FromMetaColor(FColor);
-    canvas.FillRect(r);
-}
-
 void TRLPixelObject::Assign(const TRLGraphicObject &other)
 {
     TRLGraphicObject::Assign(other);
@@ -272,15 +239,6 @@ void TRLLineObject::LoadFromStream(TRLStreamReader &r)
     FToPoint = r.Point("a line");
     FPen.Load(r);
     FBrush.Load(r);
-}
-
-void TRLLineObject::PaintTo(TCanvas &canvas, const TRLPaintContext &s)
-{
-    applyPen(canvas, FPen, s.XFactor());
-    FromMetaBrush(FBrush, canvas.Brush());
-    const TPoint from = s.Point(FFromPoint), to = s.Point(FToPoint);
-    canvas.MoveTo(from.X, from.Y);
-    CanvasLineToEx(canvas, to.X, to.Y);
 }
 
 void TRLLineObject::Assign(const TRLGraphicObject &other)
@@ -338,22 +296,6 @@ void TRLPenBrushObject::Inflate(double xf, double yf)
 {
     TRLGraphicObject::Inflate(xf, yf);
     FPen.Inflate(xf);
-}
-
-void TRLRectangleObject::PaintTo(TCanvas &canvas, const TRLPaintContext &s)
-{
-    const TRect r = s.MinRect(FBoundsRect);
-    applyPen(canvas, FPen, s.XFactor());
-    FromMetaBrush(FBrush, canvas.Brush());
-    canvas.Rectangle(r);
-}
-
-void TRLEllipseObject::PaintTo(TCanvas &canvas, const TRLPaintContext &s)
-{
-    const TRect r = s.Box(FBoundsRect);
-    applyPen(canvas, FPen, s.XFactor());
-    FromMetaBrush(FBrush, canvas.Brush());
-    canvas.Ellipse(r);
 }
 
 // --- text
@@ -421,15 +363,6 @@ std::string TRLTextObject::DisplayText() const
     return s;
 }
 
-void TRLTextObject::PaintTo(TCanvas &canvas, const TRLPaintContext &s)
-{
-    const TRect r = s.Box(FBoundsRect);
-    const TPoint o = s.Point(FOrigin);
-    FromMetaBrush(FBrush, canvas.Brush());
-    FromMetaFont(FFont, canvas.Font(), s.YFactor());
-    CanvasTextRectEx(canvas, r, o.X, o.Y, DisplayText(), FAlignment, FLayout, FTextFlags);
-}
-
 void TRLTextObject::Assign(const TRLGraphicObject &other)
 {
     TRLGraphicObject::Assign(other);
@@ -484,12 +417,6 @@ void TRLFillRectObject::LoadFromStream(TRLStreamReader &r)
     FBrush.Load(r);
 }
 
-void TRLFillRectObject::PaintTo(TCanvas &canvas, const TRLPaintContext &s)
-{
-    FromMetaBrush(FBrush, canvas.Brush());
-    canvas.FillRect(s.Box(FBoundsRect));
-}
-
 void TRLFillRectObject::Assign(const TRLGraphicObject &other)
 {
     TRLGraphicObject::Assign(other);
@@ -513,14 +440,6 @@ void TRLPolygonObject::LoadFromStream(TRLStreamReader &r)
     FPen.Load(r);
     FBrush.Load(r);
     FPoints = loadPoints(r);
-}
-
-void TRLPolygonObject::PaintTo(TCanvas &canvas, const TRLPaintContext &s)
-{
-    const std::vector<TPoint> pts = scalePoints(FPoints, s);
-    applyPen(canvas, FPen, s.XFactor());
-    FromMetaBrush(FBrush, canvas.Brush());
-    canvas.Polygon(pts);
 }
 
 void TRLPolygonObject::Assign(const TRLGraphicObject &other)
@@ -564,14 +483,6 @@ void TRLPolylineObject::LoadFromStream(TRLStreamReader &r)
     FPoints = loadPoints(r);
 }
 
-void TRLPolylineObject::PaintTo(TCanvas &canvas, const TRLPaintContext &s)
-{
-    const std::vector<TPoint> pts = scalePoints(FPoints, s);
-    applyPen(canvas, FPen, s.XFactor());
-    canvas.Brush().Style = TBrushStyle::bsClear;
-    canvas.Polyline(pts);
-}
-
 void TRLPolylineObject::Assign(const TRLGraphicObject &other)
 {
     TRLGraphicObject::Assign(other);
@@ -612,11 +523,6 @@ void TRLImageObject::LoadFromStream(TRLStreamReader &r)
     FParity = r.U8("an image") != 0;
 }
 
-void TRLImageObject::PaintTo(TCanvas &canvas, const TRLPaintContext &s)
-{
-    CanvasStretchDraw(canvas, s.Box(FBoundsRect), FData, FParity, s.Options().PalettePictures);
-}
-
 void TRLImageObject::Assign(const TRLGraphicObject &other)
 {
     TRLGraphicObject::Assign(other);
@@ -624,27 +530,6 @@ void TRLImageObject::Assign(const TRLGraphicObject &other)
         FData = o->FData;
         FParity = o->FParity;
     }
-}
-
-// --- clipping
-
-void TRLSetClipRectObject::PaintTo(TCanvas &canvas, const TRLPaintContext &s)
-{
-    // A clip without width or height clips nothing, on every device: made
-    // one pixel wide for a printer, it would hide the whole page there.
-    FSurface->PushClipRect(s.Rect(FBoundsRect));
-    CanvasSetClipRect(canvas, FSurface->ClipRect());
-}
-
-void TRLResetClipRectObject::PaintTo(TCanvas &canvas, const TRLPaintContext &)
-{
-    // A reset without its set (a damaged or hand-made page) goes back to the
-    // clipping the page started with instead of failing the whole page.
-    TRect r = FSurface->PaintRect();
-    if (!FSurface->ClipStackEmpty())
-        FSurface->PopClipRect(r);
-    FSurface->SetCurrentClipRect(r);
-    CanvasSetClipRect(canvas, r);
 }
 
 } // namespace prenso

@@ -11,7 +11,6 @@
 
 namespace prenso {
 
-class TCanvas;
 class TRLGraphicSurface;
 class TRLPixelObject;
 class TRLLineObject;
@@ -42,45 +41,6 @@ public:
     virtual void VisitImage(const TRLImageObject &) {}
     virtual void VisitSetClipRect(const TRLSetClipRectObject &) {}
     virtual void VisitResetClipRect(const TRLResetClipRectObject &) {}
-};
-
-// What a device asks of the page painting beyond the scale. The screen, an
-// image and the clipboard take the defaults; a printer wants every box to
-// cover at least one of its pixels, however thin, and its pictures as 8-bit
-// palette pictures (kPrinterPaintOptions).
-struct TRLPaintOptions {
-    // Every box (shapes, texts, pictures) covers at least one device pixel.
-    // Pixels and rectangles always do; clips never are made bigger (a clip
-    // without width or height means no clipping).
-    bool MinimumPixel = false;
-    // Pictures are reduced to 256 colours before they are drawn.
-    bool PalettePictures = false;
-};
-inline constexpr TRLPaintOptions kPrinterPaintOptions{true, true};
-
-// Page pixels to device pixels: scaled by the factors, then moved by the
-// offsets, saturated at the int range.
-class TRLPaintContext {
-public:
-    TRLPaintContext(double xFactor, double yFactor, int xDesloc, int yDesloc, TRLPaintOptions options = {})
-        : FXFactor(xFactor), FYFactor(yFactor), FXDesloc(xDesloc), FYDesloc(yDesloc), FOptions(options)
-    {}
-    double XFactor() const { return FXFactor; }
-    double YFactor() const { return FYFactor; }
-    const TRLPaintOptions &Options() const { return FOptions; }
-    int X(int x) const { return SatAdd(FXDesloc, RoundCoord(x * FXFactor)); }
-    int Y(int y) const { return SatAdd(FYDesloc, RoundCoord(y * FYFactor)); }
-    TPoint Point(const TPoint &p) const { return TPoint{X(p.X), Y(p.Y)}; }
-    TRect Rect(const TRect &r) const { return TRect{X(r.Left), Y(r.Top), X(r.Right), Y(r.Bottom)}; }
-    // At least one pixel wide and high however small the scale.
-    TRect MinRect(const TRect &r) const;
-    // The box of a shape, text or picture as the device wants it.
-    TRect Box(const TRect &r) const { return FOptions.MinimumPixel ? MinRect(r) : Rect(r); }
-
-private:
-    double FXFactor, FYFactor;
-    int FXDesloc, FYDesloc;
-    TRLPaintOptions FOptions;
 };
 
 enum class TRLGraphicKind : std::uint8_t {
@@ -122,7 +82,6 @@ public:
     static constexpr size_t kBaseFieldsSize = 24;
     virtual void SaveToStream(TRLStreamWriter &w) const;
     virtual void LoadFromStream(TRLStreamReader &r);
-    virtual void PaintTo(TCanvas &canvas, const TRLPaintContext &context) = 0;
     virtual void Accept(TRLGraphicVisitor &visitor) const = 0;
     virtual void Assign(const TRLGraphicObject &other);
     virtual void Offset(int xDesloc, int yDesloc);
@@ -151,7 +110,6 @@ public:
     void SetColor(const TRLMetaColor &c) { FColor = c; }
     void SaveToStream(TRLStreamWriter &w) const override;
     void LoadFromStream(TRLStreamReader &r) override;
-    void PaintTo(TCanvas &canvas, const TRLPaintContext &context) override;
     void Assign(const TRLGraphicObject &other) override;
 
 protected:
@@ -178,7 +136,6 @@ public:
     void SetBrush(const TRLMetaBrush &b) { FBrush.Assign(b); }
     void SaveToStream(TRLStreamWriter &w) const override;
     void LoadFromStream(TRLStreamReader &r) override;
-    void PaintTo(TCanvas &canvas, const TRLPaintContext &context) override;
     void Assign(const TRLGraphicObject &other) override;
     void Offset(int xDesloc, int yDesloc) override;
     void Inflate(double xFactor, double yFactor) override;
@@ -218,7 +175,6 @@ public:
     using TRLPenBrushObject::TRLPenBrushObject;
     TRLGraphicKind Kind() const override { return TRLGraphicKind::Rectangle; }
     void Accept(TRLGraphicVisitor &visitor) const override { visitor.VisitRectangle(*this); }
-    void PaintTo(TCanvas &canvas, const TRLPaintContext &context) override;
 
 protected:
     std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicSurface *s) const override;
@@ -229,7 +185,6 @@ public:
     using TRLPenBrushObject::TRLPenBrushObject;
     TRLGraphicKind Kind() const override { return TRLGraphicKind::Ellipse; }
     void Accept(TRLGraphicVisitor &visitor) const override { visitor.VisitEllipse(*this); }
-    void PaintTo(TCanvas &canvas, const TRLPaintContext &context) override;
 
 protected:
     std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicSurface *s) const override;
@@ -267,7 +222,6 @@ public:
 
     void SaveToStream(TRLStreamWriter &w) const override;
     void LoadFromStream(TRLStreamReader &r) override;
-    void PaintTo(TCanvas &canvas, const TRLPaintContext &context) override;
     void Assign(const TRLGraphicObject &other) override;
     void Rehome(TRLGraphicSurface &surface) override;
     void Offset(int xDesloc, int yDesloc) override;
@@ -296,7 +250,6 @@ public:
     void SetBrush(const TRLMetaBrush &b) { FBrush.Assign(b); }
     void SaveToStream(TRLStreamWriter &w) const override;
     void LoadFromStream(TRLStreamReader &r) override;
-    void PaintTo(TCanvas &canvas, const TRLPaintContext &context) override;
     void Assign(const TRLGraphicObject &other) override;
 
 protected:
@@ -321,7 +274,6 @@ public:
     void SetPoints(TRLMetaPointArray points) { FPoints = std::move(points); }
     void SaveToStream(TRLStreamWriter &w) const override;
     void LoadFromStream(TRLStreamReader &r) override;
-    void PaintTo(TCanvas &canvas, const TRLPaintContext &context) override;
     void Assign(const TRLGraphicObject &other) override;
     void Offset(int xDesloc, int yDesloc) override;
     void Inflate(double xFactor, double yFactor) override;
@@ -345,7 +297,6 @@ public:
     void SetPoints(TRLMetaPointArray points) { FPoints = std::move(points); }
     void SaveToStream(TRLStreamWriter &w) const override;
     void LoadFromStream(TRLStreamReader &r) override;
-    void PaintTo(TCanvas &canvas, const TRLPaintContext &context) override;
     void Assign(const TRLGraphicObject &other) override;
     void Offset(int xDesloc, int yDesloc) override;
     void Inflate(double xFactor, double yFactor) override;
@@ -370,7 +321,6 @@ public:
     void SetParity(bool v) { FParity = v; }
     void SaveToStream(TRLStreamWriter &w) const override;
     void LoadFromStream(TRLStreamReader &r) override;
-    void PaintTo(TCanvas &canvas, const TRLPaintContext &context) override;
     void Assign(const TRLGraphicObject &other) override;
 
 protected:
@@ -387,7 +337,6 @@ public:
     using TRLGraphicObject::TRLGraphicObject;
     TRLGraphicKind Kind() const override { return TRLGraphicKind::SetClipRect; }
     void Accept(TRLGraphicVisitor &visitor) const override { visitor.VisitSetClipRect(*this); }
-    void PaintTo(TCanvas &canvas, const TRLPaintContext &context) override;
 
 protected:
     std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicSurface *s) const override;
@@ -398,7 +347,6 @@ public:
     using TRLGraphicObject::TRLGraphicObject;
     TRLGraphicKind Kind() const override { return TRLGraphicKind::ResetClipRect; }
     void Accept(TRLGraphicVisitor &visitor) const override { visitor.VisitResetClipRect(*this); }
-    void PaintTo(TCanvas &canvas, const TRLPaintContext &context) override;
 
 protected:
     std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicSurface *s) const override;

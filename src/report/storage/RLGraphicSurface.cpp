@@ -531,7 +531,7 @@ void TRLGraphicSurface::SetClipRect(const TRect &r)
     FModified = true;
     auto *obj = NewObject<TRLSetClipRectObject>();
     obj->SetBoundsRect(r);
-    PushClipRect(r);
+    pushClipRect(r);
     FUnusedClip = obj;
 }
 
@@ -548,20 +548,20 @@ void TRLGraphicSurface::ResetClipRect()
     if (FUnusedClip && !FObjects.empty() && FObjects.back().get() == FUnusedClip) {
         FUnusedClip = nullptr;
         FObjects.pop_back();
-        PopClipRect(FClipRect);
+        popClipRect();
         return;
     }
     FUnusedClip = nullptr;
     auto *obj = NewObject<TRLResetClipRectObject>();
     obj->SetBoundsRect(FClipRect);
-    PopClipRect(FClipRect);
+    popClipRect();
 }
 
-void TRLGraphicSurface::PopClipRect(TRect &r)
+void TRLGraphicSurface::popClipRect()
 {
     if (FClipStack.empty())
         throw EListError(QStringLiteral("List index out of bounds (0)"));
-    r = FClipStack.back();
+    FClipRect = FClipStack.back();
     FClipStack.pop_back();
 }
 
@@ -583,32 +583,6 @@ bool TRLGraphicSurface::FindFreeRow(int nearRow, int &row) const
         }
     } while (moved && row > 0);
     return row > 0;
-}
-
-void TRLGraphicSurface::PaintTo(TCanvas &canvas, const TRect &r, TRLPaintOptions options)
-{
-    // In doubles: the target may span more than the int range.
-    const double xf = FWidth != 0 ? (static_cast<double>(r.Right) - r.Left) / FWidth : 1.0;
-    const double yf = FHeight != 0 ? (static_cast<double>(r.Bottom) - r.Top) / FHeight : 1.0;
-    FClipStack.clear();
-    FClipRect = r;
-    FPaintRect = r;
-    CanvasSetClipRect(canvas, r);
-    auto finish = [&] {
-        CanvasResetClipRect(canvas);
-        if (!FClipStack.empty())
-            FClipRect = FClipStack.front();
-        FClipStack.clear();
-    };
-    const TRLPaintContext context(xf, yf, r.Left, r.Top, options);
-    try {
-        for (const auto &obj : FObjects)
-            obj->PaintTo(canvas, context);
-    } catch (...) {
-        finish();
-        throw;
-    }
-    finish();
 }
 
 void TRLGraphicSurface::SaveToBytes(std::string &out) const

@@ -161,10 +161,6 @@ public:
     // MetaTextFlagNoSplit; returns whether the row is still above 0.
     bool FindFreeRow(int nearRow, int &row) const;
 
-    // Paints the page scaled into r, as the device asks (see TRLPaintOptions):
-    // the one page painting of the screen, the printer and the clipboard.
-    void PaintTo(TCanvas &canvas, const TRect &r, TRLPaintOptions options = {});
-
     void SaveToStream(TStream &stream) const;
     void LoadFromStream(TStream &stream);
     void SaveToFile(const QString &fileName) const;
@@ -174,21 +170,16 @@ public:
     void SaveToBytes(std::string &out) const;
     size_t LoadFromBytes(std::string_view data);
 
-    // Clip rectangle stack used while painting (top at the back here).
-    void PushClipRect(const TRect &r)
+private:
+    friend class TRLGraphicStorage;
+    void load(TRLStreamReader &r);
+    // The clip stack of the recording: SetClipRect pushes, ResetClipRect pops.
+    void pushClipRect(const TRect &r)
     {
         FClipStack.push_back(FClipRect);
         FClipRect = r;
     }
-    void PopClipRect(TRect &r);
-    void SetCurrentClipRect(const TRect &r) { FClipRect = r; }
-    bool ClipStackEmpty() const { return FClipStack.empty(); }
-    // Where the surface is being painted (the outermost clip of PaintTo).
-    const TRect &PaintRect() const { return FPaintRect; }
-
-private:
-    friend class TRLGraphicStorage;
-    void load(TRLStreamReader &r);
+    void popClipRect();
 
     TRLGraphicStorage *FStorage = nullptr;
     int FPageIndex = -1;
@@ -210,7 +201,6 @@ private:
     std::intptr_t FTag = 0;
     const void *FGeneratorId = nullptr;
     TRLMacroList FMacros;
-    TRect FPaintRect;
     // The font of the last text recorded and its name id, to skip the lookup.
     QString FLastFontName;
     int FLastFontId = -1;

@@ -2,6 +2,7 @@
 
 #include "platform/canvas.h"
 #include "platform/codepage.h"
+#include "report/storage/RLCanvasPainter.h"
 #include "report/storage/RLGraphicStorage.h"
 #include "report/windows/RLPreviewBox.h"
 
@@ -157,7 +158,7 @@ QImage pagePicture(TRLGraphicSurface &page)
     QImage image(std::max(1, page.Width()), std::max(1, page.Height()), QImage::Format_RGB32);
     image.fill(Qt::white);
     TCanvas canvas(&image, kDesignPixelsPerInch);
-    page.PaintTo(canvas, TRect{0, 0, page.Width(), page.Height()});
+    TRLCanvasPainter(canvas).Paint(page, TRect{0, 0, page.Width(), page.Height()});
     return image;
 }
 
@@ -166,7 +167,7 @@ QImage pagePicture(TRLGraphicSurface &page)
 void paintPageOnto(QPaintDevice &device, TRLGraphicSurface &page)
 {
     TCanvas canvas(&device, kDesignPixelsPerInch);
-    page.PaintTo(canvas, TRect{0, 0, page.Width(), page.Height()});
+    TRLCanvasPainter(canvas).Paint(page, TRect{0, 0, page.Width(), page.Height()});
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "report/windows/RLPreviewBox.h"
 
 #include "platform/canvas.h"
+#include "report/storage/RLCanvasPainter.h"
 #include "report/storage/RLGraphicStorage.h"
 #include "report/storage/RLMetaVCL.h"
 #include "report/windows/RLPreview.h"
@@ -39,7 +40,8 @@ QImage renderPart(TRLGraphicSurface &page, const QSize &pageSize, const QRect &p
     image.fill(Qt::white);
     {
         TCanvas canvas(&image, kDesignPixelsPerInch);
-        page.PaintTo(canvas, TRect{-part.x(), -part.y(), pageSize.width() - part.x(), pageSize.height() - part.y()});
+        TRLCanvasPainter(canvas).Paint(
+            page, TRect{-part.x(), -part.y(), pageSize.width() - part.x(), pageSize.height() - part.y()});
     }
     image.setDevicePixelRatio(dpr);
     return image;

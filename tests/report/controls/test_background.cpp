@@ -4,6 +4,7 @@
 #include "platform/canvas.h"
 #include "platform/graphic.h"
 #include "report/pagination/RLReport.h"
+#include "report/storage/RLCanvasPainter.h"
 #include "report/storage/RLGraphicStorage.h"
 
 #include <QImage>
@@ -55,7 +56,7 @@ protected:
         img.setDotsPerMeterY(3780);
         {
             TCanvas canvas(&img, 96);
-            page.PaintTo(canvas, TRect{0, 0, 100, 100});
+            TRLCanvasPainter(canvas).Paint(page, TRect{0, 0, 100, 100});
         }
         return img;
     }

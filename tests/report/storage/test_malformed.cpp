@@ -4,6 +4,7 @@
 // could not back.
 
 #include "platform/canvas.h"
+#include "report/storage/RLCanvasPainter.h"
 
 #include "metafile_helpers.h"
 
@@ -58,8 +59,8 @@ void paintAll(TRLGraphicSurface &s)
 {
     QImage img(80, 80, QImage::Format_RGB32);
     TCanvas c(&img);
-    s.PaintTo(c, {0, 0, 80, 80});
-    s.PaintTo(c, {-3, -3, 800, 900});
+    TRLCanvasPainter(c).Paint(s, {0, 0, 80, 80});
+    TRLCanvasPainter(c).Paint(s, {-3, -3, 800, 900});
 }
 
 // A legacy page holding the given 120-byte records and strings.
@@ -283,7 +284,7 @@ TEST(MalformedSurface, ExtremeValuesPaint)
         img.fill(Qt::white);
         {
             TCanvas c(&img);
-            s.PaintTo(c, target);
+            TRLCanvasPainter(c).Paint(s, target);
         }
         EXPECT_EQ(img.pixel(40, 40) & 0xFFFFFF, 0x0000FFu) << "target " << target.Right << " x " << target.Bottom;
     }

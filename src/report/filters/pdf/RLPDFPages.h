@@ -11,6 +11,7 @@
 // gets is what the printer's canvas would have got.
 
 #include "report/storage/RLGraphicObjects.h"
+#include "report/storage/RLPaintContext.h"
 
 #include <QByteArray>
 
