@@ -75,8 +75,6 @@ public:
     void SetGroupId(std::uint32_t v) { FGroupId = v; }
     std::uint32_t GeneratorId() const { return FGeneratorId; }
     void SetGeneratorId(std::uint32_t v) { FGeneratorId = v; }
-    std::int32_t Tag() const { return FTag; }
-    void SetTag(std::int32_t v) { FTag = v; }
 
     // The kind's own fields follow the 24 bytes of base fields.
     static constexpr size_t kBaseFieldsSize = 24;
@@ -98,7 +96,6 @@ protected:
     TRLMetaRect FBoundsRect;
     std::uint32_t FGroupId;
     std::uint32_t FGeneratorId = 0;
-    std::int32_t FTag = 0;
 };
 
 class TRLPixelObject : public TRLGraphicObject {

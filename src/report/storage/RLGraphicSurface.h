@@ -102,8 +102,6 @@ public:
     const TRect &Margins() const { return FMargins; }
     void SetMargins(const TRect &r) { FMargins = r; }
     const TRect &ClipRect() const { return FClipRect; }
-    std::intptr_t Tag() const { return FTag; }
-    void SetTag(std::intptr_t t) { FTag = t; }
     std::vector<QString> &Fonts() { return FFonts; }
     const std::vector<QString> &Fonts() const { return FFonts; }
     // The control currently drawing (set by pagination; never stored).
@@ -198,7 +196,6 @@ private:
     TRect FClipRect;
     // The clip last set, while nothing has been drawn after it.
     const TRLGraphicObject *FUnusedClip = nullptr;
-    std::intptr_t FTag = 0;
     const void *FGeneratorId = nullptr;
     TRLMacroList FMacros;
     // The font of the last text recorded and its name id, to skip the lookup.
