@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, size_t size)
         TCanvas canvas(&image);
         const int pages = std::min(storage.PageCount(), 16);
         for (int i = 0; i < pages; ++i) {
-            TRLGraphicSurface *page = storage.Pages(i);
+            TRLGraphicPage *page = storage.Pages(i);
             if (!page || page->ObjectCount() > 2000)
                 continue;
             try {

@@ -4,6 +4,7 @@
 #include "platform/errors.h"
 #include "report/storage/RLCanvasPainter.h"
 #include "report/storage/RLGraphicStorage.h"
+#include "report/storage/RLGraphicSurface.h"
 
 #include "fuzz_common.h"
 

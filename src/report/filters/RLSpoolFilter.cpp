@@ -198,7 +198,7 @@ void TRLSpoolFilter::InternalEndDoc()
     EndJob();
 }
 
-void TRLSpoolFilter::InternalDrawPage(TRLGraphicSurface *page)
+void TRLSpoolFilter::InternalDrawPage(TRLGraphicPage *page)
 {
     // A page of another size starts a job of its own, which begins on a
     // fresh sheet: the break asked for before it would only have left a

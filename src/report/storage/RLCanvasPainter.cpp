@@ -1,12 +1,12 @@
 #include "report/storage/RLCanvasPainter.h"
 
 #include "platform/canvas.h"
-#include "report/storage/RLGraphicSurface.h"
+#include "report/storage/RLGraphicPage.h"
 #include "report/storage/RLMetaVCL.h"
 
 namespace prenso {
 
-void TRLCanvasPainter::Paint(const TRLGraphicSurface &page, const TRect &r)
+void TRLCanvasPainter::Paint(const TRLGraphicPage &page, const TRect &r)
 {
     // In doubles: the target may span more than the int range.
     const double xf = page.Width() != 0 ? (static_cast<double>(r.Right) - r.Left) / page.Width() : 1.0;

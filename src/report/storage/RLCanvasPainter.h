@@ -12,7 +12,7 @@
 namespace prenso {
 
 class TCanvas;
-class TRLGraphicSurface;
+class TRLGraphicPage;
 
 class TRLCanvasPainter : private TRLGraphicVisitor {
 public:
@@ -20,7 +20,7 @@ public:
 
     // Paints `page` scaled into r, clipped to r. The canvas is left without
     // a clip, also when an object fails to paint.
-    void Paint(const TRLGraphicSurface &page, const TRect &r);
+    void Paint(const TRLGraphicPage &page, const TRect &r);
 
 private:
     void VisitPixel(const TRLPixelObject &o) override;

@@ -1,7 +1,7 @@
 #include "report/storage/RLGraphicObjects.h"
 
+#include "report/storage/RLGraphicPage.h"
 #include "report/storage/RLGraphicStorage.h"
-#include "report/storage/RLGraphicSurface.h"
 
 #include <algorithm>
 
@@ -130,7 +130,7 @@ std::uint32_t CurrentGroupId()
     return g_groupId;
 }
 
-TRLGraphicObject::TRLGraphicObject(TRLGraphicSurface *surface) : FSurface(surface), FGroupId(g_groupId)
+TRLGraphicObject::TRLGraphicObject(TRLGraphicPage *page) : FPage(page), FGroupId(g_groupId)
 {}
 
 TRLGraphicObject::~TRLGraphicObject() = default;
@@ -173,17 +173,17 @@ void TRLGraphicObject::Inflate(double xFactor, double yFactor)
     FBoundsRect.Bottom = RoundCoord(FBoundsRect.Bottom * yFactor);
 }
 
-TRLGraphicObject *TRLGraphicObject::Clone(TRLGraphicSurface &surface) const
+TRLGraphicObject *TRLGraphicObject::Clone(TRLGraphicPage &page) const
 {
-    std::unique_ptr<TRLGraphicObject> copy = NewInstance(&surface);
+    std::unique_ptr<TRLGraphicObject> copy = NewInstance(&page);
     TRLGraphicObject *raw = copy.get();
-    surface.AdoptObject(std::move(copy));
+    page.AdoptObject(std::move(copy));
     raw->Assign(*this);
     return raw;
 }
 
 #define PRENSO_NEW_INSTANCE(Class)                                                                                     \
-    std::unique_ptr<TRLGraphicObject> Class::NewInstance(TRLGraphicSurface *s) const                                   \
+    std::unique_ptr<TRLGraphicObject> Class::NewInstance(TRLGraphicPage *s) const                                      \
     {                                                                                                                  \
         return std::make_unique<Class>(s);                                                                             \
     }
@@ -331,7 +331,7 @@ std::string TRLTextObject::DisplayText() const
     if (FText.find('{') == std::string::npos)
         return FText;
     std::string s = FText;
-    const TRLGraphicStorage *storage = FSurface ? FSurface->Storage() : nullptr;
+    const TRLGraphicStorage *storage = FPage ? FPage->Storage() : nullptr;
     // A small file can name a long value many times over; the text may grow
     // to kMaxDisplayTextLength (or its own length, when longer) and no more.
     // What lies past the limit is never expanded.
@@ -347,7 +347,7 @@ std::string TRLTextObject::DisplayText() const
             break;
         const std::string_view name(s.data() + open + 1, close - open - 1);
         std::string_view value;
-        bool found = FSurface && FSurface->Macros().Find(name, value);
+        bool found = FPage && FPage->Macros().Find(name, value);
         if (!found && storage)
             found = storage->Macros().Find(name, value);
         if (found) {
@@ -377,13 +377,13 @@ void TRLTextObject::Assign(const TRLGraphicObject &other)
     }
 }
 
-void TRLTextObject::Rehome(TRLGraphicSurface &surface)
+void TRLTextObject::Rehome(TRLGraphicPage &page)
 {
-    // The font's name is an index into the surface's font table. The old
-    // surface still holds the name while the new one looks it up.
-    const TRLGraphicSurface *old = FSurface;
+    // The font's name is an index into the page's font table. The old page
+    // still holds the name while the new one looks it up.
+    const TRLGraphicPage *old = FPage;
     const int id = FFont.NameId();
-    TRLGraphicObject::Rehome(surface);
+    TRLGraphicObject::Rehome(page);
     if (old && id >= 0 && id < static_cast<int>(old->Fonts().size()))
         FFont.SetName(old->Fonts()[static_cast<size_t>(id)]);
     else

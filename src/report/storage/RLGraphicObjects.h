@@ -1,7 +1,7 @@
 #pragma once
 // The eleven kinds of graphic object a page records. Each lives on one
-// surface, which owns it; create them with TRLGraphicSurface::NewObject<T>()
-// or the surface's drawing operations.
+// page, which owns it; create them with TRLGraphicPage::NewObject<T>() or
+// the drawing operations of a surface (the recorder of a page).
 
 #include "report/storage/RLMetaRecords.h"
 
@@ -11,7 +11,7 @@
 
 namespace prenso {
 
-class TRLGraphicSurface;
+class TRLGraphicPage;
 class TRLPixelObject;
 class TRLLineObject;
 class TRLRectangleObject;
@@ -59,7 +59,7 @@ enum class TRLGraphicKind : std::uint8_t {
 
 class TRLGraphicObject {
 public:
-    explicit TRLGraphicObject(TRLGraphicSurface *surface);
+    explicit TRLGraphicObject(TRLGraphicPage *page);
     virtual ~TRLGraphicObject();
     TRLGraphicObject(const TRLGraphicObject &) = delete;
     TRLGraphicObject &operator=(const TRLGraphicObject &) = delete;
@@ -68,7 +68,7 @@ public:
     static void operator delete(void *block, std::size_t size) noexcept;
 
     virtual TRLGraphicKind Kind() const = 0;
-    TRLGraphicSurface *Surface() const { return FSurface; }
+    TRLGraphicPage *Page() const { return FPage; }
     const TRLMetaRect &BoundsRect() const { return FBoundsRect; }
     void SetBoundsRect(const TRLMetaRect &r) { FBoundsRect = r; }
     std::uint32_t GroupId() const { return FGroupId; }
@@ -84,15 +84,15 @@ public:
     virtual void Assign(const TRLGraphicObject &other);
     virtual void Offset(int xDesloc, int yDesloc);
     virtual void Inflate(double xFactor, double yFactor);
-    // An object of the same kind on `surface`, assigned from this one.
-    TRLGraphicObject *Clone(TRLGraphicSurface &surface) const;
-    // Makes `surface` this object's surface (the caller moves ownership):
-    // what refers to the old surface's tables is looked up again there.
-    virtual void Rehome(TRLGraphicSurface &surface) { FSurface = &surface; }
+    // An object of the same kind on `page`, assigned from this one.
+    TRLGraphicObject *Clone(TRLGraphicPage &page) const;
+    // Makes `page` this object's page (the caller moves ownership): what
+    // refers to the old page's tables is looked up again there.
+    virtual void Rehome(TRLGraphicPage &page) { FPage = &page; }
 
 protected:
-    virtual std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicSurface *surface) const = 0;
-    TRLGraphicSurface *FSurface;
+    virtual std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicPage *page) const = 0;
+    TRLGraphicPage *FPage;
     TRLMetaRect FBoundsRect;
     std::uint32_t FGroupId;
     std::uint32_t FGeneratorId = 0;
@@ -110,7 +110,7 @@ public:
     void Assign(const TRLGraphicObject &other) override;
 
 protected:
-    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicSurface *s) const override;
+    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicPage *s) const override;
 
 private:
     TRLMetaColor FColor;
@@ -138,7 +138,7 @@ public:
     void Inflate(double xFactor, double yFactor) override;
 
 protected:
-    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicSurface *s) const override;
+    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicPage *s) const override;
 
 private:
     TRLMetaPoint FFromPoint;
@@ -174,7 +174,7 @@ public:
     void Accept(TRLGraphicVisitor &visitor) const override { visitor.VisitRectangle(*this); }
 
 protected:
-    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicSurface *s) const override;
+    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicPage *s) const override;
 };
 
 class TRLEllipseObject : public TRLPenBrushObject {
@@ -184,12 +184,12 @@ public:
     void Accept(TRLGraphicVisitor &visitor) const override { visitor.VisitEllipse(*this); }
 
 protected:
-    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicSurface *s) const override;
+    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicPage *s) const override;
 };
 
 class TRLTextObject : public TRLGraphicObject {
 public:
-    explicit TRLTextObject(TRLGraphicSurface *surface) : TRLGraphicObject(surface), FFont(this) {}
+    explicit TRLTextObject(TRLGraphicPage *page) : TRLGraphicObject(page), FFont(this) {}
     TRLGraphicKind Kind() const override { return TRLGraphicKind::Text; }
     void Accept(TRLGraphicVisitor &visitor) const override { visitor.VisitText(*this); }
     TRLMetaBrush &Brush() { return FBrush; }
@@ -208,7 +208,7 @@ public:
     void SetLayout(TRLMetaTextLayout l) { FLayout = l; }
     TRLMetaTextFlags TextFlags() const { return FTextFlags; }
     void SetTextFlags(TRLMetaTextFlags f) { FTextFlags = f; }
-    // Text with {name} macros replaced from the surface's, then the storage's
+    // Text with {name} macros replaced from the page's, then the storage's
     // macros. Bounded whatever a file holds: at most kMaxMacroLookups names
     // are looked up (the rest stays as stored), and a text that grows past
     // kMaxDisplayTextLength bytes (or its own length, when that is more) is
@@ -220,12 +220,12 @@ public:
     void SaveToStream(TRLStreamWriter &w) const override;
     void LoadFromStream(TRLStreamReader &r) override;
     void Assign(const TRLGraphicObject &other) override;
-    void Rehome(TRLGraphicSurface &surface) override;
+    void Rehome(TRLGraphicPage &page) override;
     void Offset(int xDesloc, int yDesloc) override;
     void Inflate(double xFactor, double yFactor) override;
 
 protected:
-    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicSurface *s) const override;
+    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicPage *s) const override;
 
 private:
     TRLMetaBrush FBrush;
@@ -250,7 +250,7 @@ public:
     void Assign(const TRLGraphicObject &other) override;
 
 protected:
-    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicSurface *s) const override;
+    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicPage *s) const override;
 
 private:
     TRLMetaBrush FBrush;
@@ -276,7 +276,7 @@ public:
     void Inflate(double xFactor, double yFactor) override;
 
 protected:
-    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicSurface *s) const override;
+    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicPage *s) const override;
     TRLMetaPen FPen;
     TRLMetaBrush FBrush;
     TRLMetaPointArray FPoints;
@@ -299,7 +299,7 @@ public:
     void Inflate(double xFactor, double yFactor) override;
 
 protected:
-    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicSurface *s) const override;
+    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicPage *s) const override;
 
 private:
     TRLMetaPen FPen;
@@ -321,7 +321,7 @@ public:
     void Assign(const TRLGraphicObject &other) override;
 
 protected:
-    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicSurface *s) const override;
+    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicPage *s) const override;
 
 private:
     std::string FData;
@@ -336,7 +336,7 @@ public:
     void Accept(TRLGraphicVisitor &visitor) const override { visitor.VisitSetClipRect(*this); }
 
 protected:
-    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicSurface *s) const override;
+    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicPage *s) const override;
 };
 
 class TRLResetClipRectObject : public TRLGraphicObject {
@@ -346,7 +346,7 @@ public:
     void Accept(TRLGraphicVisitor &visitor) const override { visitor.VisitResetClipRect(*this); }
 
 protected:
-    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicSurface *s) const override;
+    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicPage *s) const override;
 };
 
 // The process-wide object group counter: advances by one and returns the new

@@ -6,6 +6,7 @@
 #include "report/pagination/RLReport.h"
 #include "report/storage/RLCanvasPainter.h"
 #include "report/storage/RLGraphicStorage.h"
+#include "report/storage/RLGraphicSurface.h"
 
 #include <QImage>
 #include <gtest/gtest.h>
@@ -216,7 +217,7 @@ TEST(BackgroundOnAPage, ABandsPictureIsPrintedWhereTheBandLands)
     title->Background().SetArrange(TRLImageArrange::baCenter);
     ASSERT_TRUE(report.Prepare());
     ASSERT_GE(report.Pages().PageCount(), 1);
-    TRLGraphicSurface *page = report.Pages().Pages(0);
+    TRLGraphicPage *page = report.Pages().Pages(0);
     const TRect band = title->ReportBoundsRect();
     const TRect expected{band.Left + (band.Width() - 10) / 2, band.Top + 16, band.Left + (band.Width() - 10) / 2 + 10,
                          band.Top + 24};

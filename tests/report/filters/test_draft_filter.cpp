@@ -17,6 +17,7 @@
 #include "report/filters/draft/RLDraftFilter.h"
 #include "report/printing/RLPrinters.h"
 #include "report/storage/RLGraphicStorage.h"
+#include "report/storage/RLGraphicSurface.h"
 #include "report/storage/RLMetaVCL.h"
 #include "support/escp_reader.h"
 #include "support/test_support.h"

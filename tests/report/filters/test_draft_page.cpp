@@ -5,6 +5,7 @@
 #include "platform/graphic.h"
 #include "report/filters/draft/RLDraftPage.h"
 #include "report/storage/RLGraphicStorage.h"
+#include "report/storage/RLGraphicSurface.h"
 #include "report/storage/RLMetaVCL.h"
 
 #include "draft_pictures.h"

@@ -7,6 +7,7 @@
 #include "report/RLConsts.h"
 #include "report/filters/pdf/RLPDFFilter.h"
 #include "report/storage/RLGraphicStorage.h"
+#include "report/storage/RLGraphicSurface.h"
 #include "report/storage/RLMetaVCL.h"
 #include "support/pdf_tools.h"
 #include "support/test_support.h"
@@ -187,7 +188,7 @@ QStringList trimmedLines(const QString &page)
 // A filter whose operator cancels after the first page.
 class CancellingFilter : public TRLPDFFilter {
 protected:
-    void InternalDrawPage(TRLGraphicSurface *page) override
+    void InternalDrawPage(TRLGraphicPage *page) override
     {
         TRLPDFFilter::InternalDrawPage(page);
         FCanceled = true;

@@ -408,7 +408,7 @@ TEST(MalformedLegacy, ResetClipWithoutSetClip)
     ASSERT_TRUE(
         loadError(legacyStorage({}, {legacyRecord(12), legacyRecord(5), legacyRecord(11), legacyRecord(12)}), st)
             .isEmpty());
-    TRLGraphicSurface *p = st.Pages(0);
+    TRLGraphicPage *p = st.Pages(0);
     ASSERT_NE(p, nullptr);
     ASSERT_EQ(p->ObjectCount(), 3);
     EXPECT_EQ(p->Objects(0)->Kind(), TRLGraphicKind::FillRect);
@@ -447,7 +447,7 @@ TEST(MalformedLegacy, UnknownKindsCodesAndPictures)
     TRLGraphicStorage st;
     ASSERT_TRUE(
         loadError(legacyStorage({"not a bitmap"}, {legacyRecord(13), legacyRecord(255), odd, img}), st).isEmpty());
-    TRLGraphicSurface *p = st.Pages(0);
+    TRLGraphicPage *p = st.Pages(0);
     ASSERT_EQ(p->ObjectCount(), 2);
     auto *r = static_cast<TRLRectangleObject *>(p->Objects(0));
     EXPECT_EQ(r->Pen().Mode(), MetaPenModeCopy);
@@ -490,7 +490,7 @@ TEST(MalformedMacros, ExpansionIsBounded)
         SCOPED_TRACE(c.name);
         TRLGraphicStorage st;
         st.Macros().SetValue("m", value);
-        TRLGraphicSurface *p = st.Add(std::make_unique<TRLGraphicSurface>());
+        TRLGraphicSurface *p = test::addSurface(st);
         p->Macros().SetValue("a", "x");
         p->TextOut(0, 0, c.text);
         const std::string shown = static_cast<TRLTextObject *>(p->Objects(0))->DisplayText();

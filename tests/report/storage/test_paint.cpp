@@ -433,7 +433,7 @@ struct FailingObject : TRLGraphicObject {
     using TRLGraphicObject::TRLGraphicObject;
     TRLGraphicKind Kind() const override { return TRLGraphicKind::Pixel; }
     void Accept(TRLGraphicVisitor &) const override { throw Exception(QStringLiteral("boom")); }
-    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicSurface *s) const override
+    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicPage *s) const override
     {
         return std::make_unique<FailingObject>(s);
     }

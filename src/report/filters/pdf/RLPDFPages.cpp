@@ -2,7 +2,7 @@
 
 #include "platform/graphic.h"
 #include "report/filters/pdf/RLPDFWriter.h"
-#include "report/storage/RLGraphicSurface.h"
+#include "report/storage/RLGraphicPage.h"
 #include "report/storage/RLMetaVCL.h"
 
 #include <QCryptographicHash>
@@ -124,17 +124,17 @@ private:
 
 } // namespace
 
-void TRLPDFPagePainter::DrawPage(const TRLGraphicSurface &page)
+void TRLPDFPagePainter::DrawPage(const TRLGraphicPage &page)
 {
     drawPage(page, nullptr);
 }
 
-void TRLPDFPagePainter::DrawPage(const TRLGraphicSurface &page, const TRLPDFDevicePage &device)
+void TRLPDFPagePainter::DrawPage(const TRLGraphicPage &page, const TRLPDFDevicePage &device)
 {
     drawPage(page, &device);
 }
 
-void TRLPDFPagePainter::drawPage(const TRLGraphicSurface &page, const TRLPDFDevicePage *device)
+void TRLPDFPagePainter::drawPage(const TRLGraphicPage &page, const TRLPDFDevicePage *device)
 {
     // Pictures are objects of their own and go before the page that shows
     // them; the page's image objects are numbered here with their pictures'

@@ -21,7 +21,7 @@
 
 namespace prenso {
 
-class TRLGraphicSurface;
+class TRLGraphicPage;
 class TRLPDFWriter;
 
 // The picture number of each image object of the page being written.
@@ -43,12 +43,12 @@ public:
     explicit TRLPDFPagePainter(TRLPDFWriter &writer) : FWriter(writer) {}
 
     // The page as stored, on a page of its own size.
-    void DrawPage(const TRLGraphicSurface &page);
+    void DrawPage(const TRLGraphicPage &page);
     // The page as `device` draws it.
-    void DrawPage(const TRLGraphicSurface &page, const TRLPDFDevicePage &device);
+    void DrawPage(const TRLGraphicPage &page, const TRLPDFDevicePage &device);
 
 private:
-    void drawPage(const TRLGraphicSurface &page, const TRLPDFDevicePage *device);
+    void drawPage(const TRLGraphicPage &page, const TRLPDFDevicePage *device);
 
     TRLPDFWriter &FWriter;
     // Picture number (0: it does not decode) by the digest of the stored
