@@ -4,12 +4,12 @@
 #include "platform/printjob.h"
 #include "report/RLConsts.h"
 #include "report/filters/pdf/RLPDFFilter.h"
+#include "report/filters/pdf/RLPDFFontMetrics.h"
 #include "report/filters/pdf/RLPDFOutput.h"
 #include "report/filters/pdf/RLPDFWriter.h"
 #include "report/printing/RLPrinters.h"
 #include "report/storage/RLCanvasPainter.h"
 #include "report/storage/RLGraphicStorage.h"
-#include "report/storage/RLMetaVCL.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,8 +1,9 @@
 #include "report/storage/RLCanvasPainter.h"
 
 #include "platform/canvas.h"
+#include "report/storage/RLCanvasRoutines.h"
 #include "report/storage/RLGraphicPage.h"
-#include "report/storage/RLMetaVCL.h"
+#include "report/storage/RLMetaConversions.h"
 
 namespace prenso {
 

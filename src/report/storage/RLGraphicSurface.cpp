@@ -2,7 +2,7 @@
 
 #include "platform/canvas.h"
 #include "platform/graphic.h"
-#include "report/storage/RLMetaVCL.h"
+#include "report/storage/RLMetaConversions.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 #include "platform/graphic.h"
 #include "platform/streams.h"
 #include "report/storage/RLGraphicStorage.h"
-#include "report/storage/RLMetaVCL.h"
+#include "report/storage/RLMetaConversions.h"
 
 #include <algorithm>
 #include <limits>

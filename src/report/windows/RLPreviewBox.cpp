@@ -3,7 +3,7 @@
 #include "platform/canvas.h"
 #include "report/storage/RLCanvasPainter.h"
 #include "report/storage/RLGraphicStorage.h"
-#include "report/storage/RLMetaVCL.h"
+#include "report/storage/RLMetaConversions.h"
 #include "report/windows/RLPreview.h"
 
 #include <QContextMenuEvent>

@@ -6,7 +6,7 @@
 #include "report/filters/draft/RLDraftPage.h"
 #include "report/storage/RLGraphicStorage.h"
 #include "report/storage/RLGraphicSurface.h"
-#include "report/storage/RLMetaVCL.h"
+#include "report/storage/RLMetaConversions.h"
 
 #include "draft_pictures.h"
 

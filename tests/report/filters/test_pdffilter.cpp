@@ -6,9 +6,9 @@
 #include "platform/streams.h"
 #include "report/RLConsts.h"
 #include "report/filters/pdf/RLPDFFilter.h"
+#include "report/filters/pdf/RLPDFFontMetrics.h"
 #include "report/storage/RLGraphicStorage.h"
 #include "report/storage/RLGraphicSurface.h"
-#include "report/storage/RLMetaVCL.h"
 #include "support/pdf_tools.h"
 #include "support/test_support.h"
 

@@ -6,7 +6,6 @@
 #include "platform/streams.h"
 #include "report/storage/RLGraphicStorage.h"
 #include "report/storage/RLGraphicSurface.h"
-#include "report/storage/RLMetaVCL.h"
 
 #include <QImage>
 

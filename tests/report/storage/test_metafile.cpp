@@ -4,6 +4,7 @@
 
 #include "platform/canvas.h"
 #include "platform/files.h"
+#include "report/storage/RLMetaConversions.h"
 #include "support/test_support.h"
 
 #include "metafile_helpers.h"

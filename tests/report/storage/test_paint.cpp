@@ -4,6 +4,8 @@
 
 #include "platform/canvas.h"
 #include "report/storage/RLCanvasPainter.h"
+#include "report/storage/RLCanvasRoutines.h"
+#include "report/storage/RLMetaConversions.h"
 
 #include "metafile_helpers.h"
 

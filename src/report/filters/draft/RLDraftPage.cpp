@@ -3,7 +3,7 @@
 #include "platform/canvas.h"
 #include "platform/codepage.h"
 #include "platform/graphic.h"
-#include "report/storage/RLMetaVCL.h"
+#include "report/storage/RLMetaConversions.h"
 
 #include <algorithm>
 #include <array>

@@ -3,7 +3,6 @@
 #include "report/RLConsts.h"
 #include "report/filters/pdf/RLPDFPages.h"
 #include "report/storage/RLGraphicStorage.h"
-#include "report/storage/RLMetaVCL.h"
 
 #include <exception>
 

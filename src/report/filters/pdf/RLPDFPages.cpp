@@ -2,8 +2,9 @@
 
 #include "platform/graphic.h"
 #include "report/filters/pdf/RLPDFWriter.h"
+#include "report/storage/RLCanvasRoutines.h"
 #include "report/storage/RLGraphicPage.h"
-#include "report/storage/RLMetaVCL.h"
+#include "report/storage/RLMetaConversions.h"
 
 #include <QCryptographicHash>
 
