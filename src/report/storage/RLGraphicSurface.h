@@ -63,7 +63,8 @@ public:
 
     void Open();
     void Close() { FOpened = false; }
-    // Empties the page and puts the pen back at the origin.
+    // Empties the page; the pen goes back to (0, 0), and no clip is left
+    // that a reset could take back.
     void Clear() override;
 
     // Recording. Texts are Windows-1252 bytes.

@@ -6,8 +6,6 @@
 #include "platform/graphics.h"
 #include "platform/units.h"
 
-#include <algorithm>
-
 namespace prenso {
 
 // What a device asks of the page painting beyond the scale. The screen, an
@@ -39,13 +37,7 @@ public:
     TPoint Point(const TPoint &p) const { return TPoint{X(p.X), Y(p.Y)}; }
     TRect Rect(const TRect &r) const { return TRect{X(r.Left), Y(r.Top), X(r.Right), Y(r.Bottom)}; }
     // At least one pixel wide and high however small the scale.
-    TRect MinRect(const TRect &r) const
-    {
-        TRect out = Rect(r);
-        out.Right = std::max(SatAdd(out.Left, 1), out.Right);
-        out.Bottom = std::max(SatAdd(out.Top, 1), out.Bottom);
-        return out;
-    }
+    TRect MinRect(const TRect &r) const;
     // The box of a shape, text or picture as the device wants it.
     TRect Box(const TRect &r) const { return FOptions.MinimumPixel ? MinRect(r) : Rect(r); }
 
