@@ -7,6 +7,7 @@
 #include "report/filters/draft/RLDraftFilter.h"
 #include "report/printing/RLPrinters.h"
 #include "report/storage/RLGraphicStorage.h"
+#include "report/storage/RLGraphicSurface.h"
 
 #include "smoke.h"
 

@@ -12,6 +12,7 @@
 #include "report/filters/pdf/RLPDFFilter.h"
 #include "report/pagination/RLReport.h"
 #include "report/storage/RLGraphicStorage.h"
+#include "report/storage/RLGraphicSurface.h"
 
 #include "forms_gen.h"
 #include "smoke.h"

@@ -51,7 +51,7 @@ protected:
     void InternalBeginDoc() override {}
     void InternalEndDoc() override {}
     void InternalNewPage() override {}
-    void InternalDrawPage(TRLGraphicSurface *) override {}
+    void InternalDrawPage(TRLGraphicPage *) override {}
 };
 
 } // namespace

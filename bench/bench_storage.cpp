@@ -8,6 +8,7 @@
 
 #include "platform/streams.h"
 #include "report/storage/RLGraphicStorage.h"
+#include "report/storage/RLGraphicSurface.h"
 
 #include "forms_gen.h"
 #include "smoke.h"
@@ -83,7 +84,7 @@ void load(benchmark::State &state, bool randomOrder)
     std::int64_t objects = 0;
     for (auto _ : state) {
         for (int i : order) {
-            TRLGraphicSurface *page = storage.Pages(i);
+            TRLGraphicPage *page = storage.Pages(i);
             objects += page ? page->ObjectCount() : 0;
         }
     }

@@ -42,7 +42,7 @@ int pagesWorthFiltering(TRLGraphicStorage &storage)
 {
     const int most = std::min(storage.PageCount(), 16);
     for (int i = 0; i < most; ++i) {
-        const TRLGraphicSurface *page = storage.Pages(i);
+        const TRLGraphicPage *page = storage.Pages(i);
         if (page && page->ObjectCount() > 2000)
             return i;
     }

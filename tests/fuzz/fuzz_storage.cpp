@@ -4,6 +4,7 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/streams.h"
+#include "report/storage/RLCanvasPainter.h"
 #include "report/storage/RLGraphicStorage.h"
 
 #include "fuzz_common.h"
@@ -39,11 +40,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, size_t size)
         TCanvas canvas(&image);
         const int pages = std::min(storage.PageCount(), 16);
         for (int i = 0; i < pages; ++i) {
-            TRLGraphicSurface *page = storage.Pages(i);
+            TRLGraphicPage *page = storage.Pages(i);
             if (!page || page->ObjectCount() > 2000)
                 continue;
             try {
-                page->PaintTo(canvas, TRect{0, 0, 64, 64});
+                TRLCanvasPainter(canvas).Paint(*page, TRect{0, 0, 64, 64});
             } catch (const Exception &) {
             }
         }

@@ -2,7 +2,9 @@
 // it and reading it back must give the same bytes again.
 #include "platform/canvas.h"
 #include "platform/errors.h"
+#include "report/storage/RLCanvasPainter.h"
 #include "report/storage/RLGraphicStorage.h"
+#include "report/storage/RLGraphicSurface.h"
 
 #include "fuzz_common.h"
 
@@ -44,8 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, size_t size)
         QImage image(64, 64, QImage::Format_RGB32);
         TCanvas canvas(&image);
         try {
-            page.PaintTo(canvas, TRect{0, 0, 64, 64});
-            page.PaintTo(canvas, TRect{-5, 3, 700, 20});
+            TRLCanvasPainter(canvas).Paint(page, TRect{0, 0, 64, 64});
+            TRLCanvasPainter(canvas).Paint(page, TRect{-5, 3, 700, 20});
         } catch (const Exception &) {
         }
     }

@@ -6,6 +6,7 @@
 #include "report/filters/draft/RLDraftFilter.h"
 #include "report/printing/RLPrinters.h"
 #include "report/storage/RLGraphicStorage.h"
+#include "report/storage/RLGraphicSurface.h"
 #include "support/escp_reader.h"
 
 #include "integration/printer_server_test.h"

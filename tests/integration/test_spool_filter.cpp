@@ -8,6 +8,7 @@
 #include "report/RLConsts.h"
 #include "report/filters/RLSpoolFilter.h"
 #include "report/storage/RLGraphicStorage.h"
+#include "report/storage/RLGraphicSurface.h"
 #include "support/pdf_probe.h"
 #include "support/test_support.h"
 
@@ -112,7 +113,7 @@ public:
     std::function<void()> action;
 
 protected:
-    void InternalDrawPage(TRLGraphicSurface *page) override
+    void InternalDrawPage(TRLGraphicPage *page) override
     {
         if (page->PageIndex() == failBeforePage && action)
             action();

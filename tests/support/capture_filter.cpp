@@ -4,7 +4,7 @@
 
 namespace prenso::test {
 
-CapturedPage capturePage(TRLGraphicSurface &page)
+CapturedPage capturePage(TRLGraphicPage &page)
 {
     CapturedPage out;
     out.width = page.Width();
@@ -20,7 +20,7 @@ CapturedPage capturePage(TRLGraphicSurface &page)
     return out;
 }
 
-void CaptureFilter::InternalDrawPage(TRLGraphicSurface *page)
+void CaptureFilter::InternalDrawPage(TRLGraphicPage *page)
 {
     pages.push_back(capturePage(*page));
     if (cancelAfter > 0 && static_cast<int>(pages.size()) >= cancelAfter)

@@ -22,7 +22,7 @@ struct CapturedPage {
 };
 
 // The texts of a stored page, in storage order.
-CapturedPage capturePage(class TRLGraphicSurface &page);
+CapturedPage capturePage(class TRLGraphicPage &page);
 
 class CaptureFilter : public TRLCustomPrintFilter {
 public:
@@ -40,7 +40,7 @@ protected:
     void InternalBeginDoc() override { ++beginDocs; }
     void InternalEndDoc() override { ++endDocs; }
     void InternalNewPage() override { ++newPages; }
-    void InternalDrawPage(TRLGraphicSurface *page) override;
+    void InternalDrawPage(TRLGraphicPage *page) override;
 };
 
 } // namespace prenso::test

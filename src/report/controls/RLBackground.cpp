@@ -5,6 +5,7 @@
 #include "report/controls/RLBand.h"
 #include "report/controls/RLLabel.h"
 #include "report/storage/RLGraphicStorage.h"
+#include "report/storage/RLGraphicSurface.h"
 
 #include <QPainter>
 

@@ -6,6 +6,7 @@
 #include "report/controls/RLLabel.h"
 #include "report/controls/RLStateGuard.h"
 #include "report/storage/RLGraphicStorage.h"
+#include "report/storage/RLGraphicSurface.h"
 
 #include <algorithm>
 #include <array>

@@ -133,7 +133,7 @@ void TRLCustomFilter::FilterPages(TRLGraphicStorage *pages, int firstPage, int l
             drawn = true;
             // A page of the list that cannot be read is an error, never a
             // quietly shorter job; only a page past the list ends the pass.
-            TRLGraphicSurface *page = pages ? pages->ReadPage(n - 1) : nullptr;
+            TRLGraphicPage *page = pages ? pages->ReadPage(n - 1) : nullptr;
             if (!page)
                 break;
             DrawPage(page);

@@ -17,7 +17,7 @@
 namespace prenso {
 
 class TRLGraphicStorage;
-class TRLGraphicSurface;
+class TRLGraphicPage;
 class TRLProgress;
 
 enum class TRLFilterClassOption { foEmulateCopies };
@@ -47,7 +47,7 @@ public:
     void BeginDoc() { InternalBeginDoc(); }
     void EndDoc();
     void NewPage() { InternalNewPage(); }
-    void DrawPage(TRLGraphicSurface *page) { InternalDrawPage(page); }
+    void DrawPage(TRLGraphicPage *page) { InternalDrawPage(page); }
 
     // The page loop. Pages are numbered from 1; lastPage -1 means the last.
     void FilterPages(TRLGraphicStorage *pages);
@@ -61,7 +61,7 @@ protected:
     virtual void InternalBeginDoc() = 0;
     virtual void InternalEndDoc() = 0;
     virtual void InternalNewPage() = 0;
-    virtual void InternalDrawPage(TRLGraphicSurface *page) = 0;
+    virtual void InternalDrawPage(TRLGraphicPage *page) = 0;
 
     void SetEmulateCopies(bool value) { FEmulateCopies = value; }
     void Notification(TComponent *component, Operation operation) override;

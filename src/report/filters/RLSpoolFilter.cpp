@@ -4,11 +4,12 @@
 #include "platform/printjob.h"
 #include "report/RLConsts.h"
 #include "report/filters/pdf/RLPDFFilter.h"
+#include "report/filters/pdf/RLPDFFontMetrics.h"
 #include "report/filters/pdf/RLPDFOutput.h"
 #include "report/filters/pdf/RLPDFWriter.h"
 #include "report/printing/RLPrinters.h"
+#include "report/storage/RLCanvasPainter.h"
 #include "report/storage/RLGraphicStorage.h"
-#include "report/storage/RLMetaVCL.h"
 
 #include <algorithm>
 #include <climits>
@@ -197,7 +198,7 @@ void TRLSpoolFilter::InternalEndDoc()
     EndJob();
 }
 
-void TRLSpoolFilter::InternalDrawPage(TRLGraphicSurface *page)
+void TRLSpoolFilter::InternalDrawPage(TRLGraphicPage *page)
 {
     // A page of another size starts a job of its own, which begins on a
     // fresh sheet: the break asked for before it would only have left a
@@ -230,7 +231,7 @@ void TRLSpoolFilter::InternalDrawPage(TRLGraphicSurface *page)
         throw Exception(QStringLiteral("The printer has no open document to draw on."));
     // The printer paints the page as the screen does, with what a printer
     // asks for: every box at least one of its pixels, pictures in 256 colours.
-    page->PaintTo(*printerCanvas, FPrinterRect, kPrinterPaintOptions);
+    TRLCanvasPainter(*printerCanvas, kPrinterPaintOptions).Paint(*page, FPrinterRect);
 }
 
 } // namespace prenso

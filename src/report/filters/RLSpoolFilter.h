@@ -44,7 +44,7 @@ protected:
     void InternalBeginDoc() override;
     void InternalEndDoc() override;
     void InternalNewPage() override;
-    void InternalDrawPage(TRLGraphicSurface *page) override;
+    void InternalDrawPage(TRLGraphicPage *page) override;
 
 private:
     class JobSink;

@@ -5,6 +5,7 @@
 #include "report/pagination/RLPageBreak.h"
 #include "report/pagination/RLReport.h"
 #include "report/storage/RLGraphicStorage.h"
+#include "report/storage/RLGraphicSurface.h"
 
 #include <algorithm>
 

@@ -12,6 +12,7 @@
 #include "report/filters/RLFilters.h"
 #include "report/filters/RLPrintJob.h"
 #include "report/storage/RLGraphicStorage.h"
+#include "report/storage/RLGraphicSurface.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

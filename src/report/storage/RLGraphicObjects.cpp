@@ -1,9 +1,7 @@
 #include "report/storage/RLGraphicObjects.h"
 
-#include "platform/canvas.h"
+#include "report/storage/RLGraphicPage.h"
 #include "report/storage/RLGraphicStorage.h"
-#include "report/storage/RLGraphicSurface.h"
-#include "report/storage/RLMetaVCL.h"
 
 #include <algorithm>
 
@@ -26,12 +24,6 @@ TPoint inflatePoint(const TPoint &p, double xf, double yf)
     return TPoint{RoundCoord(p.X * xf), RoundCoord(p.Y * yf)};
 }
 
-void applyPen(TCanvas &canvas, const TRLMetaPen &pen, double xf)
-{
-    FromMetaPen(pen, canvas.Pen());
-    ScaleMetaPenWidth(canvas.Pen(), xf);
-}
-
 void savePoints(TRLStreamWriter &w, const TRLMetaPointArray &points)
 {
     w.I32(static_cast<std::int32_t>(points.size()));
@@ -48,24 +40,7 @@ TRLMetaPointArray loadPoints(TRLStreamReader &r)
     return points;
 }
 
-std::vector<TPoint> scalePoints(const TRLMetaPointArray &points, const TRLPaintContext &s)
-{
-    std::vector<TPoint> out;
-    out.reserve(points.size());
-    for (const TRLMetaPoint &p : points)
-        out.push_back(s.Point(p));
-    return out;
-}
-
 } // namespace
-
-TRect TRLPaintContext::MinRect(const TRect &r) const
-{
-    TRect out = Rect(r);
-    out.Right = std::max(SatAdd(out.Left, 1), out.Right);
-    out.Bottom = std::max(SatAdd(out.Top, 1), out.Bottom);
-    return out;
-}
 
 // ---------------------------------------------------------------------------
 // Object memory
@@ -155,7 +130,7 @@ std::uint32_t CurrentGroupId()
     return g_groupId;
 }
 
-TRLGraphicObject::TRLGraphicObject(TRLGraphicSurface *surface) : FSurface(surface), FGroupId(g_groupId)
+TRLGraphicObject::TRLGraphicObject(TRLGraphicPage *page) : FPage(page), FGroupId(g_groupId)
 {}
 
 TRLGraphicObject::~TRLGraphicObject() = default;
@@ -198,17 +173,17 @@ void TRLGraphicObject::Inflate(double xFactor, double yFactor)
     FBoundsRect.Bottom = RoundCoord(FBoundsRect.Bottom * yFactor);
 }
 
-TRLGraphicObject *TRLGraphicObject::Clone(TRLGraphicSurface &surface) const
+TRLGraphicObject *TRLGraphicObject::Clone(TRLGraphicPage &page) const
 {
-    std::unique_ptr<TRLGraphicObject> copy = NewInstance(&surface);
+    std::unique_ptr<TRLGraphicObject> copy = NewInstance(&page);
     TRLGraphicObject *raw = copy.get();
-    surface.AdoptObject(std::move(copy));
+    page.AdoptObject(std::move(copy));
     raw->Assign(*this);
     return raw;
 }
 
 #define PRENSO_NEW_INSTANCE(Class)                                                                                     \
-    std::unique_ptr<TRLGraphicObject> Class::NewInstance(TRLGraphicSurface *s) const                                   \
+    std::unique_ptr<TRLGraphicObject> Class::NewInstance(TRLGraphicPage *s) const                                      \
     {                                                                                                                  \
         return std::make_unique<Class>(s);                                                                             \
     }
@@ -239,14 +214,6 @@ void TRLPixelObject::LoadFromStream(TRLStreamReader &r)
     FColor = r.Color("a pixel");
 }
 
-void TRLPixelObject::PaintTo(TCanvas &canvas, const TRLPaintContext &s)
-{
-    const TRect r = s.MinRect(FBoundsRect);
-    canvas.Brush().Style = TBrushStyle::bsSolid;
-    canvas.Brush().Color = FromMetaColor(FColor);
-    canvas.FillRect(r);
-}
-
 void TRLPixelObject::Assign(const TRLGraphicObject &other)
 {
     TRLGraphicObject::Assign(other);
@@ -272,15 +239,6 @@ void TRLLineObject::LoadFromStream(TRLStreamReader &r)
     FToPoint = r.Point("a line");
     FPen.Load(r);
     FBrush.Load(r);
-}
-
-void TRLLineObject::PaintTo(TCanvas &canvas, const TRLPaintContext &s)
-{
-    applyPen(canvas, FPen, s.XFactor());
-    FromMetaBrush(FBrush, canvas.Brush());
-    const TPoint from = s.Point(FFromPoint), to = s.Point(FToPoint);
-    canvas.MoveTo(from.X, from.Y);
-    CanvasLineToEx(canvas, to.X, to.Y);
 }
 
 void TRLLineObject::Assign(const TRLGraphicObject &other)
@@ -340,22 +298,6 @@ void TRLPenBrushObject::Inflate(double xf, double yf)
     FPen.Inflate(xf);
 }
 
-void TRLRectangleObject::PaintTo(TCanvas &canvas, const TRLPaintContext &s)
-{
-    const TRect r = s.MinRect(FBoundsRect);
-    applyPen(canvas, FPen, s.XFactor());
-    FromMetaBrush(FBrush, canvas.Brush());
-    canvas.Rectangle(r);
-}
-
-void TRLEllipseObject::PaintTo(TCanvas &canvas, const TRLPaintContext &s)
-{
-    const TRect r = s.Box(FBoundsRect);
-    applyPen(canvas, FPen, s.XFactor());
-    FromMetaBrush(FBrush, canvas.Brush());
-    canvas.Ellipse(r);
-}
-
 // --- text
 
 void TRLTextObject::SaveToStream(TRLStreamWriter &w) const
@@ -389,7 +331,7 @@ std::string TRLTextObject::DisplayText() const
     if (FText.find('{') == std::string::npos)
         return FText;
     std::string s = FText;
-    const TRLGraphicStorage *storage = FSurface ? FSurface->Storage() : nullptr;
+    const TRLGraphicStorage *storage = FPage ? FPage->Storage() : nullptr;
     // A small file can name a long value many times over; the text may grow
     // to kMaxDisplayTextLength (or its own length, when longer) and no more.
     // What lies past the limit is never expanded.
@@ -405,7 +347,7 @@ std::string TRLTextObject::DisplayText() const
             break;
         const std::string_view name(s.data() + open + 1, close - open - 1);
         std::string_view value;
-        bool found = FSurface && FSurface->Macros().Find(name, value);
+        bool found = FPage && FPage->Macros().Find(name, value);
         if (!found && storage)
             found = storage->Macros().Find(name, value);
         if (found) {
@@ -419,15 +361,6 @@ std::string TRLTextObject::DisplayText() const
     if (s.size() > limit)
         s.resize(limit);
     return s;
-}
-
-void TRLTextObject::PaintTo(TCanvas &canvas, const TRLPaintContext &s)
-{
-    const TRect r = s.Box(FBoundsRect);
-    const TPoint o = s.Point(FOrigin);
-    FromMetaBrush(FBrush, canvas.Brush());
-    FromMetaFont(FFont, canvas.Font(), s.YFactor());
-    CanvasTextRectEx(canvas, r, o.X, o.Y, DisplayText(), FAlignment, FLayout, FTextFlags);
 }
 
 void TRLTextObject::Assign(const TRLGraphicObject &other)
@@ -444,13 +377,13 @@ void TRLTextObject::Assign(const TRLGraphicObject &other)
     }
 }
 
-void TRLTextObject::Rehome(TRLGraphicSurface &surface)
+void TRLTextObject::Rehome(TRLGraphicPage &page)
 {
-    // The font's name is an index into the surface's font table. The old
-    // surface still holds the name while the new one looks it up.
-    const TRLGraphicSurface *old = FSurface;
+    // The font's name is an index into the page's font table. The old page
+    // still holds the name while the new one looks it up.
+    const TRLGraphicPage *old = FPage;
     const int id = FFont.NameId();
-    TRLGraphicObject::Rehome(surface);
+    TRLGraphicObject::Rehome(page);
     if (old && id >= 0 && id < static_cast<int>(old->Fonts().size()))
         FFont.SetName(old->Fonts()[static_cast<size_t>(id)]);
     else
@@ -484,12 +417,6 @@ void TRLFillRectObject::LoadFromStream(TRLStreamReader &r)
     FBrush.Load(r);
 }
 
-void TRLFillRectObject::PaintTo(TCanvas &canvas, const TRLPaintContext &s)
-{
-    FromMetaBrush(FBrush, canvas.Brush());
-    canvas.FillRect(s.Box(FBoundsRect));
-}
-
 void TRLFillRectObject::Assign(const TRLGraphicObject &other)
 {
     TRLGraphicObject::Assign(other);
@@ -513,14 +440,6 @@ void TRLPolygonObject::LoadFromStream(TRLStreamReader &r)
     FPen.Load(r);
     FBrush.Load(r);
     FPoints = loadPoints(r);
-}
-
-void TRLPolygonObject::PaintTo(TCanvas &canvas, const TRLPaintContext &s)
-{
-    const std::vector<TPoint> pts = scalePoints(FPoints, s);
-    applyPen(canvas, FPen, s.XFactor());
-    FromMetaBrush(FBrush, canvas.Brush());
-    canvas.Polygon(pts);
 }
 
 void TRLPolygonObject::Assign(const TRLGraphicObject &other)
@@ -564,14 +483,6 @@ void TRLPolylineObject::LoadFromStream(TRLStreamReader &r)
     FPoints = loadPoints(r);
 }
 
-void TRLPolylineObject::PaintTo(TCanvas &canvas, const TRLPaintContext &s)
-{
-    const std::vector<TPoint> pts = scalePoints(FPoints, s);
-    applyPen(canvas, FPen, s.XFactor());
-    canvas.Brush().Style = TBrushStyle::bsClear;
-    canvas.Polyline(pts);
-}
-
 void TRLPolylineObject::Assign(const TRLGraphicObject &other)
 {
     TRLGraphicObject::Assign(other);
@@ -612,11 +523,6 @@ void TRLImageObject::LoadFromStream(TRLStreamReader &r)
     FParity = r.U8("an image") != 0;
 }
 
-void TRLImageObject::PaintTo(TCanvas &canvas, const TRLPaintContext &s)
-{
-    CanvasStretchDraw(canvas, s.Box(FBoundsRect), FData, FParity, s.Options().PalettePictures);
-}
-
 void TRLImageObject::Assign(const TRLGraphicObject &other)
 {
     TRLGraphicObject::Assign(other);
@@ -624,27 +530,6 @@ void TRLImageObject::Assign(const TRLGraphicObject &other)
         FData = o->FData;
         FParity = o->FParity;
     }
-}
-
-// --- clipping
-
-void TRLSetClipRectObject::PaintTo(TCanvas &canvas, const TRLPaintContext &s)
-{
-    // A clip without width or height clips nothing, on every device: made
-    // one pixel wide for a printer, it would hide the whole page there.
-    FSurface->PushClipRect(s.Rect(FBoundsRect));
-    CanvasSetClipRect(canvas, FSurface->ClipRect());
-}
-
-void TRLResetClipRectObject::PaintTo(TCanvas &canvas, const TRLPaintContext &)
-{
-    // A reset without its set (a damaged or hand-made page) goes back to the
-    // clipping the page started with instead of failing the whole page.
-    TRect r = FSurface->PaintRect();
-    if (!FSurface->ClipStackEmpty())
-        FSurface->PopClipRect(r);
-    FSurface->SetCurrentClipRect(r);
-    CanvasSetClipRect(canvas, r);
 }
 
 } // namespace prenso

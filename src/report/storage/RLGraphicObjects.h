@@ -1,7 +1,7 @@
 #pragma once
 // The eleven kinds of graphic object a page records. Each lives on one
-// surface, which owns it; create them with TRLGraphicSurface::NewObject<T>()
-// or the surface's drawing operations.
+// page, which owns it; create them with TRLGraphicPage::NewObject<T>() or
+// the drawing operations of a surface (the recorder of a page).
 
 #include "report/storage/RLMetaRecords.h"
 
@@ -11,8 +11,7 @@
 
 namespace prenso {
 
-class TCanvas;
-class TRLGraphicSurface;
+class TRLGraphicPage;
 class TRLPixelObject;
 class TRLLineObject;
 class TRLRectangleObject;
@@ -44,45 +43,6 @@ public:
     virtual void VisitResetClipRect(const TRLResetClipRectObject &) {}
 };
 
-// What a device asks of the page painting beyond the scale. The screen, an
-// image and the clipboard take the defaults; a printer wants every box to
-// cover at least one of its pixels, however thin, and its pictures as 8-bit
-// palette pictures (kPrinterPaintOptions).
-struct TRLPaintOptions {
-    // Every box (shapes, texts, pictures) covers at least one device pixel.
-    // Pixels and rectangles always do; clips never are made bigger (a clip
-    // without width or height means no clipping).
-    bool MinimumPixel = false;
-    // Pictures are reduced to 256 colours before they are drawn.
-    bool PalettePictures = false;
-};
-inline constexpr TRLPaintOptions kPrinterPaintOptions{true, true};
-
-// Page pixels to device pixels: scaled by the factors, then moved by the
-// offsets, saturated at the int range.
-class TRLPaintContext {
-public:
-    TRLPaintContext(double xFactor, double yFactor, int xDesloc, int yDesloc, TRLPaintOptions options = {})
-        : FXFactor(xFactor), FYFactor(yFactor), FXDesloc(xDesloc), FYDesloc(yDesloc), FOptions(options)
-    {}
-    double XFactor() const { return FXFactor; }
-    double YFactor() const { return FYFactor; }
-    const TRLPaintOptions &Options() const { return FOptions; }
-    int X(int x) const { return SatAdd(FXDesloc, RoundCoord(x * FXFactor)); }
-    int Y(int y) const { return SatAdd(FYDesloc, RoundCoord(y * FYFactor)); }
-    TPoint Point(const TPoint &p) const { return TPoint{X(p.X), Y(p.Y)}; }
-    TRect Rect(const TRect &r) const { return TRect{X(r.Left), Y(r.Top), X(r.Right), Y(r.Bottom)}; }
-    // At least one pixel wide and high however small the scale.
-    TRect MinRect(const TRect &r) const;
-    // The box of a shape, text or picture as the device wants it.
-    TRect Box(const TRect &r) const { return FOptions.MinimumPixel ? MinRect(r) : Rect(r); }
-
-private:
-    double FXFactor, FYFactor;
-    int FXDesloc, FYDesloc;
-    TRLPaintOptions FOptions;
-};
-
 enum class TRLGraphicKind : std::uint8_t {
     Pixel = 1,
     Line,
@@ -99,7 +59,7 @@ enum class TRLGraphicKind : std::uint8_t {
 
 class TRLGraphicObject {
 public:
-    explicit TRLGraphicObject(TRLGraphicSurface *surface);
+    explicit TRLGraphicObject(TRLGraphicPage *page);
     virtual ~TRLGraphicObject();
     TRLGraphicObject(const TRLGraphicObject &) = delete;
     TRLGraphicObject &operator=(const TRLGraphicObject &) = delete;
@@ -108,38 +68,34 @@ public:
     static void operator delete(void *block, std::size_t size) noexcept;
 
     virtual TRLGraphicKind Kind() const = 0;
-    TRLGraphicSurface *Surface() const { return FSurface; }
+    TRLGraphicPage *Page() const { return FPage; }
     const TRLMetaRect &BoundsRect() const { return FBoundsRect; }
     void SetBoundsRect(const TRLMetaRect &r) { FBoundsRect = r; }
     std::uint32_t GroupId() const { return FGroupId; }
     void SetGroupId(std::uint32_t v) { FGroupId = v; }
     std::uint32_t GeneratorId() const { return FGeneratorId; }
     void SetGeneratorId(std::uint32_t v) { FGeneratorId = v; }
-    std::int32_t Tag() const { return FTag; }
-    void SetTag(std::int32_t v) { FTag = v; }
 
     // The kind's own fields follow the 24 bytes of base fields.
     static constexpr size_t kBaseFieldsSize = 24;
     virtual void SaveToStream(TRLStreamWriter &w) const;
     virtual void LoadFromStream(TRLStreamReader &r);
-    virtual void PaintTo(TCanvas &canvas, const TRLPaintContext &context) = 0;
     virtual void Accept(TRLGraphicVisitor &visitor) const = 0;
     virtual void Assign(const TRLGraphicObject &other);
     virtual void Offset(int xDesloc, int yDesloc);
     virtual void Inflate(double xFactor, double yFactor);
-    // An object of the same kind on `surface`, assigned from this one.
-    TRLGraphicObject *Clone(TRLGraphicSurface &surface) const;
-    // Makes `surface` this object's surface (the caller moves ownership):
-    // what refers to the old surface's tables is looked up again there.
-    virtual void Rehome(TRLGraphicSurface &surface) { FSurface = &surface; }
+    // An object of the same kind on `page`, assigned from this one.
+    TRLGraphicObject *Clone(TRLGraphicPage &page) const;
+    // Makes `page` this object's page (the caller moves ownership): what
+    // refers to the old page's tables is looked up again there.
+    virtual void Rehome(TRLGraphicPage &page) { FPage = &page; }
 
 protected:
-    virtual std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicSurface *surface) const = 0;
-    TRLGraphicSurface *FSurface;
+    virtual std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicPage *page) const = 0;
+    TRLGraphicPage *FPage;
     TRLMetaRect FBoundsRect;
     std::uint32_t FGroupId;
     std::uint32_t FGeneratorId = 0;
-    std::int32_t FTag = 0;
 };
 
 class TRLPixelObject : public TRLGraphicObject {
@@ -151,11 +107,10 @@ public:
     void SetColor(const TRLMetaColor &c) { FColor = c; }
     void SaveToStream(TRLStreamWriter &w) const override;
     void LoadFromStream(TRLStreamReader &r) override;
-    void PaintTo(TCanvas &canvas, const TRLPaintContext &context) override;
     void Assign(const TRLGraphicObject &other) override;
 
 protected:
-    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicSurface *s) const override;
+    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicPage *s) const override;
 
 private:
     TRLMetaColor FColor;
@@ -178,13 +133,12 @@ public:
     void SetBrush(const TRLMetaBrush &b) { FBrush.Assign(b); }
     void SaveToStream(TRLStreamWriter &w) const override;
     void LoadFromStream(TRLStreamReader &r) override;
-    void PaintTo(TCanvas &canvas, const TRLPaintContext &context) override;
     void Assign(const TRLGraphicObject &other) override;
     void Offset(int xDesloc, int yDesloc) override;
     void Inflate(double xFactor, double yFactor) override;
 
 protected:
-    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicSurface *s) const override;
+    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicPage *s) const override;
 
 private:
     TRLMetaPoint FFromPoint;
@@ -218,10 +172,9 @@ public:
     using TRLPenBrushObject::TRLPenBrushObject;
     TRLGraphicKind Kind() const override { return TRLGraphicKind::Rectangle; }
     void Accept(TRLGraphicVisitor &visitor) const override { visitor.VisitRectangle(*this); }
-    void PaintTo(TCanvas &canvas, const TRLPaintContext &context) override;
 
 protected:
-    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicSurface *s) const override;
+    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicPage *s) const override;
 };
 
 class TRLEllipseObject : public TRLPenBrushObject {
@@ -229,15 +182,14 @@ public:
     using TRLPenBrushObject::TRLPenBrushObject;
     TRLGraphicKind Kind() const override { return TRLGraphicKind::Ellipse; }
     void Accept(TRLGraphicVisitor &visitor) const override { visitor.VisitEllipse(*this); }
-    void PaintTo(TCanvas &canvas, const TRLPaintContext &context) override;
 
 protected:
-    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicSurface *s) const override;
+    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicPage *s) const override;
 };
 
 class TRLTextObject : public TRLGraphicObject {
 public:
-    explicit TRLTextObject(TRLGraphicSurface *surface) : TRLGraphicObject(surface), FFont(this) {}
+    explicit TRLTextObject(TRLGraphicPage *page) : TRLGraphicObject(page), FFont(this) {}
     TRLGraphicKind Kind() const override { return TRLGraphicKind::Text; }
     void Accept(TRLGraphicVisitor &visitor) const override { visitor.VisitText(*this); }
     TRLMetaBrush &Brush() { return FBrush; }
@@ -256,7 +208,7 @@ public:
     void SetLayout(TRLMetaTextLayout l) { FLayout = l; }
     TRLMetaTextFlags TextFlags() const { return FTextFlags; }
     void SetTextFlags(TRLMetaTextFlags f) { FTextFlags = f; }
-    // Text with {name} macros replaced from the surface's, then the storage's
+    // Text with {name} macros replaced from the page's, then the storage's
     // macros. Bounded whatever a file holds: at most kMaxMacroLookups names
     // are looked up (the rest stays as stored), and a text that grows past
     // kMaxDisplayTextLength bytes (or its own length, when that is more) is
@@ -267,14 +219,13 @@ public:
 
     void SaveToStream(TRLStreamWriter &w) const override;
     void LoadFromStream(TRLStreamReader &r) override;
-    void PaintTo(TCanvas &canvas, const TRLPaintContext &context) override;
     void Assign(const TRLGraphicObject &other) override;
-    void Rehome(TRLGraphicSurface &surface) override;
+    void Rehome(TRLGraphicPage &page) override;
     void Offset(int xDesloc, int yDesloc) override;
     void Inflate(double xFactor, double yFactor) override;
 
 protected:
-    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicSurface *s) const override;
+    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicPage *s) const override;
 
 private:
     TRLMetaBrush FBrush;
@@ -296,11 +247,10 @@ public:
     void SetBrush(const TRLMetaBrush &b) { FBrush.Assign(b); }
     void SaveToStream(TRLStreamWriter &w) const override;
     void LoadFromStream(TRLStreamReader &r) override;
-    void PaintTo(TCanvas &canvas, const TRLPaintContext &context) override;
     void Assign(const TRLGraphicObject &other) override;
 
 protected:
-    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicSurface *s) const override;
+    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicPage *s) const override;
 
 private:
     TRLMetaBrush FBrush;
@@ -321,13 +271,12 @@ public:
     void SetPoints(TRLMetaPointArray points) { FPoints = std::move(points); }
     void SaveToStream(TRLStreamWriter &w) const override;
     void LoadFromStream(TRLStreamReader &r) override;
-    void PaintTo(TCanvas &canvas, const TRLPaintContext &context) override;
     void Assign(const TRLGraphicObject &other) override;
     void Offset(int xDesloc, int yDesloc) override;
     void Inflate(double xFactor, double yFactor) override;
 
 protected:
-    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicSurface *s) const override;
+    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicPage *s) const override;
     TRLMetaPen FPen;
     TRLMetaBrush FBrush;
     TRLMetaPointArray FPoints;
@@ -345,13 +294,12 @@ public:
     void SetPoints(TRLMetaPointArray points) { FPoints = std::move(points); }
     void SaveToStream(TRLStreamWriter &w) const override;
     void LoadFromStream(TRLStreamReader &r) override;
-    void PaintTo(TCanvas &canvas, const TRLPaintContext &context) override;
     void Assign(const TRLGraphicObject &other) override;
     void Offset(int xDesloc, int yDesloc) override;
     void Inflate(double xFactor, double yFactor) override;
 
 protected:
-    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicSurface *s) const override;
+    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicPage *s) const override;
 
 private:
     TRLMetaPen FPen;
@@ -370,11 +318,10 @@ public:
     void SetParity(bool v) { FParity = v; }
     void SaveToStream(TRLStreamWriter &w) const override;
     void LoadFromStream(TRLStreamReader &r) override;
-    void PaintTo(TCanvas &canvas, const TRLPaintContext &context) override;
     void Assign(const TRLGraphicObject &other) override;
 
 protected:
-    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicSurface *s) const override;
+    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicPage *s) const override;
 
 private:
     std::string FData;
@@ -387,10 +334,9 @@ public:
     using TRLGraphicObject::TRLGraphicObject;
     TRLGraphicKind Kind() const override { return TRLGraphicKind::SetClipRect; }
     void Accept(TRLGraphicVisitor &visitor) const override { visitor.VisitSetClipRect(*this); }
-    void PaintTo(TCanvas &canvas, const TRLPaintContext &context) override;
 
 protected:
-    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicSurface *s) const override;
+    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicPage *s) const override;
 };
 
 class TRLResetClipRectObject : public TRLGraphicObject {
@@ -398,10 +344,9 @@ public:
     using TRLGraphicObject::TRLGraphicObject;
     TRLGraphicKind Kind() const override { return TRLGraphicKind::ResetClipRect; }
     void Accept(TRLGraphicVisitor &visitor) const override { visitor.VisitResetClipRect(*this); }
-    void PaintTo(TCanvas &canvas, const TRLPaintContext &context) override;
 
 protected:
-    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicSurface *s) const override;
+    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicPage *s) const override;
 };
 
 // The process-wide object group counter: advances by one and returns the new

@@ -29,7 +29,7 @@ TRLGraphicStorage::~TRLGraphicStorage()
     for (TComponent *c : FReferenceList)
         RemoveFreeNotification(c);
     FReferenceList.clear();
-    std::vector<std::unique_ptr<TRLGraphicSurface>> cache = std::move(FPageCache);
+    std::vector<std::unique_ptr<TRLGraphicPage>> cache = std::move(FPageCache);
     FPageCache.clear();
     for (auto &s : cache)
         s->FStorage = nullptr;
@@ -77,15 +77,15 @@ void TRLGraphicStorage::EnsureTempFile()
     FTempFileName = path;
 }
 
-void TRLGraphicStorage::AppendPageRecord(std::string_view surfaceBytes)
+void TRLGraphicStorage::AppendPageRecord(std::string_view pageBytes)
 {
     EnsureTempFile();
-    if (surfaceBytes.size() > static_cast<size_t>(std::numeric_limits<std::int32_t>::max()))
+    if (pageBytes.size() > static_cast<size_t>(std::numeric_limits<std::int32_t>::max()))
         throw EWriteError(QStringLiteral("A page is too large to be stored"));
     std::string record;
-    record.reserve(4 + surfaceBytes.size());
-    TRLStreamWriter(record).I32(static_cast<std::int32_t>(surfaceBytes.size()));
-    record.append(surfaceBytes);
+    record.reserve(4 + pageBytes.size());
+    TRLStreamWriter(record).I32(static_cast<std::int32_t>(pageBytes.size()));
+    record.append(pageBytes);
     const std::int64_t pos = appendRecord(record);
     FPageAllocation.push_back(pos);
     FPageRecordLengths.push_back(static_cast<std::int64_t>(record.size()));
@@ -101,20 +101,20 @@ std::int64_t TRLGraphicStorage::appendRecord(std::string_view record)
     return pos;
 }
 
-void TRLGraphicStorage::StorePage(TRLGraphicSurface *surface)
+void TRLGraphicStorage::StorePage(TRLGraphicPage *page)
 {
     EnsureTempFile();
     std::string record(4, '\0');
     record.reserve(FLastRecordSize + FLastRecordSize / 8);
-    surface->SaveToBytes(record);
+    page->SaveToBytes(record);
     FLastRecordSize = record.size();
     if (record.size() - 4 > static_cast<size_t>(std::numeric_limits<std::int32_t>::max()))
         throw EWriteError(QStringLiteral("A page is too large to be stored"));
     TRLStreamWriter::PutI32(record.data(), static_cast<std::int32_t>(record.size() - 4));
     const std::int64_t pos = appendRecord(record);
-    const int index = surface->PageIndex();
+    const int index = page->PageIndex();
     if (index < 0 || index >= PageCount()) {
-        surface->SetPageIndex(PageCount());
+        page->SetPageIndex(PageCount());
         FPageAllocation.push_back(pos);
         FPageRecordLengths.push_back(static_cast<std::int64_t>(record.size()));
     } else {
@@ -146,42 +146,42 @@ std::string TRLGraphicStorage::ReadPageRecord(int index)
     return bytes;
 }
 
-void TRLGraphicStorage::RetrievePage(TRLGraphicSurface *surface)
+void TRLGraphicStorage::RetrievePage(TRLGraphicPage *page)
 {
-    const std::string bytes = ReadPageRecord(surface->PageIndex());
-    surface->LoadFromBytes(bytes);
+    const std::string bytes = ReadPageRecord(page->PageIndex());
+    page->LoadFromBytes(bytes);
 }
 
-std::unique_ptr<TRLGraphicSurface> TRLGraphicStorage::LoadPage(int index)
+std::unique_ptr<TRLGraphicPage> TRLGraphicStorage::LoadPage(int index)
 {
     if (index < 0 || index >= PageCount())
         return nullptr;
-    auto surface = std::make_unique<TRLGraphicSurface>();
-    surface->FStorage = this;
-    surface->SetPageIndex(index);
+    auto page = std::make_unique<TRLGraphicPage>();
+    page->FStorage = this;
+    page->SetPageIndex(index);
     try {
-        RetrievePage(surface.get());
+        RetrievePage(page.get());
     } catch (...) {
-        surface->FStorage = nullptr;
+        page->FStorage = nullptr;
         throw;
     }
-    return surface;
+    return page;
 }
 
-void TRLGraphicStorage::CacheAdd(std::unique_ptr<TRLGraphicSurface> surface)
+void TRLGraphicStorage::CacheAdd(std::unique_ptr<TRLGraphicPage> page)
 {
     if (FPageCache.size() >= kCacheSize) {
-        TRLGraphicSurface *oldest = FPageCache.front().get();
+        TRLGraphicPage *oldest = FPageCache.front().get();
         if (oldest->Modified())
             Update(oldest);
-        std::unique_ptr<TRLGraphicSurface> evicted = std::move(FPageCache.front());
+        std::unique_ptr<TRLGraphicPage> evicted = std::move(FPageCache.front());
         FPageCache.erase(FPageCache.begin());
         evicted.reset();
     }
-    FPageCache.push_back(std::move(surface));
+    FPageCache.push_back(std::move(page));
 }
 
-TRLGraphicSurface *TRLGraphicStorage::CacheFind(int index) const
+TRLGraphicPage *TRLGraphicStorage::CacheFind(int index) const
 {
     for (const auto &s : FPageCache)
         if (s->PageIndex() == index)
@@ -189,10 +189,10 @@ TRLGraphicSurface *TRLGraphicStorage::CacheFind(int index) const
     return nullptr;
 }
 
-void TRLGraphicStorage::CacheRemove(TRLGraphicSurface *surface)
+void TRLGraphicStorage::CacheRemove(TRLGraphicPage *page)
 {
     for (auto it = FPageCache.begin(); it != FPageCache.end(); ++it)
-        if (it->get() == surface) {
+        if (it->get() == page) {
             it->release(); // the caller is taking it away or destroying it
             FPageCache.erase(it);
             return;
@@ -212,39 +212,39 @@ std::int64_t TRLGraphicStorage::PageFileSize() const
     return FTempStream ? FTempStream->Size() : 0;
 }
 
-TRLGraphicSurface *TRLGraphicStorage::Add(std::unique_ptr<TRLGraphicSurface> surface)
+TRLGraphicPage *TRLGraphicStorage::Add(std::unique_ptr<TRLGraphicPage> page)
 {
-    TRLGraphicSurface *raw = surface.get();
+    TRLGraphicPage *raw = page.get();
     raw->SetStorage(this);
     raw->SetPageIndex(-1);
     StorePage(raw);
     // The stored copy is the page as it is now: evicting it later needs no
     // second write.
     raw->SetModified(false);
-    CacheAdd(std::move(surface));
-    return raw;
-}
-
-void TRLGraphicStorage::Update(TRLGraphicSurface *surface)
-{
-    StorePage(surface);
-    surface->SetModified(false);
-}
-
-TRLGraphicSurface *TRLGraphicStorage::cachePage(std::unique_ptr<TRLGraphicSurface> page)
-{
-    if (!page)
-        return nullptr;
-    TRLGraphicSurface *raw = page.get();
     CacheAdd(std::move(page));
     return raw;
 }
 
-TRLGraphicSurface *TRLGraphicStorage::Pages(int index)
+void TRLGraphicStorage::Update(TRLGraphicPage *page)
 {
-    if (TRLGraphicSurface *cached = CacheFind(index))
+    StorePage(page);
+    page->SetModified(false);
+}
+
+TRLGraphicPage *TRLGraphicStorage::cachePage(std::unique_ptr<TRLGraphicPage> page)
+{
+    if (!page)
+        return nullptr;
+    TRLGraphicPage *raw = page.get();
+    CacheAdd(std::move(page));
+    return raw;
+}
+
+TRLGraphicPage *TRLGraphicStorage::Pages(int index)
+{
+    if (TRLGraphicPage *cached = CacheFind(index))
         return cached;
-    std::unique_ptr<TRLGraphicSurface> page;
+    std::unique_ptr<TRLGraphicPage> page;
     try {
         page = LoadPage(index);
     } catch (const std::exception &) {
@@ -253,14 +253,14 @@ TRLGraphicSurface *TRLGraphicStorage::Pages(int index)
     return cachePage(std::move(page));
 }
 
-TRLGraphicSurface *TRLGraphicStorage::ReadPage(int index)
+TRLGraphicPage *TRLGraphicStorage::ReadPage(int index)
 {
-    if (TRLGraphicSurface *cached = CacheFind(index))
+    if (TRLGraphicPage *cached = CacheFind(index))
         return cached;
     // The message is made only for a page that fails: an output reads every
     // page this way.
     auto what = [index] { return QStringLiteral("Page %1 cannot be read from the page file: ").arg(index + 1); };
-    std::unique_ptr<TRLGraphicSurface> page;
+    std::unique_ptr<TRLGraphicPage> page;
     try {
         page = LoadPage(index);
     } catch (const Exception &e) {
@@ -278,7 +278,7 @@ void TRLGraphicStorage::Clear()
     FTempEnd = 0;
     FPageAllocation.clear();
     FPageRecordLengths.clear();
-    std::vector<std::unique_ptr<TRLGraphicSurface>> cache = std::move(FPageCache);
+    std::vector<std::unique_ptr<TRLGraphicPage>> cache = std::move(FPageCache);
     FPageCache.clear();
     for (auto &s : cache)
         s->FStorage = nullptr;

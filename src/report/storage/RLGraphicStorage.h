@@ -10,7 +10,7 @@
 // QString.
 
 #include "platform/component.h"
-#include "report/storage/RLGraphicSurface.h"
+#include "report/storage/RLGraphicPage.h"
 
 #include <QString>
 
@@ -39,18 +39,18 @@ public:
     int ReferenceCount() const { return static_cast<int>(FReferenceList.size()); }
 
     // Takes a finished page: stores it as page PageCount and caches it.
-    TRLGraphicSurface *Add(std::unique_ptr<TRLGraphicSurface> surface);
+    TRLGraphicPage *Add(std::unique_ptr<TRLGraphicPage> page);
     // Writes a page again (at the end of the page file) and clears Modified.
-    void Update(TRLGraphicSurface *surface);
+    void Update(TRLGraphicPage *page);
     // A page, 0-based; nullptr when out of range or unreadable. The storage
     // keeps it and may free it once five other pages have been used since.
     // For looking at pages (the preview): a page that cannot be read shows
     // as no page.
-    TRLGraphicSurface *Pages(int index);
+    TRLGraphicPage *Pages(int index);
     // The same for output, where a missing page would make a short print or
     // file: nullptr only past the list; a page of the list that cannot be
     // read raises an EReadError that names it (1-based) and says why.
-    TRLGraphicSurface *ReadPage(int index);
+    TRLGraphicPage *ReadPage(int index);
     int PageCount() const { return static_cast<int>(FPageAllocation.size()); }
     void Clear();
     // Writes back every modified cached page.
@@ -93,30 +93,30 @@ public:
     std::vector<int> CachedPageIndexes() const;
     std::int64_t PageFileSize() const;
 
-    // For the file formats: the stored bytes of page `index` (one surface
+    // For the file formats: the stored bytes of page `index` (one page
     // stream), and a page given as such bytes appended to the page file,
     // which is made even before a first page comes.
     std::string ReadPageRecord(int index);
-    void AppendPageRecord(std::string_view surfaceBytes);
+    void AppendPageRecord(std::string_view pageBytes);
     void EnsureTempFile();
 
-    // Called by surfaces leaving this storage or being destroyed.
-    void CacheRemove(TRLGraphicSurface *surface);
+    // Called by pages leaving this storage or being destroyed.
+    void CacheRemove(TRLGraphicPage *page);
 
 protected:
     void Notification(TComponent *component, Operation operation) override;
 
 private:
-    void StorePage(TRLGraphicSurface *surface);
+    void StorePage(TRLGraphicPage *page);
     // Appends a record (its size field first) to the page file; returns where.
     std::int64_t appendRecord(std::string_view record);
-    void RetrievePage(TRLGraphicSurface *surface);
+    void RetrievePage(TRLGraphicPage *page);
     // Raises whatever reading the page raised; nullptr past the list.
-    std::unique_ptr<TRLGraphicSurface> LoadPage(int index);
-    TRLGraphicSurface *cachePage(std::unique_ptr<TRLGraphicSurface> page);
-    void CacheAdd(std::unique_ptr<TRLGraphicSurface> surface);
-    TRLGraphicSurface *CacheFind(int index) const;
-    std::vector<std::unique_ptr<TRLGraphicSurface>> FPageCache;
+    std::unique_ptr<TRLGraphicPage> LoadPage(int index);
+    TRLGraphicPage *cachePage(std::unique_ptr<TRLGraphicPage> page);
+    void CacheAdd(std::unique_ptr<TRLGraphicPage> page);
+    TRLGraphicPage *CacheFind(int index) const;
+    std::vector<std::unique_ptr<TRLGraphicPage>> FPageCache;
     // Where each page's record starts in the page file and how long it is
     // (its size field included).
     std::vector<std::int64_t> FPageAllocation;

@@ -1,56 +1,14 @@
 #include "report/storage/RLGraphicSurface.h"
 
 #include "platform/canvas.h"
-#include "platform/codepage.h"
-#include "platform/files.h"
 #include "platform/graphic.h"
-#include "platform/streams.h"
-#include "report/storage/RLGraphicStorage.h"
-#include "report/storage/RLMetaVCL.h"
+#include "report/storage/RLMetaConversions.h"
 
 #include <algorithm>
 
 namespace prenso {
 
-// ===========================================================================
-// Surface
-
 namespace {
-
-constexpr std::string_view kSurfaceMagic("RLGraphicSurface3\x1A", 18);
-constexpr size_t kBaseSize = 24;
-
-// Reads the magic the way every version is recognised: up to 20 bytes one at
-// a time, stopping after a byte 26 or at the end.
-std::string_view readMagic(TRLStreamReader &r)
-{
-    const std::string_view data = r.Data().substr(r.Position());
-    size_t n = 0;
-    while (n < data.size() && n < 20) {
-        ++n;
-        if (data[n - 1] == 26)
-            break;
-    }
-    return r.Bytes(n, "the header");
-}
-
-std::unique_ptr<TRLGraphicObject> newObjectOfKind(std::uint8_t kind, TRLGraphicSurface *s)
-{
-    switch (kind) {
-    case 1: return std::make_unique<TRLPixelObject>(s);
-    case 2: return std::make_unique<TRLLineObject>(s);
-    case 3: return std::make_unique<TRLRectangleObject>(s);
-    case 4: return std::make_unique<TRLTextObject>(s);
-    case 5: return std::make_unique<TRLFillRectObject>(s);
-    case 6: return std::make_unique<TRLEllipseObject>(s);
-    case 7: return std::make_unique<TRLPolygonObject>(s);
-    case 8: return std::make_unique<TRLPolylineObject>(s);
-    case 9: return std::make_unique<TRLImageObject>(s);
-    case 10: return std::make_unique<TRLSetClipRectObject>(s);
-    case 11: return std::make_unique<TRLResetClipRectObject>(s);
-    default: return nullptr;
-    }
-}
 
 TRect grow(const TRect &r, int by)
 {
@@ -67,112 +25,13 @@ TRLGraphicSurface::TRLGraphicSurface()
     FFont.SetColor(clBlack);
 }
 
-TRLGraphicSurface::~TRLGraphicSurface()
-{
-    if (FStorage)
-        FStorage->CacheRemove(this);
-}
-
-void TRLGraphicSurface::SetStorage(TRLGraphicStorage *storage)
-{
-    if (storage == FStorage)
-        return;
-    if (FStorage)
-        FStorage->CacheRemove(this);
-    FStorage = storage;
-}
-
-void TRLGraphicSurface::AdoptObject(std::unique_ptr<TRLGraphicObject> object)
-{
-    FObjects.push_back(std::move(object));
-}
-
 void TRLGraphicSurface::DeleteObject(TRLGraphicObject *object)
 {
-    auto it = std::find_if(FObjects.begin(), FObjects.end(), [object](const auto &p) { return p.get() == object; });
+    // The memory of a freed object goes to the next one made, which must
+    // not pass for the clip.
     if (object == FUnusedClip)
         FUnusedClip = nullptr;
-    if (it != FObjects.end())
-        FObjects.erase(it);
-}
-
-int TRLGraphicSurface::Orientation() const
-{
-    return FMacros.IntValue("Orientation", MetaOrientationPortrait);
-}
-
-void TRLGraphicSurface::SetOrientation(int orientation)
-{
-    FMacros.SetValue("Orientation", std::to_string(orientation));
-}
-
-double TRLGraphicSurface::PaperWidth() const
-{
-    return FMacros.MillimetreValue("PaperWidth");
-}
-
-void TRLGraphicSurface::SetPaperWidth(double mm)
-{
-    FMacros.SetMillimetreValue("PaperWidth", mm);
-}
-
-double TRLGraphicSurface::PaperHeight() const
-{
-    return FMacros.MillimetreValue("PaperHeight");
-}
-
-void TRLGraphicSurface::SetPaperHeight(double mm)
-{
-    FMacros.SetMillimetreValue("PaperHeight", mm);
-}
-
-double TRLGraphicSurface::OrientedPaperWidth() const
-{
-    return Orientation() == MetaOrientationPortrait ? PaperWidth() : PaperHeight();
-}
-
-double TRLGraphicSurface::OrientedPaperHeight() const
-{
-    return Orientation() == MetaOrientationPortrait ? PaperHeight() : PaperWidth();
-}
-
-int TRLGraphicSurface::OrientedWidth() const
-{
-    return Orientation() == MetaOrientationPortrait ? FWidth : FHeight;
-}
-
-int TRLGraphicSurface::OrientedHeight() const
-{
-    return Orientation() == MetaOrientationPortrait ? FHeight : FWidth;
-}
-
-namespace {
-// Equal texts; the names of a page's fonts are mostly copies of one string,
-// told apart from others without comparing their characters.
-bool sameName(const QString &a, const QString &b)
-{
-    return (a.constData() == b.constData() && a.size() == b.size()) || a == b;
-}
-} // namespace
-
-int TRLGraphicSurface::FontNameId(const QString &name)
-{
-    if (FLastFontId >= 0 && FLastFontId < static_cast<int>(FFonts.size()) && sameName(FLastFontName, name) &&
-        sameName(FFonts[static_cast<size_t>(FLastFontId)], name))
-        return FLastFontId;
-    int id = -1;
-    for (size_t i = 0; i < FFonts.size(); ++i)
-        if (FFonts[i].compare(name, Qt::CaseInsensitive) == 0) {
-            id = static_cast<int>(i);
-            break;
-        }
-    if (id < 0) {
-        FFonts.push_back(name);
-        id = static_cast<int>(FFonts.size()) - 1;
-    }
-    FLastFontName = name;
-    FLastFontId = id;
-    return id;
+    TRLGraphicPage::DeleteObject(object);
 }
 
 void TRLGraphicSurface::Open()
@@ -190,13 +49,9 @@ void TRLGraphicSurface::Open()
 void TRLGraphicSurface::Clear()
 {
     FUnusedClip = nullptr;
-    FObjects.clear();
-    FFonts.clear();
-    FMacros.Clear();
+    TRLGraphicPage::Clear();
     FPenPos = TPoint{};
-    FModified = true;
     FGeneratorId = nullptr;
-    FLastFontId = -1;
 }
 
 void TRLGraphicSurface::MoveTo(int x, int y)
@@ -340,14 +195,14 @@ void TRLGraphicSurface::Draw(int x, int y, const TGraphic *graphic, bool parity)
     StretchDraw(TRect{x, y, SatAdd(x, w), SatAdd(y, h)}, graphic, parity);
 }
 
-void TRLGraphicSurface::Draw(int x, int y, const TRLGraphicSurface &surface)
+void TRLGraphicSurface::Draw(int x, int y, const TRLGraphicPage &page)
 {
     Open();
     FModified = true;
-    const int count = surface.ObjectCount(); // drawing a page onto itself copies it once
+    const int count = page.ObjectCount(); // drawing a page onto itself copies it once
     for (int i = 0; i < count; ++i)
-        surface.Objects(i)->Clone(*this)->Offset(x, y);
-    FMacros.AddStrings(surface.Macros());
+        page.Objects(i)->Clone(*this)->Offset(x, y);
+    FMacros.AddStrings(page.Macros());
 }
 
 void TRLGraphicSurface::DrawTaking(int x, int y, TRLGraphicSurface &surface)
@@ -384,9 +239,9 @@ void TRLGraphicSurface::StretchDraw(const TRect &r, const TGraphic *graphic, boo
     obj->SetParity(parity);
 }
 
-void TRLGraphicSurface::StretchDraw(const TRect &r, const TRLGraphicSurface &surface)
+void TRLGraphicSurface::StretchDraw(const TRect &r, const TRLGraphicPage &page)
 {
-    CopyRect(r, surface, TRect{0, 0, surface.Width(), surface.Height()});
+    CopyRect(r, page, TRect{0, 0, page.Width(), page.Height()});
 }
 
 namespace {
@@ -428,9 +283,9 @@ void TRLGraphicSurface::ScaleDraw(const TRect &r, const TGraphic *graphic, bool 
     StretchDraw(fitted, graphic, false);
 }
 
-void TRLGraphicSurface::ScaleDraw(const TRect &r, const TRLGraphicSurface &surface, bool center)
+void TRLGraphicSurface::ScaleDraw(const TRect &r, const TRLGraphicPage &page, bool center)
 {
-    StretchDraw(fitRect(r, surface.Width(), surface.Height(), center), surface);
+    StretchDraw(fitRect(r, page.Width(), page.Height(), center), page);
 }
 
 void TRLGraphicSurface::ClipDraw(const TRect &r, const TGraphic *graphic, bool center)
@@ -446,16 +301,16 @@ void TRLGraphicSurface::ClipDraw(const TRect &r, const TGraphic *graphic, bool c
     StretchDraw(inter, &bitmap, false);
 }
 
-void TRLGraphicSurface::ClipDraw(const TRect &r, const TRLGraphicSurface &surface, bool center)
+void TRLGraphicSurface::ClipDraw(const TRect &r, const TRLGraphicPage &page, bool center)
 {
-    const TRect placed = placeRect(r, surface.Width(), surface.Height(), center);
+    const TRect placed = placeRect(r, page.Width(), page.Height(), center);
     TRect inter;
     if (!IntersectRect(inter, placed, r))
         return;
     TRLGraphicSurface part;
     part.SetWidth(inter.Width());
     part.SetHeight(inter.Height());
-    part.Draw(placed.Left - inter.Left, placed.Top - inter.Top, surface);
+    part.Draw(placed.Left - inter.Left, placed.Top - inter.Top, page);
     StretchDraw(inter, part);
 }
 
@@ -466,7 +321,7 @@ void TRLGraphicSurface::CopyRect(const TRect &dest, TCanvas &canvas, const TRect
     StretchDraw(dest, &bitmap, false);
 }
 
-void TRLGraphicSurface::CopyRect(const TRect &dest, const TRLGraphicSurface &surface, const TRect &source)
+void TRLGraphicSurface::CopyRect(const TRect &dest, const TRLGraphicPage &page, const TRect &source)
 {
     if (source.Width() == 0 || source.Height() == 0)
         throw EZeroDivide();
@@ -476,9 +331,9 @@ void TRLGraphicSurface::CopyRect(const TRect &dest, const TRLGraphicSurface &sur
     const int dy = SatAdd(dest.Top, -RoundCoord(source.Top * yf));
     SetClipRect(dest);
     try {
-        const int count = surface.ObjectCount();
+        const int count = page.ObjectCount();
         for (int i = 0; i < count; ++i) {
-            const TRLGraphicObject *obj = surface.Objects(i);
+            const TRLGraphicObject *obj = page.Objects(i);
             TRect inter;
             if (!IntersectRect(inter, obj->BoundsRect(), source))
                 continue;
@@ -531,7 +386,7 @@ void TRLGraphicSurface::SetClipRect(const TRect &r)
     FModified = true;
     auto *obj = NewObject<TRLSetClipRectObject>();
     obj->SetBoundsRect(r);
-    PushClipRect(r);
+    pushClipRect(r);
     FUnusedClip = obj;
 }
 
@@ -548,166 +403,21 @@ void TRLGraphicSurface::ResetClipRect()
     if (FUnusedClip && !FObjects.empty() && FObjects.back().get() == FUnusedClip) {
         FUnusedClip = nullptr;
         FObjects.pop_back();
-        PopClipRect(FClipRect);
+        popClipRect();
         return;
     }
     FUnusedClip = nullptr;
     auto *obj = NewObject<TRLResetClipRectObject>();
     obj->SetBoundsRect(FClipRect);
-    PopClipRect(FClipRect);
+    popClipRect();
 }
 
-void TRLGraphicSurface::PopClipRect(TRect &r)
+void TRLGraphicSurface::popClipRect()
 {
     if (FClipStack.empty())
         throw EListError(QStringLiteral("List index out of bounds (0)"));
-    r = FClipStack.back();
+    FClipRect = FClipStack.back();
     FClipStack.pop_back();
-}
-
-bool TRLGraphicSurface::FindFreeRow(int nearRow, int &row) const
-{
-    row = nearRow;
-    bool moved;
-    do {
-        moved = false;
-        for (const auto &obj : FObjects) {
-            if (obj->Kind() != TRLGraphicKind::Text)
-                continue;
-            const auto *text = static_cast<const TRLTextObject *>(obj.get());
-            const TRect &b = text->BoundsRect();
-            if ((text->TextFlags() & MetaTextFlagNoSplit) && b.Top < row && row < b.Bottom) {
-                row = b.Top;
-                moved = true;
-            }
-        }
-    } while (moved && row > 0);
-    return row > 0;
-}
-
-void TRLGraphicSurface::PaintTo(TCanvas &canvas, const TRect &r, TRLPaintOptions options)
-{
-    // In doubles: the target may span more than the int range.
-    const double xf = FWidth != 0 ? (static_cast<double>(r.Right) - r.Left) / FWidth : 1.0;
-    const double yf = FHeight != 0 ? (static_cast<double>(r.Bottom) - r.Top) / FHeight : 1.0;
-    FClipStack.clear();
-    FClipRect = r;
-    FPaintRect = r;
-    CanvasSetClipRect(canvas, r);
-    auto finish = [&] {
-        CanvasResetClipRect(canvas);
-        if (!FClipStack.empty())
-            FClipRect = FClipStack.front();
-        FClipStack.clear();
-    };
-    const TRLPaintContext context(xf, yf, r.Left, r.Top, options);
-    try {
-        for (const auto &obj : FObjects)
-            obj->PaintTo(canvas, context);
-    } catch (...) {
-        finish();
-        throw;
-    }
-    finish();
-}
-
-void TRLGraphicSurface::SaveToBytes(std::string &out) const
-{
-    TRLStreamWriter w(out);
-    w.Bytes(kSurfaceMagic);
-    w.I32(FWidth);
-    w.I32(FHeight);
-    w.I32(FMacros.Count());
-    for (const std::string &line : FMacros.Lines())
-        w.String(line);
-    w.I32(static_cast<std::int32_t>(FFonts.size()));
-    for (const QString &name : FFonts)
-        w.String(cp1252::encode(name));
-    w.I32(static_cast<std::int32_t>(FObjects.size()));
-    for (const auto &obj : FObjects) {
-        // The kind, then the size of what follows, known once it is written.
-        w.Take(5)[0] = static_cast<char>(obj->Kind());
-        const size_t sizeAt = w.Position() - 4;
-        obj->SaveToStream(w);
-        w.PatchI32(sizeAt, static_cast<std::int32_t>(w.Position() - sizeAt - 4));
-    }
-}
-
-void TRLGraphicSurface::load(TRLStreamReader &r)
-{
-    if (readMagic(r) != kSurfaceMagic)
-        TRLStreamReader::Fail(QStringLiteral("File is corrupted!"));
-    FWidth = r.I32("the page size");
-    FHeight = r.I32("the page size");
-    const std::int32_t macroCount =
-        TRLStreamReader::AtMost(r.Count(4, "the macro list"), TRLMacroList::kMaxStoredCount, "the macro list");
-    for (std::int32_t i = 0; i < macroCount; ++i)
-        FMacros.Add(r.String("a macro"));
-    const std::int32_t fontCount = r.Count(4, "the font list");
-    FFonts.reserve(static_cast<size_t>(fontCount));
-    for (std::int32_t i = 0; i < fontCount; ++i)
-        FFonts.push_back(cp1252::decode(r.String("a font name")));
-    const std::int32_t objectCount = r.Count(5, "the object list");
-    FObjects.reserve(static_cast<size_t>(objectCount));
-    for (std::int32_t i = 0; i < objectCount; ++i) {
-        const std::uint8_t kind = r.U8("an object kind");
-        const std::int32_t size = r.I32("an object size");
-        if (size < 0)
-            TRLStreamReader::Fail(QStringLiteral("File is corrupted: object %1 has a negative size").arg(i));
-        TRLStreamReader payload = r.Sub(static_cast<size_t>(size), "an object");
-        std::unique_ptr<TRLGraphicObject> obj = newObjectOfKind(kind, this);
-        if (!obj)
-            continue; // a kind this version does not know: skipped by its size
-        if (payload.Remaining() < kBaseSize)
-            TRLStreamReader::Fail(
-                QStringLiteral("File is corrupted: object %1 is shorter than its fields (%2 bytes)").arg(i).arg(size));
-        obj->LoadFromStream(payload);
-        FObjects.push_back(std::move(obj));
-    }
-}
-
-size_t TRLGraphicSurface::LoadFromBytes(std::string_view data)
-{
-    Clear();
-    TRLStreamReader r(data);
-    try {
-        load(r);
-    } catch (...) {
-        Clear();
-        FModified = false;
-        throw;
-    }
-    FModified = false;
-    return r.Position();
-}
-
-void TRLGraphicSurface::SaveToStream(TStream &stream) const
-{
-    std::string bytes;
-    SaveToBytes(bytes);
-    stream.WriteBuffer(bytes);
-}
-
-void TRLGraphicSurface::LoadFromStream(TStream &stream)
-{
-    const std::int64_t pos = stream.Position();
-    const std::int64_t size = std::max<std::int64_t>(0, stream.Size() - pos);
-    std::string bytes(static_cast<size_t>(size), '\0');
-    stream.ReadBuffer(bytes.data(), size);
-    const size_t used = LoadFromBytes(bytes);
-    stream.SetPosition(pos + static_cast<std::int64_t>(used));
-}
-
-void TRLGraphicSurface::SaveToFile(const QString &fileName) const
-{
-    TFileStream file(fileName, TFileStream::Mode::fmCreate);
-    SaveToStream(file);
-}
-
-void TRLGraphicSurface::LoadFromFile(const QString &fileName)
-{
-    TFileStream file(fileName, TFileStream::Mode::fmOpenRead);
-    LoadFromStream(file);
 }
 
 } // namespace prenso

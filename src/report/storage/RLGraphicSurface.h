@@ -1,13 +1,12 @@
 #pragma once
-// One page: an ordered list of graphic objects in report pixels (96 per
-// inch), with the font names they use and the page's macros. Pagination
-// records every drawing call of a page into a surface; outputs paint it back.
+// The recorder pagination draws a page with: a page (TRLGraphicPage) and
+// the state of the drawing on it, a canvas's current pen, brush, font, pen
+// position and clips, turned into graphic objects call by call. Outputs read
+// the page only.
 
-#include "platform/component.h"
 #include "platform/errors.h"
 #include "platform/graphics.h"
-#include "report/storage/RLGraphicObjects.h"
-#include "report/storage/RLMacroList.h"
+#include "report/storage/RLGraphicPage.h"
 
 #include <QString>
 
@@ -22,8 +21,6 @@ namespace prenso {
 
 class TCanvas;
 class TGraphic;
-class TStream;
-class TRLGraphicStorage;
 
 // Raised for a division by a zero-sized source rectangle when scaling.
 struct EZeroDivide : Exception {
@@ -33,40 +30,14 @@ struct EZeroDivide : Exception {
 };
 
 // ---------------------------------------------------------------------------
-// One page.
+// One page being drawn.
 
-class TRLGraphicSurface {
+class TRLGraphicSurface : public TRLGraphicPage {
 public:
     TRLGraphicSurface();
-    ~TRLGraphicSurface();
-    TRLGraphicSurface(const TRLGraphicSurface &) = delete;
-    TRLGraphicSurface &operator=(const TRLGraphicSurface &) = delete;
 
-    // The storage the page belongs to (not an owner: the storage owns the
-    // surfaces in its cache). Changing it takes the surface out of the old
-    // storage's cache without freeing it.
-    TRLGraphicStorage *Storage() const { return FStorage; }
-    void SetStorage(TRLGraphicStorage *storage);
-    int PageIndex() const { return FPageIndex; }
-    void SetPageIndex(int index) { FPageIndex = index; }
     bool Opened() const { return FOpened; }
-    bool Modified() const { return FModified; }
-    void SetModified(bool v) { FModified = v; }
-
-    int ObjectCount() const { return static_cast<int>(FObjects.size()); }
-    TRLGraphicObject *Objects(int index) const { return FObjects.at(static_cast<size_t>(index)).get(); }
-    // Creates an object of kind T at the end of the list.
-    template <class T>
-    T *NewObject()
-    {
-        auto obj = std::make_unique<T>(this);
-        T *raw = obj.get();
-        FObjects.push_back(std::move(obj));
-        return raw;
-    }
-    void AdoptObject(std::unique_ptr<TRLGraphicObject> object);
-    // Frees an object and takes it out of the list.
-    void DeleteObject(TRLGraphicObject *object);
+    void DeleteObject(TRLGraphicObject *object) override;
 
     // The current canvas-style pen, brush and font for the next records.
     TBrush &Brush() { return FBrush; }
@@ -81,42 +52,20 @@ public:
             FFont.Assign(f);
     }
 
-    int Width() const { return FWidth; }
-    void SetWidth(int w) { FWidth = w; }
-    int Height() const { return FHeight; }
-    void SetHeight(int h) { FHeight = h; }
-    // Page description, kept as macros ("Orientation", "PaperWidth", "PaperHeight").
-    int Orientation() const;
-    void SetOrientation(int orientation);
-    double PaperWidth() const;
-    void SetPaperWidth(double mm);
-    double PaperHeight() const;
-    void SetPaperHeight(double mm);
-    double OrientedPaperWidth() const;
-    double OrientedPaperHeight() const;
-    int OrientedWidth() const;
-    int OrientedHeight() const;
-
     TPoint PenPos() const { return FPenPos; }
     void SetPenPos(TPoint p) { FPenPos = p; }
     const TRect &Margins() const { return FMargins; }
     void SetMargins(const TRect &r) { FMargins = r; }
     const TRect &ClipRect() const { return FClipRect; }
-    std::intptr_t Tag() const { return FTag; }
-    void SetTag(std::intptr_t t) { FTag = t; }
-    std::vector<QString> &Fonts() { return FFonts; }
-    const std::vector<QString> &Fonts() const { return FFonts; }
     // The control currently drawing (set by pagination; never stored).
     const void *GeneratorId() const { return FGeneratorId; }
     void SetGeneratorId(const void *id) { FGeneratorId = id; }
-    TRLMacroList &Macros() { return FMacros; }
-    const TRLMacroList &Macros() const { return FMacros; }
-    // Index of a font name in Fonts (letter case ignored), appended when missing.
-    int FontNameId(const QString &name);
 
     void Open();
     void Close() { FOpened = false; }
-    void Clear();
+    // Empties the page; the pen goes back to (0, 0), and no clip is left
+    // that a reset could take back.
+    void Clear() override;
 
     // Recording. Texts are Windows-1252 bytes.
     void MoveTo(int x, int y);
@@ -138,82 +87,45 @@ public:
     int TextWidth(std::string_view text) const;
     int TextHeight(std::string_view text) const;
     void Draw(int x, int y, const TGraphic *graphic, bool parity = false);
-    void Draw(int x, int y, const TRLGraphicSurface &surface);
+    void Draw(int x, int y, const TRLGraphicPage &page);
     // Draw and CopyRect for a surface that is thrown away afterwards (a
     // band's or a report's own, placed once per record or page): its
     // objects are moved here instead of copied, and it is left empty.
     void DrawTaking(int x, int y, TRLGraphicSurface &surface);
     void StretchDraw(const TRect &r, const TGraphic *graphic, bool parity = false);
-    void StretchDraw(const TRect &r, const TRLGraphicSurface &surface);
+    void StretchDraw(const TRect &r, const TRLGraphicPage &page);
     void ScaleDraw(const TRect &r, const TGraphic *graphic, bool center);
-    void ScaleDraw(const TRect &r, const TRLGraphicSurface &surface, bool center);
+    void ScaleDraw(const TRect &r, const TRLGraphicPage &page, bool center);
     void ClipDraw(const TRect &r, const TGraphic *graphic, bool center);
-    void ClipDraw(const TRect &r, const TRLGraphicSurface &surface, bool center);
+    void ClipDraw(const TRect &r, const TRLGraphicPage &page, bool center);
     void CopyRect(const TRect &dest, TCanvas &canvas, const TRect &source);
     // Raises EZeroDivide when `source` has no width or no height.
-    void CopyRect(const TRect &dest, const TRLGraphicSurface &surface, const TRect &source);
+    void CopyRect(const TRect &dest, const TRLGraphicPage &page, const TRect &source);
     void CopyRectTaking(const TRect &dest, TRLGraphicSurface &surface, const TRect &source);
     void SetClipRect(const TRect &r);
     // Raises EListError when no clip rectangle was set.
     void ResetClipRect();
 
-    // Moves `row` up from `nearRow` until it cuts no text flagged
-    // MetaTextFlagNoSplit; returns whether the row is still above 0.
-    bool FindFreeRow(int nearRow, int &row) const;
-
-    // Paints the page scaled into r, as the device asks (see TRLPaintOptions):
-    // the one page painting of the screen, the printer and the clipboard.
-    void PaintTo(TCanvas &canvas, const TRect &r, TRLPaintOptions options = {});
-
-    void SaveToStream(TStream &stream) const;
-    void LoadFromStream(TStream &stream);
-    void SaveToFile(const QString &fileName) const;
-    void LoadFromFile(const QString &fileName);
-    // The same format to and from bytes in memory; LoadFromBytes returns the
-    // number of bytes the surface took.
-    void SaveToBytes(std::string &out) const;
-    size_t LoadFromBytes(std::string_view data);
-
-    // Clip rectangle stack used while painting (top at the back here).
-    void PushClipRect(const TRect &r)
+private:
+    // The clip stack of the recording: SetClipRect pushes, ResetClipRect pops.
+    void pushClipRect(const TRect &r)
     {
         FClipStack.push_back(FClipRect);
         FClipRect = r;
     }
-    void PopClipRect(TRect &r);
-    void SetCurrentClipRect(const TRect &r) { FClipRect = r; }
-    bool ClipStackEmpty() const { return FClipStack.empty(); }
-    // Where the surface is being painted (the outermost clip of PaintTo).
-    const TRect &PaintRect() const { return FPaintRect; }
+    void popClipRect();
 
-private:
-    friend class TRLGraphicStorage;
-    void load(TRLStreamReader &r);
-
-    TRLGraphicStorage *FStorage = nullptr;
-    int FPageIndex = -1;
-    std::vector<std::unique_ptr<TRLGraphicObject>> FObjects;
     TPoint FPenPos;
-    int FWidth = 0;
-    int FHeight = 0;
     TBrush FBrush;
     TFont FFont;
     TPen FPen;
     TRect FMargins;
     bool FOpened = false;
-    bool FModified = false;
-    std::vector<QString> FFonts;
     std::vector<TRect> FClipStack;
     TRect FClipRect;
     // The clip last set, while nothing has been drawn after it.
     const TRLGraphicObject *FUnusedClip = nullptr;
-    std::intptr_t FTag = 0;
     const void *FGeneratorId = nullptr;
-    TRLMacroList FMacros;
-    TRect FPaintRect;
-    // The font of the last text recorded and its name id, to skip the lookup.
-    QString FLastFontName;
-    int FLastFontId = -1;
 };
 
 } // namespace prenso

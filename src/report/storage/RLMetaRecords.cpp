@@ -1,6 +1,6 @@
 #include "report/storage/RLMetaRecords.h"
 
-#include "report/storage/RLGraphicSurface.h"
+#include "report/storage/RLGraphicPage.h"
 
 namespace prenso {
 
@@ -44,17 +44,17 @@ void TRLMetaBrush::Load(TRLStreamReader &r)
 
 QString TRLMetaFont::Name() const
 {
-    const TRLGraphicSurface *surface = FUser ? FUser->Surface() : nullptr;
-    if (!surface || FNameId < 0 || FNameId >= static_cast<int>(surface->Fonts().size()))
+    const TRLGraphicPage *page = FUser ? FUser->Page() : nullptr;
+    if (!page || FNameId < 0 || FNameId >= static_cast<int>(page->Fonts().size()))
         return QString();
-    return surface->Fonts()[static_cast<size_t>(FNameId)];
+    return page->Fonts()[static_cast<size_t>(FNameId)];
 }
 
 void TRLMetaFont::SetName(const QString &name)
 {
-    TRLGraphicSurface *surface = FUser ? FUser->Surface() : nullptr;
-    if (surface)
-        FNameId = surface->FontNameId(name);
+    TRLGraphicPage *page = FUser ? FUser->Page() : nullptr;
+    if (page)
+        FNameId = page->FontNameId(name);
 }
 
 void TRLMetaFont::Assign(const TRLMetaFont &other)
@@ -68,7 +68,7 @@ void TRLMetaFont::Assign(const TRLMetaFont &other)
     FPitch = other.FPitch;
     FSize = other.FSize;
     FStyle = other.FStyle;
-    if (FUser && other.FUser && FUser->Surface() == other.FUser->Surface())
+    if (FUser && other.FUser && FUser->Page() == other.FUser->Page())
         FNameId = other.FNameId;
     else
         SetName(other.Name());

@@ -68,7 +68,7 @@ public:
     void SetColor(const TRLMetaColor &c) { FColor = c; }
     int Height() const { return FHeight; }
     void SetHeight(int v) { FHeight = v; }
-    // The name lives in the owning surface's font list; FNameId indexes it.
+    // The name lives in the owning page's font list; FNameId indexes it.
     QString Name() const;
     void SetName(const QString &name);
     int NameId() const { return FNameId; }
@@ -80,13 +80,12 @@ public:
     void SetStyle(TRLMetaFontStyles v) { FStyle = v; }
 
     // Copies every field; the name is looked up again in this font's own
-    // surface, so a font survives being copied onto another page.
+    // page, so a font survives being copied onto another page.
     void Assign(const TRLMetaFont &other);
     void Save(TRLStreamWriter &w) const;
     void Load(TRLStreamReader &r);
 
 private:
-    friend class TRLGraphicSurface;
     TRLGraphicObject *FUser;
     std::int32_t FPixelsPerInch = 72;
     std::uint8_t FCharset = 0;

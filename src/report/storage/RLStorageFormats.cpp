@@ -4,7 +4,7 @@
 #include "platform/graphic.h"
 #include "platform/streams.h"
 #include "report/storage/RLGraphicStorage.h"
-#include "report/storage/RLMetaVCL.h"
+#include "report/storage/RLMetaConversions.h"
 
 #include <algorithm>
 #include <limits>
@@ -108,14 +108,14 @@ void loadCurrent(TRLGraphicStorage &st, TStream &stream)
     }
 }
 
-// One legacy page turned into a current surface.
-void readLegacyPage(TRLStreamIn &in, TRLGraphicSurface &surface, const TRLGraphicStorage &storage)
+// One legacy page turned into a current page.
+void readLegacyPage(TRLStreamIn &in, TRLGraphicPage &page, const TRLGraphicStorage &storage)
 {
-    surface.SetWidth(in.I32("a page width"));
-    surface.SetHeight(in.I32("a page height"));
-    surface.SetOrientation(storage.Orientation());
-    surface.SetPaperWidth(storage.PaperWidth());
-    surface.SetPaperHeight(storage.PaperHeight());
+    page.SetWidth(in.I32("a page width"));
+    page.SetHeight(in.I32("a page height"));
+    page.SetOrientation(storage.Orientation());
+    page.SetPaperWidth(storage.PaperWidth());
+    page.SetPaperHeight(storage.PaperHeight());
 
     const std::int32_t stringCount = in.Count(4, "the page's string list");
     std::vector<std::string> strings;
@@ -150,7 +150,7 @@ void readLegacyPage(TRLStreamIn &in, TRLGraphicSurface &surface, const TRLGraphi
     };
 
     std::vector<TRect> clipStack;
-    TRect clip{0, 0, surface.Width(), surface.Height()};
+    TRect clip{0, 0, page.Width(), page.Height()};
     for (std::int32_t i = 0; i < recordCount; ++i) {
         const char *rec = records.data() + static_cast<size_t>(i) * kLegacyRecordSize;
         auto u8 = [rec](int off) { return static_cast<std::uint8_t>(rec[off]); };
@@ -169,13 +169,13 @@ void readLegacyPage(TRLStreamIn &in, TRLGraphicSurface &surface, const TRLGraphi
         const std::uint8_t kind = u8(28);
         switch (kind) {
         case 0: {
-            auto *o = surface.NewObject<TRLPixelObject>();
+            auto *o = page.NewObject<TRLPixelObject>();
             o->SetBoundsRect(bounds);
             o->SetColor(ToMetaColor(i32(32)));
             break;
         }
         case 1: {
-            auto *o = surface.NewObject<TRLLineObject>();
+            auto *o = page.NewObject<TRLLineObject>();
             o->SetFromPoint(TPoint{bounds.Left, bounds.Top});
             o->SetToPoint(TPoint{bounds.Right, bounds.Bottom});
             o->SetBoundsRect(PointsBounds(std::array<TPoint, 2>{o->FromPoint(), o->ToPoint()}));
@@ -184,8 +184,8 @@ void readLegacyPage(TRLStreamIn &in, TRLGraphicSurface &surface, const TRLGraphi
         }
         case 2:
         case 8: {
-            TRLPenBrushObject *o = kind == 2 ? static_cast<TRLPenBrushObject *>(surface.NewObject<TRLRectangleObject>())
-                                             : surface.NewObject<TRLEllipseObject>();
+            TRLPenBrushObject *o = kind == 2 ? static_cast<TRLPenBrushObject *>(page.NewObject<TRLRectangleObject>())
+                                             : page.NewObject<TRLEllipseObject>();
             o->SetBoundsRect(bounds);
             readPen(o->Pen());
             readBrush(o->Brush());
@@ -197,7 +197,7 @@ void readLegacyPage(TRLStreamIn &in, TRLGraphicSurface &surface, const TRLGraphi
             const std::string &text = stringAt(i32(112), present);
             bool namePresent = false;
             const std::string &fontName = stringAt(i32(104), namePresent);
-            auto *o = surface.NewObject<TRLTextObject>();
+            auto *o = page.NewObject<TRLTextObject>();
             o->SetBoundsRect(bounds);
             o->SetText(text);
             o->SetOrigin(TPoint{i32(16), i32(20)});
@@ -220,7 +220,7 @@ void readLegacyPage(TRLStreamIn &in, TRLGraphicSurface &surface, const TRLGraphi
             break;
         }
         case 5: {
-            auto *o = surface.NewObject<TRLFillRectObject>();
+            auto *o = page.NewObject<TRLFillRectObject>();
             o->SetBoundsRect(bounds);
             readBrush(o->Brush());
             break;
@@ -229,7 +229,7 @@ void readLegacyPage(TRLStreamIn &in, TRLGraphicSurface &surface, const TRLGraphi
         case 7: {
             bool present = false;
             const std::string &data = stringAt(i32(112), present);
-            auto *o = surface.NewObject<TRLImageObject>();
+            auto *o = page.NewObject<TRLImageObject>();
             o->SetBoundsRect(bounds);
             o->SetParity(false);
             std::unique_ptr<TGraphic> graphic;
@@ -254,13 +254,13 @@ void readLegacyPage(TRLStreamIn &in, TRLGraphicSurface &surface, const TRLGraphi
                 points[k] = TPoint{TRLStreamReader::GetI32(data.data() + 8 * k),
                                    TRLStreamReader::GetI32(data.data() + 8 * k + 4)};
             if (kind == 9) {
-                auto *o = surface.NewObject<TRLPolygonObject>();
+                auto *o = page.NewObject<TRLPolygonObject>();
                 o->SetBoundsRect(bounds);
                 o->SetPoints(std::move(points));
                 readPen(o->Pen());
                 readBrush(o->Brush());
             } else {
-                auto *o = surface.NewObject<TRLPolylineObject>();
+                auto *o = page.NewObject<TRLPolylineObject>();
                 o->SetBoundsRect(bounds);
                 o->SetPoints(std::move(points));
                 readPen(o->Pen());
@@ -268,7 +268,7 @@ void readLegacyPage(TRLStreamIn &in, TRLGraphicSurface &surface, const TRLGraphi
             break;
         }
         case 11: {
-            auto *o = surface.NewObject<TRLSetClipRectObject>();
+            auto *o = page.NewObject<TRLSetClipRectObject>();
             o->SetBoundsRect(bounds);
             clipStack.push_back(clip);
             clip = bounds;
@@ -281,7 +281,7 @@ void readLegacyPage(TRLStreamIn &in, TRLGraphicSurface &surface, const TRLGraphi
                 break;
             clip = clipStack.back();
             clipStack.pop_back();
-            auto *o = surface.NewObject<TRLResetClipRectObject>();
+            auto *o = page.NewObject<TRLResetClipRectObject>();
             o->SetBoundsRect(clip);
             break;
         }
@@ -290,7 +290,7 @@ void readLegacyPage(TRLStreamIn &in, TRLGraphicSurface &surface, const TRLGraphi
     }
 }
 
-void writeLegacyPage(const TRLGraphicSurface &surface, std::string &out)
+void writeLegacyPage(const TRLGraphicPage &page, std::string &out)
 {
     std::vector<std::string> strings;
     auto addString = [&](std::string s) {
@@ -304,9 +304,9 @@ void writeLegacyPage(const TRLGraphicSurface &surface, std::string &out)
         return addString(name);
     };
     std::string records;
-    records.reserve(static_cast<size_t>(surface.ObjectCount()) * kLegacyRecordSize);
-    for (int i = 0; i < surface.ObjectCount(); ++i) {
-        const TRLGraphicObject *obj = surface.Objects(i);
+    records.reserve(static_cast<size_t>(page.ObjectCount()) * kLegacyRecordSize);
+    for (int i = 0; i < page.ObjectCount(); ++i) {
+        const TRLGraphicObject *obj = page.Objects(i);
         char rec[kLegacyRecordSize] = {};
         auto putRect = [&](const TRect &r) {
             TRLStreamWriter::PutI32(rec + 0, r.Left);
@@ -412,12 +412,12 @@ void writeLegacyPage(const TRLGraphicSurface &surface, std::string &out)
         }
         records.append(rec, kLegacyRecordSize);
     }
-    TRLStreamWriter(out).I32(surface.Width());
-    TRLStreamWriter(out).I32(surface.Height());
+    TRLStreamWriter(out).I32(page.Width());
+    TRLStreamWriter(out).I32(page.Height());
     TRLStreamWriter(out).I32(static_cast<std::int32_t>(strings.size()));
     for (const std::string &s : strings)
         TRLStreamWriter(out).String(s);
-    TRLStreamWriter(out).I32(surface.ObjectCount());
+    TRLStreamWriter(out).I32(page.ObjectCount());
     out.append(records);
 }
 
@@ -449,7 +449,7 @@ void saveLegacy(TRLGraphicStorage &st, TStream &stream, int version)
         if (pos > std::numeric_limits<std::int32_t>::max())
             throw EWriteError(QStringLiteral("The report is too large for its file format"));
         TRLStreamWriter(table).I32(static_cast<std::int32_t>(pos));
-        TRLGraphicSurface page;
+        TRLGraphicPage page;
         page.LoadFromBytes(st.ReadPageRecord(i));
         std::string bytes;
         writeLegacyPage(page, bytes);
@@ -481,7 +481,7 @@ void loadLegacy(TRLGraphicStorage &st, TStream &stream, int version)
             TRLStreamReader::Fail(
                 QStringLiteral("File is corrupted: page %1 starts inside data already read").arg(i + 1));
         in.Seek(pos, "a page position");
-        TRLGraphicSurface page;
+        TRLGraphicPage page;
         readLegacyPage(in, page, st);
         std::string bytes;
         page.SaveToBytes(bytes);

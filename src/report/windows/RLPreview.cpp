@@ -2,6 +2,7 @@
 
 #include "platform/canvas.h"
 #include "platform/codepage.h"
+#include "report/storage/RLCanvasPainter.h"
 #include "report/storage/RLGraphicStorage.h"
 #include "report/windows/RLPreviewBox.h"
 
@@ -152,21 +153,21 @@ private:
 };
 
 // The page painted at its own pixel size onto a white picture.
-QImage pagePicture(TRLGraphicSurface &page)
+QImage pagePicture(TRLGraphicPage &page)
 {
     QImage image(std::max(1, page.Width()), std::max(1, page.Height()), QImage::Format_RGB32);
     image.fill(Qt::white);
     TCanvas canvas(&image, kDesignPixelsPerInch);
-    page.PaintTo(canvas, TRect{0, 0, page.Width(), page.Height()});
+    TRLCanvasPainter(canvas).Paint(page, TRect{0, 0, page.Width(), page.Height()});
     return image;
 }
 
 // The page drawn once more, through the same page painting, onto a device
 // that records vectors.
-void paintPageOnto(QPaintDevice &device, TRLGraphicSurface &page)
+void paintPageOnto(QPaintDevice &device, TRLGraphicPage &page)
 {
     TCanvas canvas(&device, kDesignPixelsPerInch);
-    page.PaintTo(canvas, TRect{0, 0, page.Width(), page.Height()});
+    TRLCanvasPainter(canvas).Paint(page, TRect{0, 0, page.Width(), page.Height()});
 }
 
 } // namespace
@@ -390,7 +391,7 @@ QSize TRLPreview::StoragePageSize() const
             return {FPages->OrientedWidth(), FPages->OrientedHeight()};
         // Pages stored without a paper description still know their size.
         if (FPages->PageCount() > 0)
-            if (TRLGraphicSurface *first = FPages->Pages(0); first && first->Width() > 0 && first->Height() > 0)
+            if (TRLGraphicPage *first = FPages->Pages(0); first && first->Width() > 0 && first->Height() > 0)
                 return {first->Width(), first->Height()};
     }
     return kFallbackPageSize;
@@ -399,7 +400,7 @@ QSize TRLPreview::StoragePageSize() const
 QSize TRLPreview::PageSizeOf(int pageIndex) const
 {
     if (FPages && pageIndex >= 0 && pageIndex < PageCount())
-        if (TRLGraphicSurface *page = FPages->Pages(pageIndex); page && page->Width() > 0 && page->Height() > 0)
+        if (TRLGraphicPage *page = FPages->Pages(pageIndex); page && page->Width() > 0 && page->Height() > 0)
             return {page->Width(), page->Height()};
     return StoragePageSize();
 }
@@ -603,7 +604,7 @@ bool TRLPreview::FindText(const QString &AText, bool AWholeWords, bool AMatchCas
         UpdateBoxes();
     }
     for (int pageIndex = FPageIndex; pageIndex >= 0 && pageIndex < count; pageIndex += step, resume = false) {
-        TRLGraphicSurface *page = FPages->Pages(pageIndex);
+        TRLGraphicPage *page = FPages->Pages(pageIndex);
         if (!page)
             continue;
         const int objects = page->ObjectCount();
@@ -645,7 +646,7 @@ void TRLPreview::ShowPopup(TRLPreviewBox *box, const QPoint &globalPos)
 
 void TRLPreview::CopyAsBitmap(int pageIndex)
 {
-    TRLGraphicSurface *page = FPages && pageIndex >= 0 ? FPages->Pages(pageIndex) : nullptr;
+    TRLGraphicPage *page = FPages && pageIndex >= 0 ? FPages->Pages(pageIndex) : nullptr;
     if (!page)
         return;
     QApplication::clipboard()->setImage(pagePicture(*page));
@@ -656,7 +657,7 @@ void TRLPreview::CopyAsBitmap(int pageIndex)
 // clipboard, painted by the same page painting as the screen and the printer.
 void TRLPreview::CopyAsMetafile(int pageIndex)
 {
-    TRLGraphicSurface *page = FPages && pageIndex >= 0 ? FPages->Pages(pageIndex) : nullptr;
+    TRLGraphicPage *page = FPages && pageIndex >= 0 ? FPages->Pages(pageIndex) : nullptr;
     if (!page)
         return;
     const QSize size(std::max(1, page->Width()), std::max(1, page->Height()));

@@ -19,7 +19,7 @@ class QMenu;
 namespace prenso {
 
 class TRLGraphicStorage;
-class TRLGraphicSurface;
+class TRLGraphicPage;
 class TRLPreviewBox;
 
 // Where the last search found its text: the page, the object on it and the

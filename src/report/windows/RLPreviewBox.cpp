@@ -1,8 +1,9 @@
 #include "report/windows/RLPreviewBox.h"
 
 #include "platform/canvas.h"
+#include "report/storage/RLCanvasPainter.h"
 #include "report/storage/RLGraphicStorage.h"
-#include "report/storage/RLMetaVCL.h"
+#include "report/storage/RLMetaConversions.h"
 #include "report/windows/RLPreview.h"
 
 #include <QContextMenuEvent>
@@ -33,13 +34,14 @@ QSize deviceSize(const QSize &logical, qreal dpr)
 
 // Paints part of a page whose whole is `pageSize` device pixels: `part` in
 // the same pixels, onto a white picture of the part's size.
-QImage renderPart(TRLGraphicSurface &page, const QSize &pageSize, const QRect &part, qreal dpr)
+QImage renderPart(TRLGraphicPage &page, const QSize &pageSize, const QRect &part, qreal dpr)
 {
     QImage image(part.size(), QImage::Format_RGB32);
     image.fill(Qt::white);
     {
         TCanvas canvas(&image, kDesignPixelsPerInch);
-        page.PaintTo(canvas, TRect{-part.x(), -part.y(), pageSize.width() - part.x(), pageSize.height() - part.y()});
+        TRLCanvasPainter(canvas).Paint(
+            page, TRect{-part.x(), -part.y(), pageSize.width() - part.x(), pageSize.height() - part.y()});
     }
     image.setDevicePixelRatio(dpr);
     return image;
@@ -100,7 +102,7 @@ int TRLPreviewBox::PageIndex() const
     return index < FPreview->PageCount() ? index : -1;
 }
 
-TRLGraphicSurface *TRLPreviewBox::Page() const
+TRLGraphicPage *TRLPreviewBox::Page() const
 {
     const int index = PageIndex();
     return index >= 0 ? FPreview->Pages()->Pages(index) : nullptr;
@@ -120,7 +122,7 @@ QRect TRLPreviewBox::PageArea() const
     return QRect(1, 1, std::max(0, width() - ShadowSize - 2), std::max(0, height() - ShadowSize - 2));
 }
 
-QPointF TRLPreviewBox::PageScale(const TRLGraphicSurface &page) const
+QPointF TRLPreviewBox::PageScale(const TRLGraphicPage &page) const
 {
     const QRect area = PageArea();
     return {page.Width() != 0 ? double(area.width()) / page.Width() : 1.0,
@@ -132,7 +134,7 @@ QRect TRLPreviewBox::FoundTextRect() const
     const TRLFindPosition &found = FPreview->LastFind();
     if (!found.Found || found.PageIndex < 0 || found.PageIndex != PageIndex())
         return {};
-    TRLGraphicSurface *page = Page();
+    TRLGraphicPage *page = Page();
     if (!page || found.ObjectIndex < 0 || found.ObjectIndex >= page->ObjectCount())
         return {};
     const auto *text = dynamic_cast<const TRLTextObject *>(page->Objects(found.ObjectIndex));
@@ -154,7 +156,7 @@ void TRLPreviewBox::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
     const int w = width(), h = height();
-    TRLGraphicSurface *page = Page();
+    TRLGraphicPage *page = Page();
     const QRect frame(0, 0, w - ShadowSize, h - ShadowSize);
     painter.fillRect(frame, page ? QColor(Qt::white) : kGrey);
     painter.setPen(Qt::black);
@@ -183,7 +185,7 @@ void TRLPreviewBox::paintEvent(QPaintEvent *event)
     }
 }
 
-void TRLPreviewBox::paintPage(QPainter &painter, TRLGraphicSurface &page, const QRect &area, const QRect &exposed)
+void TRLPreviewBox::paintPage(QPainter &painter, TRLGraphicPage &page, const QRect &area, const QRect &exposed)
 {
     if (area.isEmpty())
         return;
@@ -212,7 +214,7 @@ void TRLPreviewBox::paintPage(QPainter &painter, TRLGraphicSurface &page, const 
     painter.drawImage(QPointF(area.left() + devicePart.left() / dpr, area.top() + devicePart.top() / dpr), image);
 }
 
-void TRLPreviewBox::paintHandles(QPainter &painter, TRLGraphicSurface &page)
+void TRLPreviewBox::paintHandles(QPainter &painter, TRLGraphicPage &page)
 {
     if (!FPreview->Editing() || FSelected < 0 || FSelected >= page.ObjectCount())
         return;
@@ -247,7 +249,7 @@ void TRLPreviewBox::mousePressEvent(QMouseEvent *event)
     FPreview->setFocus(Qt::MouseFocusReason);
     if (event->button() != Qt::LeftButton || !FPreview->Editing())
         return;
-    TRLGraphicSurface *page = Page();
+    TRLGraphicPage *page = Page();
     if (!page)
         return;
     const QPointF scale = PageScale(*page);

@@ -9,7 +9,7 @@
 
 namespace prenso {
 
-class TRLGraphicSurface;
+class TRLGraphicPage;
 class TRLPreview;
 
 class TRLPreviewBox : public QWidget {
@@ -25,7 +25,7 @@ public:
     int PageIndex() const;
     // That page, fetched from the storage now (the storage may free it once
     // other pages have been read, so it is never kept).
-    TRLGraphicSurface *Page() const;
+    TRLGraphicPage *Page() const;
 
     // Index of the selected object on the page, -1 for none.
     int SelectedObject() const { return FSelected; }
@@ -34,7 +34,7 @@ public:
     // Where the page is painted inside the box, and the scale from page
     // pixels to box pixels.
     QRect PageArea() const;
-    QPointF PageScale(const TRLGraphicSurface &page) const;
+    QPointF PageScale(const TRLGraphicPage &page) const;
     // The outline of the last match on this box's page in box pixels, empty
     // when the match is not on it.
     QRect FoundTextRect() const;
@@ -49,8 +49,8 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
-    void paintPage(QPainter &painter, TRLGraphicSurface &page, const QRect &area, const QRect &exposed);
-    void paintHandles(QPainter &painter, TRLGraphicSurface &page);
+    void paintPage(QPainter &painter, TRLGraphicPage &page, const QRect &area, const QRect &exposed);
+    void paintHandles(QPainter &painter, TRLGraphicPage &page);
 
     TRLPreview *FPreview;
     int FBoxIndex;

@@ -4,7 +4,9 @@
 #include "platform/canvas.h"
 #include "platform/graphic.h"
 #include "report/pagination/RLReport.h"
+#include "report/storage/RLCanvasPainter.h"
 #include "report/storage/RLGraphicStorage.h"
+#include "report/storage/RLGraphicSurface.h"
 
 #include <QImage>
 #include <gtest/gtest.h>
@@ -55,7 +57,7 @@ protected:
         img.setDotsPerMeterY(3780);
         {
             TCanvas canvas(&img, 96);
-            page.PaintTo(canvas, TRect{0, 0, 100, 100});
+            TRLCanvasPainter(canvas).Paint(page, TRect{0, 0, 100, 100});
         }
         return img;
     }
@@ -215,7 +217,7 @@ TEST(BackgroundOnAPage, ABandsPictureIsPrintedWhereTheBandLands)
     title->Background().SetArrange(TRLImageArrange::baCenter);
     ASSERT_TRUE(report.Prepare());
     ASSERT_GE(report.Pages().PageCount(), 1);
-    TRLGraphicSurface *page = report.Pages().Pages(0);
+    TRLGraphicPage *page = report.Pages().Pages(0);
     const TRect band = title->ReportBoundsRect();
     const TRect expected{band.Left + (band.Width() - 10) / 2, band.Top + 16, band.Left + (band.Width() - 10) / 2 + 10,
                          band.Top + 24};

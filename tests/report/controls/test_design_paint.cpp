@@ -8,6 +8,7 @@
 #include "report/controls/RLLabel.h"
 #include "report/pagination/RLReport.h"
 #include "report/storage/RLGraphicStorage.h"
+#include "report/storage/RLGraphicSurface.h"
 
 #include <QImage>
 #include <gtest/gtest.h>
@@ -212,7 +213,7 @@ TEST(DesignPaint, NothingOfItReachesThePages)
 
     ASSERT_TRUE(form.report.Prepare());
     ASSERT_GE(form.report.Pages().PageCount(), 1);
-    TRLGraphicSurface *page = form.report.Pages().Pages(0);
+    TRLGraphicPage *page = form.report.Pages().Pages(0);
     std::vector<std::string> texts;
     for (int i = 0; i < page->ObjectCount(); ++i)
         if (auto *t = dynamic_cast<TRLTextObject *>(page->Objects(i)))

@@ -5,6 +5,7 @@
 #include "report/filters/RLFilters.h"
 #include "report/printing/RLPrinters.h"
 #include "report/storage/RLGraphicStorage.h"
+#include "report/storage/RLGraphicSurface.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
@@ -54,7 +55,7 @@ protected:
         calls += "E";
     }
     void InternalNewPage() override { calls += "N"; }
-    void InternalDrawPage(TRLGraphicSurface *page) override
+    void InternalDrawPage(TRLGraphicPage *page) override
     {
         auto *text = dynamic_cast<TRLTextObject *>(page->Objects(0));
         const std::string number = text ? text->DisplayText().substr(1) : "?";
@@ -79,7 +80,7 @@ protected:
     void InternalBeginDoc() override {}
     void InternalEndDoc() override {}
     void InternalNewPage() override {}
-    void InternalDrawPage(TRLGraphicSurface *) override {}
+    void InternalDrawPage(TRLGraphicPage *) override {}
 };
 
 class FilterLoop : public ::testing::Test {

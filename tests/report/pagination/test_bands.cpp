@@ -397,7 +397,7 @@ TEST(GreenBars, EverySecondBandTakesTheBarColourFromTheFirstOfEachDocument)
     f.band->SetGreenBarPrint(true);
     auto barTops = [&] {
         std::vector<int> tops;
-        TRLGraphicSurface &page = *f.report.Pages().Pages(0);
+        TRLGraphicPage &page = *f.report.Pages().Pages(0);
         for (int i = 0; i < page.ObjectCount(); ++i)
             if (auto *fill = dynamic_cast<TRLFillRectObject *>(page.Objects(i)))
                 if (fill->Brush().Color() == TRLMetaColor{229, 229, 229})

@@ -5,7 +5,7 @@
 #include "platform/graphic.h"
 #include "platform/streams.h"
 #include "report/storage/RLGraphicStorage.h"
-#include "report/storage/RLMetaVCL.h"
+#include "report/storage/RLGraphicSurface.h"
 
 #include <QImage>
 
@@ -138,7 +138,17 @@ inline void fillEveryKind(TRLGraphicSurface &s)
     rs->SetBoundsRect({0, 0, 794, 1123});
 }
 
-inline std::string surfaceBytes(const TRLGraphicSurface &s)
+// A page recorded after it went to `st` (a page kept in its cache, whose
+// texts see the storage's macros): the recorder the storage now holds.
+inline TRLGraphicSurface *addSurface(TRLGraphicStorage &st)
+{
+    auto surface = std::make_unique<TRLGraphicSurface>();
+    TRLGraphicSurface *raw = surface.get();
+    st.Add(std::move(surface));
+    return raw;
+}
+
+inline std::string surfaceBytes(const TRLGraphicPage &s)
 {
     std::string out;
     s.SaveToBytes(out);

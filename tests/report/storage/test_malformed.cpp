@@ -4,6 +4,7 @@
 // could not back.
 
 #include "platform/canvas.h"
+#include "report/storage/RLCanvasPainter.h"
 
 #include "metafile_helpers.h"
 
@@ -58,8 +59,8 @@ void paintAll(TRLGraphicSurface &s)
 {
     QImage img(80, 80, QImage::Format_RGB32);
     TCanvas c(&img);
-    s.PaintTo(c, {0, 0, 80, 80});
-    s.PaintTo(c, {-3, -3, 800, 900});
+    TRLCanvasPainter(c).Paint(s, {0, 0, 80, 80});
+    TRLCanvasPainter(c).Paint(s, {-3, -3, 800, 900});
 }
 
 // A legacy page holding the given 120-byte records and strings.
@@ -283,7 +284,7 @@ TEST(MalformedSurface, ExtremeValuesPaint)
         img.fill(Qt::white);
         {
             TCanvas c(&img);
-            s.PaintTo(c, target);
+            TRLCanvasPainter(c).Paint(s, target);
         }
         EXPECT_EQ(img.pixel(40, 40) & 0xFFFFFF, 0x0000FFu) << "target " << target.Right << " x " << target.Bottom;
     }
@@ -407,7 +408,7 @@ TEST(MalformedLegacy, ResetClipWithoutSetClip)
     ASSERT_TRUE(
         loadError(legacyStorage({}, {legacyRecord(12), legacyRecord(5), legacyRecord(11), legacyRecord(12)}), st)
             .isEmpty());
-    TRLGraphicSurface *p = st.Pages(0);
+    TRLGraphicPage *p = st.Pages(0);
     ASSERT_NE(p, nullptr);
     ASSERT_EQ(p->ObjectCount(), 3);
     EXPECT_EQ(p->Objects(0)->Kind(), TRLGraphicKind::FillRect);
@@ -446,7 +447,7 @@ TEST(MalformedLegacy, UnknownKindsCodesAndPictures)
     TRLGraphicStorage st;
     ASSERT_TRUE(
         loadError(legacyStorage({"not a bitmap"}, {legacyRecord(13), legacyRecord(255), odd, img}), st).isEmpty());
-    TRLGraphicSurface *p = st.Pages(0);
+    TRLGraphicPage *p = st.Pages(0);
     ASSERT_EQ(p->ObjectCount(), 2);
     auto *r = static_cast<TRLRectangleObject *>(p->Objects(0));
     EXPECT_EQ(r->Pen().Mode(), MetaPenModeCopy);
@@ -489,7 +490,7 @@ TEST(MalformedMacros, ExpansionIsBounded)
         SCOPED_TRACE(c.name);
         TRLGraphicStorage st;
         st.Macros().SetValue("m", value);
-        TRLGraphicSurface *p = st.Add(std::make_unique<TRLGraphicSurface>());
+        TRLGraphicSurface *p = test::addSurface(st);
         p->Macros().SetValue("a", "x");
         p->TextOut(0, 0, c.text);
         const std::string shown = static_cast<TRLTextObject *>(p->Objects(0))->DisplayText();

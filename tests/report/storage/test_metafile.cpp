@@ -4,6 +4,7 @@
 
 #include "platform/canvas.h"
 #include "platform/files.h"
+#include "report/storage/RLMetaConversions.h"
 #include "support/test_support.h"
 
 #include "metafile_helpers.h"
@@ -100,7 +101,7 @@ std::string describe(const TRLGraphicObject *o, bool withGroup = true)
     return out.str();
 }
 
-std::vector<std::string> describeAll(const TRLGraphicSurface &s, bool withGroup = true)
+std::vector<std::string> describeAll(const TRLGraphicPage &s, bool withGroup = true)
 {
     std::vector<std::string> out;
     for (int i = 0; i < s.ObjectCount(); ++i)
@@ -187,7 +188,7 @@ TEST_P(StorageVersions, EveryKindSurvivesARoundTrip)
     back.LoadFromStream(m);
     EXPECT_EQ(back.FileVersion(), version);
     ASSERT_EQ(back.PageCount(), 1);
-    TRLGraphicSurface *p = back.Pages(0);
+    TRLGraphicPage *p = back.Pages(0);
     ASSERT_NE(p, nullptr);
     if (version == 3)
         EXPECT_EQ(describeAll(*p), full);
@@ -456,13 +457,13 @@ TEST(Storage, CacheKeepsTheLastFivePagesAndWritesBackModifiedOnes)
     EXPECT_EQ(st.PageFileSize(), before);
 
     // a modified one is written back first
-    TRLGraphicSurface *p2 = st.Pages(2);
-    p2->TextOut(0, 50, "changed");
-    EXPECT_TRUE(p2->Modified());
+    TRLGraphicPage *p2 = st.Pages(2);
+    p2->NewObject<TRLTextObject>()->SetText("changed");
+    p2->SetModified(true);
     for (int i : {3, 4, 5, 6, 7})
         st.Pages(i);
     EXPECT_GT(st.PageFileSize(), before);
-    TRLGraphicSurface *again = st.Pages(2);
+    TRLGraphicPage *again = st.Pages(2);
     ASSERT_NE(again, nullptr);
     ASSERT_EQ(again->ObjectCount(), 2);
     EXPECT_EQ(static_cast<TRLTextObject *>(again->Objects(1))->Text(), "changed");
@@ -481,7 +482,7 @@ TEST(Storage, PagesOutOfRangeGiveNothing)
 TEST(Storage, SaveWritesBackModifiedCachedPages)
 {
     TRLGraphicStorage st;
-    TRLGraphicSurface *p = st.Add(std::make_unique<TRLGraphicSurface>());
+    TRLGraphicSurface *p = test::addSurface(st);
     p->FillRect({0, 0, 5, 5});
     const std::string bytes = test::storageBytes(st, 3);
     TRLGraphicStorage back;
@@ -493,9 +494,9 @@ TEST(Storage, SaveWritesBackModifiedCachedPages)
 TEST(Storage, ASurfaceTakenByAnotherStorageLeavesTheCache)
 {
     TRLGraphicStorage a, b;
-    TRLGraphicSurface *p = a.Add(std::make_unique<TRLGraphicSurface>());
+    TRLGraphicPage *p = a.Add(std::make_unique<TRLGraphicSurface>());
     EXPECT_EQ(a.CachedPageIndexes().size(), 1u);
-    std::unique_ptr<TRLGraphicSurface> owned(p); // whoever takes it now owns it
+    std::unique_ptr<TRLGraphicPage> owned(p); // whoever takes it now owns it
     p->SetStorage(&b);
     EXPECT_TRUE(a.CachedPageIndexes().empty());
     owned.reset();
@@ -688,6 +689,37 @@ TEST(Recording, ClipRectanglesNest)
     EXPECT_EQ(s.Objects(7)->BoundsRect(), (TRect{1, 1, 50, 50}));
 }
 
+// Whoever empties a page or takes an object out of it through the page
+// alone (a reader, the storage) still resets what the recorder remembers of
+// it: the clip set last and not yet drawn into. Freed object memory goes to
+// the next object of its size, so a remembered clip would pass for a new
+// object, and the reset after it would take that object away.
+TEST(Recording, ObjectsRemovedThroughThePageAreForgottenByTheRecorder)
+{
+    const struct {
+        const char *name;
+        void (*remove)(TRLGraphicPage &page);
+    } removals[] = {
+        {"cleared", [](TRLGraphicPage &page) { page.Clear(); }},
+        {"deleted", [](TRLGraphicPage &page) { page.DeleteObject(page.Objects(page.ObjectCount() - 1)); }},
+    };
+    for (const auto &removal : removals) {
+        SCOPED_TRACE(removal.name);
+        TRLGraphicSurface s;
+        s.SetWidth(100);
+        s.SetHeight(100);
+        s.SetClipRect({1, 1, 50, 50});
+        removal.remove(s);
+        ASSERT_EQ(s.ObjectCount(), 0);
+        auto *own = s.NewObject<TRLSetClipRectObject>(); // made by hand, not by the recorder
+        own->SetBoundsRect({2, 2, 9, 9});
+        s.ResetClipRect();
+        ASSERT_EQ(s.ObjectCount(), 2) << "the object made by hand stays";
+        EXPECT_EQ(s.Objects(0), own);
+        EXPECT_EQ(s.Objects(1)->Kind(), TRLGraphicKind::ResetClipRect);
+    }
+}
+
 TEST(Recording, DrawingAPageOntoAnotherClonesItsObjectsFontsAndMacros)
 {
     TRLGraphicSurface band;
@@ -761,7 +793,7 @@ TEST(Recording, TakingGivesThePageThatCopyingGives)
         EXPECT_EQ(band.ObjectCount(), 0);
         EXPECT_EQ(page.Macros().Value("PageNo"), "7");
         for (int i = 0; i < page.ObjectCount(); ++i)
-            EXPECT_EQ(page.Objects(i)->Surface(), &page);
+            EXPECT_EQ(page.Objects(i)->Page(), &page);
     }
     {
         TRLGraphicSurface band, page, copied;
@@ -894,7 +926,7 @@ TEST(Macros, DisplayTextLooksInThePageThenInTheStorage)
     TRLGraphicStorage st;
     st.SetTitle(QStringLiteral("Vendas"));
     st.Macros().SetValue("PageNo", "99");
-    TRLGraphicSurface *p = st.Add(std::make_unique<TRLGraphicSurface>());
+    TRLGraphicSurface *p = test::addSurface(st);
     p->Macros().SetValue("PageNo", "4");
     p->TextOut(0, 0, "{title} p.{PageNo} {Nope} {PageNo}!");
     p->TextOut(0, 0, "a {Title} {unterminated");

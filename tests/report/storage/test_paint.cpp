@@ -3,6 +3,9 @@
 // clipping, and fonts on a 600-dpi device.
 
 #include "platform/canvas.h"
+#include "report/storage/RLCanvasPainter.h"
+#include "report/storage/RLCanvasRoutines.h"
+#include "report/storage/RLMetaConversions.h"
 
 #include "metafile_helpers.h"
 
@@ -51,7 +54,7 @@ TEST(Painting, ZeroSizedPagesPaintUnscaled)
     QImage img = page(100, 100);
     {
         TCanvas c(&img);
-        s.PaintTo(c, {0, 0, 50, 50});
+        TRLCanvasPainter(c).Paint(s, {0, 0, 50, 50});
     }
     EXPECT_TRUE(isColor(img, 10, 10, 0xFF0000));
     EXPECT_TRUE(isColor(img, 19, 19, 0xFF0000));
@@ -72,7 +75,7 @@ TEST(Painting, PixelsAndRectanglesKeepOnePixelFillsAndEllipsesDoNot)
     QImage img = page(100, 100);
     {
         TCanvas c(&img);
-        s.PaintTo(c, {0, 0, 100, 100}); // factor 0.1: both become zero-sized
+        TRLCanvasPainter(c).Paint(s, {0, 0, 100, 100}); // factor 0.1: both become zero-sized
     }
     EXPECT_TRUE(isColor(img, 10, 10, 0xFF0000));
     EXPECT_FALSE(isColor(img, 50, 50, 0x0000FF));
@@ -92,7 +95,7 @@ TEST(Painting, CoordinatesRoundHalvesToEven)
     QImage img = page(100, 100);
     {
         TCanvas c(&img);
-        s.PaintTo(c, {0, 0, 100, 100});
+        TRLCanvasPainter(c).Paint(s, {0, 0, 100, 100});
     }
     EXPECT_EQ(span(img, 0, 0xFF0000), std::make_pair(2, 3));
     EXPECT_EQ(span(img, 2, 0x0000FF), std::make_pair(4, 5));
@@ -108,7 +111,7 @@ TEST(Painting, RectanglesCoverTheirBoundsAndNoMore)
     QImage img = page(100, 100);
     {
         TCanvas c(&img);
-        s.PaintTo(c, {0, 0, 100, 100});
+        TRLCanvasPainter(c).Paint(s, {0, 0, 100, 100});
     }
     EXPECT_EQ(span(img, 10, 0x000000), std::make_pair(10, 19)); // top edge
     EXPECT_EQ(span(img, 15, 0xFF0000), std::make_pair(11, 18)); // inside
@@ -131,7 +134,7 @@ TEST(Painting, TextStartsHalfASpaceInAndRightAlignedTextEndsBeforeAHalfSpace)
     QImage img = page(300, 100);
     {
         TCanvas c(&img);
-        s.PaintTo(c, {0, 0, 300, 100});
+        TRLCanvasPainter(c).Paint(s, {0, 0, 300, 100});
     }
     EXPECT_EQ(span(img, 11, 0xFF0000).first, 54);
     // right: 250 - width("abc ") + 4 = 250 - 32 + 4 = 222, three characters wide
@@ -154,7 +157,7 @@ TEST(Painting, AutoSizedTextRunsPastItsBoundsOthersAreClipped)
     QImage img = page(300, 100);
     {
         TCanvas c(&img);
-        s.PaintTo(c, {0, 0, 300, 100});
+        TRLCanvasPainter(c).Paint(s, {0, 0, 300, 100});
     }
     auto inkRight = [&](int top, int bottom) {
         int right = -1;
@@ -231,7 +234,7 @@ TEST(Painting, ParityMakesPicturesAWholeMultipleWidePlusOne)
     QImage img = page(200, 100);
     {
         TCanvas c(&img);
-        s.PaintTo(c, {0, 0, 200, 100});
+        TRLCanvasPainter(c).Paint(s, {0, 0, 200, 100});
     }
     const auto withParity = span(img, 15, 0xFF0000);
     EXPECT_EQ(withParity.second - withParity.first + 1, 91);
@@ -331,7 +334,7 @@ TEST(Painting, TargetWiderThanTheIntRange)
         QImage img = page(200, 50);
         {
             TCanvas c(&img);
-            s.PaintTo(c, {-2147483000, 0, 2147483000, 100}, options);
+            TRLCanvasPainter(c, options).Paint(s, {-2147483000, 0, 2147483000, 100});
         }
         EXPECT_TRUE(isColor(img, 50, 15, 0xFF0000));
         EXPECT_EQ(span(img, 15, 0xFF0000), std::make_pair(0, 99));
@@ -353,7 +356,7 @@ TEST(Painting, AZeroWidthClipRectangleRemovesClipping)
     QImage img = page(100, 100);
     {
         TCanvas c(&img);
-        s.PaintTo(c, {0, 0, 100, 100});
+        TRLCanvasPainter(c).Paint(s, {0, 0, 100, 100});
         EXPECT_FALSE(c.Clipped()) << "painting leaves no clip behind";
     }
     EXPECT_FALSE(isColor(img, 25, 25, 0xFF0000));
@@ -399,7 +402,7 @@ TEST(Painting, ClipsOnScreenAndPrinterAlike)
             QImage img = page(200, 200);
             {
                 TCanvas canvas(&img);
-                s.PaintTo(canvas, {0, 0, 200, 200}, device.options);
+                TRLCanvasPainter(canvas, device.options).Paint(s, {0, 0, 200, 200});
                 EXPECT_FALSE(canvas.Clipped());
             }
             EXPECT_EQ(isColor(img, 28, 28, 0xFF0000), c.insideShows);
@@ -422,7 +425,7 @@ TEST(Painting, AResetWithoutASetGoesBackToThePageClip)
     f->Brush().SetColor({255, 0, 0});
     QImage img = page(100, 100);
     TCanvas c(&img);
-    s.PaintTo(c, {10, 10, 60, 60});
+    TRLCanvasPainter(c).Paint(s, {10, 10, 60, 60});
     EXPECT_TRUE(isColor(img, 50, 50, 0xFF0000));
     EXPECT_FALSE(isColor(img, 70, 70, 0xFF0000)) << "still clipped to the painted rectangle";
 }
@@ -431,27 +434,73 @@ namespace {
 struct FailingObject : TRLGraphicObject {
     using TRLGraphicObject::TRLGraphicObject;
     TRLGraphicKind Kind() const override { return TRLGraphicKind::Pixel; }
-    void PaintTo(TCanvas &, const TRLPaintContext &) override { throw Exception(QStringLiteral("boom")); }
-    void Accept(TRLGraphicVisitor &) const override {}
-    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicSurface *s) const override
+    void Accept(TRLGraphicVisitor &) const override { throw Exception(QStringLiteral("boom")); }
+    std::unique_ptr<TRLGraphicObject> NewInstance(TRLGraphicPage *s) const override
     {
         return std::make_unique<FailingObject>(s);
     }
 };
 } // namespace
 
-TEST(Painting, AFailingObjectLeavesTheCanvasUnclipped)
+// Painting reads the page only: a page still being recorded (a preview of
+// the page in progress) keeps its open clips, so that recording goes on
+// where it was, whether the painting succeeds or fails.
+TEST(Painting, PaintingLeavesTheCanvasUnclippedAndTheRecordingAsItWas)
 {
-    TRLGraphicSurface s;
-    s.SetWidth(10);
-    s.SetHeight(10);
-    s.SetClipRect({0, 0, 5, 5});
-    s.AdoptObject(std::make_unique<FailingObject>(&s));
-    QImage img = page(10, 10);
+    for (const bool failing : {false, true}) {
+        SCOPED_TRACE(failing ? "an object fails" : "every object paints");
+        TRLGraphicSurface s;
+        s.SetWidth(10);
+        s.SetHeight(10);
+        s.SetClipRect({0, 0, 5, 5});
+        s.FillRect({1, 1, 3, 3});
+        if (failing)
+            s.AdoptObject(std::make_unique<FailingObject>(&s));
+        QImage img = page(10, 10);
+        TCanvas c(&img);
+        if (failing)
+            EXPECT_THROW(TRLCanvasPainter(c).Paint(s, {0, 0, 10, 10}), Exception);
+        else
+            TRLCanvasPainter(c).Paint(s, {0, 0, 10, 10});
+        EXPECT_FALSE(c.Clipped());
+        EXPECT_EQ(s.ClipRect(), (TRect{0, 0, 5, 5}));
+        EXPECT_NO_THROW(s.ResetClipRect());
+        EXPECT_EQ(s.ClipRect(), (TRect{0, 0, 10, 10}));
+    }
+}
+
+// One painter for many pages (the printer's, page after page): each page
+// starts with its own scale and no clip left over from the page before,
+// even when that page was cut short or left a clip open.
+TEST(Painting, OnePainterPaintsPageAfterPage)
+{
+    TRLGraphicSurface open; // a clip set and never reset
+    open.SetWidth(100);
+    open.SetHeight(100);
+    open.SetClipRect({0, 0, 10, 10});
+    open.Brush().Color = clBlue;
+    open.FillRect({0, 0, 100, 100});
+    TRLGraphicSurface failing;
+    failing.SetWidth(100);
+    failing.SetHeight(100);
+    failing.SetClipRect({0, 0, 10, 10});
+    failing.AdoptObject(std::make_unique<FailingObject>(&failing));
+    TRLGraphicSurface half; // half the size: twice the scale
+    half.SetWidth(50);
+    half.SetHeight(50);
+    half.NewObject<TRLResetClipRectObject>(); // back to this page's own rectangle
+    half.Brush().Color = clRed;
+    half.FillRect({25, 25, 50, 50});
+
+    QImage img = page(100, 100);
     TCanvas c(&img);
-    EXPECT_THROW(s.PaintTo(c, {0, 0, 10, 10}), Exception);
-    EXPECT_FALSE(c.Clipped());
-    EXPECT_EQ(s.ClipRect(), (TRect{0, 0, 10, 10}));
+    TRLCanvasPainter painter(c);
+    painter.Paint(open, {0, 0, 50, 50});
+    EXPECT_THROW(painter.Paint(failing, {0, 0, 50, 50}), Exception);
+    painter.Paint(half, {0, 0, 100, 100});
+    EXPECT_TRUE(isColor(img, 2, 2, 0x0000FF));
+    EXPECT_FALSE(isColor(img, 20, 20, 0x0000FF)) << "the open clip held on its own page";
+    EXPECT_EQ(span(img, 75, 0xFF0000), std::make_pair(50, 99)) << "scaled and unclipped";
 }
 
 TEST(Painting, FontsKeepTheirPointSizeOnA600DpiDevice)
@@ -485,7 +534,7 @@ TEST(Painting, PageScaledToA600DpiSheet)
     QImage img = page(600, 600, 600);
     {
         TCanvas c(&img);
-        s.PaintTo(c, {0, 0, 600, 600});
+        TRLCanvasPainter(c).Paint(s, {0, 0, 600, 600});
     }
     EXPECT_EQ(span(img, 400, 0x0000FF), std::make_pair(300, 599));
 }
@@ -501,8 +550,8 @@ TEST(Painting, XorPenModeUndoesItself)
     s.Rectangle(5, 5, 20, 20);
     QImage img = page(50, 50);
     TCanvas c(&img);
-    s.PaintTo(c, {0, 0, 50, 50});
+    TRLCanvasPainter(c).Paint(s, {0, 0, 50, 50});
     EXPECT_TRUE(isColor(img, 10, 10, 0x000000));
-    s.PaintTo(c, {0, 0, 50, 50});
+    TRLCanvasPainter(c).Paint(s, {0, 0, 50, 50});
     EXPECT_TRUE(isColor(img, 10, 10, 0xFFFFFF));
 }

@@ -6,6 +6,7 @@
 #include "platform/messagebox.h"
 #include "report/RLConsts.h"
 #include "report/storage/RLGraphicStorage.h"
+#include "report/storage/RLGraphicSurface.h"
 #include "report/windows/RLFindDialog.h"
 #include "report/windows/RLPreview.h"
 #include "report/windows/RLPreviewBox.h"

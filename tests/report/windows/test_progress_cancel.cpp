@@ -55,7 +55,7 @@ public:
     }
 
 protected:
-    void InternalDrawPage(TRLGraphicSurface *page) override
+    void InternalDrawPage(TRLGraphicPage *page) override
     {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
         CaptureFilter::InternalDrawPage(page);

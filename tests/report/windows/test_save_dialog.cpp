@@ -28,7 +28,7 @@ protected:
     void InternalBeginDoc() override {}
     void InternalEndDoc() override {}
     void InternalNewPage() override {}
-    void InternalDrawPage(TRLGraphicSurface *) override {}
+    void InternalDrawPage(TRLGraphicPage *) override {}
 };
 
 // Each format gives a file name its extension, and the lookup button asks

@@ -207,7 +207,7 @@ void TRLDraftFilter::flush()
     FOut.clear();
 }
 
-void TRLDraftFilter::InternalDrawPage(TRLGraphicSurface *page)
+void TRLDraftFilter::InternalDrawPage(TRLGraphicPage *page)
 {
     try {
         FList.Clear();

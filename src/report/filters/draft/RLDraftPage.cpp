@@ -3,7 +3,7 @@
 #include "platform/canvas.h"
 #include "platform/codepage.h"
 #include "platform/graphic.h"
-#include "report/storage/RLMetaVCL.h"
+#include "report/storage/RLMetaConversions.h"
 
 #include <algorithm>
 #include <array>
@@ -396,7 +396,7 @@ int TRLDraftPageBuilder::PitchFor(const QString &fontName, int size)
     return pitch;
 }
 
-void TRLDraftPageBuilder::Build(const TRLGraphicSurface &page, TRLDraftPageList &list)
+void TRLDraftPageBuilder::Build(const TRLGraphicPage &page, TRLDraftPageList &list)
 {
     // What starts beyond the sheet's right or bottom edge is off the paper,
     // as on every other output; leaving it out also keeps a damaged page

@@ -163,7 +163,7 @@ public:
     // Seeds the random dithering (tests).
     void SeedRandom(unsigned seed) { FRandom.seed(seed); }
 
-    void Build(const TRLGraphicSurface &page, TRLDraftPageList &list);
+    void Build(const TRLGraphicPage &page, TRLDraftPageList &list);
 
     // The pitch for a font: fixed, or from its size scaled with the page as
     // StretchCharWidth allows and measured on the shared measuring canvas.

@@ -3,7 +3,6 @@
 #include "report/RLConsts.h"
 #include "report/filters/pdf/RLPDFPages.h"
 #include "report/storage/RLGraphicStorage.h"
-#include "report/storage/RLMetaVCL.h"
 
 #include <exception>
 
@@ -82,7 +81,7 @@ void TRLPDFFilter::InternalBeginDoc()
         printSize = TPoint{storage->OrientedWidth(), storage->OrientedHeight()};
         // A storage without paper sizes still has pages of a size.
         if ((printSize.X <= 0 || printSize.Y <= 0) && storage->PageCount() > 0)
-            if (TRLGraphicSurface *first = storage->Pages(0))
+            if (TRLGraphicPage *first = storage->Pages(0))
                 printSize = TPoint{first->Width(), first->Height()};
     }
     FPagePainter.reset();
@@ -120,7 +119,7 @@ void TRLPDFFilter::InternalNewPage()
     // Every page is its own object; nothing to do between pages.
 }
 
-void TRLPDFFilter::InternalDrawPage(TRLGraphicSurface *page)
+void TRLPDFFilter::InternalDrawPage(TRLGraphicPage *page)
 {
     if (!FWriter || !FWriter->Active() || !page || !FPagePainter)
         return;

@@ -17,7 +17,7 @@
 
 namespace prenso {
 
-class TRLGraphicSurface;
+class TRLGraphicPage;
 class TRLPDFPagePainter;
 
 enum class TRLPDFFilterColumnBorderType { cbRegular, cbSplitter, cbBorder };
@@ -168,7 +168,7 @@ protected:
     // file instead: whatever was at FileName before stays as it was.
     void InternalEndDoc() override;
     void InternalNewPage() override;
-    void InternalDrawPage(TRLGraphicSurface *page) override;
+    void InternalDrawPage(TRLGraphicPage *page) override;
 
 private:
     TRLPDFFilterDocumentInfo FDocumentInfo;

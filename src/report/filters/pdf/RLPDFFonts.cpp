@@ -4,8 +4,8 @@
 #include "platform/errors.h"
 #include "platform/fontprogram.h"
 #include "report/filters/pdf/RLPDFFile.h"
+#include "report/filters/pdf/RLPDFFontMetrics.h"
 #include "report/filters/pdf/RLPDFFormat.h"
-#include "report/storage/RLMetaVCL.h"
 
 #include <algorithm>
 #include <array>

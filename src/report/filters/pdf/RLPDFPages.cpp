@@ -2,8 +2,9 @@
 
 #include "platform/graphic.h"
 #include "report/filters/pdf/RLPDFWriter.h"
-#include "report/storage/RLGraphicSurface.h"
-#include "report/storage/RLMetaVCL.h"
+#include "report/storage/RLCanvasRoutines.h"
+#include "report/storage/RLGraphicPage.h"
+#include "report/storage/RLMetaConversions.h"
 
 #include <QCryptographicHash>
 
@@ -19,9 +20,10 @@ namespace {
 class TRLPDFObjectWriter : public TRLGraphicVisitor {
 public:
     TRLPDFObjectWriter(TRLPDFWriter &writer, TFont &lastTextFont, const TRLPDFDevicePage *device,
-                       const std::vector<int> &pictureWidths)
+                       const std::vector<int> &pictureWidths, const TRLPDFPageImages &pageImages)
         : FWriter(writer), FLastTextFont(lastTextFont), FDevice(device),
-          FContext(device ? device->Context : TRLPaintContext(1, 1, 0, 0)), FPictureWidths(pictureWidths)
+          FContext(device ? device->Context : TRLPaintContext(1, 1, 0, 0)), FPictureWidths(pictureWidths),
+          FPageImages(pageImages)
     {}
 
     void VisitPixel(const TRLPixelObject &o) override { FWriter.Pixel(FContext.Box(o.BoundsRect()), o.Color()); }
@@ -69,11 +71,12 @@ public:
         FWriter.Polygon(points(o.Points()), pen(o.Pen()), o.Brush());
     }
     void VisitPolyline(const TRLPolylineObject &o) override { FWriter.Polyline(points(o.Points()), pen(o.Pen())); }
-    // The picture itself was written before the page; its number is the tag.
+    // The picture itself was written before the page, under its number.
     void VisitImage(const TRLImageObject &o) override
     {
         TRect r = FContext.Box(o.BoundsRect());
-        const int number = o.Tag();
+        const auto found = FPageImages.find(&o);
+        const int number = found != FPageImages.end() ? found->second : 0;
         // A printer stretches a picture with parity by whole multiples of
         // its width only, plus one pixel.
         if (FDevice && o.Parity() && number > 0 && number <= static_cast<int>(FPictureWidths.size())) {
@@ -116,36 +119,39 @@ private:
     const TRLPDFDevicePage *FDevice;
     TRLPaintContext FContext;
     const std::vector<int> &FPictureWidths;
+    const TRLPDFPageImages &FPageImages;
     std::vector<TPoint> FPoints;
 };
 
 } // namespace
 
-void TRLPDFPagePainter::DrawPage(TRLGraphicSurface &page)
+void TRLPDFPagePainter::DrawPage(const TRLGraphicPage &page)
 {
     drawPage(page, nullptr);
 }
 
-void TRLPDFPagePainter::DrawPage(TRLGraphicSurface &page, const TRLPDFDevicePage &device)
+void TRLPDFPagePainter::DrawPage(const TRLGraphicPage &page, const TRLPDFDevicePage &device)
 {
     drawPage(page, &device);
 }
 
-void TRLPDFPagePainter::drawPage(TRLGraphicSurface &page, const TRLPDFDevicePage *device)
+void TRLPDFPagePainter::drawPage(const TRLGraphicPage &page, const TRLPDFDevicePage *device)
 {
     // Pictures are objects of their own and go before the page that shows
-    // them; each image object remembers its picture's number in its tag. A
-    // picture that does not decode is left out (tag 0).
+    // them; the page's image objects are numbered here with their pictures'
+    // numbers. A picture that does not decode is left out (number 0).
+    FPageImages.clear();
     for (int i = 0; i < page.ObjectCount(); ++i) {
-        TRLGraphicObject *obj = page.Objects(i);
+        const TRLGraphicObject *obj = page.Objects(i);
         if (obj->Kind() != TRLGraphicKind::Image)
             continue;
-        const std::string &data = static_cast<TRLImageObject *>(obj)->Data();
+        const auto *image = static_cast<const TRLImageObject *>(obj);
+        const std::string &data = image->Data();
         const QByteArray key = QCryptographicHash::hash(
             QByteArrayView(data.data(), static_cast<qsizetype>(data.size())), QCryptographicHash::Sha256);
         const auto known = FPictures.find(key);
         if (known != FPictures.end()) {
-            obj->SetTag(known->second);
+            FPageImages.emplace(image, known->second);
             continue;
         }
         int number = 0;
@@ -155,7 +161,7 @@ void TRLPDFPagePainter::drawPage(TRLGraphicSurface &page, const TRLPDFDevicePage
             FPictureWidths[static_cast<size_t>(number - 1)] = graphic->Width();
         }
         FPictures.emplace(key, number);
-        obj->SetTag(number);
+        FPageImages.emplace(image, number);
     }
 
     if (device)
@@ -165,7 +171,7 @@ void TRLPDFPagePainter::drawPage(TRLGraphicSurface &page, const TRLPDFDevicePage
         FWriter.BeginPage(page.Width(), page.Height());
     if (device)
         FWriter.SetClipRect(device->Clip);
-    TRLPDFObjectWriter objects(FWriter, FLastTextFont, device, FPictureWidths);
+    TRLPDFObjectWriter objects(FWriter, FLastTextFont, device, FPictureWidths, FPageImages);
     for (int i = 0; i < page.ObjectCount(); ++i)
         page.Objects(i)->Accept(objects);
     FWriter.EndPage();

@@ -11,16 +11,21 @@
 // gets is what the printer's canvas would have got.
 
 #include "report/storage/RLGraphicObjects.h"
+#include "report/storage/RLPaintContext.h"
 
 #include <QByteArray>
 
 #include <map>
+#include <unordered_map>
 #include <vector>
 
 namespace prenso {
 
-class TRLGraphicSurface;
+class TRLGraphicPage;
 class TRLPDFWriter;
+
+// The picture number of each image object of the page being written.
+using TRLPDFPageImages = std::unordered_map<const TRLImageObject *, int>;
 
 // How a printer draws a page: its sheet in its pixels, its resolution and
 // the conversion of stored positions into its pixels from the sheet's corner.
@@ -38,18 +43,20 @@ public:
     explicit TRLPDFPagePainter(TRLPDFWriter &writer) : FWriter(writer) {}
 
     // The page as stored, on a page of its own size.
-    void DrawPage(TRLGraphicSurface &page);
+    void DrawPage(const TRLGraphicPage &page);
     // The page as `device` draws it.
-    void DrawPage(TRLGraphicSurface &page, const TRLPDFDevicePage &device);
+    void DrawPage(const TRLGraphicPage &page, const TRLPDFDevicePage &device);
 
 private:
-    void drawPage(TRLGraphicSurface &page, const TRLPDFDevicePage *device);
+    void drawPage(const TRLGraphicPage &page, const TRLPDFDevicePage *device);
 
     TRLPDFWriter &FWriter;
     // Picture number (0: it does not decode) by the digest of the stored
     // picture data, and each picture's width in pixels by its number.
     std::map<QByteArray, int> FPictures;
     std::vector<int> FPictureWidths;
+    // Kept from page to page so that its room is made once.
+    TRLPDFPageImages FPageImages;
     // The font of the last text written: a page holds mostly texts in one
     // font, and its measuring data is built once instead of once per text.
     TFont FLastTextFont;

@@ -4,8 +4,8 @@
 #include "platform/errors.h"
 #include "report/filters/pdf/RLPDFArchive.h"
 #include "report/filters/pdf/RLPDFFile.h"
+#include "report/filters/pdf/RLPDFFontMetrics.h"
 #include "report/filters/pdf/RLPDFOutput.h"
-#include "report/storage/RLMetaVCL.h"
 
 #include <QFontMetricsF>
 

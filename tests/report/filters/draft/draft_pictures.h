@@ -4,7 +4,7 @@
 // pictures: two strips whose dot columns tell which is which.
 
 #include "platform/graphic.h"
-#include "report/storage/RLMetaVCL.h"
+#include "report/storage/RLMetaConversions.h"
 
 #include <QImage>
 

@@ -17,7 +17,8 @@
 #include "report/filters/draft/RLDraftFilter.h"
 #include "report/printing/RLPrinters.h"
 #include "report/storage/RLGraphicStorage.h"
-#include "report/storage/RLMetaVCL.h"
+#include "report/storage/RLGraphicSurface.h"
+#include "report/storage/RLMetaConversions.h"
 #include "support/escp_reader.h"
 #include "support/test_support.h"
 

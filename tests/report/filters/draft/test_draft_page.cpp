@@ -5,7 +5,8 @@
 #include "platform/graphic.h"
 #include "report/filters/draft/RLDraftPage.h"
 #include "report/storage/RLGraphicStorage.h"
-#include "report/storage/RLMetaVCL.h"
+#include "report/storage/RLGraphicSurface.h"
+#include "report/storage/RLMetaConversions.h"
 
 #include "draft_pictures.h"
 

@@ -6,8 +6,9 @@
 #include "platform/streams.h"
 #include "report/RLConsts.h"
 #include "report/filters/pdf/RLPDFFilter.h"
+#include "report/filters/pdf/RLPDFFontMetrics.h"
 #include "report/storage/RLGraphicStorage.h"
-#include "report/storage/RLMetaVCL.h"
+#include "report/storage/RLGraphicSurface.h"
 #include "support/pdf_tools.h"
 #include "support/test_support.h"
 
@@ -187,7 +188,7 @@ QStringList trimmedLines(const QString &page)
 // A filter whose operator cancels after the first page.
 class CancellingFilter : public TRLPDFFilter {
 protected:
-    void InternalDrawPage(TRLGraphicSurface *page) override
+    void InternalDrawPage(TRLGraphicPage *page) override
     {
         TRLPDFFilter::InternalDrawPage(page);
         FCanceled = true;
@@ -377,9 +378,8 @@ TEST(PdfFilter, EveryObjectKindMatchesTheGoldenFile)
     EXPECT_TRUE(memory == "kept" + pdf);
 }
 
-// Pictures are written before their page and the page draws them by the
-// number kept in the image object's tag; data that does not decode is left
-// out without spoiling the file.
+// Pictures are written before their page and the page draws them by their
+// numbers; data that does not decode is left out without spoiling the file.
 TEST(PdfFilter, PicturesAreWrittenBeforeTheirPageAndBadOnesLeftOut)
 {
     TempDir dir;
@@ -443,6 +443,36 @@ TEST(PdfFilter, ThePictureOfEveryPageIsWrittenOnce)
     }
     const QRgb red = RenderPage(filter.FileName(), 2).pixel(220, 220);
     EXPECT_TRUE(qRed(red) > 200 && qBlue(red) < 60);
+}
+
+// More pages than the storage keeps in memory, each with a picture of its
+// own: pages read back take the memory (and so the addresses) of pages let
+// go, and each must still draw its own picture, not one of a page before.
+TEST(PdfFilter, EveryPageDrawsItsOwnPicture)
+{
+    TempDir dir;
+    StorageHolder h;
+    const QColor colors[] = {Qt::red, Qt::green, Qt::blue, Qt::yellow, Qt::cyan, Qt::magenta, Qt::black, Qt::gray};
+    for (const QColor &color : colors) {
+        auto page = newPage(*h.storage);
+        auto *im = page->NewObject<TRLImageObject>();
+        im->SetBoundsRect({100, 100, 200, 150});
+        im->SetData(bitmapData(4, 4, color));
+        h.storage->Add(std::move(page));
+    }
+    h.storage->FlushPages();
+    TRLPDFFilter filter;
+    filter.SetShowProgress(false);
+    filter.SetFileName(dir.file(QStringLiteral("own.pdf")));
+    filter.FilterPages(h.storage);
+    int page = 0;
+    for (const QColor &color : colors) {
+        const QRgb c = RenderPage(filter.FileName(), ++page).pixel(150, 125);
+        EXPECT_LT(std::abs(qRed(c) - color.red()) + std::abs(qGreen(c) - color.green()) +
+                      std::abs(qBlue(c) - color.blue()),
+                  60)
+            << "page " << page;
+    }
 }
 
 // A page that fails ends the run with its error; the page loop still ends

@@ -6,8 +6,8 @@
 #include "platform/errors.h"
 #include "platform/streams.h"
 #include "report/filters/pdf/RLJpeg.h"
+#include "report/filters/pdf/RLPDFFontMetrics.h"
 #include "report/filters/pdf/RLPDFWriter.h"
-#include "report/storage/RLMetaVCL.h"
 #include "support/pdf_tools.h"
 #include "support/test_support.h"
 
