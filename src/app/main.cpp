@@ -48,6 +48,8 @@ a value in double quotes may hold blanks; unknown switches are ignored):
   /FOS=n                font size in points (default: from the longest line)
   /FON=name             font name (default Courier New)
   /MAT=RLDraftFilter1   print through the dot-matrix (ESC/P) draft filter
+  /TAB=table            its character table: PC437, PC850, PC858, PC860,
+                        ABICOMP or BRASCII (default: the printer's own)
   /VIS=SIM              show the preview instead of printing at once
   /DLG=NAO              print without the print dialog
   /PDF=file             write an archive PDF (PDF/A-1b) instead of printing;
