@@ -136,6 +136,51 @@ void TfrmPrincipal::RunFormCreate()
     }
 }
 
+TSwitches ReadSwitches(const QStringList &arguments)
+{
+    TSwitches switches;
+    const QString testPath = UpperAscii(TfrmPrincipal::kTestFilePath);
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString &argument = arguments[i];
+        const QString key = ExtraiCampo(UpperAscii(argument), 1, u'=');
+        const QString value = ExtraiCampo(TrimControl(argument), 2, u'=');
+        // A printer or font name in the caller's code page is the name the
+        // operator reads; only the paths keep their bytes.
+        const QString name = UpperAscii(files::readableText(value));
+        if (key == QLatin1String("/ARQ")) {
+            // The path is kept as typed: on a case-sensitive file system the
+            // upper-cased name would be another, usually missing, file. The
+            // test-file comparison still upper-cases both sides.
+            switches.arquivo = value;
+            if (UpperAscii(value) != testPath)
+                switches.autoPrint = true;
+        } else if (key == QLatin1String("/ORI")) {
+            switches.orientacao = name;
+        } else if (key == QLatin1String("/IMPI")) {
+            switches.impressoraIndex = StrToInt(value);
+        } else if (key == QLatin1String("/FOS")) {
+            switches.fontSize = StrToInt(value);
+        } else if (key == QLatin1String("/FON")) {
+            switches.fontName = name;
+        } else if (key == QLatin1String("/IMPS")) {
+            switches.impressora = name;
+        } else if (key == QLatin1String("/MAT")) {
+            switches.matricial = name;
+        } else if (key == QLatin1String("/TAB")) {
+            switches.tabela = name;
+        } else if (key == QLatin1String("/VIS")) {
+            switches.visualizar = name;
+        } else if (key == QLatin1String("/DLG")) {
+            switches.dialogo = name;
+        } else if (key == QLatin1String("/PDF")) {
+            // A path, kept as typed (see /ARQ).
+            switches.pdf = value;
+            switches.pdfGiven = true;
+        }
+    }
+    return switches;
+}
+
 void TfrmPrincipal::FormCreate()
 {
     sPbMatricial.clear();
@@ -154,46 +199,26 @@ void TfrmPrincipal::FormCreate()
         return;
     }
 
-    const QString testPath = UpperAscii(kTestFilePath);
-    for (int i = 1; i <= argumentCount(); ++i) {
-        const QString &argument = FArguments[i];
-        const QString key = ExtraiCampo(UpperAscii(argument), 1, u'=');
-        const QString value = ExtraiCampo(TrimControl(argument), 2, u'=');
-        // A printer or font name in the caller's code page is the name the
-        // operator reads; only the paths keep their bytes.
-        const QString name = UpperAscii(files::readableText(value));
-        if (key == QLatin1String("/ARQ")) {
-            // The path is kept as typed: on a case-sensitive file system the
-            // upper-cased name would be another, usually missing, file. The
-            // test-file comparison still upper-cases both sides.
-            sPbArquivo = value;
-            if (UpperAscii(value) != testPath)
-                autoPrint = true;
-        } else if (key == QLatin1String("/ORI")) {
-            sPbOrientacao = name;
-        } else if (key == QLatin1String("/IMPI")) {
-            iPbImpressora = StrToInt(value);
-            FPrinterIndexGiven = true;
-        } else if (key == QLatin1String("/FOS")) {
-            iPbFontSize = StrToInt(value);
-        } else if (key == QLatin1String("/FON")) {
-            sPbFontName = name;
-        } else if (key == QLatin1String("/IMPS")) {
-            sPbImpressora = name;
-        } else if (key == QLatin1String("/MAT")) {
-            sPbMatricial = name;
-        } else if (key == QLatin1String("/TAB")) {
-            sPbTabela = name;
-        } else if (key == QLatin1String("/VIS")) {
-            sPbVisualizar = name;
-        } else if (key == QLatin1String("/DLG")) {
-            sPbDialogo = name;
-        } else if (key == QLatin1String("/PDF")) {
-            // A path, kept as typed (see /ARQ).
-            sPbPdf = value;
-            bPbPdf = true;
-        }
+    const TSwitches switches = ReadSwitches(FArguments);
+    if (switches.arquivo)
+        sPbArquivo = *switches.arquivo;
+    autoPrint = switches.autoPrint;
+    if (switches.orientacao)
+        sPbOrientacao = *switches.orientacao;
+    if (switches.impressoraIndex) {
+        iPbImpressora = *switches.impressoraIndex;
+        FPrinterIndexGiven = true;
     }
+    iPbFontSize = switches.fontSize;
+    sPbFontName = switches.fontName;
+    if (switches.impressora)
+        sPbImpressora = *switches.impressora;
+    sPbMatricial = switches.matricial;
+    sPbTabela = switches.tabela;
+    sPbVisualizar = switches.visualizar;
+    sPbDialogo = switches.dialogo;
+    sPbPdf = switches.pdf;
+    bPbPdf = switches.pdfGiven;
 
     if (!sPbImpressora.isEmpty())
         BuscaImpressora();

@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <utility>
 
 class QTabWidget;
@@ -37,6 +38,37 @@ struct TJobSettings {
     bool pdf = false;        // /PDF=: the form goes into an archive file
     QString filter;          // /MAT: the component that prints, or empty
 };
+
+// The switches of one run as the command line gives them (argument 0, the
+// program, is not read). A switch given twice counts as the later one; those
+// that are optional here leave the setting they stand for alone when absent.
+struct TSwitches {
+    std::optional<QString> arquivo;         // /ARQ, as typed
+    bool autoPrint = false;                 // an /ARQ that is not the test file
+    std::optional<QString> orientacao;      // /ORI
+    std::optional<int32_t> impressoraIndex; // /IMPI
+    int32_t fontSize = 0;                   // /FOS
+    QString fontName;                       // /FON
+    std::optional<QString> impressora;      // /IMPS
+    QString matricial;                      // /MAT
+    QString tabela;                         // /TAB
+    QString visualizar;                     // /VIS
+    QString dialogo;                        // /DLG
+    QString pdf;                            // /PDF, as typed
+    bool pdfGiven = false;
+};
+TSwitches ReadSwitches(const QStringList &arguments);
+// Whether a /DLG value asks for the print dialog: anything but NAO does.
+bool ShowsPrintDialog(const QString &dialogo);
+
+namespace printing {
+class PrinterLookAhead;
+}
+// Starts asking the print server for the printer list, and for the queue
+// that an unattended print of these arguments will print on, while the
+// program starts; null when the run lists no printers. Made before the
+// toolkit, kept until the main form has gone.
+std::unique_ptr<printing::PrinterLookAhead> LookAheadForPrinter(const QStringList &arguments);
 
 class TRadioGroup;
 class TRLCustomFilter;

@@ -202,6 +202,12 @@ void TfrmPrincipal::writePdf(TRLReport &report)
         throw Exception(QStringLiteral("O PDF \"%1\" não foi gravado: as páginas não foram preparadas").arg(sPbPdf));
 }
 
+bool ShowsPrintDialog(const QString &dialogo)
+{
+    // Upper-casing leaves accented letters alone, so "não" arrives as "NãO".
+    return dialogo != QLatin1String("NAO") && dialogo != QStringLiteral("NÃO") && dialogo != QStringLiteral("NãO");
+}
+
 TJobSettings TfrmPrincipal::jobSettings() const
 {
     TJobSettings job;
@@ -210,9 +216,7 @@ TJobSettings TfrmPrincipal::jobSettings() const
     else if (sPbOrientacao != QLatin1String("RETRATO"))
         job.orientation = TJobSettings::Orientation::Outra;
     job.preview = sPbVisualizar == QLatin1String("SIM");
-    // Upper-casing leaves accented letters alone, so "não" arrives as "NãO".
-    job.printDialog = sPbDialogo != QLatin1String("NAO") && sPbDialogo != QStringLiteral("NÃO") &&
-                      sPbDialogo != QStringLiteral("NãO");
+    job.printDialog = ShowsPrintDialog(sPbDialogo);
     job.pdf = bPbPdf;
     // An archive file goes through the PDF filter whatever /MAT names.
     if (!bPbPdf)

@@ -1,5 +1,6 @@
 #include "app/Principal.h"
 #include "app/TextUtils.h"
+#include "platform/printahead.h"
 #include "platform/printers.h"
 #include "platform/widgets/radiogroup.h"
 #include "report/printing/RLPrinters.h"
@@ -12,7 +13,52 @@ namespace {
 // 255 of them arrive.
 constexpr int kDeviceNameLength = 255;
 
+// The name a printer is matched by: as handed over, trimmed, upper-cased.
+QString matchingName(const QString &printer)
+{
+    return UpperAscii(TrimControl(printer.left(kDeviceNameLength)));
+}
+
 } // namespace
+
+std::unique_ptr<printing::PrinterLookAhead> LookAheadForPrinter(const QStringList &arguments)
+{
+    TSwitches switches;
+    try {
+        switches = ReadSwitches(arguments);
+    } catch (...) {
+        // A switch that does not read ends the run with its message before
+        // anything is printed: nothing to ask for.
+        return nullptr;
+    }
+    // The setup screen lists the printers; a run with switches lists them
+    // when it names one or prints. An archive file asks for none.
+    const bool setupScreen = arguments.size() <= 1;
+    const bool named = switches.impressora && !switches.impressora->isEmpty();
+    if (switches.pdfGiven || (!setupScreen && !switches.autoPrint && !named))
+        return nullptr;
+    // Only an unattended print on a queue is sure to need that queue: the
+    // print dialog and the preview may end without printing, and the draft
+    // filter may write its commands into a file.
+    const bool printsUnattended = !setupScreen && switches.autoPrint && !ShowsPrintDialog(switches.dialogo) &&
+                                  switches.visualizar != QLatin1String("SIM") && switches.matricial.isEmpty();
+    auto pick = [printsUnattended, named, switches](const QStringList &names) -> QString {
+        if (!printsUnattended)
+            return {};
+        // As discovery chooses: the last printer the name matches, which
+        // overrides the index; a name that matches no queue is no queue's.
+        if (named) {
+            for (qsizetype i = names.size() - 1; i >= 0; --i) {
+                if (matchingName(names[i]) == *switches.impressora)
+                    return names[i];
+            }
+            return {};
+        }
+        const int index = switches.impressoraIndex.value_or(0);
+        return index >= 0 && index < names.size() ? names[index] : QString();
+    };
+    return std::make_unique<printing::PrinterLookAhead>(std::move(pick));
+}
 
 // Walks the installed printers once, in the platform's order: takes each as
 // the printer the run settings name when its trimmed, upper-cased name
@@ -33,7 +79,7 @@ void TfrmPrincipal::BuscaImpressora()
     for (int i = 0; i < count; ++i) {
         const QString device = names[i].left(kDeviceNameLength);
         const QString trimmed = TrimControl(device);
-        if (!sPbImpressora.isEmpty() && sPbImpressora == UpperAscii(trimmed)) {
+        if (!sPbImpressora.isEmpty() && sPbImpressora == matchingName(device)) {
             iPbImpressora = i;
             matched = device;
         }

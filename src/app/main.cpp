@@ -6,6 +6,7 @@
 #include "platform/files.h"
 #include "platform/fontconfiguration.h"
 #include "platform/messagebox.h"
+#include "platform/printahead.h"
 #include "platform/stop.h"
 #include "report/RLConsts.h"
 
@@ -156,9 +157,11 @@ int main(int argc, char **argv)
     // Before any thread: a caller that stops the program finds nothing of its
     // job left behind, neither files nor half a job in the print queue.
     prenso::stop::handleStopSignals();
-    // Read while the toolkit starts and the printer is looked up.
-    prenso::fonts::FontConfigurationReader fontConfiguration;
     const QStringList arguments = callerArguments(argc, argv);
+    // Asked while the toolkit starts and the reports are built: the printer
+    // list and the queue the run prints on, and the font configuration.
+    const auto printerAhead = prenso::LookAheadForPrinter(arguments);
+    prenso::fonts::FontConfigurationReader fontConfiguration;
     std::vector<char *> args = toolkitArguments(argv);
     int count = static_cast<int>(args.size());
     args.push_back(nullptr);

@@ -1,5 +1,6 @@
 #include "platform/printerlist.h"
 
+#include "platform/printahead.h"
 #include "platform/printserver.h"
 #include "platform/useroptions.h"
 
@@ -126,6 +127,8 @@ QStringList installedPrinterNames()
 {
     if (printerListSource())
         return printerListSource()();
+    if (std::optional<QStringList> ahead = takePrinterListAhead())
+        return *std::move(ahead);
     return withInstances(askPrintServerForQueues());
 }
 

@@ -1,6 +1,7 @@
 #include "platform/printqueue.h"
 
 #include "platform/errors.h"
+#include "platform/printahead.h"
 #include "platform/printserver.h"
 
 #include <QHash>
@@ -139,6 +140,8 @@ std::shared_ptr<const PrintQueue> PrintQueue::describe(const QString &queue, QSt
             *problem = QStringLiteral("No printer is selected for the print job.");
         return nullptr;
     }
+    if (std::shared_ptr<const PrintQueue> ahead; takeQueueAhead(queue, ahead, problem))
+        return ahead;
     const HttpConnection connection = connectWithBoundedWaits();
     http_t *http = connection.get();
     if (!http)

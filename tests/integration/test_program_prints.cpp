@@ -21,6 +21,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <chrono>
 #include <csignal>
@@ -258,9 +259,22 @@ TEST_P(SampleForms, ArriveWithThePagesTheLayoutPromises)
     const QStringList switches =
         QStringList{QStringLiteral("/ARQ=") + form, QStringLiteral("/DLG=NAO")} + c.extraSwitches;
 
+    const QString accessLog = cupsd->folder() + QStringLiteral("/log/access_log");
+    const qint64 logged = QFileInfo(accessLog).size();
     const ProgramResult r = run(switches);
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.err, QString()) << "a printed form has nothing to say";
+    // The printer list and the queue's description are asked for once each,
+    // however the switches name the queue: read ahead while the program
+    // starts, they are what the job uses.
+    QFile log(accessLog);
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    log.seek(logged);
+    QStringList asked;
+    for (const QByteArray &line : log.readAll().split('\n'))
+        asked.append(QString::fromLatin1(line.split(' ').value(10)));
+    EXPECT_EQ(asked.count(QStringLiteral("CUPS-Get-Printers")), 1) << asked.join(u' ').toStdString();
+    EXPECT_EQ(asked.count(QStringLiteral("Get-Printer-Attributes")), 2) << asked.join(u' ').toStdString();
 
     SocketListener &target = QByteArray(c.queue) == "Alpha" ? alpha : beta;
     SocketListener &other = &target == &alpha ? beta : alpha;
