@@ -1,6 +1,6 @@
 #include "app/Principal.h"
 #include "app/TextUtils.h"
-#include "platform/printers.h"
+#include "platform/printing/printers.h"
 #include "platform/widgets/radiogroup.h"
 #include "report/printing/RLPrinters.h"
 

@@ -1,9 +1,9 @@
 #include "report/filters/pdf/RLPDFFontMetrics.h"
 
-#include "platform/canvas.h"
-#include "platform/codepage.h"
-#include "platform/errors.h"
-#include "platform/fontmetrics.h"
+#include "platform/graphics/canvas.h"
+#include "platform/graphics/fontmetrics.h"
+#include "platform/system/codepage.h"
+#include "platform/system/errors.h"
 
 #include <algorithm>
 
