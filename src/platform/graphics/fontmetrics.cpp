@@ -7,7 +7,7 @@
 
 #include <cmath>
 
-namespace prenso {
+namespace prenso::fonts {
 
 namespace {
 
@@ -26,8 +26,7 @@ qint32 s32(const QByteArray &t, int off)
 
 } // namespace
 
-OutlineMetricsResult GetOutlineFontMetrics(const QString &name, TFontStyles style, int emPixels,
-                                           OutlineFontMetrics &out)
+OutlineMetricsResult outlineMetrics(const QString &name, TFontStyles style, int emPixels, OutlineFontMetrics &out)
 {
     // The face is realised through the same path as every drawn text, so the
     // metrics describe exactly the face the pages are drawn with.
@@ -98,4 +97,4 @@ OutlineMetricsResult GetOutlineFontMetrics(const QString &name, TFontStyles styl
     return OutlineMetricsResult::Ok;
 }
 
-} // namespace prenso
+} // namespace prenso::fonts

@@ -6,7 +6,7 @@
 
 #include <QString>
 
-namespace prenso {
+namespace prenso::fonts {
 
 struct OutlineFontMetrics {
     bool trueTypeOutlines = false; // glyf outlines (not CFF)
@@ -31,7 +31,6 @@ enum class OutlineMetricsResult { Ok, NotOutlineFont, Failed };
 // Fills `out` for the face that `name` and `style` resolve to at `emPixels`.
 // NotOutlineFont when the face has no scalable outline tables; Failed when a
 // table is there but too short to read.
-OutlineMetricsResult GetOutlineFontMetrics(const QString &name, TFontStyles style, int emPixels,
-                                           OutlineFontMetrics &out);
+OutlineMetricsResult outlineMetrics(const QString &name, TFontStyles style, int emPixels, OutlineFontMetrics &out);
 
-} // namespace prenso
+} // namespace prenso::fonts

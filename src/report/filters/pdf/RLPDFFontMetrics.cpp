@@ -19,12 +19,12 @@ void GetMetaFontMetrics(const QString &fontName, TFontStyles fontStyle, TRLMetaF
     font.SetSize(750);
     const int em = -font.Height();
 
-    OutlineFontMetrics om;
-    switch (GetOutlineFontMetrics(fontName, fontStyle, em, om)) {
-    case OutlineMetricsResult::NotOutlineFont:
+    fonts::OutlineFontMetrics om;
+    switch (fonts::outlineMetrics(fontName, fontStyle, em, om)) {
+    case fonts::OutlineMetricsResult::NotOutlineFont:
         throw Exception(QStringLiteral("Invalid font for GetOutlineTextMetrics"));
-    case OutlineMetricsResult::Failed: throw Exception(QStringLiteral("GetOutlineTextMetrics failed"));
-    case OutlineMetricsResult::Ok: break;
+    case fonts::OutlineMetricsResult::Failed: throw Exception(QStringLiteral("GetOutlineTextMetrics failed"));
+    case fonts::OutlineMetricsResult::Ok: break;
     }
     const std::string name = cp1252::encode(fontName);
     metrics.TrueType = om.trueTypeOutlines;
