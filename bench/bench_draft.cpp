@@ -2,8 +2,8 @@
 // recorded straight into a page storage, printed into a file, without a
 // character table (accents overstruck) and in the PC850 table. Reports
 // bytes and pages per second; the whole run should take well under a second.
-#include "platform/files.h"
-#include "platform/printers.h"
+#include "platform/io/files.h"
+#include "platform/printing/printers.h"
 #include "report/filters/draft/RLDraftFilter.h"
 #include "report/printing/RLPrinters.h"
 #include "report/storage/RLGraphicStorage.h"

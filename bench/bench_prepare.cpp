@@ -2,7 +2,7 @@
 // the print job does it (portrait report, Courier New, a form feed every 66
 // lines). Pages live in the page file, so memory must not grow with them.
 #include "app/Principal.h"
-#include "platform/textfile.h"
+#include "platform/io/textfile.h"
 #include "report/controls/RLLabel.h"
 #include "report/pagination/RLReport.h"
 #include "report/storage/RLGraphicStorage.h"

@@ -4,7 +4,7 @@
 // page turn, a search that has to read every page; and whether memory stays
 // flat while paging through all of them.
 #include "app/Principal.h"
-#include "platform/textfile.h"
+#include "platform/io/textfile.h"
 #include "report/controls/RLLabel.h"
 #include "report/pagination/RLReport.h"
 #include "report/storage/RLGraphicStorage.h"

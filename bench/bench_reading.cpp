@@ -2,7 +2,7 @@
 // layout decisions. Reading must be linear in the file size.
 #include "app/Principal.h"
 #include "data/LineTable.h"
-#include "platform/textfile.h"
+#include "platform/io/textfile.h"
 #include "report/filters/RLFilters.h"
 
 #include "forms_gen.h"

@@ -5,7 +5,7 @@
 // timed from the first page to the moment the finished document has been
 // handed to the server, as the program experiences it.
 #include "app/Principal.h"
-#include "platform/textfile.h"
+#include "platform/io/textfile.h"
 #include "report/controls/RLLabel.h"
 #include "report/filters/RLSpoolFilter.h"
 #include "report/pagination/RLReport.h"

@@ -6,7 +6,7 @@
 //   bench_storage --benchmark_filter=Store/2000
 //   /usr/bin/time -v bench_storage --benchmark_filter=Store/500   (peak memory)
 
-#include "platform/streams.h"
+#include "platform/io/streams.h"
 #include "report/storage/RLGraphicStorage.h"
 #include "report/storage/RLGraphicSurface.h"
 

@@ -5,8 +5,8 @@
 // before and after it (cmp), and callgrind on this program counts only the
 // reading and the layout.
 #include "app/Principal.h"
-#include "platform/errors.h"
-#include "platform/textfile.h"
+#include "platform/io/textfile.h"
+#include "platform/system/errors.h"
 #include "report/controls/RLLabel.h"
 #include "report/pagination/RLReport.h"
 #include "report/storage/RLGraphicStorage.h"

@@ -3,8 +3,8 @@
 // with the PDF filter chosen in the printer's place. For timing against other
 // text-to-PDF converters, and for looking at a form's pages without a printer.
 #include "app/Principal.h"
-#include "platform/errors.h"
-#include "platform/fontconfiguration.h"
+#include "platform/graphics/fontconfiguration.h"
+#include "platform/system/errors.h"
 #include "report/filters/RLFilters.h"
 #include "report/filters/pdf/RLPDFFilter.h"
 #include "report/pagination/RLReport.h"

@@ -1,7 +1,7 @@
 #include "forms_gen.h"
 
-#include "platform/codepage.h"
-#include "platform/files.h"
+#include "platform/io/files.h"
+#include "platform/system/codepage.h"
 
 #include <QDir>
 #include <QFile>

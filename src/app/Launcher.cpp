@@ -1,6 +1,6 @@
 #include "app/Launcher.h"
 
-#include "platform/codepage.h"
+#include "platform/system/codepage.h"
 
 #include <QStringList>
 

@@ -1,9 +1,9 @@
 #include "app/Principal.h"
 
 #include "app/TextUtils.h"
-#include "platform/errors.h"
-#include "platform/files.h"
-#include "platform/messagebox.h"
+#include "platform/io/files.h"
+#include "platform/system/errors.h"
+#include "platform/system/messagebox.h"
 #include "report/controls/RLLabel.h"
 #include "report/filters/draft/RLDraftFilter.h"
 #include "report/filters/pdf/RLPDFFilter.h"

@@ -3,8 +3,8 @@
 // command line, printer discovery, the print job, and the setup screen.
 
 #include "data/LineTable.h"
-#include "platform/component.h"
-#include "platform/textfile.h"
+#include "platform/io/textfile.h"
+#include "platform/system/component.h"
 
 #include <QStringList>
 #include <QWidget>

@@ -1,7 +1,7 @@
 #include "app/Principal.h"
 #include "app/TextUtils.h"
-#include "platform/printahead.h"
-#include "platform/printers.h"
+#include "platform/printing/printahead.h"
+#include "platform/printing/printers.h"
 #include "platform/widgets/radiogroup.h"
 #include "report/printing/RLPrinters.h"
 

@@ -3,11 +3,11 @@
 // Exit status: 0 when the job was done (or there was none), 1 after an
 // error box, 2 when the operator cancelled the print dialog.
 #include "app/Principal.h"
-#include "platform/files.h"
-#include "platform/fontconfiguration.h"
-#include "platform/messagebox.h"
-#include "platform/printahead.h"
-#include "platform/stop.h"
+#include "platform/graphics/fontconfiguration.h"
+#include "platform/io/files.h"
+#include "platform/printing/printahead.h"
+#include "platform/system/messagebox.h"
+#include "platform/system/stop.h"
 #include "report/RLConsts.h"
 
 #include <QApplication>

@@ -1,9 +1,9 @@
 #include "data/LineTable.h"
 
-#include "platform/codepage.h"
-#include "platform/errors.h"
-#include "platform/files.h"
-#include "platform/safefile.h"
+#include "platform/io/files.h"
+#include "platform/io/safefile.h"
+#include "platform/system/codepage.h"
+#include "platform/system/errors.h"
 
 #include <algorithm>
 #include <array>

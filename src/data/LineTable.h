@@ -92,7 +92,7 @@ private:
     };
     class Field;
 
-    // Writes the scratch file safely (platform/safefile.h); raises what
+    // Writes the scratch file safely (platform/io/safefile.h); raises what
     // the file raises.
     void writeFile() const;
     void writePacket(files::SafeFile &out) const;

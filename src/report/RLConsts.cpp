@@ -1,6 +1,6 @@
 #include "report/RLConsts.h"
 
-#include "platform/locale.h"
+#include "platform/system/locale.h"
 
 namespace prenso {
 

@@ -3,9 +3,9 @@
 // commands into a file; reading the commands back gives the form's lines,
 // in order, one printed line each, with a form feed per page.
 #include "app/Principal.h"
-#include "platform/errors.h"
-#include "platform/files.h"
-#include "platform/printers.h"
+#include "platform/io/files.h"
+#include "platform/printing/printers.h"
+#include "platform/system/errors.h"
 #include "report/filters/draft/RLDraftFilter.h"
 #include "report/pagination/RLReport.h"
 #include "report/printing/RLPrinters.h"

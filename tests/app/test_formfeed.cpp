@@ -1,7 +1,7 @@
 // Form-feed page breaks on the real report layouts of the main form: which
 // lines land on which page, and at which row.
 #include "app/Principal.h"
-#include "platform/canvas.h"
+#include "platform/graphics/canvas.h"
 #include "report/controls/RLLabel.h"
 #include "report/pagination/RLReport.h"
 #include "report/storage/RLGraphicStorage.h"

@@ -1,7 +1,7 @@
 // The whole print job with the PDF filter in the printer's place: the form's
 // lines come back out of the PDF, page by page, as a reader sees them.
 #include "app/Principal.h"
-#include "platform/codepage.h"
+#include "platform/system/codepage.h"
 #include "report/filters/RLFilters.h"
 #include "report/filters/pdf/RLPDFFilter.h"
 #include "report/pagination/RLReport.h"

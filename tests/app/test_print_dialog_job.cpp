@@ -4,9 +4,9 @@
 // nothing shown, nothing left behind). The operator is the test, answering
 // the real dialog that the job opens and waits on.
 #include "app/Principal.h"
-#include "platform/files.h"
-#include "platform/messagebox.h"
-#include "platform/printers.h"
+#include "platform/io/files.h"
+#include "platform/printing/printers.h"
+#include "platform/system/messagebox.h"
 #include "report/RLConsts.h"
 #include "report/filters/draft/RLDraftFilter.h"
 #include "report/pagination/RLReport.h"

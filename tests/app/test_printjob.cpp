@@ -1,8 +1,8 @@
 // The print job's reading and decisions, on real files.
 #include "app/Principal.h"
-#include "platform/errors.h"
-#include "platform/files.h"
-#include "platform/messagebox.h"
+#include "platform/io/files.h"
+#include "platform/system/errors.h"
+#include "platform/system/messagebox.h"
 #include "report/controls/RLLabel.h"
 #include "report/filters/RLFilters.h"
 #include "report/filters/draft/RLDraftFilter.h"

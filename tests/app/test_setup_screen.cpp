@@ -2,8 +2,8 @@
 // driven with clicks and keys, dialogs answered while they wait. What counts
 // is what lands on disk (the launcher's bytes) and what the test button runs.
 #include "app/Principal.h"
-#include "platform/files.h"
-#include "platform/printers.h"
+#include "platform/io/files.h"
+#include "platform/printing/printers.h"
 #include "platform/widgets/radiogroup.h"
 #include "report/controls/RLLabel.h"
 #include "report/pagination/RLReport.h"

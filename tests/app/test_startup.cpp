@@ -1,8 +1,8 @@
 // Start-up: the switches of the command line and what they set.
 #include "app/Principal.h"
-#include "platform/errors.h"
-#include "platform/files.h"
-#include "platform/messagebox.h"
+#include "platform/io/files.h"
+#include "platform/system/errors.h"
+#include "platform/system/messagebox.h"
 #include "support/test_support.h"
 
 #include <QTabWidget>

@@ -1,6 +1,6 @@
 #include "data/LineTable.h"
-#include "platform/codepage.h"
-#include "platform/errors.h"
+#include "platform/system/codepage.h"
+#include "platform/system/errors.h"
 #include "support/test_support.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "fuzz_common.h"
 
-#include "platform/files.h"
-#include "platform/printers.h"
+#include "platform/io/files.h"
+#include "platform/printing/printers.h"
 #include "report/storage/RLGraphicStorage.h"
 
 #include <QDir>

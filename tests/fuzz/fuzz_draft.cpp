@@ -3,9 +3,9 @@
 // The last byte of the input also picks the printer family, the dithering,
 // the line and fill characters and the form, so the same files reach every
 // way a page becomes printer commands.
-#include "platform/errors.h"
-#include "platform/files.h"
-#include "platform/streams.h"
+#include "platform/io/files.h"
+#include "platform/io/streams.h"
+#include "platform/system/errors.h"
 #include "report/filters/draft/RLDraftFilter.h"
 #include "report/storage/RLGraphicStorage.h"
 

@@ -2,9 +2,9 @@
 // every page through the PDF filter into memory. The last byte of the input
 // also picks the picture format and whether the file is an archive one, so
 // the same files reach every writer path.
-#include "platform/errors.h"
-#include "platform/files.h"
-#include "platform/streams.h"
+#include "platform/io/files.h"
+#include "platform/io/streams.h"
+#include "platform/system/errors.h"
 #include "report/filters/pdf/RLPDFFilter.h"
 #include "report/storage/RLGraphicStorage.h"
 

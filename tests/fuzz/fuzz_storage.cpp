@@ -1,9 +1,9 @@
 // The storage reader on hostile bytes: any of the three versions, then every
 // page read back, painted and written again in every version.
-#include "platform/canvas.h"
-#include "platform/errors.h"
-#include "platform/files.h"
-#include "platform/streams.h"
+#include "platform/graphics/canvas.h"
+#include "platform/io/files.h"
+#include "platform/io/streams.h"
+#include "platform/system/errors.h"
 #include "report/storage/RLCanvasPainter.h"
 #include "report/storage/RLGraphicStorage.h"
 

@@ -1,7 +1,7 @@
 // The page reader on hostile bytes: a page that loads is painted, and writing
 // it and reading it back must give the same bytes again.
-#include "platform/canvas.h"
-#include "platform/errors.h"
+#include "platform/graphics/canvas.h"
+#include "platform/system/errors.h"
 #include "report/storage/RLCanvasPainter.h"
 #include "report/storage/RLGraphicStorage.h"
 #include "report/storage/RLGraphicSurface.h"

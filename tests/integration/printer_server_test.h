@@ -3,8 +3,8 @@
 // could not start, and leaves it as it found it (no queues, no user options,
 // a fresh printer wrapper).
 
-#include "platform/printers.h"
-#include "platform/units.h"
+#include "platform/graphics/units.h"
+#include "platform/printing/printers.h"
 #include "report/printing/RLPrinters.h"
 #include "support/private_cupsd.h"
 

@@ -1,8 +1,8 @@
 // The draft filter against the private print server: raw jobs carry exactly
 // the filter's bytes to the printer at the end of the queue, and a queue
 // that refuses work gives an error instead of a silent loss.
-#include "platform/errors.h"
-#include "platform/printjob.h"
+#include "platform/printing/printjob.h"
+#include "platform/system/errors.h"
 #include "report/filters/draft/RLDraftFilter.h"
 #include "report/printing/RLPrinters.h"
 #include "report/storage/RLGraphicStorage.h"

@@ -1,7 +1,7 @@
 // The printer wrapper against a real print server with raw queues and one
 // queue whose PPD declares unprintable margins.
-#include "platform/canvas.h"
-#include "platform/errors.h"
+#include "platform/graphics/canvas.h"
+#include "platform/system/errors.h"
 #include "report/RLConsts.h"
 #include "report/windows/RLWindows.h"
 #include "support/operator.h"

@@ -7,7 +7,7 @@
 // Every case also proves that the program ends on its own, within bounds, and
 // leaves nothing behind: neither beside the program nor in its TMPDIR.
 #include "app/Principal.h"
-#include "platform/codepage.h"
+#include "platform/system/codepage.h"
 #include "report/filters/RLFilters.h"
 #include "support/capture_filter.h"
 #include "support/driverless_printer.h"

@@ -2,9 +2,9 @@
 // server: jobs, titles, where a stored page lands on the sheet, the sizes
 // things get at the printer's resolution, and how a run ends when something
 // fails on the way.
-#include "platform/canvas.h"
-#include "platform/errors.h"
-#include "platform/graphic.h"
+#include "platform/graphics/canvas.h"
+#include "platform/graphics/pictures.h"
+#include "platform/system/errors.h"
 #include "report/RLConsts.h"
 #include "report/filters/RLSpoolFilter.h"
 #include "report/storage/RLGraphicStorage.h"

@@ -2,8 +2,8 @@
 // this program has returned from main, then ends. Prints the file's name.
 // With "--leave" it only makes a temporary file and returns from main with
 // the file still listed, for the clean-up at exit to remove.
-#include "platform/files.h"
-#include "platform/process.h"
+#include "platform/io/files.h"
+#include "platform/system/process.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #pragma once
 // Small helpers shared by the tests.
 
-#include "platform/messagebox.h"
+#include "platform/system/messagebox.h"
 #include "report/RLConsts.h"
 
 #include <QString>

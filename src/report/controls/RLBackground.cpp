@@ -1,7 +1,7 @@
 // The background picture of a site: where it goes in the site's rectangle,
 // on a page or on a canvas.
-#include "platform/canvas.h"
-#include "platform/graphic.h"
+#include "platform/graphics/canvas.h"
+#include "platform/graphics/pictures.h"
 #include "report/controls/RLBand.h"
 #include "report/controls/RLLabel.h"
 #include "report/storage/RLGraphicStorage.h"

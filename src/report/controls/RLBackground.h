@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/graphics.h"
+#include "platform/graphics/valuetypes.h"
 #include "report/controls/RLTypes.h"
 
 #include <memory>

@@ -1,6 +1,6 @@
 #include "report/controls/RLBorders.h"
 
-#include "platform/canvas.h"
+#include "platform/graphics/canvas.h"
 #include "report/controls/RLControl.h"
 #include "report/controls/RLHosts.h"
 #include "report/storage/RLGraphicSurface.h"

@@ -2,7 +2,7 @@
 // The frame a control draws around itself, and the margins a site keeps
 // between its edges and its children.
 
-#include "platform/graphics.h"
+#include "platform/graphics/valuetypes.h"
 #include "report/controls/RLTypes.h"
 
 namespace prenso {

@@ -1,9 +1,9 @@
 #include "report/controls/RLControl.h"
 
 #include "data/dataset.h"
-#include "platform/canvas.h"
-#include "platform/codepage.h"
-#include "platform/errors.h"
+#include "platform/graphics/canvas.h"
+#include "platform/system/codepage.h"
+#include "platform/system/errors.h"
 #include "report/RLConsts.h"
 #include "report/controls/RLBand.h"
 #include "report/controls/RLDesignPaint.h"

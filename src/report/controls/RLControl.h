@@ -3,8 +3,8 @@
 // alignment and anchors inside its parent, auto size, holders, borders,
 // caption and font, and the steps of printing itself onto a page surface.
 
-#include "platform/component.h"
-#include "platform/graphics.h"
+#include "platform/graphics/valuetypes.h"
+#include "platform/system/component.h"
 #include "report/controls/RLBorders.h"
 #include "report/controls/RLRealBounds.h"
 #include "report/controls/RLTypes.h"

@@ -6,7 +6,7 @@
 // controls' own DesignPaint draw with.
 #include "report/controls/RLDesignPaint.h"
 
-#include "platform/canvas.h"
+#include "platform/graphics/canvas.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 // Drawing pieces of the design view of a report (see each control's
 // DesignPaint): colours, dotted frames, name tags and corner marks.
 
-#include "platform/graphics.h"
+#include "platform/graphics/valuetypes.h"
 #include "report/controls/RLTypes.h"
 
 #include <QString>

@@ -1,6 +1,6 @@
 #include "report/controls/RLTypes.h"
 
-#include "platform/graphics.h"
+#include "platform/graphics/valuetypes.h"
 
 #include <cmath>
 

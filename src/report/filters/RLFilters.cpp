@@ -1,6 +1,6 @@
 #include "report/filters/RLFilters.h"
 
-#include "platform/errors.h"
+#include "platform/system/errors.h"
 #include "report/RLConsts.h"
 #include "report/RLUserInterface.h"
 #include "report/filters/RLSpoolFilter.h"

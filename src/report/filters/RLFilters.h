@@ -5,7 +5,7 @@
 // page range, page selection text, odd or even pages, emulated copies, the
 // progress window and cancelling.
 
-#include "platform/component.h"
+#include "platform/system/component.h"
 #include "report/printing/RLPrinters.h"
 
 #include <QString>

@@ -1,7 +1,7 @@
 #include "report/filters/RLSpoolFilter.h"
 
-#include "platform/canvas.h"
-#include "platform/printjob.h"
+#include "platform/graphics/canvas.h"
+#include "platform/printing/printjob.h"
 #include "report/RLConsts.h"
 #include "report/filters/pdf/RLPDFFilter.h"
 #include "report/filters/pdf/RLPDFFontMetrics.h"

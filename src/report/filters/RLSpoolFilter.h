@@ -10,7 +10,7 @@
 // converts it, the fonts embedded. Any other printer gets the pages painted
 // on its canvas, through the same page painting as the screen.
 
-#include "platform/graphics.h"
+#include "platform/graphics/valuetypes.h"
 #include "report/filters/RLFilters.h"
 #include "report/filters/pdf/RLPDFPages.h"
 

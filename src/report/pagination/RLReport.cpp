@@ -2,10 +2,10 @@
 // entry points that prepare, print, preview, save and load.
 #include "report/pagination/RLReport.h"
 
-#include "platform/canvas.h"
-#include "platform/errors.h"
-#include "platform/files.h"
-#include "platform/messagebox.h"
+#include "platform/graphics/canvas.h"
+#include "platform/io/files.h"
+#include "platform/system/errors.h"
+#include "platform/system/messagebox.h"
 #include "report/RLConsts.h"
 #include "report/RLUserInterface.h"
 #include "report/controls/RLDesignPaint.h"

@@ -7,8 +7,8 @@
 // There is one wrapper per program (RLPrinter()). The selection itself lives
 // in the platform's printer object; the wrapper keeps no index of its own.
 
-#include "platform/printerlist.h"
-#include "platform/printjob.h"
+#include "platform/printing/printerlist.h"
+#include "platform/printing/printjob.h"
 
 #include <QString>
 #include <QStringList>

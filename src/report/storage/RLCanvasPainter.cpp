@@ -1,6 +1,6 @@
 #include "report/storage/RLCanvasPainter.h"
 
-#include "platform/canvas.h"
+#include "platform/graphics/canvas.h"
 #include "report/storage/RLCanvasRoutines.h"
 #include "report/storage/RLGraphicPage.h"
 #include "report/storage/RLMetaConversions.h"

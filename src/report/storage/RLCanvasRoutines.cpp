@@ -1,7 +1,7 @@
 #include "report/storage/RLCanvasRoutines.h"
 
-#include "platform/canvas.h"
-#include "platform/graphic.h"
+#include "platform/graphics/canvas.h"
+#include "platform/graphics/pictures.h"
 #include "report/storage/RLMetaConversions.h"
 
 #include <QPaintDevice>

@@ -3,7 +3,7 @@
 // text placement with alignment and justification, pictures with parity,
 // and lines drawn with wide dashed pens.
 
-#include "platform/graphics.h"
+#include "platform/graphics/valuetypes.h"
 #include "report/storage/RLMetaTypes.h"
 
 #include <string>

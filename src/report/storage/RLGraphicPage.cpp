@@ -1,8 +1,8 @@
 #include "report/storage/RLGraphicPage.h"
 
-#include "platform/codepage.h"
-#include "platform/files.h"
-#include "platform/streams.h"
+#include "platform/io/files.h"
+#include "platform/io/streams.h"
+#include "platform/system/codepage.h"
 #include "report/storage/RLGraphicStorage.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
 #include "report/storage/RLGraphicStorage.h"
 
-#include "platform/errors.h"
-#include "platform/files.h"
-#include "platform/streams.h"
+#include "platform/io/files.h"
+#include "platform/io/streams.h"
+#include "platform/system/errors.h"
 #include "report/storage/RLStorageFormats.h"
 
 #include <algorithm>

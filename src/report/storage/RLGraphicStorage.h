@@ -9,7 +9,7 @@
 // Texts inside pages are Windows-1252 bytes (std::string); other texts are
 // QString.
 
-#include "platform/component.h"
+#include "platform/system/component.h"
 #include "report/storage/RLGraphicPage.h"
 
 #include <QString>

@@ -4,8 +4,8 @@
 // position and clips, turned into graphic objects call by call. Outputs read
 // the page only.
 
-#include "platform/errors.h"
-#include "platform/graphics.h"
+#include "platform/graphics/valuetypes.h"
+#include "platform/system/errors.h"
 #include "report/storage/RLGraphicPage.h"
 
 #include <QString>

@@ -1,7 +1,7 @@
 #pragma once
 // The stored pen, brush and font of a graphic object.
 
-#include "platform/graphics.h"
+#include "platform/graphics/valuetypes.h"
 #include "report/storage/RLMetaStream.h"
 #include "report/storage/RLMetaTypes.h"
 

@@ -1,6 +1,6 @@
 #include "report/storage/RLMetaStream.h"
 
-#include "platform/streams.h"
+#include "platform/io/streams.h"
 #include "report/storage/RLMetaRecords.h"
 
 #include <algorithm>

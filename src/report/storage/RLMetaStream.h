@@ -3,8 +3,8 @@
 // buffer, a bounds-checked reader over bytes in memory, and a reader straight
 // from a stream whose every count is checked against what the stream holds.
 
-#include "platform/errors.h"
-#include "platform/graphics.h"
+#include "platform/graphics/valuetypes.h"
+#include "platform/system/errors.h"
 #include "report/storage/RLMetaTypes.h"
 
 #include <QString>

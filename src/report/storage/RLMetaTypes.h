@@ -5,7 +5,7 @@
 // never canvas enumerations; unknown codes read from a file are kept as they
 // are and drawn as the default of their kind.
 
-#include "platform/graphics.h"
+#include "platform/graphics/valuetypes.h"
 
 #include <cstdint>
 #include <vector>

@@ -3,8 +3,8 @@
 // canvas or written as a printer draws it: the scale, the offset and what the
 // device asks of boxes and pictures.
 
-#include "platform/graphics.h"
-#include "platform/units.h"
+#include "platform/graphics/units.h"
+#include "platform/graphics/valuetypes.h"
 
 namespace prenso {
 

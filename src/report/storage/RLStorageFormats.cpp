@@ -1,8 +1,8 @@
 #include "report/storage/RLStorageFormats.h"
 
-#include "platform/codepage.h"
-#include "platform/graphic.h"
-#include "platform/streams.h"
+#include "platform/graphics/pictures.h"
+#include "platform/io/streams.h"
+#include "platform/system/codepage.h"
 #include "report/storage/RLGraphicStorage.h"
 #include "report/storage/RLMetaConversions.h"
 

@@ -3,7 +3,7 @@
 // fixed positions made for a small font, page and copy numbers in edit
 // fields, and centring a window on its screen.
 
-#include "platform/errors.h"
+#include "platform/system/errors.h"
 
 #include <QGuiApplication>
 #include <QLabel>

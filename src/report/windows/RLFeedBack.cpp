@@ -1,6 +1,6 @@
 #include "report/windows/RLFeedBack.h"
 
-#include "platform/messagebox.h"
+#include "platform/system/messagebox.h"
 #include "report/RLConsts.h"
 #include "report/windows/RLDialogUtils.h"
 

@@ -1,6 +1,6 @@
 #include "report/windows/RLFindDialog.h"
 
-#include "platform/messagebox.h"
+#include "platform/system/messagebox.h"
 #include "platform/widgets/radiogroup.h"
 #include "report/RLConsts.h"
 #include "report/windows/RLDialogUtils.h"

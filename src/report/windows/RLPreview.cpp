@@ -1,7 +1,7 @@
 #include "report/windows/RLPreview.h"
 
-#include "platform/canvas.h"
-#include "platform/codepage.h"
+#include "platform/graphics/canvas.h"
+#include "platform/system/codepage.h"
 #include "report/storage/RLCanvasPainter.h"
 #include "report/storage/RLGraphicStorage.h"
 #include "report/windows/RLPreviewBox.h"

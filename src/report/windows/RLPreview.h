@@ -6,7 +6,7 @@
 // kept, so a report of thousands of pages costs the memory of the few on
 // screen. The control registers itself with the storage while it shows it.
 
-#include "platform/component.h"
+#include "platform/system/component.h"
 #include "report/RLUserInterface.h"
 
 #include <QAbstractScrollArea>

@@ -1,6 +1,6 @@
 #include "report/windows/RLPreviewBox.h"
 
-#include "platform/canvas.h"
+#include "platform/graphics/canvas.h"
 #include "report/storage/RLCanvasPainter.h"
 #include "report/storage/RLGraphicStorage.h"
 #include "report/storage/RLMetaConversions.h"

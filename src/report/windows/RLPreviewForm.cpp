@@ -1,7 +1,7 @@
 #include "report/windows/RLPreviewForm.h"
 
-#include "platform/errors.h"
-#include "platform/messagebox.h"
+#include "platform/system/errors.h"
+#include "platform/system/messagebox.h"
 #include "report/RLConsts.h"
 #include "report/storage/RLGraphicStorage.h"
 #include "report/windows/RLFindDialog.h"

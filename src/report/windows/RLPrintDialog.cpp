@@ -1,8 +1,8 @@
 #include "report/windows/RLPrintDialog.h"
 
-#include "platform/errors.h"
-#include "platform/messagebox.h"
-#include "platform/printerlist.h"
+#include "platform/printing/printerlist.h"
+#include "platform/system/errors.h"
+#include "platform/system/messagebox.h"
 #include "report/RLConsts.h"
 #include "report/filters/RLFilters.h"
 #include "report/printing/RLPrinters.h"

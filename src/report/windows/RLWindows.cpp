@@ -1,6 +1,6 @@
 #include "report/windows/RLWindows.h"
 
-#include "platform/messagebox.h"
+#include "platform/system/messagebox.h"
 #include "report/RLUserInterface.h"
 #include "report/windows/RLFeedBack.h"
 #include "report/windows/RLPreviewActions.h"

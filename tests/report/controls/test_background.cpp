@@ -1,8 +1,8 @@
 // A site's frame on the page: the gradient fill, the background picture in
 // each of its arrangements (cut at the site's edges), the borders over it,
 // the site taking the picture's size, and the picture on a prepared page.
-#include "platform/canvas.h"
-#include "platform/graphic.h"
+#include "platform/graphics/canvas.h"
+#include "platform/graphics/pictures.h"
 #include "report/pagination/RLReport.h"
 #include "report/storage/RLCanvasPainter.h"
 #include "report/storage/RLGraphicStorage.h"

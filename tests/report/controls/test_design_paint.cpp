@@ -3,8 +3,8 @@
 // labels with their captions or names and their corner marks, and the
 // guarantee that none of it reaches a page. The first test leaves the picture
 // in the build folder (design_paint.png) for a look.
-#include "platform/canvas.h"
-#include "platform/graphic.h"
+#include "platform/graphics/canvas.h"
+#include "platform/graphics/pictures.h"
 #include "report/controls/RLLabel.h"
 #include "report/pagination/RLReport.h"
 #include "report/storage/RLGraphicStorage.h"

@@ -2,8 +2,8 @@
 // captions and children, alignment inside sites, borders, margins, captions
 // and the links between controls.
 #include "data/dataset.h"
-#include "platform/canvas.h"
-#include "platform/errors.h"
+#include "platform/graphics/canvas.h"
+#include "platform/system/errors.h"
 #include "report/RLConsts.h"
 #include "report/controls/RLLabel.h"
 #include "report/pagination/RLReport.h"

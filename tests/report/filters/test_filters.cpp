@@ -1,7 +1,7 @@
 // The filter framework: which pages the page loop draws, in which order and
 // with which breaks, emulated copies, cancelling, failures, and how a filter
 // is chosen.
-#include "platform/errors.h"
+#include "platform/system/errors.h"
 #include "report/filters/RLFilters.h"
 #include "report/printing/RLPrinters.h"
 #include "report/storage/RLGraphicStorage.h"

@@ -3,7 +3,7 @@
 // breaks, bands taller than a page, NewPage before any page, and page
 // numbers across two chained reports.
 #include "data/dataset.h"
-#include "platform/canvas.h"
+#include "platform/graphics/canvas.h"
 #include "report/controls/RLLabel.h"
 #include "report/pagination/RLReport.h"
 #include "report/storage/RLGraphicStorage.h"

@@ -2,9 +2,9 @@
 // breaks by height, MaxBands, page numbers, splits at a free row,
 // cancelling and failures.
 #include "data/LineTable.h"
-#include "platform/canvas.h"
-#include "platform/errors.h"
-#include "platform/messagebox.h"
+#include "platform/graphics/canvas.h"
+#include "platform/system/errors.h"
+#include "platform/system/messagebox.h"
 #include "report/RLConsts.h"
 #include "report/controls/RLLabel.h"
 #include "report/pagination/RLReport.h"

@@ -2,8 +2,8 @@
 // Pages with one object of every kind, and byte builders for hand-made
 // streams, shared by the page storage tests.
 
-#include "platform/graphic.h"
-#include "platform/streams.h"
+#include "platform/graphics/pictures.h"
+#include "platform/io/streams.h"
 #include "report/storage/RLGraphicStorage.h"
 #include "report/storage/RLGraphicSurface.h"
 

@@ -3,7 +3,7 @@
 // (or a harmless reading), never a crash, a hang or an allocation the file
 // could not back.
 
-#include "platform/canvas.h"
+#include "platform/graphics/canvas.h"
 #include "report/storage/RLCanvasPainter.h"
 
 #include "metafile_helpers.h"

@@ -2,8 +2,8 @@
 // file version, byte-exact streams checked against the format tables, the
 // page cache, macros and the recording operations.
 
-#include "platform/canvas.h"
-#include "platform/files.h"
+#include "platform/graphics/canvas.h"
+#include "platform/io/files.h"
 #include "report/storage/RLMetaConversions.h"
 #include "support/test_support.h"
 

@@ -2,7 +2,7 @@
 // text placement, justification, pictures with parity, wide dashed lines,
 // clipping, and fonts on a 600-dpi device.
 
-#include "platform/canvas.h"
+#include "platform/graphics/canvas.h"
 #include "report/storage/RLCanvasPainter.h"
 #include "report/storage/RLCanvasRoutines.h"
 #include "report/storage/RLMetaConversions.h"

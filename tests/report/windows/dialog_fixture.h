@@ -2,8 +2,8 @@
 // What the dialog tests share: the process-wide state the dialogs read and
 // write, put back by a guard whatever a test does, and the operator, who acts
 // while Execute waits and then presses a button.
-#include "platform/messagebox.h"
-#include "platform/printers.h"
+#include "platform/printing/printers.h"
+#include "platform/system/messagebox.h"
 #include "report/RLConsts.h"
 #include "report/filters/RLFilters.h"
 #include "report/printing/RLPrinters.h"

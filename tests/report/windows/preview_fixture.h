@@ -2,8 +2,8 @@
 // Preview windows on pages built in memory: A4 pages of text lines in a
 // fixed-pitch font, placed as the form report places them.
 
-#include "platform/component.h"
-#include "platform/messagebox.h"
+#include "platform/system/component.h"
+#include "platform/system/messagebox.h"
 #include "report/RLConsts.h"
 #include "report/storage/RLGraphicStorage.h"
 #include "report/storage/RLGraphicSurface.h"

@@ -4,7 +4,7 @@
 // started from the modal preview is stopped the same way, and the preview is
 // usable again after it. The keyboard presses Cancel too.
 #include "data/LineTable.h"
-#include "platform/messagebox.h"
+#include "platform/system/messagebox.h"
 #include "report/RLConsts.h"
 #include "report/controls/RLLabel.h"
 #include "report/pagination/RLReport.h"

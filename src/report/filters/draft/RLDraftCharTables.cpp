@@ -1,6 +1,6 @@
 #include "report/filters/draft/RLDraftCharTables.h"
 
-#include "platform/codepage.h"
+#include "platform/system/codepage.h"
 #include "report/filters/draft/RLDraftPage.h"
 
 namespace prenso {

@@ -1,7 +1,7 @@
 #include "report/filters/draft/RLDraftCommands.h"
 
-#include "platform/codepage.h"
-#include "platform/errors.h"
+#include "platform/system/codepage.h"
+#include "platform/system/errors.h"
 
 namespace prenso {
 

@@ -1,8 +1,8 @@
 #include "report/filters/draft/RLDraftDevice.h"
 
-#include "platform/errors.h"
-#include "platform/files.h"
-#include "platform/process.h"
+#include "platform/io/files.h"
+#include "platform/system/errors.h"
+#include "platform/system/process.h"
 
 namespace prenso {
 

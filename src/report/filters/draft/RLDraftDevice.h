@@ -12,9 +12,9 @@
 // cancelled, files are closed, a temporary file is removed and no program
 // is started.
 
-#include "platform/outputfile.h"
-#include "platform/printjob.h"
-#include "platform/rawspool.h"
+#include "platform/io/outputfile.h"
+#include "platform/printing/printjob.h"
+#include "platform/printing/rawspool.h"
 #include "report/filters/draft/RLDraftTypes.h"
 
 #include <QString>

@@ -1,8 +1,8 @@
 #include "report/filters/draft/RLDraftFilter.h"
 
-#include "platform/codepage.h"
-#include "platform/errors.h"
-#include "platform/files.h"
+#include "platform/io/files.h"
+#include "platform/system/codepage.h"
+#include "platform/system/errors.h"
 #include "report/RLConsts.h"
 #include "report/printing/RLPrinters.h"
 #include "report/storage/RLGraphicStorage.h"

@@ -1,8 +1,8 @@
 #include "report/filters/draft/RLDraftPage.h"
 
-#include "platform/canvas.h"
-#include "platform/codepage.h"
-#include "platform/graphic.h"
+#include "platform/graphics/canvas.h"
+#include "platform/graphics/pictures.h"
+#include "platform/system/codepage.h"
 #include "report/storage/RLMetaConversions.h"
 
 #include <algorithm>

@@ -7,7 +7,7 @@
 // program (every draft filter shares it); each document sets it when it
 // begins. Page pixels are 1/96 inch.
 
-#include "platform/graphics.h"
+#include "platform/graphics/valuetypes.h"
 #include "report/filters/draft/RLDraftTypes.h"
 #include "report/storage/RLGraphicStorage.h"
 

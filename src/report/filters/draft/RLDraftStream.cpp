@@ -1,6 +1,6 @@
 #include "report/filters/draft/RLDraftStream.h"
 
-#include "platform/graphics.h"
+#include "platform/graphics/valuetypes.h"
 
 #include <algorithm>
 #include <climits>

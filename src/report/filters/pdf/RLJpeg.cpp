@@ -1,6 +1,6 @@
 #include "report/filters/pdf/RLJpeg.h"
 
-#include "platform/errors.h"
+#include "platform/system/errors.h"
 
 #include <QPainter>
 

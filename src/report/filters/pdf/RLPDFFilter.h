@@ -6,7 +6,7 @@
 // The page setup and text control settings are kept with the component for
 // the forms that carry them; the output of stored pages does not use them.
 
-#include "platform/graphics.h"
+#include "platform/graphics/valuetypes.h"
 #include "report/filters/RLFilters.h"
 #include "report/filters/pdf/RLPDFWriter.h"
 

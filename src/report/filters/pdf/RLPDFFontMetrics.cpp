@@ -1,9 +1,9 @@
 #include "report/filters/pdf/RLPDFFontMetrics.h"
 
-#include "platform/canvas.h"
-#include "platform/codepage.h"
-#include "platform/errors.h"
-#include "platform/fontmetrics.h"
+#include "platform/graphics/canvas.h"
+#include "platform/graphics/fontmetrics.h"
+#include "platform/system/codepage.h"
+#include "platform/system/errors.h"
 
 #include <algorithm>
 
@@ -19,12 +19,12 @@ void GetMetaFontMetrics(const QString &fontName, TFontStyles fontStyle, TRLMetaF
     font.SetSize(750);
     const int em = -font.Height();
 
-    OutlineFontMetrics om;
-    switch (GetOutlineFontMetrics(fontName, fontStyle, em, om)) {
-    case OutlineMetricsResult::NotOutlineFont:
+    fonts::OutlineFontMetrics om;
+    switch (fonts::outlineMetrics(fontName, fontStyle, em, om)) {
+    case fonts::OutlineMetricsResult::NotOutlineFont:
         throw Exception(QStringLiteral("Invalid font for GetOutlineTextMetrics"));
-    case OutlineMetricsResult::Failed: throw Exception(QStringLiteral("GetOutlineTextMetrics failed"));
-    case OutlineMetricsResult::Ok: break;
+    case fonts::OutlineMetricsResult::Failed: throw Exception(QStringLiteral("GetOutlineTextMetrics failed"));
+    case fonts::OutlineMetricsResult::Ok: break;
     }
     const std::string name = cp1252::encode(fontName);
     metrics.TrueType = om.trueTypeOutlines;

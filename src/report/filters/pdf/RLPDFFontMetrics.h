@@ -2,7 +2,7 @@
 // The metrics a PDF needs of a font to embed it or name it: its widths in
 // thousandths of an em and the fields of its font descriptor.
 
-#include "platform/graphics.h"
+#include "platform/graphics/valuetypes.h"
 
 #include <QString>
 

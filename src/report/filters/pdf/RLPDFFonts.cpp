@@ -1,8 +1,8 @@
 #include "report/filters/pdf/RLPDFFonts.h"
 
-#include "platform/codepage.h"
-#include "platform/errors.h"
-#include "platform/fontprogram.h"
+#include "platform/graphics/fontprogram.h"
+#include "platform/system/codepage.h"
+#include "platform/system/errors.h"
 #include "report/filters/pdf/RLPDFFile.h"
 #include "report/filters/pdf/RLPDFFontMetrics.h"
 #include "report/filters/pdf/RLPDFFormat.h"

@@ -9,7 +9,7 @@
 // names every reader knows are written as such, any other font as TrueType
 // widths and a descriptor, and the reader brings a face of its own.
 
-#include "platform/graphics.h"
+#include "platform/graphics/valuetypes.h"
 
 #include <QRawFont>
 #include <QString>

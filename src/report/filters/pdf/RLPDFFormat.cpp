@@ -1,6 +1,6 @@
 #include "report/filters/pdf/RLPDFFormat.h"
 
-#include "platform/graphics.h"
+#include "platform/graphics/valuetypes.h"
 
 #include <QDateTime>
 

@@ -1,6 +1,6 @@
 #include "report/filters/pdf/RLPDFImages.h"
 
-#include "platform/errors.h"
+#include "platform/system/errors.h"
 #include "report/filters/pdf/RLJpeg.h"
 #include "report/filters/pdf/RLPDFFile.h"
 #include "report/filters/pdf/RLPDFFormat.h"

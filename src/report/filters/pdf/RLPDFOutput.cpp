@@ -1,6 +1,6 @@
 #include "report/filters/pdf/RLPDFOutput.h"
 
-#include "platform/safefile.h"
+#include "platform/io/safefile.h"
 
 namespace prenso {
 namespace {

@@ -2,7 +2,7 @@
 // Where the bytes of a PDF document go: a file, memory, or a sink such as a
 // print job that takes the document as it is written.
 //
-// A file is never written in place (platform/safefile.h): it is built under a
+// A file is never written in place (platform/io/safefile.h): it is built under a
 // temporary name beside the target and renamed over it only once complete
 // and on the disk; a document dropped before that leaves any earlier file of
 // that name as it was.

@@ -1,6 +1,6 @@
 #include "report/filters/pdf/RLPDFPages.h"
 
-#include "platform/graphic.h"
+#include "platform/graphics/pictures.h"
 #include "report/filters/pdf/RLPDFWriter.h"
 #include "report/storage/RLCanvasRoutines.h"
 #include "report/storage/RLGraphicPage.h"

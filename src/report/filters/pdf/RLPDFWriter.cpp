@@ -1,7 +1,7 @@
 #include "report/filters/pdf/RLPDFWriter.h"
 
-#include "platform/canvas.h"
-#include "platform/errors.h"
+#include "platform/graphics/canvas.h"
+#include "platform/system/errors.h"
 #include "report/filters/pdf/RLPDFArchive.h"
 #include "report/filters/pdf/RLPDFFile.h"
 #include "report/filters/pdf/RLPDFFontMetrics.h"

@@ -18,7 +18,7 @@
 // RLPDFOutput's business; the file's object structure RLPDFFile's; fonts,
 // pictures and number formats have files of their own.
 
-#include "platform/graphics.h"
+#include "platform/graphics/valuetypes.h"
 #include "report/filters/pdf/RLPDFFonts.h"
 #include "report/filters/pdf/RLPDFFormat.h"
 #include "report/filters/pdf/RLPDFImages.h"

@@ -3,7 +3,7 @@
 // (down to the right above, up to the right below), stored as a page keeps
 // pictures: two strips whose dot columns tell which is which.
 
-#include "platform/graphic.h"
+#include "platform/graphics/pictures.h"
 #include "report/storage/RLMetaConversions.h"
 
 #include <QImage>

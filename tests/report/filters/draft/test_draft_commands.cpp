@@ -1,6 +1,6 @@
 // The command table: the two family tables byte by byte, the token grammar
 // and its errors.
-#include "platform/errors.h"
+#include "platform/system/errors.h"
 #include "report/filters/draft/RLDraftCommands.h"
 #include "support/escp_reader.h"
 #include "support/test_support.h"

@@ -1,8 +1,8 @@
 // Where the draft filter's bytes go: program command lines taken apart
 // without a shell, names that hold shell syntax, local ports and files.
-#include "platform/errors.h"
-#include "platform/files.h"
-#include "platform/process.h"
+#include "platform/io/files.h"
+#include "platform/system/errors.h"
+#include "platform/system/process.h"
 #include "report/filters/draft/RLDraftDevice.h"
 #include "support/test_support.h"
 

@@ -7,12 +7,12 @@
 // On a letter page of 816 × 1056 pixels that cuts 24 pixels on the left and
 // at the top: page pixel (24, 24) is print position (0, 0), and every further
 // 96 pixels are 120 columns across and 72 rows (1/72 inch) down.
-#include "platform/canvas.h"
-#include "platform/errors.h"
-#include "platform/files.h"
-#include "platform/graphic.h"
-#include "platform/printers.h"
-#include "platform/process.h"
+#include "platform/graphics/canvas.h"
+#include "platform/graphics/pictures.h"
+#include "platform/io/files.h"
+#include "platform/printing/printers.h"
+#include "platform/system/errors.h"
+#include "platform/system/process.h"
 #include "report/RLConsts.h"
 #include "report/filters/draft/RLDraftFilter.h"
 #include "report/printing/RLPrinters.h"

@@ -1,8 +1,8 @@
 // How a stored page becomes draft items: units, pitch choice, cutting and
 // justifying texts, accents, the order of the page list, dithering, and the
 // conversion of each kind of stored object.
-#include "platform/canvas.h"
-#include "platform/graphic.h"
+#include "platform/graphics/canvas.h"
+#include "platform/graphics/pictures.h"
 #include "report/filters/draft/RLDraftPage.h"
 #include "report/storage/RLGraphicStorage.h"
 #include "report/storage/RLGraphicSurface.h"

@@ -1,8 +1,8 @@
 // The print head: golden byte streams for hand-made page lists, checked byte
 // by byte against the command table of the printer family, and read back
 // with the ESC/P reader.
-#include "platform/codepage.h"
-#include "platform/errors.h"
+#include "platform/system/codepage.h"
+#include "platform/system/errors.h"
 #include "report/filters/draft/RLDraftStream.h"
 #include "support/escp_reader.h"
 

@@ -2,8 +2,8 @@
 // the page loop of the filter base, a golden file, and the runs that fail or
 // are cancelled halfway.
 
-#include "platform/graphic.h"
-#include "platform/streams.h"
+#include "platform/graphics/pictures.h"
+#include "platform/io/streams.h"
 #include "report/RLConsts.h"
 #include "report/filters/pdf/RLPDFFilter.h"
 #include "report/filters/pdf/RLPDFFontMetrics.h"

@@ -1,10 +1,10 @@
 // The PDF writer on its own: pages are drawn through its operations and the
 // files are judged by qpdf, pdfinfo, pdftotext and pdftoppm.
 
-#include "platform/canvas.h"
-#include "platform/codepage.h"
-#include "platform/errors.h"
-#include "platform/streams.h"
+#include "platform/graphics/canvas.h"
+#include "platform/io/streams.h"
+#include "platform/system/codepage.h"
+#include "platform/system/errors.h"
 #include "report/filters/pdf/RLJpeg.h"
 #include "report/filters/pdf/RLPDFFontMetrics.h"
 #include "report/filters/pdf/RLPDFWriter.h"

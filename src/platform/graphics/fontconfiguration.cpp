@@ -1,0 +1,48 @@
+#include "platform/graphics/fontconfiguration.h"
+
+#include <condition_variable>
+#include <fontconfig/fontconfig.h>
+#include <mutex>
+
+namespace prenso::fonts {
+
+namespace {
+
+std::mutex readingMutex;
+std::condition_variable readingEnded;
+int readersAtWork = 0;
+
+} // namespace
+
+FontConfigurationReader::FontConfigurationReader()
+{
+    {
+        const std::lock_guard lock(readingMutex);
+        ++readersAtWork;
+    }
+    m_thread = std::thread([] {
+        FcInit();
+        const std::lock_guard lock(readingMutex);
+        --readersAtWork;
+        readingEnded.notify_all();
+    });
+}
+
+FontConfigurationReader::~FontConfigurationReader()
+{
+    wait();
+}
+
+void FontConfigurationReader::wait()
+{
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+void awaitFontConfiguration()
+{
+    std::unique_lock lock(readingMutex);
+    readingEnded.wait(lock, [] { return readersAtWork == 0; });
+}
+
+} // namespace prenso::fonts
