@@ -108,6 +108,221 @@ void loadCurrent(TRLGraphicStorage &st, TStream &stream)
     }
 }
 
+// The strings of a legacy page, which its records name by index. Each
+// string is meant for one record; a page may not expand into more text than
+// it holds (plus some slack), or a few bytes could name one long string a
+// million times.
+class LegacyStrings {
+public:
+    explicit LegacyStrings(TRLStreamIn &in)
+    {
+        const std::int32_t stringCount = in.Count(4, "the page's string list");
+        FStrings.reserve(static_cast<size_t>(stringCount));
+        std::int64_t stringBytes = 0;
+        for (std::int32_t i = 0; i < stringCount; ++i) {
+            FStrings.push_back(in.String("a page string"));
+            stringBytes += static_cast<std::int64_t>(FStrings.back().size());
+        }
+        FBudget = stringBytes + (1 << 20);
+    }
+
+    // The string `index` names; `present` is false for -1, which names none.
+    const std::string &At(std::int32_t index, bool &present)
+    {
+        static const std::string none;
+        present = false;
+        if (index == -1)
+            return none;
+        if (index < 0 || index >= static_cast<std::int32_t>(FStrings.size()))
+            TRLStreamReader::Fail(
+                QStringLiteral("File is corrupted: a record names string %1 of %2").arg(index).arg(FStrings.size()));
+        const std::string &s = FStrings[static_cast<size_t>(index)];
+        FBudget -= static_cast<std::int64_t>(s.size());
+        if (FBudget < 0)
+            TRLStreamReader::Fail(
+                QStringLiteral("File is corrupted: the records of a page use its strings over and over"));
+        present = true;
+        return s;
+    }
+
+private:
+    std::vector<std::string> FStrings;
+    std::int64_t FBudget = 0;
+};
+
+// One record of a legacy page: its fields at their byte offsets.
+class LegacyRecordIn {
+public:
+    explicit LegacyRecordIn(const char *rec) : FRec(rec) {}
+    std::uint8_t U8(int off) const { return static_cast<std::uint8_t>(FRec[off]); }
+    std::int32_t I32(int off) const { return TRLStreamReader::GetI32(FRec + off); }
+    TRect Bounds() const { return TRect{I32(0), I32(4), I32(8), I32(12)}; }
+    std::uint8_t Kind() const { return U8(28); }
+
+    void ReadPen(TRLMetaPen &pen) const
+    {
+        pen.SetColor(ToMetaColor(I32(40)));
+        pen.SetMode(U8(44) < 16 ? static_cast<TRLMetaPenMode>(U8(44) + 1) : MetaPenModeCopy);
+        pen.SetStyle(U8(45) < 7 ? ToMetaPenStyle(static_cast<TPenStyle>(U8(45))) : MetaPenStyleSolid);
+        pen.SetWidth(I32(48));
+    }
+    void ReadBrush(TRLMetaBrush &brush) const
+    {
+        brush.SetColor(ToMetaColor(I32(56)));
+        brush.SetStyle(U8(60) < 8 ? static_cast<TRLMetaBrushStyle>(U8(60) + 1) : MetaBrushStyleSolid);
+    }
+
+private:
+    const char *FRec;
+};
+
+// Kinds 3 and 4.
+void readLegacyText(const LegacyRecordIn &rec, LegacyStrings &strings, TRLGraphicPage &page)
+{
+    bool present = false;
+    const std::string &text = strings.At(rec.I32(112), present);
+    bool namePresent = false;
+    const std::string &fontName = strings.At(rec.I32(104), namePresent);
+    auto *o = page.NewObject<TRLTextObject>();
+    o->SetBoundsRect(rec.Bounds());
+    o->SetText(text);
+    o->SetOrigin(TPoint{rec.I32(16), rec.I32(20)});
+    o->SetAlignment(static_cast<TRLMetaTextAlignment>(rec.U8(116) + 1));
+    o->SetLayout(MetaTextLayoutTop);
+    // Kind 4 is a clipped text; only kind 3 or the auto-size byte let it run
+    // past its bounds.
+    const bool autoSize = rec.Kind() == 3 || rec.U8(117) != 0;
+    o->SetTextFlags(autoSize ? (MetaTextFlagAutoSize | MetaTextFlagNoSplit) : MetaTextFlagNoSplit);
+    rec.ReadBrush(o->Brush());
+    TRLMetaFont &f = o->Font();
+    f.SetPixelsPerInch(kDesignPixelsPerInch);
+    f.SetCharset(rec.U8(93));
+    f.SetColor(ToMetaColor(rec.I32(72)));
+    f.SetHeight(rec.I32(76));
+    f.SetName(cp1252::decode(fontName));
+    f.SetPitch(ToMetaFontPitch(rec.U8(80) <= 2 ? static_cast<TFontPitch>(rec.U8(80)) : TFontPitch::fpDefault));
+    f.SetSize(-RoundCoord(PixelsToPoints(f.Height())));
+    f.SetStyle(rec.U8(92) & 15);
+}
+
+// Kinds 6 and 7: a bitmap or an icon, by the byte at 24; another picture
+// is kept as an empty image.
+void readLegacyImage(const LegacyRecordIn &rec, LegacyStrings &strings, TRLGraphicPage &page)
+{
+    bool present = false;
+    const std::string &data = strings.At(rec.I32(112), present);
+    auto *o = page.NewObject<TRLImageObject>();
+    o->SetBoundsRect(rec.Bounds());
+    o->SetParity(false);
+    std::unique_ptr<TGraphic> graphic;
+    if (present && rec.U8(24) == 0) {
+        auto bmp = std::make_unique<TBitmap>();
+        if (bmp->LoadFromBytes(data))
+            graphic = std::move(bmp);
+    } else if (present && rec.U8(24) == 2) {
+        auto ico = std::make_unique<TIcon>();
+        if (ico->LoadFromBytes(data))
+            graphic = std::move(ico);
+    }
+    o->SetData(ToMetaGraphic(graphic.get()));
+}
+
+// Kinds 9 (polygon) and 10 (polyline): the points are a string of X, Y pairs.
+void readLegacyPoints(const LegacyRecordIn &rec, LegacyStrings &strings, TRLGraphicPage &page)
+{
+    bool present = false;
+    const std::string &data = strings.At(rec.I32(112), present);
+    TRLMetaPointArray points(data.size() / 8);
+    for (size_t k = 0; k < points.size(); ++k)
+        points[k] =
+            TPoint{TRLStreamReader::GetI32(data.data() + 8 * k), TRLStreamReader::GetI32(data.data() + 8 * k + 4)};
+    if (rec.Kind() == 9) {
+        auto *o = page.NewObject<TRLPolygonObject>();
+        o->SetBoundsRect(rec.Bounds());
+        o->SetPoints(std::move(points));
+        rec.ReadPen(o->Pen());
+        rec.ReadBrush(o->Brush());
+    } else {
+        auto *o = page.NewObject<TRLPolylineObject>();
+        o->SetBoundsRect(rec.Bounds());
+        o->SetPoints(std::move(points));
+        rec.ReadPen(o->Pen());
+    }
+}
+
+// The clipping rectangles a page's records set and reset, innermost last.
+struct LegacyClips {
+    std::vector<TRect> Stack;
+    TRect Current;
+};
+
+// Kind 11 sets a clipping rectangle, kind 12 goes back to the one before.
+void readLegacyClip(const LegacyRecordIn &rec, LegacyClips &clips, TRLGraphicPage &page)
+{
+    if (rec.Kind() == 11) {
+        auto *o = page.NewObject<TRLSetClipRectObject>();
+        o->SetBoundsRect(rec.Bounds());
+        clips.Stack.push_back(clips.Current);
+        clips.Current = rec.Bounds();
+        return;
+    }
+    // A reset without a set has nothing to restore: it is dropped so the
+    // page still pairs its clips when it is painted.
+    if (clips.Stack.empty())
+        return;
+    clips.Current = clips.Stack.back();
+    clips.Stack.pop_back();
+    auto *o = page.NewObject<TRLResetClipRectObject>();
+    o->SetBoundsRect(clips.Current);
+}
+
+// The object one record stands for, added to the page.
+void readLegacyRecord(const LegacyRecordIn &rec, LegacyStrings &strings, LegacyClips &clips, TRLGraphicPage &page)
+{
+    const TRect bounds = rec.Bounds();
+    const std::uint8_t kind = rec.Kind();
+    switch (kind) {
+    case 0: {
+        auto *o = page.NewObject<TRLPixelObject>();
+        o->SetBoundsRect(bounds);
+        o->SetColor(ToMetaColor(rec.I32(32)));
+        break;
+    }
+    case 1: {
+        auto *o = page.NewObject<TRLLineObject>();
+        o->SetFromPoint(TPoint{bounds.Left, bounds.Top});
+        o->SetToPoint(TPoint{bounds.Right, bounds.Bottom});
+        o->SetBoundsRect(PointsBounds(std::array<TPoint, 2>{o->FromPoint(), o->ToPoint()}));
+        rec.ReadPen(o->Pen());
+        break;
+    }
+    case 2:
+    case 8: {
+        TRLPenBrushObject *o = kind == 2 ? static_cast<TRLPenBrushObject *>(page.NewObject<TRLRectangleObject>())
+                                         : page.NewObject<TRLEllipseObject>();
+        o->SetBoundsRect(bounds);
+        rec.ReadPen(o->Pen());
+        rec.ReadBrush(o->Brush());
+        break;
+    }
+    case 3:
+    case 4: readLegacyText(rec, strings, page); break;
+    case 5: {
+        auto *o = page.NewObject<TRLFillRectObject>();
+        o->SetBoundsRect(bounds);
+        rec.ReadBrush(o->Brush());
+        break;
+    }
+    case 6:
+    case 7: readLegacyImage(rec, strings, page); break;
+    case 9:
+    case 10: readLegacyPoints(rec, strings, page); break;
+    case 11:
+    case 12: readLegacyClip(rec, clips, page); break;
+    default: break; // later kinds are skipped
+    }
+}
+
 // One legacy page turned into a current page.
 void readLegacyPage(TRLStreamIn &in, TRLGraphicPage &page, const TRLGraphicStorage &storage)
 {
@@ -117,177 +332,13 @@ void readLegacyPage(TRLStreamIn &in, TRLGraphicPage &page, const TRLGraphicStora
     page.SetPaperWidth(storage.PaperWidth());
     page.SetPaperHeight(storage.PaperHeight());
 
-    const std::int32_t stringCount = in.Count(4, "the page's string list");
-    std::vector<std::string> strings;
-    strings.reserve(static_cast<size_t>(stringCount));
-    std::int64_t stringBytes = 0;
-    for (std::int32_t i = 0; i < stringCount; ++i) {
-        strings.push_back(in.String("a page string"));
-        stringBytes += static_cast<std::int64_t>(strings.back().size());
-    }
+    LegacyStrings strings(in);
     const std::int32_t recordCount = in.Count(kLegacyRecordSize, "the page's record list");
     const std::string records = in.Bytes(static_cast<std::int64_t>(recordCount) * kLegacyRecordSize, "a record");
-
-    // Records name their strings by index. Each string is meant for one
-    // record; a page may not expand into more text than it holds (plus some
-    // slack), or a few bytes could name one long string a million times.
-    std::int64_t budget = stringBytes + (1 << 20);
-    auto stringAt = [&](std::int32_t index, bool &present) -> const std::string & {
-        static const std::string none;
-        present = false;
-        if (index == -1)
-            return none;
-        if (index < 0 || index >= static_cast<std::int32_t>(strings.size()))
-            TRLStreamReader::Fail(
-                QStringLiteral("File is corrupted: a record names string %1 of %2").arg(index).arg(strings.size()));
-        const std::string &s = strings[static_cast<size_t>(index)];
-        budget -= static_cast<std::int64_t>(s.size());
-        if (budget < 0)
-            TRLStreamReader::Fail(
-                QStringLiteral("File is corrupted: the records of a page use its strings over and over"));
-        present = true;
-        return s;
-    };
-
-    std::vector<TRect> clipStack;
-    TRect clip{0, 0, page.Width(), page.Height()};
-    for (std::int32_t i = 0; i < recordCount; ++i) {
-        const char *rec = records.data() + static_cast<size_t>(i) * kLegacyRecordSize;
-        auto u8 = [rec](int off) { return static_cast<std::uint8_t>(rec[off]); };
-        auto i32 = [rec](int off) { return TRLStreamReader::GetI32(rec + off); };
-        const TRect bounds{i32(0), i32(4), i32(8), i32(12)};
-        auto readPen = [&](TRLMetaPen &pen) {
-            pen.SetColor(ToMetaColor(i32(40)));
-            pen.SetMode(u8(44) < 16 ? static_cast<TRLMetaPenMode>(u8(44) + 1) : MetaPenModeCopy);
-            pen.SetStyle(u8(45) < 7 ? ToMetaPenStyle(static_cast<TPenStyle>(u8(45))) : MetaPenStyleSolid);
-            pen.SetWidth(i32(48));
-        };
-        auto readBrush = [&](TRLMetaBrush &brush) {
-            brush.SetColor(ToMetaColor(i32(56)));
-            brush.SetStyle(u8(60) < 8 ? static_cast<TRLMetaBrushStyle>(u8(60) + 1) : MetaBrushStyleSolid);
-        };
-        const std::uint8_t kind = u8(28);
-        switch (kind) {
-        case 0: {
-            auto *o = page.NewObject<TRLPixelObject>();
-            o->SetBoundsRect(bounds);
-            o->SetColor(ToMetaColor(i32(32)));
-            break;
-        }
-        case 1: {
-            auto *o = page.NewObject<TRLLineObject>();
-            o->SetFromPoint(TPoint{bounds.Left, bounds.Top});
-            o->SetToPoint(TPoint{bounds.Right, bounds.Bottom});
-            o->SetBoundsRect(PointsBounds(std::array<TPoint, 2>{o->FromPoint(), o->ToPoint()}));
-            readPen(o->Pen());
-            break;
-        }
-        case 2:
-        case 8: {
-            TRLPenBrushObject *o = kind == 2 ? static_cast<TRLPenBrushObject *>(page.NewObject<TRLRectangleObject>())
-                                             : page.NewObject<TRLEllipseObject>();
-            o->SetBoundsRect(bounds);
-            readPen(o->Pen());
-            readBrush(o->Brush());
-            break;
-        }
-        case 3:
-        case 4: {
-            bool present = false;
-            const std::string &text = stringAt(i32(112), present);
-            bool namePresent = false;
-            const std::string &fontName = stringAt(i32(104), namePresent);
-            auto *o = page.NewObject<TRLTextObject>();
-            o->SetBoundsRect(bounds);
-            o->SetText(text);
-            o->SetOrigin(TPoint{i32(16), i32(20)});
-            o->SetAlignment(static_cast<TRLMetaTextAlignment>(u8(116) + 1));
-            o->SetLayout(MetaTextLayoutTop);
-            // Kind 4 is a clipped text; only kind 3 or the auto-size byte
-            // let it run past its bounds.
-            const bool autoSize = kind == 3 || u8(117) != 0;
-            o->SetTextFlags(autoSize ? (MetaTextFlagAutoSize | MetaTextFlagNoSplit) : MetaTextFlagNoSplit);
-            readBrush(o->Brush());
-            TRLMetaFont &f = o->Font();
-            f.SetPixelsPerInch(kDesignPixelsPerInch);
-            f.SetCharset(u8(93));
-            f.SetColor(ToMetaColor(i32(72)));
-            f.SetHeight(i32(76));
-            f.SetName(cp1252::decode(fontName));
-            f.SetPitch(ToMetaFontPitch(u8(80) <= 2 ? static_cast<TFontPitch>(u8(80)) : TFontPitch::fpDefault));
-            f.SetSize(-RoundCoord(PixelsToPoints(f.Height())));
-            f.SetStyle(u8(92) & 15);
-            break;
-        }
-        case 5: {
-            auto *o = page.NewObject<TRLFillRectObject>();
-            o->SetBoundsRect(bounds);
-            readBrush(o->Brush());
-            break;
-        }
-        case 6:
-        case 7: {
-            bool present = false;
-            const std::string &data = stringAt(i32(112), present);
-            auto *o = page.NewObject<TRLImageObject>();
-            o->SetBoundsRect(bounds);
-            o->SetParity(false);
-            std::unique_ptr<TGraphic> graphic;
-            if (present && u8(24) == 0) {
-                auto bmp = std::make_unique<TBitmap>();
-                if (bmp->LoadFromBytes(data))
-                    graphic = std::move(bmp);
-            } else if (present && u8(24) == 2) {
-                auto ico = std::make_unique<TIcon>();
-                if (ico->LoadFromBytes(data))
-                    graphic = std::move(ico);
-            }
-            o->SetData(ToMetaGraphic(graphic.get()));
-            break;
-        }
-        case 9:
-        case 10: {
-            bool present = false;
-            const std::string &data = stringAt(i32(112), present);
-            TRLMetaPointArray points(data.size() / 8);
-            for (size_t k = 0; k < points.size(); ++k)
-                points[k] = TPoint{TRLStreamReader::GetI32(data.data() + 8 * k),
-                                   TRLStreamReader::GetI32(data.data() + 8 * k + 4)};
-            if (kind == 9) {
-                auto *o = page.NewObject<TRLPolygonObject>();
-                o->SetBoundsRect(bounds);
-                o->SetPoints(std::move(points));
-                readPen(o->Pen());
-                readBrush(o->Brush());
-            } else {
-                auto *o = page.NewObject<TRLPolylineObject>();
-                o->SetBoundsRect(bounds);
-                o->SetPoints(std::move(points));
-                readPen(o->Pen());
-            }
-            break;
-        }
-        case 11: {
-            auto *o = page.NewObject<TRLSetClipRectObject>();
-            o->SetBoundsRect(bounds);
-            clipStack.push_back(clip);
-            clip = bounds;
-            break;
-        }
-        case 12: {
-            // A reset without a set has nothing to restore: it is dropped so
-            // the page still pairs its clips when it is painted.
-            if (clipStack.empty())
-                break;
-            clip = clipStack.back();
-            clipStack.pop_back();
-            auto *o = page.NewObject<TRLResetClipRectObject>();
-            o->SetBoundsRect(clip);
-            break;
-        }
-        default: break; // later kinds are skipped
-        }
-    }
+    LegacyClips clips{{}, TRect{0, 0, page.Width(), page.Height()}};
+    for (std::int32_t i = 0; i < recordCount; ++i)
+        readLegacyRecord(LegacyRecordIn(records.data() + static_cast<size_t>(i) * kLegacyRecordSize), strings, clips,
+                         page);
 }
 
 void writeLegacyPage(const TRLGraphicPage &page, std::string &out)
