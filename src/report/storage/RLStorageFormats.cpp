@@ -341,132 +341,167 @@ void readLegacyPage(TRLStreamIn &in, TRLGraphicPage &page, const TRLGraphicStora
                          page);
 }
 
+// The string list of a legacy page as its records fill it: texts, pictures
+// and point lists one each, font names once per name.
+class LegacyStringList {
+public:
+    std::int32_t Add(std::string s)
+    {
+        FStrings.push_back(std::move(s));
+        return static_cast<std::int32_t>(FStrings.size() - 1);
+    }
+    std::int32_t NameIndex(const std::string &name)
+    {
+        for (size_t i = 0; i < FStrings.size(); ++i)
+            if (FStrings[i] == name)
+                return static_cast<std::int32_t>(i);
+        return Add(name);
+    }
+    const std::vector<std::string> &Strings() const { return FStrings; }
+
+private:
+    std::vector<std::string> FStrings;
+};
+
+// One record of a legacy page as it is filled, its unused bytes zero.
+struct LegacyRecordOut {
+    char Rec[kLegacyRecordSize] = {};
+
+    void PutI32(int off, std::int32_t value) { TRLStreamWriter::PutI32(Rec + off, value); }
+    void PutRect(const TRect &r)
+    {
+        PutI32(0, r.Left);
+        PutI32(4, r.Top);
+        PutI32(8, r.Right);
+        PutI32(12, r.Bottom);
+    }
+    void PutPen(const TRLMetaPen &pen)
+    {
+        Rec[36] = 1;
+        PutI32(40, FromMetaColor(pen.Color()));
+        Rec[44] = static_cast<char>(FromMetaPenMode(pen.Mode()));
+        Rec[45] = static_cast<char>(FromMetaPenStyle(pen.Style()));
+        PutI32(48, pen.Width());
+    }
+    void PutBrush(const TRLMetaBrush &brush)
+    {
+        Rec[52] = 1;
+        PutI32(56, FromMetaColor(brush.Color()));
+        Rec[60] = static_cast<char>(FromMetaBrushStyle(brush.Style()));
+    }
+};
+
+// A point list as the string of X, Y pairs that legacy records name.
+std::string pointString(const TRLMetaPointArray &points)
+{
+    std::string s;
+    s.reserve(points.size() * 8);
+    for (const TPoint &p : points) {
+        TRLStreamWriter(s).I32(p.X);
+        TRLStreamWriter(s).I32(p.Y);
+    }
+    return s;
+}
+
+// Kind 3 (auto-sized) or 4 (clipped).
+void writeLegacyText(const TRLTextObject &o, LegacyRecordOut &rec, LegacyStringList &strings)
+{
+    const bool autoSize = o.TextFlags() & MetaTextFlagAutoSize;
+    rec.Rec[28] = autoSize ? 3 : 4;
+    rec.PutI32(16, o.Origin().X);
+    rec.PutI32(20, o.Origin().Y);
+    rec.PutBrush(o.Brush());
+    const TRLMetaFont &f = o.Font();
+    rec.Rec[64] = 1;
+    rec.PutI32(72, FromMetaColor(f.Color()));
+    rec.PutI32(76, f.Height());
+    rec.Rec[80] = static_cast<char>(FromMetaFontPitch(f.Pitch()));
+    rec.Rec[92] = static_cast<char>(f.Style() & 15);
+    rec.Rec[93] = static_cast<char>(f.Charset());
+    rec.PutI32(112, strings.Add(o.Text()));
+    rec.PutI32(104, strings.NameIndex(cp1252::encode(f.Name())));
+    rec.Rec[116] = static_cast<char>(o.Alignment() - 1);
+    rec.Rec[117] = autoSize ? 1 : 0;
+}
+
+// Kind 6: a bitmap (0 at byte 24) or an icon (2); another picture is
+// written without its data.
+void writeLegacyImage(const TRLImageObject &o, LegacyRecordOut &rec, LegacyStringList &strings)
+{
+    rec.Rec[28] = 6;
+    const std::string_view data = o.Data();
+    const std::string_view tag = data.substr(0, 3);
+    if (tag == "BMP" || tag == "ICO") {
+        rec.PutI32(24, tag == "BMP" ? 0 : 2);
+        rec.PutI32(112, strings.Add(std::string(data.substr(3))));
+    }
+}
+
+// The record of one object; the strings it names go into `strings`.
+void writeLegacyRecord(const TRLGraphicObject *obj, LegacyRecordOut &rec, LegacyStringList &strings)
+{
+    rec.PutI32(112, -1);
+    rec.PutRect(obj->BoundsRect());
+    switch (obj->Kind()) {
+    case TRLGraphicKind::Pixel:
+        rec.Rec[28] = 0;
+        rec.PutI32(32, FromMetaColor(static_cast<const TRLPixelObject *>(obj)->Color()));
+        break;
+    case TRLGraphicKind::Line: {
+        const auto *o = static_cast<const TRLLineObject *>(obj);
+        rec.Rec[28] = 1;
+        rec.PutRect(TRect{o->FromPoint().X, o->FromPoint().Y, o->ToPoint().X, o->ToPoint().Y});
+        rec.PutPen(o->Pen());
+        break;
+    }
+    case TRLGraphicKind::Rectangle:
+    case TRLGraphicKind::Ellipse: {
+        const auto *o = static_cast<const TRLPenBrushObject *>(obj);
+        rec.Rec[28] = obj->Kind() == TRLGraphicKind::Rectangle ? 2 : 8;
+        rec.PutPen(o->Pen());
+        rec.PutBrush(o->Brush());
+        break;
+    }
+    case TRLGraphicKind::Text: writeLegacyText(*static_cast<const TRLTextObject *>(obj), rec, strings); break;
+    case TRLGraphicKind::FillRect:
+        rec.Rec[28] = 5;
+        rec.PutBrush(static_cast<const TRLFillRectObject *>(obj)->Brush());
+        break;
+    case TRLGraphicKind::Polygon: {
+        const auto *o = static_cast<const TRLPolygonObject *>(obj);
+        rec.Rec[28] = 9;
+        rec.PutPen(o->Pen());
+        rec.PutBrush(o->Brush());
+        rec.PutI32(112, strings.Add(pointString(o->Points())));
+        break;
+    }
+    case TRLGraphicKind::Polyline: {
+        const auto *o = static_cast<const TRLPolylineObject *>(obj);
+        rec.Rec[28] = 10;
+        rec.PutPen(o->Pen());
+        rec.PutI32(112, strings.Add(pointString(o->Points())));
+        break;
+    }
+    case TRLGraphicKind::Image: writeLegacyImage(*static_cast<const TRLImageObject *>(obj), rec, strings); break;
+    case TRLGraphicKind::SetClipRect: rec.Rec[28] = 11; break;
+    case TRLGraphicKind::ResetClipRect: rec.Rec[28] = 12; break;
+    }
+}
+
 void writeLegacyPage(const TRLGraphicPage &page, std::string &out)
 {
-    std::vector<std::string> strings;
-    auto addString = [&](std::string s) {
-        strings.push_back(std::move(s));
-        return static_cast<std::int32_t>(strings.size() - 1);
-    };
-    auto nameIndex = [&](const std::string &name) {
-        for (size_t i = 0; i < strings.size(); ++i)
-            if (strings[i] == name)
-                return static_cast<std::int32_t>(i);
-        return addString(name);
-    };
+    LegacyStringList strings;
     std::string records;
     records.reserve(static_cast<size_t>(page.ObjectCount()) * kLegacyRecordSize);
     for (int i = 0; i < page.ObjectCount(); ++i) {
-        const TRLGraphicObject *obj = page.Objects(i);
-        char rec[kLegacyRecordSize] = {};
-        auto putRect = [&](const TRect &r) {
-            TRLStreamWriter::PutI32(rec + 0, r.Left);
-            TRLStreamWriter::PutI32(rec + 4, r.Top);
-            TRLStreamWriter::PutI32(rec + 8, r.Right);
-            TRLStreamWriter::PutI32(rec + 12, r.Bottom);
-        };
-        auto putPen = [&](const TRLMetaPen &pen) {
-            rec[36] = 1;
-            TRLStreamWriter::PutI32(rec + 40, FromMetaColor(pen.Color()));
-            rec[44] = static_cast<char>(FromMetaPenMode(pen.Mode()));
-            rec[45] = static_cast<char>(FromMetaPenStyle(pen.Style()));
-            TRLStreamWriter::PutI32(rec + 48, pen.Width());
-        };
-        auto putBrush = [&](const TRLMetaBrush &brush) {
-            rec[52] = 1;
-            TRLStreamWriter::PutI32(rec + 56, FromMetaColor(brush.Color()));
-            rec[60] = static_cast<char>(FromMetaBrushStyle(brush.Style()));
-        };
-        auto pointString = [](const TRLMetaPointArray &points) {
-            std::string s;
-            s.reserve(points.size() * 8);
-            for (const TPoint &p : points) {
-                TRLStreamWriter(s).I32(p.X);
-                TRLStreamWriter(s).I32(p.Y);
-            }
-            return s;
-        };
-        TRLStreamWriter::PutI32(rec + 112, -1);
-        putRect(obj->BoundsRect());
-        switch (obj->Kind()) {
-        case TRLGraphicKind::Pixel:
-            rec[28] = 0;
-            TRLStreamWriter::PutI32(rec + 32, FromMetaColor(static_cast<const TRLPixelObject *>(obj)->Color()));
-            break;
-        case TRLGraphicKind::Line: {
-            const auto *o = static_cast<const TRLLineObject *>(obj);
-            rec[28] = 1;
-            putRect(TRect{o->FromPoint().X, o->FromPoint().Y, o->ToPoint().X, o->ToPoint().Y});
-            putPen(o->Pen());
-            break;
-        }
-        case TRLGraphicKind::Rectangle:
-        case TRLGraphicKind::Ellipse: {
-            const auto *o = static_cast<const TRLPenBrushObject *>(obj);
-            rec[28] = obj->Kind() == TRLGraphicKind::Rectangle ? 2 : 8;
-            putPen(o->Pen());
-            putBrush(o->Brush());
-            break;
-        }
-        case TRLGraphicKind::Text: {
-            const auto *o = static_cast<const TRLTextObject *>(obj);
-            const bool autoSize = o->TextFlags() & MetaTextFlagAutoSize;
-            rec[28] = autoSize ? 3 : 4;
-            TRLStreamWriter::PutI32(rec + 16, o->Origin().X);
-            TRLStreamWriter::PutI32(rec + 20, o->Origin().Y);
-            putBrush(o->Brush());
-            const TRLMetaFont &f = o->Font();
-            rec[64] = 1;
-            TRLStreamWriter::PutI32(rec + 72, FromMetaColor(f.Color()));
-            TRLStreamWriter::PutI32(rec + 76, f.Height());
-            rec[80] = static_cast<char>(FromMetaFontPitch(f.Pitch()));
-            rec[92] = static_cast<char>(f.Style() & 15);
-            rec[93] = static_cast<char>(f.Charset());
-            TRLStreamWriter::PutI32(rec + 112, addString(o->Text()));
-            TRLStreamWriter::PutI32(rec + 104, nameIndex(cp1252::encode(f.Name())));
-            rec[116] = static_cast<char>(o->Alignment() - 1);
-            rec[117] = autoSize ? 1 : 0;
-            break;
-        }
-        case TRLGraphicKind::FillRect:
-            rec[28] = 5;
-            putBrush(static_cast<const TRLFillRectObject *>(obj)->Brush());
-            break;
-        case TRLGraphicKind::Polygon: {
-            const auto *o = static_cast<const TRLPolygonObject *>(obj);
-            rec[28] = 9;
-            putPen(o->Pen());
-            putBrush(o->Brush());
-            TRLStreamWriter::PutI32(rec + 112, addString(pointString(o->Points())));
-            break;
-        }
-        case TRLGraphicKind::Polyline: {
-            const auto *o = static_cast<const TRLPolylineObject *>(obj);
-            rec[28] = 10;
-            putPen(o->Pen());
-            TRLStreamWriter::PutI32(rec + 112, addString(pointString(o->Points())));
-            break;
-        }
-        case TRLGraphicKind::Image: {
-            const auto *o = static_cast<const TRLImageObject *>(obj);
-            rec[28] = 6;
-            const std::string_view data = o->Data();
-            const std::string_view tag = data.substr(0, 3);
-            if (tag == "BMP" || tag == "ICO") {
-                TRLStreamWriter::PutI32(rec + 24, tag == "BMP" ? 0 : 2);
-                TRLStreamWriter::PutI32(rec + 112, addString(std::string(data.substr(3))));
-            }
-            break;
-        }
-        case TRLGraphicKind::SetClipRect: rec[28] = 11; break;
-        case TRLGraphicKind::ResetClipRect: rec[28] = 12; break;
-        }
-        records.append(rec, kLegacyRecordSize);
+        LegacyRecordOut rec;
+        writeLegacyRecord(page.Objects(i), rec, strings);
+        records.append(rec.Rec, kLegacyRecordSize);
     }
     TRLStreamWriter(out).I32(page.Width());
     TRLStreamWriter(out).I32(page.Height());
-    TRLStreamWriter(out).I32(static_cast<std::int32_t>(strings.size()));
-    for (const std::string &s : strings)
+    TRLStreamWriter(out).I32(static_cast<std::int32_t>(strings.Strings().size()));
+    for (const std::string &s : strings.Strings())
         TRLStreamWriter(out).String(s);
     TRLStreamWriter(out).I32(page.ObjectCount());
     out.append(records);
