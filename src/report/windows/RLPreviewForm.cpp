@@ -6,6 +6,7 @@
 #include "report/storage/RLGraphicStorage.h"
 #include "report/windows/RLFindDialog.h"
 #include "report/windows/RLPreview.h"
+#include "report/windows/RLPreviewGlyphs.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -16,8 +17,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPointer>
 #include <QScreen>
 #include <QSplitter>
@@ -35,6 +34,9 @@
 
 namespace prenso {
 namespace {
+
+using glyphs::Glyph;
+using glyphs::glyphIcon;
 
 constexpr int kRepeatIntervalMs = 100;
 constexpr int kRepeatDelayMs = 500;
@@ -59,127 +61,6 @@ std::vector<TRLPreviewForm *> &openForms()
 {
     static std::vector<TRLPreviewForm *> forms;
     return forms;
-}
-
-enum class Glyph : std::uint8_t {
-    First,
-    Prior,
-    Next,
-    Last,
-    ZoomDown,
-    ZoomUp,
-    Views,
-    Edit,
-    Print,
-    Save,
-    Send,
-    Close,
-    About
-};
-
-// The toolbar's small pictures, drawn rather than shipped so that they stay
-// sharp at any pixel density.
-QIcon glyphIcon(Glyph glyph)
-{
-    constexpr int size = 16, scale = 3;
-    QPixmap pixmap(size * scale, size * scale);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.scale(scale, scale);
-    const QColor ink(48, 48, 48), accent(30, 90, 170);
-    auto triangle = [&](QPointF a, QPointF b, QPointF c) {
-        QPainterPath path;
-        path.moveTo(a);
-        path.lineTo(b);
-        path.lineTo(c);
-        path.closeSubpath();
-        p.fillPath(path, accent);
-    };
-    auto magnifier = [&](bool plus) {
-        p.setPen(QPen(ink, 1.5));
-        p.setBrush(Qt::white);
-        p.drawEllipse(QPointF(6.5, 6.5), 4.5, 4.5);
-        p.setPen(QPen(ink, 2.5, Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(QPointF(10, 10), QPointF(14, 14));
-        p.setPen(QPen(accent, 1.5));
-        p.drawLine(QPointF(4.5, 6.5), QPointF(8.5, 6.5));
-        if (plus)
-            p.drawLine(QPointF(6.5, 4.5), QPointF(6.5, 8.5));
-    };
-    switch (glyph) {
-    case Glyph::First:
-        p.fillRect(QRectF(3, 3, 2, 10), accent);
-        triangle({12, 3}, {12, 13}, {6, 8});
-        break;
-    case Glyph::Prior: triangle({11, 3}, {11, 13}, {5, 8}); break;
-    case Glyph::Next: triangle({5, 3}, {5, 13}, {11, 8}); break;
-    case Glyph::Last:
-        triangle({4, 3}, {4, 13}, {10, 8});
-        p.fillRect(QRectF(11, 3, 2, 10), accent);
-        break;
-    case Glyph::ZoomDown: magnifier(false); break;
-    case Glyph::ZoomUp: magnifier(true); break;
-    case Glyph::Views:
-        p.setPen(QPen(ink, 1));
-        p.setBrush(Qt::white);
-        p.drawRect(QRectF(2.5, 2.5, 11, 5));
-        p.drawRect(QRectF(2.5, 9.5, 11, 5));
-        break;
-    case Glyph::Edit: {
-        QPainterPath arrow;
-        arrow.moveTo(4, 2);
-        arrow.lineTo(4, 13);
-        arrow.lineTo(7, 10);
-        arrow.lineTo(9.5, 14.5);
-        arrow.lineTo(11, 13.5);
-        arrow.lineTo(8.5, 9.5);
-        arrow.lineTo(12, 9.5);
-        arrow.closeSubpath();
-        p.setPen(QPen(ink, 1));
-        p.setBrush(Qt::white);
-        p.drawPath(arrow);
-        break;
-    }
-    case Glyph::Print:
-        p.setPen(QPen(ink, 1));
-        p.setBrush(Qt::white);
-        p.drawRect(QRectF(4.5, 1.5, 7, 5));
-        p.setBrush(QColor(200, 200, 200));
-        p.drawRect(QRectF(1.5, 6.5, 13, 6));
-        p.setBrush(Qt::white);
-        p.drawRect(QRectF(4.5, 10.5, 7, 4));
-        break;
-    case Glyph::Save:
-        p.setPen(QPen(ink, 1));
-        p.setBrush(accent);
-        p.drawRect(QRectF(2.5, 2.5, 11, 11));
-        p.setBrush(Qt::white);
-        p.drawRect(QRectF(4.5, 2.5, 7, 4));
-        p.drawRect(QRectF(5.5, 9.5, 5, 4));
-        break;
-    case Glyph::Send:
-        p.setPen(QPen(ink, 1));
-        p.setBrush(Qt::white);
-        p.drawRect(QRectF(1.5, 4.5, 13, 8));
-        p.drawLine(QPointF(1.5, 4.5), QPointF(8, 9));
-        p.drawLine(QPointF(14.5, 4.5), QPointF(8, 9));
-        break;
-    case Glyph::Close:
-        p.setPen(QPen(QColor(170, 40, 40), 2, Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(QPointF(4, 4), QPointF(12, 12));
-        p.drawLine(QPointF(12, 4), QPointF(4, 12));
-        break;
-    case Glyph::About:
-        p.setPen(Qt::NoPen);
-        p.setBrush(accent);
-        p.drawEllipse(QPointF(8, 8), 6.5, 6.5);
-        p.fillRect(QRectF(7, 7, 2, 5), Qt::white);
-        p.fillRect(QRectF(7, 4, 2, 2), Qt::white);
-        break;
-    }
-    p.end();
-    return QIcon(pixmap);
 }
 
 QFrame *makeBevel(QWidget *parent, const char *name)
