@@ -63,6 +63,23 @@ std::vector<TRLPreviewForm *> &openForms()
     return forms;
 }
 
+// A toolbar button with its picture and, when given, its caption beside it.
+QToolButton *toolButton(QWidget *parent, const char *name, Glyph glyph, const QString &caption = {})
+{
+    auto *b = new QToolButton(parent);
+    b->setObjectName(QLatin1String(name));
+    b->setIcon(glyphIcon(glyph));
+    b->setIconSize(QSize(16, 16));
+    b->setAutoRaise(true);
+    // Buttons never take the focus, so keys keep reaching the page.
+    b->setFocusPolicy(Qt::NoFocus);
+    if (!caption.isEmpty()) {
+        b->setText(caption);
+        b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    }
+    return b;
+}
+
 QFrame *makeBevel(QWidget *parent, const char *name)
 {
     auto *bevel = new QFrame(parent);
@@ -228,33 +245,42 @@ void TRLPreviewForm::BuildToolbar()
     bar->setContentsMargins(4, 3, 4, 3);
     bar->setSpacing(2);
 
-    auto button = [&](const char *name, Glyph glyph, const QString &caption = {}) {
-        auto *b = new QToolButton(PanelTools);
-        b->setObjectName(QLatin1String(name));
-        b->setIcon(glyphIcon(glyph));
-        b->setIconSize(QSize(16, 16));
-        b->setAutoRaise(true);
-        // Buttons never take the focus, so keys keep reaching the page.
-        b->setFocusPolicy(Qt::NoFocus);
-        if (!caption.isEmpty()) {
-            b->setText(caption);
-            b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-        }
-        return b;
-    };
-    SpeedButtonPrint = button("SpeedButtonPrint", Glyph::Print, QStringLiteral("Imprimir"));
-    SpeedButtonFirst = button("SpeedButtonFirst", Glyph::First);
-    SpeedButtonPrior = button("SpeedButtonPrior", Glyph::Prior);
-    SpeedButtonNext = button("SpeedButtonNext", Glyph::Next);
-    SpeedButtonLast = button("SpeedButtonLast", Glyph::Last);
-    SpeedButtonZoomDown = button("SpeedButtonZoomDown", Glyph::ZoomDown);
-    SpeedButtonZoomUp = button("SpeedButtonZoomUp", Glyph::ZoomUp);
-    SpeedButtonClose = button("SpeedButtonClose", Glyph::Close, QStringLiteral("Fechar"));
-    SpeedButtonSave = button("SpeedButtonSave", Glyph::Save, QStringLiteral("Salvar"));
-    SpeedButtonViews = button("SpeedButtonViews", Glyph::Views);
-    SpeedButtonEdit = button("SpeedButtonEdit", Glyph::Edit);
+    BuildButtons();
+    BuildPagePanel();
+    BuildZoomPanel();
+    BuildAboutPanel();
+    for (QWidget *w : std::initializer_list<QWidget *>{
+             SpeedButtonPrint, SpeedButtonSave, SpeedButtonSend, Bevel1, SpeedButtonFirst, SpeedButtonPrior, PanelPages,
+             SpeedButtonNext, SpeedButtonLast, Bevel3, SpeedButtonZoomDown, PanelZoom, SpeedButtonZoomUp, Bevel4,
+             SpeedButtonViews, SpeedButtonEdit, Bevel5, SpeedButtonClose, Bevel6})
+        bar->addWidget(w);
+    bar->addStretch(1);
+    bar->addWidget(PanelAbout);
+
+    TimerRepeat = new QTimer(this);
+    TimerRepeat->setObjectName(QStringLiteral("TimerRepeat"));
+    TimerRepeat->setInterval(kRepeatIntervalMs);
+
+    ConnectButtons();
+    ConnectZoomBox();
+    ConnectPageField();
+}
+
+void TRLPreviewForm::BuildButtons()
+{
+    SpeedButtonPrint = toolButton(PanelTools, "SpeedButtonPrint", Glyph::Print, QStringLiteral("Imprimir"));
+    SpeedButtonFirst = toolButton(PanelTools, "SpeedButtonFirst", Glyph::First);
+    SpeedButtonPrior = toolButton(PanelTools, "SpeedButtonPrior", Glyph::Prior);
+    SpeedButtonNext = toolButton(PanelTools, "SpeedButtonNext", Glyph::Next);
+    SpeedButtonLast = toolButton(PanelTools, "SpeedButtonLast", Glyph::Last);
+    SpeedButtonZoomDown = toolButton(PanelTools, "SpeedButtonZoomDown", Glyph::ZoomDown);
+    SpeedButtonZoomUp = toolButton(PanelTools, "SpeedButtonZoomUp", Glyph::ZoomUp);
+    SpeedButtonClose = toolButton(PanelTools, "SpeedButtonClose", Glyph::Close, QStringLiteral("Fechar"));
+    SpeedButtonSave = toolButton(PanelTools, "SpeedButtonSave", Glyph::Save, QStringLiteral("Salvar"));
+    SpeedButtonViews = toolButton(PanelTools, "SpeedButtonViews", Glyph::Views);
+    SpeedButtonEdit = toolButton(PanelTools, "SpeedButtonEdit", Glyph::Edit);
     SpeedButtonEdit->setCheckable(true);
-    SpeedButtonSend = button("SpeedButtonSend", Glyph::Send, QStringLiteral("Enviar"));
+    SpeedButtonSend = toolButton(PanelTools, "SpeedButtonSend", Glyph::Send, QStringLiteral("Enviar"));
     // Sending is given to handlers that this program never sets: a button
     // that can never work is left out rather than shown greyed.
     SpeedButtonSend->setEnabled(false);
@@ -264,7 +290,10 @@ void TRLPreviewForm::BuildToolbar()
     Bevel4 = makeBevel(PanelTools, "Bevel4");
     Bevel5 = makeBevel(PanelTools, "Bevel5");
     Bevel6 = makeBevel(PanelTools, "Bevel6");
+}
 
+void TRLPreviewForm::BuildPagePanel()
+{
     PanelPages = new QWidget(PanelTools);
     PanelPages->setObjectName(QStringLiteral("PanelPages"));
     LabelPage = new QLabel(QStringLiteral("Página"), PanelPages);
@@ -286,7 +315,10 @@ void TRLPreviewForm::BuildToolbar()
     for (QWidget *w : {static_cast<QWidget *>(LabelPage), static_cast<QWidget *>(EditPageNo),
                        static_cast<QWidget *>(LabelOf), static_cast<QWidget *>(PanelPageCount)})
         pages->addWidget(w);
+}
 
+void TRLPreviewForm::BuildZoomPanel()
+{
     PanelZoom = new QWidget(PanelTools);
     PanelZoom->setObjectName(QStringLiteral("PanelZoom"));
     ComboBoxZoom = new QComboBox(PanelZoom);
@@ -305,28 +337,39 @@ void TRLPreviewForm::BuildToolbar()
     auto *zoom = new QHBoxLayout(PanelZoom);
     zoom->setContentsMargins(2, 0, 2, 0);
     zoom->addWidget(ComboBoxZoom);
+}
 
+// The zoom box and the page field act at every change of their text, as
+// the user types it (typing 150 passes through 15 %). While the user edits
+// one, it keeps what was typed; Enter, or leaving it, ends the editing, and
+// it shows the zoom or the page in force again.
+void TRLPreviewForm::ConnectZoomBox()
+{
+    connect(ComboBoxZoom->lineEdit(), &QLineEdit::textEdited, this, [this] {
+        FEditingZoom = true;
+        ComboBoxZoomChange();
+    });
+    connect(ComboBoxZoom->lineEdit(), &QLineEdit::editingFinished, this, [this] { EndZoomEditing(); });
+    connect(ComboBoxZoom, qOverload<int>(&QComboBox::activated), this, [this] {
+        ComboBoxZoomChange();
+        EndZoomEditing();
+    });
+}
+
+void TRLPreviewForm::BuildAboutPanel()
+{
     PanelAbout = new QWidget(PanelTools);
     PanelAbout->setObjectName(QStringLiteral("PanelAbout"));
-    SpeedButtonAbout = button("SpeedButtonAbout", Glyph::About);
+    SpeedButtonAbout = toolButton(PanelTools, "SpeedButtonAbout", Glyph::About);
     SpeedButtonAbout->setParent(PanelAbout);
     SpeedButtonAbout->setToolTip(QStringLiteral("Prenso " PRENSO_VERSION));
     auto *about = new QHBoxLayout(PanelAbout);
     about->setContentsMargins(0, 0, 0, 0);
     about->addWidget(SpeedButtonAbout);
+}
 
-    for (QWidget *w : std::initializer_list<QWidget *>{
-             SpeedButtonPrint, SpeedButtonSave, SpeedButtonSend, Bevel1, SpeedButtonFirst, SpeedButtonPrior, PanelPages,
-             SpeedButtonNext, SpeedButtonLast, Bevel3, SpeedButtonZoomDown, PanelZoom, SpeedButtonZoomUp, Bevel4,
-             SpeedButtonViews, SpeedButtonEdit, Bevel5, SpeedButtonClose, Bevel6})
-        bar->addWidget(w);
-    bar->addStretch(1);
-    bar->addWidget(PanelAbout);
-
-    TimerRepeat = new QTimer(this);
-    TimerRepeat->setObjectName(QStringLiteral("TimerRepeat"));
-    TimerRepeat->setInterval(kRepeatIntervalMs);
-
+void TRLPreviewForm::ConnectButtons()
+{
     connect(SpeedButtonPrint, &QToolButton::clicked, this, [this] { SpeedButtonPrintClick(); });
     connect(SpeedButtonSave, &QToolButton::clicked, this, [this] { SpeedButtonSaveClick(); });
     connect(SpeedButtonFirst, &QToolButton::clicked, this, [this] { Preview()->FirstPage(); });
@@ -342,20 +385,13 @@ void TRLPreviewForm::BuildToolbar()
     connect(SpeedButtonViews, &QToolButton::clicked, this, [this] { SpeedButtonViewsClick(); });
     connect(SpeedButtonEdit, &QToolButton::clicked, this, [this] { SpeedButtonEditClick(); });
     connect(SpeedButtonClose, &QToolButton::clicked, this, &QDialog::close);
+}
 
-    // The zoom box and the page field act at every change of their text, as
-    // the user types it (typing 150 passes through 15 %). While the user
-    // edits one, it keeps what was typed; Enter, or leaving it, ends the
-    // editing, and it shows the zoom or the page in force again.
-    connect(ComboBoxZoom->lineEdit(), &QLineEdit::textEdited, this, [this] {
-        FEditingZoom = true;
-        ComboBoxZoomChange();
-    });
-    connect(ComboBoxZoom->lineEdit(), &QLineEdit::editingFinished, this, [this] { EndZoomEditing(); });
-    connect(ComboBoxZoom, qOverload<int>(&QComboBox::activated), this, [this] {
-        ComboBoxZoomChange();
-        EndZoomEditing();
-    });
+// The page field acts at every change of its text, as the zoom box does
+// (see ConnectZoomBox), and shows the page in force again once the editing
+// ends.
+void TRLPreviewForm::ConnectPageField()
+{
     connect(EditPageNo, &QLineEdit::textEdited, this, [this] {
         FEditingPageNo = true;
         EditPageNoChange();
