@@ -27,6 +27,7 @@ class QToolButton;
 namespace prenso {
 
 class TRLGraphicStorage;
+struct TRLLocaleStrings;
 class TRLPreview;
 class TRLPreviewForm;
 class TfrmRLFindDialog;
@@ -160,6 +161,7 @@ private:
     void ConnectButtons();
     void ConnectZoomBox();
     void ConnectPageField();
+    void RelabelZoomBox(const TRLLocaleStrings &ls);
     void Relabel();
     TRLPreview *AddPreview();
     void SetActivePreview(TRLPreview *preview);
