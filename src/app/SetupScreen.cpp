@@ -79,6 +79,139 @@ QString startFolder()
     return own.isEmpty() ? QDir::homePath() : own;
 }
 
+// The controls of the tab "Impressora", made at their fixed places with
+// their component names, group by group in the order of the screen.
+class TImpressoraTab {
+public:
+    TImpressoraTab(TfrmPrincipal &form, QWidget *tab) : FForm(form), FTab(tab) {}
+
+    void buildPrinters()
+    {
+        FForm.rgpImpressora = new TRadioGroup(QStringLiteral("Impressoras Disponíveis"), FTab);
+        named(FForm.rgpImpressora, "rgpImpressora");
+        FForm.rgpImpressora->setGeometry(8, 8, 305, 433);
+    }
+
+    // The launcher's file, with its open and save buttons.
+    void buildLauncherFile(const QIcon &openPicture)
+    {
+        label("Label1", QStringLiteral("Arquivo em lote a ser Gravado"), 336, 8);
+        FForm.edtArquivo = edit("edtArquivo", 336, 24, 297, 24);
+        FForm.btnAbrir = imageButton("btnAbrir", openPicture, QStringLiteral("Abrir"), 647, 24, 25, 25);
+        FForm.btnSalvar = imageButton("btnSalvar", FForm.style()->standardIcon(QStyle::SP_DialogSaveButton),
+                                      QStringLiteral("Salvar"), 680, 24, 25, 25);
+    }
+
+    void buildOrientation()
+    {
+        TRadioGroup *group = FForm.rgpOrientacao = new TRadioGroup(QStringLiteral("Orientação"), FTab);
+        named(group, "rgpOrientacao");
+        group->setGeometry(336, 48, 297, 57);
+        group->SetColumns(2);
+        group->AddItem(QStringLiteral("Retrato"));
+        group->AddItem(QStringLiteral("Paisagem"));
+        group->SetItemIndex(0);
+    }
+
+    // Only the font dialog fills the two font fields.
+    void buildFont()
+    {
+        const QFont fieldFont(QStringLiteral("MS Sans Serif"), 8);
+        label("Label2", QStringLiteral("Tamanho da Fonte"), 336, 112);
+        FForm.edtFonteSize = edit("edtFonteSize", 336, 128, 89, 21);
+        FForm.edtFonteSize->setReadOnly(true);
+        FForm.edtFonteSize->setFont(fieldFont);
+        label("Label3", QStringLiteral("Tipo da Fonte"), 512, 112);
+        FForm.edtFonte = edit("edtFonte", 512, 128, 89, 21);
+        FForm.edtFonte->setReadOnly(true);
+        FForm.edtFonte->setFont(fieldFont);
+        FForm.SpeedButton1 =
+            imageButton("SpeedButton1", fontIcon(), QStringLiteral("Selecionar Fonte"), 608, 126, 25, 25);
+        // A speed button never takes the focus.
+        FForm.SpeedButton1->setFocusPolicy(Qt::NoFocus);
+    }
+
+    // The ticks of the launcher's switches, and the dot-matrix printer's
+    // character table beside its tick.
+    void buildOptions()
+    {
+        FForm.ckbSalvaNomeImpressora =
+            checkBox("ckbSalvaNomeImpressora", QStringLiteral("Salvar o nome da impressora"), 336, 168, 209, 17);
+        FForm.ckbImpressoraMatricial =
+            checkBox("ckbImpressoraMatricial", QStringLiteral("Impressora matricial"), 336, 200, 153, 17);
+        QComboBox *table = FForm.cmbTabelaCaracteres = new QComboBox(FTab);
+        named(table, "cmbTabelaCaracteres");
+        table->setGeometry(496, 197, 105, 22);
+        table->setToolTip(QStringLiteral("Tabela de caracteres da impressora matricial"));
+        table->addItems(QStringList{QStringLiteral("Padrão")} + DraftCharTableNames());
+        // The table is the dot-matrix printer's: without one it means nothing.
+        table->setEnabled(false);
+        QObject::connect(FForm.ckbImpressoraMatricial, &QCheckBox::toggled, table, &QWidget::setEnabled);
+        FForm.chkVisualiza =
+            checkBox("chkVisualiza", QStringLiteral("Visualizar Antes de Imprimir"), 336, 240, 193, 17);
+        FForm.ckbImprimirSemDialogo =
+            checkBox("ckbImprimirSemDialogo", QStringLiteral("Imprimir sem diálogo"), 336, 257, 193, 17);
+    }
+
+    // The test file and the button that shows it in the preview.
+    void buildTestFile(const QIcon &openPicture)
+    {
+        label("lbl1", QStringLiteral("Arquivo para Teste"), 336, 274);
+        FForm.edtArquivoTeste = edit("edtArquivoTeste", 336, 292, 297, 24);
+        FForm.btnAbrirTeste = imageButton("btnAbrirTeste", openPicture, QStringLiteral("Abrir"), 647, 292, 25, 27);
+        FForm.btnTeste = new QPushButton(QStringLiteral("Visualiza Arquivo Teste"), FTab);
+        named(FForm.btnTeste, "btnTeste");
+        FForm.btnTeste->setGeometry(336, 337, 169, 25);
+    }
+
+    void buildPdfFolder()
+    {
+        label("lblPastaPdf", QStringLiteral("Salvar PDF em"), 336, 378);
+        FForm.edtPastaPdf = edit("edtPastaPdf", 336, 394, 297, 24);
+        FForm.btnPastaPdf = imageButton("btnPastaPdf", FForm.style()->standardIcon(QStyle::SP_DirOpenIcon),
+                                        QStringLiteral("Escolher pasta"), 647, 394, 25, 25);
+    }
+
+private:
+    template <typename W>
+    static W *named(W *widget, const char *name)
+    {
+        widget->setObjectName(QLatin1String(name));
+        return widget;
+    }
+    void label(const char *name, const QString &text, int x, int y) const
+    {
+        auto *l = named(new QLabel(text, FTab), name);
+        l->move(x, y);
+        l->adjustSize();
+    }
+    QLineEdit *edit(const char *name, int x, int y, int w, int h) const
+    {
+        auto *e = named(new QLineEdit(FTab), name);
+        e->setGeometry(x, y, w, h);
+        return e;
+    }
+    QToolButton *imageButton(const char *name, const QIcon &picture, const QString &hint, int x, int y, int w,
+                             int h) const
+    {
+        auto *b = named(new QToolButton(FTab), name);
+        b->setGeometry(x, y, w, h);
+        b->setIcon(picture);
+        b->setIconSize(QSize(16, 16));
+        b->setToolTip(hint);
+        return b;
+    }
+    QCheckBox *checkBox(const char *name, const QString &text, int x, int y, int w, int h) const
+    {
+        auto *c = named(new QCheckBox(text, FTab), name);
+        c->setGeometry(x, y, w, h);
+        return c;
+    }
+
+    TfrmPrincipal &FForm;
+    QWidget *FTab;
+};
+
 } // namespace
 
 void TfrmPrincipal::buildScreen()
@@ -97,99 +230,15 @@ void TfrmPrincipal::buildScreen()
     pgcPrincipal->addTab(new QWidget, QStringLiteral("Paisagem"));
     pgcPrincipal->setCurrentIndex(0);
 
-    const auto named = [](QWidget *widget, const char *name) {
-        widget->setObjectName(QLatin1String(name));
-        return widget;
-    };
-    const auto label = [&](const char *name, const QString &text, int x, int y) {
-        auto *l = new QLabel(text, tabImpressora);
-        named(l, name);
-        l->move(x, y);
-        l->adjustSize();
-    };
-    const auto edit = [&](const char *name, int x, int y, int w, int h) {
-        auto *e = new QLineEdit(tabImpressora);
-        named(e, name);
-        e->setGeometry(x, y, w, h);
-        return e;
-    };
-    const auto imageButton = [&](const char *name, const QIcon &picture, const QString &hint, int x, int y, int w,
-                                 int h) {
-        auto *b = new QToolButton(tabImpressora);
-        named(b, name);
-        b->setGeometry(x, y, w, h);
-        b->setIcon(picture);
-        b->setIconSize(QSize(16, 16));
-        b->setToolTip(hint);
-        return b;
-    };
-    const auto checkBox = [&](const char *name, const QString &text, int x, int y, int w, int h) {
-        auto *c = new QCheckBox(text, tabImpressora);
-        named(c, name);
-        c->setGeometry(x, y, w, h);
-        return c;
-    };
     const QIcon openPicture = style()->standardIcon(QStyle::SP_DialogOpenButton);
-
-    rgpImpressora = new TRadioGroup(QStringLiteral("Impressoras Disponíveis"), tabImpressora);
-    named(rgpImpressora, "rgpImpressora");
-    rgpImpressora->setGeometry(8, 8, 305, 433);
-
-    label("Label1", QStringLiteral("Arquivo em lote a ser Gravado"), 336, 8);
-    edtArquivo = edit("edtArquivo", 336, 24, 297, 24);
-    btnAbrir = imageButton("btnAbrir", openPicture, QStringLiteral("Abrir"), 647, 24, 25, 25);
-    btnSalvar = imageButton("btnSalvar", style()->standardIcon(QStyle::SP_DialogSaveButton), QStringLiteral("Salvar"),
-                            680, 24, 25, 25);
-
-    rgpOrientacao = new TRadioGroup(QStringLiteral("Orientação"), tabImpressora);
-    named(rgpOrientacao, "rgpOrientacao");
-    rgpOrientacao->setGeometry(336, 48, 297, 57);
-    rgpOrientacao->SetColumns(2);
-    rgpOrientacao->AddItem(QStringLiteral("Retrato"));
-    rgpOrientacao->AddItem(QStringLiteral("Paisagem"));
-    rgpOrientacao->SetItemIndex(0);
-
-    // Only the font dialog fills the two font fields.
-    const QFont fieldFont(QStringLiteral("MS Sans Serif"), 8);
-    label("Label2", QStringLiteral("Tamanho da Fonte"), 336, 112);
-    edtFonteSize = edit("edtFonteSize", 336, 128, 89, 21);
-    edtFonteSize->setReadOnly(true);
-    edtFonteSize->setFont(fieldFont);
-    label("Label3", QStringLiteral("Tipo da Fonte"), 512, 112);
-    edtFonte = edit("edtFonte", 512, 128, 89, 21);
-    edtFonte->setReadOnly(true);
-    edtFonte->setFont(fieldFont);
-    SpeedButton1 = imageButton("SpeedButton1", fontIcon(), QStringLiteral("Selecionar Fonte"), 608, 126, 25, 25);
-    // A speed button never takes the focus.
-    SpeedButton1->setFocusPolicy(Qt::NoFocus);
-
-    ckbSalvaNomeImpressora =
-        checkBox("ckbSalvaNomeImpressora", QStringLiteral("Salvar o nome da impressora"), 336, 168, 209, 17);
-    ckbImpressoraMatricial =
-        checkBox("ckbImpressoraMatricial", QStringLiteral("Impressora matricial"), 336, 200, 153, 17);
-    cmbTabelaCaracteres = new QComboBox(tabImpressora);
-    named(cmbTabelaCaracteres, "cmbTabelaCaracteres");
-    cmbTabelaCaracteres->setGeometry(496, 197, 105, 22);
-    cmbTabelaCaracteres->setToolTip(QStringLiteral("Tabela de caracteres da impressora matricial"));
-    cmbTabelaCaracteres->addItems(QStringList{QStringLiteral("Padrão")} + DraftCharTableNames());
-    // The table is the dot-matrix printer's: without one it means nothing.
-    cmbTabelaCaracteres->setEnabled(false);
-    connect(ckbImpressoraMatricial, &QCheckBox::toggled, cmbTabelaCaracteres, &QWidget::setEnabled);
-    chkVisualiza = checkBox("chkVisualiza", QStringLiteral("Visualizar Antes de Imprimir"), 336, 240, 193, 17);
-    ckbImprimirSemDialogo =
-        checkBox("ckbImprimirSemDialogo", QStringLiteral("Imprimir sem diálogo"), 336, 257, 193, 17);
-
-    label("lbl1", QStringLiteral("Arquivo para Teste"), 336, 274);
-    edtArquivoTeste = edit("edtArquivoTeste", 336, 292, 297, 24);
-    btnAbrirTeste = imageButton("btnAbrirTeste", openPicture, QStringLiteral("Abrir"), 647, 292, 25, 27);
-    btnTeste = new QPushButton(QStringLiteral("Visualiza Arquivo Teste"), tabImpressora);
-    named(btnTeste, "btnTeste");
-    btnTeste->setGeometry(336, 337, 169, 25);
-
-    label("lblPastaPdf", QStringLiteral("Salvar PDF em"), 336, 378);
-    edtPastaPdf = edit("edtPastaPdf", 336, 394, 297, 24);
-    btnPastaPdf = imageButton("btnPastaPdf", style()->standardIcon(QStyle::SP_DirOpenIcon),
-                              QStringLiteral("Escolher pasta"), 647, 394, 25, 25);
+    TImpressoraTab tab(*this, tabImpressora);
+    tab.buildPrinters();
+    tab.buildLauncherFile(openPicture);
+    tab.buildOrientation();
+    tab.buildFont();
+    tab.buildOptions();
+    tab.buildTestFile(openPicture);
+    tab.buildPdfFolder();
 
     const auto onClick = [this](QAbstractButton *button, void (TfrmPrincipal::*handler)()) {
         connect(button, &QAbstractButton::clicked, this, [this, handler] { runHandler(handler, this); });

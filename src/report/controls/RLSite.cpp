@@ -36,6 +36,186 @@ constexpr std::uint32_t kEdgeAligns =
 constexpr std::uint32_t kCenterAligns =
     alignMask({TRLControlAlign::faCenterLeft, TRLControlAlign::faCenterTop, TRLControlAlign::faCenterRight,
                TRLControlAlign::faCenterBottom, TRLControlAlign::faCenter});
+
+// The children of a site by Align, as alignChildren fills them.
+using AlignLists = std::array<std::vector<TRLCustomControl *>, Ord(TRLControlAlign::faAlignCount)>;
+
+// Bands stack by type first (header before title ... before footer), then group.
+std::pair<int, int> bandKey(TRLCustomControl *c)
+{
+    const TRLCustomBand *b = c->AsBand();
+    return b ? std::pair<int, int>{static_cast<int>(Ord(b->BandType())), b->GroupIndex()} : std::pair<int, int>{0, 0};
+}
+
+// Inside a list, controls keep the order of their edge in the direction
+// they are aligned to.
+template <typename Edge>
+void sortBy(std::vector<TRLCustomControl *> &list, Edge edge)
+{
+    if (list.size() > 1)
+        std::stable_sort(list.begin(), list.end(), [&](TRLCustomControl *a, TRLCustomControl *b) {
+            const auto ka = bandKey(a), kb = bandKey(b);
+            if (ka != kb)
+                return ka < kb;
+            return edge(a) < edge(b);
+        });
+}
+
+void sortAlignLists(AlignLists &lists)
+{
+    auto byLeft = [](const TRLCustomControl *c) { return c->Left(); };
+    auto byRight = [](const TRLCustomControl *c) { return -c->Left(); };
+    auto byTop = [](const TRLCustomControl *c) { return c->Top(); };
+    auto byBottom = [](const TRLCustomControl *c) { return -c->Top(); };
+    for (TRLControlAlign a :
+         {TRLControlAlign::faLeftMost, TRLControlAlign::faLeft, TRLControlAlign::faClient, TRLControlAlign::faLeftTop,
+          TRLControlAlign::faClientTop, TRLControlAlign::faLeftBottom, TRLControlAlign::faClientBottom})
+        sortBy(lists[Ord(a)], byLeft);
+    for (TRLControlAlign a : {TRLControlAlign::faRightMost, TRLControlAlign::faRight, TRLControlAlign::faRightTop,
+                              TRLControlAlign::faRightBottom})
+        sortBy(lists[Ord(a)], byRight);
+    for (TRLControlAlign a : {TRLControlAlign::faTop, TRLControlAlign::faClientLeft, TRLControlAlign::faClientRight})
+        sortBy(lists[Ord(a)], byTop);
+    sortBy(lists[Ord(TRLControlAlign::faBottom)], byBottom);
+}
+
+// The controls that take a whole side of what is left of `r` (the outermost
+// first, then the inner ones), and those that share the rest; `r` shrinks
+// by each.
+void alignStacks(AlignLists &lists, TRect &r)
+{
+    for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faLeftMost)]) {
+        c->SetBounds(r.Left, r.Top, c->Width(), r.Height());
+        r.Left += c->Width();
+    }
+    for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faRightMost)]) {
+        c->SetBounds(r.Right - c->Width(), r.Top, c->Width(), r.Height());
+        r.Right -= c->Width();
+    }
+    for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faTop)]) {
+        c->SetBounds(r.Left, r.Top, r.Width(), c->Height());
+        r.Top += c->Height();
+    }
+    for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faBottom)]) {
+        c->SetBounds(r.Left, r.Bottom - c->Height(), r.Width(), c->Height());
+        r.Bottom -= c->Height();
+    }
+    for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faLeft)]) {
+        c->SetBounds(r.Left, r.Top, c->Width(), r.Height());
+        r.Left += c->Width();
+    }
+    for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faRight)]) {
+        c->SetBounds(r.Right - c->Width(), r.Top, c->Width(), r.Height());
+        r.Right -= c->Width();
+    }
+    if (const int n = static_cast<int>(lists[Ord(TRLControlAlign::faClient)].size())) {
+        const int each = r.Width() / n;
+        int x = r.Left;
+        for (int i = 0; i < n; ++i) {
+            const int w = i == n - 1 ? r.Right - x : each;
+            lists[Ord(TRLControlAlign::faClient)][i]->SetBounds(x, r.Top, w, r.Height());
+            x += w;
+        }
+    }
+}
+
+// One row along the top or the bottom edge of `r`; the row's height.
+int alignEdgeRow(AlignLists &lists, const TRect &r, TRLControlAlign leftA, TRLControlAlign rightA,
+                 TRLControlAlign clientA, bool top)
+{
+    int left = r.Left, right = r.Right, extent = 0;
+    auto y = [&](const TRLCustomControl *c) { return top ? r.Top : r.Bottom - c->Height(); };
+    for (TRLCustomControl *c : lists[Ord(leftA)]) {
+        c->SetBounds(left, y(c), c->Width(), c->Height());
+        left += c->Width();
+        extent = std::max(extent, c->Height());
+    }
+    for (TRLCustomControl *c : lists[Ord(rightA)]) {
+        c->SetBounds(right - c->Width(), y(c), c->Width(), c->Height());
+        right -= c->Width();
+        extent = std::max(extent, c->Height());
+    }
+    if (const int n = static_cast<int>(lists[Ord(clientA)].size())) {
+        const int each = (right - left) / n;
+        int x = left;
+        for (int i = 0; i < n; ++i) {
+            TRLCustomControl *c = lists[Ord(clientA)][i];
+            const int w = i == n - 1 ? right - x : each;
+            c->SetBounds(x, y(c), w, c->Height());
+            x += w;
+            extent = std::max(extent, c->Height());
+        }
+    }
+    return extent;
+}
+
+// One column along the left or the right edge of `r`, between the rows.
+void alignEdgeColumn(const std::vector<TRLCustomControl *> &list, const TRect &r, int topRow, int bottomRow,
+                     bool leftSide)
+{
+    const int n = static_cast<int>(list.size());
+    if (!n)
+        return;
+    const int top = r.Top + topRow, bottom = r.Bottom - bottomRow;
+    const int each = (bottom - top) / n;
+    int y = top;
+    for (int i = 0; i < n; ++i) {
+        TRLCustomControl *c = list[i];
+        const int h = i == n - 1 ? bottom - y : each;
+        c->SetBounds(leftSide ? r.Left : r.Right - c->Width(), y, c->Width(), h);
+        y += h;
+    }
+}
+
+// Rows along the top and bottom edges, then columns between them.
+void alignEdgeRows(AlignLists &lists, const TRect &r)
+{
+    const int topRow = alignEdgeRow(lists, r, TRLControlAlign::faLeftTop, TRLControlAlign::faRightTop,
+                                    TRLControlAlign::faClientTop, true);
+    const int bottomRow = alignEdgeRow(lists, r, TRLControlAlign::faLeftBottom, TRLControlAlign::faRightBottom,
+                                       TRLControlAlign::faClientBottom, false);
+    alignEdgeColumn(lists[Ord(TRLControlAlign::faClientLeft)], r, topRow, bottomRow, true);
+    alignEdgeColumn(lists[Ord(TRLControlAlign::faClientRight)], r, topRow, bottomRow, false);
+}
+
+void alignCenters(AlignLists &lists, const TRect &r)
+{
+    auto midX = [&](const TRLCustomControl *c) { return r.Left + (r.Width() - c->Width()) / 2; };
+    auto midY = [&](const TRLCustomControl *c) { return r.Top + (r.Height() - c->Height()) / 2; };
+    for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faCenterLeft)])
+        c->SetBounds(r.Left, midY(c), c->Width(), c->Height());
+    for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faCenterTop)])
+        c->SetBounds(midX(c), r.Top, c->Width(), c->Height());
+    for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faCenterRight)])
+        c->SetBounds(r.Right - c->Width(), midY(c), c->Width(), c->Height());
+    for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faCenterBottom)])
+        c->SetBounds(midX(c), r.Bottom - c->Height(), c->Width(), c->Height());
+    for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faCenter)])
+        c->SetBounds(midX(c), midY(c), c->Width(), c->Height());
+}
+
+// The controls without an align move or grow with the sides they are
+// anchored to.
+void followAnchors(const std::vector<TRLCustomControl *> &list, int deltaW, int deltaH)
+{
+    for (TRLCustomControl *c : list) {
+        const TRLControlAnchors a = c->Anchors();
+        int l = c->Left(), t = c->Top(), w = c->Width(), h = c->Height();
+        if (a.has(TRLControlAnchorsType::fkRight)) {
+            if (a.has(TRLControlAnchorsType::fkLeft))
+                w += deltaW;
+            else
+                l += deltaW;
+        }
+        if (a.has(TRLControlAnchorsType::fkBottom)) {
+            if (a.has(TRLControlAnchorsType::fkTop))
+                h += deltaH;
+            else
+                t += deltaH;
+        }
+        c->SetBounds(l, t, w, h);
+    }
+}
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -133,166 +313,20 @@ void TRLCustomSite::alignChildren()
     // aligns present are tested as one mask per group of steps.
     auto any = [present](std::uint32_t mask) { return (present & mask) != 0; };
 
-    // Bands stack by type first (header before title ... before footer), then group.
-    auto bandKey = [](TRLCustomControl *c) {
-        const TRLCustomBand *b = c->AsBand();
-        return b ? std::pair<int, int>{static_cast<int>(Ord(b->BandType())), b->GroupIndex()}
-                 : std::pair<int, int>{0, 0};
-    };
-    // Inside a list, controls keep the order of their edge in the direction
-    // they are aligned to.
-    auto sortBy = [&](std::vector<TRLCustomControl *> &list, auto edge) {
-        if (list.size() > 1)
-            std::stable_sort(list.begin(), list.end(), [&](TRLCustomControl *a, TRLCustomControl *b) {
-                const auto ka = bandKey(a), kb = bandKey(b);
-                if (ka != kb)
-                    return ka < kb;
-                return edge(a) < edge(b);
-            });
-    };
-    auto byLeft = [](const TRLCustomControl *c) { return c->Left(); };
-    auto byRight = [](const TRLCustomControl *c) { return -c->Left(); };
-    auto byTop = [](const TRLCustomControl *c) { return c->Top(); };
-    auto byBottom = [](const TRLCustomControl *c) { return -c->Top(); };
-    if (severalOfOne) {
-        for (TRLControlAlign a : {TRLControlAlign::faLeftMost, TRLControlAlign::faLeft, TRLControlAlign::faClient,
-                                  TRLControlAlign::faLeftTop, TRLControlAlign::faClientTop,
-                                  TRLControlAlign::faLeftBottom, TRLControlAlign::faClientBottom})
-            sortBy(lists[Ord(a)], byLeft);
-        for (TRLControlAlign a : {TRLControlAlign::faRightMost, TRLControlAlign::faRight, TRLControlAlign::faRightTop,
-                                  TRLControlAlign::faRightBottom})
-            sortBy(lists[Ord(a)], byRight);
-        for (TRLControlAlign a :
-             {TRLControlAlign::faTop, TRLControlAlign::faClientLeft, TRLControlAlign::faClientRight})
-            sortBy(lists[Ord(a)], byTop);
-        sortBy(lists[Ord(TRLControlAlign::faBottom)], byBottom);
-    }
-
+    if (severalOfOne)
+        sortAlignLists(lists);
     TRect r = client;
-    if (any(kStackAligns)) {
-        for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faLeftMost)]) {
-            c->SetBounds(r.Left, r.Top, c->Width(), r.Height());
-            r.Left += c->Width();
-        }
-        for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faRightMost)]) {
-            c->SetBounds(r.Right - c->Width(), r.Top, c->Width(), r.Height());
-            r.Right -= c->Width();
-        }
-        for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faTop)]) {
-            c->SetBounds(r.Left, r.Top, r.Width(), c->Height());
-            r.Top += c->Height();
-        }
-        for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faBottom)]) {
-            c->SetBounds(r.Left, r.Bottom - c->Height(), r.Width(), c->Height());
-            r.Bottom -= c->Height();
-        }
-        for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faLeft)]) {
-            c->SetBounds(r.Left, r.Top, c->Width(), r.Height());
-            r.Left += c->Width();
-        }
-        for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faRight)]) {
-            c->SetBounds(r.Right - c->Width(), r.Top, c->Width(), r.Height());
-            r.Right -= c->Width();
-        }
-        if (const int n = static_cast<int>(lists[Ord(TRLControlAlign::faClient)].size())) {
-            const int each = r.Width() / n;
-            int x = r.Left;
-            for (int i = 0; i < n; ++i) {
-                const int w = i == n - 1 ? r.Right - x : each;
-                lists[Ord(TRLControlAlign::faClient)][i]->SetBounds(x, r.Top, w, r.Height());
-                x += w;
-            }
-        }
-    }
-
-    // Rows along the top and bottom edges, then columns between them.
-    auto edgeRow = [&](TRLControlAlign leftA, TRLControlAlign rightA, TRLControlAlign clientA, bool top) {
-        int left = r.Left, right = r.Right, extent = 0;
-        auto y = [&](const TRLCustomControl *c) { return top ? r.Top : r.Bottom - c->Height(); };
-        for (TRLCustomControl *c : lists[Ord(leftA)]) {
-            c->SetBounds(left, y(c), c->Width(), c->Height());
-            left += c->Width();
-            extent = std::max(extent, c->Height());
-        }
-        for (TRLCustomControl *c : lists[Ord(rightA)]) {
-            c->SetBounds(right - c->Width(), y(c), c->Width(), c->Height());
-            right -= c->Width();
-            extent = std::max(extent, c->Height());
-        }
-        if (const int n = static_cast<int>(lists[Ord(clientA)].size())) {
-            const int each = (right - left) / n;
-            int x = left;
-            for (int i = 0; i < n; ++i) {
-                TRLCustomControl *c = lists[Ord(clientA)][i];
-                const int w = i == n - 1 ? right - x : each;
-                c->SetBounds(x, y(c), w, c->Height());
-                x += w;
-                extent = std::max(extent, c->Height());
-            }
-        }
-        return extent;
-    };
-    if (any(kEdgeRowAligns)) {
-        const int topRow =
-            edgeRow(TRLControlAlign::faLeftTop, TRLControlAlign::faRightTop, TRLControlAlign::faClientTop, true);
-        const int bottomRow = edgeRow(TRLControlAlign::faLeftBottom, TRLControlAlign::faRightBottom,
-                                      TRLControlAlign::faClientBottom, false);
-        auto edgeColumn = [&](TRLControlAlign a, bool leftSide) {
-            const int n = static_cast<int>(lists[Ord(a)].size());
-            if (!n)
-                return;
-            const int top = r.Top + topRow, bottom = r.Bottom - bottomRow;
-            const int each = (bottom - top) / n;
-            int y = top;
-            for (int i = 0; i < n; ++i) {
-                TRLCustomControl *c = lists[Ord(a)][i];
-                const int h = i == n - 1 ? bottom - y : each;
-                c->SetBounds(leftSide ? r.Left : r.Right - c->Width(), y, c->Width(), h);
-                y += h;
-            }
-        };
-        edgeColumn(TRLControlAlign::faClientLeft, true);
-        edgeColumn(TRLControlAlign::faClientRight, false);
-    }
-
+    if (any(kStackAligns))
+        alignStacks(lists, r);
+    if (any(kEdgeRowAligns))
+        alignEdgeRows(lists, r);
     if (any(kEdgeAligns))
         alignEdges(r);
-
-    if (any(kCenterAligns)) {
-        auto midX = [&](const TRLCustomControl *c) { return r.Left + (r.Width() - c->Width()) / 2; };
-        auto midY = [&](const TRLCustomControl *c) { return r.Top + (r.Height() - c->Height()) / 2; };
-        for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faCenterLeft)])
-            c->SetBounds(r.Left, midY(c), c->Width(), c->Height());
-        for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faCenterTop)])
-            c->SetBounds(midX(c), r.Top, c->Width(), c->Height());
-        for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faCenterRight)])
-            c->SetBounds(r.Right - c->Width(), midY(c), c->Width(), c->Height());
-        for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faCenterBottom)])
-            c->SetBounds(midX(c), r.Bottom - c->Height(), c->Width(), c->Height());
-        for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faCenter)])
-            c->SetBounds(midX(c), midY(c), c->Width(), c->Height());
-    }
-
+    if (any(kCenterAligns))
+        alignCenters(lists, r);
     // Anchored controls follow a change of the site's size.
-    if (deltaW || deltaH) {
-        for (TRLCustomControl *c : lists[Ord(TRLControlAlign::faNone)]) {
-            const TRLControlAnchors a = c->Anchors();
-            int l = c->Left(), t = c->Top(), w = c->Width(), h = c->Height();
-            if (a.has(TRLControlAnchorsType::fkRight)) {
-                if (a.has(TRLControlAnchorsType::fkLeft))
-                    w += deltaW;
-                else
-                    l += deltaW;
-            }
-            if (a.has(TRLControlAnchorsType::fkBottom)) {
-                if (a.has(TRLControlAnchorsType::fkTop))
-                    h += deltaH;
-                else
-                    t += deltaH;
-            }
-            c->SetBounds(l, t, w, h);
-        }
-    }
+    if (deltaW || deltaH)
+        followAnchors(lists[Ord(TRLControlAlign::faNone)], deltaW, deltaH);
 }
 
 void TRLCustomSite::alignEdges(const TRect &r)

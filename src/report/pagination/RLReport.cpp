@@ -391,74 +391,8 @@ bool TRLCustomReport::Prepare()
             r->PopBoundsRect();
         }
     } finally{this};
-    TRLCustomReport *master = MasterReport();
     try {
-        Clear();
-        FReportState = TRLReportState::rsWriting;
-        FReportDateTime = QDateTime::currentDateTime();
-        auto resetNumber = [&] {
-            if (FCompositeOptions.ResetPageNumber || master == this)
-                master->FCurrentPageNumber = FFirstPageNumber - 1;
-        };
-        resetNumber();
-        if (master->FShowProgress) {
-            if (master == this) {
-                int levels = 0;
-                for (TRLCustomReport *r = this; r; r = r->FNextReport)
-                    ++levels;
-                if (const auto &open = RLUserInterface().OpenProgress)
-                    FProgressForm = open(LS().LS_PrintingInProgressStr, levels, [master] { master->Cancel(); });
-            } else if (master->FProgressForm) {
-                master->FProgressForm->NextLevel();
-            }
-        }
-        SetProgressPhase(LS().LS_PreparingReportStr);
-        bool printIt = true;
-        if (BeforePrint)
-            BeforePrint(this, printIt);
-        // Refused by the report's own handler: nothing was prepared, and the
-        // report must not stay "writing" (captions would show the preparing
-        // text, and a later Print would neither prepare nor print).
-        if (!printIt) {
-            FReportState = TRLReportState::rsAbout;
-            return false;
-        }
-        resetNumber();
-        SortBands();
-        LoadPrinterMetrics();
-        BeginDoc();
-        DataFirst();
-        while (!FDataEof && !master->FCanceled) {
-            FRecordMoved = false;
-            PrintDetails();
-            if (!FRecordMoved)
-                DataNext();
-        }
-        if (!FNextReport)
-            FReportState = TRLReportState::rsClosing;
-        if (FPrintEmpty && FDetailCount == 0)
-            OpenSurface();
-        EndDoc();
-        if (master->FCanceled)
-            throw SilentAbort();
-        if (AfterPrint)
-            AfterPrint(this);
-        const int position = chainPosition();
-        auto macroName = [](int n) {
-            return n == 0 ? QStringLiteral("LastPageNumber") : QStringLiteral("LastPageNumber_") + QString::number(n);
-        };
-        const QString last = QString::number(master->FCurrentPageNumber);
-        master->FPages->Macros().SetValueText(macroName(position), last);
-        if (!FCompositeOptions.ResetPageNumber)
-            for (int n = position - 1; n >= 0; --n)
-                master->FPages->Macros().SetValueText(macroName(n), last);
-        if (FNextReport && !FNextReport->Prepare()) {
-            FReportState = TRLReportState::rsAbout;
-            return false;
-        }
-        storePageDescription();
-        FReportState = TRLReportState::rsReady;
-        return true;
+        return prepareOne();
     } catch (const SilentAbort &) {
         FReportState = TRLReportState::rsAbout;
         if (FPriorReport)
@@ -479,6 +413,88 @@ bool TRLCustomReport::Prepare()
                          QStringLiteral("Exception(") + QString::fromLocal8Bit(e.what()) + u')');
         return false;
     }
+}
+
+bool TRLCustomReport::prepareOne()
+{
+    TRLCustomReport *master = MasterReport();
+    Clear();
+    FReportState = TRLReportState::rsWriting;
+    FReportDateTime = QDateTime::currentDateTime();
+    auto resetNumber = [&] {
+        if (FCompositeOptions.ResetPageNumber || master == this)
+            master->FCurrentPageNumber = FFirstPageNumber - 1;
+    };
+    resetNumber();
+    if (master->FShowProgress)
+        openProgress();
+    SetProgressPhase(LS().LS_PreparingReportStr);
+    bool printIt = true;
+    if (BeforePrint)
+        BeforePrint(this, printIt);
+    // Refused by the report's own handler: nothing was prepared, and the
+    // report must not stay "writing" (captions would show the preparing
+    // text, and a later Print would neither prepare nor print).
+    if (!printIt) {
+        FReportState = TRLReportState::rsAbout;
+        return false;
+    }
+    resetNumber();
+    SortBands();
+    LoadPrinterMetrics();
+    BeginDoc();
+    DataFirst();
+    while (!FDataEof && !master->FCanceled) {
+        FRecordMoved = false;
+        PrintDetails();
+        if (!FRecordMoved)
+            DataNext();
+    }
+    if (!FNextReport)
+        FReportState = TRLReportState::rsClosing;
+    if (FPrintEmpty && FDetailCount == 0)
+        OpenSurface();
+    EndDoc();
+    if (master->FCanceled)
+        throw SilentAbort();
+    if (AfterPrint)
+        AfterPrint(this);
+    storeLastPageNumber();
+    if (FNextReport && !FNextReport->Prepare()) {
+        FReportState = TRLReportState::rsAbout;
+        return false;
+    }
+    storePageDescription();
+    FReportState = TRLReportState::rsReady;
+    return true;
+}
+
+void TRLCustomReport::openProgress()
+{
+    TRLCustomReport *master = MasterReport();
+    if (master == this) {
+        int levels = 0;
+        for (TRLCustomReport *r = this; r; r = r->FNextReport)
+            ++levels;
+        if (const auto &open = RLUserInterface().OpenProgress)
+            FProgressForm = open(LS().LS_PrintingInProgressStr, levels, [master] { master->Cancel(); });
+    } else if (master->FProgressForm) {
+        master->FProgressForm->NextLevel();
+    }
+}
+
+void TRLCustomReport::storeLastPageNumber()
+{
+    TRLCustomReport *master = MasterReport();
+    const int position = chainPosition();
+    auto macroName = [](int n) {
+        return n == 0 ? QStringLiteral("LastPageNumber") : QStringLiteral("LastPageNumber_") + QString::number(n);
+    };
+    const QString last = QString::number(master->FCurrentPageNumber);
+    master->FPages->Macros().SetValueText(macroName(position), last);
+    if (!FCompositeOptions.ResetPageNumber)
+        for (int n = position - 1; n >= 0; --n)
+            master->FPages->Macros().SetValueText(macroName(n), last);
 }
 
 void TRLCustomReport::Print()

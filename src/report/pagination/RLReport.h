@@ -173,7 +173,15 @@ public:
     const QString &OwnerName() const { return FOwnerName; }
 
 private:
+    // The steps of Prepare for this report and, through it, the reports
+    // chained after it; Prepare answers for what they raise.
     bool prepareOne();
+    // Opens the progress window (the first report of a chain) or moves it to
+    // the next level.
+    void openProgress();
+    // The LastPageNumber macros of this report's place in the chain, and of
+    // the places before it when the page numbers run on.
+    void storeLastPageNumber();
     // The steps a preview takes before it shows the pages.
     bool preparePreview();
     void storePageDescription();

@@ -6,6 +6,7 @@
 #include "report/storage/RLGraphicStorage.h"
 #include "report/windows/RLFindDialog.h"
 #include "report/windows/RLPreview.h"
+#include "report/windows/RLPreviewGlyphs.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -15,9 +16,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPointer>
 #include <QScreen>
 #include <QSplitter>
@@ -26,7 +24,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <array>
 #include <optional>
 
 #ifndef PRENSO_VERSION
@@ -36,9 +33,11 @@
 namespace prenso {
 namespace {
 
+using glyphs::Glyph;
+using glyphs::glyphIcon;
+
 constexpr int kRepeatIntervalMs = 100;
 constexpr int kRepeatDelayMs = 500;
-constexpr double kZoomStep = 10;
 constexpr int kSplitterWidth = 3;
 // The window codes of the preview options.
 constexpr int kWindowStateMinimized = 1;
@@ -50,136 +49,27 @@ constexpr int kBorderIconMaximize = 4;
 constexpr int kBorderIconHelp = 8;
 constexpr int kFormStyleNormal = 0;
 
-const std::array<double, 8> kZoomRows = {500, 200, 150, 100, 75, 50, 25, 10};
-constexpr int kRowFullWidth = 8;
-constexpr int kRowFullPage = 9;
-constexpr int kRowMultiplePages = 10;
-
 std::vector<TRLPreviewForm *> &openForms()
 {
     static std::vector<TRLPreviewForm *> forms;
     return forms;
 }
 
-enum class Glyph : std::uint8_t {
-    First,
-    Prior,
-    Next,
-    Last,
-    ZoomDown,
-    ZoomUp,
-    Views,
-    Edit,
-    Print,
-    Save,
-    Send,
-    Close,
-    About
-};
-
-// The toolbar's small pictures, drawn rather than shipped so that they stay
-// sharp at any pixel density.
-QIcon glyphIcon(Glyph glyph)
+// A toolbar button with its picture and, when given, its caption beside it.
+QToolButton *toolButton(QWidget *parent, const char *name, Glyph glyph, const QString &caption = {})
 {
-    constexpr int size = 16, scale = 3;
-    QPixmap pixmap(size * scale, size * scale);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.scale(scale, scale);
-    const QColor ink(48, 48, 48), accent(30, 90, 170);
-    auto triangle = [&](QPointF a, QPointF b, QPointF c) {
-        QPainterPath path;
-        path.moveTo(a);
-        path.lineTo(b);
-        path.lineTo(c);
-        path.closeSubpath();
-        p.fillPath(path, accent);
-    };
-    auto magnifier = [&](bool plus) {
-        p.setPen(QPen(ink, 1.5));
-        p.setBrush(Qt::white);
-        p.drawEllipse(QPointF(6.5, 6.5), 4.5, 4.5);
-        p.setPen(QPen(ink, 2.5, Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(QPointF(10, 10), QPointF(14, 14));
-        p.setPen(QPen(accent, 1.5));
-        p.drawLine(QPointF(4.5, 6.5), QPointF(8.5, 6.5));
-        if (plus)
-            p.drawLine(QPointF(6.5, 4.5), QPointF(6.5, 8.5));
-    };
-    switch (glyph) {
-    case Glyph::First:
-        p.fillRect(QRectF(3, 3, 2, 10), accent);
-        triangle({12, 3}, {12, 13}, {6, 8});
-        break;
-    case Glyph::Prior: triangle({11, 3}, {11, 13}, {5, 8}); break;
-    case Glyph::Next: triangle({5, 3}, {5, 13}, {11, 8}); break;
-    case Glyph::Last:
-        triangle({4, 3}, {4, 13}, {10, 8});
-        p.fillRect(QRectF(11, 3, 2, 10), accent);
-        break;
-    case Glyph::ZoomDown: magnifier(false); break;
-    case Glyph::ZoomUp: magnifier(true); break;
-    case Glyph::Views:
-        p.setPen(QPen(ink, 1));
-        p.setBrush(Qt::white);
-        p.drawRect(QRectF(2.5, 2.5, 11, 5));
-        p.drawRect(QRectF(2.5, 9.5, 11, 5));
-        break;
-    case Glyph::Edit: {
-        QPainterPath arrow;
-        arrow.moveTo(4, 2);
-        arrow.lineTo(4, 13);
-        arrow.lineTo(7, 10);
-        arrow.lineTo(9.5, 14.5);
-        arrow.lineTo(11, 13.5);
-        arrow.lineTo(8.5, 9.5);
-        arrow.lineTo(12, 9.5);
-        arrow.closeSubpath();
-        p.setPen(QPen(ink, 1));
-        p.setBrush(Qt::white);
-        p.drawPath(arrow);
-        break;
+    auto *b = new QToolButton(parent);
+    b->setObjectName(QLatin1String(name));
+    b->setIcon(glyphIcon(glyph));
+    b->setIconSize(QSize(16, 16));
+    b->setAutoRaise(true);
+    // Buttons never take the focus, so keys keep reaching the page.
+    b->setFocusPolicy(Qt::NoFocus);
+    if (!caption.isEmpty()) {
+        b->setText(caption);
+        b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     }
-    case Glyph::Print:
-        p.setPen(QPen(ink, 1));
-        p.setBrush(Qt::white);
-        p.drawRect(QRectF(4.5, 1.5, 7, 5));
-        p.setBrush(QColor(200, 200, 200));
-        p.drawRect(QRectF(1.5, 6.5, 13, 6));
-        p.setBrush(Qt::white);
-        p.drawRect(QRectF(4.5, 10.5, 7, 4));
-        break;
-    case Glyph::Save:
-        p.setPen(QPen(ink, 1));
-        p.setBrush(accent);
-        p.drawRect(QRectF(2.5, 2.5, 11, 11));
-        p.setBrush(Qt::white);
-        p.drawRect(QRectF(4.5, 2.5, 7, 4));
-        p.drawRect(QRectF(5.5, 9.5, 5, 4));
-        break;
-    case Glyph::Send:
-        p.setPen(QPen(ink, 1));
-        p.setBrush(Qt::white);
-        p.drawRect(QRectF(1.5, 4.5, 13, 8));
-        p.drawLine(QPointF(1.5, 4.5), QPointF(8, 9));
-        p.drawLine(QPointF(14.5, 4.5), QPointF(8, 9));
-        break;
-    case Glyph::Close:
-        p.setPen(QPen(QColor(170, 40, 40), 2, Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(QPointF(4, 4), QPointF(12, 12));
-        p.drawLine(QPointF(12, 4), QPointF(4, 12));
-        break;
-    case Glyph::About:
-        p.setPen(Qt::NoPen);
-        p.setBrush(accent);
-        p.drawEllipse(QPointF(8, 8), 6.5, 6.5);
-        p.fillRect(QRectF(7, 7, 2, 5), Qt::white);
-        p.fillRect(QRectF(7, 4, 2, 2), Qt::white);
-        break;
-    }
-    p.end();
-    return QIcon(pixmap);
+    return b;
 }
 
 QFrame *makeBevel(QWidget *parent, const char *name)
@@ -189,25 +79,6 @@ QFrame *makeBevel(QWidget *parent, const char *name)
     bevel->setFrameShape(QFrame::VLine);
     bevel->setFrameShadow(QFrame::Sunken);
     return bevel;
-}
-
-// The zoom as the box shows it: the number in the user's notation and "%".
-QString zoomText(double zoom)
-{
-    QLocale locale;
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    return locale.toString(zoom, 'g', 6) + u'%';
-}
-
-// A typed zoom: without "%", with "," read as the decimal point; 0 when it
-// is no number.
-double parseZoom(QString text)
-{
-    text.remove(u'%');
-    text.replace(u',', u'.');
-    bool ok = false;
-    const double value = text.trimmed().toDouble(&ok);
-    return ok ? value : 0;
 }
 
 // Every captioned button gets an accelerator: the first character of its
@@ -347,33 +218,42 @@ void TRLPreviewForm::BuildToolbar()
     bar->setContentsMargins(4, 3, 4, 3);
     bar->setSpacing(2);
 
-    auto button = [&](const char *name, Glyph glyph, const QString &caption = {}) {
-        auto *b = new QToolButton(PanelTools);
-        b->setObjectName(QLatin1String(name));
-        b->setIcon(glyphIcon(glyph));
-        b->setIconSize(QSize(16, 16));
-        b->setAutoRaise(true);
-        // Buttons never take the focus, so keys keep reaching the page.
-        b->setFocusPolicy(Qt::NoFocus);
-        if (!caption.isEmpty()) {
-            b->setText(caption);
-            b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-        }
-        return b;
-    };
-    SpeedButtonPrint = button("SpeedButtonPrint", Glyph::Print, QStringLiteral("Imprimir"));
-    SpeedButtonFirst = button("SpeedButtonFirst", Glyph::First);
-    SpeedButtonPrior = button("SpeedButtonPrior", Glyph::Prior);
-    SpeedButtonNext = button("SpeedButtonNext", Glyph::Next);
-    SpeedButtonLast = button("SpeedButtonLast", Glyph::Last);
-    SpeedButtonZoomDown = button("SpeedButtonZoomDown", Glyph::ZoomDown);
-    SpeedButtonZoomUp = button("SpeedButtonZoomUp", Glyph::ZoomUp);
-    SpeedButtonClose = button("SpeedButtonClose", Glyph::Close, QStringLiteral("Fechar"));
-    SpeedButtonSave = button("SpeedButtonSave", Glyph::Save, QStringLiteral("Salvar"));
-    SpeedButtonViews = button("SpeedButtonViews", Glyph::Views);
-    SpeedButtonEdit = button("SpeedButtonEdit", Glyph::Edit);
+    BuildButtons();
+    BuildPagePanel();
+    BuildZoomPanel();
+    BuildAboutPanel();
+    for (QWidget *w : std::initializer_list<QWidget *>{
+             SpeedButtonPrint, SpeedButtonSave, SpeedButtonSend, Bevel1, SpeedButtonFirst, SpeedButtonPrior, PanelPages,
+             SpeedButtonNext, SpeedButtonLast, Bevel3, SpeedButtonZoomDown, PanelZoom, SpeedButtonZoomUp, Bevel4,
+             SpeedButtonViews, SpeedButtonEdit, Bevel5, SpeedButtonClose, Bevel6})
+        bar->addWidget(w);
+    bar->addStretch(1);
+    bar->addWidget(PanelAbout);
+
+    TimerRepeat = new QTimer(this);
+    TimerRepeat->setObjectName(QStringLiteral("TimerRepeat"));
+    TimerRepeat->setInterval(kRepeatIntervalMs);
+
+    ConnectButtons();
+    ConnectZoomBox();
+    ConnectPageField();
+}
+
+void TRLPreviewForm::BuildButtons()
+{
+    SpeedButtonPrint = toolButton(PanelTools, "SpeedButtonPrint", Glyph::Print, QStringLiteral("Imprimir"));
+    SpeedButtonFirst = toolButton(PanelTools, "SpeedButtonFirst", Glyph::First);
+    SpeedButtonPrior = toolButton(PanelTools, "SpeedButtonPrior", Glyph::Prior);
+    SpeedButtonNext = toolButton(PanelTools, "SpeedButtonNext", Glyph::Next);
+    SpeedButtonLast = toolButton(PanelTools, "SpeedButtonLast", Glyph::Last);
+    SpeedButtonZoomDown = toolButton(PanelTools, "SpeedButtonZoomDown", Glyph::ZoomDown);
+    SpeedButtonZoomUp = toolButton(PanelTools, "SpeedButtonZoomUp", Glyph::ZoomUp);
+    SpeedButtonClose = toolButton(PanelTools, "SpeedButtonClose", Glyph::Close, QStringLiteral("Fechar"));
+    SpeedButtonSave = toolButton(PanelTools, "SpeedButtonSave", Glyph::Save, QStringLiteral("Salvar"));
+    SpeedButtonViews = toolButton(PanelTools, "SpeedButtonViews", Glyph::Views);
+    SpeedButtonEdit = toolButton(PanelTools, "SpeedButtonEdit", Glyph::Edit);
     SpeedButtonEdit->setCheckable(true);
-    SpeedButtonSend = button("SpeedButtonSend", Glyph::Send, QStringLiteral("Enviar"));
+    SpeedButtonSend = toolButton(PanelTools, "SpeedButtonSend", Glyph::Send, QStringLiteral("Enviar"));
     // Sending is given to handlers that this program never sets: a button
     // that can never work is left out rather than shown greyed.
     SpeedButtonSend->setEnabled(false);
@@ -383,7 +263,10 @@ void TRLPreviewForm::BuildToolbar()
     Bevel4 = makeBevel(PanelTools, "Bevel4");
     Bevel5 = makeBevel(PanelTools, "Bevel5");
     Bevel6 = makeBevel(PanelTools, "Bevel6");
+}
 
+void TRLPreviewForm::BuildPagePanel()
+{
     PanelPages = new QWidget(PanelTools);
     PanelPages->setObjectName(QStringLiteral("PanelPages"));
     LabelPage = new QLabel(QStringLiteral("Página"), PanelPages);
@@ -405,47 +288,22 @@ void TRLPreviewForm::BuildToolbar()
     for (QWidget *w : {static_cast<QWidget *>(LabelPage), static_cast<QWidget *>(EditPageNo),
                        static_cast<QWidget *>(LabelOf), static_cast<QWidget *>(PanelPageCount)})
         pages->addWidget(w);
+}
 
-    PanelZoom = new QWidget(PanelTools);
-    PanelZoom->setObjectName(QStringLiteral("PanelZoom"));
-    ComboBoxZoom = new QComboBox(PanelZoom);
-    ComboBoxZoom->setObjectName(QStringLiteral("ComboBoxZoom"));
-    ComboBoxZoom->setEditable(true);
-    ComboBoxZoom->setInsertPolicy(QComboBox::NoInsert);
-    // Completing "5" to "500%" would turn a typed value into another.
-    ComboBoxZoom->setCompleter(nullptr);
-    ComboBoxZoom->setMaxVisibleItems(11);
-    ComboBoxZoom->setMinimumContentsLength(14);
-    for (double zoom : kZoomRows)
-        ComboBoxZoom->addItem(zoomText(zoom));
-    ComboBoxZoom->addItem(QStringLiteral("Largura da página"));
-    ComboBoxZoom->addItem(QStringLiteral("Página inteira"));
-    ComboBoxZoom->addItem(QStringLiteral("Várias páginas"));
-    auto *zoom = new QHBoxLayout(PanelZoom);
-    zoom->setContentsMargins(2, 0, 2, 0);
-    zoom->addWidget(ComboBoxZoom);
-
+void TRLPreviewForm::BuildAboutPanel()
+{
     PanelAbout = new QWidget(PanelTools);
     PanelAbout->setObjectName(QStringLiteral("PanelAbout"));
-    SpeedButtonAbout = button("SpeedButtonAbout", Glyph::About);
+    SpeedButtonAbout = toolButton(PanelTools, "SpeedButtonAbout", Glyph::About);
     SpeedButtonAbout->setParent(PanelAbout);
     SpeedButtonAbout->setToolTip(QStringLiteral("Prenso " PRENSO_VERSION));
     auto *about = new QHBoxLayout(PanelAbout);
     about->setContentsMargins(0, 0, 0, 0);
     about->addWidget(SpeedButtonAbout);
+}
 
-    for (QWidget *w : std::initializer_list<QWidget *>{
-             SpeedButtonPrint, SpeedButtonSave, SpeedButtonSend, Bevel1, SpeedButtonFirst, SpeedButtonPrior, PanelPages,
-             SpeedButtonNext, SpeedButtonLast, Bevel3, SpeedButtonZoomDown, PanelZoom, SpeedButtonZoomUp, Bevel4,
-             SpeedButtonViews, SpeedButtonEdit, Bevel5, SpeedButtonClose, Bevel6})
-        bar->addWidget(w);
-    bar->addStretch(1);
-    bar->addWidget(PanelAbout);
-
-    TimerRepeat = new QTimer(this);
-    TimerRepeat->setObjectName(QStringLiteral("TimerRepeat"));
-    TimerRepeat->setInterval(kRepeatIntervalMs);
-
+void TRLPreviewForm::ConnectButtons()
+{
     connect(SpeedButtonPrint, &QToolButton::clicked, this, [this] { SpeedButtonPrintClick(); });
     connect(SpeedButtonSave, &QToolButton::clicked, this, [this] { SpeedButtonSaveClick(); });
     connect(SpeedButtonFirst, &QToolButton::clicked, this, [this] { Preview()->FirstPage(); });
@@ -461,20 +319,13 @@ void TRLPreviewForm::BuildToolbar()
     connect(SpeedButtonViews, &QToolButton::clicked, this, [this] { SpeedButtonViewsClick(); });
     connect(SpeedButtonEdit, &QToolButton::clicked, this, [this] { SpeedButtonEditClick(); });
     connect(SpeedButtonClose, &QToolButton::clicked, this, &QDialog::close);
+}
 
-    // The zoom box and the page field act at every change of their text, as
-    // the user types it (typing 150 passes through 15 %). While the user
-    // edits one, it keeps what was typed; Enter, or leaving it, ends the
-    // editing, and it shows the zoom or the page in force again.
-    connect(ComboBoxZoom->lineEdit(), &QLineEdit::textEdited, this, [this] {
-        FEditingZoom = true;
-        ComboBoxZoomChange();
-    });
-    connect(ComboBoxZoom->lineEdit(), &QLineEdit::editingFinished, this, [this] { EndZoomEditing(); });
-    connect(ComboBoxZoom, qOverload<int>(&QComboBox::activated), this, [this] {
-        ComboBoxZoomChange();
-        EndZoomEditing();
-    });
+// The page field acts at every change of its text, as the zoom box does
+// (see ConnectZoomBox), and shows the page in force again once the editing
+// ends.
+void TRLPreviewForm::ConnectPageField()
+{
     connect(EditPageNo, &QLineEdit::textEdited, this, [this] {
         FEditingPageNo = true;
         EditPageNoChange();
@@ -508,9 +359,7 @@ void TRLPreviewForm::Relabel()
     LabelPage->setText(ls.LS_PageStr);
     LabelOf->setText(ls.LS_OfStr);
     PanelPageCount->setText(QStringLiteral("0"));
-    ComboBoxZoom->setItemText(kRowFullWidth, ls.LS_EntireWidthStr);
-    ComboBoxZoom->setItemText(kRowFullPage, ls.LS_EntirePageStr);
-    ComboBoxZoom->setItemText(kRowMultiplePages, ls.LS_MultiplePagesStr);
+    RelabelZoomBox(ls);
     addAccelerators({SpeedButtonPrint, SpeedButtonFirst, SpeedButtonPrior, SpeedButtonNext, SpeedButtonLast,
                      SpeedButtonZoomDown, SpeedButtonZoomUp, SpeedButtonClose, SpeedButtonSave, SpeedButtonViews,
                      SpeedButtonEdit, SpeedButtonSend});
@@ -561,34 +410,6 @@ void TRLPreviewForm::PreviewChangeView(TRLPreview &preview)
     if (!FEditingPageNo)
         EditPageNo->setText(QString::number(preview.PageNumber()));
     ShowZoom();
-}
-
-void TRLPreviewForm::ShowZoom()
-{
-    if (FEditingZoom)
-        return;
-    const QSignalBlocker block(ComboBoxZoom);
-    ComboBoxZoom->setCurrentIndex(-1);
-    ComboBoxZoom->setEditText(zoomText(Preview()->ZoomFactor()));
-}
-
-void TRLPreviewForm::ApplyZoom(double zoomOrCode)
-{
-    TRLPreview *preview = Preview();
-    // Cleared first: the layouts below would otherwise see a stale fit.
-    FFitCode = 0;
-    if (zoomOrCode == PreviewZoomFullWidth)
-        preview->ZoomFullWidth();
-    else if (zoomOrCode == PreviewZoomFullPage)
-        preview->ZoomFullPage();
-    else if (zoomOrCode == PreviewZoomMultiplePages)
-        preview->ZoomMultiplePages();
-    else if (zoomOrCode > 0)
-        preview->SetZoomFactor(zoomOrCode);
-    if (zoomOrCode < 0) {
-        FFitCode = zoomOrCode;
-        FFitZoom = preview->ZoomFactor();
-    }
 }
 
 void TRLPreviewForm::ApplyOptions(const TRLPreviewOptions &options)
@@ -687,47 +508,6 @@ void TRLPreviewForm::SpeedButtonViewsClick()
 void TRLPreviewForm::SpeedButtonEditClick()
 {
     Preview()->SetEditing(SpeedButtonEdit->isChecked());
-}
-
-void TRLPreviewForm::SpeedButtonZoomDownClick()
-{
-    Preview()->SetZoomFactor(std::max(Preview()->ZoomFactor() - kZoomStep, TRLPreview::MinZoom));
-    EndZoomEditing();
-}
-
-void TRLPreviewForm::SpeedButtonZoomUpClick()
-{
-    Preview()->SetZoomFactor(Preview()->ZoomFactor() + kZoomStep);
-    EndZoomEditing();
-}
-
-void TRLPreviewForm::ComboBoxZoomChange()
-{
-    const QString text = ComboBoxZoom->currentText();
-    int row = ComboBoxZoom->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    if (row < 0) {
-        const double typed = parseZoom(text);
-        if (typed >= TRLPreview::MinZoom) {
-            FFitCode = 0;
-            Preview()->SetZoomFactor(typed);
-        } else {
-            row = ComboBoxZoom->currentIndex();
-        }
-    }
-    if (row >= 0 && row < static_cast<int>(kZoomRows.size()))
-        ApplyZoom(kZoomRows[static_cast<size_t>(row)]);
-    else if (row == kRowFullWidth)
-        ApplyZoom(PreviewZoomFullWidth);
-    else if (row == kRowFullPage)
-        ApplyZoom(PreviewZoomFullPage);
-    else if (row == kRowMultiplePages)
-        ApplyZoom(PreviewZoomMultiplePages);
-}
-
-void TRLPreviewForm::EndZoomEditing()
-{
-    FEditingZoom = false;
-    ShowZoom();
 }
 
 void TRLPreviewForm::EditPageNoChange()

@@ -27,6 +27,7 @@ class QToolButton;
 namespace prenso {
 
 class TRLGraphicStorage;
+struct TRLLocaleStrings;
 class TRLPreview;
 class TRLPreviewForm;
 class TfrmRLFindDialog;
@@ -150,7 +151,17 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // The toolbar, made group by group; the order in which the groups are
+    // made is the tab order of the page field and the zoom box.
     void BuildToolbar();
+    void BuildButtons();
+    void BuildPagePanel();
+    void BuildZoomPanel();
+    void BuildAboutPanel();
+    void ConnectButtons();
+    void ConnectZoomBox();
+    void ConnectPageField();
+    void RelabelZoomBox(const TRLLocaleStrings &ls);
     void Relabel();
     TRLPreview *AddPreview();
     void SetActivePreview(TRLPreview *preview);

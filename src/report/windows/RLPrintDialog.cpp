@@ -31,6 +31,12 @@ constexpr int kBorderWidth = 8;
 constexpr int kClientWidth = 561;
 constexpr int kClientHeight = 291;
 
+// A group box's caption, set off from its frame.
+QString framed(const QString &text)
+{
+    return u' ' + text + u' ';
+}
+
 QComboBox *dropDownList(QWidget *parent, const char *name, int left, int top, int width)
 {
     auto *list = named(new QComboBox(parent), name);
@@ -98,10 +104,17 @@ TRLPrintDialog::~TRLPrintDialog() = default;
 void TRLPrintDialog::BuildControls()
 {
     const TRLLocaleStrings &ls = LS();
-    const auto framed = [](const QString &text) { return u' ' + text + u' '; };
-
     // Creation order is the tab order: the printer box, the pages box, the
     // copies box, then OK and Cancel.
+    BuildPrinterBox(ls);
+    BuildPagesBox(ls);
+    BuildCopiesBox(ls);
+    BuildButtons(ls);
+    ConnectControls();
+}
+
+void TRLPrintDialog::BuildPrinterBox(const TRLLocaleStrings &ls)
+{
     GroupBoxPrinter = named(new QGroupBox(framed(ls.LS_PrinterStr), this), "GroupBoxPrinter");
     GroupBoxPrinter->setGeometry(kBorderWidth, kBorderWidth, 561, 105);
     ComboBoxPrinterNames = dropDownList(GroupBoxPrinter, "ComboBoxPrinterNames", 68, 20, 365);
@@ -124,7 +137,10 @@ void TRLPrintDialog::BuildControls()
     LabelCharTable = label(GroupBoxPrinter, "LabelCharTable", ls.LS_CharTableStr + u':', ComboBoxCharTable);
     LabelCharTable->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     placeText(LabelCharTable, 264, 72, 65, 13, ComboBoxCharTable);
+}
 
+void TRLPrintDialog::BuildPagesBox(const TRLLocaleStrings &ls)
+{
     GroupBoxPages = named(new QGroupBox(framed(ls.LS_PageRangeStr), this), "GroupBoxPages");
     GroupBoxPages->setGeometry(kBorderWidth, kBorderWidth + 108, 261, 145);
     RadioButtonPagesAll = named(new QRadioButton(ls.LS_AllStr, GroupBoxPages), "RadioButtonPagesAll");
@@ -146,7 +162,10 @@ void TRLPrintDialog::BuildControls()
     EditPageSelection = edit(GroupBoxPages, "EditPageSelection", 96, 68, 149);
     LabelPageSelectionHint = named(new QLabel(ls.LS_PageSelectionHint, GroupBoxPages), "LabelPageSelectionHint");
     dialogs::placeWrapped(LabelPageSelectionHint, 12, 96, 237, 41);
+}
 
+void TRLPrintDialog::BuildCopiesBox(const TRLLocaleStrings &ls)
+{
     GroupBoxCopies = named(new QGroupBox(framed(ls.LS_CopiesStr), this), "GroupBoxCopies");
     GroupBoxCopies->setGeometry(kBorderWidth + 268, kBorderWidth + 108, 293, 145);
     EditCopies = edit(GroupBoxCopies, "EditCopies", 108, 20, 49);
@@ -158,14 +177,20 @@ void TRLPrintDialog::BuildControls()
         label(GroupBoxCopies, "LabelOddPages", ls.LS_OddPages + u'/' + ls.LS_EvenPages + u':', ComboBoxOddPages);
     LabelOddPages->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     placeText(LabelOddPages, 28, 48, 73, 13, ComboBoxOddPages);
+}
 
+void TRLPrintDialog::BuildButtons(const TRLLocaleStrings &ls)
+{
     ButtonOk = named(new QPushButton(ls.LS_OkStr, this), "ButtonOk");
     ButtonOk->setGeometry(kBorderWidth + 402, kBorderWidth + 266, 75, 25);
     ButtonOk->setDefault(true);
     ButtonCancel = named(new QPushButton(ls.LS_CancelStr, this), "ButtonCancel");
     ButtonCancel->setGeometry(kBorderWidth + 486, kBorderWidth + 266, 75, 25);
     ButtonCancel->setAutoDefault(false);
+}
 
+void TRLPrintDialog::ConnectControls()
+{
     // Typing a page number or a page list chooses the range it belongs to.
     for (QLineEdit *field : {EditFromPage, EditToPage})
         connect(field, &QLineEdit::textEdited, RadioButtonPagesInterval,

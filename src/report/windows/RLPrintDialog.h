@@ -29,6 +29,7 @@ class QRadioButton;
 namespace prenso {
 
 class TRLCustomPrintFilter;
+struct TRLLocaleStrings;
 
 namespace printing {
 class AdvertisedPrinterSearch;
@@ -123,7 +124,13 @@ public:
     void setVisible(bool visible) override;
 
 private:
+    // The controls, box by box, in the tab order.
     void BuildControls();
+    void BuildPrinterBox(const TRLLocaleStrings &ls);
+    void BuildPagesBox(const TRLLocaleStrings &ls);
+    void BuildCopiesBox(const TRLLocaleStrings &ls);
+    void BuildButtons(const TRLLocaleStrings &ls);
+    void ConnectControls();
     void FillPrinterList();
     void FillFilterList();
     void ShowFilterOptions();

@@ -89,6 +89,90 @@ std::string subsetTag(const QString &name, TFontStyles style, const std::bitset<
     return tag;
 }
 
+// The name a font is written under when it is not embedded: the family
+// without blanks, then its style, as readers look faces up.
+std::string styledBaseName(const QString &name, TFontStyles style)
+{
+    std::string baseName = PDFName(cp1252::encode(withoutSpaces(name)));
+    const bool bold = style & fsBold;
+    const bool italic = style & fsItalic;
+    if (bold && italic)
+        baseName += ",BoldItalic";
+    else if (bold)
+        baseName += ",Bold";
+    else if (italic)
+        baseName += ",Italic";
+    if (style & fsUnderline)
+        baseName += ",Underline";
+    if (style & fsStrikeOut)
+        baseName += ",StrikeOut";
+    return baseName;
+}
+
+// The /Widths array, 18 widths to a line.
+void writeWidths(TRLPDFFile &file, const TRLMetaFontMetrics &metrics, int first, int last)
+{
+    file.WriteLn("/Widths [");
+    std::string line;
+    for (int code = first, n = 1; code <= last; ++code, ++n) {
+        line += std::to_string(metrics.Widths[static_cast<size_t>(code)]) + ' ';
+        if (n % 18 == 0 || code == last) {
+            file.WriteLn(line);
+            line.clear();
+        }
+    }
+    file.WriteLn("]");
+}
+
+// The font dictionary of a font that is not one of the 14; the object
+// number it reserves for its descriptor.
+int writeFontDictionary(TRLPDFFile &file, int objectNumber, const std::string &fontId, const std::string &baseName,
+                        bool cff, const TRLMetaFontMetrics &metrics)
+{
+    const int first = std::clamp(metrics.FirstChar, 0, 255);
+    const int last = std::clamp(metrics.LastChar, first, 255);
+    file.BeginDictionaryObj(objectNumber);
+    file.WriteLn(std::string(cff ? "/Type/Font/Subtype/Type1/Name" : "/Type/Font/Subtype/TrueType/Name") + fontId +
+                 "/BaseFont/" + baseName);
+    file.WriteLn("/FirstChar " + std::to_string(first));
+    file.WriteLn("/LastChar " + std::to_string(last));
+    writeWidths(file, metrics, first, last);
+    const int descriptor = file.ReserveObjNumber();
+    file.WriteLn("/FontDescriptor " + PDF_IndirectObjStr(descriptor));
+    file.WriteLn("/Encoding/WinAnsiEncoding");
+    file.EndDictionaryObj();
+    return descriptor;
+}
+
+// The font descriptor; `fontFile` is the object of the embedded program,
+// 0 for none.
+void writeFontDescriptor(TRLPDFFile &file, int descriptor, const std::string &baseName, const TRLMetaFontDescriptor &d,
+                         int fontFile, bool cff)
+{
+    file.BeginDictionaryObj(descriptor);
+    file.WriteLn("/Type/FontDescriptor");
+    file.WriteLn("/FontName/" + baseName);
+    file.WriteLn("/Flags 32");
+    file.WriteLn("/FontBBox [ " + std::to_string(d.FontBBox.Left) + ' ' + std::to_string(d.FontBBox.Bottom) + ' ' +
+                 std::to_string(d.FontBBox.Right) + ' ' + std::to_string(d.FontBBox.Top) + " ]");
+    file.WriteLn("/MissingWidth 0");
+    file.WriteLn("/StemV 73");
+    file.WriteLn("/StemH 73");
+    // The metrics give tenths of a degree; PDF wants degrees.
+    file.WriteLn("/ItalicAngle " + PDF_FloatToStr(d.ItalicAngle / 10.0));
+    file.WriteLn("/CapHeight " + std::to_string(d.CapHeight));
+    file.WriteLn("/XHeight " + std::to_string(d.XHeight));
+    file.WriteLn("/Ascent " + std::to_string(d.Ascent));
+    // Below the baseline, so negative in PDF.
+    file.WriteLn("/Descent " + std::to_string(-std::abs(d.Descent)));
+    file.WriteLn("/Leading " + std::to_string(d.Leading));
+    file.WriteLn("/MaxWidth " + std::to_string(d.MaxWidth));
+    file.WriteLn("/AvgWidth " + std::to_string(d.AvgWidth));
+    if (fontFile)
+        file.WriteLn((cff ? "/FontFile3 " : "/FontFile2 ") + PDF_IndirectObjStr(fontFile));
+    file.EndDictionaryObj();
+}
+
 } // namespace
 
 void TRLPDFFonts::Clear()
@@ -141,73 +225,15 @@ void TRLPDFFonts::WriteFont(TRLPDFFile &file, int index, const FontMetricsProvid
 
     TRLMetaFontMetrics metrics;
     metricsOf(font.Name, font.Style, metrics);
-    std::string baseName;
-    if (embedded) {
-        // The face's own name: the style is in the face itself.
-        baseName = subsetTag(font.Name, font.Style, font.Shown) + '+' + PDFName(program.postScriptName.toStdString());
-    } else {
-        baseName = PDFName(cp1252::encode(withoutSpaces(font.Name)));
-        const bool bold = font.Style & fsBold;
-        const bool italic = font.Style & fsItalic;
-        if (bold && italic)
-            baseName += ",BoldItalic";
-        else if (bold)
-            baseName += ",Bold";
-        else if (italic)
-            baseName += ",Italic";
-        if (font.Style & fsUnderline)
-            baseName += ",Underline";
-        if (font.Style & fsStrikeOut)
-            baseName += ",StrikeOut";
-    }
+    // Embedded, the face's own name: the style is in the face itself.
+    const std::string baseName =
+        embedded ? subsetTag(font.Name, font.Style, font.Shown) + '+' + PDFName(program.postScriptName.toStdString())
+                 : styledBaseName(font.Name, font.Style);
 
     const bool cff = program.kind == fonts::FontProgramKind::Cff;
-    const int first = std::clamp(metrics.FirstChar, 0, 255);
-    const int last = std::clamp(metrics.LastChar, first, 255);
-    file.BeginDictionaryObj(font.ObjectNumber);
-    file.WriteLn(std::string(cff ? "/Type/Font/Subtype/Type1/Name" : "/Type/Font/Subtype/TrueType/Name") + fontId +
-                 "/BaseFont/" + baseName);
-    file.WriteLn("/FirstChar " + std::to_string(first));
-    file.WriteLn("/LastChar " + std::to_string(last));
-    file.WriteLn("/Widths [");
-    std::string line;
-    for (int code = first, n = 1; code <= last; ++code, ++n) {
-        line += std::to_string(metrics.Widths[static_cast<size_t>(code)]) + ' ';
-        if (n % 18 == 0 || code == last) {
-            file.WriteLn(line);
-            line.clear();
-        }
-    }
-    file.WriteLn("]");
-    const int descriptor = file.ReserveObjNumber();
-    file.WriteLn("/FontDescriptor " + PDF_IndirectObjStr(descriptor));
-    file.WriteLn("/Encoding/WinAnsiEncoding");
-    file.EndDictionaryObj();
-
+    const int descriptor = writeFontDictionary(file, font.ObjectNumber, fontId, baseName, cff, metrics);
     const int fontFile = embedded ? file.ReserveObjNumber() : 0;
-    const TRLMetaFontDescriptor &d = metrics.FontDescriptor;
-    file.BeginDictionaryObj(descriptor);
-    file.WriteLn("/Type/FontDescriptor");
-    file.WriteLn("/FontName/" + baseName);
-    file.WriteLn("/Flags 32");
-    file.WriteLn("/FontBBox [ " + std::to_string(d.FontBBox.Left) + ' ' + std::to_string(d.FontBBox.Bottom) + ' ' +
-                 std::to_string(d.FontBBox.Right) + ' ' + std::to_string(d.FontBBox.Top) + " ]");
-    file.WriteLn("/MissingWidth 0");
-    file.WriteLn("/StemV 73");
-    file.WriteLn("/StemH 73");
-    // The metrics give tenths of a degree; PDF wants degrees.
-    file.WriteLn("/ItalicAngle " + PDF_FloatToStr(d.ItalicAngle / 10.0));
-    file.WriteLn("/CapHeight " + std::to_string(d.CapHeight));
-    file.WriteLn("/XHeight " + std::to_string(d.XHeight));
-    file.WriteLn("/Ascent " + std::to_string(d.Ascent));
-    // Below the baseline, so negative in PDF.
-    file.WriteLn("/Descent " + std::to_string(-std::abs(d.Descent)));
-    file.WriteLn("/Leading " + std::to_string(d.Leading));
-    file.WriteLn("/MaxWidth " + std::to_string(d.MaxWidth));
-    file.WriteLn("/AvgWidth " + std::to_string(d.AvgWidth));
-    if (embedded)
-        file.WriteLn((cff ? "/FontFile3 " : "/FontFile2 ") + PDF_IndirectObjStr(fontFile));
-    file.EndDictionaryObj();
+    writeFontDescriptor(file, descriptor, baseName, metrics.FontDescriptor, fontFile, cff);
 
     if (embedded) {
         const std::string_view data(program.data.constData(), static_cast<size_t>(program.data.size()));
