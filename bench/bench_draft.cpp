@@ -33,7 +33,7 @@ void fillStorage(TRLGraphicStorage &storage)
 {
     storage.SetPaperWidth(215.9);
     storage.SetPaperHeight(279.4);
-    storage.SetOrientation(MetaOrientationPortrait);
+    storage.SetOrientation(TRLPageOrientation::poPortrait);
     for (int p = 0; p < kPages; ++p) {
         auto page = std::make_unique<TRLGraphicSurface>();
         page->SetWidth(816);
@@ -66,7 +66,7 @@ void BM_DraftFilterToFile(benchmark::State &state)
     const QString out = QDir::tempPath() + QStringLiteral("/bench_draft.prn");
     TRLDraftFilter filter;
     filter.SetShowProgress(false);
-    filter.SetOrientation(0);
+    filter.SetOrientation(TRLPageOrientation::poPortrait);
     filter.SetDeviceKind(TRLDeviceKind::dkFileName);
     filter.SetDevicePath(out);
     filter.SetCharTable(static_cast<TRLDraftCharTable>(state.range(0)));

@@ -32,7 +32,7 @@ std::unique_ptr<TRLGraphicSurface> recordPage(int pageNo)
     auto page = std::make_unique<TRLGraphicSurface>();
     page->SetWidth(794);
     page->SetHeight(1123);
-    page->SetOrientation(1);
+    page->SetOrientation(TRLPageOrientation::poPortrait);
     page->SetPaperWidth(210);
     page->SetPaperHeight(297);
     page->Font().SetName(QStringLiteral("Courier New"));

@@ -93,7 +93,7 @@ TEST_F(FormFeed, PagesBreakByHeight)
     auto wide = layOut(numbered(130), true);
     EXPECT_EQ(counts(wide), (std::vector<int>{44, 44, 42}));
     EXPECT_EQ(wide[0].width, 1123);
-    EXPECT_EQ(wide[0].orientation, 2);
+    EXPECT_EQ(wide[0].orientation, TRLPageOrientation::poLandscape);
 }
 
 TEST_F(FormFeed, LineWithFormFeedStartsTheNextPage)

@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, size_t size)
         filter.SetDitheringMethod(static_cast<TRLDitheringMethod>((settings >> 1) % 3));
         filter.SetLineDrawMethod(static_cast<TRLLineDrawMethod>((settings >> 3) % 3));
         filter.SetFillArtMethod(static_cast<TRLFillArtMethod>((settings >> 5) % 3));
-        filter.SetOrientation((settings >> 7) & 1);
+        filter.SetOrientation((settings >> 7) & 1 ? TRLPageOrientation::poLandscape : TRLPageOrientation::poPortrait);
         filter.SetFormSelection(TRLFormSelection::fsAccordingToOrientation);
         filter.SeedDithering(settings);
         // The byte before it: how accents go, and in which character table.

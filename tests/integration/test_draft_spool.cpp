@@ -38,13 +38,13 @@ protected:
         RLPrinter().SetPrinterName(QStringLiteral("Matrix"));
         ASSERT_EQ(RLPrinter().PrinterName(), QStringLiteral("Matrix"));
         filter.SetShowProgress(false);
-        filter.SetOrientation(0);
+        filter.SetOrientation(TRLPageOrientation::poPortrait);
         filter.SetCPPSelection(TRLCPPSelection::csFixed10CPP);
         filter.SetEjectMethod(TRLDraftEjectMethod::ejForceWithCode);
         storage = new TRLGraphicStorage(&owner);
         storage->SetPaperWidth(210);
         storage->SetPaperHeight(297);
-        storage->SetOrientation(MetaOrientationPortrait);
+        storage->SetOrientation(TRLPageOrientation::poPortrait);
     }
 
     // A page with two lines of text at the printer's first column and line,
@@ -52,7 +52,7 @@ protected:
     void addPage(const std::string &first, const std::string &second)
     {
         TRLPrinterMetrics m;
-        RLPrinter().SetPaperSize(210, 297, false, false, false);
+        RLPrinter().SetPaperSize(210, 297, TRLPageOrientation::poPortrait, false, false);
         RLPrinter().LoadMetrics(m);
         const int cutX =
             m.PhysicalWidth ? RoundCoord(static_cast<double>(storage->OrientedWidth()) * m.MarginLeft / m.PhysicalWidth)

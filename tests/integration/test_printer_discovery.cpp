@@ -274,7 +274,7 @@ TEST_F(Discovery, AServerThatNeverAnswersHoldsUpOnlyBriefly)
     discover();
     TRLPrinterMetrics metrics;
     RLPrinter().LoadMetrics(metrics);
-    RLPrinter().SetPaperSize(210, 297, true, false, true);
+    RLPrinter().SetPaperSize(210, 297, TRLPageOrientation::poLandscape, false, true);
     EXPECT_LT(timer.elapsed(), 15000);
     EXPECT_FALSE(silent.waitForJobs(1, 3000).empty()) << "the server was never asked";
     EXPECT_TRUE(form->rgpImpressora->Items().isEmpty());

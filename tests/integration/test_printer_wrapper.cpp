@@ -68,13 +68,13 @@ TEST_F(WrapperWithoutPrinters, SetPaperSizeTurnsOnlyTheOrientation)
 {
     TRLPrinterWrapper &printer = RLPrinter();
     const QPageSize before = printer.Printer().pageLayout().pageSize();
-    printer.SetPaperSize(211, 297, true, false, true);
+    printer.SetPaperSize(211, 297, TRLPageOrientation::poLandscape, false, true);
     EXPECT_TRUE(printing::thePrinter().landscape());
     EXPECT_EQ(printing::thePrinter().paper().code, 0);
     EXPECT_TRUE(printer.Printer().pageLayout().pageSize().isEquivalentTo(before));
     EXPECT_DOUBLE_EQ(printer.CustomWidth(), 211);
     EXPECT_DOUBLE_EQ(printer.CustomHeight(), 297);
-    printer.SetPaperSize(210, 297, false, false, true);
+    printer.SetPaperSize(210, 297, TRLPageOrientation::poPortrait, false, true);
     EXPECT_FALSE(printing::thePrinter().landscape());
 }
 
@@ -199,7 +199,7 @@ TEST_F(WrapperWithPrinters, PaperByCodeOrUserDefinedInTenths)
     TRLPrinterWrapper &printer = RLPrinter();
     printing::PlatformPrinter &platform = printing::thePrinter();
 
-    printer.SetPaperSize(211, 297, false, false, true);
+    printer.SetPaperSize(211, 297, TRLPageOrientation::poPortrait, false, true);
     EXPECT_EQ(platform.paper().code, 256);
     EXPECT_EQ(platform.paper().widthTenths, 2110);
     EXPECT_EQ(platform.paper().lengthTenths, 2970);
@@ -207,20 +207,20 @@ TEST_F(WrapperWithPrinters, PaperByCodeOrUserDefinedInTenths)
     EXPECT_NEAR(custom.width(), 211, 0.05);
     EXPECT_NEAR(custom.height(), 297, 0.05);
 
-    printer.SetPaperSize(210, 297, false, false, true);
+    printer.SetPaperSize(210, 297, TRLPageOrientation::poPortrait, false, true);
     EXPECT_EQ(platform.paper().code, 9);
     // A known paper leaves the user-defined measures as they were.
     EXPECT_EQ(platform.paper().widthTenths, 2110);
     EXPECT_EQ(printer.Printer().pageLayout().pageSize().id(), QPageSize::A4);
     EXPECT_EQ(printer.Printer().pageLayout().orientation(), QPageLayout::Portrait);
 
-    printer.SetPaperSize(215.9, 279.4, true, false, true);
+    printer.SetPaperSize(215.9, 279.4, TRLPageOrientation::poLandscape, false, true);
     EXPECT_EQ(platform.paper().code, 1);
     EXPECT_EQ(printer.Printer().pageLayout().pageSize().id(), QPageSize::Letter);
     EXPECT_EQ(printer.Printer().pageLayout().orientation(), QPageLayout::Landscape);
 
     // Tenths are rounded, not cut.
-    printer.SetPaperSize(100.06, 150.04, false, false, true);
+    printer.SetPaperSize(100.06, 150.04, TRLPageOrientation::poPortrait, false, true);
     EXPECT_EQ(platform.paper().widthTenths, 1001);
     EXPECT_EQ(platform.paper().lengthTenths, 1500);
 }
@@ -234,7 +234,7 @@ TEST_F(WrapperWithPrinters, SettingsOfAQueueThatWentAwayAreAClearError)
     cupsd->removeQueue(QStringLiteral("Mid"));
     printer.SetPrinterIndex(1);
     try {
-        printer.SetPaperSize(210, 297, false, false, true);
+        printer.SetPaperSize(210, 297, TRLPageOrientation::poPortrait, false, true);
         ADD_FAILURE() << "no error for a printer whose settings cannot be had";
     } catch (const Exception &e) {
         EXPECT_EQ(e.message(), LS().LS_PrinterNotFoundStr + QStringLiteral(": Mid"));
@@ -246,7 +246,7 @@ TEST_F(WrapperWithPrinters, SettingsOfAQueueThatWentAwayAreAClearError)
     EXPECT_EQ(metrics, kFallbackPrinterMetrics);
     // The other queues still work.
     printer.SetPrinterIndex(0);
-    EXPECT_NO_THROW(printer.SetPaperSize(210, 297, false, false, true));
+    EXPECT_NO_THROW(printer.SetPaperSize(210, 297, TRLPageOrientation::poPortrait, false, true));
 }
 
 TEST_F(WrapperWithPrinters, CopiesAndOddEven)
@@ -270,7 +270,7 @@ TEST_F(WrapperWithPrinters, DocumentArrivesAsOneJobWithItsTitleAndPages)
 {
     TRLPrinterWrapper &printer = RLPrinter();
     printer.SetPrinterIndex(1);
-    printer.SetPaperSize(210, 297, false, false, true);
+    printer.SetPaperSize(210, 297, TRLPageOrientation::poPortrait, false, true);
     printer.BeginDoc(QStringLiteral("Relatório de teste"));
     ASSERT_NE(printer.Painter(), nullptr);
     printer.Painter()->drawText(QPointF(300, 300), QStringLiteral("page one"));
@@ -320,7 +320,7 @@ TEST_F(WrapperWithPrinters, CopiesOrientationAndPaperOutliveTheDocument)
 {
     TRLPrinterWrapper &printer = RLPrinter();
     printer.SetPrinterIndex(1);
-    printer.SetPaperSize(215.9, 279.4, true, false, true); // Letter, landscape
+    printer.SetPaperSize(215.9, 279.4, TRLPageOrientation::poLandscape, false, true); // Letter, landscape
     printer.SetCopies(3);
     for (int job = 1; job <= 2; ++job) {
         SCOPED_TRACE(job);
@@ -347,7 +347,7 @@ TEST_F(WrapperWithPrinters, CanvasLivesAsLongAsTheDocument)
 {
     TRLPrinterWrapper &printer = RLPrinter();
     printer.SetPrinterIndex(1);
-    printer.SetPaperSize(210, 297, false, false, true);
+    printer.SetPaperSize(210, 297, TRLPageOrientation::poPortrait, false, true);
     EXPECT_EQ(printer.Canvas(), nullptr);
     TRLPrinterMetrics metrics;
     printer.LoadMetrics(metrics);
@@ -440,7 +440,7 @@ TEST_F(WrapperWithPrinters, SetupChoiceReachesTheNextDocument)
     printer.SetPrinterIndex(2);
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
-        printer.SetPaperSize(210, 297, false, false, true);
+        printer.SetPaperSize(210, 297, TRLPageOrientation::poPortrait, false, true);
         {
             const AnswerWhenOpen<QPageSetupDialog> operatorAnswers([&](QPageSetupDialog &d) {
                 c.answer(d);
@@ -452,7 +452,7 @@ TEST_F(WrapperWithPrinters, SetupChoiceReachesTheNextDocument)
         EXPECT_EQ(printer.LayoutChosenInSetup(), c.accept);
         EXPECT_EQ(printing::thePrinter().paper().code, c.paperCode);
         // The report asks for its own paper again before printing.
-        printer.SetPaperSize(210, 297, false, false, true);
+        printer.SetPaperSize(210, 297, TRLPageOrientation::poPortrait, false, true);
         EXPECT_EQ(printing::thePrinter().paper().code, c.accept ? c.paperCode : 9);
         TRLPrinterMetrics metrics;
         printer.LoadMetrics(metrics);
@@ -469,7 +469,7 @@ TEST_F(WrapperWithPrinters, SetupChoiceReachesTheNextDocument)
             EXPECT_NEAR(sizes[0].width(), sheet.width(), 1);
             EXPECT_NEAR(sizes[0].height(), sheet.height(), 1);
             zeta.clear();
-            printer.SetPaperSize(210, 297, false, false, true);
+            printer.SetPaperSize(210, 297, TRLPageOrientation::poPortrait, false, true);
         }
         EXPECT_EQ(printer.LayoutChosenInSetup(), c.accept);
         printer.SetPrinterIndex(2);
@@ -536,7 +536,7 @@ TEST_F(WrapperWithMargins, MetricsFollowThePrintableAreaOfThePpd)
     // The PPD's default paper is A4 (595 x 842 points).
     expectNear(metrics, expected(metrics.PPIX, 595, 842));
 
-    printer.SetPaperSize(215.9, 279.4, false, false, true);
+    printer.SetPaperSize(215.9, 279.4, TRLPageOrientation::poPortrait, false, true);
     printer.LoadMetrics(metrics);
     expectNear(metrics, expected(metrics.PPIX, 612, 792));
 }
@@ -549,7 +549,7 @@ TEST_F(WrapperWithMargins, RawQueuePrintsToTheEdge)
     TRLPrinterMetrics metrics;
     printer.LoadMetrics(metrics);
     printer.SetPrinterName(QStringLiteral("Plain"));
-    printer.SetPaperSize(210, 297, false, false, true);
+    printer.SetPaperSize(210, 297, TRLPageOrientation::poPortrait, false, true);
     printer.LoadMetrics(metrics);
     // A4 as the printing system measures it: 595 x 842 points.
     EXPECT_NEAR(metrics.PhysicalWidth, pointsToPixels(595, metrics.PPIX), 1);
@@ -565,7 +565,7 @@ TEST_F(WrapperWithMargins, LandscapeTurnsTheSheet)
 {
     TRLPrinterWrapper &printer = RLPrinter();
     printer.SetPrinterName(QStringLiteral("Margins"));
-    printer.SetPaperSize(210, 297, true, false, true);
+    printer.SetPaperSize(210, 297, TRLPageOrientation::poLandscape, false, true);
     TRLPrinterMetrics metrics;
     printer.LoadMetrics(metrics);
     EXPECT_GT(metrics.PhysicalWidth, metrics.PhysicalHeight);

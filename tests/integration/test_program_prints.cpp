@@ -297,7 +297,7 @@ TEST_P(SampleForms, ArriveWithThePagesTheLayoutPromises)
     const std::vector<CapturedPage> promised = pagesInProcess(switches);
     ASSERT_FALSE(promised.empty());
     for (const CapturedPage &p : promised)
-        ASSERT_EQ(p.orientation, c.landscape ? 2 : 1);
+        ASSERT_EQ(p.orientation, c.landscape ? TRLPageOrientation::poLandscape : TRLPageOrientation::poPortrait);
 
     EXPECT_EQ(pdfPageCount(pdf), static_cast<int>(promised.size()));
     const std::vector<QSizeF> sizes = pdfPageSizes(pdf);

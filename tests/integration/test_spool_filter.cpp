@@ -27,10 +27,10 @@ using namespace prenso::test::probe;
 
 namespace {
 
-constexpr int kPortrait = 1, kLandscape = 2;
+constexpr TRLPageOrientation kPortrait = TRLPageOrientation::poPortrait, kLandscape = TRLPageOrientation::poLandscape;
 
 // An A4 page of the given orientation in screen pixels, as the engine stores it.
-std::unique_ptr<TRLGraphicSurface> a4Page(int orientation)
+std::unique_ptr<TRLGraphicSurface> a4Page(TRLPageOrientation orientation)
 {
     auto page = std::make_unique<TRLGraphicSurface>();
     page->SetOrientation(orientation);
@@ -171,9 +171,9 @@ protected:
 
     // The printer's resolution and the printer rectangle the filter must use
     // for A4 on the selected queue, worked out from the queue's own facts.
-    TRLPrinterMetrics metricsFor(int orientation)
+    TRLPrinterMetrics metricsFor(TRLPageOrientation orientation)
     {
-        RLPrinter().SetPaperSize(210, 297, orientation == kLandscape, false, true);
+        RLPrinter().SetPaperSize(210, 297, orientation, false, true);
         TRLPrinterMetrics m;
         RLPrinter().LoadMetrics(m);
         return m;
@@ -197,7 +197,8 @@ protected:
     bool handsOverDocuments() const { return GetParam(); }
 };
 
-std::vector<std::unique_ptr<TRLGraphicSurface>> pagesOf(std::initializer_list<std::pair<int, const char *>> wanted)
+std::vector<std::unique_ptr<TRLGraphicSurface>> pagesOf(
+    std::initializer_list<std::pair<TRLPageOrientation, const char *>> wanted)
 {
     std::vector<std::unique_ptr<TRLGraphicSurface>> pages;
     for (const auto &[orientation, text] : wanted) {

@@ -16,7 +16,8 @@ struct CapturedText {
 };
 
 struct CapturedPage {
-    int width = 0, height = 0, orientation = 0;
+    int width = 0, height = 0;
+    TRLPageOrientation orientation = TRLPageOrientation::poPortrait;
     std::vector<CapturedText> texts;
     int objects = 0;
 };

@@ -6,6 +6,7 @@
 // progress window and cancelling.
 
 #include "platform/system/component.h"
+#include "report/RLPageOrientation.h"
 #include "report/printing/RLPrinters.h"
 
 #include <QString>
@@ -85,8 +86,9 @@ public:
     virtual QStringList Options() const { return QStringList(); }
     virtual int OptionIndex() const { return -1; }
     virtual void SetOptionIndex(int) {}
-    // 0 portrait, 1 landscape.
-    virtual void SetOrientation(int /*orientation*/) {}
+    // The orientation of the pages to print, for a filter whose options
+    // depend on it.
+    virtual void SetOrientation(TRLPageOrientation /*orientation*/) {}
     // The character tables a filter can send its texts in (the dot-matrix
     // printer's own); none for most filters.
     virtual QStringList CharTables() const { return QStringList(); }

@@ -65,7 +65,7 @@ TRLSpoolFilter::~TRLSpoolFilter()
     DropJob();
 }
 
-bool TRLSpoolFilter::SetPageSize(int orientation, double paperWidth, double paperHeight)
+bool TRLSpoolFilter::SetPageSize(TRLPageOrientation orientation, double paperWidth, double paperHeight)
 {
     if (FDocStarted && orientation == FOrientation && paperWidth == FPaperWidth && paperHeight == FPaperHeight)
         return false;
@@ -77,11 +77,12 @@ bool TRLSpoolFilter::SetPageSize(int orientation, double paperWidth, double pape
         FDocStarted = false;
         EndJob();
     }
-    printer.SetPaperSize(paperWidth, paperHeight, orientation == 2, false, true);
+    printer.SetPaperSize(paperWidth, paperHeight, orientation, false, true);
     TRLPrinterMetrics m;
     printer.LoadMetrics(m);
-    const double w = orientation == 2 ? paperHeight : paperWidth;
-    const double h = orientation == 2 ? paperWidth : paperHeight;
+    const bool landscape = orientation == TRLPageOrientation::poLandscape;
+    const double w = landscape ? paperHeight : paperWidth;
+    const double h = landscape ? paperWidth : paperHeight;
     const double scale = printer.LayoutChosenInSetup() ? fitOnSheet(m, w, h) : 1.0;
     // The stored page's origin is the corner of the sheet, not of the
     // printable area: whatever lies in the unprintable margin is cut off.
@@ -182,7 +183,7 @@ void TRLSpoolFilter::InternalBeginDoc()
     FDocStarted = false;
     FPageBreakPending = false;
     TRLGraphicStorage *pages = Pages();
-    SetPageSize(pages ? pages->Orientation() : 1, pages ? pages->PaperWidth() : 210,
+    SetPageSize(pages ? pages->Orientation() : TRLPageOrientation::poPortrait, pages ? pages->PaperWidth() : 210,
                 pages ? pages->PaperHeight() : 297);
 }
 

@@ -31,7 +31,7 @@ public:
 
     // Starts a job for that page size unless one for it is open already;
     // true when it started one.
-    bool SetPageSize(int orientation, double paperWidth, double paperHeight);
+    bool SetPageSize(TRLPageOrientation orientation, double paperWidth, double paperHeight);
     const TRect &PrinterRect() const { return FPrinterRect; }
     bool DocStarted() const { return FDocStarted; }
 
@@ -62,7 +62,7 @@ private:
     bool FPageBreakPending = false;
     double FPaperWidth = 0;
     double FPaperHeight = 0;
-    int FOrientation = 0;
+    TRLPageOrientation FOrientation = TRLPageOrientation::poPortrait;
 
     bool FHandsOverDocuments = true;
     // The open job of a printer that takes documents, and what writes it.

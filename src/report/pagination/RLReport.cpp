@@ -219,9 +219,7 @@ TRLGraphicSurface *TRLCustomReport::FindParentSurface() const
         FPageSurface = std::make_unique<TRLGraphicSurface>();
         FPageSurface->SetWidth(Width());
         FPageSurface->SetHeight(Height());
-        FPageSurface->SetOrientation(FPageSetup.Orientation() == TRLPageOrientation::poLandscape
-                                         ? MetaOrientationLandscape
-                                         : MetaOrientationPortrait);
+        FPageSurface->SetOrientation(FPageSetup.Orientation());
         FPageSurface->SetPaperWidth(FPageSetup.PaperWidth());
         FPageSurface->SetPaperHeight(FPageSetup.PaperHeight());
         FPageSurface->Open();
@@ -375,7 +373,7 @@ void TRLCustomReport::storePageDescription()
     pages.SetFirstPageNumber(FFirstPageNumber);
     pages.SetTitle(FTitle);
     pages.SetJobTitle(FJobTitle.isEmpty() ? defaultJobTitle() : FJobTitle);
-    pages.SetOrientation(FPageSetup.Orientation() == TRLPageOrientation::poLandscape ? 2 : 1);
+    pages.SetOrientation(FPageSetup.Orientation());
     pages.SetPaperWidth(FPageSetup.PaperWidth());
     pages.SetPaperHeight(FPageSetup.PaperHeight());
 }
@@ -506,9 +504,8 @@ void TRLCustomReport::Print()
     } clearFlag{FState};
 
     TRLPrinterWrapper &printer = RLPrinter();
-    printer.SetPaperSize(FPageSetup.PaperWidth(), FPageSetup.PaperHeight(),
-                         FPageSetup.Orientation() == TRLPageOrientation::poLandscape, FPageSetup.ForceEmulation(),
-                         true);
+    printer.SetPaperSize(FPageSetup.PaperWidth(), FPageSetup.PaperHeight(), FPageSetup.Orientation(),
+                         FPageSetup.ForceEmulation(), true);
     if (FDefaultFilter)
         SetSelectedFilter(FDefaultFilter);
     TRLPrintJob job;
@@ -599,8 +596,7 @@ void takeDescription(TRLCustomReport &report)
     report.SetFirstPageNumber(pages.FirstPageNumber());
     report.SetTitle(pages.Title());
     report.SetJobTitle(pages.JobTitle());
-    report.PageSetup().SetOrientation(pages.Orientation() == 2 ? TRLPageOrientation::poLandscape
-                                                               : TRLPageOrientation::poPortrait);
+    report.PageSetup().SetOrientation(pages.Orientation());
     report.PageSetup().SetPaperSize(PaperSizeBySize(pages.PaperWidth(), pages.PaperHeight()));
     report.PageSetup().SetPaperWidth(pages.PaperWidth());
     report.PageSetup().SetPaperHeight(pages.PaperHeight());

@@ -212,7 +212,7 @@ TRLPaperSize PaperSizeBySize(double widthMM, double heightMM)
     return best;
 }
 
-TRLPaperRequest PaperRequest(double widthMM, double heightMM, bool landscape)
+TRLPaperRequest PaperRequest(double widthMM, double heightMM, TRLPageOrientation orientation)
 {
     TRLPaperRequest request;
     const TRLPaperSize size = PaperSizeBySize(widthMM, heightMM);
@@ -226,7 +226,7 @@ TRLPaperRequest PaperRequest(double widthMM, double heightMM, bool landscape)
         request.Width = info.Width;
         request.Height = info.Height;
     }
-    request.Orientation = landscape ? kOrientationLandscape : kOrientationPortrait;
+    request.Orientation = orientation;
     return request;
 }
 

@@ -3,6 +3,8 @@
 // printer driver's paper code, and the lookup that turns a page size into the
 // paper a printer is asked for.
 
+#include "report/RLPageOrientation.h"
+
 #include <QString>
 
 #include <array>
@@ -157,9 +159,6 @@ inline constexpr int kPaperSizeCount = static_cast<int>(TRLPaperSize::fpCustom) 
 
 // The driver's paper code for a size the caller gives in millimetres.
 inline constexpr int kUserDefinedPaperCode = 256;
-// Orientation codes of a paper request.
-inline constexpr int kOrientationPortrait = 1;
-inline constexpr int kOrientationLandscape = 2;
 
 struct TRLPaperInfo {
     double Width = 0;      // mm
@@ -184,8 +183,8 @@ struct TRLPaperRequest {
     int PaperCode = 0;
     double Width = 0;  // mm
     double Height = 0; // mm
-    int Orientation = kOrientationPortrait;
+    TRLPageOrientation Orientation = TRLPageOrientation::poPortrait;
 };
-TRLPaperRequest PaperRequest(double widthMM, double heightMM, bool landscape);
+TRLPaperRequest PaperRequest(double widthMM, double heightMM, TRLPageOrientation orientation);
 
 } // namespace prenso

@@ -252,10 +252,10 @@ bool TRLPrinterWrapper::LayoutChosenInSetup() const
     return printing::thePrinter().hasOperatorLayout();
 }
 
-void TRLPrinterWrapper::SetPaperSize(double paperWidthMM, double paperHeightMM, bool orientationLandscape,
+void TRLPrinterWrapper::SetPaperSize(double paperWidthMM, double paperHeightMM, TRLPageOrientation orientation,
                                      bool /*forceEmulation*/, bool /*setPaperBin*/)
 {
-    const TRLPaperRequest request = PaperRequest(paperWidthMM, paperHeightMM, orientationLandscape);
+    const TRLPaperRequest request = PaperRequest(paperWidthMM, paperHeightMM, orientation);
     printing::PlatformPrinter &printer = printing::thePrinter();
     if (EnsureSelection()) {
         if (!printer.hasDeviceSettings())
@@ -271,7 +271,7 @@ void TRLPrinterWrapper::SetPaperSize(double paperWidthMM, double paperHeightMM, 
         printer.setPaper(request.PaperCode, custom ? tenthsOfMillimetre(request.Width) : 0,
                          custom ? tenthsOfMillimetre(request.Height) : 0, QSizeF(request.Width, request.Height));
     }
-    printer.setLandscape(request.Orientation != kOrientationPortrait);
+    printer.setLandscape(request.Orientation == TRLPageOrientation::poLandscape);
     // Other programs learn of a changed printer setting by a broadcast on some
     // systems; nothing here listens for one, so none is sent.
     FCustomWidth = paperWidthMM;

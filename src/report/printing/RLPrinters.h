@@ -9,6 +9,7 @@
 
 #include "platform/printing/printerlist.h"
 #include "platform/printing/printjob.h"
+#include "report/RLPageOrientation.h"
 
 #include <QString>
 #include <QStringList>
@@ -140,7 +141,7 @@ public:
     // millimetre. Raises an Exception naming the printer when its settings
     // cannot be had (the queue is gone). `forceEmulation` and `setPaperBin`
     // play no part on this platform.
-    void SetPaperSize(double paperWidthMM, double paperHeightMM, bool orientationLandscape, bool forceEmulation,
+    void SetPaperSize(double paperWidthMM, double paperHeightMM, TRLPageOrientation orientation, bool forceEmulation,
                       bool setPaperBin);
     double CustomWidth() const { return FCustomWidth; }
     double CustomHeight() const { return FCustomHeight; }

@@ -84,14 +84,19 @@ void TRLGraphicPage::AdoptObject(std::unique_ptr<TRLGraphicObject> object)
     FObjects.push_back(std::move(object));
 }
 
-int TRLGraphicPage::Orientation() const
+TRLMetaOrientation TRLGraphicPage::orientationCode() const
 {
     return FMacros.IntValue("Orientation", MetaOrientationPortrait);
 }
 
-void TRLGraphicPage::SetOrientation(int orientation)
+TRLPageOrientation TRLGraphicPage::Orientation() const
 {
-    FMacros.SetValue("Orientation", std::to_string(orientation));
+    return OrientationOfStoredCode(orientationCode());
+}
+
+void TRLGraphicPage::SetOrientation(TRLPageOrientation orientation)
+{
+    FMacros.SetValue("Orientation", std::to_string(StoredOrientationCode(orientation)));
 }
 
 double TRLGraphicPage::PaperWidth() const
@@ -116,22 +121,22 @@ void TRLGraphicPage::SetPaperHeight(double mm)
 
 double TRLGraphicPage::OrientedPaperWidth() const
 {
-    return Orientation() == MetaOrientationPortrait ? PaperWidth() : PaperHeight();
+    return StoredCodeTurnsPage(orientationCode()) ? PaperHeight() : PaperWidth();
 }
 
 double TRLGraphicPage::OrientedPaperHeight() const
 {
-    return Orientation() == MetaOrientationPortrait ? PaperHeight() : PaperWidth();
+    return StoredCodeTurnsPage(orientationCode()) ? PaperWidth() : PaperHeight();
 }
 
 int TRLGraphicPage::OrientedWidth() const
 {
-    return Orientation() == MetaOrientationPortrait ? FWidth : FHeight;
+    return StoredCodeTurnsPage(orientationCode()) ? FHeight : FWidth;
 }
 
 int TRLGraphicPage::OrientedHeight() const
 {
-    return Orientation() == MetaOrientationPortrait ? FHeight : FWidth;
+    return StoredCodeTurnsPage(orientationCode()) ? FWidth : FHeight;
 }
 
 namespace {

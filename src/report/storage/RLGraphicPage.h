@@ -57,8 +57,8 @@ public:
     int Height() const { return FHeight; }
     void SetHeight(int h) { FHeight = h; }
     // Page description, kept as macros ("Orientation", "PaperWidth", "PaperHeight").
-    int Orientation() const;
-    void SetOrientation(int orientation);
+    TRLPageOrientation Orientation() const;
+    void SetOrientation(TRLPageOrientation orientation);
     double PaperWidth() const;
     void SetPaperWidth(double mm);
     double PaperHeight() const;
@@ -101,6 +101,8 @@ protected:
 private:
     friend class TRLGraphicStorage;
     void load(TRLStreamReader &r);
+    // The "Orientation" macro as stored.
+    TRLMetaOrientation orientationCode() const;
 
     TRLGraphicStorage *FStorage = nullptr;
     int FPageIndex = -1;

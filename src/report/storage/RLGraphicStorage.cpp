@@ -340,14 +340,19 @@ void TRLGraphicStorage::SetJobTitle(const QString &title)
     FMacros.SetValueText(QStringLiteral("JobTitle"), title);
 }
 
-int TRLGraphicStorage::Orientation() const
+TRLMetaOrientation TRLGraphicStorage::orientationCode() const
 {
     return FMacros.IntValue("Orientation", MetaOrientationPortrait);
 }
 
-void TRLGraphicStorage::SetOrientation(int orientation)
+TRLPageOrientation TRLGraphicStorage::Orientation() const
 {
-    FMacros.SetValue("Orientation", std::to_string(orientation));
+    return OrientationOfStoredCode(orientationCode());
+}
+
+void TRLGraphicStorage::SetOrientation(TRLPageOrientation orientation)
+{
+    FMacros.SetValue("Orientation", std::to_string(StoredOrientationCode(orientation)));
 }
 
 double TRLGraphicStorage::PaperWidth() const
@@ -372,12 +377,12 @@ void TRLGraphicStorage::SetPaperHeight(double mm)
 
 double TRLGraphicStorage::OrientedPaperWidth() const
 {
-    return Orientation() == MetaOrientationPortrait ? PaperWidth() : PaperHeight();
+    return StoredCodeTurnsPage(orientationCode()) ? PaperHeight() : PaperWidth();
 }
 
 double TRLGraphicStorage::OrientedPaperHeight() const
 {
-    return Orientation() == MetaOrientationPortrait ? PaperHeight() : PaperWidth();
+    return StoredCodeTurnsPage(orientationCode()) ? PaperWidth() : PaperHeight();
 }
 
 int TRLGraphicStorage::Width() const

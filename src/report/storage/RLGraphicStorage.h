@@ -75,8 +75,8 @@ public:
     void SetTitle(const QString &title);
     QString JobTitle() const;
     void SetJobTitle(const QString &title);
-    int Orientation() const;
-    void SetOrientation(int orientation);
+    TRLPageOrientation Orientation() const;
+    void SetOrientation(TRLPageOrientation orientation);
     double PaperWidth() const;
     void SetPaperWidth(double mm);
     double PaperHeight() const;
@@ -107,6 +107,8 @@ protected:
     void Notification(TComponent *component, Operation operation) override;
 
 private:
+    // The "Orientation" macro as stored.
+    TRLMetaOrientation orientationCode() const;
     void StorePage(TRLGraphicPage *page);
     // Appends a record (its size field first) to the page file; returns where.
     std::int64_t appendRecord(std::string_view record);

@@ -6,6 +6,7 @@
 // are and drawn as the default of their kind.
 
 #include "platform/graphics/valuetypes.h"
+#include "report/RLPageOrientation.h"
 
 #include <cstdint>
 #include <vector>
@@ -63,6 +64,31 @@ inline constexpr TRLMetaTextFlags MetaTextFlagNoSplit = 4;  // a page split may 
 using TRLMetaOrientation = int;
 inline constexpr TRLMetaOrientation MetaOrientationPortrait = 1;
 inline constexpr TRLMetaOrientation MetaOrientationLandscape = 2;
+
+// The orientation code that the page description is stored with. Only the
+// storage and its file formats deal in codes; everything else speaks of a
+// TRLPageOrientation.
+constexpr TRLMetaOrientation StoredOrientationCode(TRLPageOrientation orientation)
+{
+    return orientation == TRLPageOrientation::poLandscape ? MetaOrientationLandscape : MetaOrientationPortrait;
+}
+
+// The orientation a stored code stands for. A file may hold any number there:
+// every code but the landscape one is read as portrait.
+constexpr TRLPageOrientation OrientationOfStoredCode(TRLMetaOrientation code)
+{
+    return code == MetaOrientationLandscape ? TRLPageOrientation::poLandscape : TRLPageOrientation::poPortrait;
+}
+
+// Whether the oriented sizes of a page of that code are its width and height
+// swapped: for every code but the portrait one. For a code that is neither
+// (0, 3, ...) this is not the orientation above: such a page goes to the
+// printer as portrait yet keeps its swapped sizes in the preview, the PDF and
+// the draft output, as saved reports holding one always have.
+constexpr bool StoredCodeTurnsPage(TRLMetaOrientation code)
+{
+    return code != MetaOrientationPortrait;
+}
 
 struct TRLMetaColor {
     std::uint8_t Red = 0;

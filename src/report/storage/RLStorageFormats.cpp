@@ -328,7 +328,10 @@ void readLegacyPage(TRLStreamIn &in, TRLGraphicPage &page, const TRLGraphicStora
 {
     page.SetWidth(in.I32("a page width"));
     page.SetHeight(in.I32("a page height"));
-    page.SetOrientation(storage.Orientation());
+    // The storage's code as it is, one that is neither portrait nor landscape
+    // included: the page is measured as the storage is.
+    page.Macros().SetValue("Orientation",
+                           std::to_string(storage.Macros().IntValue("Orientation", MetaOrientationPortrait)));
     page.SetPaperWidth(storage.PaperWidth());
     page.SetPaperHeight(storage.PaperHeight());
 

@@ -33,10 +33,7 @@ void PrintFromPreview(TRLPreviewForm &form)
     // default filter, or what the dialog chose) or else the spool filter.
     TRLPrintJob job;
     job.Reset();
-    const TRLPageOrientation orientation = pages->Orientation() == MetaOrientationLandscape
-                                               ? TRLPageOrientation::poLandscape
-                                               : TRLPageOrientation::poPortrait;
-    if (!job.Ask(pages->PageCount(), orientation,
+    if (!job.Ask(pages->PageCount(), pages->Orientation(),
                  [&form](TRLPrintDialogRequest &request) { return ExecutePrintDialog(request, &form); }))
         return;
     job.FitTo(pages->PageCount());

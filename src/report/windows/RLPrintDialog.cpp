@@ -330,7 +330,7 @@ void TRLPrintDialog::ShowFilterOptions()
         return;
     }
     // The filter picks its preferred option for the pages' orientation.
-    filter->SetOrientation(FOrientation == TRLPageOrientation::poLandscape ? 1 : 0);
+    filter->SetOrientation(FOrientation);
     LabelOptions->setText(filter->OptionsLabel() + u':');
     placeText(LabelOptions, 12, 72, 77, 13, ComboBoxOptions);
     ComboBoxOptions->addItems(options);

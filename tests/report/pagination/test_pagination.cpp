@@ -141,7 +141,8 @@ TEST_F(Pagination, StorageDescribesThePages)
     TRLGraphicStorage &s = report.Pages();
     EXPECT_EQ(s.Title(), QStringLiteral("Nota"));
     EXPECT_EQ(s.JobTitle(), QStringLiteral("Nota"));
-    EXPECT_EQ(s.Orientation(), 2);
+    EXPECT_EQ(s.Orientation(), TRLPageOrientation::poLandscape);
+    EXPECT_EQ(s.Macros().Value("Orientation"), "2");
     EXPECT_DOUBLE_EQ(s.PaperWidth(), 210.0);
     EXPECT_DOUBLE_EQ(s.PaperHeight(), 297.0);
     // Without titles the job is named after the program, the form and the report.

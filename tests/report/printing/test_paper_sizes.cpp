@@ -26,7 +26,7 @@ TEST(PaperRequest, EveryPaperAskedForByItsSizeGetsThatSize)
         const TRLPaperInfo &paper = PaperInfo(size);
         SCOPED_TRACE(nameOf(size));
         const TRLPaperSize found = PaperSizeBySize(paper.Width, paper.Height);
-        const TRLPaperRequest request = PaperRequest(paper.Width, paper.Height, false);
+        const TRLPaperRequest request = PaperRequest(paper.Width, paper.Height, TRLPageOrientation::poPortrait);
         if (found == TRLPaperSize::fpCustom) {
             EXPECT_TRUE(paper.Emulated) << "a paper with a code of its own is not found by its size";
             EXPECT_EQ(request.PaperCode, kUserDefinedPaperCode);
@@ -61,7 +61,7 @@ TEST(PaperRequest, CommonPapersGoByTheirDriverCodes)
         {"Envelope C4", 229, 324, 30}, {"A6", 105, 148, 70},
     };
     for (const Case &c : cases) {
-        const TRLPaperRequest request = PaperRequest(c.width, c.height, false);
+        const TRLPaperRequest request = PaperRequest(c.width, c.height, TRLPageOrientation::poPortrait);
         EXPECT_EQ(request.PaperCode, c.code) << c.name;
         EXPECT_DOUBLE_EQ(request.Width, c.width) << c.name;
         EXPECT_DOUBLE_EQ(request.Height, c.height) << c.name;
@@ -104,27 +104,27 @@ TEST(PaperLookup, ClosestOfTwoCandidatesWins)
 
 TEST(PaperRequest, KnownPaperByCodeAndOwnSize)
 {
-    const TRLPaperRequest a4 = PaperRequest(210.004, 297, false);
+    const TRLPaperRequest a4 = PaperRequest(210.004, 297, TRLPageOrientation::poPortrait);
     EXPECT_EQ(a4.PaperCode, 9);
     EXPECT_DOUBLE_EQ(a4.Width, 210);
     EXPECT_DOUBLE_EQ(a4.Height, 297);
-    EXPECT_EQ(a4.Orientation, 1);
+    EXPECT_EQ(a4.Orientation, TRLPageOrientation::poPortrait);
 
-    const TRLPaperRequest letter = PaperRequest(215.9, 279.4, true);
+    const TRLPaperRequest letter = PaperRequest(215.9, 279.4, TRLPageOrientation::poLandscape);
     EXPECT_EQ(letter.PaperCode, 1);
-    EXPECT_EQ(letter.Orientation, 2);
+    EXPECT_EQ(letter.Orientation, TRLPageOrientation::poLandscape);
 }
 
 TEST(PaperRequest, OtherSizesAreUserDefinedWithTheGivenSize)
 {
-    const TRLPaperRequest custom = PaperRequest(211, 297, true);
+    const TRLPaperRequest custom = PaperRequest(211, 297, TRLPageOrientation::poLandscape);
     EXPECT_EQ(custom.PaperCode, 256);
     EXPECT_DOUBLE_EQ(custom.Width, 211);
     EXPECT_DOUBLE_EQ(custom.Height, 297);
-    EXPECT_EQ(custom.Orientation, 2);
+    EXPECT_EQ(custom.Orientation, TRLPageOrientation::poLandscape);
 
     // A size that only an emulated paper has goes out as user-defined too.
-    const TRLPaperRequest a0 = PaperRequest(841, 1189, false);
+    const TRLPaperRequest a0 = PaperRequest(841, 1189, TRLPageOrientation::poPortrait);
     EXPECT_EQ(a0.PaperCode, 256);
     EXPECT_DOUBLE_EQ(a0.Width, 841);
 }

@@ -62,7 +62,7 @@ inline void fillEveryKind(TRLGraphicSurface &s)
 {
     s.SetWidth(794);
     s.SetHeight(1123);
-    s.SetOrientation(2);
+    s.SetOrientation(TRLPageOrientation::poLandscape);
     s.SetPaperWidth(210);
     s.SetPaperHeight(297);
     s.Macros().SetValue("PageNo", "7");

@@ -22,7 +22,7 @@ QString corpusDir(const char *which)
 std::unique_ptr<TRLGraphicStorage> seedStorage(int pages)
 {
     auto st = std::make_unique<TRLGraphicStorage>();
-    st->SetOrientation(2);
+    st->SetOrientation(TRLPageOrientation::poLandscape);
     st->SetPaperWidth(210);
     st->SetPaperHeight(297);
     st->SetTitle(QStringLiteral("Seed"));

@@ -123,7 +123,7 @@ TEST(SurfaceStream, EveryKindSurvivesARoundTrip)
     EXPECT_EQ(b.LoadFromBytes(bytes), bytes.size());
     EXPECT_EQ(b.Width(), 794);
     EXPECT_EQ(b.Height(), 1123);
-    EXPECT_EQ(b.Orientation(), 2);
+    EXPECT_EQ(b.Orientation(), TRLPageOrientation::poLandscape);
     EXPECT_EQ(b.Macros().Lines(), a.Macros().Lines());
     EXPECT_EQ(describeAll(b), describeAll(a));
     EXPECT_FALSE(b.Modified()) << "a page just read is not modified";
@@ -171,7 +171,7 @@ TEST_P(StorageVersions, EveryKindSurvivesARoundTrip)
 {
     const int version = GetParam();
     auto *st = new TRLGraphicStorage;
-    st->SetOrientation(2);
+    st->SetOrientation(TRLPageOrientation::poLandscape);
     st->SetPaperWidth(210);
     st->SetPaperHeight(297);
     st->SetTitle(QStringLiteral("Relatório"));
@@ -195,10 +195,10 @@ TEST_P(StorageVersions, EveryKindSurvivesARoundTrip)
     else
         EXPECT_EQ(describeAll(*p, false), legacy);
     if (version != 1) {
-        EXPECT_EQ(p->Orientation(), 2);
+        EXPECT_EQ(p->Orientation(), TRLPageOrientation::poLandscape);
         EXPECT_EQ(p->PaperWidth(), 210);
         EXPECT_EQ(back.Title(), QStringLiteral("Relatório"));
-        EXPECT_EQ(back.Orientation(), 2);
+        EXPECT_EQ(back.Orientation(), TRLPageOrientation::poLandscape);
     }
     // and saved again in the version it was read as, the bytes are the same
     EXPECT_EQ(test::storageBytes(back, version), bytes);
@@ -320,7 +320,7 @@ TRLGraphicStorage *smallStorage()
 {
     auto *st = new TRLGraphicStorage;
     st->SetTitle(QStringLiteral("T"));
-    st->SetOrientation(1);
+    st->SetOrientation(TRLPageOrientation::poPortrait);
     auto page = std::make_unique<TRLGraphicSurface>();
     smallPage(*page);
     st->Add(std::move(page));
@@ -389,7 +389,7 @@ TEST(GoldenBytes, Version2OrientationIsZeroBased)
     TRLGraphicStorage st;
     TMemoryStream m(b.s());
     st.LoadFromStream(m);
-    EXPECT_EQ(st.Orientation(), 2);
+    EXPECT_EQ(st.Orientation(), TRLPageOrientation::poLandscape);
     EXPECT_EQ(st.Macros().Strings(0), "Orientation=2");
     Bytes out;
     out.raw(std::string_view("QRF2\x1A", 5)).i32(1).str("Orientation=1").i32(0);
@@ -519,14 +519,15 @@ TEST(Storage, ClearEmptiesPagesMacrosAndThePageFile)
 TEST(Storage, MacroBackedProperties)
 {
     TRLGraphicStorage st;
-    EXPECT_EQ(st.Orientation(), 1);
+    EXPECT_EQ(st.Orientation(), TRLPageOrientation::poPortrait);
     EXPECT_EQ(st.PaperWidth(), 0);
     st.SetPaperWidth(210);
     st.SetPaperHeight(297);
     EXPECT_EQ(st.Macros().Value("PaperWidth"), "210.0000");
     EXPECT_EQ(st.Width(), 794);
     EXPECT_EQ(st.Height(), 1123);
-    st.SetOrientation(2);
+    st.SetOrientation(TRLPageOrientation::poLandscape);
+    EXPECT_EQ(st.Macros().Value("Orientation"), "2");
     EXPECT_EQ(st.OrientedWidth(), 1123);
     EXPECT_EQ(st.OrientedPaperHeight(), 210);
     st.SetFirstPageNumber(3);
@@ -540,6 +541,45 @@ TEST(Storage, MacroBackedProperties)
     st.SetJobTitle(QStringLiteral("Nota fiscal"));
     EXPECT_EQ(st.JobTitle(), QStringLiteral("Nota fiscal"));
     EXPECT_EQ(st.Macros().IndexOfName("jobtitle"), st.Macros().IndexOfName("JobTitle"));
+}
+
+// A file may hold any orientation code. Only the landscape code reads as
+// landscape, yet every code but the portrait one measures the page turned:
+// both readings are what saved reports have always been printed with.
+TEST(Storage, StoredOrientationCodes)
+{
+    const struct {
+        const char *stored;
+        TRLPageOrientation reads;
+        bool turned;
+    } cases[] = {
+        {"0", TRLPageOrientation::poPortrait, true},  {"1", TRLPageOrientation::poPortrait, false},
+        {"2", TRLPageOrientation::poLandscape, true}, {"3", TRLPageOrientation::poPortrait, true},
+        {"-1", TRLPageOrientation::poPortrait, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.stored);
+        const int code = std::stoi(c.stored);
+        EXPECT_EQ(OrientationOfStoredCode(code), c.reads);
+        EXPECT_EQ(StoredCodeTurnsPage(code), c.turned);
+        TRLGraphicStorage st;
+        st.SetPaperWidth(210);
+        st.SetPaperHeight(297);
+        st.Macros().SetValue("Orientation", c.stored);
+        EXPECT_EQ(st.Orientation(), c.reads);
+        EXPECT_EQ(st.OrientedPaperWidth(), c.turned ? 297 : 210);
+        EXPECT_EQ(st.OrientedHeight(), c.turned ? 794 : 1123);
+        TRLGraphicSurface page;
+        page.SetWidth(794);
+        page.SetHeight(1123);
+        page.Macros().SetValue("Orientation", c.stored);
+        EXPECT_EQ(page.Orientation(), c.reads);
+        EXPECT_EQ(page.OrientedWidth(), c.turned ? 1123 : 794);
+    }
+    EXPECT_EQ(StoredOrientationCode(TRLPageOrientation::poPortrait), MetaOrientationPortrait);
+    EXPECT_EQ(StoredOrientationCode(TRLPageOrientation::poLandscape), MetaOrientationLandscape);
+    EXPECT_EQ(MetaOrientationPortrait, 1);
+    EXPECT_EQ(MetaOrientationLandscape, 2);
 }
 
 // ---------------------------------------------------------------------------

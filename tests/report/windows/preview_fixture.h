@@ -37,12 +37,12 @@ inline void addPages(TRLGraphicStorage &storage, const PageTexts &pages)
 {
     storage.SetPaperWidth(210);
     storage.SetPaperHeight(297);
-    storage.SetOrientation(MetaOrientationPortrait);
+    storage.SetOrientation(TRLPageOrientation::poPortrait);
     for (const auto &lines : pages) {
         auto page = std::make_unique<TRLGraphicSurface>();
         page->SetWidth(794);
         page->SetHeight(1123);
-        page->SetOrientation(MetaOrientationPortrait);
+        page->SetOrientation(TRLPageOrientation::poPortrait);
         page->SetPaperWidth(210);
         page->SetPaperHeight(297);
         page->Font().SetName(QStringLiteral("Courier New"));

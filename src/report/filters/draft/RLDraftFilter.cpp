@@ -63,7 +63,9 @@ void TRLDraftFilter::SetTextStyles(TRLDraftTextStyles styles)
 void TRLDraftFilter::applyFormSelection()
 {
     switch (FFormSelection) {
-    case TRLFormSelection::fsAccordingToOrientation: FOptionIndex = FOrientation == 1 ? 2 : 1; break;
+    case TRLFormSelection::fsAccordingToOrientation:
+        FOptionIndex = FOrientation == TRLPageOrientation::poLandscape ? 2 : 1;
+        break;
     case TRLFormSelection::fs80Cols: FOptionIndex = 1; break;
     case TRLFormSelection::fs132Cols: FOptionIndex = 2; break;
     case TRLFormSelection::fsNone: break;
@@ -76,7 +78,7 @@ void TRLDraftFilter::SetFormSelection(TRLFormSelection selection)
     applyFormSelection();
 }
 
-void TRLDraftFilter::SetOrientation(int orientation)
+void TRLDraftFilter::SetOrientation(TRLPageOrientation orientation)
 {
     FOrientation = orientation;
     if (FFormSelection == TRLFormSelection::fsAccordingToOrientation)
@@ -140,9 +142,9 @@ void TRLDraftFilter::InternalBeginDoc()
     FList.Clear();
     FOut.clear();
     TRLGraphicStorage *pages = Pages();
-    const bool landscape = pages && pages->Orientation() == MetaOrientationLandscape;
     TRLPrinterWrapper &printer = RLPrinter();
-    printer.SetPaperSize(pages ? pages->PaperWidth() : 0, pages ? pages->PaperHeight() : 0, landscape, false, false);
+    printer.SetPaperSize(pages ? pages->PaperWidth() : 0, pages ? pages->PaperHeight() : 0,
+                         pages ? pages->Orientation() : TRLPageOrientation::poPortrait, false, false);
     TRLPrinterMetrics metrics;
     printer.LoadMetrics(metrics);
 

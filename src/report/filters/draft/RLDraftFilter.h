@@ -86,14 +86,13 @@ public:
     QStringList Options() const override;
     int OptionIndex() const override { return FOptionIndex; }
     void SetOptionIndex(int index) override { FOptionIndex = index; }
-    // 0 portrait, 1 landscape.
-    void SetOrientation(int orientation) override;
+    void SetOrientation(TRLPageOrientation orientation) override;
     // The printer's default table, then the tables by name, in the order of
     // TRLDraftCharTable.
     QStringList CharTables() const override;
     int CharTableIndex() const override { return static_cast<int>(FCharTable); }
     void SetCharTableIndex(int index) override;
-    int Orientation() const { return FOrientation; }
+    TRLPageOrientation Orientation() const { return FOrientation; }
 
     // Tests: repeatable random dithering.
     void SeedDithering(unsigned seed) { FBuilder.SeedRandom(seed); }
@@ -139,7 +138,7 @@ private:
     TRLDraftTextStyles FTextStyles = tsAllDraftTextStyles;
     TRLCPPSelection FCPPSelection = TRLCPPSelection::csAutomatic;
 
-    int FOrientation = 0;
+    TRLPageOrientation FOrientation = TRLPageOrientation::poPortrait;
     int FOptionIndex = 0;
     mutable QStringList FOptions;
 

@@ -107,11 +107,11 @@ void SetDraftVerticalUnit(int unitsPerLine)
     g_verticalUnit = unitsPerLine;
 }
 
-double DraftHorizontalScale(int orientation, int optionIndex)
+double DraftHorizontalScale(TRLPageOrientation orientation, int optionIndex)
 {
-    if (orientation == 0 && optionIndex == 2)
+    if (orientation == TRLPageOrientation::poPortrait && optionIndex == 2)
         return 1.65;
-    if (orientation == 1 && optionIndex == 1)
+    if (orientation == TRLPageOrientation::poLandscape && optionIndex == 1)
         return 0.6060606060606061;
     return 1.0;
 }

@@ -8,6 +8,7 @@
 // begins. Page pixels are 1/96 inch.
 
 #include "platform/graphics/valuetypes.h"
+#include "report/RLPageOrientation.h"
 #include "report/filters/draft/RLDraftTypes.h"
 #include "report/storage/RLGraphicStorage.h"
 
@@ -31,8 +32,7 @@ void SetDraftVerticalUnit(int unitsPerLine);
 // The horizontal scale of a page on the chosen form: a portrait page spread
 // over a 132-column carriage (option 2) is 1.65 times as wide, a landscape
 // page squeezed onto an 80-column carriage (option 1) 20/33 as wide.
-// `orientation` is 0 for portrait and 1 for landscape.
-double DraftHorizontalScale(int orientation, int optionIndex);
+double DraftHorizontalScale(TRLPageOrientation orientation, int optionIndex);
 
 // Page pixels to print units.
 class TRLDraftUnits {

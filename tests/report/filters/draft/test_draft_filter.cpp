@@ -55,7 +55,7 @@ protected:
         SetActiveLocaleForTesting(TRLLanguage::English);
         filter.SetName(QStringLiteral("RLDraftFilter1"));
         filter.SetShowProgress(false);
-        filter.SetOrientation(0);
+        filter.SetOrientation(TRLPageOrientation::poPortrait);
         filter.SetDeviceKind(TRLDeviceKind::dkFileName);
         filter.SetDevicePath(out());
         filter.SetCPPSelection(TRLCPPSelection::csFixed10CPP);
@@ -63,7 +63,7 @@ protected:
         storage = new TRLGraphicStorage(&owner);
         storage->SetPaperWidth(215.9);
         storage->SetPaperHeight(279.4);
-        storage->SetOrientation(MetaOrientationPortrait);
+        storage->SetOrientation(TRLPageOrientation::poPortrait);
     }
     void TearDown() override
     {
@@ -191,14 +191,14 @@ TEST(DraftFilterProperties, DecorationAndStylesFollowEachOther)
 TEST(DraftFilterProperties, FormFollowsOrientationOrTheChoice)
 {
     TRLDraftFilter f;
-    f.SetOrientation(0);
+    f.SetOrientation(TRLPageOrientation::poPortrait);
     EXPECT_EQ(f.OptionIndex(), 1);
-    f.SetOrientation(1);
+    f.SetOrientation(TRLPageOrientation::poLandscape);
     EXPECT_EQ(f.OptionIndex(), 2);
     f.SetFormSelection(TRLFormSelection::fs80Cols);
     EXPECT_EQ(f.OptionIndex(), 1);
-    f.SetOrientation(0);
-    f.SetOrientation(1);
+    f.SetOrientation(TRLPageOrientation::poPortrait);
+    f.SetOrientation(TRLPageOrientation::poLandscape);
     EXPECT_EQ(f.OptionIndex(), 1); // a fixed form ignores the orientation
     f.SetFormSelection(TRLFormSelection::fs132Cols);
     EXPECT_EQ(f.OptionIndex(), 2);
@@ -207,7 +207,7 @@ TEST(DraftFilterProperties, FormFollowsOrientationOrTheChoice)
     EXPECT_EQ(f.OptionIndex(), 0);
     f.SetFormSelection(TRLFormSelection::fsAccordingToOrientation); // the stored orientation: landscape
     EXPECT_EQ(f.OptionIndex(), 2);
-    EXPECT_EQ(f.Orientation(), 1);
+    EXPECT_EQ(f.Orientation(), TRLPageOrientation::poLandscape);
 }
 
 TEST(DraftFilterProperties, OptionsInTheUsersLanguage)
@@ -477,7 +477,7 @@ TEST_F(DraftFilter, AutomaticPitchFromTheFont)
 
 TEST_F(DraftFilter, PortraitOn132ColumnsIsSpreadAcross)
 {
-    filter.SetOrientation(0);
+    filter.SetOrientation(TRLPageOrientation::poPortrait);
     filter.SetOptionIndex(2);
     addPage([](TRLGraphicSurface &p) { text(p, "x", 24 + 96, 24); });
     run();

@@ -90,12 +90,12 @@ TEST(DraftUnits, ThePrintCutMovesTheOriginAndTruncationIsTowardZero)
 
 TEST(DraftUnits, FormsScaleThePageAcross)
 {
-    EXPECT_EQ(DraftHorizontalScale(0, 0), 1.0);
-    EXPECT_EQ(DraftHorizontalScale(0, 1), 1.0);
-    EXPECT_EQ(DraftHorizontalScale(0, 2), 1.65);
-    EXPECT_EQ(DraftHorizontalScale(1, 0), 1.0);
-    EXPECT_EQ(DraftHorizontalScale(1, 1), 0.6060606060606061);
-    EXPECT_EQ(DraftHorizontalScale(1, 2), 1.0);
+    EXPECT_EQ(DraftHorizontalScale(TRLPageOrientation::poPortrait, 0), 1.0);
+    EXPECT_EQ(DraftHorizontalScale(TRLPageOrientation::poPortrait, 1), 1.0);
+    EXPECT_EQ(DraftHorizontalScale(TRLPageOrientation::poPortrait, 2), 1.65);
+    EXPECT_EQ(DraftHorizontalScale(TRLPageOrientation::poLandscape, 0), 1.0);
+    EXPECT_EQ(DraftHorizontalScale(TRLPageOrientation::poLandscape, 1), 0.6060606060606061);
+    EXPECT_EQ(DraftHorizontalScale(TRLPageOrientation::poLandscape, 2), 1.0);
     VerticalUnit v(12);
     // 8 inches of portrait page across 132 columns; 11 inches of landscape
     // page across 80. In double precision 1.65 × 768 comes out a hair below

@@ -33,7 +33,7 @@ namespace {
 struct StorageHolder {
     TComponent holder;
     TRLGraphicStorage *storage = new TRLGraphicStorage();
-    explicit StorageHolder(int orientation = MetaOrientationPortrait)
+    explicit StorageHolder(TRLPageOrientation orientation = TRLPageOrientation::poPortrait)
     {
         storage->Link(&holder);
         storage->SetOrientation(orientation);
@@ -314,7 +314,7 @@ TEST(PdfFilter, FormPagesComeBackAsTextPageByPage)
 TEST(PdfFilter, LandscapePagesHaveTheirOwnMediaBox)
 {
     TempDir dir;
-    StorageHolder h(MetaOrientationLandscape);
+    StorageHolder h(TRLPageOrientation::poLandscape);
     addTextPages(*h.storage, {{"wide page"}});
     TRLPDFFilter filter;
     filter.SetShowProgress(false);
