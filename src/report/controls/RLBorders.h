@@ -116,7 +116,6 @@ public:
     void SetBottomMargin(double v);
     // The defaults a form file compares against.
     void SetDefaults(double left, double top, double right, double bottom);
-    bool IsDefault() const;
     void Assign(const TRLMargins &source);
     // In pixels: (left, top, right, bottom) widths. Kept with the margins:
     // client rectangles ask for them at every layout step.

@@ -61,7 +61,6 @@ public:
     bool Visible() const { return FVisible; }
     void SetVisible(bool v);
     bool Enabled() const { return FEnabled; }
-    void SetEnabled(bool v) { FEnabled = v; }
 
     TRLControlAlign Align() const { return FAlign; }
     void SetAlign(TRLControlAlign align);

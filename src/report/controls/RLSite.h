@@ -104,7 +104,6 @@ class TRLCustomBandSet : public TRLCustomSite {
 public:
     using TRLCustomSite::TRLCustomSite;
     bool IntegralHeightSet() const { return FIntegralHeight; }
-    void SetIntegralHeightSet(bool v) { FIntegralHeight = v; }
     bool IsFirstBandSet() const { return true; }
     int BandSetCount() const { return 1; }
 
