@@ -170,8 +170,6 @@ public:
     bool FullFeatured() const final;
     void FilterText(TRLCustomControl *sender, QString &text, bool &printIt) final;
 
-    const QString &OwnerName() const { return FOwnerName; }
-
 private:
     // The steps of Prepare for this report and, through it, the reports
     // chained after it; Prepare answers for what they raise.

@@ -159,7 +159,6 @@ class TRLDraftPageBuilder {
 public:
     TRLDraftPageBuilder();
     void SetSettings(const TRLDraftPageSettings &settings);
-    const TRLDraftPageSettings &Settings() const { return FSettings; }
     // Seeds the random dithering (tests).
     void SeedRandom(unsigned seed) { FRandom.seed(seed); }
 
