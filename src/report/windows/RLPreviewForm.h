@@ -114,9 +114,7 @@ public:
     // Created on first use.
     TfrmRLFindDialog *FindDialog();
 
-    const TRLPreviewAction &PrintAction() const { return FPrintAction; }
     void SetPrintAction(TRLPreviewAction action);
-    const TRLPreviewAction &SaveAction() const { return FSaveAction; }
     void SetSaveAction(TRLPreviewAction action);
     // Set by a print action that printed.
     bool Printed() const { return FPrinted; }

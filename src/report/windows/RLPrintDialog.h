@@ -85,9 +85,6 @@ public:
     // preselects its option by it.
     TRLPageOrientation Orientation() const { return FOrientation; }
     void SetOrientation(TRLPageOrientation value) { FOrientation = value; }
-    // A help context other than 0 puts the help button on the title bar.
-    int HelpContext() const { return FHelpContext; }
-    void SetHelpContext(int value);
 
     // The controls, owned by the window; each carries its name as objectName.
     QGroupBox *GroupBoxPrinter = nullptr;
@@ -154,7 +151,6 @@ private:
     bool FPrintToFile = false;
     QString FFileName;
     TRLPageOrientation FOrientation = TRLPageOrientation::poPortrait;
-    int FHelpContext = 0;
     // The filters behind the entries of ComboBoxFilters after the first.
     std::vector<TRLCustomPrintFilter *> FFilterEntries;
     // Looks for the printers the network advertises while the dialog is open.
