@@ -36,7 +36,6 @@ public:
     TRLGraphicSurface &Surface() { return *FSurface; }
     TPoint PrintPosition() const { return FPrintPosition; }
     TPoint PrintSize() const { return FPrintSize; }
-    void SetPrintSize(TPoint p) { FPrintSize = p; }
     TRLOnDrawEvent OnDraw;
 
     void RealignControls() override;

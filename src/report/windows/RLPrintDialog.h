@@ -62,8 +62,6 @@ public:
     // Writing MaxPage drags ToPage along while ToPage still is the last page.
     int MaxPage() const { return FMaxPage; }
     void SetMaxPage(int value);
-    int MinPage() const { return FMinPage; }
-    void SetMinPage(int value) { FMinPage = value; }
     int FromPage() const { return FFromPage; }
     void SetFromPage(int value) { FFromPage = value; }
     int ToPage() const { return FToPage; }
@@ -71,14 +69,11 @@ public:
     TRLPrintDialogOptions Options() const { return FOptions; }
     void SetOptions(TRLPrintDialogOptions value) { FOptions = value; }
     TRLPrintRange PrintRange() const { return FPrintRange; }
-    void SetPrintRange(TRLPrintRange value) { FPrintRange = value; }
     // A page list such as 1;3;5-12;4, for the selection range.
     const QString &PageRanges() const { return FPageRanges; }
-    void SetPageRanges(const QString &value) { FPageRanges = value; }
     int Copies() const { return FCopies; }
     void SetCopies(int value) { FCopies = value; }
     bool PrintToFile() const { return FPrintToFile; }
-    void SetPrintToFile(bool value) { FPrintToFile = value; }
     const QString &FileName() const { return FFileName; }
     void SetFileName(const QString &value) { FFileName = value; }
     // The orientation of the pages to print; a filter with form options

@@ -42,7 +42,6 @@ public:
     int Column(int x) const;
     int Row(int y) const;
     double Scale() const { return FScale; }
-    TPoint PrintCut() const { return FCut; }
 
 private:
     double FScale = 1.0;
