@@ -181,7 +181,6 @@ public:
 
     // The program a shell launcher starts: this running program, unless a
     // test names the built one.
-    QString LauncherProgram() const { return FLauncherProgram; }
     void SetLauncherProgram(const QString &path) { FLauncherProgram = path; }
 
     // What the last job read (for tests and the benchmark).

@@ -58,7 +58,6 @@ public:
     void SetScratch(bool scratch) { FScratch = scratch; }
     void CreateDataSet(); // new, empty and open
     void SetIndexFieldNames(const QString &names) { FIndexFieldNames = names; }
-    const QString &IndexFieldNames() const { return FIndexFieldNames; }
     void Open(); // no effect when already open
 
     // One record: Insert, set the fields, Post.

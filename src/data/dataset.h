@@ -36,7 +36,6 @@ public:
     explicit TDataSource(TDataSet *dataSet) : FDataSet(dataSet) {}
     TDataSet *DataSet() const { return FDataSet; }
     void SetDataSet(TDataSet *dataSet) { FDataSet = dataSet; }
-    bool AutoEdit() const { return false; }
     QString Name;
 
 private:

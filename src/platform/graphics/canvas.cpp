@@ -545,11 +545,6 @@ void TCanvas::TextRect(const TRect &r, int x, int y, std::string_view text)
     drawText(x, y, nullptr, text, &r);
 }
 
-void TCanvas::TextRect(const TRect &r, int x, int y, const QString &text)
-{
-    drawText(x, y, &text, {}, &r);
-}
-
 void TCanvas::Draw(int x, int y, const TGraphic &graphic)
 {
     StretchDraw(TRect{x, y, x + graphic.Width(), y + graphic.Height()}, graphic);

@@ -111,7 +111,6 @@ public:
     TBrush &Brush() { return m_brush; }
     void SetBrush(const TBrush &brush) { m_brush = brush; }
     TPoint PenPos() const { return m_penPos; }
-    void SetPenPos(TPoint p) { m_penPos = p; }
     int PixelsPerInch() const { return m_ppi; }
     QPainter *Painter() const { return m_painter; }
     QPaintDevice *Device() const;
@@ -132,7 +131,6 @@ public:
     void TextOut(int x, int y, std::string_view text);
     void TextOut(int x, int y, const QString &text);
     void TextRect(const TRect &r, int x, int y, std::string_view text);
-    void TextRect(const TRect &r, int x, int y, const QString &text);
     int TextWidth(std::string_view text) const { return m_font.Resource().width(text); }
     int TextWidth(const QString &text) const { return m_font.Resource().width(text); }
     int TextHeight(std::string_view) const { return m_font.Resource().height(); }

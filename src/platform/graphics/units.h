@@ -33,19 +33,11 @@ constexpr double PixelsToPoints(double pixels)
 {
     return pixels * kPointsPerInch / kDesignPixelsPerInch;
 }
-constexpr double PointsToPixels(double points)
-{
-    return points * kDesignPixelsPerInch / kPointsPerInch;
-}
 // A length in a device's dots (`dotsPerInch` of them to the inch) as report
 // pixels or millimetres, and back.
 constexpr double DotsToPixels(double dots, double dotsPerInch)
 {
     return dots * kDesignPixelsPerInch / dotsPerInch;
-}
-constexpr double PixelsToDots(double pixels, double dotsPerInch)
-{
-    return pixels * dotsPerInch / kDesignPixelsPerInch;
 }
 constexpr double DotsToMillimetres(double dots, double dotsPerInch)
 {

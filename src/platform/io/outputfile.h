@@ -31,9 +31,6 @@ public:
     void close();
     void closeQuietly() noexcept;
 
-    bool isOpen() const { return m_fd >= 0; }
-    const QString &path() const { return m_path; }
-
 private:
     int m_fd = -1;
     QString m_path;

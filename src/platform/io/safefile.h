@@ -47,7 +47,6 @@ public:
     void commit();
     void discard() noexcept;
 
-    const QString &target() const { return m_target; }
     // The new file's own name while it is written; empty in memory or once
     // committed or discarded.
     const QString &temporaryName() const { return m_temp; }

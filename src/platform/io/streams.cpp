@@ -40,17 +40,6 @@ void TStream::WriteBuffer(const void *buffer, std::int64_t count)
     }
 }
 
-void TStream::CopyFrom(TStream &source, std::int64_t count)
-{
-    char chunk[65536];
-    while (count > 0) {
-        const std::int64_t n = std::min<std::int64_t>(count, sizeof chunk);
-        source.ReadBuffer(chunk, n);
-        WriteBuffer(chunk, n);
-        count -= n;
-    }
-}
-
 // ---------------------------------------------------------------------------
 
 std::int64_t TMemoryStream::Read(void *buffer, std::int64_t count)
@@ -91,12 +80,6 @@ void TMemoryStream::SetSize(std::int64_t size)
 {
     m_data.resize(static_cast<size_t>(std::max<std::int64_t>(0, size)));
     m_pos = std::min(m_pos, Size());
-}
-
-std::string TMemoryStream::TakeData()
-{
-    m_pos = 0;
-    return std::move(m_data);
 }
 
 // ---------------------------------------------------------------------------

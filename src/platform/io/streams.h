@@ -37,8 +37,6 @@ public:
     void ReadBuffer(void *buffer, std::int64_t count);
     void WriteBuffer(const void *buffer, std::int64_t count);
     void WriteBuffer(std::string_view bytes) { WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size())); }
-    // Copies `count` bytes from `source`'s position into this one.
-    void CopyFrom(TStream &source, std::int64_t count);
 
 protected:
     // What went wrong with the last short read or write; empty by default.
@@ -55,7 +53,6 @@ public:
     std::int64_t Size() override { return static_cast<std::int64_t>(m_data.size()); }
     void SetSize(std::int64_t size) override;
     const std::string &Data() const { return m_data; }
-    std::string TakeData();
 
 private:
     std::string m_data;
@@ -82,7 +79,6 @@ public:
     std::int64_t Seek(std::int64_t offset, Origin origin) override;
     std::int64_t Size() override;
     void SetSize(std::int64_t size) override;
-    int Handle() const { return m_fd; }
     // At a given place, in one call and without moving the position (a
     // file of records that knows where each one is). ReadAt returns what it
     // could read, with the system's reason in `error` (0 at the end of the

@@ -25,7 +25,6 @@ public:
     // Opens for reading only. Raises EInOutError naming the file and the reason.
     void open(const QString &path);
     void close();
-    bool isOpen() const { return m_fd >= 0; }
 
     // Reads the next line into `line`; false at the end of the file.
     bool readLine(std::string &line);

@@ -58,7 +58,6 @@ public:
     void cancel() noexcept;
 
     bool active() const { return m_job > 0; }
-    int jobId() const { return m_job; }
 
 private:
     [[noreturn]] void fail(const QString &what);

@@ -23,14 +23,12 @@ public:
 
     const QString &Name() const { return m_name; }
     void SetName(const QString &name) { m_name = name; }
-    TComponent *Owner() const { return m_owner; }
 
     // Lists a component under this one (for one created without an owner).
     void InsertComponent(TComponent *component);
 
     // The listed component of that name (letter case ignored), or nullptr.
     TComponent *FindComponent(const QString &name) const;
-    const std::vector<TComponent *> &Components() const { return m_components; }
 
     // Asks to be told (Notification with Remove) when `other` is destroyed.
     void FreeNotification(TComponent *other);

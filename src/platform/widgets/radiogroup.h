@@ -19,7 +19,6 @@ public:
     void ClearItems();
     int ItemIndex() const;
     void SetItemIndex(int index);
-    int Columns() const { return FColumns; }
     void SetColumns(int columns);
 
 signals:

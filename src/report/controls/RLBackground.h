@@ -21,13 +21,11 @@ public:
     TRLBackground(const TRLBackground &) = delete;
     TRLBackground &operator=(const TRLBackground &) = delete;
 
-    const TGraphic *Picture() const { return FPicture.get(); }
     void SetPicture(std::unique_ptr<TGraphic> picture);
     bool Empty() const { return !FPicture || pictureEmpty(); }
     // TRLImageArrange::baAligned: at the top-left corner; TRLImageArrange::baSidebySide: tiled from there;
     // TRLImageArrange::baCenter: centred; TRLImageArrange::baDistributed: stretched over the whole rectangle.
     // A picture larger than the rectangle is cut at its edges.
-    TRLImageArrange Arrange() const { return FArrange; }
     void SetArrange(TRLImageArrange v);
     // The site takes the picture's size, before any size it would take from
     // its children.
@@ -36,7 +34,6 @@ public:
     // With AutoSize and a picture: its size, and true.
     bool TakePictureSize(int &width, int &height) const;
     // Stretched over the whole rectangle whatever the arrangement.
-    bool Stretch() const { return FStretch; }
     void SetStretch(bool v);
 
     void PaintTo(TRLGraphicSurface &surface, const TRect &rect) const;

@@ -36,7 +36,6 @@ public:
     TColor GreenBarColor() const { return FGreenBarColor; }
     void SetGreenBarColor(TColor c) { FGreenBarColor = c; }
     int MinHeight() const { return FMinHeight; }
-    void SetMinHeight(int v) { FMinHeight = v; }
     TRLOnDetailComputeEvent OnCompute;
 
     // True while the parent pager fills its last page with blank bands.

@@ -115,11 +115,6 @@ void TRLMargins::SetDefaults(double left, double top, double right, double botto
     FDefBottom = bottom;
 }
 
-bool TRLMargins::IsDefault() const
-{
-    return FLeft == FDefLeft && FTop == FDefTop && FRight == FDefRight && FBottom == FDefBottom;
-}
-
 void TRLMargins::Assign(const TRLMargins &source)
 {
     SetLeftMargin(source.FLeft);

@@ -16,8 +16,6 @@ public:
     explicit TRLBorders(TRLCustomControl *parent) : FParent(parent) {}
 
     bool DrawLeft() const { return FDrawLeft; }
-    bool DrawTop() const { return FDrawTop; }
-    bool DrawRight() const { return FDrawRight; }
     bool DrawBottom() const { return FDrawBottom; }
     void SetDrawLeft(bool v)
     {
@@ -40,22 +38,9 @@ public:
         changed();
     }
     bool FixedLeft() const { return FFixedLeft; }
-    bool FixedTop() const { return FFixedTop; }
-    bool FixedRight() const { return FFixedRight; }
-    bool FixedBottom() const { return FFixedBottom; }
     void SetFixedLeft(bool v)
     {
         FFixedLeft = v;
-        changed();
-    }
-    void SetFixedTop(bool v)
-    {
-        FFixedTop = v;
-        changed();
-    }
-    void SetFixedRight(bool v)
-    {
-        FFixedRight = v;
         changed();
     }
     void SetFixedBottom(bool v)
@@ -116,7 +101,6 @@ public:
     void SetBottomMargin(double v);
     // The defaults a form file compares against.
     void SetDefaults(double left, double top, double right, double bottom);
-    bool IsDefault() const;
     void Assign(const TRLMargins &source);
     // In pixels: (left, top, right, bottom) widths. Kept with the margins:
     // client rectangles ask for them at every layout step.

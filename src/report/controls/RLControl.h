@@ -61,7 +61,6 @@ public:
     bool Visible() const { return FVisible; }
     void SetVisible(bool v);
     bool Enabled() const { return FEnabled; }
-    void SetEnabled(bool v) { FEnabled = v; }
 
     TRLControlAlign Align() const { return FAlign; }
     void SetAlign(TRLControlAlign align);
@@ -106,15 +105,11 @@ public:
     // looping. When either side is destroyed the link goes with it.
     TRLCustomControl *Holder() const { return FHolder; }
     void SetHolder(TRLCustomControl *holder);
-    TRLHoldStyle HoldStyle() const { return FHoldStyle; }
     void SetHoldStyle(TRLHoldStyle style);
-    TPoint HolderOffset() const { return FHolderOffset; }
     void SetHolderOffset(TPoint offset);
     TRLCustomControl *SecondHolder() const { return FSecondHolder; }
     void SetSecondHolder(TRLCustomControl *holder);
-    TRLHoldStyle SecondHoldStyle() const { return FSecondHoldStyle; }
     void SetSecondHoldStyle(TRLHoldStyle style);
-    TPoint SecondHolderOffset() const { return FSecondHolderOffset; }
     void SetSecondHolderOffset(TPoint offset);
     // The controls that hold on to this one, each once.
     const std::vector<TRLCustomControl *> &Holdeds() const { return FHoldeds; }
@@ -140,7 +135,6 @@ public:
     QString DisplayName() const { return FFriendlyName.isEmpty() ? Name() : FFriendlyName; }
 
     void SetFixedSize(int width, int height);
-    bool SizeFixed() const { return FSizeFixed; }
 
     TRLControlState &ControlState() { return FState; }
     bool CouldPrint() const { return FCouldPrint; }

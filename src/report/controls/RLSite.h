@@ -36,7 +36,6 @@ public:
     TRLGraphicSurface &Surface() { return *FSurface; }
     TPoint PrintPosition() const { return FPrintPosition; }
     TPoint PrintSize() const { return FPrintSize; }
-    void SetPrintSize(TPoint p) { FPrintSize = p; }
     TRLOnDrawEvent OnDraw;
 
     void RealignControls() override;
@@ -104,7 +103,6 @@ class TRLCustomBandSet : public TRLCustomSite {
 public:
     using TRLCustomSite::TRLCustomSite;
     bool IntegralHeightSet() const { return FIntegralHeight; }
-    void SetIntegralHeightSet(bool v) { FIntegralHeight = v; }
     bool IsFirstBandSet() const { return true; }
     int BandSetCount() const { return 1; }
 

@@ -55,9 +55,6 @@ public:
     void FilterPages(TRLGraphicStorage *pages, int firstPage, int lastPage, const QString &pageSelection,
                      TRLPrintOddEvenPages oddEven);
 
-    // The progress window of the current run, or nullptr.
-    TRLProgress *Progress() const { return FProgress.get(); }
-
 protected:
     virtual void InternalBeginDoc() = 0;
     virtual void InternalEndDoc() = 0;
@@ -74,6 +71,7 @@ protected:
 private:
     QString FDisplayName;
     TRLGraphicStorage *FPages = nullptr; // linked, not owned
+    // The progress window of the current run, or nullptr.
     std::unique_ptr<TRLProgress> FProgress;
     bool FShowProgress = true;
     bool FEmulateCopies = false;

@@ -41,17 +41,14 @@ public:
     void SetForceMinBands(bool v) { FForceMinBands = v; }
     TRLFooterMeasuring FooterMeasuring() const { return FFooterMeasuring; }
     void SetFooterMeasuring(TRLFooterMeasuring v) { FFooterMeasuring = v; }
-    TRLSortedBands &SortedBands() { return FSortedBands; }
 
     int RelativePagerRow() const final { return FRelativePagerRow; }
     void SetRelativePagerRow(int v) { FRelativePagerRow = v; }
-    int DetailsInSurface() const { return FDetailsInSurface; }
     int DetailCount() const { return FDetailCount; }
     int DataBandPrinted() const { return FDataBandPrinted; }
     bool NewPageNeeded() const { return FNewPageNeeded; }
     // Reads and clears the pending break.
     bool TakeNewPageNeeded();
-    TRLCustomBand *NewPageCaller() const { return FNewPageCaller; }
     bool Completing() const final { return FPagerStatus.has(TRLPagerStatusType::psCompleting); }
 
     // What the bands ask of the pager that prints them.

@@ -61,7 +61,6 @@ public:
     bool Canceled() const { return FCanceled; }
     int PageIndex() const { return FPageIndex; }
     int PageNumber() const;
-    int CurrentPageNumber() const { return FCurrentPageNumber; }
     int FirstPageNumber() const { return FFirstPageNumber; }
     void SetFirstPageNumber(int v) { FFirstPageNumber = v; }
     bool PrintDialog() const { return FPrintDialog; }
@@ -76,8 +75,6 @@ public:
     // dotted tracks of the margins.
     bool ShowDesigners() const { return FShowDesigners; }
     void SetShowDesigners(bool v) { FShowDesigners = v; }
-    bool ShowTracks() const { return FShowTracks; }
-    void SetShowTracks(bool v) { FShowTracks = v; }
     TRLPrintQuality PrintQuality() const { return FPrintQuality; }
     void SetPrintQuality(TRLPrintQuality q)
     {
@@ -169,8 +166,6 @@ public:
     bool DesignersShown() const final { return FShowDesigners; }
     bool FullFeatured() const final;
     void FilterText(TRLCustomControl *sender, QString &text, bool &printIt) final;
-
-    const QString &OwnerName() const { return FOwnerName; }
 
 private:
     // The steps of Prepare for this report and, through it, the reports

@@ -125,11 +125,6 @@ std::uint32_t NewGroupId()
     return ++g_groupId;
 }
 
-std::uint32_t CurrentGroupId()
-{
-    return g_groupId;
-}
-
 TRLGraphicObject::TRLGraphicObject(TRLGraphicPage *page) : FPage(page), FGroupId(g_groupId)
 {}
 

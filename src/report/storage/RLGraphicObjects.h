@@ -352,6 +352,5 @@ protected:
 // The process-wide object group counter: advances by one and returns the new
 // value. Objects take the current value when they are created.
 std::uint32_t NewGroupId();
-std::uint32_t CurrentGroupId();
 
 } // namespace prenso

@@ -32,14 +32,7 @@ public:
     TRLStreamWriter &operator=(const TRLStreamWriter &) = delete;
 
     void U8(std::uint8_t v) { *room(1) = static_cast<char>(v); }
-    void U16(std::uint16_t v)
-    {
-        char *p = room(2);
-        p[0] = static_cast<char>(v & 255);
-        p[1] = static_cast<char>(v >> 8);
-    }
     void I32(std::int32_t v) { PutI32(room(4), v); }
-    void U32(std::uint32_t v) { I32(static_cast<std::int32_t>(v)); }
     void Bytes(std::string_view b)
     {
         if (!b.empty())
@@ -52,14 +45,6 @@ public:
         p[0] = static_cast<char>(c.Red);
         p[1] = static_cast<char>(c.Green);
         p[2] = static_cast<char>(c.Blue);
-    }
-    void Rect(const TRLMetaRect &r)
-    {
-        char *p = room(16);
-        PutI32(p, r.Left);
-        PutI32(p + 4, r.Top);
-        PutI32(p + 8, r.Right);
-        PutI32(p + 12, r.Bottom);
     }
     void Point(const TRLMetaPoint &p)
     {
@@ -149,7 +134,6 @@ public:
     // A count of items of at least `minItemSize` bytes each: negative counts
     // and counts the remaining bytes cannot hold are errors.
     std::int32_t Count(size_t minItemSize, const char *what);
-    void Skip(size_t n, const char *what) { Bytes(n, what); }
     // Reads `n` bytes as a sub-reader.
     TRLStreamReader Sub(size_t n, const char *what) { return TRLStreamReader(Bytes(n, what)); }
     // The little-endian value of the four bytes at p.
@@ -169,7 +153,6 @@ class TRLStreamIn {
 public:
     explicit TRLStreamIn(TStream &s);
     std::int64_t Remaining();
-    std::int64_t Size() const { return FSize; }
     std::string Bytes(std::int64_t n, const char *what);
     std::int32_t I32(const char *what);
     std::int32_t Count(std::int64_t minItemSize, const char *what);

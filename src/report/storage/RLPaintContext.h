@@ -31,7 +31,6 @@ public:
     {}
     double XFactor() const { return FXFactor; }
     double YFactor() const { return FYFactor; }
-    const TRLPaintOptions &Options() const { return FOptions; }
     int X(int x) const { return SatAdd(FXDesloc, RoundCoord(x * FXFactor)); }
     int Y(int y) const { return SatAdd(FYDesloc, RoundCoord(y * FYFactor)); }
     TPoint Point(const TPoint &p) const { return TPoint{X(p.X), Y(p.Y)}; }

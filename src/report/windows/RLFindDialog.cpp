@@ -79,11 +79,6 @@ QString TfrmRLFindDialog::Text() const
     return EditTextToFind->text();
 }
 
-void TfrmRLFindDialog::SetText(const QString &text)
-{
-    EditTextToFind->setText(text);
-}
-
 TRLFindOptions TfrmRLFindDialog::Options() const
 {
     TRLFindOptions options = 0;

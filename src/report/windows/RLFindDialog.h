@@ -39,7 +39,6 @@ public:
     TRadioGroup *RadioGroupDirection = nullptr;
 
     QString Text() const;
-    void SetText(const QString &text);
     TRLFindOptions Options() const;
     void SetOptions(TRLFindOptions options);
 

@@ -435,8 +435,6 @@ void TRLPreviewForm::ApplyOptions(const TRLPreviewOptions &options)
         setWindowState(Qt::WindowMinimized);
     else
         setWindowState(Qt::WindowNoState);
-    FHelpFile = options.HelpFile;
-    FHelpContext = options.HelpContext;
     if (!options.Caption.isEmpty())
         setWindowTitle(options.Caption);
 }

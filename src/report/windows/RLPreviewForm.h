@@ -114,15 +114,11 @@ public:
     // Created on first use.
     TfrmRLFindDialog *FindDialog();
 
-    const TRLPreviewAction &PrintAction() const { return FPrintAction; }
     void SetPrintAction(TRLPreviewAction action);
-    const TRLPreviewAction &SaveAction() const { return FSaveAction; }
     void SetSaveAction(TRLPreviewAction action);
     // Set by a print action that printed.
     bool Printed() const { return FPrinted; }
     void SetPrinted(bool printed) { FPrinted = printed; }
-    const QString &HelpFile() const { return FHelpFile; }
-    int HelpContext() const { return FHelpContext; }
 
     // A percentage, or one of the fitting codes, which keep fitting while
     // the window changes size until another zoom is chosen.
@@ -181,8 +177,6 @@ private:
     TRLPreviewAction FPrintAction;
     TRLPreviewAction FSaveAction;
     bool FPrinted = false;
-    QString FHelpFile;
-    int FHelpContext = 0;
     int FRepeatDirection = 0;
     QElapsedTimer FRepeatClock; // since the button was pressed
     double FFitCode = 0;        // the fitting zoom in force, 0 for none

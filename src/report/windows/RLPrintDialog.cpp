@@ -219,13 +219,6 @@ void TRLPrintDialog::SetMaxPage(int value)
     FMaxPage = value;
 }
 
-void TRLPrintDialog::SetHelpContext(int value)
-{
-    FHelpContext = value;
-    if (value != 0)
-        FOptions.include(TRLPrintDialogOption::rpoHelp);
-}
-
 bool TRLPrintDialog::Execute()
 {
     FillPrinterList();

@@ -62,8 +62,6 @@ public:
     // Writing MaxPage drags ToPage along while ToPage still is the last page.
     int MaxPage() const { return FMaxPage; }
     void SetMaxPage(int value);
-    int MinPage() const { return FMinPage; }
-    void SetMinPage(int value) { FMinPage = value; }
     int FromPage() const { return FFromPage; }
     void SetFromPage(int value) { FFromPage = value; }
     int ToPage() const { return FToPage; }
@@ -71,23 +69,17 @@ public:
     TRLPrintDialogOptions Options() const { return FOptions; }
     void SetOptions(TRLPrintDialogOptions value) { FOptions = value; }
     TRLPrintRange PrintRange() const { return FPrintRange; }
-    void SetPrintRange(TRLPrintRange value) { FPrintRange = value; }
     // A page list such as 1;3;5-12;4, for the selection range.
     const QString &PageRanges() const { return FPageRanges; }
-    void SetPageRanges(const QString &value) { FPageRanges = value; }
     int Copies() const { return FCopies; }
     void SetCopies(int value) { FCopies = value; }
     bool PrintToFile() const { return FPrintToFile; }
-    void SetPrintToFile(bool value) { FPrintToFile = value; }
     const QString &FileName() const { return FFileName; }
     void SetFileName(const QString &value) { FFileName = value; }
     // The orientation of the pages to print; a filter with form options
     // preselects its option by it.
     TRLPageOrientation Orientation() const { return FOrientation; }
     void SetOrientation(TRLPageOrientation value) { FOrientation = value; }
-    // A help context other than 0 puts the help button on the title bar.
-    int HelpContext() const { return FHelpContext; }
-    void SetHelpContext(int value);
 
     // The controls, owned by the window; each carries its name as objectName.
     QGroupBox *GroupBoxPrinter = nullptr;
@@ -154,7 +146,6 @@ private:
     bool FPrintToFile = false;
     QString FFileName;
     TRLPageOrientation FOrientation = TRLPageOrientation::poPortrait;
-    int FHelpContext = 0;
     // The filters behind the entries of ComboBoxFilters after the first.
     std::vector<TRLCustomPrintFilter *> FFilterEntries;
     // Looks for the printers the network advertises while the dialog is open.

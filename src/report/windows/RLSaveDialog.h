@@ -48,14 +48,11 @@ public:
     // Writing MaxPage drags ToPage along while ToPage still is the last page.
     int MaxPage() const { return FMaxPage; }
     void SetMaxPage(int value);
-    int MinPage() const { return FMinPage; }
-    void SetMinPage(int value) { FMinPage = value; }
     int FromPage() const { return FFromPage; }
     void SetFromPage(int value) { FFromPage = value; }
     int ToPage() const { return FToPage; }
     void SetToPage(int value) { FToPage = value; }
     TRLSaveRange SaveRange() const { return FSaveRange; }
-    void SetSaveRange(TRLSaveRange value) { FSaveRange = value; }
 
     // The controls, owned by the window; each carries its name as objectName.
     QLabel *LabelUseFilter = nullptr;

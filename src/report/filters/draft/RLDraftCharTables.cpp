@@ -119,11 +119,6 @@ std::string DraftCharTableSelection(TRLDraftCharTable table)
                        '\x1b', 't', 1,   '\x1b', '6'};
 }
 
-unsigned char DraftCharTableByte(TRLDraftCharTable table, unsigned char codePageByte)
-{
-    return byteMap(table)[codePageByte];
-}
-
 TRLDraftTextMap::TRLDraftTextMap(TRLDraftCharTable table, TRLDraftAccentMethod method, std::string_view backspace)
 {
     const ByteMap &inTable = byteMap(table);

@@ -29,10 +29,6 @@ std::optional<TRLDraftCharTable> DraftCharTableByName(const QString &name);
 // 128 to 159 print as characters (ESC 6). Empty for ctNone.
 std::string DraftCharTableSelection(TRLDraftCharTable table);
 
-// The byte of a system code page (Windows-1252) byte in the table, or 0 when
-// the table lacks that character.
-unsigned char DraftCharTableByte(TRLDraftCharTable table, unsigned char codePageByte);
-
 // What the printer is sent for every byte of a text: the printable
 // character (see DraftPrintableText), the table's byte where it has the
 // character, and else the accent method's form of it (see DraftApplyAccents)
@@ -53,13 +49,6 @@ public:
             else
                 out += FSingle[c];
         }
-    }
-    std::string Printed(std::string_view text) const
-    {
-        std::string out;
-        out.reserve(text.size());
-        Append(text, out);
-        return out;
     }
 
 private:

@@ -61,7 +61,6 @@ public:
     void Close();
     void Abort() noexcept;
 
-    bool IsOpen() const { return FOpen; }
     // The file written (a port, a temporary file or DevicePath).
     const QString &DeviceFileName() const { return FDeviceFileName; }
     // Whether the bytes go to a raw job.

@@ -42,7 +42,6 @@ public:
     int Column(int x) const;
     int Row(int y) const;
     double Scale() const { return FScale; }
-    TPoint PrintCut() const { return FCut; }
 
 private:
     double FScale = 1.0;
@@ -159,7 +158,6 @@ class TRLDraftPageBuilder {
 public:
     TRLDraftPageBuilder();
     void SetSettings(const TRLDraftPageSettings &settings);
-    const TRLDraftPageSettings &Settings() const { return FSettings; }
     // Seeds the random dithering (tests).
     void SeedRandom(unsigned seed) { FRandom.seed(seed); }
 

@@ -51,10 +51,8 @@ public:
 
     int CurrentRow() const { return FRow; }
     int CurrentColumn() const { return FColumn; }
-    int CurrentCPP() const { return FCpp; }
     int CharWidth() const { return FCharWidth; }
     int CharHeight() const { return FCharHeight; }
-    bool SendFirstReset() const { return FSendFirstReset; }
 
 private:
     TRLDraftCommandTable &FCommands;

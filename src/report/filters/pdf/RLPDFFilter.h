@@ -143,11 +143,9 @@ public:
 
     // A fixed creation date, so that the same pages give the same bytes.
     // For tests.
-    bool Deterministic() const { return FDeterministic; }
     void SetDeterministic(bool value) { FDeterministic = value; }
     // Whether fonts carry their face's program (TRLPDFWriter::EmbedFonts):
     // on by default.
-    bool EmbedFonts() const { return FEmbedFonts; }
     void SetEmbedFonts(bool value) { FEmbedFonts = value; }
     // Whether the file is an archive file, PDF/A-1b (TRLPDFWriter::Archive):
     // off by default.

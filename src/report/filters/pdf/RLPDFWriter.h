@@ -87,23 +87,17 @@ public:
     void SetImageFormat(TRLPDFFilterImageFormat format) { FImageFormat = format; }
     // A fixed creation date, so that the same pages give the same bytes.
     // For tests.
-    bool Deterministic() const { return FDeterministic; }
     void SetDeterministic(bool value) { FDeterministic = value; }
     void SetFontMetricsProvider(FontMetricsProvider provider) { FFontMetrics = std::move(provider); }
     // Whether fonts carry the program of their face (cut down to the
     // characters shown), so that the document shows the same everywhere:
     // on by default. Off, the 14 standard names stay references to the
     // reader's own fonts and other fonts are widths and a descriptor.
-    bool EmbedFonts() const { return FEmbedFonts; }
     void SetEmbedFonts(bool value) { FEmbedFonts = value; }
     // Whether the document is an archive file (PDF/A-1b): every font embedded
     // (a face that cannot be is an error), XMP metadata, the sRGB output
     // intent, a file identifier and the strict object layout. Off by default.
-    bool Archive() const { return FArchive; }
     void SetArchive(bool value) { FArchive = value; }
-    // The quality of pictures compressed to JPEG (1..100).
-    int JpegQuality() const { return FJpegQuality; }
-    void SetJpegQuality(int quality) { FJpegQuality = quality; }
 
     // Starts the file: header, information and catalog objects. `printSize`
     // is the page size in pixels as oriented; pages without a size of their
@@ -201,6 +195,7 @@ private:
     bool FEmbedFonts = true;
     bool FArchive = false;
     std::string FIdSeed; // what the file identifier is made from
+    // The quality of pictures compressed to JPEG (1..100).
     int FJpegQuality = 90;
     FontMetricsProvider FFontMetrics;
     bool FColorCached = false;
