@@ -444,6 +444,7 @@ void TfrmPrincipal::ExecutaImpressao()
     std::array<bool, 256> shown{};
     readForm(shown);
     keepScratchRoom(scratch, scratchName);
+    ensureReports();
     const auto [report, text] = chooseLayout(job);
     FLastReport = report;
     bindFilter(*report, job);
