@@ -45,7 +45,7 @@ TfrmPrincipal::TfrmPrincipal(NoCreate, const QStringList &arguments, QWidget *pa
     const bool setupMode = argumentCount() <= 0;
     // A run with switches builds its reports when its job starts: their
     // first text waits for the font configuration, which is still being
-    // read while the switches, the printer and the form are seen to.
+    // read while the switches and the printer are seen to.
     if (setupMode) {
         buildScreen();
         ensureReports();
