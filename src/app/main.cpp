@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QFile>
 
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -152,6 +153,12 @@ int main(int argc, char **argv)
         std::fputs(information, stdout);
         return std::fflush(stdout) == 0 ? 0 : 1;
     }
+    // The user's locale, as the toolkit sets it when it starts, but before
+    // any thread: the printing library reads the locale's names on the
+    // printer look-ahead's thread, and setting them while it does frees the
+    // names it reads. Set once here, the toolkit's own call finds them the
+    // same and keeps them.
+    std::setlocale(LC_ALL, "");
     qInstallMessageHandler(toolkitMessage);
     ensureRuntimeFolder();
     // Before any thread: a caller that stops the program finds nothing of its
