@@ -17,18 +17,12 @@ namespace prenso {
 const QString TfrmPrincipal::kTestFilePath = QStringLiteral("C:\\Projetos\\Vantor 3\\Apoio\\Prenso\\teste.txt");
 
 TfrmPrincipal::TfrmPrincipal(const QStringList &arguments, QWidget *parent)
-    : TfrmPrincipal(NoCreate{}, arguments, parent, ReportsWhenNeeded{})
+    : TfrmPrincipal(NoCreate{}, arguments, parent)
 {
     RunFormCreate();
 }
 
 TfrmPrincipal::TfrmPrincipal(NoCreate, const QStringList &arguments, QWidget *parent)
-    : TfrmPrincipal(NoCreate{}, arguments, parent, ReportsWhenNeeded{})
-{
-    ensureReports();
-}
-
-TfrmPrincipal::TfrmPrincipal(NoCreate, const QStringList &arguments, QWidget *parent, ReportsWhenNeeded)
     : QWidget(parent), FArguments(arguments)
 {
     // The program shows the engine's own windows (progress, dialogs).
@@ -43,20 +37,11 @@ TfrmPrincipal::TfrmPrincipal(NoCreate, const QStringList &arguments, QWidget *pa
     // With switches the program prints and ends: the setup screen is never
     // seen, and building it would cost more than printing a short form.
     const bool setupMode = argumentCount() <= 0;
-    // A run with switches builds its reports when its job starts: their
-    // first text waits for the font configuration, which is still being
-    // read while the switches and the printer are seen to.
-    if (setupMode) {
+    if (setupMode)
         buildScreen();
-        ensureReports();
+    buildReports();
+    if (setupMode)
         showReportLayouts();
-    }
-}
-
-void TfrmPrincipal::ensureReports()
-{
-    if (!rlrRetrato)
-        buildReports();
 }
 
 TfrmPrincipal::~TfrmPrincipal()

@@ -192,12 +192,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    // The form without its reports, which the job builds when it starts.
-    struct ReportsWhenNeeded {};
-    TfrmPrincipal(NoCreate, const QStringList &arguments, QWidget *parent, ReportsWhenNeeded);
     void buildScreen();
-    // Builds the two report layouts and the filters, once.
-    void ensureReports();
     void buildReports();
     void showReportLayouts();
     void applyTabOrder();

@@ -418,11 +418,6 @@ void TfrmPrincipal::ExecutaImpressao()
 {
     TJobSettings job = jobSettings();
     checkJob(job);
-    // Built before the line table is opened, as the setup screen builds
-    // them: a text bound to an open table measures its current line, and the
-    // table's scratch file is being written on a thread of its own while the
-    // pages are laid out.
-    ensureReports();
 
     cdsLinhaRelatorio.Close();
     QString stamp = DataHoraParaTexto(QDateTime::currentDateTime());
