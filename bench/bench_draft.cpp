@@ -60,8 +60,8 @@ void BM_DraftFilterToFile(benchmark::State &state)
 {
     printing::setPrinterListSourceForTesting([] { return QStringList(); });
     ResetRLPrinterForTesting();
-    TComponent owner;
-    auto *storage = new TRLGraphicStorage(&owner);
+    const auto kept = std::make_shared<TRLGraphicStorage>();
+    TRLGraphicStorage *storage = kept.get();
     fillStorage(*storage);
     const QString out = QDir::tempPath() + QStringLiteral("/bench_draft.prn");
     TRLDraftFilter filter;

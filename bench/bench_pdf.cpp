@@ -33,14 +33,13 @@ namespace {
 
 constexpr int kLinesPerPage = 90;
 
-// A storage of `pages` A4 pages, kept by a holder component for the run.
+// A storage of `pages` A4 pages, kept for the run.
 struct Pages {
-    TComponent holder;
-    TRLGraphicStorage *storage = new TRLGraphicStorage();
+    std::shared_ptr<TRLGraphicStorage> kept = std::make_shared<TRLGraphicStorage>();
+    TRLGraphicStorage *storage = kept.get();
 
     explicit Pages(int pages)
     {
-        storage->Link(&holder);
         storage->SetPaperWidth(210);
         storage->SetPaperHeight(297);
         // Ten pages of text, used over and over: a form of the full length

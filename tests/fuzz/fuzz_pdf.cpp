@@ -27,8 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, size_t size)
 {
     const int filesBefore = files::registeredTempFileCount();
     {
-        TComponent holder;
-        auto *storage = new TRLGraphicStorage(&holder);
+        const auto kept = std::make_shared<TRLGraphicStorage>();
+        TRLGraphicStorage *storage = kept.get();
         TMemoryStream in(std::string(reinterpret_cast<const char *>(data), size));
         try {
             storage->LoadFromStream(in);

@@ -41,7 +41,8 @@ protected:
         filter.SetOrientation(TRLPageOrientation::poPortrait);
         filter.SetCPPSelection(TRLCPPSelection::csFixed10CPP);
         filter.SetEjectMethod(TRLDraftEjectMethod::ejForceWithCode);
-        storage = new TRLGraphicStorage(&owner);
+        hold.Reset(std::make_shared<TRLGraphicStorage>());
+        storage = hold.get();
         storage->SetPaperWidth(210);
         storage->SetPaperHeight(297);
         storage->SetOrientation(TRLPageOrientation::poPortrait);
@@ -85,6 +86,7 @@ protected:
 
     SocketListener printer;
     TComponent owner;
+    TRLStorageHold hold{&owner};
     TRLDraftFilter filter;
     TRLGraphicStorage *storage = nullptr;
 };

@@ -63,7 +63,8 @@ protected:
         cupsd->addRawQueue(QStringLiteral("Plain"), plain.port());
         RLPrinter().SetPrinterName(QStringLiteral("Plain"));
         InstallRLWindows();
-        storage = new TRLGraphicStorage(&owner);
+        hold.Reset(std::make_shared<TRLGraphicStorage>());
+        storage = hold.get();
         addPages(*storage, numberedPages(5));
         form = std::make_unique<TRLPreviewForm>();
         form->Preview()->SetPages(storage);
@@ -97,6 +98,7 @@ protected:
     SocketListener plain;
     TempDir dir;
     TComponent owner;
+    TRLStorageHold hold{&owner};
     TRLGraphicStorage *storage = nullptr;
     std::unique_ptr<TRLPreviewForm> form;
 };

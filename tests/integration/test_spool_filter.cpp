@@ -144,12 +144,13 @@ protected:
         return failing;
     }
 
-    // A storage that the holder keeps alive (a filter only links it while it
-    // runs), with its description taken from its first page.
+    // A storage that the test keeps alive and the holder stands linked to (a
+    // filter only holds it while it runs), with its description taken from
+    // its first page.
     TRLGraphicStorage *storage(const QString &jobTitle, const QString &title,
                                std::vector<std::unique_ptr<TRLGraphicSurface>> pages)
     {
-        auto *st = new TRLGraphicStorage;
+        TRLGraphicStorage *st = kept.emplace_back(std::make_shared<TRLGraphicStorage>()).get();
         st->Link(&holder);
         st->SetJobTitle(jobTitle);
         st->SetTitle(title);
@@ -180,6 +181,7 @@ protected:
     }
 
     TComponent holder;
+    std::vector<std::shared_ptr<TRLGraphicStorage>> kept;
     TRLSpoolFilter spool;
     SocketListener plain, margins;
 };

@@ -12,6 +12,7 @@
 #include <algorithm>
 
 namespace prenso {
+
 namespace {
 // Never destroyed: filters that are statics of their own (the spool filter)
 // leave the list at program end, whatever the order of static destruction.
@@ -41,21 +42,8 @@ TRLCustomFilter::~TRLCustomFilter()
 
 void TRLCustomFilter::SetPages(TRLGraphicStorage *pages)
 {
-    if (pages == FPages)
-        return;
-    TRLGraphicStorage *old = FPages;
-    FPages = pages;
-    if (pages)
-        pages->Link(this);
-    if (old)
-        old->Unlink(this); // may free a storage nobody else uses
-}
-
-void TRLCustomFilter::Notification(TComponent *component, Operation operation)
-{
-    TComponent::Notification(component, operation);
-    if (operation == Operation::Remove && component == FPages)
-        FPages = nullptr;
+    if (pages != FPages.get())
+        FPages.Reset(pages); // may free a storage nobody else uses
 }
 
 void TRLCustomFilter::EndDoc()

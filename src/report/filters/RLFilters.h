@@ -8,6 +8,7 @@
 #include "platform/system/component.h"
 #include "report/RLPageOrientation.h"
 #include "report/printing/RLPrinters.h"
+#include "report/storage/RLGraphicStorage.h"
 
 #include <QString>
 #include <QStringList>
@@ -17,7 +18,6 @@
 
 namespace prenso {
 
-class TRLGraphicStorage;
 class TRLGraphicPage;
 class TRLProgress;
 
@@ -40,9 +40,9 @@ public:
 
     bool EmulatesCopies() const { return FEmulateCopies; }
 
-    // The storage being filtered; linked while set, so it cannot free itself
-    // under a running filter.
-    TRLGraphicStorage *Pages() const { return FPages; }
+    // The storage being filtered; held while set, so it cannot go away under
+    // a running filter. Set it to a storage made by std::make_shared.
+    TRLGraphicStorage *Pages() const { return FPages.get(); }
     void SetPages(TRLGraphicStorage *pages);
 
     void BeginDoc() { InternalBeginDoc(); }
@@ -62,7 +62,6 @@ protected:
     virtual void InternalDrawPage(TRLGraphicPage *page) = 0;
 
     void SetEmulateCopies(bool value) { FEmulateCopies = value; }
-    void Notification(TComponent *component, Operation operation) override;
     void OpenProgressForm();
     void CloseProgressForm();
 
@@ -70,7 +69,7 @@ protected:
 
 private:
     QString FDisplayName;
-    TRLGraphicStorage *FPages = nullptr; // linked, not owned
+    TRLStorageHold FPages{this};
     // The progress window of the current run, or nullptr.
     std::unique_ptr<TRLProgress> FProgress;
     bool FShowProgress = true;

@@ -30,7 +30,7 @@ TRLCustomReport::TRLCustomReport(const QString &ownerName)
     FKinds |= kKindReport;
     FReportHost = this;
     NonClientChanged(); // a report's margins take the printer's into account
-    FPages = new TRLGraphicStorage(this);
+    FPages.Reset(std::make_shared<TRLGraphicStorage>());
     Margins().SetLeftMargin(10);
     Margins().SetTopMargin(10);
     Margins().SetRightMargin(10);
@@ -56,9 +56,7 @@ TRLCustomReport::~TRLCustomReport()
     closeProgress();
     // The page being built is not a page yet; free it before the storage goes.
     FPageSurface.reset();
-    if (FPages)
-        FPages->Unlink(this);
-    FPages = nullptr;
+    FPages.Reset(nullptr);
     FKinds &= ~kKindReport;
     FReportHost = nullptr;
 }
@@ -369,7 +367,7 @@ QString TRLCustomReport::defaultJobTitle() const
 
 void TRLCustomReport::storePageDescription()
 {
-    TRLGraphicStorage &pages = *MasterReport()->FPages;
+    TRLGraphicStorage &pages = *MasterReport()->FPages.get();
     pages.SetFirstPageNumber(FFirstPageNumber);
     pages.SetTitle(FTitle);
     pages.SetJobTitle(FJobTitle.isEmpty() ? defaultJobTitle() : FJobTitle);
@@ -523,7 +521,7 @@ void TRLCustomReport::Print()
     job.FitTo(FPages->PageCount());
     FDialogParams.FromPage = job.FromPage;
     FDialogParams.ToPage = job.ToPage;
-    job.Run(FPages, FShowProgress);
+    job.Run(FPages.get(), FShowProgress);
 }
 
 bool TRLCustomReport::preparePreview()
@@ -540,7 +538,7 @@ bool TRLCustomReport::PreviewModal()
     if (!preparePreview())
         return false;
     if (const auto &preview = RLUserInterface().PreviewPages)
-        preview(*FPages, FPreviewOptions, true);
+        preview(*FPages.get(), FPreviewOptions, true);
     return true;
 }
 
@@ -549,16 +547,16 @@ bool TRLCustomReport::Preview(TRLPreviewTarget *dest)
     if (!preparePreview())
         return false;
     if (dest)
-        dest->ShowPages(*FPages);
+        dest->ShowPages(*FPages.get());
     else if (const auto &preview = RLUserInterface().PreviewPages)
-        preview(*FPages, FPreviewOptions, false);
+        preview(*FPages.get(), FPreviewOptions, false);
     return true;
 }
 
 void TRLCustomReport::ClosePreview()
 {
     if (const auto &close = RLUserInterface().ClosePreview)
-        close(*FPages);
+        close(*FPages.get());
 }
 
 void TRLCustomReport::SaveToFile(const QString &fileName)
@@ -567,7 +565,7 @@ void TRLCustomReport::SaveToFile(const QString &fileName)
         return;
     if (TRLCustomSaveFilter *filter = SaveFilterByFileName(fileName)) {
         filter->SetFileName(fileName);
-        ApplyFilter(FPages, filter, 1, INT_MAX, QString(), TRLPrintOddEvenPages::odAllPages);
+        ApplyFilter(FPages.get(), filter, 1, INT_MAX, QString(), TRLPrintOddEvenPages::odAllPages);
     } else {
         FPages->SaveToFile(fileName);
     }
@@ -578,7 +576,7 @@ bool TRLCustomReport::Export(TRLCustomSaveFilter &filter)
 {
     if (FReportState == TRLReportState::rsAbout && !Prepare())
         return false;
-    ApplyFilter(FPages, &filter, 1, INT_MAX, QString(), TRLPrintOddEvenPages::odAllPages);
+    ApplyFilter(FPages.get(), &filter, 1, INT_MAX, QString(), TRLPrintOddEvenPages::odAllPages);
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include "report/pagination/RLPageSetup.h"
 #include "report/pagination/RLSkipper.h"
 #include "report/printing/RLPrinters.h"
+#include "report/storage/RLGraphicStorage.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -14,7 +15,6 @@
 
 namespace prenso {
 
-class TRLGraphicStorage;
 class TStream;
 class TRLCustomPrintFilter;
 class TRLCustomSaveFilter;
@@ -56,7 +56,7 @@ public:
     TRLPageSetup &PageSetup() { return FPageSetup; }
     TRLPreviewOptions &PreviewOptions() { return FPreviewOptions; }
     TRLCompositeOptions &CompositeOptions() { return FCompositeOptions; }
-    TRLGraphicStorage &Pages() { return *FPages; }
+    TRLGraphicStorage &Pages() { return *FPages.get(); }
     TRLReportState ReportState() const { return FReportState; }
     bool Canceled() const { return FCanceled; }
     int PageIndex() const { return FPageIndex; }
@@ -187,9 +187,9 @@ private:
 
     QString FOwnerName;
     bool FCanceled = false;
-    // Linked to this report; the storage frees itself when the last
-    // component linked to it (this report, a preview, a filter) lets go.
-    TRLGraphicStorage *FPages = nullptr;
+    // Made by this report and held with whatever else shows or prints it
+    // (a preview, a filter); freed when the last of them lets go.
+    TRLStorageHold FPages{this};
     mutable std::unique_ptr<TRLGraphicSurface> FPageSurface;
     QString FLastPhase;
     QElapsedTimer FPhaseClock;

@@ -17,11 +17,8 @@ constexpr size_t kCacheSize = 5;
 
 } // namespace
 
-TRLGraphicStorage::TRLGraphicStorage(TComponent *owner) : TComponent(nullptr)
-{
-    if (owner)
-        Link(owner);
-}
+TRLGraphicStorage::TRLGraphicStorage() : TComponent(nullptr)
+{}
 
 TRLGraphicStorage::~TRLGraphicStorage()
 {
@@ -56,8 +53,18 @@ void TRLGraphicStorage::Unlink(TComponent *component)
         return;
     FReferenceList.erase(it);
     RemoveFreeNotification(component);
-    if (FReferenceList.empty() && !Destroying())
-        delete this;
+}
+
+void TRLStorageHold::Reset(std::shared_ptr<TRLGraphicStorage> storage)
+{
+    if (storage == FStorage)
+        return;
+    if (storage)
+        storage->Link(FHolder);
+    FStorage.swap(storage);
+    if (storage)
+        storage->Unlink(FHolder);
+    // `storage` is now the one let go: freed here when it was the last hold.
 }
 
 void TRLGraphicStorage::Notification(TComponent *component, Operation operation)

@@ -25,15 +25,21 @@ namespace prenso {
 class TStream;
 class TFileStream;
 
-// A storage is owned by the components linked to it: it frees itself when the
-// last one unlinks or is destroyed. Create it with new; a storage created
-// without an owner belongs to its creator until something is linked.
+// A storage is shared by what uses it: the report that prepared it, the
+// filters that print it, the preview windows that show it. Each holds it by a
+// std::shared_ptr and stands on its reference list (Link) while it does, and
+// the last to let go frees it, so a preview can outlive its report. A storage
+// that anything is to hold is made with std::make_shared (a filter or a
+// preview given one that is not raises std::bad_weak_ptr); one made on the
+// stack, to read or write a file, is its maker's alone.
 
-class TRLGraphicStorage : public TComponent {
+class TRLGraphicStorage : public TComponent, public std::enable_shared_from_this<TRLGraphicStorage> {
 public:
-    explicit TRLGraphicStorage(TComponent *owner = nullptr);
+    TRLGraphicStorage();
     ~TRLGraphicStorage() override;
 
+    // The components that use the storage; one destroyed is taken off by
+    // itself. The list tells who uses it, the shared pointers keep it.
     void Link(TComponent *component);
     void Unlink(TComponent *component);
     int ReferenceCount() const { return static_cast<int>(FReferenceList.size()); }
@@ -132,6 +138,30 @@ private:
     int FFileVersion = 3;
     TRLMacroList FMacros;
     std::vector<TComponent *> FReferenceList;
+};
+
+// What a component holds a storage by: keeps the storage alive and the
+// component on its reference list, and lets both go when reset or destroyed.
+class TRLStorageHold {
+public:
+    explicit TRLStorageHold(TComponent *holder) : FHolder(holder) {}
+    ~TRLStorageHold() { Reset(nullptr); }
+    TRLStorageHold(const TRLStorageHold &) = delete;
+    TRLStorageHold &operator=(const TRLStorageHold &) = delete;
+
+    // Holds `storage` instead of the one held so far, which is freed when
+    // nothing else holds it; nullptr only lets go.
+    void Reset(std::shared_ptr<TRLGraphicStorage> storage);
+    // The same for a storage made by std::make_shared and known by address.
+    void Reset(TRLGraphicStorage *storage) { Reset(storage ? storage->shared_from_this() : nullptr); }
+    TRLGraphicStorage *get() const { return FStorage.get(); }
+    TRLGraphicStorage *operator->() const { return FStorage.get(); }
+    explicit operator bool() const { return FStorage != nullptr; }
+    const std::shared_ptr<TRLGraphicStorage> &shared() const { return FStorage; }
+
+private:
+    TComponent *FHolder;
+    std::shared_ptr<TRLGraphicStorage> FStorage;
 };
 
 } // namespace prenso

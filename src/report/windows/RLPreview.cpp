@@ -209,35 +209,16 @@ int TRLPreview::PageCount() const
 
 void TRLPreview::SetPages(TRLGraphicStorage *pages)
 {
-    if (pages == FPages)
+    if (pages == FPages.get())
         return;
-    if (TRLGraphicStorage *old = FPages) {
-        FPages = nullptr;
-        // The storage may free itself here when nothing else holds it.
-        old->Unlink(this);
-    }
-    FPages = pages;
-    if (FPages)
-        FPages->Link(this);
+    // The storage shown so far is freed here when nothing else holds it.
+    FPages.Reset(pages);
     FPageIndex = -1;
     FLastFind = {};
     ++FGeneration;
     ClearSelection();
     Layout();
     FirstPage();
-}
-
-void TRLPreview::Notification(TComponent *component, Operation operation)
-{
-    TComponent::Notification(component, operation);
-    if (operation == Operation::Remove && component == FPages) {
-        FPages = nullptr;
-        FPageIndex = -1;
-        FLastFind = {};
-        ++FGeneration;
-        ClearSelection();
-        Layout();
-    }
 }
 
 void TRLPreview::SetPageIndex(int index)

@@ -8,6 +8,7 @@
 
 #include "platform/system/component.h"
 #include "report/RLUserInterface.h"
+#include "report/storage/RLGraphicStorage.h"
 
 #include <QAbstractScrollArea>
 
@@ -18,7 +19,6 @@ class QMenu;
 
 namespace prenso {
 
-class TRLGraphicStorage;
 class TRLGraphicPage;
 class TRLPreviewBox;
 
@@ -41,7 +41,7 @@ public:
     explicit TRLPreview(QWidget *parent = nullptr);
     ~TRLPreview() override;
 
-    TRLGraphicStorage *Pages() const { return FPages; }
+    TRLGraphicStorage *Pages() const { return FPages.get(); }
     void SetPages(TRLGraphicStorage *pages);
     void ShowPages(TRLGraphicStorage &pages) override { SetPages(&pages); }
     int PageCount() const;
@@ -110,7 +110,6 @@ protected:
     bool viewportEvent(QEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
     void wheelEvent(QWheelEvent *event) override;
-    void Notification(TComponent *component, Operation operation) override;
 
 private:
     friend class TRLPreviewBox;
@@ -127,7 +126,7 @@ private:
     std::array<TRLPreviewBox *, BoxCount> FBoxes{};
     int FVisibleBoxes = 1;
     double FZoomFactor = 100;
-    TRLGraphicStorage *FPages = nullptr;
+    TRLStorageHold FPages{this};
     int FPageIndex = -1;
     QSize FLastSize;
     bool FEditing = false;

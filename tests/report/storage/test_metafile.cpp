@@ -594,32 +594,32 @@ struct TempFolderScope {
 };
 } // namespace
 
-TEST(StorageLinks, TheLastUnlinkFreesTheStorageAndItsPageFile)
+// Whoever holds a storage keeps it and stands on its reference list; the
+// last to let go, by a reset or by going, frees it and its page file.
+TEST(StorageLinks, TheLastHoldFreesTheStorageAndItsPageFile)
 {
     TempFolderScope tmp;
-    TComponent report, preview;
-    auto *st = new TRLGraphicStorage(&report);
-    st->Link(&preview);
-    st->Add(std::make_unique<TRLGraphicSurface>());
-    const QString file = st->TempFileName();
+    TComponent report;
+    auto preview = std::make_unique<TComponent>();
+    TRLStorageHold byReport(&report);
+    auto byPreview = std::make_unique<TRLStorageHold>(preview.get());
+    byReport.Reset(std::make_shared<TRLGraphicStorage>());
+    byPreview->Reset(byReport.get());
+    std::weak_ptr<TRLGraphicStorage> watch = byReport.shared();
+    byReport->Add(std::make_unique<TRLGraphicSurface>());
+    const QString file = byReport->TempFileName();
+    const int listed = files::registeredTempFileCount();
     EXPECT_TRUE(QFileInfo(file).fileName().startsWith(QStringLiteral("~qr")));
     EXPECT_TRUE(file.endsWith(QStringLiteral(".tmp")));
-    EXPECT_TRUE(QFile::exists(file));
-    st->Unlink(&report);
-    EXPECT_TRUE(QFile::exists(file));
-    st->Unlink(&preview); // frees it
-    EXPECT_FALSE(QFile::exists(file));
-    EXPECT_TRUE(test::listFolder(tmp.dir.path()).isEmpty());
-}
+    EXPECT_EQ(byReport->ReferenceCount(), 2);
 
-TEST(StorageLinks, ADestroyedComponentUnlinksItself)
-{
-    TempFolderScope tmp;
-    auto report = std::make_unique<TComponent>();
-    auto *st = new TRLGraphicStorage(report.get());
-    st->Add(std::make_unique<TRLGraphicSurface>());
-    const int listed = files::registeredTempFileCount();
-    report.reset();
+    byReport.Reset(nullptr);
+    ASSERT_FALSE(watch.expired());
+    EXPECT_EQ(watch.lock()->ReferenceCount(), 1);
+    EXPECT_TRUE(QFile::exists(file));
+    byPreview.reset(); // the preview window goes
+    EXPECT_TRUE(watch.expired());
+    EXPECT_FALSE(QFile::exists(file));
     EXPECT_EQ(files::registeredTempFileCount(), listed - 1);
     EXPECT_TRUE(test::listFolder(tmp.dir.path()).isEmpty());
 }

@@ -84,7 +84,8 @@ protected:
     // previews let go of it).
     TRLGraphicStorage &MakePages(const PageTexts &pages)
     {
-        storage = new TRLGraphicStorage(&owner);
+        hold.Reset(std::make_shared<TRLGraphicStorage>());
+        storage = hold.get();
         addPages(*storage, pages);
         return *storage;
     }
@@ -141,6 +142,7 @@ protected:
     }
 
     TComponent owner;
+    TRLStorageHold hold{&owner};
     TRLGraphicStorage *storage = nullptr;
     std::unique_ptr<TRLPreviewForm> form;
     QStringList messages;

@@ -553,16 +553,19 @@ TEST_F(PreviewWindowTest, PreviewPagesOpensTheWindowAReportAsksFor)
     EXPECT_EQ(storage->ReferenceCount(), 1) << "only the owner holds the pages again";
 }
 
-TEST_F(PreviewWindowTest, PagesFreedWhileShownLeaveAnEmptyPreview)
+// A window that is not modal may outlive the report that made its pages.
+TEST_F(PreviewWindowTest, ThePreviewKeepsItsPagesAfterTheirMakerLetsGo)
 {
     Open(numberedPages(3));
-    delete storage;
+    const std::weak_ptr<TRLGraphicStorage> watch = hold.shared();
+    hold.Reset(nullptr);
     storage = nullptr;
-    EXPECT_EQ(Preview().Pages(), nullptr);
-    EXPECT_EQ(Preview().PageNumber(), 0);
-    EXPECT_EQ(Child<QLabel>("PanelPageCount")->text(), QStringLiteral("0"));
+    ASSERT_FALSE(watch.expired());
+    EXPECT_EQ(Child<QLabel>("PanelPageCount")->text(), QStringLiteral("3"));
     QTest::mouseClick(Child<QToolButton>("SpeedButtonNext"), Qt::LeftButton);
-    EXPECT_EQ(Preview().PageIndex(), -1);
+    EXPECT_EQ(Preview().PageIndex(), 1);
+    form.reset();
+    EXPECT_TRUE(watch.expired()) << "the window took its pages along";
 }
 
 TEST_F(PreviewWindowTest, ScreenshotsOfFullWidthAndMultiplePages)

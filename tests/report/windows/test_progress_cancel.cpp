@@ -161,8 +161,8 @@ TEST_F(PrintFromThePreview, ItsProgressWindowTakesTheCancelClickAndGivesThePrevi
 {
     InstallRLWindows();
     const TRLPreviewDefaults savedDefaults = PreviewDefaults();
-    TComponent owner;
-    auto *storage = new TRLGraphicStorage(&owner);
+    const auto kept = std::make_shared<TRLGraphicStorage>();
+    TRLGraphicStorage *storage = kept.get();
     constexpr int kPages = 400;
     test::addPages(*storage, test::numberedPages(kPages));
     SlowPrinter printer;

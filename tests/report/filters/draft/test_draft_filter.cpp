@@ -60,7 +60,8 @@ protected:
         filter.SetDevicePath(out());
         filter.SetCPPSelection(TRLCPPSelection::csFixed10CPP);
         filter.SetEjectMethod(TRLDraftEjectMethod::ejForceWithCode);
-        storage = new TRLGraphicStorage(&owner);
+        hold.Reset(std::make_shared<TRLGraphicStorage>());
+        storage = hold.get();
         storage->SetPaperWidth(215.9);
         storage->SetPaperHeight(279.4);
         storage->SetOrientation(TRLPageOrientation::poPortrait);
@@ -101,8 +102,9 @@ protected:
 
     TempDir dir;
     TComponent owner;
+    TRLStorageHold hold{&owner};
     TRLDraftFilter filter;
-    TRLGraphicStorage *storage = nullptr; // freed with `owner`
+    TRLGraphicStorage *storage = nullptr;
 };
 
 QStringList tempFolderListing()

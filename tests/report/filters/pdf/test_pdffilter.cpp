@@ -28,14 +28,12 @@ using namespace prenso::test;
 
 namespace {
 
-// Keeps a storage alive for a test: a storage frees itself when the last
-// component linked to it lets go, here when the holder goes.
+// A storage of the test's own, which filters may hold too.
 struct StorageHolder {
-    TComponent holder;
-    TRLGraphicStorage *storage = new TRLGraphicStorage();
+    std::shared_ptr<TRLGraphicStorage> kept = std::make_shared<TRLGraphicStorage>();
+    TRLGraphicStorage *storage = kept.get();
     explicit StorageHolder(TRLPageOrientation orientation = TRLPageOrientation::poPortrait)
     {
-        storage->Link(&holder);
         storage->SetOrientation(orientation);
         storage->SetPaperWidth(210);
         storage->SetPaperHeight(297);
