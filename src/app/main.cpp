@@ -7,6 +7,7 @@
 #include "platform/io/files.h"
 #include "platform/printing/printahead.h"
 #include "platform/system/messagebox.h"
+#include "platform/system/session.h"
 #include "platform/system/stop.h"
 #include "report/RLConsts.h"
 
@@ -175,6 +176,9 @@ int main(int argc, char **argv)
     // The menu entry the windows belong to, for the desktop's icon and name.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.prenso.Prenso"));
     QApplication app(count, args.data());
+    // The run's printer, filters, windows' hooks and texts, which go before
+    // the application object does.
+    prenso::Session session;
     // The engine's texts follow the user's language as it is now, before any
     // report or engine window exists.
     prenso::InitLocaleStrings();

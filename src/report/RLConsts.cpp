@@ -1,6 +1,7 @@
 #include "report/RLConsts.h"
 
 #include "platform/system/locale.h"
+#include "platform/system/session.h"
 
 namespace prenso {
 
@@ -605,8 +606,15 @@ const TRLLocaleStrings &GermanTable()
     return table;
 }
 
-// The active table; null until chosen.
-const TRLLocaleStrings *activeTable = nullptr;
+// The texts the session's windows and messages use; null until chosen.
+struct ActiveTexts {
+    const TRLLocaleStrings *table = nullptr;
+};
+
+const TRLLocaleStrings *&activeTable()
+{
+    return Session::current().part<ActiveTexts>().table;
+}
 
 } // namespace
 
@@ -748,19 +756,22 @@ void InitLocaleStrings()
 {
     // Chosen once: a language change while the program runs does not reach
     // windows that are already built, so later ones must not differ from them.
-    if (!activeTable)
-        activeTable = &LocaleTableForUser();
+    const TRLLocaleStrings *&active = activeTable();
+    if (!active)
+        active = &LocaleTableForUser();
 }
 
 const TRLLocaleStrings &LS()
 {
-    InitLocaleStrings();
-    return *activeTable;
+    const TRLLocaleStrings *&active = activeTable();
+    if (!active)
+        active = &LocaleTableForUser();
+    return *active;
 }
 
 void SetActiveLocaleForTesting(std::optional<TRLLanguage> language)
 {
-    activeTable = language ? &LocaleTable(*language) : nullptr;
+    activeTable() = language ? &LocaleTable(*language) : nullptr;
 }
 
 QString FormatDefaultJobTitle(const QString &argument)

@@ -1,5 +1,7 @@
 #include "report/RLUserInterface.h"
 
+#include "platform/system/session.h"
+
 namespace prenso {
 
 TRLProgress::~TRLProgress() = default;
@@ -7,8 +9,7 @@ TRLPreviewTarget::~TRLPreviewTarget() = default;
 
 TRLUserInterface &RLUserInterface()
 {
-    static TRLUserInterface ui;
-    return ui;
+    return Session::current().part<TRLUserInterface>();
 }
 
 } // namespace prenso

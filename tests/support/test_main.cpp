@@ -7,6 +7,7 @@
 // own print server): it starts before the application object and before any
 // printing call, since the printing library reads which server to talk to
 // only once.
+#include "platform/system/session.h"
 #include "support/test_support.h"
 
 #include <QApplication>
@@ -15,10 +16,19 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <sys/stat.h>
 
 namespace {
+
+// Each test runs in a session of its own, as a run of the program does: the
+// printer, the filters, the windows' hooks and the texts start afresh.
+class SessionPerTest : public ::testing::EmptyTestEventListener {
+    void OnTestStart(const ::testing::TestInfo &) override { m_session = std::make_unique<prenso::Session>(); }
+    void OnTestEnd(const ::testing::TestInfo &) override { m_session.reset(); }
+    std::unique_ptr<prenso::Session> m_session;
+};
 
 bool onlyListingTests(int argc, char **argv)
 {
@@ -50,6 +60,7 @@ int main(int argc, char **argv)
     {
         QApplication app(argc, argv);
         ::testing::InitGoogleTest(&argc, argv);
+        ::testing::UnitTest::GetInstance()->listeners().Append(new SessionPerTest);
         result = RUN_ALL_TESTS();
     }
     if (serviceRuns && service.stop)

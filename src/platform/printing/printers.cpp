@@ -4,6 +4,7 @@
 #include "platform/printing/printqueue.h"
 #include "platform/printing/printserver.h"
 #include "platform/system/errors.h"
+#include "platform/system/session.h"
 
 #include <QCoreApplication>
 #include <QLocale>
@@ -454,17 +455,15 @@ QPrinter &PlatformPrinter::qprinter() const
 
 namespace {
 
+// The session's printer: it goes when the session ends, while the
+// application object and the printing plugin it talks to are still there.
+struct PrinterOfTheSession {
+    std::unique_ptr<PlatformPrinter> printer;
+};
+
 std::unique_ptr<PlatformPrinter> &printerSlot()
 {
-    static std::unique_ptr<PlatformPrinter> slot;
-    return slot;
-}
-
-// The printer goes with the application object, while the printing plugin
-// it talks to is still there.
-void freePrinter()
-{
-    printerSlot().reset();
+    return Session::current().part<PrinterOfTheSession>().printer;
 }
 
 } // namespace
@@ -472,14 +471,8 @@ void freePrinter()
 PlatformPrinter &thePrinter()
 {
     auto &slot = printerSlot();
-    if (!slot) {
+    if (!slot)
         slot = std::make_unique<PlatformPrinter>();
-        static bool cleanupRegistered = false;
-        if (!cleanupRegistered && QCoreApplication::instance()) {
-            qAddPostRoutine(freePrinter);
-            cleanupRegistered = true;
-        }
-    }
     return *slot;
 }
 

@@ -190,7 +190,7 @@ private:
     QString m_lastError;
 };
 
-// The one printer object of the program, created on first use.
+// The one printer object of the session, created on first use.
 PlatformPrinter &thePrinter();
 // Tests only: throw the printer object away so that the next use starts afresh.
 void resetPrinterForTesting();

@@ -1,6 +1,7 @@
 #include "platform/system/messagebox.h"
 
 #include "platform/io/files.h"
+#include "platform/system/session.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -12,23 +13,27 @@
 namespace prenso {
 namespace {
 
-MessageBoxHook &hook()
-{
-    static MessageBoxHook h;
-    return h;
-}
+// The boxes of a run: a test's hook, and how many errors were shown.
+struct MessageBoxes {
+    MessageBoxHook hook;
+    std::atomic<int> errors{0};
+};
 
-std::atomic<int> errorBoxes{0};
+MessageBoxes &boxes()
+{
+    return Session::current().part<MessageBoxes>();
+}
 
 void show(BoxKind kind, const QString &message)
 {
     const QString caption = applicationTitle();
     // File names the caller gave in its own code page, as the operator reads them.
     const QString text = files::readableText(message);
+    MessageBoxes &run = boxes();
     if (kind == BoxKind::Error)
-        ++errorBoxes;
-    if (hook()) {
-        hook()(kind, caption, text);
+        ++run.errors;
+    if (run.hook) {
+        run.hook(kind, caption, text);
         return;
     }
     if (dialogsAutomatic() || !qobject_cast<QApplication *>(QCoreApplication::instance())) {
@@ -70,7 +75,7 @@ bool dialogsAutomatic()
 
 int errorBoxCount()
 {
-    return errorBoxes.load();
+    return boxes().errors.load();
 }
 
 void showErrorBox(const QString &message)
@@ -90,7 +95,7 @@ void showPlainMessage(const QString &text)
 
 void setMessageBoxHook(MessageBoxHook h)
 {
-    hook() = std::move(h);
+    boxes().hook = std::move(h);
 }
 
 } // namespace prenso

@@ -35,8 +35,8 @@ void showPlainMessage(const QString &text);
 // PRENSO_DIALOGS=auto. Nothing may then wait for a click.
 bool dialogsAutomatic();
 
-// How many error boxes the program has shown (or written to standard error)
-// so far: a run that showed one ends with a failure status.
+// How many error boxes the run (its session) has shown, or written to
+// standard error, so far: a run that showed one ends with a failure status.
 int errorBoxCount();
 
 // Tests may catch every box instead of showing it: (icon kind, caption, text).

@@ -1,6 +1,7 @@
 #include "report/filters/RLFilters.h"
 
 #include "platform/system/errors.h"
+#include "platform/system/session.h"
 #include "report/RLConsts.h"
 #include "report/RLUserInterface.h"
 #include "report/filters/RLSpoolFilter.h"
@@ -13,29 +14,48 @@
 
 namespace prenso {
 
+// The filters of a session: every live one in creation order, the one
+// chosen for the next run, and the spool filter used when none is. A filter
+// that outlives its session (a static of a test program) is let go of when
+// the session ends.
+struct TRLFilterList {
+    std::vector<TRLCustomFilter *> filters;
+    TRLCustomFilter *selected = nullptr;
+    std::unique_ptr<TRLSpoolFilter> spool;
+
+    TRLFilterList() = default;
+    TRLFilterList(const TRLFilterList &) = delete;
+    TRLFilterList &operator=(const TRLFilterList &) = delete;
+    ~TRLFilterList()
+    {
+        spool.reset();
+        for (TRLCustomFilter *filter : filters)
+            filter->FList = nullptr;
+    }
+};
+
 namespace {
-// Never destroyed: filters that are statics of their own (the spool filter)
-// leave the list at program end, whatever the order of static destruction.
-std::vector<TRLCustomFilter *> &activeList()
+
+TRLFilterList &sessionFilters()
 {
-    static auto *list = new std::vector<TRLCustomFilter *>;
-    return *list;
+    return Session::current().part<TRLFilterList>();
 }
-TRLCustomFilter *g_selected = nullptr;
+
 } // namespace
 
-TRLCustomFilter::TRLCustomFilter(TComponent *owner) : TComponent(owner)
+TRLCustomFilter::TRLCustomFilter(TComponent *owner) : TComponent(owner), FList(&sessionFilters())
 {
-    activeList().push_back(this);
+    FList->filters.push_back(this);
 }
 
 TRLCustomFilter::~TRLCustomFilter()
 {
     BeginDestroy();
-    auto &list = activeList();
-    list.erase(std::remove(list.begin(), list.end(), this), list.end());
-    if (g_selected == this)
-        g_selected = nullptr;
+    if (FList) {
+        std::erase(FList->filters, this);
+        if (FList->selected == this)
+            FList->selected = nullptr;
+    }
     SetPages(nullptr);
     FProgress.reset();
 }
@@ -135,17 +155,17 @@ void TRLCustomFilter::FilterPages(TRLGraphicStorage *pages, int firstPage, int l
 
 const std::vector<TRLCustomFilter *> &ActiveFilters()
 {
-    return activeList();
+    return sessionFilters().filters;
 }
 
 TRLCustomFilter *SelectedFilter()
 {
-    return g_selected;
+    return sessionFilters().selected;
 }
 
 void SetSelectedFilter(TRLCustomFilter *filter)
 {
-    g_selected = filter;
+    sessionFilters().selected = filter;
 }
 
 bool IsPageSelected(int page, const QString &selection)
@@ -197,10 +217,10 @@ TRLCustomSaveFilter *SaveFilterByFileName(const QString &fileName)
 
 TRLCustomPrintFilter *SpoolFilterInstance()
 {
-    static std::unique_ptr<TRLSpoolFilter> instance;
-    if (!instance)
-        instance = std::make_unique<TRLSpoolFilter>();
-    return instance.get();
+    std::unique_ptr<TRLSpoolFilter> &spool = sessionFilters().spool;
+    if (!spool)
+        spool = std::make_unique<TRLSpoolFilter>();
+    return spool.get();
 }
 
 } // namespace prenso

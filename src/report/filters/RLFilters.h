@@ -1,6 +1,6 @@
 #pragma once
 // Filters turn the pages of a page storage into output. Every live filter is
-// listed in the process-wide ActiveFilters; print filters send pages to a
+// listed in its session's ActiveFilters; print filters send pages to a
 // printer, save filters write a file. The base class runs the page loop:
 // page range, page selection text, odd or even pages, emulated copies, the
 // progress window and cancelling.
@@ -20,6 +20,7 @@ namespace prenso {
 
 class TRLGraphicPage;
 class TRLProgress;
+struct TRLFilterList;
 
 enum class TRLFilterClassOption { foEmulateCopies };
 
@@ -68,6 +69,10 @@ protected:
     bool FCanceled = false;
 
 private:
+    friend struct TRLFilterList;
+    // The session's filter list it joined when made; nullptr once that
+    // session has ended.
+    TRLFilterList *FList;
     QString FDisplayName;
     TRLStorageHold FPages{this};
     // The progress window of the current run, or nullptr.

@@ -5,6 +5,7 @@
 #include "platform/printing/printers.h"
 #include "platform/system/errors.h"
 #include "platform/system/messagebox.h"
+#include "platform/system/session.h"
 #include "report/RLConsts.h"
 #include "report/RLUserInterface.h"
 #include "report/printing/RLPaperSizes.h"
@@ -314,15 +315,13 @@ QString TRLPrinterWrapper::PrinterDisplayName(int index)
 
 namespace {
 
+struct WrapperOfTheSession {
+    std::unique_ptr<TRLPrinterWrapper> wrapper;
+};
+
 std::unique_ptr<TRLPrinterWrapper> &wrapperSlot()
 {
-    static std::unique_ptr<TRLPrinterWrapper> slot;
-    return slot;
-}
-
-void freeWrapper()
-{
-    wrapperSlot().reset();
+    return Session::current().part<WrapperOfTheSession>().wrapper;
 }
 
 } // namespace
@@ -330,14 +329,8 @@ void freeWrapper()
 TRLPrinterWrapper &RLPrinter()
 {
     auto &slot = wrapperSlot();
-    if (!slot) {
+    if (!slot)
         slot = std::make_unique<TRLPrinterWrapper>();
-        static bool cleanupRegistered = false;
-        if (!cleanupRegistered && QCoreApplication::instance()) {
-            qAddPostRoutine(freeWrapper);
-            cleanupRegistered = true;
-        }
-    }
     return *slot;
 }
 

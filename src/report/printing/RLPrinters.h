@@ -4,7 +4,7 @@
 // printer's port, its page metrics, paper and orientation, copies, the
 // odd/even page choice, the setup dialog, and documents and pages.
 //
-// There is one wrapper per program (RLPrinter()). The selection itself lives
+// There is one wrapper per session (RLPrinter()). The selection itself lives
 // in the platform's printer object; the wrapper keeps no index of its own.
 
 #include "platform/printing/printerlist.h"
@@ -168,7 +168,7 @@ private:
     TRLPrintOddEvenPages FOddEven = TRLPrintOddEvenPages::odAllPages;
 };
 
-// The one wrapper of the program, created on first use.
+// The one wrapper of the session, created on first use.
 TRLPrinterWrapper &RLPrinter();
 // Tests only: a fresh wrapper over a fresh printer object on the next use.
 void ResetRLPrinterForTesting();

@@ -2,6 +2,7 @@
 
 #include "platform/system/errors.h"
 #include "platform/system/messagebox.h"
+#include "platform/system/session.h"
 #include "report/RLConsts.h"
 #include "report/storage/RLGraphicStorage.h"
 #include "report/windows/RLFindDialog.h"
@@ -49,10 +50,14 @@ constexpr int kBorderIconMaximize = 4;
 constexpr int kBorderIconHelp = 8;
 constexpr int kFormStyleNormal = 0;
 
+// The preview windows of the session that are open.
+struct OpenPreviewForms {
+    std::vector<TRLPreviewForm *> forms;
+};
+
 std::vector<TRLPreviewForm *> &openForms()
 {
-    static std::vector<TRLPreviewForm *> forms;
-    return forms;
+    return Session::current().part<OpenPreviewForms>().forms;
 }
 
 // A toolbar button with its picture and, when given, its caption beside it.
@@ -105,14 +110,12 @@ void addAccelerators(const std::vector<QToolButton *> &buttons)
 
 TRLPreviewActions &PreviewActions()
 {
-    static TRLPreviewActions actions;
-    return actions;
+    return Session::current().part<TRLPreviewActions>();
 }
 
 TRLPreviewDefaults &PreviewDefaults()
 {
-    static TRLPreviewDefaults defaults;
-    return defaults;
+    return Session::current().part<TRLPreviewDefaults>();
 }
 
 const TRLPreviewOptions &ChosenPreviewOptions(const TRLPreviewOptions &reportOptions)

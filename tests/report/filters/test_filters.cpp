@@ -2,6 +2,7 @@
 // with which breaks, emulated copies, cancelling, failures, and how a filter
 // is chosen.
 #include "platform/system/errors.h"
+#include "platform/system/session.h"
 #include "report/filters/RLFilters.h"
 #include "report/printing/RLPrinters.h"
 #include "report/storage/RLGraphicStorage.h"
@@ -262,4 +263,24 @@ TEST(SaveFilters, FoundByTheExtensionOfTheFileName)
         EXPECT_EQ(SaveFilterByFileName(QStringLiteral("r.pdf")), &pdf);
     }
     EXPECT_EQ(SaveFilterByFileName(QStringLiteral("REPORT")), nullptr);
+}
+
+// Filters belong to the session they were made in: a later session starts
+// with none chosen and none listed, and a filter that outlives its session
+// (a static of some program) goes without touching it.
+TEST(FilterList, EachSessionHasItsOwnFilters)
+{
+    Recorder before;
+    SetSelectedFilter(&before);
+    auto session = std::make_unique<Session>();
+    EXPECT_EQ(SelectedFilter(), nullptr);
+    EXPECT_TRUE(ActiveFilters().empty());
+    auto outliving = std::make_unique<Recorder>();
+    SetSelectedFilter(outliving.get());
+    EXPECT_EQ(ActiveFilters().size(), 1u);
+    session.reset();
+    EXPECT_EQ(SelectedFilter(), &before);
+    EXPECT_EQ(ActiveFilters().size(), 1u);
+    outliving.reset();
+    EXPECT_EQ(SelectedFilter(), &before);
 }

@@ -3,6 +3,7 @@
 #include "platform/graphics/canvas.h"
 #include "platform/graphics/pictures.h"
 #include "platform/system/codepage.h"
+#include "platform/system/session.h"
 #include "report/storage/RLMetaConversions.h"
 
 #include <algorithm>
@@ -15,7 +16,11 @@ namespace prenso {
 
 namespace {
 
-int g_verticalUnit = 12;
+// The vertical unit of the session's draft printing: 12 steps a line, unless
+// set otherwise.
+struct DraftUnits {
+    int verticalUnit = 12;
+};
 
 int truncToInt(double v)
 {
@@ -99,12 +104,12 @@ constexpr int kDitherTable[4][4] = {
 
 int DraftVerticalUnit()
 {
-    return g_verticalUnit;
+    return Session::current().part<DraftUnits>().verticalUnit;
 }
 
 void SetDraftVerticalUnit(int unitsPerLine)
 {
-    g_verticalUnit = unitsPerLine;
+    Session::current().part<DraftUnits>().verticalUnit = unitsPerLine;
 }
 
 double DraftHorizontalScale(TRLPageOrientation orientation, int optionIndex)

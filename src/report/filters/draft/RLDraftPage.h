@@ -25,7 +25,8 @@
 
 namespace prenso {
 
-// Print units per character row (12 = 1/6 inch at 1/72, 60 at 1/360).
+// Print units per character row (12 = 1/6 inch at 1/72, 60 at 1/360), for
+// the session.
 int DraftVerticalUnit();
 void SetDraftVerticalUnit(int unitsPerLine);
 

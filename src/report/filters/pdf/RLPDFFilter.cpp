@@ -1,5 +1,6 @@
 #include "report/filters/pdf/RLPDFFilter.h"
 
+#include "platform/system/session.h"
 #include "report/RLConsts.h"
 #include "report/filters/pdf/RLPDFPages.h"
 #include "report/storage/RLGraphicStorage.h"
@@ -46,14 +47,18 @@ QString PrensoCreatorText()
     return QStringLiteral("Prenso " PRENSO_VERSION);
 }
 
+namespace {
+
+struct SessionDocumentInfo {
+    TRLPDFFilterDocumentInfo info;
+    SessionDocumentInfo() { info.SetCreator(PrensoCreatorText()); }
+};
+
+} // namespace
+
 TRLPDFFilterDocumentInfo &DefaultDocumentInfo()
 {
-    static TRLPDFFilterDocumentInfo info = [] {
-        TRLPDFFilterDocumentInfo i;
-        i.SetCreator(PrensoCreatorText());
-        return i;
-    }();
-    return info;
+    return Session::current().part<SessionDocumentInfo>().info;
 }
 
 // ---------------------------------------------------------------------------

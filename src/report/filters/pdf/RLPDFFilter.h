@@ -120,7 +120,7 @@ private:
 // This program's name and version, as written into the files it makes.
 QString PrensoCreatorText();
 
-// The process-wide document information every new PDF filter starts from:
+// The session's document information every new PDF filter starts from:
 // empty but for the creator, PrensoCreatorText().
 TRLPDFFilterDocumentInfo &DefaultDocumentInfo();
 
