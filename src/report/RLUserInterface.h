@@ -7,6 +7,7 @@
 // prints without asking, and the printer setup says it cannot be shown.
 
 #include "report/RLPageOrientation.h"
+#include "report/printing/RLPrinters.h"
 
 #include <QString>
 
@@ -18,6 +19,7 @@ class QPrinter;
 
 namespace prenso {
 
+class TRLCustomPrintFilter;
 class TRLGraphicStorage;
 struct TRLPreviewOptions;
 
@@ -39,9 +41,10 @@ public:
 enum class TRLPrintRange : std::uint8_t { rprAllPages, rprSelection, rprPageNums };
 
 // What a report or the preview asks of the print dialog, and what the
-// operator answered. The dialog also leaves its choices of printer, copies,
-// odd/even pages and print filter in the printer wrapper and SelectedFilter,
-// where the printing that follows takes them from.
+// operator answered. The dialog only answers; the print job applies the
+// choices of printer, copies, odd/even pages and print filter to the printer
+// wrapper and SelectedFilter (ApplyPrintChoice), where later prints find
+// them too.
 struct TRLPrintDialogRequest {
     // Asked: the number of pages (0 when the report is not prepared yet and
     // the count is unknown), their orientation and the copies to offer.
@@ -55,6 +58,16 @@ struct TRLPrintDialogRequest {
     int ToPage = 9999;
     QString PageRanges;
     bool PrintToFile = false;
+    // Also answered on OK: the printer by its index in the wrapper's list
+    // (-1 when the list was empty), the odd/even choice and, when the filter
+    // list had entries, the filter (nullptr: the default printing) with its
+    // form option and character table (-1: it has none).
+    int PrinterIndex = -1;
+    TRLPrintOddEvenPages OddEven = TRLPrintOddEvenPages::odAllPages;
+    bool FilterChosen = false;
+    TRLCustomPrintFilter *Filter = nullptr;
+    int FilterOption = -1;
+    int FilterCharTable = -1;
 };
 
 // How the printer's setup dialog went.

@@ -23,6 +23,7 @@ bool TRLPrintJob::Ask(int pageCount, TRLPageOrientation orientation, const Dialo
     request.Copies = 1;
     if (!dialog(request))
         return false;
+    ApplyPrintChoice(request);
     FromPage = 1;
     ToPage = INT_MAX;
     PageList.clear();
@@ -35,6 +36,23 @@ bool TRLPrintJob::Ask(int pageCount, TRLPageOrientation orientation, const Dialo
         break;
     }
     return true;
+}
+
+void ApplyPrintChoice(const TRLPrintDialogRequest &answer)
+{
+    TRLPrinterWrapper &printer = RLPrinter();
+    if (answer.PrinterIndex >= 0 && answer.PrinterIndex != printer.PrinterIndex())
+        printer.SetPrinterIndex(answer.PrinterIndex);
+    if (answer.FilterChosen) {
+        SetSelectedFilter(answer.Filter);
+        if (answer.Filter) {
+            answer.Filter->SetOptionIndex(answer.FilterOption);
+            if (answer.FilterCharTable >= 0)
+                answer.Filter->SetCharTableIndex(answer.FilterCharTable);
+        }
+    }
+    printer.SetCopies(answer.Copies);
+    printer.SetOddEven(answer.OddEven);
 }
 
 void TRLPrintJob::FitTo(int pageCount)

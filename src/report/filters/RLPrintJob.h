@@ -27,6 +27,8 @@ public:
     // and their orientation; false when the operator cancelled. A page list
     // is printed as typed; a range whose last page was left empty runs to
     // the last page.
+    // The operator's choices of printer, copies, odd/even pages and filter
+    // are applied (ApplyPrintChoice).
     bool Ask(int pageCount, TRLPageOrientation orientation, const Dialog &dialog);
     // The range within the pages there are, and at least one copy (a copies
     // field without a number meant one).
@@ -41,5 +43,10 @@ public:
     // A page list to print instead of the range; empty for the range.
     QString PageList;
 };
+
+// Puts a print dialog's answer where the printing takes it from and later
+// prints find it: the printer, copies and odd/even pages in the printer
+// wrapper, the filter with its form and character table in SelectedFilter.
+void ApplyPrintChoice(const TRLPrintDialogRequest &answer);
 
 } // namespace prenso

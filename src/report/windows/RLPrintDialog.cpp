@@ -376,20 +376,28 @@ void TRLPrintDialog::ControlsToFields()
     }
     FCopies = numberOf(EditCopies->text());
     FPrintToFile = CheckBoxPrintToFile->isChecked();
+    FPrinterIndex = ComboBoxPrinterNames->currentIndex();
+    FOddEven = oddEvenOfItem(ComboBoxOddPages->currentIndex());
+    FFilterChosen = ComboBoxFilters->currentIndex() >= 0;
+    FFilter = FFilterChosen ? FilterOfEntry(ComboBoxFilters->currentIndex()) : nullptr;
+    FFilterOption = ComboBoxOptions->currentIndex();
+    FFilterCharTable = ComboBoxCharTable->count() > 0 ? ComboBoxCharTable->currentIndex() : -1;
+}
 
-    TRLPrinterWrapper &printer = RLPrinter();
-    selectPrinter(ComboBoxPrinterNames->currentIndex());
-    if (ComboBoxFilters->currentIndex() >= 0) {
-        TRLCustomPrintFilter *filter = FilterOfEntry(ComboBoxFilters->currentIndex());
-        SetSelectedFilter(filter);
-        if (filter) {
-            filter->SetOptionIndex(ComboBoxOptions->currentIndex());
-            if (ComboBoxCharTable->count() > 0)
-                filter->SetCharTableIndex(ComboBoxCharTable->currentIndex());
-        }
-    }
-    printer.SetCopies(FCopies);
-    printer.SetOddEven(oddEvenOfItem(ComboBoxOddPages->currentIndex()));
+void TRLPrintDialog::Answer(TRLPrintDialogRequest &request) const
+{
+    request.PrintRange = FPrintRange;
+    request.FromPage = FFromPage;
+    request.ToPage = FToPage;
+    request.PageRanges = FPageRanges;
+    request.Copies = FCopies;
+    request.PrintToFile = FPrintToFile;
+    request.PrinterIndex = FPrinterIndex;
+    request.OddEven = FOddEven;
+    request.FilterChosen = FFilterChosen;
+    request.Filter = FFilter;
+    request.FilterOption = FFilterOption;
+    request.FilterCharTable = FFilterCharTable;
 }
 
 void TRLPrintDialog::PrinterChosen()
@@ -431,12 +439,7 @@ bool ExecutePrintDialog(TRLPrintDialogRequest &request, QWidget *parent)
     dialog.SetCopies(request.Copies);
     if (!dialog.Execute())
         return false;
-    request.PrintRange = dialog.PrintRange();
-    request.FromPage = dialog.FromPage();
-    request.ToPage = dialog.ToPage();
-    request.PageRanges = dialog.PageRanges();
-    request.Copies = dialog.Copies();
-    request.PrintToFile = dialog.PrintToFile();
+    dialog.Answer(request);
     return true;
 }
 

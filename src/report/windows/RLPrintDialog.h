@@ -4,9 +4,9 @@
 // report or the preview prints.
 //
 // The dialog is made for one use: the caller sets the fields, calls Execute
-// and reads the fields back. What it writes into the printer wrapper (printer,
-// copies, odd/even) and into SelectedFilter outlives it, as the later prints
-// of the program expect.
+// and reads the answer back. The print job (TRLPrintJob::Ask) applies the
+// answer to the printer wrapper and SelectedFilter, where it outlives the
+// dialog, as the later prints of the program expect.
 
 #include "report/RLUserInterface.h"
 #include "report/RLUtils.h"
@@ -53,11 +53,15 @@ public:
     ~TRLPrintDialog() override;
 
     // Fills the printer and filter lists, shows the fields and waits for the
-    // operator. On OK the controls are read back into the fields, the printer
-    // wrapper and SelectedFilter; the result is whether OK closed the window.
+    // operator. On OK the controls are read back into the fields; the result
+    // is whether OK closed the window. A printer chosen in the list is
+    // selected in the printer wrapper at once (its setup button works on it);
+    // everything else is only answered (Answer).
     // Where nobody can answer (no display, an unattended run) it raises
     // ENoOperator instead of waiting.
     bool Execute();
+    // The operator's answer after OK, for the print job to apply.
+    void Answer(TRLPrintDialogRequest &request) const;
 
     // Writing MaxPage drags ToPage along while ToPage still is the last page.
     int MaxPage() const { return FMaxPage; }
@@ -146,6 +150,12 @@ private:
     bool FPrintToFile = false;
     QString FFileName;
     TRLPageOrientation FOrientation = TRLPageOrientation::poPortrait;
+    int FPrinterIndex = -1;
+    TRLPrintOddEvenPages FOddEven = TRLPrintOddEvenPages::odAllPages;
+    bool FFilterChosen = false;
+    TRLCustomPrintFilter *FFilter = nullptr;
+    int FFilterOption = -1;
+    int FFilterCharTable = -1;
     // The filters behind the entries of ComboBoxFilters after the first.
     std::vector<TRLCustomPrintFilter *> FFilterEntries;
     // Looks for the printers the network advertises while the dialog is open.

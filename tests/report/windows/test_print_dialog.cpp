@@ -1,5 +1,7 @@
 // The print dialog, driven as the operator drives it: what each choice gives
-// back to the caller, the printer wrapper and the selected filter.
+// back to the caller, and what reaches the printer wrapper and the selected
+// filter once the answer is applied, as a print job does.
+#include "report/filters/RLPrintJob.h"
 #include "report/filters/draft/RLDraftFilter.h"
 #include "report/filters/pdf/RLPDFFilter.h"
 #include "report/windows/RLPrintDialog.h"
@@ -17,6 +19,13 @@ namespace {
 
 using PrintDialog = test::DialogTest;
 using Acts = std::function<void(TRLPrintDialog &)>;
+
+TRLPrintDialogRequest answerOf(const TRLPrintDialog &dialog)
+{
+    TRLPrintDialogRequest answer;
+    dialog.Answer(answer);
+    return answer;
+}
 
 TEST_F(PrintDialog, PageRangeChoices)
 {
@@ -60,8 +69,9 @@ TEST_F(PrintDialog, PageRangeChoices)
     }
 }
 
-// Copies and odd/even pages reach the printer wrapper on OK only; a printer
-// chosen is selected at once, so it stays chosen after Cancel too.
+// Copies and odd/even pages reach the printer wrapper on OK only, with the
+// answer; a printer chosen is selected at once, so it stays chosen after
+// Cancel too.
 TEST_F(PrintDialog, WhatReachesThePrinter)
 {
     struct Case {
@@ -93,6 +103,8 @@ TEST_F(PrintDialog, WhatReachesThePrinter)
                               choose(dialog.ComboBoxOddPages, c.oddEvenItem);
                           }),
                   c.ok);
+        if (c.ok)
+            ApplyPrintChoice(answerOf(dialog));
         EXPECT_EQ(RLPrinter().PrinterIndex(), 0);
         EXPECT_EQ(dialog.Copies(), c.wantCopies);
         EXPECT_EQ(RLPrinter().Copies(), c.wantCopies);
@@ -154,6 +166,8 @@ TEST_F(PrintDialog, FiltersAndTheirForms)
                           : QStringList({"Padrão", "PC437", "PC850", "PC858", "PC860", "ABICOMP", "BRASCII"}));
             c.acts(dialog);
         }));
+        EXPECT_EQ(SelectedFilter(), c.selected ? &draft : nullptr) << "only the answer chooses";
+        ApplyPrintChoice(answerOf(dialog));
         EXPECT_EQ(SelectedFilter(), c.chosen);
         EXPECT_TRUE(c.form < 0 || draft.OptionIndex() == c.form);
         EXPECT_EQ(draft.CharTable(), c.table);
