@@ -763,10 +763,8 @@ void InitLocaleStrings()
 
 const TRLLocaleStrings &LS()
 {
-    const TRLLocaleStrings *&active = activeTable();
-    if (!active)
-        active = &LocaleTableForUser();
-    return *active;
+    InitLocaleStrings();
+    return *activeTable();
 }
 
 void SetActiveLocaleForTesting(std::optional<TRLLanguage> language)
