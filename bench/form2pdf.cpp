@@ -25,7 +25,7 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     // As the program starts: the font configuration is read while the
     // toolkit starts.
-    fonts::FontConfigurationReader fontConfiguration;
+    fonts::FontConfigurationReader fontConfiguration(false);
     QApplication app(argc, argv);
 
     TfrmPrincipal form(TfrmPrincipal::NoCreate{}, QStringList{QStringLiteral("form2pdf")});

@@ -60,6 +60,10 @@ struct TSwitches {
 TSwitches ReadSwitches(const QStringList &arguments);
 // Whether a /DLG value asks for the print dialog: anything but NAO does.
 bool ShowsPrintDialog(const QString &dialogo);
+// Whether a run of these arguments may show a window: the setup screen, the
+// print dialog, the preview, a message box. An unattended print or an
+// archive file shows none (but an error's box, where there is a display).
+bool RunMayShowWindows(const QStringList &arguments);
 
 namespace printing {
 class PrinterLookAhead;

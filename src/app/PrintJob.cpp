@@ -208,6 +208,20 @@ bool ShowsPrintDialog(const QString &dialogo)
     return dialogo != QLatin1String("NAO") && dialogo != QStringLiteral("NÃO") && dialogo != QStringLiteral("NãO");
 }
 
+bool RunMayShowWindows(const QStringList &arguments)
+{
+    if (arguments.size() <= 1)
+        return true; // the setup screen
+    try {
+        const TSwitches switches = ReadSwitches(arguments);
+        if (switches.pdfGiven)
+            return false;
+        return !switches.autoPrint || ShowsPrintDialog(switches.dialogo) || switches.visualizar == QLatin1String("SIM");
+    } catch (...) {
+        return true; // the box that says why the switches do not read
+    }
+}
+
 TJobSettings TfrmPrincipal::jobSettings() const
 {
     TJobSettings job;

@@ -119,6 +119,13 @@ std::vector<char *> toolkitArguments(char **argv)
     return args;
 }
 
+// Whether the toolkit was pointed at a display rather than at memory.
+bool drawsOnDisplay(const std::vector<char *> &toolkitArgs)
+{
+    const QByteArray platform = toolkitArgs.size() > 2 ? QByteArray(toolkitArgs[2]) : qgetenv("QT_QPA_PLATFORM");
+    return !platform.startsWith("offscreen") && !platform.startsWith("minimal");
+}
+
 // The business system logs what the program writes on standard error, and
 // only the program's own messages belong there: the toolkit's remarks about
 // its environment (a runtime folder not set under cron or a service, a
@@ -169,8 +176,9 @@ int main(int argc, char **argv)
     // Asked while the toolkit starts and the reports are built: the printer
     // list and the queue the run prints on, and the font configuration.
     const auto printerAhead = prenso::LookAheadForPrinter(arguments);
-    prenso::fonts::FontConfigurationReader fontConfiguration;
     std::vector<char *> args = toolkitArguments(argv);
+    prenso::fonts::FontConfigurationReader fontConfiguration(prenso::RunMayShowWindows(arguments) &&
+                                                             drawsOnDisplay(args));
     int count = static_cast<int>(args.size());
     args.push_back(nullptr);
     // The menu entry the windows belong to, for the desktop's icon and name.

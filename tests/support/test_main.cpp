@@ -52,6 +52,12 @@ int main(int argc, char **argv)
         ::chmod(tmp, 0755);
         ::setenv("TMPDIR", tmp, 1);
     }
+    // The faces the program remembers between runs go to a cache of the
+    // test program's own, never the user's, and are forgotten at its end.
+    std::string cacheTmpl = "/tmp/prenso-cache-XXXXXX";
+    const char *cache = ::mkdtemp(cacheTmpl.data());
+    if (cache)
+        ::setenv("XDG_CACHE_HOME", cache, 1);
     const prenso::test::RunWideService service = prenso::test::runWideService();
     const bool serviceRuns = service.start && !onlyListingTests(argc, argv);
     if (serviceRuns)
@@ -67,5 +73,7 @@ int main(int argc, char **argv)
         service.stop();
     if (tmp)
         QDir(QString::fromLocal8Bit(tmp)).removeRecursively();
+    if (cache)
+        QDir(QString::fromLocal8Bit(cache)).removeRecursively();
     return result;
 }

@@ -1,5 +1,6 @@
 #include "platform/graphics/canvas.h"
 
+#include "platform/graphics/facememory.h"
 #include "platform/graphics/fontconfiguration.h"
 #include "platform/graphics/pictures.h"
 #include "platform/system/codepage.h"
@@ -52,22 +53,28 @@ void ensureSubstitutes()
 
 // Cell ascent and descent in font units, from OS/2 (the platform's cell) or,
 // without it, from hhea.
-bool cellMetrics(const QRawFont &raw, int &asc, int &desc)
+bool cellMetrics(const fonts::FontFace &face, int &asc, int &desc)
 {
-    const QByteArray os2 = raw.fontTable("OS/2");
+    const QByteArray os2 = face.table("OS/2");
     if (os2.size() >= 78) {
         asc = be16(os2, 74);
         desc = be16(os2, 76);
         if (asc + desc > 0)
             return true;
     }
-    const QByteArray hhea = raw.fontTable("hhea");
+    const QByteArray hhea = face.table("hhea");
     if (hhea.size() >= 8) {
         asc = static_cast<qint16>(be16(hhea, 4));
         desc = -static_cast<qint16>(be16(hhea, 6));
         return asc + desc > 0;
     }
     return false;
+}
+
+int unitsPerEm(const fonts::FontFace &face)
+{
+    const QByteArray head = face.table("head");
+    return head.size() >= 54 ? be16(head, 18) : 0;
 }
 
 QFont makeQFont(const QString &name, int em, TFontStyles style, TFontPitch pitch)
@@ -96,57 +103,115 @@ QRawFont primaryFace(QFont font)
     return QRawFont::fromFont(font);
 }
 
+// The code page's characters, to map them to glyphs.
+QString codePageCharacters()
+{
+    QString all(256, Qt::Uninitialized);
+    for (int b = 0; b < 256; ++b)
+        all[b] = QChar(cp1252::toUnicode(static_cast<unsigned char>(b)));
+    return all;
+}
+
+// The em that gives a positive height as the cell height.
+int emForCellHeight(const fonts::FontFace *face, int unitsPerEm, int height)
+{
+    int a = 0, d = 0;
+    if (face && unitsPerEm > 0 && cellMetrics(*face, a, d))
+        return RoundCoord(static_cast<double>(height) * unitsPerEm / (a + d));
+    return height;
+}
+
+void setCell(FontResource &res, int unitsPerEm, int a, int d)
+{
+    const double scale = static_cast<double>(res.emPixels) / unitsPerEm;
+    res.ascent = RoundCoord(a * scale);
+    res.descent = RoundCoord(d * scale);
+}
+
+// The cell and advances of a remembered face from its tables; false when
+// they do not give them after all.
+bool measureFromTables(FontResource &res, const std::array<quint32, 256> &glyphs)
+{
+    int a = 0, d = 0;
+    const int upm = unitsPerEm(*res.face);
+    std::array<double, 256> adv{};
+    if (upm <= 0 || !cellMetrics(*res.face, a, d) ||
+        !DesignAdvances(*res.face, res.emPixels, glyphs.data(), 256, adv.data()))
+        return false;
+    setCell(res, upm, a, d);
+    res.glyphs = glyphs;
+    for (int b = 0; b < 256; ++b)
+        res.advances[b] = RoundCoord(adv[b]);
+    return true;
+}
+
+// The font as the toolkit realises it. A face measured from its own tables
+// is remembered for later runs, which then measure it the same way.
+void realiseByToolkit(FontResource &res, const QString &key)
+{
+    res.realised = primaryFace(res.font);
+    std::call_once(res.realisedOnce, [] {}); // realised: rawFont() has it
+    res.face = fonts::FontFace::fromRawFont(res.realised);
+    const QString all = codePageCharacters();
+    int a = 0, d = 0;
+    if (!res.face || !cellMetrics(*res.face, a, d)) {
+        // No outline face at all: fall back to the toolkit's own metrics.
+        const QFontMetrics fm(res.font);
+        res.ascent = fm.ascent();
+        res.descent = fm.descent();
+        for (int b = 0; b < 256; ++b)
+            res.advances[b] = fm.horizontalAdvance(all[b]);
+        return;
+    }
+    setCell(res, res.realised.unitsPerEm(), a, d);
+    const QList<quint32> glyphs = res.realised.glyphIndexesForString(all);
+    if (glyphs.size() != 256)
+        return;
+    std::copy(glyphs.begin(), glyphs.end(), res.glyphs.begin());
+    std::array<double, 256> adv{};
+    if (DesignAdvances(*res.face, res.realised.pixelSize(), res.glyphs.data(), 256, adv.data())) {
+        if (res.realised.pixelSize() == res.emPixels && res.realised.unitsPerEm() == unitsPerEm(*res.face))
+            fonts::rememberFace(key, res.realised, res.glyphs);
+    } else {
+        const QList<QPointF> asked = res.realised.advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics);
+        for (int b = 0; b < 256 && b < asked.size(); ++b)
+            adv[b] = asked[b].x();
+    }
+    for (int b = 0; b < 256; ++b)
+        res.advances[b] = RoundCoord(adv[b]);
+}
+
 std::shared_ptr<FontResource> build(const QString &name, int height, TFontStyles style, TFontPitch pitch)
 {
+    const QString key = fonts::faceKey(name, style & fsBold, style & fsItalic, pitch == TFontPitch::fpFixed);
     fonts::awaitFontConfiguration();
-    ensureSubstitutes();
+    std::optional<fonts::RememberedFace> remembered = fonts::rememberedFace(key);
+    if (!remembered)
+        ensureSubstitutes();
     auto res = std::make_shared<FontResource>();
     int em = kDefaultEmPixels;
-    if (height < 0)
+    if (height < 0) {
         em = height == std::numeric_limits<int>::min() ? kMaxEmPixels : -height;
-    else if (height > 0) {
-        // A positive height is the cell height: find the em that gives it.
-        const QRawFont probe = primaryFace(makeQFont(name, 1000, style, pitch));
-        int a = 0, d = 0;
-        if (probe.isValid() && cellMetrics(probe, a, d))
-            em = RoundCoord(static_cast<double>(height) * probe.unitsPerEm() / (a + d));
-        else
-            em = height;
+    } else if (height > 0) {
+        if (remembered) {
+            em = emForCellHeight(remembered->face.get(), unitsPerEm(*remembered->face), height);
+        } else {
+            const QRawFont probe = primaryFace(makeQFont(name, 1000, style, pitch));
+            em = emForCellHeight(fonts::FontFace::fromRawFont(probe).get(), probe.unitsPerEm(), height);
+        }
     }
     em = std::clamp(em, 1, kMaxEmPixels);
     res->emPixels = em;
     res->font = makeQFont(name, em, style, pitch);
-    res->rawFont = primaryFace(res->font);
-
-    QString all(256, Qt::Uninitialized);
-    for (int b = 0; b < 256; ++b)
-        all[b] = QChar(cp1252::toUnicode(static_cast<unsigned char>(b)));
-
-    int a = 0, d = 0;
-    if (res->rawFont.isValid() && cellMetrics(res->rawFont, a, d)) {
-        const double scale = static_cast<double>(em) / res->rawFont.unitsPerEm();
-        res->ascent = RoundCoord(a * scale);
-        res->descent = RoundCoord(d * scale);
-        const QList<quint32> glyphs = res->rawFont.glyphIndexesForString(all);
-        if (glyphs.size() == 256) {
-            std::array<double, 256> adv{};
-            if (!DesignAdvances(res->rawFont, glyphs.constData(), 256, adv.data())) {
-                const QList<QPointF> asked = res->rawFont.advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics);
-                for (int b = 0; b < 256 && b < asked.size(); ++b)
-                    adv[b] = asked[b].x();
-            }
-            for (int b = 0; b < 256; ++b) {
-                res->glyphs[b] = glyphs[b];
-                res->advances[b] = RoundCoord(adv[b]);
-            }
+    if (remembered) {
+        res->face = std::move(remembered->face);
+        if (!measureFromTables(*res, remembered->glyphs)) {
+            res->face.reset();
+            ensureSubstitutes();
+            realiseByToolkit(*res, key);
         }
     } else {
-        // No outline face at all: fall back to the toolkit's own metrics.
-        const QFontMetrics fm(res->font);
-        res->ascent = fm.ascent();
-        res->descent = fm.descent();
-        for (int b = 0; b < 256; ++b)
-            res->advances[b] = fm.horizontalAdvance(all[b]);
+        realiseByToolkit(*res, key);
     }
     if (std::all_of(res->advances.begin(), res->advances.end(),
                     [&](int advance) { return advance == res->advances[0]; }))
@@ -156,14 +221,13 @@ std::shared_ptr<FontResource> build(const QString &name, int height, TFontStyles
 
 } // namespace
 
-bool DesignAdvances(const QRawFont &face, const quint32 *glyphs, int count, double *advances)
+bool DesignAdvances(const fonts::FontFace &face, double pixelSize, const quint32 *glyphs, int count, double *advances)
 {
-    if (!face.isValid() || face.pixelSize() <= 0 || !face.fontTable("fvar").isEmpty() ||
-        face.fontTable("glyf").isEmpty())
+    if (pixelSize <= 0 || face.hasTable("fvar") || !face.hasTable("glyf"))
         return false;
-    const QByteArray head = face.fontTable("head");
-    const QByteArray hhea = face.fontTable("hhea");
-    const QByteArray hmtx = face.fontTable("hmtx");
+    const QByteArray head = face.table("head");
+    const QByteArray hhea = face.table("hhea");
+    const QByteArray hmtx = face.table("hmtx");
     if (head.size() < 54 || hhea.size() < 36)
         return false;
     const long long unitsPerEm = be16(head, 18);
@@ -173,7 +237,7 @@ bool DesignAdvances(const QRawFont &face, const quint32 *glyphs, int count, doub
     // The size the toolkit asks for, in 64ths of a pixel, as a 16.16 scale
     // from font units; the advance in 16.16 pixels, kept to the 64th. Both
     // round the way the rasteriser's fixed-point helpers do.
-    const long long requested = static_cast<long long>(std::llround(face.pixelSize() * 64));
+    const long long requested = static_cast<long long>(std::llround(pixelSize * 64));
     const long long scale = ((requested << 16) + unitsPerEm / 2) / unitsPerEm;
     for (int i = 0; i < count; ++i) {
         const int entry = std::min<long long>(glyphs[i], metrics - 1);
@@ -197,19 +261,46 @@ int FontResource::width(const QString &text) const
         const unsigned char b = cp1252::fromUnicode(u, &ok);
         if (ok) {
             w += advances[b];
-        } else if (rawFont.isValid()) {
-            const QList<quint32> g = rawFont.glyphIndexesForString(QString(ch));
+        } else if (const QRawFont &raw = rawFont(); raw.isValid()) {
+            const QList<quint32> g = raw.glyphIndexesForString(QString(ch));
             if (!g.isEmpty())
-                w += RoundCoord(rawFont.advancesForGlyphIndexes(g, QRawFont::UseDesignMetrics).value(0).x());
+                w += RoundCoord(raw.advancesForGlyphIndexes(g, QRawFont::UseDesignMetrics).value(0).x());
         }
     }
     return w > 2147483647LL ? 2147483647 : static_cast<int>(w);
 }
 
+const QRawFont &FontResource::rawFont() const
+{
+    std::call_once(realisedOnce, [this] {
+        if (!face)
+            return; // the toolkit found no outline face for the font either
+        fonts::awaitFontConfiguration();
+        ensureSubstitutes();
+        realised = primaryFace(font);
+    });
+    return realised;
+}
+
+namespace {
+
+QHash<QString, std::shared_ptr<const FontResource>> &realisedFonts()
+{
+    static QHash<QString, std::shared_ptr<const FontResource>> cache;
+    return cache;
+}
+
+} // namespace
+
+void FontResource::forgetAll()
+{
+    realisedFonts().clear();
+}
+
 std::shared_ptr<const FontResource> FontResource::get(const QString &name, int height, TFontStyles style,
                                                       TFontPitch pitch)
 {
-    static QHash<QString, std::shared_ptr<const FontResource>> cache;
+    auto &cache = realisedFonts();
     const QString key = name.toLower() + u'|' + QString::number(height) + u'|' + QString::number(style & 15) + u'|' +
                         QString::number(static_cast<int>(pitch));
     auto it = cache.constFind(key);
@@ -478,8 +569,8 @@ void TCanvas::drawText(int x, int y, const QString *wide, std::string_view bytes
             if (ok) {
                 g = res.glyphs[b];
                 adv = res.advances[b];
-            } else if (res.rawFont.isValid()) {
-                const QList<quint32> gl = res.rawFont.glyphIndexesForString(QString(ch));
+            } else if (res.rawFont().isValid()) {
+                const QList<quint32> gl = res.rawFont().glyphIndexesForString(QString(ch));
                 g = gl.value(0);
                 adv = res.width(QString(ch));
             }
@@ -511,9 +602,9 @@ void TCanvas::drawText(int x, int y, const QString *wide, std::string_view bytes
     } else if (m_brush.Style == TBrushStyle::bsSolid) {
         p.fillRect(QRect(x, y, w, res.height()), qcolor(m_brush.Color));
     }
-    if (!glyphs.empty() && res.rawFont.isValid()) {
+    if (!glyphs.empty() && res.rawFont().isValid()) {
         QGlyphRun run;
-        run.setRawFont(res.rawFont);
+        run.setRawFont(res.rawFont());
         run.setGlyphIndexes(QList<quint32>(glyphs.begin(), glyphs.end()));
         run.setPositions(QList<QPointF>(positions.begin(), positions.end()));
         run.setUnderline(m_font.Style() & fsUnderline);

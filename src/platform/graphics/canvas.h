@@ -16,6 +16,7 @@
 // - the font's PixelsPerInch is the device's, so a size in points gives the
 //   right height in pixels on a 600-dpi printer as on a 96-dpi image.
 
+#include "platform/graphics/fontface.h"
 #include "platform/graphics/valuetypes.h"
 
 #include <QFont>
@@ -24,6 +25,7 @@
 
 #include <array>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <string_view>
 
@@ -38,8 +40,10 @@ class TGraphic;
 // metrics and the advance of every code page character, all in pixels.
 class FontResource {
 public:
-    QFont font;       // pixel-sized, kerning off
-    QRawFont rawFont; // same face and size, used to draw glyph runs
+    QFont font; // pixel-sized, kerning off
+    // The face's tables, for measuring and embedding; null when the font has
+    // no outline face.
+    std::shared_ptr<const fonts::FontFace> face;
     int emPixels = 0; // character height
     int ascent = 0;   // cell height = ascent + descent
     int descent = 0;
@@ -77,20 +81,32 @@ public:
     }
     int width(const QString &text) const;
 
+    // The face realised by the toolkit at the font's size, to draw glyph runs
+    // and to look up characters outside the code page. A face read from a
+    // remembered file realises it only when it is first asked for: a run
+    // that only prints never does.
+    const QRawFont &rawFont() const;
+
     // The resource for a font description, shared by every TFont that asks
     // for the same one. The cache is process-wide and bounded.
     static std::shared_ptr<const FontResource> get(const QString &name, int height, TFontStyles style,
                                                    TFontPitch pitch);
+    // Empties that cache: the next request realises its font afresh (after
+    // the installed fonts changed; tests of how fonts are realised).
+    static void forgetAll();
+
+    mutable std::once_flag realisedOnce; // rawFont() realises its face once
+    mutable QRawFont realised;
 };
 
-// The unhinted advances of `count` glyphs of a TrueType face at its pixel
-// size, read from the face's metrics table and scaled as the rasteriser
+// The unhinted advances of `count` glyphs of a TrueType face at
+// `pixelSize`, read from the face's metrics table and scaled as the rasteriser
 // scales them, so that they equal the toolkit's design-metric advances to
 // the 64th of a pixel; false for a face this cannot be done for (no
 // TrueType outlines, a variable face), which then asks the toolkit.
 // Loading every glyph to learn its advance was a third of a short job's
 // font cost.
-bool DesignAdvances(const QRawFont &face, const quint32 *glyphs, int count, double *advances);
+bool DesignAdvances(const fonts::FontFace &face, double pixelSize, const quint32 *glyphs, int count, double *advances);
 
 class TCanvas {
 public:

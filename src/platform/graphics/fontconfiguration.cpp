@@ -1,5 +1,7 @@
 #include "platform/graphics/fontconfiguration.h"
 
+#include "platform/graphics/facememory.h"
+
 #include <condition_variable>
 #include <fontconfig/fontconfig.h>
 #include <mutex>
@@ -14,14 +16,17 @@ int readersAtWork = 0;
 
 } // namespace
 
-FontConfigurationReader::FontConfigurationReader()
+FontConfigurationReader::FontConfigurationReader(bool windowsExpected)
 {
     {
         const std::lock_guard lock(readingMutex);
         ++readersAtWork;
     }
-    m_thread = std::thread([] {
-        FcInit();
+    m_thread = std::thread([windowsExpected] {
+        // Pages whose faces are all remembered need no configuration; the
+        // windows' own fonts do.
+        if (!loadFaceMemory() || windowsExpected)
+            FcInit();
         const std::lock_guard lock(readingMutex);
         --readersAtWork;
         readingEnded.notify_all();

@@ -12,6 +12,11 @@
 // dropped, so the result would be the same, only later), which is why the
 // program's first font waits for the thread instead
 // (awaitFontConfiguration).
+//
+// The thread first reads the faces remembered from earlier runs
+// (facememory.h). When they are there and the run shows no window, the
+// pages need nothing more and the configuration is not read at all; a font
+// that was not remembered reads it when it is realised.
 
 #include <thread>
 
@@ -19,7 +24,9 @@ namespace prenso::fonts {
 
 class FontConfigurationReader {
 public:
-    FontConfigurationReader();
+    // `windowsExpected`: the run may show windows, whose fonts need the
+    // configuration whatever the pages use.
+    explicit FontConfigurationReader(bool windowsExpected);
     // Waits for the reading to end.
     ~FontConfigurationReader();
     FontConfigurationReader(const FontConfigurationReader &) = delete;

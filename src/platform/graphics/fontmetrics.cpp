@@ -35,15 +35,15 @@ OutlineMetricsResult outlineMetrics(const QString &name, TFontStyles style, int 
     font.SetStyle(style);
     font.SetHeight(-emPixels);
     const FontResource &res = font.Resource();
-    const QRawFont &raw = res.rawFont;
-    if (!raw.isValid())
+    if (!res.face)
         return OutlineMetricsResult::NotOutlineFont;
-    const QByteArray head = raw.fontTable("head");
+    const fonts::FontFace &face = *res.face;
+    const QByteArray head = face.table("head");
     if (head.isEmpty())
         return OutlineMetricsResult::NotOutlineFont;
-    const QByteArray hhea = raw.fontTable("hhea");
-    const QByteArray os2 = raw.fontTable("OS/2");
-    const QByteArray post = raw.fontTable("post");
+    const QByteArray hhea = face.table("hhea");
+    const QByteArray os2 = face.table("OS/2");
+    const QByteArray post = face.table("post");
     if (head.size() < 54 || hhea.size() < 36 || os2.size() < 78 || post.size() < 8)
         return OutlineMetricsResult::Failed;
     const int upm = u16(head, 18);
@@ -53,8 +53,8 @@ OutlineMetricsResult outlineMetrics(const QString &name, TFontStyles style, int 
     const double scale = static_cast<double>(emPixels) / upm;
     auto px = [scale](int units) { return RoundCoord(units * scale); };
 
-    out.trueTypeOutlines = !raw.fontTable("glyf").isEmpty();
-    out.family = raw.familyName();
+    out.trueTypeOutlines = face.hasTable("glyf");
+    out.family = face.familyName();
     out.unitsPerEm = upm;
     out.fontBox = TRect{px(s16(head, 36)), px(s16(head, 42)), px(s16(head, 40)), px(s16(head, 38))};
     out.italicAngle = RoundCoord(s32(post, 4) / 65536.0 * 10.0);
@@ -71,6 +71,7 @@ OutlineMetricsResult outlineMetrics(const QString &name, TFontStyles style, int 
         out.xHeight = px(s16(os2, 86));
         out.capHeight = px(s16(os2, 88));
     } else {
+        const QRawFont &raw = res.rawFont();
         auto glyphTop = [&](char16_t ch) {
             const QList<quint32> g = raw.glyphIndexesForString(QString(QChar(ch)));
             if (g.isEmpty() || g[0] == 0)

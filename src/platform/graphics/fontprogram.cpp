@@ -1,5 +1,7 @@
 #include "platform/graphics/fontprogram.h"
 
+#include "platform/graphics/fontface.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -44,7 +46,7 @@ quint32 checksum(const QByteArray &table)
 
 // A font file made of the face's own tables: the realised face is what the
 // screen and the printer show, whichever file or collection it came from.
-QByteArray fontFileOf(const QRawFont &face, bool cff)
+QByteArray fontFileOf(const FontFace &face, bool cff)
 {
     struct Table {
         const char *tag;
@@ -53,7 +55,7 @@ QByteArray fontFileOf(const QRawFont &face, bool cff)
     std::vector<Table> tables;
     const auto tags = cff ? std::span<const char *const>(kCffTables) : std::span<const char *const>(kTrueTypeTables);
     for (const char *tag : tags) {
-        QByteArray data = face.fontTable(tag);
+        QByteArray data = face.table(tag);
         if (!data.isEmpty())
             tables.push_back({tag, std::move(data)});
     }
@@ -104,27 +106,25 @@ QByteArray bytesOf(hb_blob_t *blob)
     return QByteArray(data, static_cast<qsizetype>(length));
 }
 
-QString postScriptNameOf(hb_face_t *face, const QRawFont &raw)
+QString postScriptNameOf(hb_face_t *face, const FontFace &realised)
 {
     std::array<char, 128> buffer{};
     unsigned size = buffer.size();
     const unsigned length =
         hb_ot_name_get_utf8(face, HB_OT_NAME_ID_POSTSCRIPT_NAME, HB_LANGUAGE_INVALID, &size, buffer.data());
     QString name = length ? QString::fromUtf8(buffer.data(), static_cast<qsizetype>(std::min(length, size)))
-                          : raw.familyName() + raw.styleName();
+                          : realised.familyName() + realised.styleName();
     name.remove(u' ');
     return name;
 }
 
 } // namespace
 
-FontProgram subsetFontProgram(const QRawFont &face, std::span<const char32_t> characters)
+FontProgram subsetFontProgram(const FontFace &face, std::span<const char32_t> characters)
 {
     FontProgram result;
-    if (!face.isValid())
-        return result;
-    const bool cff = face.fontTable("glyf").isEmpty();
-    if (cff && face.fontTable("CFF ").isEmpty())
+    const bool cff = !face.hasTable("glyf");
+    if (cff && !face.hasTable("CFF "))
         return result;
     const QByteArray file = fontFileOf(face, cff);
     const Blob blob(hb_blob_create(file.constData(), static_cast<unsigned>(file.size()), HB_MEMORY_MODE_READONLY,

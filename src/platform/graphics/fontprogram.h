@@ -5,12 +5,13 @@
 // face the screen and the printer used.
 
 #include <QByteArray>
-#include <QRawFont>
 #include <QString>
 
 #include <span>
 
 namespace prenso::fonts {
+
+class FontFace;
 
 enum class FontProgramKind {
     None,     // no scalable outlines to embed (a bitmap or Type 1 face)
@@ -31,6 +32,6 @@ struct FontProgram {
 // font must have first. Hinting and layout tables are dropped: neither a
 // printer nor a viewer needs them for text that is already positioned.
 // Gives kind None when the face has no outline tables or cannot be reduced.
-FontProgram subsetFontProgram(const QRawFont &face, std::span<const char32_t> characters);
+FontProgram subsetFontProgram(const FontFace &face, std::span<const char32_t> characters);
 
 } // namespace prenso::fonts

@@ -115,7 +115,9 @@ TEST(Fonts, TableAdvancesAreTheToolkitsDesignAdvances)
                     const QRawFont raw = QRawFont::fromFont(font);
                     const QList<quint32> glyphs = raw.glyphIndexesForString(all);
                     std::vector<double> read(glyphs.size());
-                    if (!DesignAdvances(raw, glyphs.constData(), static_cast<int>(glyphs.size()), read.data()))
+                    const auto face = fonts::FontFace::fromRawFont(raw);
+                    if (!face || !DesignAdvances(*face, raw.pixelSize(), glyphs.constData(),
+                                                 static_cast<int>(glyphs.size()), read.data()))
                         continue;
                     ++fast;
                     const QList<QPointF> asked = raw.advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics);

@@ -181,7 +181,8 @@ void TRLPDFFonts::Clear()
     FLast = 0;
 }
 
-int TRLPDFFonts::Register(TRLPDFFile &file, const QString &name, TFontStyles style, const QRawFont &face)
+int TRLPDFFonts::Register(TRLPDFFile &file, const QString &name, TFontStyles style,
+                          const std::shared_ptr<const fonts::FontFace> &face)
 {
     style &= 15;
     if (FLast > 0) {
@@ -211,8 +212,8 @@ void TRLPDFFonts::WriteFont(TRLPDFFile &file, int index, const FontMetricsProvid
     const char *standard = standardFontName(font.Name, font.Style);
 
     fonts::FontProgram program;
-    if (embedding != Embedding::Off)
-        program = fonts::subsetFontProgram(font.Face, charactersOf(font.Shown));
+    if (embedding != Embedding::Off && font.Face)
+        program = fonts::subsetFontProgram(*font.Face, charactersOf(font.Shown));
     const bool embedded = program.kind != fonts::FontProgramKind::None;
     if (!embedded && embedding == Embedding::Required)
         throw Exception(QStringLiteral("The font \"%1\" cannot be embedded in the file").arg(font.Name));

@@ -9,13 +9,14 @@
 // names every reader knows are written as such, any other font as TrueType
 // widths and a descriptor, and the reader brings a face of its own.
 
+#include "platform/graphics/fontface.h"
 #include "platform/graphics/valuetypes.h"
 
-#include <QRawFont>
 #include <QString>
 
 #include <bitset>
 #include <functional>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -33,7 +34,8 @@ public:
     // in `style` (its four low bits), registering it on first sight with an
     // object number reserved in `file`. `face` is the realised face, the one
     // embedded.
-    int Register(TRLPDFFile &file, const QString &name, TFontStyles style, const QRawFont &face);
+    int Register(TRLPDFFile &file, const QString &name, TFontStyles style,
+                 const std::shared_ptr<const fonts::FontFace> &face);
     // Font `number` shows the bytes of `text`.
     void NoteShown(int number, std::string_view text)
     {
@@ -56,7 +58,7 @@ private:
         QString Name;
         TFontStyles Style = 0;
         int ObjectNumber = 0;
-        QRawFont Face;
+        std::shared_ptr<const fonts::FontFace> Face; // null: no outline face
         std::bitset<256> Shown;
     };
     void WriteFont(TRLPDFFile &file, int index, const FontMetricsProvider &metrics, Embedding embedding);

@@ -439,7 +439,7 @@ void TRLPDFWriter::DeviceText(const TRect *clip, int x, int y, std::string_view 
 void TRLPDFWriter::WriteTextRun(const TFont &font, long long x, long long baseline, std::string_view text,
                                 long long width)
 {
-    const int fontNumber = FFonts.Register(*FFile, font.Name(), font.Style(), font.Resource().rawFont);
+    const int fontNumber = FFonts.Register(*FFile, font.Name(), font.Style(), font.Resource().face);
     FFonts.NoteShown(fontNumber, text);
     FFile->WriteLn("BT");
     FFile->Write("/F");

@@ -814,7 +814,7 @@ TEST(PdfText, EmbeddedFontsAreSubsetsOfTheFaceThatDrawTheSameGlyphs)
         QImage face(500, 80, QImage::Format_RGB32);
         face.fill(Qt::white);
         {
-            QRawFont raw = font.Resource().rawFont;
+            QRawFont raw = font.Resource().rawFont();
             raw.setPixelSize(20 * 96.0 / 72.0);
             const QList<quint32> glyphs = raw.glyphIndexesForString(cp1252::decode(text));
             const QList<QPointF> advances = raw.advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics);
