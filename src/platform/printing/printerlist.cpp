@@ -62,7 +62,7 @@ QString readText(const QString &path)
 // comes and goes with the printer's use, so it is no printer of the list.
 QStringList askPrintServerForQueues()
 {
-    const HttpConnection http = connectWithBoundedWaits();
+    const BoundedExchange http;
     if (!http)
         return {};
     ipp_t *request = ippNewRequest(IPP_OP_CUPS_GET_PRINTERS);

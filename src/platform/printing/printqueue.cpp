@@ -142,7 +142,7 @@ std::shared_ptr<const PrintQueue> PrintQueue::describe(const QString &queue, QSt
     }
     if (std::shared_ptr<const PrintQueue> ahead; takeQueueAhead(queue, ahead, problem))
         return ahead;
-    const HttpConnection connection = connectWithBoundedWaits();
+    const BoundedExchange connection;
     http_t *http = connection.get();
     if (!http)
         return fail(QStringLiteral("Cannot reach the print server to print on \"%1\": %2"));
