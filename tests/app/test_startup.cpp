@@ -111,3 +111,27 @@ TEST(Startup, FormShowClosesInCommandLineModeOnly)
     EXPECT_TRUE(setup.pgcPrincipal->isTabVisible(0));
     setup.close();
 }
+
+// Whether a run may show a window decides whether the font configuration is
+// read ahead for the windows' own fonts: only a run that surely shows none
+// goes without.
+TEST(Startup, OnlyUnattendedPrintsAndArchivesShowNoWindow)
+{
+    struct Row {
+        QStringList arguments;
+        bool windows;
+    };
+    const QString program = QStringLiteral("prenso");
+    const Row rows[] = {
+        {{program}, true}, // the setup screen
+        {{program, QStringLiteral("/ARQ=nota.txt")}, true},
+        {{program, QStringLiteral("/ARQ=nota.txt"), QStringLiteral("/DLG=NAO")}, false},
+        {{program, QStringLiteral("/ARQ=nota.txt"), QStringLiteral("/dlg=não")}, false},
+        {{program, QStringLiteral("/ARQ=nota.txt"), QStringLiteral("/DLG=NAO"), QStringLiteral("/VIS=SIM")}, true},
+        {{program, QStringLiteral("/ARQ=nota.txt"), QStringLiteral("/PDF=nota.pdf")}, false},
+        {{program, QStringLiteral("/DLG=NAO")}, true}, // no form: the setup screen
+        {{program, QStringLiteral("/ARQ=nota.txt"), QStringLiteral("/IMPI=x"), QStringLiteral("/DLG=NAO")}, true},
+    };
+    for (const Row &row : rows)
+        EXPECT_EQ(RunMayShowWindows(row.arguments), row.windows) << row.arguments.join(u' ').toStdString();
+}
