@@ -56,6 +56,7 @@ struct Memory {
 
 std::mutex memoryMutex;
 Memory memory;
+bool memoryUsed = true;
 
 // Fields of the memory are separated by tabs, records by line ends: names
 // holding either are not remembered.
@@ -324,6 +325,8 @@ bool loadFaceMemory()
 std::optional<RememberedFace> rememberedFace(const QString &key)
 {
     const std::lock_guard lock(memoryMutex);
+    if (!memoryUsed)
+        return std::nullopt;
     ensureRead();
     if (!memory.valid)
         return std::nullopt;
@@ -367,6 +370,12 @@ void rememberFace(const QString &key, const QRawFont &raw, const std::array<quin
     std::erase_if(memory.entries, [&key](const Entry &e) { return e.key == key; });
     memory.entries.push_back(std::move(entry));
     writeMemory();
+}
+
+void useRememberedFaces(bool use)
+{
+    const std::lock_guard lock(memoryMutex);
+    memoryUsed = use;
 }
 
 void forgetFaceMemory()

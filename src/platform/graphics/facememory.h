@@ -55,6 +55,13 @@ std::optional<RememberedFace> rememberedFace(const QString &key);
 // that are not measured from their tables, are left out.
 void rememberFace(const QString &key, const QRawFont &raw, const std::array<quint32, 256> &glyphs);
 
+// Whether the faces remembered are read at all (they are unless told
+// otherwise). A run that shows windows reads the font configuration and the
+// toolkit's font database for the windows anyway, and draws the pages it
+// lays out: it realises its faces through the toolkit as it always did, and
+// only keeps the memory up to date.
+void useRememberedFaces(bool use);
+
 // Where the memory is kept; empty when the user has no cache folder.
 QString faceMemoryFile();
 

@@ -22,10 +22,11 @@ FontConfigurationReader::FontConfigurationReader(bool windowsExpected)
         const std::lock_guard lock(readingMutex);
         ++readersAtWork;
     }
+    useRememberedFaces(!windowsExpected);
     m_thread = std::thread([windowsExpected] {
         // Pages whose faces are all remembered need no configuration; the
         // windows' own fonts do.
-        if (!loadFaceMemory() || windowsExpected)
+        if (windowsExpected || !loadFaceMemory())
             FcInit();
         const std::lock_guard lock(readingMutex);
         --readersAtWork;

@@ -13,10 +13,11 @@
 // program's first font waits for the thread instead
 // (awaitFontConfiguration).
 //
-// The thread first reads the faces remembered from earlier runs
-// (facememory.h). When they are there and the run shows no window, the
-// pages need nothing more and the configuration is not read at all; a font
-// that was not remembered reads it when it is realised.
+// A run that shows no window first reads the faces remembered from earlier
+// runs (facememory.h). When they are there, its pages need nothing more and
+// the configuration is not read at all; a font that was not remembered reads
+// it when it is realised. A run that may show windows reads the
+// configuration and realises its faces through the toolkit, as before.
 
 #include <thread>
 
